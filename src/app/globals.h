@@ -1,0 +1,126 @@
+// The program-wide values and state. One `Program` holds all of it; it is
+// passed explicitly, so that a test can build a fresh one in a temporary folder.
+#pragma once
+
+#include <array>
+#include <stdexcept>
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace tm {
+
+constexpr const char* kShippedAppDir = "/Applications/TORVAmeter_Maxwell";
+
+// Fixed at start-up; only MxiSizeLimitMB may be overridden by the configuration.
+struct Constants {
+  std::string ProgramVersion = "2.8";
+  std::string MinRendererVersion = "2.7.0";
+  int MxiSizeLimitMB = 20480;
+  int FarmCpuUnits = 7188;
+  float FarmCpuUnitPrice = 0.015f;
+  int FarmTimeV2 = 873;
+  float FarmSLV2 = 19.26f;
+  int FarmTimeV3 = 386;
+  float FarmSLV3 = 16.04f;
+  int FarmTimeV4 = 368;
+  float FarmSLV4 = 16.25f;
+  int FarmTimeV5 = 481;
+  float FarmSLV5 = 15.4f;
+  int FarmTimeV5Gpu = 218;
+  float FarmSLV5Gpu = 17.96f;
+};
+
+// Folders and files under the application folder.
+struct AppPaths {
+  std::string AppDir;
+  std::string ArchiveDir;
+  std::string BenchDir;
+  std::string WorkDir;
+  std::string EstimateDir;
+  std::string TempDir;
+  std::string ConfigFile;
+  std::string ConfigBackup;
+  std::string BenchmarkLog;
+  std::string GpuBenchmarkLog;
+  std::string CpuLogBackup;
+  std::string GpuLogBackup;
+  std::string HelpDocument;
+  std::string GatherScript;
+  std::string UpdateZipPath;
+
+  static AppPaths For(const std::string& app_dir) {
+    AppPaths p;
+    p.AppDir = app_dir;
+    p.ArchiveDir = app_dir + "/archive";
+    p.BenchDir = app_dir + "/benchmark";
+    p.WorkDir = app_dir + "/workdir";
+    p.EstimateDir = app_dir + "/estimate";
+    p.TempDir = app_dir + "/temp/";
+    p.ConfigFile = app_dir + "/TORVAmeter_Maxwell.ini";
+    p.ConfigBackup = app_dir + "/TORVAmeter_Maxwell.ini.bak";
+    p.BenchmarkLog = p.BenchDir + "/TORVAmeter_Benchmark.log";
+    p.GpuBenchmarkLog = p.BenchDir + "/TORVAmeter_BenchmarkGPU.log";
+    p.CpuLogBackup = p.BenchDir + "/TORVAmeter_Benchmark.bak";
+    p.GpuLogBackup = p.BenchDir + "/TORVAmeter_BenchmarkGPU.bak";
+    p.HelpDocument = app_dir + "/TORVAmeter_Maxwell_Mac.pdf";
+    p.GatherScript = app_dir + "/TORVAGather.ms";
+    p.UpdateZipPath = app_dir + "/TORVAmeter_Maxwell_Mac.zip";
+    return p;
+  }
+};
+
+// What changes while the program runs.
+struct State {
+  std::string MaxwellDir;
+  std::string LastDir;
+  std::string FarmLogin;
+  std::string FarmPassword;
+  std::string CheckUpdates;
+  std::string FirstRunDir;
+  std::string RendererVersion;
+  bool GpuCapable = false;
+  int BenchMode = 0;  // 0 = unset, 1 = CPU, 2 = GPU
+  float FarmSpeedRatio = 0;
+  float DeltaSL = 0;
+  float GpuFarmSpeedRatio = 0;
+  float GpuDeltaSL = 0;
+  bool NetworkReady = false;
+  std::array<std::string, 51> CameraLines;
+  int LogLine = 0;
+  std::string OutputLine;  // the last line read from an external program
+};
+
+// Where the update check connects; tests point it at a local server.
+struct UpdateServers {
+  std::string host = "update.torva.fr";
+  int port = 6789;
+};
+
+struct Program {
+  Program(Desktop& desktop_, const std::string& app_dir)
+      : paths(AppPaths::For(app_dir)), desktop(desktop_) {
+    state.LastDir = paths.AppDir;
+  }
+
+  Constants constants;
+  AppPaths paths;
+  State state;
+  UpdateServers update_servers;
+  Desktop& desktop;
+};
+
+// Thrown by EndProgram; the program's entry point catches it and exits with
+// status 0, so everything held open is released on the way out.
+struct ProgramEnded {};
+
+// The immediate end after a fatal message: writes nothing.
+[[noreturn]] inline void EndProgram() { throw ProgramEnded{}; }
+
+// LogPanel: add 1 to LogLine, then add the text at position LogLine.
+inline void ReportLine(Program& program, const std::string& text) {
+  ++program.state.LogLine;
+  program.desktop.AddLogLine(program.state.LogLine, text);
+}
+
+}  // namespace tm

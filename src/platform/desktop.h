@@ -1,0 +1,124 @@
+// The one interface through which the program talks to a person and to the
+// window system. Commands never call a toolkit directly: they get a Desktop.
+// Two implementations: the FLTK one (platform/fltk) and a scripted one
+// (platform/scripted) that answers from a file and prints a transcript.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/picture.h"
+
+namespace tm {
+
+// Gadget numbers of the main window.
+enum Gadget : int {
+  kLogo = 0,
+  kLogPanel = 1,
+  kProgressBar = 3,
+  kUploadProject = 4,
+  kPrepareProject = 5,
+  kBenchmark = 6,
+  kEstimateProject = 7,
+  kPriceInfo = 8,
+  kAbout = 9,
+  kHelp = 10,
+  kConfig = 11,
+  kUpdates = 12,
+  kCpuDetect = 13,
+};
+
+using WindowId = int;
+constexpr WindowId kMainWindow = 0;
+
+enum class EventType {
+  kNone,         // nothing was pending
+  kGadget,       // a click on a gadget of the main window
+  kCloseWindow,  // the close request of a window (`window` says which)
+  kRepaint,      // a secondary window needs its pictures drawn again
+  kOther,        // anything else the window system delivered
+};
+
+struct Event {
+  EventType type = EventType::kNone;
+  WindowId window = kMainWindow;
+  int gadget = -1;
+  // Mouse details of a gadget click (the logo reacts to plain single clicks).
+  bool left_button = true;
+  bool repeated_click = false;  // the second click of a double click
+  bool control_key = false;
+};
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+enum class WindowKind {
+  kPicture,     // one or more pictures, no gadgets of its own
+  kCheckBoxes,  // the camera selection: check boxes and an OK button
+  kStatus,      // a title bar only
+};
+
+struct WindowSpec {
+  WindowKind kind = WindowKind::kPicture;
+  std::string title;
+  int width = 0, height = 0;
+  std::optional<int> x, y;        // centred on the screen when not given
+  bool closable = false;          // shows a close button
+  std::vector<std::string> check_labels;  // kCheckBoxes only
+};
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+
+  // Main window. Returns false when it cannot be opened.
+  virtual bool OpenMainWindow(const std::string& title, const Picture& logo) = 0;
+  virtual void CloseMainWindow() = 0;
+  virtual Rect MainWindowFrame() = 0;
+
+  // LogPanel: a list of text lines.
+  virtual void ClearLog() = 0;
+  // At or past the end the text becomes the new last line, otherwise it is
+  // inserted before line `position`; line feeds in `text` make several lines.
+  virtual void AddLogLine(int position, const std::string& text) = 0;
+  virtual void SetLogLine(int position, const std::string& text) = 0;
+  virtual std::vector<std::string> LogLines() = 0;
+
+  virtual void SetProgress(int value) = 0;  // 0..60
+  // Grey out / restore buttons 4..13 except `keep`.
+  virtual void DisableButtons(int keep) = 0;
+  virtual void EnableButtons(int keep) = 0;
+
+  // Modal boxes.
+  virtual void Message(const std::string& title, const std::string& text) = 0;
+  virtual bool Question(const std::string& title, const std::string& text) = 0;
+  // nullopt when cancelled.
+  virtual std::optional<std::string> Input(const std::string& title,
+                                           const std::string& prompt) = 0;
+  // `filter` is "Description|pattern", e.g. "Maxwell Render scene (*.mxs)|*.mxs".
+  virtual std::optional<std::string> ChooseFile(const std::string& title,
+                                                const std::string& start_dir,
+                                                const std::string& filter) = 0;
+
+  // Secondary windows.
+  virtual std::optional<WindowId> OpenWindow(const WindowSpec& spec) = 0;
+  virtual void CloseWindow(WindowId window) = 0;
+  // Shows `picture` at (x, y) inside `window`, replacing what stood there.
+  virtual void ShowPicture(WindowId window, int x, int y, const Picture& picture) = 0;
+  virtual void RemovePictures(WindowId window) = 0;
+  // Check-box window: waits until OK is pressed, returns the ticks.
+  virtual std::vector<bool> WaitForCheckBoxes(WindowId window) = 0;
+  // Untick every box again.
+  virtual void ResetCheckBoxes(WindowId window) = 0;
+
+  // Events.
+  virtual Event WaitEvent() = 0;  // blocks until something happens
+  virtual Event TakeEvent() = 0;  // never blocks; kNone when nothing is pending
+
+  // The system's "open" (a web address, a document, a folder); not waited for.
+  virtual void Open(const std::string& target) = 0;
+};
+
+}  // namespace tm
