@@ -1,0 +1,45 @@
+#include "app/main_loop.h"
+
+#include "app/config/settings.h"
+#include "app/small_commands.h"
+
+namespace tm {
+namespace {
+
+void RunCommand(Program& program, const Event& event) {
+  switch (event.gadget) {
+    case kLogo: LogoClicked(program, event); break;
+    case kUploadProject: OpenUploadPage(program); break;
+    case kPriceInfo: OpenPricePage(program); break;
+    case kAbout: ShowAbout(program); break;
+    case kHelp: OpenHelp(program); break;
+    case kConfig: RunConfigButton(program); break;
+    case kCpuDetect: ShowCpuInfo(program); break;
+    default: break;  // gadgets without a command
+  }
+}
+
+[[noreturn]] void EndNormally(Program& program) {
+  program.desktop.CloseMainWindow();
+  if (!SaveConfiguration(program)) {
+    program.desktop.Message("TORVAmeter error",
+                            "The initialisation file cannot be created! TORVAmeter will "
+                            "now quit");
+  }
+  EndProgram();
+}
+
+}  // namespace
+
+void RunMainLoop(Program& program) {
+  for (;;) {
+    Event event = program.desktop.WaitEvent();
+    if (event.type == EventType::kGadget) {
+      RunCommand(program, event);
+    } else if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
+      EndNormally(program);
+    }
+  }
+}
+
+}  // namespace tm

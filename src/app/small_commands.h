@@ -1,0 +1,21 @@
+// The commands of the main window that answer at once.
+#pragma once
+
+#include "app/globals.h"
+
+namespace tm {
+
+inline constexpr const char* kFarmSite = "https://www.torva.fr";
+
+std::string MainWindowTitle(const Program& program);
+
+// A click on the logo opens the farm's Maxwell page; only a plain single
+// left click counts.
+void LogoClicked(Program& program, const Event& click);
+void OpenUploadPage(Program& program);
+void OpenPricePage(Program& program);
+void ShowAbout(Program& program);
+void OpenHelp(Program& program);
+void ShowCpuInfo(Program& program);
+
+}  // namespace tm

@@ -1,0 +1,64 @@
+#include "app/startup.h"
+
+#include <filesystem>
+
+#include "app/config/settings.h"
+#include "app/logo.h"
+#include "app/main_loop.h"
+#include "app/small_commands.h"
+#include "renderer/detect.h"
+
+namespace tm {
+namespace {
+
+// A folder counts as present when it can be listed; a failure to create it
+// is not reported.
+void MakeFolderIfMissing(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::directory_iterator probe(folder, ec);
+  if (ec) std::filesystem::create_directories(folder, ec);
+}
+
+void CheckRendererAtStart(Program& program) {
+  if (CheckRenderer(program) == RendererCheck::kTooOld) {
+    program.desktop.Message("TORVAmeter error",
+                            "Your Maxwell Render version is " +
+                                program.state.RendererVersion +
+                                ".\nThis version of TORVAmeter needs Maxwell Render " +
+                                program.constants.MinRendererVersion +
+                                " (or newer) to run.");
+    EndProgram();
+  }
+}
+
+[[noreturn]] void StartUp(Program& program) {
+  Picture logo = DecodePng(EmbeddedLogoPng()).value_or(BlankPicture(405, 89));
+
+  MakeFolderIfMissing(program.paths.AppDir);
+  MakeFolderIfMissing(program.paths.ArchiveDir);
+  program.state.LastDir = program.paths.AppDir;
+
+  if (!LoadConfiguration(program)) AskFirstRunQuestions(program);
+
+  CheckRendererAtStart(program);
+
+  // The automatic update check comes here.
+
+  if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) EndProgram();
+
+  // The benchmark logs are reconciled and loaded here.
+
+  RunMainLoop(program);
+}
+
+}  // namespace
+
+int RunProgram(Program& program) {
+  try {
+    StartUp(program);
+  } catch (const ProgramEnded&) {
+  }
+  return 0;
+}
+
+}  // namespace tm

@@ -1,0 +1,28 @@
+// The answer file of the scripted desktop: one answer per line, used in order.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tm {
+
+struct Answer {
+  enum class Kind { kYes, kNo, kFile, kCancel, kInput, kPress, kTick, kClose };
+  Kind kind;
+  std::string text;        // file path, input text, or the "after" text of a press
+  int gadget = -1;         // press
+  bool after = false;      // press N after TEXT
+  std::vector<int> ticks;  // tick I J ... (counted from 1)
+  int line = 0;            // line number in the file, for messages
+};
+
+struct AnswerFile {
+  std::vector<Answer> answers;
+  std::string error;  // non-empty when the file is malformed
+};
+
+AnswerFile ParseAnswers(const std::string& content);
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+}  // namespace tm

@@ -1,0 +1,214 @@
+#include "platform/scripted/scripted_desktop.h"
+
+namespace tm {
+namespace {
+
+constexpr int kScreenWidth = 1280, kScreenHeight = 1024;
+
+}  // namespace
+
+ScriptedDesktop::ScriptedDesktop(std::vector<Answer> answers, std::FILE* out)
+    : answers_(answers.begin(), answers.end()), transcript_(out) {}
+
+const Answer* ScriptedDesktop::Next() const {
+  return answers_.empty() ? nullptr : &answers_.front();
+}
+
+void ScriptedDesktop::Consume() {
+  answers_.pop_front();
+  seen_after_text_ = false;
+}
+
+void ScriptedDesktop::Stuck(const std::string& what) {
+  transcript_.Write("stuck " + Quote(what));
+  throw ScriptStuck{};
+}
+
+void ScriptedDesktop::Finish(int status) {
+  if (finished_) return;
+  finished_ = true;
+  PrintPanel();
+  transcript_.Write("exit " + std::to_string(status));
+}
+
+bool ScriptedDesktop::OpenMainWindow(const std::string&, const Picture&) { return true; }
+void ScriptedDesktop::CloseMainWindow() {}
+
+Rect ScriptedDesktop::MainWindowFrame() {
+  return {(kScreenWidth - 440) / 2, (kScreenHeight - 640) / 2, 440, 640};
+}
+
+void ScriptedDesktop::PrintPanel() {
+  for (const auto& line : panel_.lines()) transcript_.Write("panel " + Quote(line));
+}
+
+void ScriptedDesktop::ClearLog() {
+  PrintPanel();
+  transcript_.Write("clear");
+  panel_.Clear();
+}
+
+void ScriptedDesktop::AddLogLine(int position, const std::string& text) {
+  auto positions = panel_.Add(position, text);
+  for (int at : positions) {
+    const std::string& line = panel_.lines()[at];
+    transcript_.Write("log " + std::to_string(at) + " " + Quote(line));
+    const Answer* next = Next();
+    if (next && next->kind == Answer::Kind::kPress && next->after &&
+        line.find(next->text) != std::string::npos)
+      seen_after_text_ = true;
+  }
+}
+
+void ScriptedDesktop::SetLogLine(int position, const std::string& text) {
+  if (panel_.Set(position, text))
+    transcript_.Write("set " + std::to_string(position) + " " + Quote(text));
+}
+
+std::vector<std::string> ScriptedDesktop::LogLines() { return panel_.lines(); }
+
+void ScriptedDesktop::SetProgress(int value) {
+  transcript_.Write("progress " + std::to_string(value));
+}
+
+void ScriptedDesktop::SetButtons(bool enabled, int keep) {
+  for (int gadget = kUploadProject; gadget <= kCpuDetect; ++gadget) {
+    if (gadget == keep) continue;
+    if (enabled) disabled_.erase(gadget); else disabled_.insert(gadget);
+  }
+  transcript_.Write((enabled ? "enable " : "disable ") + std::to_string(keep));
+}
+
+void ScriptedDesktop::DisableButtons(int keep) { SetButtons(false, keep); }
+void ScriptedDesktop::EnableButtons(int keep) { SetButtons(true, keep); }
+
+void ScriptedDesktop::Message(const std::string& title, const std::string& text) {
+  transcript_.Write("message " + Quote(title) + " " + Quote(text));
+}
+
+bool ScriptedDesktop::Question(const std::string& title, const std::string& text) {
+  const Answer* next = Next();
+  if (!next || (next->kind != Answer::Kind::kYes && next->kind != Answer::Kind::kNo))
+    Stuck("question \"" + title + "\" \"" + text + "\"");
+  bool yes = next->kind == Answer::Kind::kYes;
+  Consume();
+  transcript_.Write("question " + Quote(title) + " " + Quote(text) + " -> " +
+                    (yes ? "yes" : "no"));
+  return yes;
+}
+
+std::optional<std::string> ScriptedDesktop::Input(const std::string& title,
+                                                  const std::string& prompt) {
+  const Answer* next = Next();
+  if (!next || (next->kind != Answer::Kind::kInput && next->kind != Answer::Kind::kCancel))
+    Stuck("input \"" + title + "\" \"" + prompt + "\"");
+  std::string line = "input " + Quote(title) + " " + Quote(prompt) + " -> ";
+  std::optional<std::string> answer;
+  if (next->kind == Answer::Kind::kInput) answer = next->text;
+  Consume();
+  transcript_.Write(line + (answer ? Quote(*answer) : "cancel"));
+  return answer;
+}
+
+std::optional<std::string> ScriptedDesktop::ChooseFile(const std::string& title,
+                                                       const std::string& start_dir,
+                                                       const std::string& filter) {
+  const Answer* next = Next();
+  if (!next || (next->kind != Answer::Kind::kFile && next->kind != Answer::Kind::kCancel))
+    Stuck("file \"" + title + "\" \"" + start_dir + "\" \"" + filter + "\"");
+  std::string line =
+      "file " + Quote(title) + " " + Quote(start_dir) + " " + Quote(filter) + " -> ";
+  std::optional<std::string> path;
+  if (next->kind == Answer::Kind::kFile) path = next->text;
+  Consume();
+  transcript_.Write(line + (path ? Quote(*path) : "cancel"));
+  return path;
+}
+
+std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowSpec& spec) {
+  WindowId id = next_window_++;
+  windows_[id] = Window{spec};
+  transcript_.Write("window " + Quote(spec.title) + " " + std::to_string(spec.width) +
+                    " " + std::to_string(spec.height));
+  return id;
+}
+
+void ScriptedDesktop::CloseWindow(WindowId window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  transcript_.Write("closewin " + Quote(it->second.spec.title));
+  windows_.erase(it);
+}
+
+void ScriptedDesktop::ShowPicture(WindowId window, int, int, const Picture& picture) {
+  if (!windows_.count(window)) return;
+  transcript_.Write("picture " + Quote(picture.source) + " " +
+                    std::to_string(picture.width) + " " +
+                    std::to_string(picture.height) + " " + Quote(picture.caption));
+}
+
+void ScriptedDesktop::RemovePictures(WindowId) {}
+
+std::vector<bool> ScriptedDesktop::WaitForCheckBoxes(WindowId window) {
+  auto it = windows_.find(window);
+  std::size_t count = it == windows_.end() ? 0 : it->second.spec.check_labels.size();
+  std::string title = it == windows_.end() ? "" : it->second.spec.title;
+  const Answer* next = Next();
+  if (!next || next->kind != Answer::Kind::kTick) Stuck("tick \"" + title + "\"");
+  std::vector<bool> ticks(count, false);
+  for (int box : next->ticks) {
+    if (box > static_cast<int>(count))
+      Stuck("tick " + std::to_string(box) + " in \"" + title + "\" (" +
+            std::to_string(count) + " boxes)");
+    ticks[box - 1] = true;
+  }
+  Consume();
+  return ticks;
+}
+
+void ScriptedDesktop::ResetCheckBoxes(WindowId) {}
+
+std::optional<Event> ScriptedDesktop::DuePress() {
+  const Answer* next = Next();
+  if (!next || next->kind != Answer::Kind::kPress) return std::nullopt;
+  if (next->after && !seen_after_text_) return std::nullopt;
+  Event event;
+  event.type = disabled_.count(next->gadget) ? EventType::kOther : EventType::kGadget;
+  event.gadget = next->gadget;
+  Consume();
+  return event;
+}
+
+Event ScriptedDesktop::WaitEvent() {
+  for (;;) {
+    if (auto press = DuePress()) {
+      if (press->type == EventType::kGadget) return *press;
+      continue;  // a disabled button gives no event
+    }
+    const Answer* next = Next();
+    if (!next || next->kind != Answer::Kind::kClose) Stuck("event");
+    Consume();
+    Event event;
+    event.type = EventType::kCloseWindow;
+    // The close request goes to the window being waited on: the newest
+    // closable secondary window, else the main window.
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+      if (it->second.spec.closable) {
+        event.window = it->first;
+        break;
+      }
+    }
+    return event;
+  }
+}
+
+Event ScriptedDesktop::TakeEvent() {
+  if (auto press = DuePress()) return *press;
+  return {};
+}
+
+void ScriptedDesktop::Open(const std::string& target) {
+  transcript_.Write("open " + Quote(target));
+}
+
+}  // namespace tm

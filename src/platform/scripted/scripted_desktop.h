@@ -1,0 +1,80 @@
+// A desktop that takes its answers from a file and prints a transcript of
+// everything the program shows. It runs the very same program as the window.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <set>
+
+#include "platform/desktop.h"
+#include "platform/log_panel.h"
+#include "platform/scripted/answers.h"
+#include "platform/scripted/transcript.h"
+
+namespace tm {
+
+// Thrown when the program asks for something the answer file does not give.
+struct ScriptStuck {};
+
+class ScriptedDesktop : public Desktop {
+ public:
+  ScriptedDesktop(std::vector<Answer> answers, std::FILE* out);
+
+  // Prints the final panel and "exit STATUS".
+  void Finish(int status);
+
+  bool OpenMainWindow(const std::string& title, const Picture& logo) override;
+  void CloseMainWindow() override;
+  Rect MainWindowFrame() override;
+
+  void ClearLog() override;
+  void AddLogLine(int position, const std::string& text) override;
+  void SetLogLine(int position, const std::string& text) override;
+  std::vector<std::string> LogLines() override;
+  void SetProgress(int value) override;
+  void DisableButtons(int keep) override;
+  void EnableButtons(int keep) override;
+
+  void Message(const std::string& title, const std::string& text) override;
+  bool Question(const std::string& title, const std::string& text) override;
+  std::optional<std::string> Input(const std::string& title,
+                                   const std::string& prompt) override;
+  std::optional<std::string> ChooseFile(const std::string& title,
+                                        const std::string& start_dir,
+                                        const std::string& filter) override;
+
+  std::optional<WindowId> OpenWindow(const WindowSpec& spec) override;
+  void CloseWindow(WindowId window) override;
+  void ShowPicture(WindowId window, int x, int y, const Picture& picture) override;
+  void RemovePictures(WindowId window) override;
+  std::vector<bool> WaitForCheckBoxes(WindowId window) override;
+  void ResetCheckBoxes(WindowId window) override;
+
+  Event WaitEvent() override;
+  Event TakeEvent() override;
+  void Open(const std::string& target) override;
+
+ private:
+  const Answer* Next() const;
+  void Consume();
+  [[noreturn]] void Stuck(const std::string& what);
+  // A press that is due now, if the next answer is one.
+  std::optional<Event> DuePress();
+  void SetButtons(bool enabled, int keep);
+  void PrintPanel();
+
+  std::deque<Answer> answers_;
+  bool seen_after_text_ = false;  // the next "press N after TEXT" may fire
+  Transcript transcript_;
+  LogPanelLines panel_;
+  std::set<int> disabled_;
+  struct Window {
+    WindowSpec spec;
+  };
+  std::map<WindowId, Window> windows_;
+  WindowId next_window_ = 1;
+  bool finished_ = false;
+};
+
+}  // namespace tm

@@ -1,0 +1,63 @@
+// torvameter-scripted --app-dir DIR --answers FILE [--update-host HOST[:PORT]]
+// The program with answers read from FILE and a transcript on standard output.
+#include <cstdio>
+#include <string>
+
+#include "app/startup.h"
+#include "platform/scripted/scripted_desktop.h"
+
+namespace {
+
+int Usage(const char* message) {
+  std::fprintf(stderr, "torvameter-scripted: %s\n", message);
+  std::fprintf(stderr,
+               "usage: torvameter-scripted --app-dir DIR --answers FILE "
+               "[--update-host HOST[:PORT]]\n");
+  return 4;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string app_dir, answers_path, update_host;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (i + 1 >= argc) return Usage(("missing value after " + arg).c_str());
+    std::string value = argv[++i];
+    if (arg == "--app-dir") app_dir = value;
+    else if (arg == "--answers") answers_path = value;
+    else if (arg == "--update-host") update_host = value;
+    else return Usage(("unknown option " + arg).c_str());
+  }
+  if (app_dir.empty() || answers_path.empty()) return Usage("--app-dir and --answers are required");
+  while (app_dir.size() > 1 && app_dir.back() == '/') app_dir.pop_back();
+
+  auto content = tm::ReadWholeFile(answers_path);
+  if (!content) return Usage(("cannot read " + answers_path).c_str());
+  tm::AnswerFile answers = tm::ParseAnswers(*content);
+  if (!answers.error.empty()) return Usage(("malformed answer file: " + answers.error).c_str());
+
+  tm::ScriptedDesktop desktop(std::move(answers.answers), stdout);
+  tm::Program program(desktop, app_dir);
+  if (!update_host.empty()) {
+    auto colon = update_host.rfind(':');
+    if (colon != std::string::npos) {
+      try {
+        program.update_servers.port = std::stoi(update_host.substr(colon + 1));
+      } catch (...) {
+        return Usage("bad port in --update-host");
+      }
+      update_host.resize(colon);
+    }
+    program.update_servers.host = update_host;
+  }
+
+  int status;
+  try {
+    status = tm::RunProgram(program);
+  } catch (const tm::ScriptStuck&) {
+    status = 3;
+  }
+  desktop.Finish(status);
+  return status;
+}
