@@ -32,13 +32,13 @@ int main(int argc, char** argv) {
   if (app_dir.empty() || answers_path.empty()) return Usage("--app-dir and --answers are required");
   while (app_dir.size() > 1 && app_dir.back() == '/') app_dir.pop_back();
 
-  auto content = tm::ReadWholeFile(answers_path);
+  auto content = torva::ReadWholeFile(answers_path);
   if (!content) return Usage(("cannot read " + answers_path).c_str());
-  tm::AnswerFile answers = tm::ParseAnswers(*content);
+  torva::AnswerFile answers = torva::ParseAnswers(*content);
   if (!answers.error.empty()) return Usage(("malformed answer file: " + answers.error).c_str());
 
-  tm::ScriptedDesktop desktop(std::move(answers.answers), stdout);
-  tm::Program program(desktop, app_dir);
+  torva::ScriptedDesktop desktop(std::move(answers.answers), stdout);
+  torva::Program program(desktop, app_dir);
   if (!update_host.empty()) {
     auto colon = update_host.rfind(':');
     if (colon != std::string::npos) {
@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
 
   int status;
   try {
-    status = tm::RunProgram(program);
-  } catch (const tm::ScriptStuck&) {
+    status = torva::RunProgram(program);
+  } catch (const torva::ScriptStuck&) {
     status = 3;
   }
   desktop.Finish(status);

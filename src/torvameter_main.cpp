@@ -7,7 +7,7 @@
 #include "platform/fltk/fltk_desktop.h"
 
 int main(int argc, char** argv) {
-  std::string app_dir = tm::kShippedAppDir;
+  std::string app_dir = torva::kShippedAppDir;
 #ifdef TM_SANDBOX
   // The sandbox build takes another application folder, for tests and demos.
   for (int i = 1; i + 1 < argc; ++i)
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   (void)argc;
   (void)argv;
 #endif
-  tm::FltkDesktop desktop;
-  tm::Program program(desktop, app_dir);
-  return tm::RunProgram(program);
+  torva::FltkDesktop desktop;
+  torva::Program program(desktop, app_dir);
+  return torva::RunProgram(program);
 }

@@ -8,7 +8,7 @@
 
 #include "platform/desktop.h"
 
-namespace tm {
+namespace torva {
 
 constexpr const char* kShippedAppDir = "/Applications/TORVAmeter_Maxwell";
 
@@ -123,4 +123,4 @@ inline void ReportLine(Program& program, const std::string& text) {
   program.desktop.AddLogLine(program.state.LogLine, text);
 }
 
-}  // namespace tm
+}  // namespace torva

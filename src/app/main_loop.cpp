@@ -3,7 +3,7 @@
 #include "app/config/settings.h"
 #include "app/small_commands.h"
 
-namespace tm {
+namespace torva {
 namespace {
 
 void RunCommand(Program& program, const Event& event) {
@@ -42,4 +42,4 @@ void RunMainLoop(Program& program) {
   }
 }
 
-}  // namespace tm
+}  // namespace torva

@@ -2,10 +2,10 @@
 
 #include "app/globals.h"
 
-namespace tm {
+namespace torva {
 
 // Waits for events and runs one command per button press, until the close
 // request of the main window. Then ends the program normally.
 [[noreturn]] void RunMainLoop(Program& program);
 
-}  // namespace tm
+}  // namespace torva

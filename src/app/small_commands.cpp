@@ -4,7 +4,7 @@
 
 #include "platform/cpu_info.h"
 
-namespace tm {
+namespace torva {
 
 std::string MainWindowTitle(const Program& program) {
   return "TORVAmeter " + program.constants.ProgramVersion +
@@ -51,4 +51,4 @@ void ShowCpuInfo(Program& program) {
                                           " threads");
 }
 
-}  // namespace tm
+}  // namespace torva

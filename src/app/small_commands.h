@@ -3,7 +3,7 @@
 
 #include "app/globals.h"
 
-namespace tm {
+namespace torva {
 
 inline constexpr const char* kFarmSite = "https://www.torva.fr";
 
@@ -18,4 +18,4 @@ void ShowAbout(Program& program);
 void OpenHelp(Program& program);
 void ShowCpuInfo(Program& program);
 
-}  // namespace tm
+}  // namespace torva

@@ -8,7 +8,7 @@
 #include "app/small_commands.h"
 #include "renderer/detect.h"
 
-namespace tm {
+namespace torva {
 namespace {
 
 // A folder counts as present when it can be listed; a failure to create it
@@ -61,4 +61,4 @@ int RunProgram(Program& program) {
   return 0;
 }
 
-}  // namespace tm
+}  // namespace torva

@@ -4,9 +4,9 @@
 
 #include "app/globals.h"
 
-namespace tm {
+namespace torva {
 
 // Runs the whole program and returns its exit status (always 0).
 int RunProgram(Program& program);
 
-}  // namespace tm
+}  // namespace torva

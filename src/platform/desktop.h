@@ -10,7 +10,7 @@
 
 #include "platform/picture.h"
 
-namespace tm {
+namespace torva {
 
 // Gadget numbers of the main window.
 enum Gadget : int {
@@ -121,4 +121,4 @@ class Desktop {
   virtual void Open(const std::string& target) = 0;
 };
 
-}  // namespace tm
+}  // namespace torva

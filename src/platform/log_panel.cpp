@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tm {
+namespace torva {
 
 std::vector<int> LogPanelLines::Add(int position, const std::string& text) {
   std::vector<std::string> pieces;
@@ -37,4 +37,4 @@ std::string LogPanelLines::Text() const {
   return text;
 }
 
-}  // namespace tm
+}  // namespace torva

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace tm {
+namespace torva {
 
 class LogPanelLines {
  public:
@@ -20,4 +20,4 @@ class LogPanelLines {
   std::vector<std::string> lines_;
 };
 
-}  // namespace tm
+}  // namespace torva

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tm {
+namespace torva {
 
 struct Picture {
   int width = 0;
@@ -32,4 +32,4 @@ Picture ScalePicture(const Picture& picture, int width, int height);
 void DrawCaption(Picture& picture, const std::string& text, int x, int y,
                  Colour foreground, Colour background);
 
-}  // namespace tm
+}  // namespace torva

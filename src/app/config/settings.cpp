@@ -4,7 +4,7 @@
 
 #include "app/config/config_file.h"
 
-namespace tm {
+namespace torva {
 namespace {
 
 const char* const kErrorTitle = "TORVAmeter error";
@@ -131,4 +131,4 @@ void RunConfigButton(Program& program) {
   }
 }
 
-}  // namespace tm
+}  // namespace torva

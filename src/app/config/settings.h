@@ -4,7 +4,7 @@
 
 #include "app/globals.h"
 
-namespace tm {
+namespace torva {
 
 // Loads ConfigFile into the program state. False when it cannot be opened
 // (start-up then asks the first-run questions). Asks the update question
@@ -19,4 +19,4 @@ void RunConfigButton(Program& program);
 // Replaces ConfigFile with the current values. False when it cannot be written.
 bool SaveConfiguration(const Program& program);
 
-}  // namespace tm
+}  // namespace torva

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace tm {
+namespace torva {
 namespace {
 
 bool ParseInt(const std::string& word, int& value) {
@@ -98,4 +98,4 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return out.str();
 }
 
-}  // namespace tm
+}  // namespace torva

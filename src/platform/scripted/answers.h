@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tm {
+namespace torva {
 
 struct Answer {
   enum class Kind { kYes, kNo, kFile, kCancel, kInput, kPress, kTick, kClose };
@@ -25,4 +25,4 @@ struct AnswerFile {
 AnswerFile ParseAnswers(const std::string& content);
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
-}  // namespace tm
+}  // namespace torva

@@ -1,6 +1,6 @@
 #include "platform/scripted/scripted_desktop.h"
 
-namespace tm {
+namespace torva {
 namespace {
 
 constexpr int kScreenWidth = 1280, kScreenHeight = 1024;
@@ -211,4 +211,4 @@ void ScriptedDesktop::Open(const std::string& target) {
   transcript_.Write("open " + Quote(target));
 }
 
-}  // namespace tm
+}  // namespace torva

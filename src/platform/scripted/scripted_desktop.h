@@ -12,7 +12,7 @@
 #include "platform/scripted/answers.h"
 #include "platform/scripted/transcript.h"
 
-namespace tm {
+namespace torva {
 
 // Thrown when the program asks for something the answer file does not give.
 struct ScriptStuck {};
@@ -77,4 +77,4 @@ class ScriptedDesktop : public Desktop {
   bool finished_ = false;
 };
 
-}  // namespace tm
+}  // namespace torva

@@ -1,6 +1,6 @@
 #include "platform/scripted/transcript.h"
 
-namespace tm {
+namespace torva {
 
 std::string Quote(std::string_view text) {
   std::string quoted = "\"";
@@ -23,4 +23,4 @@ void Transcript::Write(const std::string& line) {
   std::fflush(out_);
 }
 
-}  // namespace tm
+}  // namespace torva

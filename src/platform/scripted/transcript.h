@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tm {
+namespace torva {
 
 std::string Quote(std::string_view text);
 
@@ -20,4 +20,4 @@ class Transcript {
   std::FILE* out_;
 };
 
-}  // namespace tm
+}  // namespace torva
