@@ -1,0 +1,65 @@
+// For tests: a scripted desktop over an answer text, its transcript kept in
+// memory, and a fresh temporary folder.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/scripted/scripted_desktop.h"
+
+namespace torva {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "torva-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+class ScriptedSession {
+ public:
+  explicit ScriptedSession(const std::string& answers) {
+    AnswerFile file = ParseAnswers(answers);
+    if (!file.error.empty()) throw std::runtime_error(file.error);
+    out_ = open_memstream(&buffer_, &size_);
+    desktop_.emplace(file.answers, out_);
+  }
+  ~ScriptedSession() {
+    desktop_.reset();
+    std::fclose(out_);
+    std::free(buffer_);
+  }
+  ScriptedSession(const ScriptedSession&) = delete;
+  ScriptedSession& operator=(const ScriptedSession&) = delete;
+
+  ScriptedDesktop& desktop() { return *desktop_; }
+  std::string transcript() {
+    std::fflush(out_);
+    return std::string(buffer_, size_);
+  }
+
+ private:
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* out_ = nullptr;
+  std::optional<ScriptedDesktop> desktop_;
+};
+
+}  // namespace torva
