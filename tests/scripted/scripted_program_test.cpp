@@ -1,0 +1,180 @@
+// Runs the scripted program as a user would, and reads its transcript.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/scripted/test_session.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+struct Run {
+  int status = -1;
+  std::string transcript;
+  bool Has(const std::string& line) const {
+    return transcript.find(line + "\n") != std::string::npos;
+  }
+};
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+Run RunCommand(const std::string& command) {
+  Run run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  std::array<char, 4096> chunk;
+  for (std::size_t n; (n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
+    run.transcript.append(chunk.data(), n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+class ScriptedProgramTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  std::string app_ = folder_.path() + "/TORVAmeter_Maxwell";
+  std::string maxwell_ = folder_.path() + "/Maxwell";
+
+  void MakeInstallation(const std::string& options = "") {
+    std::string command = ShellQuote(std::string(TM_SOURCE_DIR) +
+                                     "/tools/sim-maxwell/make-installation") +
+                          " " + ShellQuote(maxwell_) + " " + options + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+
+  // A configuration as a finished first run leaves it.
+  void WriteConfig(const std::string& updates = "No") {
+    fs::create_directories(app_);
+    Write(app_ + "/TORVAmeter_Maxwell.ini",
+          ";Maxwell Render path\n" + maxwell_ +
+              "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - "
+              "do not modify)\n\n;Last directory from previous session\n" +
+              folder_.path() + "/\n;Check for updates?\n" + updates + "\n");
+  }
+
+  Run RunProgram(const std::string& answers) {
+    std::string answers_path = folder_.path() + "/answers.txt";
+    Write(answers_path, answers);
+    return RunCommand(std::string(TM_SCRIPTED_PROGRAM) + " --app-dir " + ShellQuote(app_) +
+                      " --answers " + ShellQuote(answers_path) + " 2>/dev/null");
+  }
+};
+
+TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) {
+  MakeInstallation();
+  Run run = RunProgram("file " + maxwell_ + "/mximerge\nyes\ninput bob\ninput pw\nno\n"
+                       "press 9\npress 13\npress 0\npress 4\npress 8\nclose\n");
+  ASSERT_EQ(run.status, 0) << run.transcript;
+  EXPECT_TRUE(fs::is_directory(app_ + "/archive"));
+  EXPECT_TRUE(run.Has("question \"TORVA account?\" \"Do you already have a TORVA account?\" -> yes"));
+  EXPECT_TRUE(run.Has("message \"About TORVAmeter for Maxwell\" \"      TORVAmeter 2.8 for "
+                      "Maxwell Render\\nMade by the TORVA render farm team\\n"
+                      "               https://www.torva.fr\""));
+  EXPECT_NE(run.transcript.find("message \"CPU Info\" \""), std::string::npos);
+  EXPECT_NE(run.transcript.find(" threads\"\n"), std::string::npos);
+  EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/rendering/maxwell\""));
+  EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/estimate-the-rendering-time/maxwell\""));
+  EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/renderfarm/prices\""));
+  EXPECT_EQ(run.transcript.substr(run.transcript.size() - 7), "exit 0\n");
+
+  std::string config = Read(app_ + "/TORVAmeter_Maxwell.ini");
+  EXPECT_EQ(config.rfind(";Maxwell Render path\n" + maxwell_ + "/\n", 0), 0u);
+}
+
+TEST_F(ScriptedProgramTest, ATooOldRendererEndsTheProgramWithoutWriting) {
+  MakeInstallation("--version 2.6.9.0");
+  WriteConfig("Maybe");
+  Run run = RunProgram("");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.transcript,
+            "message \"TORVAmeter error\" \"Your Maxwell Render version is 2.6.9.0.\\nThis "
+            "version of TORVAmeter needs Maxwell Render 2.7.0 (or newer) to run.\"\n"
+            "exit 0\n");
+  EXPECT_NE(Read(app_ + "/TORVAmeter_Maxwell.ini").find("\nMaybe\n"), std::string::npos);
+}
+
+TEST_F(ScriptedProgramTest, AMissingRendererSetsTheConfigurationAsideForTheNextStart) {
+  WriteConfig();  // points at a folder that holds no renderer
+  Write(app_ + "/TORVAmeter_Maxwell.ini.bak", "older backup");
+  std::string config = Read(app_ + "/TORVAmeter_Maxwell.ini");
+  Run run = RunProgram("");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"The Maxwell Render executable cannot "
+                      "be found, TORVAmeter will now quit.\\nAt next launch, you will be "
+                      "asked to enter some configuration information.\""));
+  EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
+  EXPECT_EQ(Read(app_ + "/TORVAmeter_Maxwell.ini.bak"), config);
+
+  Run next = RunProgram("cancel\n");
+  EXPECT_EQ(next.status, 0);
+  EXPECT_NE(next.transcript.find("message \"Welcome to TORVAmeter - First run\""),
+            std::string::npos);
+  EXPECT_TRUE(next.Has("message \"TORVAmeter error\" \"No file selected, TORVAmeter will now quit\""));
+}
+
+TEST_F(ScriptedProgramTest, HelpOpensTheDocumentOnlyWhenItHasContent) {
+  MakeInstallation();
+  WriteConfig();
+  Write(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "");
+  Run empty = RunProgram("press 10\nclose\n");
+  EXPECT_TRUE(empty.Has(
+      "message \"TORVAmeter error\" \"The TORVAmeter_Maxwell_Mac.pdf file cannot be found!\""));
+
+  Write(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "%PDF-1.4");
+  Run full = RunProgram("press 10\nclose\n");
+  EXPECT_TRUE(full.Has("open \"" + app_ + "/TORVAmeter_Maxwell_Mac.pdf\""));
+}
+
+TEST_F(ScriptedProgramTest, ClosingRewritesTheConfigurationWithTenLines) {
+  MakeInstallation();
+  WriteConfig();
+  std::string ten = Read(app_ + "/TORVAmeter_Maxwell.ini");
+  Write(app_ + "/TORVAmeter_Maxwell.ini", ten + "size limit\n99\n");
+  Run run = RunProgram("close\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Read(app_ + "/TORVAmeter_Maxwell.ini"), ten);
+}
+
+TEST_F(ScriptedProgramTest, AnAnswerFileThatRunsOutIsStuck) {
+  MakeInstallation();
+  WriteConfig();
+  Run run = RunProgram("press 11\n");  // Config asks a question nobody answers
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.transcript.find("stuck \"question \\\"Check for updates\\\""),
+            std::string::npos);
+  EXPECT_EQ(run.transcript.substr(run.transcript.size() - 7), "exit 3\n");
+}
+
+TEST_F(ScriptedProgramTest, AMalformedAnswerFileStopsBeforeAnythingRuns) {
+  Run run = RunProgram("yes\nperhaps\n");
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.transcript, "");
+  EXPECT_FALSE(fs::exists(app_));
+}
+
+}  // namespace
+}  // namespace torva
