@@ -1,0 +1,302 @@
+#include "platform/child_process.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifdef __APPLE__
+#include <crt_externs.h>
+#include <sys/event.h>
+#define TM_ENVIRON (*_NSGetEnviron())
+#else
+#include <sys/syscall.h>
+extern char** environ;
+#define TM_ENVIRON environ
+#endif
+
+namespace torva {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Bounds one Drain() so that a child writing without pause cannot keep the
+// caller reading forever.
+constexpr std::size_t kDrainLimit = std::size_t{4} << 20;
+
+Clock::time_point DeadlineAfter(int timeout_ms) {
+  return Clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 0));
+}
+
+// Milliseconds left until `deadline` (0 when past), -1 when `timeout_ms` < 0.
+int MillisecondsLeft(int timeout_ms, Clock::time_point deadline) {
+  if (timeout_ms < 0) return -1;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  return static_cast<int>(std::max<long long>(left.count(), 0));
+}
+
+void Sleep(int ms) {
+  if (ms > 0) poll(nullptr, 0, ms);
+}
+
+bool MakePipe(int fds[2]) {
+#ifdef __APPLE__
+  if (pipe(fds) != 0) return false;
+  fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+  fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+  return true;
+#else
+  return pipe2(fds, O_CLOEXEC) == 0;
+#endif
+}
+
+// Blocks until `pid` ends (without reaping it) or `timeout_ms` passes.
+void SleepUntilExit(pid_t pid, int timeout_ms) {
+#ifdef __APPLE__
+  const int kq = kqueue();
+  if (kq >= 0) {
+    struct kevent change;
+    EV_SET(&change, pid, EVFILT_PROC, EV_ADD | EV_ONESHOT, NOTE_EXIT, 0, nullptr);
+    struct kevent result;
+    const timespec limit{timeout_ms / 1000, (timeout_ms % 1000) * 1000000L};
+    const int n = kevent(kq, &change, 1, &result, 1, &limit);
+    close(kq);
+    // ESRCH: the child has already ended.
+    if (n >= 0 || errno == ESRCH) return;
+  }
+#elif defined(SYS_pidfd_open)
+  const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd >= 0) {
+    pollfd p{pidfd, POLLIN, 0};
+    while (poll(&p, 1, timeout_ms) < 0 && errno == EINTR) {
+    }
+    close(pidfd);
+    return;
+  }
+#endif
+  (void)pid;
+  Sleep(timeout_ms);
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
+                                                  const std::vector<std::string>& arguments,
+                                                  const std::string& working_dir,
+                                                  Output output) {
+  int fds[2] = {-1, -1};
+  if (output == Output::kPipe && !MakePipe(fds)) return nullptr;
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (output == Output::kPipe) {
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (!working_dir.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, working_dir.c_str());
+  }
+
+  // The child starts with no blocked signals and the default SIGPIPE, whatever
+  // this program did with them.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t signals;
+  sigemptyset(&signals);
+  posix_spawnattr_setsigmask(&attributes, &signals);
+  sigaddset(&signals, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &signals);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(executable.c_str()));
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv.data(),
+                             TM_ENVIRON);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (fds[1] >= 0) close(fds[1]);
+  if (rc != 0) {
+    if (fds[0] >= 0) close(fds[0]);
+    return nullptr;
+  }
+  if (fds[0] >= 0) fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
+  return std::unique_ptr<ChildProcess>(new ChildProcess(pid, fds[0]));
+}
+
+ChildProcess::ChildProcess(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
+
+ChildProcess::~ChildProcess() {
+  if (fd_ >= 0) close(fd_);
+  if (!reaped_) {
+    Kill();
+    WaitForExit(-1);
+  }
+}
+
+void ChildProcess::Drain() {
+  char chunk[64 * 1024];
+  std::size_t total = 0;
+  while (fd_ >= 0 && total < kDrainLimit) {
+    const ssize_t n = read(fd_, chunk, sizeof chunk);
+    if (n > 0) {
+      Append(chunk, static_cast<std::size_t>(n));
+      total += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      return;
+    } else {  // end of output, or a read error that ends it all the same
+      close(fd_);
+      fd_ = -1;
+    }
+  }
+}
+
+void ChildProcess::Append(const char* data, std::size_t size) {
+  while (size > 0) {
+    const char* feed = static_cast<const char*>(std::memchr(data, '\n', size));
+    const std::size_t part = feed ? static_cast<std::size_t>(feed - data) : size;
+    if (!cutting_) {
+      const std::size_t room = kMaxLineBytes - (buffer_.size() - line_start_);
+      const std::size_t kept = std::min(part, room);
+      buffer_.append(data, kept);
+      cutting_ = kept < part;
+    }
+    if (!feed) return;
+    buffer_ += '\n';
+    line_start_ = buffer_.size();
+    cutting_ = false;
+    data += part + 1;
+    size -= part + 1;
+  }
+}
+
+bool ChildProcess::HasLine() const {
+  return line_start_ > head_ || (fd_ < 0 && buffer_.size() > head_);
+}
+
+bool ChildProcess::OutputEnded() const { return fd_ < 0 && buffer_.size() == head_; }
+
+std::string ChildProcess::TakeLine() {
+  std::string line;
+  if (line_start_ > head_) {
+    const std::size_t feed = buffer_.find('\n', head_);
+    line.assign(buffer_, head_, feed - head_);
+    head_ = feed + 1;
+  } else if (fd_ < 0 && buffer_.size() > head_) {
+    line.assign(buffer_, head_);
+    head_ = line_start_ = buffer_.size();
+  }
+  if (head_ == buffer_.size()) {
+    // Give back what a flood of output made the buffer grow to.
+    if (buffer_.capacity() > kDrainLimit) std::string().swap(buffer_);
+    buffer_.clear();
+    head_ = line_start_ = 0;
+  } else if (head_ >= 64 * 1024 && head_ >= buffer_.size() / 2) {
+    buffer_.erase(0, head_);
+    line_start_ -= head_;
+    head_ = 0;
+  }
+  return line;
+}
+
+bool ChildProcess::WaitReadable(int timeout_ms) {
+  pollfd p{fd_, POLLIN, 0};
+  int n;
+  while ((n = poll(&p, 1, timeout_ms)) < 0 && errno == EINTR) {
+  }
+  return n > 0;
+}
+
+void ChildProcess::WaitForLine(int timeout_ms) {
+  const Clock::time_point deadline = DeadlineAfter(timeout_ms);
+  for (;;) {
+    Drain();
+    if (HasLine()) return;
+    const int left = MillisecondsLeft(timeout_ms, deadline);
+    if (fd_ < 0) {
+      // Nothing more will come; the caller waits for the child's end.
+      WaitForExit(left);
+      return;
+    }
+    if (left == 0) return;
+    WaitReadable(left);
+  }
+}
+
+void ChildProcess::DrainFor(int ms) {
+  const Clock::time_point deadline = DeadlineAfter(ms);
+  for (;;) {
+    const int left = MillisecondsLeft(ms, deadline);
+    if (left <= 0) return;
+    if (fd_ < 0) {
+      Sleep(left);
+      return;
+    }
+    if (WaitReadable(left)) Drain();
+  }
+}
+
+void ChildProcess::Reaped(int status) {
+  reaped_ = true;
+  if (WIFEXITED(status)) {
+    exit_code_ = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    exit_code_ = 128 + WTERMSIG(status);
+  }
+}
+
+bool ChildProcess::Alive() {
+  if (reaped_) return false;
+  int status = 0;
+  const pid_t r = waitpid(pid_, &status, WNOHANG);
+  if (r == pid_) {
+    Reaped(status);
+  } else if (r < 0 && errno == ECHILD) {
+    reaped_ = true;  // reaped elsewhere; nothing is left to wait for
+  }
+  return !reaped_;
+}
+
+void ChildProcess::WaitForExit(int timeout_ms) {
+  if (reaped_) return;
+  if (timeout_ms < 0) {
+    int status = 0;
+    pid_t r;
+    while ((r = waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (r == pid_) {
+      Reaped(status);
+    } else {
+      reaped_ = true;
+    }
+    return;
+  }
+  if (timeout_ms > 0 && Alive()) SleepUntilExit(pid_, timeout_ms);
+  Alive();
+}
+
+void ChildProcess::Kill() {
+  if (!reaped_) kill(pid_, SIGKILL);
+}
+
+int ChildProcess::Wait() {
+  WaitForExit(-1);
+  return exit_code_;
+}
+
+}  // namespace torva

@@ -1,0 +1,51 @@
+#include "renderer/command_lines.h"
+
+namespace torva {
+
+std::string RendererExecutable(const std::string& maxwell_dir) {
+  return maxwell_dir + "Maxwell.app/Contents/MacOS/Maxwell";
+}
+
+std::string PymaxwellExecutable(const std::string& maxwell_dir) {
+  return maxwell_dir + "Pymaxwell.app/Contents/MacOS/Pymaxwell";
+}
+
+char RendererGeneration(std::string_view renderer_version) {
+  if (renderer_version.starts_with('2')) return '2';
+  if (renderer_version.starts_with('5')) return '5';
+  return '3';
+}
+
+std::string BenchmarkArguments(int phase, char generation, int bench_mode,
+                               const std::string& bench_dir) {
+  const bool gpu = generation == '5' && bench_mode == 2;
+  std::string scene, size, switches, mxi, image;
+  switch (generation) {
+    case '2':
+      scene = "Absolute.mxs";
+      size = phase == 1 ? "2304x3072" : "768x1024";
+      mxi = "Absolute.mxi";
+      image = "Absolute_yoursystem_1mn.jpg";
+      break;
+    case '5':
+      scene = "Bottles_on_a_window.mxs";
+      size = "1536x2048";
+      switches = gpu ? " -nomxi:off -noimage:off -rs:2 -gpuall -multigpu:coop"
+                     : " -nomxi:off -noimage:off -rs:1";
+      mxi = "Bottles.mxi";
+      image = gpu && phase == 2 ? "Bottles_yoursystem_1mn_gpu.jpg" : "Bottles_yoursystem_1mn.jpg";
+      break;
+    default:
+      scene = "TrainSSS.mxs";
+      size = "768x1024";
+      mxi = "TrainSSS.mxi";
+      image = "TrainSSS_yoursystem_1mn.jpg";
+      break;
+  }
+  const std::string limits = phase == 1 ? " -t:9999999 -s:20" : " -t:1";
+  return " -mxs:" + bench_dir + "/" + scene + " -res:" + size + limits + " -th:0" + switches +
+         " -mxi:" + bench_dir + "/" + mxi + " -o:" + bench_dir + "/" + image +
+         " -nogui -nowait";
+}
+
+}  // namespace torva

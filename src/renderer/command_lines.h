@@ -1,0 +1,24 @@
+// The renderer's programs inside the installation and the command lines of
+// the benchmark runs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace torva {
+
+// `maxwell_dir` ends with "/".
+std::string RendererExecutable(const std::string& maxwell_dir);
+std::string PymaxwellExecutable(const std::string& maxwell_dir);
+
+// Which benchmark rows a renderer version uses: '2', '5', or '3' for every
+// other version (renderers 3 and 4 share their rows).
+char RendererGeneration(std::string_view renderer_version);
+
+// The argument string of benchmark `phase` (1: time to SL 20, 2: the one
+// minute render) for a generation of RendererGeneration; `bench_mode` 2 (GPU)
+// matters for generation '5' only. `bench_dir` has no trailing "/".
+std::string BenchmarkArguments(int phase, char generation, int bench_mode,
+                               const std::string& bench_dir);
+
+}  // namespace torva
