@@ -1,0 +1,43 @@
+// The configuration file: ten lines of comments and values, the login and
+// password stored as Base64 blocks, and an optional twelfth line that
+// overrides the MXI size limit. Only the format lives here; the questions
+// around it are in settings.h.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace torva {
+
+struct ConfigValues {
+  std::string MaxwellDir, FarmLogin, FarmPassword, LastDir, CheckUpdates;
+  std::optional<int> MxiSizeLimitMB;  // set only when the file goes on after line 10
+};
+
+// nullopt when the file cannot be opened for reading (or is a folder).
+std::optional<ConfigValues> ReadConfigFile(const std::string& path);
+
+// Values are taken exactly as their lines stand; missing lines read as empty.
+ConfigValues ParseConfig(std::string_view bytes);
+
+// Exactly ten lines, each ended by "\n". A value holding a line feed is cut
+// before it, so that the lines stay in place.
+std::string FormatConfig(const ConfigValues& values);
+
+// Replaces the file atomically with mode 0600: a temporary file beside it is
+// written, flushed to disk and renamed over it. False on any failure, in which
+// case the temporary file is gone and the old file is untouched.
+bool WriteConfigFile(const std::string& path, const ConfigValues& values);
+
+// Base64 (56 characters) of a 40-byte block holding up to 20 UTF-16LE units
+// of `value`, zero-filled. A surrogate pair that does not fit is dropped
+// whole; invalid UTF-8 becomes U+FFFD.
+std::string EncodeCredential(const std::string& value);
+
+// The value of a stored block: 40 spaces whose start is overwritten by the
+// decoded block's first 40 bytes, ending before the first zero unit. An empty
+// or invalid Base64 line gives the 40 spaces. Lone surrogates become U+FFFD.
+std::string DecodeCredential(std::string_view line);
+
+}  // namespace torva
