@@ -1,0 +1,16 @@
+# Embeds assets/logo.png into tm_app as a byte array behind app/logo.h.
+set(logo_png ${PROJECT_SOURCE_DIR}/assets/logo.png)
+set(logo_cpp ${CMAKE_CURRENT_BINARY_DIR}/generated/logo_data.cpp)
+add_custom_command(
+  OUTPUT ${logo_cpp}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${logo_png} -DOUTPUT=${logo_cpp}
+          -P ${CMAKE_CURRENT_LIST_DIR}/scripts/embed_bytes.cmake
+  DEPENDS ${logo_png} ${CMAKE_CURRENT_LIST_DIR}/scripts/embed_bytes.cmake
+  COMMENT "Embedding the logo"
+  VERBATIM)
+get_target_property(tm_app_type tm_app TYPE)
+if(tm_app_type STREQUAL "INTERFACE_LIBRARY")
+  target_sources(tm_app INTERFACE ${logo_cpp})
+else()
+  target_sources(tm_app PRIVATE ${logo_cpp})
+endif()

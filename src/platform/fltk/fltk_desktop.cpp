@@ -1,0 +1,43 @@
+#include "platform/fltk/fltk_desktop.h"
+
+#include <FL/Fl.H>
+
+#include <algorithm>
+
+#include "platform/fltk/widgets.h"
+
+namespace torva {
+
+FltkDesktop::FltkDesktop() { Fl::scheme("gtk+"); }
+
+FltkDesktop::~FltkDesktop() {
+  windows_.clear();
+  main_.reset();
+}
+
+void FltkDesktop::Push(const Event& event) {
+  // One pending repaint per window is enough.
+  if (event.type == EventType::kRepaint &&
+      std::any_of(events_.begin(), events_.end(), [&](const Event& e) {
+        return e.type == EventType::kRepaint && e.window == event.window;
+      }))
+    return;
+  events_.push_back(event);
+}
+
+Event FltkDesktop::WaitEvent() {
+  while (events_.empty()) Fl::wait();
+  Event event = events_.front();
+  events_.pop_front();
+  return event;
+}
+
+Event FltkDesktop::TakeEvent() {
+  Fl::check();
+  if (events_.empty()) return {};
+  Event event = events_.front();
+  events_.pop_front();
+  return event;
+}
+
+}  // namespace torva

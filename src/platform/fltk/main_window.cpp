@@ -1,0 +1,169 @@
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Progress.H>
+#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Text_Display.H>
+
+#include <algorithm>
+
+#include "platform/fltk/fltk_desktop.h"
+#include "platform/fltk/widgets.h"
+
+namespace torva {
+namespace fltk {
+namespace {
+
+constexpr int kWidth = 440;
+constexpr int kHeight = 640;
+
+struct ButtonPlace {
+  int gadget, x, y, w, h;
+  const char* text;
+};
+
+constexpr ButtonPlace kButtons[] = {
+    {kPrepareProject, 4, 572, 112, 18, "Prepare project"},
+    {kEstimateProject, 118, 572, 116, 18, "Estimate project"},
+    {kUploadProject, 236, 572, 112, 18, "Upload project"},
+    {kCpuDetect, 351, 572, 86, 18, "CPU detect"},
+    {kPriceInfo, 4, 594, 78, 18, "Price info"},
+    {kConfig, 86, 594, 62, 18, "Config"},
+    {kBenchmark, 152, 594, 88, 18, "Benchmark"},
+    {kHelp, 244, 594, 52, 18, "Help"},
+    {kAbout, 300, 594, 58, 18, "About"},
+    {kUpdates, 362, 594, 70, 18, "Updates"},
+};
+
+void OnButton(Fl_Widget* button, void* data) {
+  Event event;
+  event.type = EventType::kGadget;
+  event.gadget = static_cast<int>(button->argument());
+  static_cast<MainWindow*>(data)->push(event);
+}
+
+// Only the window manager's close request counts: Escape must not end the
+// program, and the window stays open until the program closes it.
+void OnWindowClose(Fl_Widget*, void* data) {
+  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+  Event event;
+  event.type = EventType::kCloseWindow;
+  event.window = kMainWindow;
+  static_cast<MainWindow*>(data)->push(event);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent on_event)
+    : push(std::move(on_event)), buffer(std::make_unique<Fl_Text_Buffer>()) {
+  int x = 0, y = 0;
+  CentredOrigin(kWidth, kHeight, x, y);
+  window = std::make_unique<Fl_Window>(x, y, kWidth, kHeight);
+  window->copy_label(title.c_str());
+  window->size_range(kWidth, kHeight, kWidth, kHeight);
+  window->callback(OnWindowClose, this);
+
+  new LogoBox(logo, push);
+
+  panel = new Fl_Text_Display(3, 97, 436, 472);
+  panel->buffer(buffer.get());
+  panel->color(FL_WHITE);
+  panel->textcolor(FL_BLACK);
+  panel->textfont(FL_HELVETICA);
+  panel->textsize(12);
+
+  for (const ButtonPlace& place : kButtons) {
+    auto* button = new Fl_Button(place.x, place.y, place.w, place.h, place.text);
+    button->labelsize(12);
+    button->argument(place.gadget);
+    button->callback(OnButton, this);
+    button->clear_visible_focus();
+    buttons[place.gadget] = button;
+  }
+
+  progress = new Fl_Progress(4, 610, 439, 28);
+  progress->minimum(0);
+  progress->maximum(60);
+  progress->value(0);
+  progress->selection_color(FL_BLUE);
+
+  window->end();
+}
+
+MainWindow::~MainWindow() = default;
+
+}  // namespace fltk
+
+bool FltkDesktop::OpenMainWindow(const std::string& title, const Picture& logo) {
+  if (!fltk::EnsureDisplay()) return false;
+  main_ = std::make_unique<fltk::MainWindow>(title, logo,
+                                             [this](const Event& e) { Push(e); });
+  if (!log_.lines().empty()) main_->buffer->text(log_.Text().c_str());
+  fltk::ShowNow(*main_->window);
+  return main_->window->shown();
+}
+
+void FltkDesktop::CloseMainWindow() {
+  if (!main_) return;
+  main_->window->hide();
+  main_.reset();
+  Fl::flush();
+}
+
+Rect FltkDesktop::MainWindowFrame() {
+  if (!main_) return {};
+  const Fl_Window& w = *main_->window;
+  return {w.x(), w.y(), w.w(), w.h()};
+}
+
+void FltkDesktop::ClearLog() {
+  log_.Clear();
+  if (main_) main_->buffer->text("");
+}
+
+void FltkDesktop::AddLogLine(int position, const std::string& text) {
+  const int before = static_cast<int>(log_.lines().size());
+  const std::vector<int> at = log_.Add(position, text);
+  if (!main_) return;
+  Fl_Text_Buffer& buffer = *main_->buffer;
+  if (at.front() < before) {
+    buffer.insert(buffer.skip_lines(0, at.front()), (text + "\n").c_str());
+  } else {
+    buffer.append(((before ? "\n" : "") + text).c_str());
+  }
+  // Keep the newest line in view, as a console would.
+  main_->panel->insert_position(buffer.skip_lines(0, at.back()));
+  main_->panel->show_insert_position();
+}
+
+void FltkDesktop::SetLogLine(int position, const std::string& text) {
+  if (!log_.Set(position, text) || !main_) return;
+  Fl_Text_Buffer& buffer = *main_->buffer;
+  if (text.find('\n') != std::string::npos) {
+    buffer.text(log_.Text().c_str());
+    return;
+  }
+  const int start = buffer.skip_lines(0, position);
+  buffer.replace(start, buffer.line_end(start), text.c_str());
+}
+
+std::vector<std::string> FltkDesktop::LogLines() { return log_.lines(); }
+
+void FltkDesktop::SetProgress(int value) {
+  if (main_) main_->progress->value(static_cast<float>(std::clamp(value, 0, 60)));
+}
+
+void FltkDesktop::SetButtons(bool active, int keep) {
+  if (!main_) return;
+  for (auto& [gadget, button] : main_->buttons) {
+    if (gadget == keep) continue;
+    if (active)
+      button->activate();
+    else
+      button->deactivate();
+  }
+}
+
+void FltkDesktop::DisableButtons(int keep) { SetButtons(false, keep); }
+void FltkDesktop::EnableButtons(int keep) { SetButtons(true, keep); }
+
+}  // namespace torva

@@ -1,0 +1,168 @@
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Button.H>
+
+#include <algorithm>
+
+#include "platform/fltk/fltk_desktop.h"
+#include "platform/fltk/widgets.h"
+
+namespace torva {
+namespace fltk {
+namespace {
+
+int Left(const WindowSpec& spec) {
+  int x = 0, y = 0;
+  CentredOrigin(spec.width, spec.height, x, y);
+  return spec.x.value_or(x);
+}
+
+int Top(const WindowSpec& spec) {
+  int x = 0, y = 0;
+  CentredOrigin(spec.width, spec.height, x, y);
+  return spec.y.value_or(y);
+}
+
+}  // namespace
+
+SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& spec, PushEvent push)
+    : Fl_Window(Left(spec), Top(spec), spec.width, spec.height),
+      id_(id), spec_(spec), push_(std::move(push)) {
+  copy_label(spec.title.c_str());
+  size_range(spec.width, spec.height, spec.width, spec.height);
+  callback(OnClose, this);
+  if (spec.kind == WindowKind::kCheckBoxes) {
+    for (std::size_t i = 0; i < spec.check_labels.size(); ++i) {
+      auto* check = new Fl_Check_Button(10, 30 * static_cast<int>(i + 1) - 10, 250, 20);
+      check->copy_label(spec.check_labels[i].c_str());
+      checks_.push_back(check);
+    }
+    auto* ok = new Fl_Button(230, spec.height - 40, 45, 35, "OK");
+    ok->callback(OnOk, this);
+    set_modal();
+  }
+  end();
+}
+
+void SecondaryWindow::OnClose(Fl_Widget*, void* data) {
+  auto* self = static_cast<SecondaryWindow*>(data);
+  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+  if (self->spec_.kind != WindowKind::kPicture || !self->spec_.closable) return;
+  Event event;
+  event.type = EventType::kCloseWindow;
+  event.window = self->id_;
+  self->push_(event);
+}
+
+void SecondaryWindow::OnOk(Fl_Widget*, void* data) {
+  static_cast<SecondaryWindow*>(data)->ok_pressed_ = true;
+}
+
+// Uncovered parts of the window: the program is asked to draw its pictures
+// again. Our own redraws after ShowPicture carry no expose damage, so they
+// do not loop back.
+void SecondaryWindow::draw() {
+  if (spec_.kind == WindowKind::kPicture && (damage() & FL_DAMAGE_EXPOSE)) {
+    Event event;
+    event.type = EventType::kRepaint;
+    event.window = id_;
+    push_(event);
+  }
+  Fl_Window::draw();
+}
+
+void SecondaryWindow::ShowPicture(int x, int y, const Picture& picture) {
+  auto same_place = std::find_if(pictures_.begin(), pictures_.end(), [&](PictureBox* box) {
+    return box->x() == x && box->y() == y;
+  });
+  if (same_place != pictures_.end()) {
+    (*same_place)->SetPicture(picture);
+    (*same_place)->size(picture.width, picture.height);
+  } else {
+    auto* box = new PictureBox(x, y, picture, picture.width, picture.height, false);
+    add(box);
+    pictures_.push_back(box);
+  }
+  // A smaller picture leaves the old one's edges behind unless all is redrawn.
+  redraw();
+}
+
+void SecondaryWindow::RemovePictures() {
+  for (PictureBox* box : pictures_) {
+    remove(box);
+    delete box;
+  }
+  pictures_.clear();
+  redraw();
+}
+
+std::vector<bool> SecondaryWindow::Ticks() const {
+  std::vector<bool> ticks;
+  for (const Fl_Check_Button* check : checks_) ticks.push_back(check->value() != 0);
+  return ticks;
+}
+
+void SecondaryWindow::ResetTicks() {
+  for (Fl_Check_Button* check : checks_) check->value(0);
+}
+
+}  // namespace fltk
+
+fltk::SecondaryWindow* FltkDesktop::Find(WindowId window) {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : it->second.get();
+}
+
+std::optional<WindowId> FltkDesktop::OpenWindow(const WindowSpec& spec) {
+  if (spec.width <= 0 || spec.height <= 0 || !fltk::EnsureDisplay()) return std::nullopt;
+  const WindowId id = next_window_++;
+  auto window = std::make_unique<fltk::SecondaryWindow>(id, spec,
+                                                        [this](const Event& e) { Push(e); });
+  fltk::ShowNow(*window);
+  if (!window->shown()) return std::nullopt;
+  windows_[id] = std::move(window);
+  return id;
+}
+
+void FltkDesktop::CloseWindow(WindowId window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  it->second->hide();
+  windows_.erase(it);
+  // A closed window has nothing more to say.
+  std::erase_if(events_, [window](const Event& e) {
+    return e.type != EventType::kGadget && e.window == window;
+  });
+  Fl::flush();
+}
+
+void FltkDesktop::ShowPicture(WindowId window, int x, int y, const Picture& picture) {
+  if (auto* w = Find(window)) {
+    w->ShowPicture(x, y, picture);
+    Fl::flush();
+  }
+}
+
+void FltkDesktop::RemovePictures(WindowId window) {
+  if (auto* w = Find(window)) w->RemovePictures();
+}
+
+std::vector<bool> FltkDesktop::WaitForCheckBoxes(WindowId window) {
+  auto* w = Find(window);
+  if (!w) return {};
+  w->ClearOk();
+  const std::size_t queued = events_.size();
+  while (!w->ok_pressed() && w->shown()) Fl::wait();
+  // Everything but OK is ignored while the boxes are being ticked.
+  events_.resize(queued);
+  return w->Ticks();
+}
+
+void FltkDesktop::ResetCheckBoxes(WindowId window) {
+  if (auto* w = Find(window)) {
+    w->ResetTicks();
+    w->redraw();
+  }
+}
+
+}  // namespace torva

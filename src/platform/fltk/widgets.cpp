@@ -1,0 +1,65 @@
+#include "platform/fltk/widgets.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+
+namespace torva::fltk {
+
+bool EnsureDisplay() {
+  if (fl_display) return true;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  fl_open_display(display);
+  return true;
+}
+
+void CentredOrigin(int w, int h, int& x, int& y) {
+  int sx = 0, sy = 0, sw = 0, sh = 0;
+  Fl::screen_xywh(sx, sy, sw, sh, 0);
+  x = sx + (sw - w) / 2;
+  y = sy + (sh - h) / 2;
+}
+
+void ShowNow(Fl_Window& window) {
+  window.show();
+  window.wait_for_expose();
+  Fl::flush();
+}
+
+PictureBox::PictureBox(int x, int y, const Picture& picture, int w, int h, bool framed)
+    : Fl_Widget(x, y, w, h), picture_(picture), framed_(framed) {
+  box(framed ? FL_THIN_DOWN_FRAME : FL_NO_BOX);
+}
+
+void PictureBox::SetPicture(const Picture& picture) {
+  picture_ = picture;
+  redraw();
+}
+
+void PictureBox::draw() {
+  const Picture& p = picture_;
+  fl_push_clip(x(), y(), w(), h());
+  if (p.width > 0 && p.height > 0 &&
+      p.rgb.size() == static_cast<std::size_t>(p.width) * p.height * 3)
+    fl_draw_image(p.rgb.data(), x(), y(), p.width, p.height, 3);
+  fl_pop_clip();
+  if (framed_) draw_box();
+}
+
+LogoBox::LogoBox(const Picture& logo, PushEvent push)
+    : PictureBox(10, 2, logo, 403, 89, true), push_(std::move(push)) {}
+
+int LogoBox::handle(int event) {
+  if (event != FL_PUSH) return PictureBox::handle(event);
+  Event click;
+  click.type = EventType::kGadget;
+  click.gadget = kLogo;
+  click.left_button = Fl::event_button() == FL_LEFT_MOUSE;
+  click.repeated_click = Fl::event_clicks() > 0;
+  click.control_key = (Fl::event_state() & FL_CTRL) != 0;
+  push_(click);
+  return 1;
+}
+
+}  // namespace torva::fltk

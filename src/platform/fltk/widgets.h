@@ -1,0 +1,98 @@
+// FLTK pieces shared by the desktop's files; not for use elsewhere.
+#pragma once
+
+#include <FL/Fl_Widget.H>
+#include <FL/Fl_Window.H>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/desktop.h"
+
+class Fl_Button;
+class Fl_Check_Button;
+class Fl_Progress;
+class Fl_Text_Buffer;
+class Fl_Text_Display;
+
+namespace torva::fltk {
+
+using PushEvent = std::function<void(const Event&)>;
+
+// Opens the X display once; false when there is none (FLTK itself would exit).
+bool EnsureDisplay();
+
+// Top-left corner that centres a w × h window on the first screen.
+void CentredOrigin(int w, int h, int& x, int& y);
+
+// Shows the window and waits until it is drawn, so that it appears even when
+// the program goes on without taking events.
+void ShowNow(Fl_Window& window);
+
+// A picture drawn from its own copy of the pixels, clipped to the widget.
+class PictureBox : public Fl_Widget {
+ public:
+  PictureBox(int x, int y, const Picture& picture, int w, int h, bool framed);
+  void SetPicture(const Picture& picture);
+  const Picture& picture() const { return picture_; }
+
+ protected:
+  void draw() override;
+
+ private:
+  Picture picture_;
+  bool framed_;
+};
+
+// The logo: reports clicks with their button, repetition and Control key.
+class LogoBox : public PictureBox {
+ public:
+  LogoBox(const Picture& logo, PushEvent push);
+  int handle(int event) override;
+
+ private:
+  PushEvent push_;
+};
+
+struct MainWindow {
+  PushEvent push;
+  // Declared before the window so that it outlives the display using it.
+  std::unique_ptr<Fl_Text_Buffer> buffer;
+  std::unique_ptr<Fl_Window> window;  // owns every widget below
+  Fl_Text_Display* panel = nullptr;
+  Fl_Progress* progress = nullptr;
+  std::map<int, Fl_Button*> buttons;
+
+  MainWindow(const std::string& title, const Picture& logo, PushEvent on_event);
+  ~MainWindow();
+};
+
+class SecondaryWindow : public Fl_Window {
+ public:
+  SecondaryWindow(WindowId id, const WindowSpec& spec, PushEvent push);
+
+  void ShowPicture(int x, int y, const Picture& picture);
+  void RemovePictures();
+  std::vector<bool> Ticks() const;
+  void ResetTicks();
+  bool ok_pressed() const { return ok_pressed_; }
+  void ClearOk() { ok_pressed_ = false; }
+
+ protected:
+  void draw() override;
+
+ private:
+  static void OnClose(Fl_Widget* widget, void* data);
+  static void OnOk(Fl_Widget* widget, void* data);
+
+  WindowId id_;
+  WindowSpec spec_;
+  PushEvent push_;
+  std::vector<PictureBox*> pictures_;
+  std::vector<Fl_Check_Button*> checks_;
+  bool ok_pressed_ = false;
+};
+
+}  // namespace torva::fltk

@@ -1,0 +1,217 @@
+#include "platform/picture.h"
+
+#include <cairo.h>
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace torva {
+namespace {
+
+// Refuses pictures whose header promises more than this, so that a corrupt
+// header cannot make us allocate gigabytes.
+constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+
+struct JpegErrors {
+  jpeg_error_mgr base;
+  std::jmp_buf jump;
+  bool premature_end = false;
+};
+
+void JpegFatal(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+}
+
+void JpegWarning(j_common_ptr info, int level) {
+  // Only warnings (level -1) matter: a file that ends early is one the
+  // renderer is still writing.
+  if (level == -1 && info->err->msg_code == JWRN_JPEG_EOF)
+    reinterpret_cast<JpegErrors*>(info->err)->premature_end = true;
+}
+
+void JpegSilent(j_common_ptr) {}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// Decodes into `picture`; false on any failure. Kept free of C++ objects with
+// destructors between setjmp and longjmp.
+bool DecodeJpeg(std::FILE* file, Picture& picture) {
+  jpeg_decompress_struct info;
+  JpegErrors errors;
+  info.err = jpeg_std_error(&errors.base);
+  errors.base.error_exit = JpegFatal;
+  errors.base.emit_message = JpegWarning;
+  errors.base.output_message = JpegSilent;
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_create_decompress(&info);
+  jpeg_stdio_src(&info, file);
+  jpeg_read_header(&info, TRUE);
+  if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK ||
+      static_cast<long long>(info.image_width) * info.image_height > kMaxPixels) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  picture.width = static_cast<int>(info.output_width);
+  picture.height = static_cast<int>(info.output_height);
+  picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = picture.rgb.data() +
+                   static_cast<std::size_t>(info.output_scanline) * picture.width * 3;
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return !errors.premature_end;
+}
+
+struct SurfaceDeleter {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+  void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using Context = std::unique_ptr<cairo_t, ContextDeleter>;
+
+Surface ToSurface(const Picture& picture) {
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width,
+                                             picture.height));
+  cairo_surface_flush(surface.get());
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  const std::uint8_t* from = picture.rgb.data();
+  for (int y = 0; y < picture.height; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < picture.width; ++x, from += 3)
+      row[x] = (std::uint32_t{from[0]} << 16) | (std::uint32_t{from[1]} << 8) | from[2];
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
+void FromSurface(cairo_surface_t* surface, Picture& picture) {
+  cairo_surface_flush(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
+  std::uint8_t* to = picture.rgb.data();
+  for (int y = 0; y < picture.height; ++y) {
+    auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < picture.width; ++x, to += 3) {
+      to[0] = static_cast<std::uint8_t>(row[x] >> 16);
+      to[1] = static_cast<std::uint8_t>(row[x] >> 8);
+      to[2] = static_cast<std::uint8_t>(row[x]);
+    }
+  }
+}
+
+bool Valid(const Picture& picture) {
+  return picture.width > 0 && picture.height > 0 &&
+         picture.rgb.size() == static_cast<std::size_t>(picture.width) * picture.height * 3;
+}
+
+}  // namespace
+
+std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
+  if (static_cast<long long>(image.width) * image.height > kMaxPixels) {
+    png_image_free(&image);
+    return std::nullopt;
+  }
+  image.format = PNG_FORMAT_RGB;
+  Picture picture;
+  picture.width = static_cast<int>(image.width);
+  picture.height = static_cast<int>(image.height);
+  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  const png_color white{255, 255, 255};
+  if (!png_image_finish_read(&image, &white, picture.rgb.data(), 0, nullptr)) {
+    png_image_free(&image);
+    return std::nullopt;
+  }
+  return picture;
+}
+
+std::optional<Picture> LoadJpeg(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return std::nullopt;
+  Picture picture;
+  if (!DecodeJpeg(file.get(), picture)) return std::nullopt;
+  picture.source = path;
+  return picture;
+}
+
+Picture BlankPicture(int width, int height) {
+  Picture picture;
+  picture.width = std::max(width, 0);
+  picture.height = std::max(height, 0);
+  picture.rgb.assign(static_cast<std::size_t>(picture.width) * picture.height * 3, 0);
+  return picture;
+}
+
+Picture ScalePicture(const Picture& picture, int width, int height) {
+  Picture scaled = BlankPicture(width, height);
+  scaled.source = picture.source;
+  scaled.caption = picture.caption;
+  if (!Valid(picture) || !Valid(scaled)) return scaled;
+
+  Surface source = ToSurface(picture);
+  Surface target(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  Context cr(cairo_create(target.get()));
+  cairo_scale(cr.get(), static_cast<double>(width) / picture.width,
+              static_cast<double>(height) / picture.height);
+  cairo_set_source_surface(cr.get(), source.get(), 0, 0);
+  cairo_pattern_t* pattern = cairo_get_source(cr.get());
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+  // Without padding the edge pixels blend with transparent black.
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr.get());
+  cr.reset();
+  FromSurface(target.get(), scaled);
+  return scaled;
+}
+
+void DrawCaption(Picture& picture, const std::string& text, int x, int y,
+                 Colour foreground, Colour background) {
+  picture.caption = text;
+  if (!Valid(picture)) return;
+
+  Surface surface = ToSurface(picture);
+  Context cr(cairo_create(surface.get()));
+  cairo_select_font_face(cr.get(), "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                         CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr.get(), 14);
+  cairo_font_extents_t font;
+  cairo_font_extents(cr.get(), &font);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr.get(), text.c_str(), &extents);
+
+  cairo_set_source_rgb(cr.get(), background.r / 255.0, background.g / 255.0, background.b / 255.0);
+  cairo_rectangle(cr.get(), x, y, extents.x_advance, font.ascent + font.descent);
+  cairo_fill(cr.get());
+  cairo_set_source_rgb(cr.get(), foreground.r / 255.0, foreground.g / 255.0, foreground.b / 255.0);
+  cairo_move_to(cr.get(), x, y + font.ascent);
+  cairo_show_text(cr.get(), text.c_str());
+  cr.reset();
+  FromSurface(surface.get(), picture);
+}
+
+}  // namespace torva

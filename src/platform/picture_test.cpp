@@ -1,0 +1,263 @@
+#include "platform/picture.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
+#include <jpeglib.h>
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> EncodePng(int width, int height, std::uint32_t format,
+                                    const std::vector<std::uint8_t>& pixels) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = width;
+  image.height = height;
+  image.format = format;
+  png_alloc_size_t size = 0;
+  EXPECT_TRUE(png_image_write_get_memory_size(image, size, 0, pixels.data(), 0, nullptr));
+  std::vector<std::uint8_t> bytes(size);
+  EXPECT_TRUE(png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels.data(), 0, nullptr));
+  bytes.resize(size);
+  return bytes;
+}
+
+void WriteJpeg(const fs::path& path, int width, int height, int components,
+               J_COLOR_SPACE space, const std::vector<std::uint8_t>& pixels) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  jpeg_stdio_dest(&info, file);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = components;
+  info.in_color_space = space;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 95, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<std::uint8_t*>(pixels.data()) +
+                   static_cast<std::size_t>(info.next_scanline) * width * components;
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(file);
+}
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteAll(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Left half red, right half blue: survives JPEG with small errors.
+std::vector<std::uint8_t> TwoColours(int width, int height) {
+  std::vector<std::uint8_t> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      bool left = x < width / 2;
+      pixels.insert(pixels.end(), {std::uint8_t(left ? 220 : 10), 30, std::uint8_t(left ? 20 : 200)});
+    }
+  return pixels;
+}
+
+const std::uint8_t* Pixel(const Picture& p, int x, int y) {
+  return p.rgb.data() + (static_cast<std::size_t>(y) * p.width + x) * 3;
+}
+
+class PictureFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("picture_test_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST(DecodePng, ReadsRgbPixelsExactly) {
+  std::vector<std::uint8_t> pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255,
+                                      1, 2, 3, 100, 110, 120, 250, 251, 252};
+  auto picture = DecodePng(EncodePng(3, 2, PNG_FORMAT_RGB, pixels));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 3);
+  EXPECT_EQ(picture->height, 2);
+  EXPECT_EQ(picture->rgb, pixels);
+}
+
+TEST(DecodePng, ConvertsGreyAndPutsTransparencyOnWhite) {
+  auto grey = DecodePng(EncodePng(2, 1, PNG_FORMAT_GRAY, {0, 200}));
+  ASSERT_TRUE(grey);
+  EXPECT_EQ(grey->rgb, (std::vector<std::uint8_t>{0, 0, 0, 200, 200, 200}));
+
+  auto rgba = DecodePng(EncodePng(2, 1, PNG_FORMAT_RGBA, {10, 20, 30, 255, 0, 0, 0, 0}));
+  ASSERT_TRUE(rgba);
+  EXPECT_EQ(rgba->rgb, (std::vector<std::uint8_t>{10, 20, 30, 255, 255, 255}));
+}
+
+TEST(DecodePng, RefusesBrokenData) {
+  EXPECT_FALSE(DecodePng({}));
+  std::vector<std::uint8_t> garbage(500, 0x5a);
+  EXPECT_FALSE(DecodePng(garbage));
+  auto bytes = EncodePng(64, 64, PNG_FORMAT_RGB, TwoColours(64, 64));
+  bytes.resize(bytes.size() / 2);
+  EXPECT_FALSE(DecodePng(bytes));
+}
+
+TEST_F(PictureFiles, JpegRoundTrip) {
+  auto path = dir_ / "two.jpg";
+  WriteJpeg(path, 64, 48, 3, JCS_RGB, TwoColours(64, 48));
+  auto picture = LoadJpeg(path.string());
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 64);
+  EXPECT_EQ(picture->height, 48);
+  EXPECT_EQ(picture->source, path.string());
+  EXPECT_NEAR(Pixel(*picture, 5, 5)[0], 220, 12);
+  EXPECT_NEAR(Pixel(*picture, 5, 5)[2], 20, 12);
+  EXPECT_NEAR(Pixel(*picture, 60, 40)[0], 10, 12);
+  EXPECT_NEAR(Pixel(*picture, 60, 40)[2], 200, 12);
+}
+
+TEST_F(PictureFiles, GreyJpegBecomesRgb) {
+  auto path = dir_ / "grey.jpg";
+  WriteJpeg(path, 16, 16, 1, JCS_GRAYSCALE, std::vector<std::uint8_t>(256, 128));
+  auto picture = LoadJpeg(path.string());
+  ASSERT_TRUE(picture);
+  ASSERT_EQ(picture->rgb.size(), 16u * 16 * 3);
+  EXPECT_NEAR(Pixel(*picture, 8, 8)[0], 128, 2);
+  EXPECT_EQ(Pixel(*picture, 8, 8)[0], Pixel(*picture, 8, 8)[2]);
+}
+
+TEST_F(PictureFiles, UnusableJpegsGiveNothing) {
+  EXPECT_FALSE(LoadJpeg((dir_ / "missing.jpg").string()));
+
+  auto good = dir_ / "good.jpg";
+  WriteJpeg(good, 128, 128, 3, JCS_RGB, TwoColours(128, 128));
+  auto bytes = ReadAll(good);
+
+  // A frame the renderer is still writing.
+  auto truncated = dir_ / "truncated.jpg";
+  WriteAll(truncated, std::span(bytes).first(bytes.size() / 2));
+  EXPECT_FALSE(LoadJpeg(truncated.string()));
+
+  auto header_only = dir_ / "header.jpg";
+  WriteAll(header_only, std::span(bytes).first(20));
+  EXPECT_FALSE(LoadJpeg(header_only.string()));
+
+  auto garbage = dir_ / "garbage.jpg";
+  WriteAll(garbage, std::vector<std::uint8_t>(4000, 0xa7));
+  EXPECT_FALSE(LoadJpeg(garbage.string()));
+
+  auto empty = dir_ / "empty.jpg";
+  WriteAll(empty, {});
+  EXPECT_FALSE(LoadJpeg(empty.string()));
+
+  auto cmyk = dir_ / "cmyk.jpg";
+  WriteJpeg(cmyk, 8, 8, 4, JCS_CMYK, std::vector<std::uint8_t>(8 * 8 * 4, 60));
+  EXPECT_FALSE(LoadJpeg(cmyk.string()));
+}
+
+TEST(ScalePicture, GivesTheRequestedSizeAndKeepsFlatColour) {
+  Picture flat = BlankPicture(10, 7);
+  for (std::size_t i = 0; i < flat.rgb.size(); i += 3) {
+    flat.rgb[i] = 40;
+    flat.rgb[i + 1] = 150;
+    flat.rgb[i + 2] = 230;
+  }
+  flat.source = "frame.jpg";
+  for (auto [w, h] : {std::pair{480, 640}, {3, 2}, {10, 7}, {1, 1}}) {
+    Picture scaled = ScalePicture(flat, w, h);
+    ASSERT_EQ(scaled.width, w);
+    ASSERT_EQ(scaled.height, h);
+    ASSERT_EQ(scaled.rgb.size(), static_cast<std::size_t>(w) * h * 3);
+    EXPECT_EQ(scaled.source, "frame.jpg");
+    // Edges too: no darkening where the filter reaches past the border.
+    for (auto [x, y] : {std::pair{0, 0}, {w - 1, h - 1}, {w / 2, h / 2}}) {
+      EXPECT_NEAR(Pixel(scaled, x, y)[0], 40, 1) << w << "x" << h;
+      EXPECT_NEAR(Pixel(scaled, x, y)[1], 150, 1);
+      EXPECT_NEAR(Pixel(scaled, x, y)[2], 230, 1);
+    }
+  }
+}
+
+TEST(ScalePicture, KeepsLayoutAndHandlesEmptySizes) {
+  Picture two = BlankPicture(64, 48);
+  two.rgb = TwoColours(64, 48);
+  Picture half = ScalePicture(two, 32, 24);
+  EXPECT_EQ(Pixel(half, 2, 2)[0], 220);
+  EXPECT_EQ(Pixel(half, 30, 20)[2], 200);
+
+  Picture none = ScalePicture(two, 0, 10);
+  EXPECT_EQ(none.width, 0);
+  EXPECT_TRUE(none.rgb.empty());
+  Picture from_empty = ScalePicture(Picture{}, 5, 5);
+  EXPECT_EQ(from_empty.rgb.size(), 75u);
+}
+
+TEST(DrawCaption, DrawsTextInItsBoxAndRecordsIt) {
+  Picture picture = BlankPicture(300, 60);
+  std::fill(picture.rgb.begin(), picture.rgb.end(), 128);
+  DrawCaption(picture, "Current SL = 12.34", 20, 15, {255, 255, 255}, {0, 0, 0});
+  EXPECT_EQ(picture.caption, "Current SL = 12.34");
+
+  int white = 0, black = 0, min_x = 300, min_y = 60, max_y = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 300; ++x) {
+      const auto* p = Pixel(picture, x, y);
+      if (p[0] == 128 && p[1] == 128 && p[2] == 128) continue;
+      min_x = std::min(min_x, x);
+      min_y = std::min(min_y, y);
+      max_y = std::max(max_y, y);
+      if (p[0] >= 200) ++white;
+      if (p[0] == 0) ++black;
+    }
+  EXPECT_GT(white, 50);
+  EXPECT_GT(black, 500);
+  EXPECT_EQ(min_x, 20);
+  EXPECT_EQ(min_y, 15);
+  EXPECT_LT(max_y, 15 + 22);  // one line of a ~14 px font
+
+  // Redrawing the same caption changes nothing; another text does.
+  Picture again = picture;
+  DrawCaption(again, "Current SL = 12.34", 20, 15, {255, 255, 255}, {0, 0, 0});
+  EXPECT_EQ(again.rgb, picture.rgb);
+  DrawCaption(again, "Current SL = 19.99", 20, 15, {255, 255, 255}, {0, 0, 0});
+  EXPECT_NE(again.rgb, picture.rgb);
+  EXPECT_EQ(again.caption, "Current SL = 19.99");
+}
+
+TEST(DrawCaption, ClipsAtTheEdgeWithoutHarm) {
+  Picture small = BlankPicture(30, 10);
+  DrawCaption(small, "a caption much wider than the picture", 25, 5, {255, 255, 255}, {0, 0, 255});
+  EXPECT_EQ(small.rgb.size(), 30u * 10 * 3);
+  EXPECT_EQ(Pixel(small, 27, 5)[2], 255);  // the blue box reaches the corner
+  Picture empty;
+  DrawCaption(empty, "x", 0, 0, {}, {});
+  EXPECT_EQ(empty.caption, "x");
+}
+
+}  // namespace
+}  // namespace torva
