@@ -1,7 +1,9 @@
 // A child program with scripted behaviour, one mode per test:
 //   lines COUNT INTERVAL_MS PREFIX   COUNT lines "PREFIX<i>", one per interval
 //   hang COUNT                       COUNT lines, then sleeps until killed
-//   flood MEGABYTES                  1 KiB lines as fast as the pipe takes them
+//   flood MEGABYTES DONE_FILE        1 KiB lines as fast as the pipe takes
+//                                    them, then creates DONE_FILE
+//   partial MS                       "half", MS later " done" and a line feed
 //   long BYTES                       one line of BYTES "a", then "after", "last"
 //   odd                              invalid UTF-8, CR LF, no final line feed
 //   close-early MS                   one line, closes stdout, lives MS longer
@@ -11,6 +13,7 @@
 //   exit CODE                        writes 1 MiB, exits with CODE
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -52,6 +55,11 @@ int main(int argc, char** argv) {
     std::string block;
     for (int i = 0; i < 64; ++i) block += line;
     for (long i = 0; i < Arg(argc, argv, 2) * 16; ++i) Write(block);
+    if (argc > 3) std::fclose(std::fopen(argv[3], "w"));
+  } else if (mode == "partial") {
+    Write("half");
+    SleepMs(Arg(argc, argv, 2));
+    Write(" done\n");
   } else if (mode == "long") {
     Write(std::string(static_cast<std::size_t>(Arg(argc, argv, 2)), 'a') + "\nafter\nlast");
   } else if (mode == "odd") {

@@ -1,0 +1,60 @@
+// A gmock Desktop for the renderer tests, and a scratch folder.
+#pragma once
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace torva {
+
+class MockDesktop : public Desktop {
+ public:
+  MOCK_METHOD(bool, OpenMainWindow, (const std::string&, const Picture&), (override));
+  MOCK_METHOD(void, CloseMainWindow, (), (override));
+  MOCK_METHOD(Rect, MainWindowFrame, (), (override));
+  MOCK_METHOD(void, ClearLog, (), (override));
+  MOCK_METHOD(void, AddLogLine, (int, const std::string&), (override));
+  MOCK_METHOD(void, SetLogLine, (int, const std::string&), (override));
+  MOCK_METHOD(std::vector<std::string>, LogLines, (), (override));
+  MOCK_METHOD(void, SetProgress, (int), (override));
+  MOCK_METHOD(void, DisableButtons, (int), (override));
+  MOCK_METHOD(void, EnableButtons, (int), (override));
+  MOCK_METHOD(void, Message, (const std::string&, const std::string&), (override));
+  MOCK_METHOD(bool, Question, (const std::string&, const std::string&), (override));
+  MOCK_METHOD(std::optional<std::string>, Input, (const std::string&, const std::string&),
+              (override));
+  MOCK_METHOD(std::optional<std::string>, ChooseFile,
+              (const std::string&, const std::string&, const std::string&), (override));
+  MOCK_METHOD(std::optional<WindowId>, OpenWindow, (const WindowSpec&), (override));
+  MOCK_METHOD(void, CloseWindow, (WindowId), (override));
+  MOCK_METHOD(void, ShowPicture, (WindowId, int, int, const Picture&), (override));
+  MOCK_METHOD(void, RemovePictures, (WindowId), (override));
+  MOCK_METHOD(std::vector<bool>, WaitForCheckBoxes, (WindowId), (override));
+  MOCK_METHOD(void, ResetCheckBoxes, (WindowId), (override));
+  MOCK_METHOD(Event, WaitEvent, (), (override));
+  MOCK_METHOD(Event, TakeEvent, (), (override));
+  MOCK_METHOD(void, Open, (const std::string&), (override));
+};
+
+// A fresh folder under the system's temporary folder, removed at the end.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tm-renderer-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace torva

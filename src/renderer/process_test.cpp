@@ -1,0 +1,235 @@
+#include "renderer/process.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "platform/child_process.h"
+#include "renderer/mock_desktop_test.h"
+
+namespace torva {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::NiceMock;
+using ::testing::Return;
+using Clock = std::chrono::steady_clock;
+
+const std::string kChild = TM_TEST_CHILD;
+
+std::vector<std::string> ReadAll(ExternalProcess& process) {
+  std::vector<std::string> lines;
+  while (process.Running()) {
+    process.WaitForOutput();
+    if (process.OutputAvailable()) lines.push_back(process.ReadLine());
+  }
+  process.Close();
+  return lines;
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// No child of this process is left, not even an unreaped one.
+bool NoChildrenLeft() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
+
+TEST(SplitArguments, BlanksTabsLineFeedsAndQuotes) {
+  EXPECT_THAT(SplitArguments(" -nogui -nowait"), ElementsAre("-nogui", "-nowait"));
+  EXPECT_THAT(SplitArguments("e -y \"/a b/x.vum\"\t-o/w\n z"),
+              ElementsAre("e", "-y", "/a b/x.vum", "-o/w", "z"));
+  EXPECT_THAT(SplitArguments("a \"\" b  "), ElementsAre("a", "", "b"));
+  EXPECT_TRUE(SplitArguments("  \t\n").empty());
+}
+
+TEST(ExternalProcess, PassesArgumentsAndWorkingFolder) {
+  ScratchDir dir;
+  ExternalProcess process =
+      ExternalProcess::Launch(kChild, " args \"two words\" plain", dir.path());
+  ASSERT_TRUE(process.Started());
+  const std::string cwd = std::filesystem::canonical(dir.path()).string();
+  EXPECT_THAT(ReadAll(process), ElementsAre("[two words]", "[plain]", "cwd=" + cwd));
+  EXPECT_FALSE(process.Running());
+}
+
+TEST(ExternalProcess, StandardInputAndErrorAreNotConnected) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "stdio", "/");
+  EXPECT_THAT(ReadAll(process), ElementsAre("to stderr", "stdin at end"));
+}
+
+TEST(ExternalProcess, FailedLaunchHasNoOutputAndLeavesNoChild) {
+  ScratchDir dir;
+  const std::string not_executable = dir.path() + "/plain.txt";
+  std::ofstream(not_executable) << "#!/bin/sh\necho hi\n";
+  const struct {
+    std::string executable, folder;
+  } cases[] = {
+      {dir.path() + "/missing", dir.path()},
+      {not_executable, dir.path()},
+      {kChild, dir.path() + "/no such folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.executable + " in " + c.folder);
+    ExternalProcess process = ExternalProcess::Launch(c.executable, "args x", c.folder);
+    EXPECT_FALSE(process.Started());
+    EXPECT_FALSE(process.Running());
+    EXPECT_FALSE(process.OutputAvailable());
+    process.WaitForOutput();
+    EXPECT_EQ(process.ReadLine(), "");
+    process.Kill();
+    process.Close();
+    EXPECT_EQ(RunAndWait(c.executable, "exit 0", c.folder), -1);
+  }
+  EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST(ExternalProcess, LinesKeepCarriageReturnsAndBecomeValidUtf8) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "odd", "/");
+  EXPECT_THAT(ReadAll(process), ElementsAre("bad \uFFFD\uFFFD end", "windows\r",
+                                            "euro \u20AC ok", "cut \uFFFD\uFFFD", "no feed"));
+}
+
+TEST(ExternalProcess, OverlongLineIsCutAndTheNextLinesSurvive) {
+  const std::size_t length = 3 * ChildProcess::kMaxLineBytes + 5;
+  ExternalProcess process =
+      ExternalProcess::Launch(kChild, "long " + std::to_string(length), "/");
+  const std::vector<std::string> lines = ReadAll(process);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], std::string(ChildProcess::kMaxLineBytes, 'a'));
+  EXPECT_EQ(lines[1], "after");
+  EXPECT_EQ(lines[2], "last");
+}
+
+TEST(ExternalProcess, UnfinishedLineIsNotAvailableYet) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "partial 400", "/");
+  process.Delay(150);
+  EXPECT_FALSE(process.OutputAvailable());
+  EXPECT_TRUE(process.Running());
+  process.WaitForOutput(50);
+  EXPECT_FALSE(process.OutputAvailable());
+  EXPECT_THAT(ReadAll(process), ElementsAre("half done"));
+}
+
+TEST(ExternalProcess, EndOfOutputBeforeTheEndOfTheChildWaitsWithoutSpinning) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "close-early 400", "/");
+  process.WaitForOutput();
+  EXPECT_EQ(process.ReadLine(), "before close");
+
+  const Clock::time_point start = Clock::now();
+  process.WaitForOutput(50);
+  EXPECT_LT(SecondsSince(start), 0.3);
+  EXPECT_TRUE(process.Running());  // stdout is closed but the child lives
+
+  const double cpu_before = CpuSeconds();
+  while (process.Running()) process.WaitForOutput();
+  EXPECT_GT(SecondsSince(start), 0.3);
+  EXPECT_LT(CpuSeconds() - cpu_before, 0.05);
+  process.Close();
+  EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST(ExternalProcess, DelayKeepsAFloodingChildFromStalling) {
+  ScratchDir dir;
+  const std::string done = dir.path() + "/done";
+  ExternalProcess process = ExternalProcess::Launch(kChild, "flood 50 " + done, dir.path());
+  // The child gets past its 50 MB only if the pipe is emptied while the
+  // reader takes one line per pass; reading alone moves at most a few MB a
+  // pass and would need more than ten.
+  int passes = 0;
+  while (passes < 50 && !std::filesystem::exists(done)) {
+    process.Delay(100);
+    ++passes;
+    ASSERT_TRUE(process.OutputAvailable());
+    ASSERT_EQ(process.ReadLine(), std::string(1023, 'x'));
+  }
+  EXPECT_TRUE(std::filesystem::exists(done));
+  EXPECT_LT(passes, 10);
+  EXPECT_TRUE(process.Running());  // lines remain unread
+  process.Close();
+  EXPECT_FALSE(process.Running());
+  EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST(ExternalProcess, RunAndWaitDiscardsOutputAndGivesTheExitCode) {
+  EXPECT_EQ(RunAndWait(kChild, "exit 3", "/"), 3);
+  EXPECT_EQ(RunAndWait(kChild, "unknown-mode", "/"), 99);
+}
+
+class WatchedRun : public ::testing::Test {
+ protected:
+  NiceMock<MockDesktop> desktop;
+  Program program{desktop, "/nonexistent"};
+};
+
+TEST_F(WatchedRun, KilledChildStillHasItsOutputRead) {
+  Event click;
+  click.type = EventType::kGadget;
+  click.gadget = kBenchmark;
+  EXPECT_CALL(desktop, TakeEvent()).WillOnce(Return(click)).WillRepeatedly(Return(Event{}));
+
+  ExternalProcess process = ExternalProcess::Launch(kChild, "hang 4", "/");
+  std::vector<std::string> lines;
+  int stop_requests = 0;
+  WatchRun(
+      process, program,
+      [&](const Event& event) {
+        if (event.type == EventType::kGadget && event.gadget == kBenchmark) {
+          ++stop_requests;
+          process.Kill();
+        }
+      },
+      [&](const std::string& line) { lines.push_back(line); });
+  EXPECT_EQ(stop_requests, 1);
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3", "line 4"));
+  EXPECT_EQ(program.state.OutputLine, "line 4");
+  EXPECT_FALSE(process.Running());
+  EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST_F(WatchedRun, ReadsOneLinePerPassAndTakesEventsMeanwhile) {
+  int events = 0;
+  EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
+    ++events;
+    return Event{EventType::kOther};
+  });
+  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 3 0", "/");
+  std::vector<std::string> lines;
+  const Clock::time_point start = Clock::now();
+  WatchRun(process, desktop, [](const Event&) {},
+           [&](const std::string& line) { lines.push_back(line); });
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3"));
+  EXPECT_GE(SecondsSince(start), 0.29);  // three 100 ms passes at least
+  EXPECT_GE(events, 3);
+}
+
+TEST_F(WatchedRun, WithoutPauseStillTakesEventsWhileTheChildIsSilent) {
+  int events = 0;
+  EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
+    ++events;
+    return Event{EventType::kOther};
+  });
+  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 2 400 x", "/");
+  std::vector<std::string> lines;
+  const double cpu_before = CpuSeconds();
+  WatchRunWithoutPause(process, program, [](const Event&) {},
+                       [&](const std::string& line) { lines.push_back(line); });
+  EXPECT_THAT(lines, ElementsAre("x1", "x2"));
+  EXPECT_EQ(program.state.OutputLine, "x2");
+  EXPECT_GE(events, 8);  // 800 ms of silence, a pass at least every 50 ms
+  EXPECT_LT(CpuSeconds() - cpu_before, 0.1);
+}
+
+}  // namespace
+}  // namespace torva
