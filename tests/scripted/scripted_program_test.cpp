@@ -27,7 +27,7 @@ void Write(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-struct Run {
+struct Outcome {
   int status = -1;
   std::string transcript;
   bool Has(const std::string& line) const {
@@ -41,8 +41,8 @@ std::string ShellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-Run RunCommand(const std::string& command) {
-  Run run;
+Outcome RunCommand(const std::string& command) {
+  Outcome run;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   std::array<char, 4096> chunk;
@@ -76,7 +76,7 @@ class ScriptedProgramTest : public ::testing::Test {
               folder_.path() + "/\n;Check for updates?\n" + updates + "\n");
   }
 
-  Run RunProgram(const std::string& answers) {
+  Outcome RunProgram(const std::string& answers) {
     std::string answers_path = folder_.path() + "/answers.txt";
     Write(answers_path, answers);
     return RunCommand(std::string(TM_SCRIPTED_PROGRAM) + " --app-dir " + ShellQuote(app_) +
@@ -86,7 +86,7 @@ class ScriptedProgramTest : public ::testing::Test {
 
 TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) {
   MakeInstallation();
-  Run run = RunProgram("file " + maxwell_ + "/mximerge\nyes\ninput bob\ninput pw\nno\n"
+  Outcome run = RunProgram("file " + maxwell_ + "/mximerge\nyes\ninput bob\ninput pw\nno\n"
                        "press 9\npress 13\npress 0\npress 4\npress 8\nclose\n");
   ASSERT_EQ(run.status, 0) << run.transcript;
   EXPECT_TRUE(fs::is_directory(app_ + "/archive"));
@@ -108,7 +108,7 @@ TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) 
 TEST_F(ScriptedProgramTest, ATooOldRendererEndsTheProgramWithoutWriting) {
   MakeInstallation("--version 2.6.9.0");
   WriteConfig("Maybe");
-  Run run = RunProgram("");
+  Outcome run = RunProgram("");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.transcript,
             "message \"TORVAmeter error\" \"Your Maxwell Render version is 2.6.9.0.\\nThis "
@@ -121,7 +121,7 @@ TEST_F(ScriptedProgramTest, AMissingRendererSetsTheConfigurationAsideForTheNextS
   WriteConfig();  // points at a folder that holds no renderer
   Write(app_ + "/TORVAmeter_Maxwell.ini.bak", "older backup");
   std::string config = Read(app_ + "/TORVAmeter_Maxwell.ini");
-  Run run = RunProgram("");
+  Outcome run = RunProgram("");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"The Maxwell Render executable cannot "
                       "be found, TORVAmeter will now quit.\\nAt next launch, you will be "
@@ -129,7 +129,7 @@ TEST_F(ScriptedProgramTest, AMissingRendererSetsTheConfigurationAsideForTheNextS
   EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
   EXPECT_EQ(Read(app_ + "/TORVAmeter_Maxwell.ini.bak"), config);
 
-  Run next = RunProgram("cancel\n");
+  Outcome next = RunProgram("cancel\n");
   EXPECT_EQ(next.status, 0);
   EXPECT_NE(next.transcript.find("message \"Welcome to TORVAmeter - First run\""),
             std::string::npos);
@@ -140,12 +140,12 @@ TEST_F(ScriptedProgramTest, HelpOpensTheDocumentOnlyWhenItHasContent) {
   MakeInstallation();
   WriteConfig();
   Write(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "");
-  Run empty = RunProgram("press 10\nclose\n");
+  Outcome empty = RunProgram("press 10\nclose\n");
   EXPECT_TRUE(empty.Has(
       "message \"TORVAmeter error\" \"The TORVAmeter_Maxwell_Mac.pdf file cannot be found!\""));
 
   Write(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "%PDF-1.4");
-  Run full = RunProgram("press 10\nclose\n");
+  Outcome full = RunProgram("press 10\nclose\n");
   EXPECT_TRUE(full.Has("open \"" + app_ + "/TORVAmeter_Maxwell_Mac.pdf\""));
 }
 
@@ -154,7 +154,7 @@ TEST_F(ScriptedProgramTest, ClosingRewritesTheConfigurationWithTenLines) {
   WriteConfig();
   std::string ten = Read(app_ + "/TORVAmeter_Maxwell.ini");
   Write(app_ + "/TORVAmeter_Maxwell.ini", ten + "size limit\n99\n");
-  Run run = RunProgram("close\n");
+  Outcome run = RunProgram("close\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(Read(app_ + "/TORVAmeter_Maxwell.ini"), ten);
 }
@@ -162,7 +162,7 @@ TEST_F(ScriptedProgramTest, ClosingRewritesTheConfigurationWithTenLines) {
 TEST_F(ScriptedProgramTest, AnAnswerFileThatRunsOutIsStuck) {
   MakeInstallation();
   WriteConfig();
-  Run run = RunProgram("press 11\n");  // Config asks a question nobody answers
+  Outcome run = RunProgram("press 11\n");  // Config asks a question nobody answers
   EXPECT_EQ(run.status, 3);
   EXPECT_NE(run.transcript.find("stuck \"question \\\"Check for updates\\\""),
             std::string::npos);
@@ -170,7 +170,7 @@ TEST_F(ScriptedProgramTest, AnAnswerFileThatRunsOutIsStuck) {
 }
 
 TEST_F(ScriptedProgramTest, AMalformedAnswerFileStopsBeforeAnythingRuns) {
-  Run run = RunProgram("yes\nperhaps\n");
+  Outcome run = RunProgram("yes\nperhaps\n");
   EXPECT_EQ(run.status, 4);
   EXPECT_EQ(run.transcript, "");
   EXPECT_FALSE(fs::exists(app_));
