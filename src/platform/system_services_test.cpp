@@ -52,7 +52,9 @@ TEST(SystemOpen, StartsTheOpenerWithoutWaitingAndLeavesNoChild) {
 
 TEST(CpuInfo, BrandWithoutLeadingBlanks) {
   const std::string brand = ProcessorBrand();
-  if (!brand.empty()) EXPECT_NE(brand.front(), ' ');
+  if (!brand.empty()) {
+    EXPECT_NE(brand.front(), ' ');
+  }
 #ifndef __APPLE__
   std::stringstream cpuinfo;
   cpuinfo << std::ifstream("/proc/cpuinfo").rdbuf();
