@@ -1,6 +1,7 @@
 // torvameter-scripted --app-dir DIR --answers FILE [--update-host HOST[:PORT]]
 // The program with answers read from FILE and a transcript on standard output.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "app/startup.h"
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     else return Usage(("unknown option " + arg).c_str());
   }
   if (app_dir.empty() || answers_path.empty()) return Usage("--app-dir and --answers are required");
+  // Paths built from the folder must not depend on the working folder.
+  app_dir = std::filesystem::absolute(app_dir).lexically_normal().string();
   while (app_dir.size() > 1 && app_dir.back() == '/') app_dir.pop_back();
 
   auto content = torva::ReadWholeFile(answers_path);
