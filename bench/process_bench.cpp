@@ -1,0 +1,106 @@
+// How much processor time the program itself spends while it watches a
+// child: the watched run must stay far below 1% of one core.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <optional>
+#include <sys/resource.h>
+
+#include "renderer/mock_desktop_test.h"
+#include "renderer/process.h"
+
+namespace torva {
+namespace {
+
+using ::testing::NiceMock;
+using ::testing::Return;
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Sample {
+  std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+  double cpu = CpuSeconds();
+};
+
+// Runs `watch` (which may end the measurement early by filling `end`) and
+// reports this process's processor use as a share of one core.
+template <typename Watch>
+void MeasureOwnCpu(benchmark::State& state, Watch watch) {
+  for (auto _ : state) {
+    const Sample start;
+    std::optional<Sample> end;
+    const long lines = watch(end);
+    if (!end) end.emplace();
+    const double wall = std::chrono::duration<double>(end->wall - start.wall).count();
+    state.SetIterationTime(wall);
+    state.counters["cpu_percent"] = 100.0 * (end->cpu - start.cpu) / wall;
+    state.counters["lines"] = static_cast<double>(lines);
+  }
+}
+
+// The benchmark and estimation loop: 100 ms passes, one event and one line
+// each, for 10 s while the child burns a core and prints a line every 50 ms
+// (faster than the loop reads, so the pipe keeps filling).
+void BM_WatchRunBusyChild(benchmark::State& state) {
+  NiceMock<MockDesktop> desktop;
+  ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
+  MeasureOwnCpu(state, [&](std::optional<Sample>& end) {
+    long lines = 0;
+    const Sample start;
+    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "burn 12 50", "/");
+    WatchRun(child, desktop, [](const Event&) {}, [&](const std::string&) {
+      ++lines;
+      if (std::chrono::steady_clock::now() - start.wall >= std::chrono::seconds(10)) {
+        end.emplace();
+        child.Close();
+      }
+    });
+    return lines;
+  });
+}
+BENCHMARK(BM_WatchRunBusyChild)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// The detection loop: no pause, no events, blocking on the pipe between
+// lines that come every 100 ms.
+void BM_DetectionLoopSlowChild(benchmark::State& state) {
+  MeasureOwnCpu(state, [](std::optional<Sample>&) {
+    long lines = 0;
+    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "lines 50 100", "/");
+    while (child.Running()) {
+      child.WaitForOutput();
+      if (child.OutputAvailable()) {
+        child.ReadLine();
+        ++lines;
+      }
+    }
+    child.Close();
+    return lines;
+  });
+}
+BENCHMARK(BM_DetectionLoopSlowChild)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// The gathering and packing loop: an event per pass, no pause, child busy
+// and mostly silent.
+void BM_WatchRunWithoutPauseBusyChild(benchmark::State& state) {
+  NiceMock<MockDesktop> desktop;
+  ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
+  MeasureOwnCpu(state, [&](std::optional<Sample>&) {
+    long lines = 0;
+    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "burn 5 1000", "/");
+    WatchRunWithoutPause(child, desktop, [](const Event&) {},
+                         [&](const std::string&) { ++lines; });
+    return lines;
+  });
+}
+BENCHMARK(BM_WatchRunWithoutPauseBusyChild)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace torva
