@@ -1,0 +1,84 @@
+import os
+import unittest
+
+import simtools
+
+
+class GatherScriptTest(unittest.TestCase):
+    """The renderer running the program's gather script on the sample scenes."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.inst = simtools.Installation()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.inst.close()
+
+    def gather(self, scene_path):
+        app = self.inst.path("app")
+        temp = os.path.join(app, "temp")
+        if os.path.isdir(temp):
+            for name in os.listdir(temp):
+                os.remove(os.path.join(temp, name))
+        os.makedirs(temp, exist_ok=True)
+        script = os.path.join(app, "TORVAGather.ms")
+        simtools.write_gather_script(script, scene_path, app)
+        status, lines, _ = self.inst.run("-script:" + script, "-writestdout", "-nowait")
+        missing = [l.split("Not found:", 1)[1] for l in lines if "Not found:" in l]
+        return status, lines, missing, sorted(os.listdir(temp))
+
+    def test_same_name_textures_and_windows_path_found_by_search(self):
+        folder = self.inst.copy_scene("Kitchen")
+        status, _, missing, copied = self.gather(os.path.join(folder, "Kitchen.mxs"))
+        self.assertEqual(status, 0)
+        self.assertEqual(missing, [])
+        self.assertEqual(copied, ["Kitchen.mxs", "chrome.png", "diffuse.jpg", "sky.hdr"])
+
+    def test_missing_files_are_reported_as_recorded(self):
+        folder = self.inst.copy_scene("Loft")
+        _, _, missing, copied = self.gather(os.path.join(folder, "Loft.mxs"))
+        self.assertEqual(missing, [" D:\\assets\\ies\\spot_light.ies",
+                                   " /nonexistent/textures/concrete.jpg",
+                                   " textures/missing_normal.png"])
+        self.assertEqual(copied, ["Loft.mxs", "brick.png"])
+
+    def test_blanks_in_folder_and_file_names(self):
+        folder = self.inst.copy_scene("Studio shots")
+        _, _, missing, copied = self.gather(os.path.join(folder, "studio shot with a long name.mxs"))
+        self.assertEqual(missing, [])
+        self.assertEqual(copied, ["backdrop.png", "softbox light.hdr", "studio shot with a long name.mxs"])
+
+    def test_scene_without_dependencies(self):
+        folder = self.inst.copy_scene("Teapot")
+        _, _, missing, copied = self.gather(os.path.join(folder, "Teapot.mxs"))
+        self.assertEqual((missing, copied), ([], ["Teapot.mxs"]))
+
+    def test_absolute_dependency_outside_the_scene_folder(self):
+        elsewhere = self.inst.path("library-textures")
+        os.makedirs(elsewhere)
+        texture = os.path.join(elsewhere, "marble.jpg")
+        with open(texture, "wb") as f:
+            f.write(b"\xff\xd8 marble")
+        folder = self.inst.path("abs")
+        os.makedirs(folder)
+        scene = os.path.join(folder, "Abs.mxs")
+        with open(scene, "w") as f:
+            f.write("SIM-MXS 1\ndependency %s\ndependency C:\\stock\\marble.jpg\n" % texture)
+        _, _, missing, copied = self.gather(scene)
+        # The second one cannot be copied and is not below the scene's folder.
+        self.assertEqual(missing, [" C:\\stock\\marble.jpg"])
+        self.assertEqual(copied, ["Abs.mxs", "marble.jpg"])
+        with open(os.path.join(self.inst.path("app", "temp"), "marble.jpg"), "rb") as f:
+            self.assertEqual(f.read(), b"\xff\xd8 marble")
+
+    def test_unreadable_scene_copies_nothing(self):
+        folder = self.inst.copy_scene("Broken")
+        status, lines, missing, copied = self.gather(os.path.join(folder, "Broken.mxs"))
+        self.assertEqual((missing, copied), ([], []))
+        self.assertNotEqual(status, 0)
+        self.assertTrue(any("ERROR" in l for l in lines))
+
+
+if __name__ == "__main__":
+    unittest.main()
