@@ -257,7 +257,10 @@ class RenderJob(object):
                len(scene.cameras)))
         for dep in scene.dependencies:
             local = scene.resolve(dep)
-            if local is None or not os.path.isfile(local):
+            # Like the real thing, a file missing at its recorded place is
+            # also looked for beside the scene (a gathered project is flat).
+            beside = os.path.join(scene.folder, sim_scene.file_name(dep))
+            if not (local and os.path.isfile(local)) and not os.path.isfile(beside):
                 say("Warning: texture not found: " + dep)
         if self.wants_gpu and not self.gpu:
             say("Warning: no GPU device available, rendering with the CPU engine")
@@ -278,7 +281,7 @@ class RenderJob(object):
                 time.sleep(delay)
 
         say("Preprocessing the scene...")
-        prep = 2.0 + 0.6 * self.width * self.height / 1e6 * self.scene.cost
+        prep = min(2.0 + 0.6 * self.width * self.height / 1e6 * self.scene.cost, 60.0)
         wait_until(prep)
         say("Voxelization done in " + time_text(prep))
         say("Rendering...")
@@ -292,7 +295,7 @@ class RenderJob(object):
             sl = self.sl_at(t)
             self.write_mxi()
             self.write_picture(sl)
-            say("SL of %.2f. Render time %s" % (sl, time_text(t)))
+            say("SL of %.2f. Elapsed %s" % (sl, time_text(t)))
             if n >= 1:
                 # A time limit is known exactly; the time to a sampling level
                 # is extrapolated, wrongly at first.

@@ -68,7 +68,7 @@ class RenderTest(unittest.TestCase):
         pairs = []
         for i, line in enumerate(lines):
             if "Time left:" in line:
-                elapsed = seconds(re.search(r"Render time (.*)$", lines[i - 1]).group(1))
+                elapsed = seconds(re.search(r"Elapsed (.*)$", lines[i - 1]).group(1))
                 pairs.append((elapsed, seconds(line.split("Time left: ", 1)[1])))
         self.assertGreaterEqual(len(pairs), 4)
         self.assertLess(pairs[-1][1], pairs[0][1])
