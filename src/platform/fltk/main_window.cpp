@@ -35,10 +35,14 @@ constexpr ButtonPlace kButtons[] = {
 };
 
 void OnButton(Fl_Widget* button, void* data) {
-  Event event;
-  event.type = EventType::kGadget;
-  event.gadget = static_cast<int>(button->argument());
-  static_cast<MainWindow*>(data)->push(event);
+  auto* main = static_cast<MainWindow*>(data);
+  for (const auto& [gadget, widget] : main->buttons) {
+    if (widget != button) continue;
+    Event event;
+    event.type = EventType::kGadget;
+    event.gadget = gadget;
+    main->push(event);
+  }
 }
 
 // Only the window manager's close request counts: Escape must not end the
@@ -74,7 +78,6 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
   for (const ButtonPlace& place : kButtons) {
     auto* button = new Fl_Button(place.x, place.y, place.w, place.h, place.text);
     button->labelsize(12);
-    button->argument(place.gadget);
     button->callback(OnButton, this);
     button->clear_visible_focus();
     buttons[place.gadget] = button;

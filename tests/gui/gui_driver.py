@@ -1,0 +1,441 @@
+#!/usr/bin/env python3
+"""GUI smoke tests: runs a program in its own Xvfb and drives it with xdotool.
+
+gui_driver.py SCENARIO --program P --probe P --wm-close P --source-dir D --artifacts D
+
+Scenarios on the real program (a sandbox application folder with a simulated
+renderer): main-window, about-box, cpu-box, close-request. Scenarios on the
+desktop probe (tests/gui/fltk_probe.cpp): probe-clicks, probe-long-command,
+probe-pictures, probe-check-boxes. Exit status 0 when the scenario passes.
+"""
+import argparse
+import os
+import queue
+import select
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import zlib
+
+MAIN_TITLE = "^TORVAmeter 2.8 for Maxwell Render"
+SCREEN_W, SCREEN_H = 1920, 1080
+
+# Button centres inside the main window, by gadget number.
+BUTTONS = {
+    5: (4 + 56, 572 + 9), 7: (118 + 58, 572 + 9), 4: (236 + 56, 572 + 9),
+    13: (351 + 43, 572 + 9), 8: (4 + 39, 594 + 9), 11: (86 + 31, 594 + 9),
+    6: (152 + 44, 594 + 9), 10: (244 + 26, 594 + 9), 9: (300 + 29, 594 + 9),
+    12: (362 + 35, 594 + 9),
+}
+LOGO = (10 + 200, 2 + 44)
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Xserver:
+    """An Xvfb of our own: -displayfd picks a free display number."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([read_end], [], [], left)[0]:
+                raise Failure("Xvfb did not start")
+            chunk = os.read(read_end, 32)
+            if not chunk:
+                raise Failure("Xvfb ended at start")
+            number += chunk
+        os.close(read_end)
+        self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
+
+    def stop(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+
+    def xdo(self, *args, timeout=10, ok_codes=(0,)):
+        try:
+            done = subprocess.run(["xdotool", *map(str, args)], env=self.env, timeout=timeout,
+                                  capture_output=True, text=True)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"xdotool {' '.join(map(str, args))}: no result in {timeout} s")
+        if done.returncode not in ok_codes:
+            raise Failure(f"xdotool {' '.join(map(str, args))}: {done.stderr.strip()}")
+        return done.stdout
+
+    def visible(self, name):
+        out = self.xdo("search", "--onlyvisible", "--name", name, ok_codes=(0, 1))
+        return [int(w) for w in out.split()]
+
+    def find(self, name, timeout=10):
+        try:
+            out = self.xdo("search", "--sync", "--onlyvisible", "--name", name, timeout=timeout)
+        except Failure:
+            raise Failure(f"no window named {name!r} within {timeout} s; visible: {self.titles()}")
+        return int(out.split()[0])
+
+    def gone(self, name, timeout=5):
+        deadline = time.monotonic() + timeout
+        while self.visible(name):
+            check(time.monotonic() < deadline, f"window {name!r} is still open")
+            time.sleep(0.05)
+
+    def titles(self):
+        return [self.xdo("getwindowname", w, ok_codes=(0, 1)).strip() for w in self.visible(".")]
+
+    def geometry(self, window):
+        values = dict(line.split("=", 1) for line in
+                      self.xdo("getwindowgeometry", "--shell", window).split())
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def click(self, window, x, y, button=1, repeat=1, control=False):
+        self.xdo("mousemove", "--window", window, x, y)
+        time.sleep(0.05)
+        args = ["click", "--repeat", repeat, "--delay", 60, button]
+        if control:
+            args = ["keydown", "ctrl", *args, "keyup", "ctrl"]
+        self.xdo(*args)
+
+    def key(self, window, key):
+        self.xdo("windowfocus", window)
+        time.sleep(0.1)
+        self.xdo("key", key)
+
+    def screenshot(self, window, path):
+        """Saves the window as a PNG file and returns it as an Image."""
+        done = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"], env=self.env,
+                              check=True, timeout=20, capture_output=True)
+        image = Image.from_ppm(done.stdout)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        image.save_png(path)
+        return image
+
+
+class Image:
+    """RGB pixels, read from ImageMagick's PPM output; the standard library only."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    @staticmethod
+    def from_ppm(data):
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            if data[pos:pos + 1] == b"#":
+                pos = data.index(b"\n", pos)
+                continue
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[pos:end])
+            pos = end
+        check(fields[0] == b"P6" and fields[3] == b"255", "screenshot is not an 8-bit PPM")
+        width, height = int(fields[1]), int(fields[2])
+        return Image(width, height, data[pos + 1:pos + 1 + width * height * 3])
+
+    def pixel(self, x, y):
+        at = (y * self.width + x) * 3
+        return tuple(self.rgb[at:at + 3])
+
+    def save_png(self, path):
+        def chunk(kind, body):
+            return (struct.pack(">I", len(body)) + kind + body +
+                    struct.pack(">I", zlib.crc32(kind + body) & 0xffffffff))
+        stride = self.width * 3
+        rows = b"".join(b"\0" + self.rgb[y * stride:(y + 1) * stride] for y in range(self.height))
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n")
+            f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)))
+            f.write(chunk(b"IDAT", zlib.compress(rows, 6)))
+            f.write(chunk(b"IEND", b""))
+
+
+RUNNING = []
+
+
+class Program:
+    """A program under test; its standard output is read line by line."""
+
+    def __init__(self, args, env):
+        RUNNING.append(self)
+        self.proc = subprocess.Popen(args, env=env, stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT, text=True)
+        self.lines = queue.Queue()
+        self.seen = []
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            self.lines.put(line.rstrip("\n"))
+
+    def expect(self, text, timeout=5):
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.0, deadline - time.monotonic()))
+            except queue.Empty:
+                raise Failure(f"expected output {text!r}; got {self.seen[-10:]}")
+            self.seen.append(line)
+            if line == text:
+                return
+
+    def expect_nothing(self, quiet=0.6):
+        try:
+            line = self.lines.get(timeout=quiet)
+            raise Failure(f"unexpected output {line!r}")
+        except queue.Empty:
+            pass
+
+    def wait(self, timeout=5):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"program still runs after {timeout} s")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def make_sandbox(root, source_dir):
+    """An application folder with a configuration file and a renderer."""
+    app = os.path.join(root, "app")
+    maxwell = os.path.join(root, "maxwell")
+    os.makedirs(app)
+    subprocess.run([sys.executable, os.path.join(source_dir, "tools/sim-maxwell/make-installation"),
+                    maxwell], check=True, stdout=subprocess.DEVNULL, timeout=60)
+    lines = [";Maxwell Render path", maxwell + "/",
+             ";TORVA login (crypted - do not modify)", "",
+             ";TORVA password (crypted - do not modify)", "",
+             ";Last directory from previous session", app,
+             ";Check for updates?", "No"]
+    with open(os.path.join(app, "TORVAmeter_Maxwell.ini"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return app, lines
+
+
+def answer_startup_questions(x, main_window, settle=1.5):
+    """Says No to any box shown right after the main window (the benchmark offer)."""
+    main_title = x.xdo("getwindowname", main_window).strip()
+    quiet_since = time.monotonic()
+    while time.monotonic() - quiet_since < settle:
+        others = [w for w in x.visible(".") if w != main_window and
+                  x.xdo("getwindowname", w, ok_codes=(0, 1)).strip() not in ("", main_title)]
+        if others:
+            x.key(others[0], "Escape")
+            time.sleep(0.3)
+            quiet_since = time.monotonic()
+        else:
+            time.sleep(0.1)
+
+
+def start_real_program(x, opts, root):
+    app, lines = make_sandbox(root, opts.source_dir)
+    program = Program([opts.program, "--app-dir", app], x.env)
+    main = x.find(MAIN_TITLE, timeout=15)
+    answer_startup_questions(x, main)
+    return program, main, app, lines
+
+
+def main_window(x, opts, root):
+    program, main, _, _ = start_real_program(x, opts, root)
+    _, _, width, height = x.geometry(main)
+    check((width, height) == (440, 640), f"main window is {width}x{height}")
+    left, top, _, _ = x.geometry(main)
+    check((left, top) == ((SCREEN_W - 440) // 2, (SCREEN_H - 640) // 2),
+          f"main window not centred: at {left},{top}")
+    x.screenshot(main, os.path.join(opts.artifacts, "main-window.png"))
+    check(program.proc.poll() is None, "program ended")
+    program.stop()
+
+
+def message_box(x, opts, root, gadget, title, artifact):
+    program, main, _, _ = start_real_program(x, opts, root)
+    x.click(main, *BUTTONS[gadget])
+    box = x.find(title, timeout=5)
+    x.screenshot(box, os.path.join(opts.artifacts, artifact))
+    x.key(box, "Return")
+    x.gone(title)
+    check(program.proc.poll() is None, "program ended with the box")
+    program.stop()
+
+
+def close_request(x, opts, root):
+    program, main, app, lines = start_real_program(x, opts, root)
+    config = os.path.join(app, "TORVAmeter_Maxwell.ini")
+    os.remove(config)  # read at start; must come back at the end
+    x.key(main, "Escape")
+    time.sleep(0.5)
+    check(program.proc.poll() is None, "Escape ended the program")
+    check(x.visible(MAIN_TITLE), "Escape closed the main window")
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    status = program.wait(10)
+    check(status == 0, f"exit status {status}")
+    check(os.path.exists(config), "configuration file not written")
+    with open(config) as f:
+        written = f.read().split("\n")
+    check(written[:2] == lines[:2] and written[6:8] == lines[6:8] and len(written) >= 10,
+          f"configuration file: {written}")
+
+
+def start_probe(x, opts):
+    probe = Program([opts.probe], x.env)
+    probe.expect("ready", timeout=15)
+    return probe, x.find("^FLTK probe$")
+
+
+def probe_clicks(x, opts, root):
+    probe, main = start_probe(x, opts)
+    for gadget, (bx, by) in BUTTONS.items():
+        if gadget in (4, 5, 6, 7):  # these start probe actions
+            continue
+        x.click(main, bx, by)
+        probe.expect(f"gadget {gadget} left=1 repeated=0 control=0")
+    x.click(main, *LOGO)
+    probe.expect("gadget 0 left=1 repeated=0 control=0")
+    time.sleep(1.1)  # FLTK joins clicks less than a second apart
+    x.click(main, *LOGO, repeat=2)
+    probe.expect("gadget 0 left=1 repeated=0 control=0")
+    probe.expect("gadget 0 left=1 repeated=1 control=0")
+    time.sleep(1.1)
+    x.click(main, *LOGO, control=True)
+    probe.expect("gadget 0 left=1 repeated=0 control=1")
+    time.sleep(1.1)
+    x.click(main, *LOGO, button=3)
+    probe.expect("gadget 0 left=0 repeated=0 control=0")
+
+    x.click(main, *BUTTONS[6])  # greys out the others
+    probe.expect("gadget 6 left=1 repeated=0 control=0")
+    x.click(main, *BUTTONS[9])
+    x.click(main, *BUTTONS[13])
+    probe.expect_nothing()
+    x.click(main, *BUTTONS[6])  # restores them
+    probe.expect("gadget 6 left=1 repeated=0 control=0")
+    x.click(main, *BUTTONS[9])
+    probe.expect("gadget 9 left=1 repeated=0 control=0")
+    probe.stop()
+
+
+def probe_long_command(x, opts, root):
+    probe, main = start_probe(x, opts)
+    x.click(main, *BUTTONS[4])
+    probe.expect("gadget 4 left=1 repeated=0 control=0")
+    probe.expect("long start")
+    time.sleep(0.3)
+    x.click(main, *BUTTONS[10])
+    probe.expect("during 10")
+    probe.expect("long end", timeout=6)
+    probe.stop()
+
+
+def probe_pictures(x, opts, root):
+    probe, main = start_probe(x, opts)
+    mx, my, mw, _ = x.geometry(main)
+    x.click(main, *BUTTONS[7])
+    probe.expect("window 1")
+    probe.expect("repaint 1")
+    window = x.find("^Probe pictures$")
+    check(x.geometry(window) == (mx + mw + 7, my, 480, 640),
+          f"picture window at {x.geometry(window)}")
+    time.sleep(0.3)
+    shot = x.screenshot(window, os.path.join(opts.artifacts, "probe-pictures.png"))
+    check((shot.width, shot.height) == (480, 640), "screenshot size")
+    # The probe's gradient: red grows to the right, blue downwards, green 90.
+    r, g, b = shot.pixel(400, 100)
+    check(abs(r - 212) < 8 and abs(g - 90) < 8 and abs(b - 39) < 8,
+          f"picture not drawn: {(r, g, b)} at 400,100")
+    # The caption: white text on black from 180,616; the gradient has no dark
+    # pixels that low.
+    dark = sum(1 for cx in range(180, 300) for cy in range(617, 630)
+               if max(shot.pixel(cx, cy)) < 40)
+    check(dark > 400, f"caption box missing ({dark} dark pixels)")
+    x.key(window, "Escape")
+    probe.expect_nothing()
+    subprocess.run([opts.wm_close, str(window)], env=x.env, check=True, timeout=10)
+    probe.expect("close 1")
+    x.gone("^Probe pictures$")
+    x.key(main, "Escape")
+    probe.expect_nothing()
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    probe.expect("close 0")
+    check(probe.wait() == 0, "probe failed")
+
+
+def probe_check_boxes(x, opts, root):
+    probe, main = start_probe(x, opts)
+    x.click(main, *BUTTONS[5])
+    window = x.find("^Probe cameras$")
+    check(x.geometry(window) == ((SCREEN_W - 290) // 2, (SCREEN_H - 140) // 2, 290, 140),
+          f"check-box window at {x.geometry(window)}")
+    x.screenshot(window, os.path.join(opts.artifacts, "probe-check-boxes.png"))
+    x.click(window, 20, 20 + 10)  # first box at y 20
+    x.click(window, 20, 80 + 10)  # third box at y 80
+    x.click(window, 230 + 22, 100 + 17)  # OK at y 140 - 40
+    probe.expect("ticks 101")
+    x.gone("^Probe cameras$")
+    probe.stop()
+
+
+SCENARIOS = {
+    "main-window": main_window,
+    "about-box": lambda x, o, r: message_box(x, o, r, 9, "^About TORVAmeter for Maxwell$",
+                                             "about-box.png"),
+    "cpu-box": lambda x, o, r: message_box(x, o, r, 13, "^CPU Info$", "cpu-box.png"),
+    "close-request": close_request,
+    "probe-clicks": probe_clicks,
+    "probe-long-command": probe_long_command,
+    "probe-pictures": probe_pictures,
+    "probe-check-boxes": probe_check_boxes,
+}
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("scenario", choices=SCENARIOS)
+    ap.add_argument("--program")
+    ap.add_argument("--probe")
+    ap.add_argument("--wm-close")
+    ap.add_argument("--source-dir")
+    ap.add_argument("--artifacts")
+    opts = ap.parse_args()
+    root = tempfile.mkdtemp(prefix="tm-gui-")
+    x = Xserver()
+    try:
+        SCENARIOS[opts.scenario](x, opts, root)
+    except Failure as failure:
+        print(f"FAIL {opts.scenario}: {failure}")
+        return 1
+    finally:
+        for program in RUNNING:
+            program.stop()
+        x.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    print(f"PASS {opts.scenario}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
