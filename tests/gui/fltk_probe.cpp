@@ -4,7 +4,8 @@
 //   Benchmark (6)  greys out / restores the other buttons;
 //   Upload (4)     a 3-second "long command" that takes events every 100 ms;
 //   Estimate (7)   opens a closable picture window beside the main window;
-//   Prepare (5)    opens a check-box window and prints the ticks after OK.
+//   Prepare (5)    opens a check-box window and prints the ticks after OK;
+//   Config (11), Price info (8), Updates (12): an input, message, question box.
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -84,6 +85,14 @@ int main() {
           LongCommand(desktop);
         } else if (event.gadget == kPrepareProject) {
           CheckBoxes(desktop);
+        } else if (event.gadget == kConfig) {
+          auto text = desktop.Input("Probe input", "Your login (name@domain):");
+          Say("input %s", text ? text->c_str() : "cancelled");
+        } else if (event.gadget == kPriceInfo) {
+          desktop.Message("Probe message", "100% sure: mail name@domain\nsecond line %s %d");
+          Say("message done");
+        } else if (event.gadget == kUpdates) {
+          Say("answer %s", desktop.Question("Probe question", "Download v2.9?") ? "yes" : "no");
         } else if (event.gadget == kEstimateProject && !pictures) {
           Rect main = desktop.MainWindowFrame();
           WindowSpec spec;

@@ -6,7 +6,7 @@ gui_driver.py SCENARIO --program P --probe P --wm-close P --source-dir D --artif
 Scenarios on the real program (a sandbox application folder with a simulated
 renderer): main-window, about-box, cpu-box, close-request. Scenarios on the
 desktop probe (tests/gui/fltk_probe.cpp): probe-clicks, probe-long-command,
-probe-pictures, probe-check-boxes. Exit status 0 when the scenario passes.
+probe-pictures, probe-check-boxes, probe-dialogs. Exit status 0 when the scenario passes.
 """
 import argparse
 import os
@@ -310,7 +310,7 @@ def start_probe(x, opts):
 def probe_clicks(x, opts, root):
     probe, main = start_probe(x, opts)
     for gadget, (bx, by) in BUTTONS.items():
-        if gadget in (4, 5, 6, 7):  # these start probe actions
+        if gadget in (4, 5, 6, 7, 8, 11, 12):  # these start probe actions
             continue
         x.click(main, bx, by)
         probe.expect(f"gadget {gadget} left=1 repeated=0 control=0")
@@ -399,6 +399,35 @@ def probe_check_boxes(x, opts, root):
     probe.stop()
 
 
+def probe_dialogs(x, opts, root):
+    probe, main = start_probe(x, opts)
+    x.click(main, *BUTTONS[11])
+    box = x.find("^Probe input$")
+    x.xdo("type", "--delay", 30, "name@farm 1%")
+    x.screenshot(box, os.path.join(opts.artifacts, "probe-input.png"))
+    x.key(box, "Return")
+    probe.expect("input name@farm 1%")
+    x.click(main, *BUTTONS[11])
+    box = x.find("^Probe input$")
+    x.xdo("type", "--delay", 30, "typed")
+    x.key(box, "Escape")
+    probe.expect("input cancelled")
+    x.gone("^Probe input$")
+
+    x.click(main, *BUTTONS[8])
+    box = x.find("^Probe message$")
+    x.screenshot(box, os.path.join(opts.artifacts, "probe-message.png"))
+    x.key(box, "Return")
+    probe.expect("message done")
+
+    for key, answer in (("Return", "yes"), ("Escape", "no")):
+        x.click(main, *BUTTONS[12])
+        box = x.find("^Probe question$")
+        x.key(box, key)
+        probe.expect(f"answer {answer}")
+    probe.stop()
+
+
 SCENARIOS = {
     "main-window": main_window,
     "about-box": lambda x, o, r: message_box(x, o, r, 9, "^About TORVAmeter for Maxwell$",
@@ -409,6 +438,7 @@ SCENARIOS = {
     "probe-long-command": probe_long_command,
     "probe-pictures": probe_pictures,
     "probe-check-boxes": probe_check_boxes,
+    "probe-dialogs": probe_dialogs,
 }
 
 

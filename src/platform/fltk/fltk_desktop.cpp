@@ -1,6 +1,7 @@
 #include "platform/fltk/fltk_desktop.h"
 
 #include <FL/Fl.H>
+#include <FL/fl_ask.H>
 
 #include <algorithm>
 
@@ -8,7 +9,10 @@
 
 namespace torva {
 
-FltkDesktop::FltkDesktop() { Fl::scheme("gtk+"); }
+FltkDesktop::FltkDesktop() {
+  Fl::scheme("gtk+");
+  fl_close = "OK";  // the button of a message box
+}
 
 FltkDesktop::~FltkDesktop() {
   windows_.clear();

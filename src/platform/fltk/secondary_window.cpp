@@ -34,7 +34,7 @@ SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& spec, PushEvent 
   if (spec.kind == WindowKind::kCheckBoxes) {
     for (std::size_t i = 0; i < spec.check_labels.size(); ++i) {
       auto* check = new Fl_Check_Button(10, 30 * static_cast<int>(i + 1) - 10, 250, 20);
-      check->copy_label(spec.check_labels[i].c_str());
+      check->copy_label(LabelText(spec.check_labels[i]).c_str());
       checks_.push_back(check);
     }
     auto* ok = new Fl_Button(230, spec.height - 40, 45, 35, "OK");

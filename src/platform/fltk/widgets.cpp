@@ -6,6 +6,15 @@
 
 namespace torva::fltk {
 
+std::string LabelText(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '@') escaped += '@';
+    escaped += c;
+  }
+  return escaped;
+}
+
 bool EnsureDisplay() {
   if (fl_display) return true;
   Display* display = XOpenDisplay(nullptr);
