@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/fltk/fltk_desktop.h"
+#include "platform/fltk/log_mirror.h"
 #include "platform/fltk/widgets.h"
 
 namespace torva {
@@ -124,29 +125,21 @@ void FltkDesktop::ClearLog() {
 }
 
 void FltkDesktop::AddLogLine(int position, const std::string& text) {
-  const int before = static_cast<int>(log_.lines().size());
-  const std::vector<int> at = log_.Add(position, text);
-  if (!main_) return;
-  Fl_Text_Buffer& buffer = *main_->buffer;
-  if (at.front() < before) {
-    buffer.insert(buffer.skip_lines(0, at.front()), (text + "\n").c_str());
-  } else {
-    buffer.append(((before ? "\n" : "") + text).c_str());
+  if (!main_) {
+    log_.Add(position, text);
+    return;
   }
+  const int shown = fltk::MirrorAdd(*main_->buffer, log_, position, text);
   // Keep the newest line in view, as a console would.
-  main_->panel->insert_position(buffer.skip_lines(0, at.back()));
+  main_->panel->insert_position(shown);
   main_->panel->show_insert_position();
 }
 
 void FltkDesktop::SetLogLine(int position, const std::string& text) {
-  if (!log_.Set(position, text) || !main_) return;
-  Fl_Text_Buffer& buffer = *main_->buffer;
-  if (text.find('\n') != std::string::npos) {
-    buffer.text(log_.Text().c_str());
-    return;
-  }
-  const int start = buffer.skip_lines(0, position);
-  buffer.replace(start, buffer.line_end(start), text.c_str());
+  if (!main_)
+    log_.Set(position, text);
+  else
+    fltk::MirrorSet(*main_->buffer, log_, position, text);
 }
 
 std::vector<std::string> FltkDesktop::LogLines() { return log_.lines(); }
