@@ -267,7 +267,12 @@ def main_window(x, opts, root):
     left, top, _, _ = x.geometry(main)
     check((left, top) == ((SCREEN_W - 440) // 2, (SCREEN_H - 640) // 2),
           f"main window not centred: at {left},{top}")
-    x.screenshot(main, os.path.join(opts.artifacts, "main-window.png"))
+    shot = x.screenshot(main, os.path.join(opts.artifacts, "main-window.png"))
+    # The embedded logo at 10,2: its orange bottom band and dark background.
+    near = lambda p, q: all(abs(a - b) < 12 for a, b in zip(p, q))
+    check(near(shot.pixel(10 + 200, 2 + 86), (0xf2, 0x8c, 0x28)), "logo band not drawn")
+    check(max(shot.pixel(10 + 390, 2 + 6)) < 60, "logo background not drawn")
+    check(shot.pixel(200, 300) == (255, 255, 255), "LogPanel is not white")
     check(program.proc.poll() is None, "program ended")
     program.stop()
 
