@@ -16,17 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void Write(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 struct Outcome {
   int status = -1;
   std::string transcript;
@@ -69,7 +58,7 @@ class ScriptedProgramTest : public ::testing::Test {
   // A configuration as a finished first run leaves it.
   void WriteConfig(const std::string& updates = "No") {
     fs::create_directories(app_);
-    Write(app_ + "/TORVAmeter_Maxwell.ini",
+    WriteFile(app_ + "/TORVAmeter_Maxwell.ini",
           ";Maxwell Render path\n" + maxwell_ +
               "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - "
               "do not modify)\n\n;Last directory from previous session\n" +
@@ -78,7 +67,7 @@ class ScriptedProgramTest : public ::testing::Test {
 
   Outcome RunProgram(const std::string& answers) {
     std::string answers_path = folder_.path() + "/answers.txt";
-    Write(answers_path, answers);
+    WriteFile(answers_path, answers);
     return RunCommand(std::string(TM_SCRIPTED_PROGRAM) + " --app-dir " + ShellQuote(app_) +
                       " --answers " + ShellQuote(answers_path) + " 2>/dev/null");
   }
@@ -101,7 +90,7 @@ TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) 
   EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/renderfarm/prices\""));
   EXPECT_EQ(run.transcript.substr(run.transcript.size() - 7), "exit 0\n");
 
-  std::string config = Read(app_ + "/TORVAmeter_Maxwell.ini");
+  std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
   EXPECT_EQ(config.rfind(";Maxwell Render path\n" + maxwell_ + "/\n", 0), 0u);
 }
 
@@ -114,20 +103,20 @@ TEST_F(ScriptedProgramTest, ATooOldRendererEndsTheProgramWithoutWriting) {
             "message \"TORVAmeter error\" \"Your Maxwell Render version is 2.6.9.0.\\nThis "
             "version of TORVAmeter needs Maxwell Render 2.7.0 (or newer) to run.\"\n"
             "exit 0\n");
-  EXPECT_NE(Read(app_ + "/TORVAmeter_Maxwell.ini").find("\nMaybe\n"), std::string::npos);
+  EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\nMaybe\n"), std::string::npos);
 }
 
 TEST_F(ScriptedProgramTest, AMissingRendererSetsTheConfigurationAsideForTheNextStart) {
   WriteConfig();  // points at a folder that holds no renderer
-  Write(app_ + "/TORVAmeter_Maxwell.ini.bak", "older backup");
-  std::string config = Read(app_ + "/TORVAmeter_Maxwell.ini");
+  WriteFile(app_ + "/TORVAmeter_Maxwell.ini.bak", "older backup");
+  std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
   Outcome run = RunProgram("");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"The Maxwell Render executable cannot "
                       "be found, TORVAmeter will now quit.\\nAt next launch, you will be "
                       "asked to enter some configuration information.\""));
   EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
-  EXPECT_EQ(Read(app_ + "/TORVAmeter_Maxwell.ini.bak"), config);
+  EXPECT_EQ(ReadFile(app_ + "/TORVAmeter_Maxwell.ini.bak"), config);
 
   Outcome next = RunProgram("cancel\n");
   EXPECT_EQ(next.status, 0);
@@ -139,12 +128,12 @@ TEST_F(ScriptedProgramTest, AMissingRendererSetsTheConfigurationAsideForTheNextS
 TEST_F(ScriptedProgramTest, HelpOpensTheDocumentOnlyWhenItHasContent) {
   MakeInstallation();
   WriteConfig();
-  Write(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "");
+  WriteFile(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "");
   Outcome empty = RunProgram("press 10\nclose\n");
   EXPECT_TRUE(empty.Has(
       "message \"TORVAmeter error\" \"The TORVAmeter_Maxwell_Mac.pdf file cannot be found!\""));
 
-  Write(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "%PDF-1.4");
+  WriteFile(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "%PDF-1.4");
   Outcome full = RunProgram("press 10\nclose\n");
   EXPECT_TRUE(full.Has("open \"" + app_ + "/TORVAmeter_Maxwell_Mac.pdf\""));
 }
@@ -152,11 +141,11 @@ TEST_F(ScriptedProgramTest, HelpOpensTheDocumentOnlyWhenItHasContent) {
 TEST_F(ScriptedProgramTest, ClosingRewritesTheConfigurationWithTenLines) {
   MakeInstallation();
   WriteConfig();
-  std::string ten = Read(app_ + "/TORVAmeter_Maxwell.ini");
-  Write(app_ + "/TORVAmeter_Maxwell.ini", ten + "size limit\n99\n");
+  std::string ten = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
+  WriteFile(app_ + "/TORVAmeter_Maxwell.ini", ten + "size limit\n99\n");
   Outcome run = RunProgram("close\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(Read(app_ + "/TORVAmeter_Maxwell.ini"), ten);
+  EXPECT_EQ(ReadFile(app_ + "/TORVAmeter_Maxwell.ini"), ten);
 }
 
 TEST_F(ScriptedProgramTest, AnAnswerFileThatRunsOutIsStuck) {

@@ -10,17 +10,6 @@
 namespace torva {
 namespace {
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void Write(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 std::string ConfigText(const std::string& maxwell, const std::string& login_block,
                        const std::string& password_block, const std::string& last,
                        const std::string& updates) {
@@ -48,7 +37,7 @@ TEST_F(SettingsTest, FirstRunStoresFolderAccountAndUpdateAnswer) {
 
   EXPECT_EQ(program.state.MaxwellDir, "/opt/Maxwell 5/");
   EXPECT_EQ(program.state.LastDir, "/opt/Maxwell 5/");
-  EXPECT_EQ(Read(program.paths.ConfigFile),
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile),
             ConfigText("/opt/Maxwell 5/", kBob, kPw, "/opt/Maxwell 5/", "No"));
   std::string t = session.transcript();
   EXPECT_EQ(t.rfind("message \"Welcome to TORVAmeter - First run\" \"               This", 0), 0u);
@@ -65,7 +54,7 @@ TEST_F(SettingsTest, FirstRunWithoutAccountLeavesTheCredentialLinesEmpty) {
   ScriptedSession session("file /m/x\nno\nyes\n");
   Program program(session.desktop(), app_);
   AskFirstRunQuestions(program);
-  EXPECT_EQ(Read(program.paths.ConfigFile), ConfigText("/m/", "", "", "/m/", "Yes"));
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", "", "", "/m/", "Yes"));
 }
 
 TEST_F(SettingsTest, FirstRunEndsTheProgramWithoutWritingOnMissingAnswers) {
@@ -101,10 +90,10 @@ TEST_F(SettingsTest, FirstRunQuitsWhenTheFileCannotBeCreated) {
 TEST_F(SettingsTest, AnEmptyUpdateAnswerIsAskedAndWrittenAtOnce) {
   ScriptedSession session("yes\n");
   Program program(session.desktop(), app_);
-  Write(program.paths.ConfigFile, ConfigText("/m/", kBob, kPw, "/s/", ""));
+  WriteFile(program.paths.ConfigFile, ConfigText("/m/", kBob, kPw, "/s/", ""));
   ASSERT_TRUE(LoadConfiguration(program));
   EXPECT_EQ(program.state.CheckUpdates, "Yes");
-  EXPECT_EQ(Read(program.paths.ConfigFile), ConfigText("/m/", kBob, kPw, "/s/", "Yes"));
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", kBob, kPw, "/s/", "Yes"));
   EXPECT_EQ(program.state.FarmLogin, "bob");
   EXPECT_EQ(program.state.LastDir, "/s/");
 }
@@ -112,7 +101,7 @@ TEST_F(SettingsTest, AnEmptyUpdateAnswerIsAskedAndWrittenAtOnce) {
 TEST_F(SettingsTest, AStoredAnswerOtherThanYesIsNeitherAskedNorTakenAsYes) {
   ScriptedSession session("");  // any question would be stuck
   Program program(session.desktop(), app_);
-  Write(program.paths.ConfigFile, ConfigText("/m/", "", "", "/s/", "yes"));
+  WriteFile(program.paths.ConfigFile, ConfigText("/m/", "", "", "/s/", "yes"));
   ASSERT_TRUE(LoadConfiguration(program));
   EXPECT_EQ(program.state.CheckUpdates, "yes");
 }
@@ -121,11 +110,11 @@ TEST_F(SettingsTest, ExtraLinesSetTheSizeLimitAndAreDroppedOnTheNextWrite) {
   ScriptedSession session("");
   Program program(session.desktop(), app_);
   std::string ten = ConfigText("/m/", kBob, kPw, "/s/", "No");
-  Write(program.paths.ConfigFile, ten + "limit\n100\n");
+  WriteFile(program.paths.ConfigFile, ten + "limit\n100\n");
   ASSERT_TRUE(LoadConfiguration(program));
   EXPECT_EQ(program.constants.MxiSizeLimitMB, 100);
   ASSERT_TRUE(SaveConfiguration(program));
-  EXPECT_EQ(Read(program.paths.ConfigFile), ten);
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ten);
 }
 
 TEST_F(SettingsTest, NoFileMeansFirstRun) {
@@ -138,7 +127,7 @@ TEST_F(SettingsTest, ConfigButtonAsksAgainUntilLoginAndPasswordAreGiven) {
   ScriptedSession session("no\nyes\ninput\ncancel\ninput bob\ninput\ninput pw\n");
   Program program(session.desktop(), app_);
   RunConfigButton(program);
-  EXPECT_EQ(Read(program.paths.ConfigFile), ConfigText("", kBob, kPw, app_, "No"));
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("", kBob, kPw, app_, "No"));
   std::string t = session.transcript();
   EXPECT_NE(t.find("message \"User info updated\" \"Your TORVA login and password have been "
                    "updated successfully.\""),
@@ -161,7 +150,7 @@ TEST_F(SettingsTest, ConfigButtonWithoutNewCredentialsOnlyStoresTheUpdateAnswer)
   ScriptedSession session("yes\nno\n");
   Program program(session.desktop(), app_);
   RunConfigButton(program);
-  EXPECT_EQ(Read(program.paths.ConfigFile), ConfigText("", "", "", app_, "Yes"));
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("", "", "", app_, "Yes"));
 }
 
 }  // namespace
