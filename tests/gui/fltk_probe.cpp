@@ -45,13 +45,13 @@ void LongCommand(Desktop& desktop) {
 }
 
 void CheckBoxes(Desktop& desktop) {
-  WindowSpec spec;
-  spec.kind = WindowKind::kCheckBoxes;
-  spec.title = "Probe cameras";
-  spec.check_labels = {"Front (1)", "Side (2)", "Top (3)"};
-  spec.width = 290;
-  spec.height = static_cast<int>(spec.check_labels.size()) * 40 + 20;
-  auto window = desktop.OpenWindow(spec);
+  WindowSpec layout;
+  layout.kind = WindowKind::kCheckBoxes;
+  layout.title = "Probe cameras";
+  layout.check_labels = {"Front (1)", "Side (2)", "Top (3)"};
+  layout.width = 290;
+  layout.height = static_cast<int>(layout.check_labels.size()) * 40 + 20;
+  auto window = desktop.OpenWindow(layout);
   if (!window) return Say("no window");
   std::vector<bool> ticks = desktop.WaitForCheckBoxes(*window);
   std::string marks;
@@ -95,14 +95,14 @@ int main() {
           Say("answer %s", desktop.Question("Probe question", "Download v2.9?") ? "yes" : "no");
         } else if (event.gadget == kEstimateProject && !pictures) {
           Rect main = desktop.MainWindowFrame();
-          WindowSpec spec;
-          spec.title = "Probe pictures";
-          spec.width = 480;
-          spec.height = 640;
-          spec.x = main.x + main.width + 7;
-          spec.y = main.y;
-          spec.closable = true;
-          auto opened = desktop.OpenWindow(spec);
+          WindowSpec layout;
+          layout.title = "Probe pictures";
+          layout.width = 480;
+          layout.height = 640;
+          layout.x = main.x + main.width + 7;
+          layout.y = main.y;
+          layout.closable = true;
+          auto opened = desktop.OpenWindow(layout);
           if (!opened) return 3;
           pictures = *opened;
           Say("window %d", pictures);

@@ -11,33 +11,33 @@ namespace torva {
 namespace fltk {
 namespace {
 
-int Left(const WindowSpec& spec) {
+int Left(const WindowSpec& layout) {
   int x = 0, y = 0;
-  CentredOrigin(spec.width, spec.height, x, y);
-  return spec.x.value_or(x);
+  CentredOrigin(layout.width, layout.height, x, y);
+  return layout.x.value_or(x);
 }
 
-int Top(const WindowSpec& spec) {
+int Top(const WindowSpec& layout) {
   int x = 0, y = 0;
-  CentredOrigin(spec.width, spec.height, x, y);
-  return spec.y.value_or(y);
+  CentredOrigin(layout.width, layout.height, x, y);
+  return layout.y.value_or(y);
 }
 
 }  // namespace
 
-SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& spec, PushEvent push)
-    : Fl_Window(Left(spec), Top(spec), spec.width, spec.height),
-      id_(id), spec_(spec), push_(std::move(push)) {
-  copy_label(spec.title.c_str());
-  size_range(spec.width, spec.height, spec.width, spec.height);
+SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& layout, PushEvent push)
+    : Fl_Window(Left(layout), Top(layout), layout.width, layout.height),
+      id_(id), layout_(layout), push_(std::move(push)) {
+  copy_label(layout.title.c_str());
+  size_range(layout.width, layout.height, layout.width, layout.height);
   callback(OnClose, this);
-  if (spec.kind == WindowKind::kCheckBoxes) {
-    for (std::size_t i = 0; i < spec.check_labels.size(); ++i) {
+  if (layout.kind == WindowKind::kCheckBoxes) {
+    for (std::size_t i = 0; i < layout.check_labels.size(); ++i) {
       auto* check = new Fl_Check_Button(10, 30 * static_cast<int>(i + 1) - 10, 250, 20);
-      check->copy_label(LabelText(spec.check_labels[i]).c_str());
+      check->copy_label(LabelText(layout.check_labels[i]).c_str());
       checks_.push_back(check);
     }
-    auto* ok = new Fl_Button(230, spec.height - 40, 45, 35, "OK");
+    auto* ok = new Fl_Button(230, layout.height - 40, 45, 35, "OK");
     ok->callback(OnOk, this);
     set_modal();
   }
@@ -47,7 +47,7 @@ SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& spec, PushEvent 
 void SecondaryWindow::OnClose(Fl_Widget*, void* data) {
   auto* self = static_cast<SecondaryWindow*>(data);
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-  if (self->spec_.kind != WindowKind::kPicture || !self->spec_.closable) return;
+  if (self->layout_.kind != WindowKind::kPicture || !self->layout_.closable) return;
   Event event;
   event.type = EventType::kCloseWindow;
   event.window = self->id_;
@@ -62,7 +62,7 @@ void SecondaryWindow::OnOk(Fl_Widget*, void* data) {
 // again. Our own redraws after ShowPicture carry no expose damage, so they
 // do not loop back.
 void SecondaryWindow::draw() {
-  if (spec_.kind == WindowKind::kPicture && (damage() & FL_DAMAGE_EXPOSE)) {
+  if (layout_.kind == WindowKind::kPicture && (damage() & FL_DAMAGE_EXPOSE)) {
     Event event;
     event.type = EventType::kRepaint;
     event.window = id_;
@@ -113,10 +113,10 @@ fltk::SecondaryWindow* FltkDesktop::Find(WindowId window) {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
-std::optional<WindowId> FltkDesktop::OpenWindow(const WindowSpec& spec) {
-  if (spec.width <= 0 || spec.height <= 0 || !fltk::EnsureDisplay()) return std::nullopt;
+std::optional<WindowId> FltkDesktop::OpenWindow(const WindowSpec& layout) {
+  if (layout.width <= 0 || layout.height <= 0 || !fltk::EnsureDisplay()) return std::nullopt;
   const WindowId id = next_window_++;
-  auto window = std::make_unique<fltk::SecondaryWindow>(id, spec,
+  auto window = std::make_unique<fltk::SecondaryWindow>(id, layout,
                                                         [this](const Event& e) { Push(e); });
   fltk::ShowNow(*window);
   if (!window->shown()) return std::nullopt;

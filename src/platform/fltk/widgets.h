@@ -74,7 +74,7 @@ struct MainWindow {
 
 class SecondaryWindow : public Fl_Window {
  public:
-  SecondaryWindow(WindowId id, const WindowSpec& spec, PushEvent push);
+  SecondaryWindow(WindowId id, const WindowSpec& layout, PushEvent push);
 
   void ShowPicture(int x, int y, const Picture& picture);
   void RemovePictures();
@@ -91,7 +91,7 @@ class SecondaryWindow : public Fl_Window {
   static void OnOk(Fl_Widget* widget, void* data);
 
   WindowId id_;
-  WindowSpec spec_;
+  WindowSpec layout_;
   PushEvent push_;
   std::vector<PictureBox*> pictures_;
   std::vector<Fl_Check_Button*> checks_;

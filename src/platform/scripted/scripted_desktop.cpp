@@ -125,18 +125,18 @@ std::optional<std::string> ScriptedDesktop::ChooseFile(const std::string& title,
   return path;
 }
 
-std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowSpec& spec) {
+std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowSpec& layout) {
   WindowId id = next_window_++;
-  windows_[id] = Window{spec};
-  transcript_.Write("window " + Quote(spec.title) + " " + std::to_string(spec.width) +
-                    " " + std::to_string(spec.height));
+  windows_[id] = Window{layout};
+  transcript_.Write("window " + Quote(layout.title) + " " + std::to_string(layout.width) +
+                    " " + std::to_string(layout.height));
   return id;
 }
 
 void ScriptedDesktop::CloseWindow(WindowId window) {
   auto it = windows_.find(window);
   if (it == windows_.end()) return;
-  transcript_.Write("closewin " + Quote(it->second.spec.title));
+  transcript_.Write("closewin " + Quote(it->second.layout.title));
   windows_.erase(it);
 }
 
@@ -151,8 +151,8 @@ void ScriptedDesktop::RemovePictures(WindowId) {}
 
 std::vector<bool> ScriptedDesktop::WaitForCheckBoxes(WindowId window) {
   auto it = windows_.find(window);
-  std::size_t count = it == windows_.end() ? 0 : it->second.spec.check_labels.size();
-  std::string title = it == windows_.end() ? "" : it->second.spec.title;
+  std::size_t count = it == windows_.end() ? 0 : it->second.layout.check_labels.size();
+  std::string title = it == windows_.end() ? "" : it->second.layout.title;
   const Answer* next = Next();
   if (!next || next->kind != Answer::Kind::kTick) Stuck("tick \"" + title + "\"");
   std::vector<bool> ticks(count, false);
@@ -193,7 +193,7 @@ Event ScriptedDesktop::WaitEvent() {
     // The close request goes to the window being waited on: the newest
     // closable secondary window, else the main window.
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-      if (it->second.spec.closable) {
+      if (it->second.layout.closable) {
         event.window = it->first;
         break;
       }

@@ -44,7 +44,7 @@ class ScriptedDesktop : public Desktop {
                                         const std::string& start_dir,
                                         const std::string& filter) override;
 
-  std::optional<WindowId> OpenWindow(const WindowSpec& spec) override;
+  std::optional<WindowId> OpenWindow(const WindowSpec& layout) override;
   void CloseWindow(WindowId window) override;
   void ShowPicture(WindowId window, int x, int y, const Picture& picture) override;
   void RemovePictures(WindowId window) override;
@@ -70,7 +70,7 @@ class ScriptedDesktop : public Desktop {
   LogPanelLines panel_;
   std::set<int> disabled_;
   struct Window {
-    WindowSpec spec;
+    WindowSpec layout;
   };
   std::map<WindowId, Window> windows_;
   WindowId next_window_ = 1;
