@@ -12,14 +12,12 @@
 #include <unistd.h>
 
 #ifdef __APPLE__
-#include <crt_externs.h>
 #include <sys/event.h>
-#define TM_ENVIRON (*_NSGetEnviron())
 #else
 #include <sys/syscall.h>
-extern char** environ;
-#define TM_ENVIRON environ
 #endif
+
+#include "platform/environment.h"
 
 namespace torva {
 
@@ -125,7 +123,7 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
 
   pid_t pid = -1;
   const int rc = posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv.data(),
-                             TM_ENVIRON);
+                             InheritedEnvironment());
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (fds[1] >= 0) close(fds[1]);

@@ -6,13 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#ifdef __APPLE__
-#include <crt_externs.h>
-#define TM_ENVIRON (*_NSGetEnviron())
-#else
-extern char** environ;
-#define TM_ENVIRON environ
-#endif
+#include "platform/environment.h"
 
 namespace torva {
 
@@ -36,7 +30,7 @@ void SystemOpen(const std::string& target) {
   if (middle == 0) {
     setsid();
     pid_t opener_pid;
-    posix_spawnp(&opener_pid, opener, &actions, nullptr, argv, TM_ENVIRON);
+    posix_spawnp(&opener_pid, opener, &actions, nullptr, argv, InheritedEnvironment());
     _exit(0);
   }
   posix_spawn_file_actions_destroy(&actions);

@@ -44,7 +44,7 @@ class CheckRendererTest : public ::testing::Test {
     fs::permissions(path, fs::perms::owner_all);
   }
 
-  ScratchDir scratch;
+  TempFolder scratch;
   std::string maxwell_dir = scratch.path() + "/Maxwell 5/";
   NiceMock<MockDesktop> desktop;
   Program program{desktop, scratch.path() + "/app"};

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/temp_folder_test.h"
 
 namespace torva {
 
@@ -38,23 +39,6 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(Event, WaitEvent, (), (override));
   MOCK_METHOD(Event, TakeEvent, (), (override));
   MOCK_METHOD(void, Open, (const std::string&), (override));
-};
-
-// A fresh folder under the system's temporary folder, removed at the end.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tm-renderer-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 }  // namespace torva

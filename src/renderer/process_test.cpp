@@ -55,7 +55,7 @@ TEST(SplitArguments, BlanksTabsLineFeedsAndQuotes) {
 }
 
 TEST(ExternalProcess, PassesArgumentsAndWorkingFolder) {
-  ScratchDir dir;
+  TempFolder dir;
   ExternalProcess process =
       ExternalProcess::Launch(kChild, " args \"two words\" plain", dir.path());
   ASSERT_TRUE(process.Started());
@@ -70,7 +70,7 @@ TEST(ExternalProcess, StandardInputAndErrorAreNotConnected) {
 }
 
 TEST(ExternalProcess, FailedLaunchHasNoOutputAndLeavesNoChild) {
-  ScratchDir dir;
+  TempFolder dir;
   const std::string not_executable = dir.path() + "/plain.txt";
   std::ofstream(not_executable) << "#!/bin/sh\necho hi\n";
   const struct {
@@ -141,7 +141,7 @@ TEST(ExternalProcess, EndOfOutputBeforeTheEndOfTheChildWaitsWithoutSpinning) {
 }
 
 TEST(ExternalProcess, DelayKeepsAFloodingChildFromStalling) {
-  ScratchDir dir;
+  TempFolder dir;
   const std::string done = dir.path() + "/done";
   ExternalProcess process = ExternalProcess::Launch(kChild, "flood 50 " + done, dir.path());
   // The child gets past its 50 MB only if the pipe is emptied while the
