@@ -6,7 +6,7 @@
 #include <optional>
 #include <sys/resource.h>
 
-#include "renderer/mock_desktop_test.h"
+#include "testing/mock_desktop.h"
 #include "renderer/process.h"
 
 namespace torva {

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {

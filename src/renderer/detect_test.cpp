@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "renderer/mock_desktop_test.h"
+#include "testing/files.h"
+#include "testing/mock_desktop.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
 namespace {
@@ -15,18 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::_;
 using ::testing::NiceMock;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path) << text;
-}
 
 class CheckRendererTest : public ::testing::Test {
  protected:

@@ -10,7 +10,8 @@
 #include <sys/wait.h>
 
 #include "platform/child_process.h"
-#include "renderer/mock_desktop_test.h"
+#include "testing/mock_desktop.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
 namespace {

@@ -1,46 +1,19 @@
 // Runs the scripted program as a user would, and reads its transcript.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
 
-#include "platform/scripted/test_session.h"
+#include "testing/commands.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string transcript;
-  bool Has(const std::string& line) const {
-    return transcript.find(line + "\n") != std::string::npos;
-  }
-};
-
-std::string ShellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-Outcome RunCommand(const std::string& command) {
-  Outcome run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  std::array<char, 4096> chunk;
-  for (std::size_t n; (n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
-    run.transcript.append(chunk.data(), n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+using Outcome = CommandOutcome;
 
 class ScriptedProgramTest : public ::testing::Test {
  protected:
@@ -49,10 +22,7 @@ class ScriptedProgramTest : public ::testing::Test {
   std::string maxwell_ = folder_.path() + "/Maxwell";
 
   void MakeInstallation(const std::string& options = "") {
-    std::string command = ShellQuote(std::string(TM_SOURCE_DIR) +
-                                     "/tools/sim-maxwell/make-installation") +
-                          " " + ShellQuote(maxwell_) + " " + options + " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, options)) << options;
   }
 
   // A configuration as a finished first run leaves it.
@@ -65,30 +35,25 @@ class ScriptedProgramTest : public ::testing::Test {
               folder_.path() + "/\n;Check for updates?\n" + updates + "\n");
   }
 
-  Outcome RunProgram(const std::string& answers) {
-    std::string answers_path = folder_.path() + "/answers.txt";
-    WriteFile(answers_path, answers);
-    return RunCommand(std::string(TM_SCRIPTED_PROGRAM) + " --app-dir " + ShellQuote(app_) +
-                      " --answers " + ShellQuote(answers_path) + " 2>/dev/null");
-  }
+  Outcome RunProgram(const std::string& answers) { return RunScriptedProgram(app_, answers); }
 };
 
 TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) {
   MakeInstallation();
   Outcome run = RunProgram("file " + maxwell_ + "/mximerge\nyes\ninput bob\ninput pw\nno\n"
                        "press 9\npress 13\npress 0\npress 4\npress 8\nclose\n");
-  ASSERT_EQ(run.status, 0) << run.transcript;
+  ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(fs::is_directory(app_ + "/archive"));
   EXPECT_TRUE(run.Has("question \"TORVA account?\" \"Do you already have a TORVA account?\" -> yes"));
   EXPECT_TRUE(run.Has("message \"About TORVAmeter for Maxwell\" \"      TORVAmeter 2.8 for "
                       "Maxwell Render\\nMade by the TORVA render farm team\\n"
                       "               https://www.torva.fr\""));
-  EXPECT_NE(run.transcript.find("message \"CPU Info\" \""), std::string::npos);
-  EXPECT_NE(run.transcript.find(" threads\"\n"), std::string::npos);
+  EXPECT_NE(run.output.find("message \"CPU Info\" \""), std::string::npos);
+  EXPECT_NE(run.output.find(" threads\"\n"), std::string::npos);
   EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/rendering/maxwell\""));
   EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/estimate-the-rendering-time/maxwell\""));
   EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/renderfarm/prices\""));
-  EXPECT_EQ(run.transcript.substr(run.transcript.size() - 7), "exit 0\n");
+  EXPECT_EQ(run.output.substr(run.output.size() - 7), "exit 0\n");
 
   std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
   EXPECT_EQ(config.rfind(";Maxwell Render path\n" + maxwell_ + "/\n", 0), 0u);
@@ -99,7 +64,7 @@ TEST_F(ScriptedProgramTest, ATooOldRendererEndsTheProgramWithoutWriting) {
   WriteConfig("Maybe");
   Outcome run = RunProgram("");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.transcript,
+  EXPECT_EQ(run.output,
             "message \"TORVAmeter error\" \"Your Maxwell Render version is 2.6.9.0.\\nThis "
             "version of TORVAmeter needs Maxwell Render 2.7.0 (or newer) to run.\"\n"
             "exit 0\n");
@@ -120,7 +85,7 @@ TEST_F(ScriptedProgramTest, AMissingRendererSetsTheConfigurationAsideForTheNextS
 
   Outcome next = RunProgram("cancel\n");
   EXPECT_EQ(next.status, 0);
-  EXPECT_NE(next.transcript.find("message \"Welcome to TORVAmeter - First run\""),
+  EXPECT_NE(next.output.find("message \"Welcome to TORVAmeter - First run\""),
             std::string::npos);
   EXPECT_TRUE(next.Has("message \"TORVAmeter error\" \"No file selected, TORVAmeter will now quit\""));
 }
@@ -153,15 +118,15 @@ TEST_F(ScriptedProgramTest, AnAnswerFileThatRunsOutIsStuck) {
   WriteConfig();
   Outcome run = RunProgram("press 11\n");  // Config asks a question nobody answers
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.transcript.find("stuck \"question \\\"Check for updates\\\""),
+  EXPECT_NE(run.output.find("stuck \"question \\\"Check for updates\\\""),
             std::string::npos);
-  EXPECT_EQ(run.transcript.substr(run.transcript.size() - 7), "exit 3\n");
+  EXPECT_EQ(run.output.substr(run.output.size() - 7), "exit 3\n");
 }
 
 TEST_F(ScriptedProgramTest, AMalformedAnswerFileStopsBeforeAnythingRuns) {
   Outcome run = RunProgram("yes\nperhaps\n");
   EXPECT_EQ(run.status, 4);
-  EXPECT_EQ(run.transcript, "");
+  EXPECT_EQ(run.output, "");
   EXPECT_FALSE(fs::exists(app_));
 }
 

@@ -7,12 +7,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/config/config_file.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
 namespace {
@@ -21,23 +21,6 @@ namespace fs = std::filesystem;
 
 class ConfigWriteTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tm_config_write_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "TORVAmeter_Maxwell.ini").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
-
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
@@ -50,21 +33,22 @@ class ConfigWriteTest : public ::testing::Test {
     const rlimit limit{16, 16};
     setrlimit(RLIMIT_FSIZE, &limit);
     const bool written = WriteConfigFile(path_, Values());
-    return !written && Contents(path_) == "old" && Entries().size() == 1;
+    return !written && ReadFile(path_) == "old" && Entries().size() == 1;
   }
 
   static ConfigValues Values() { return {"/m/", "login", "pw", "/last/", "No", std::nullopt}; }
 
-  fs::path dir_;
-  std::string path_;
+  TempFolder folder_;
+  fs::path dir_ = folder_.path();
+  std::string path_ = (dir_ / "TORVAmeter_Maxwell.ini").string();
 };
 
 TEST_F(ConfigWriteTest, WritesTheFileWithOwnerOnlyAccess) {
-  std::ofstream(path_) << "old content\n";
+  WriteFile(path_, "old content\n");
   fs::permissions(path_, fs::perms(0644));
 
   ASSERT_TRUE(WriteConfigFile(path_, Values()));
-  EXPECT_EQ(Contents(path_), FormatConfig(Values()));
+  EXPECT_EQ(ReadFile(path_), FormatConfig(Values()));
   EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all, fs::perms(0600));
   EXPECT_EQ(Entries(), std::vector<std::string>{"TORVAmeter_Maxwell.ini"});
 
@@ -76,26 +60,26 @@ TEST_F(ConfigWriteTest, WritesTheFileWithOwnerOnlyAccess) {
 
 TEST_F(ConfigWriteTest, FailsWhenTheFolderIsMissingOrAFile) {
   EXPECT_FALSE(WriteConfigFile((dir_ / "missing" / "x.ini").string(), Values()));
-  std::ofstream(dir_ / "plain") << "keep";
+  WriteFile((dir_ / "plain").string(), "keep");
   EXPECT_FALSE(WriteConfigFile((dir_ / "plain" / "x.ini").string(), Values()));
-  EXPECT_EQ(Contents((dir_ / "plain").string()), "keep");
+  EXPECT_EQ(ReadFile((dir_ / "plain").string()), "keep");
   EXPECT_EQ(Entries(), std::vector<std::string>{"plain"});
 }
 
 TEST_F(ConfigWriteTest, FailedRenameLeavesNoTemporaryFile) {
   // The target is a folder: the temporary file is written, the rename fails.
   fs::create_directory(path_);
-  std::ofstream(fs::path(path_) / "inside") << "keep";
+  WriteFile(path_ + "/inside", "keep");
   EXPECT_FALSE(WriteConfigFile(path_, Values()));
   EXPECT_EQ(Entries(), std::vector<std::string>{"TORVAmeter_Maxwell.ini"});
-  EXPECT_EQ(Contents(path_ + "/inside"), "keep");
+  EXPECT_EQ(ReadFile(path_ + "/inside"), "keep");
 }
 
 TEST_F(ConfigWriteTest, FailedWriteKeepsTheOldFile) {
-  std::ofstream(path_) << "old";
+  WriteFile(path_, "old");
   // In a child process, a file size limit makes the write itself fail.
   EXPECT_EXIT(std::_Exit(WriteUnderSizeLimit() ? 0 : 1), ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(Contents(path_), "old");
+  EXPECT_EQ(ReadFile(path_), "old");
 }
 
 TEST_F(ConfigWriteTest, ReadingNeedsARegularFile) {
@@ -109,7 +93,7 @@ TEST_F(ConfigWriteTest, ReadingNeedsARegularFile) {
 TEST_F(ConfigWriteTest, ReadsLongFilesUpToTheLimitLine) {
   std::string text = FormatConfig(Values()) + std::string(2 << 20, 'x') + "\n 750\n";
   for (int i = 0; i < 1000; ++i) text += "more lines that do not matter\n";
-  std::ofstream(path_, std::ios::binary) << text;
+  WriteFile(path_, text);
   const auto read = ReadConfigFile(path_);
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(read->MxiSizeLimitMB, 750);

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {

@@ -1,31 +1,19 @@
 // For tests: a scripted desktop over an answer text, its transcript kept in
-// memory, and a fresh temporary folder.
+// memory.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "platform/scripted/scripted_desktop.h"
-#include "platform/temp_folder_test.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-inline void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 class ScriptedSession {
  public:

@@ -1,14 +1,11 @@
-// A gmock Desktop for the renderer tests, and a scratch folder.
+// For tests: a gmock Desktop.
 #pragma once
 
 #include <gmock/gmock.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "platform/desktop.h"
-#include "platform/temp_folder_test.h"
 
 namespace torva {
 

@@ -1,0 +1,54 @@
+#include "testing/commands.h"
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+#include "testing/files.h"
+
+namespace torva {
+
+std::string SourceDir() { return TM_SOURCE_DIR; }
+std::string BuildDir() { return TM_BUILD_DIR; }
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool CommandOutcome::Has(const std::string& line) const {
+  return output.starts_with(line + "\n") || output.find("\n" + line + "\n") != std::string::npos;
+}
+
+CommandOutcome RunCommand(const std::string& command) {
+  CommandOutcome run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  std::array<char, 4096> chunk;
+  for (std::size_t n; (n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) {
+    run.output.append(chunk.data(), n);
+  }
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+bool MakeSubstituteInstallation(const std::string& dir, const std::string& options) {
+  const std::string command = ShellQuote(SourceDir() + "/tools/sim-maxwell/make-installation") +
+                              " " + ShellQuote(dir) + " " + options + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+CommandOutcome RunScriptedProgram(const std::string& app_dir, const std::string& answers,
+                                  const std::string& extra) {
+  const std::string answers_path = app_dir + ".answers.txt";
+  WriteFile(answers_path, answers);
+  return RunCommand(ShellQuote(BuildDir() + "/src/torvameter-scripted") + " --app-dir " +
+                    ShellQuote(app_dir) + " --answers " + ShellQuote(answers_path) + " " +
+                    extra + " 2>/dev/null");
+}
+
+}  // namespace torva

@@ -1,0 +1,36 @@
+// For tests: running the project's own tools and programs as a user would.
+#pragma once
+
+#include <string>
+
+namespace torva {
+
+// The source and build folders of this checkout.
+std::string SourceDir();
+std::string BuildDir();
+
+// `text` as one word for /bin/sh.
+std::string ShellQuote(const std::string& text);
+
+struct CommandOutcome {
+  int status = -1;     // the exit status, -1 when killed by a signal
+  std::string output;  // standard output
+  // True when `line` stands in the output as a whole line.
+  bool Has(const std::string& line) const;
+};
+
+// Runs `command` through /bin/sh and collects its standard output.
+CommandOutcome RunCommand(const std::string& command);
+
+// Makes a substitute Maxwell Render installation in `dir` with the options of
+// tools/sim-maxwell/make-installation (for example "--version 4.2.0.3 --speed 60").
+// Returns false when the tool failed.
+bool MakeSubstituteInstallation(const std::string& dir, const std::string& options = "");
+
+// Runs build/src/torvameter-scripted on `app_dir` with `answers` as its answer
+// file (written beside the application folder) and any `extra` arguments
+// (already quoted); the output is the transcript.
+CommandOutcome RunScriptedProgram(const std::string& app_dir, const std::string& answers,
+                                  const std::string& extra = "");
+
+}  // namespace torva
