@@ -2,7 +2,8 @@
 // every event it gets, one line each, and reacts to a few buttons so that the
 // driver can reach the desktop's other windows:
 //   Benchmark (6)  greys out / restores the other buttons;
-//   Upload (4)     a 3-second "long command" that takes events every 100 ms;
+//   Upload (4)     a "long command" that takes events every 100 ms until Help
+//                  (10) is clicked (or a minute has passed);
 //   Estimate (7)   opens a closable picture window beside the main window;
 //   Prepare (5)    opens a check-box window and prints the ticks after OK;
 //   Config (11), Price info (8), Updates (12): an input, message, question box.
@@ -36,9 +37,12 @@ Picture Gradient(int width, int height) {
 
 void LongCommand(Desktop& desktop) {
   Say("long start");
-  for (int pass = 0; pass < 30; ++pass) {
+  for (int pass = 0; pass < 600; ++pass) {
     Event event = desktop.TakeEvent();
-    if (event.type == EventType::kGadget) Say("during %d", event.gadget);
+    if (event.type == EventType::kGadget) {
+      Say("during %d", event.gadget);
+      if (event.gadget == kHelp) break;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   Say("long end");

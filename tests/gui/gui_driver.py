@@ -121,6 +121,16 @@ class Xserver:
         time.sleep(0.1)
         self.xdo("key", key)
 
+    def screenshot_when(self, window, path, drawn, timeout=15):
+        """Screenshots the window until `drawn(image)` holds (the window may be
+        mapped before its pictures are painted); returns the last image."""
+        deadline = time.monotonic() + timeout
+        while True:
+            shot = self.screenshot(window, path)
+            if drawn(shot) or time.monotonic() > deadline:
+                return shot
+            time.sleep(0.2)
+
     def screenshot(self, window, path):
         """Saves the window as a PNG file and returns it as an Image."""
         done = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"], env=self.env,
@@ -201,12 +211,15 @@ class Program:
             if line == text:
                 return
 
-    def expect_nothing(self, quiet=0.6):
+    def expect_next(self, text, timeout=5):
+        """The next line must be `text`: whatever an earlier action caused has
+        been printed before it, so nothing else may come first."""
         try:
-            line = self.lines.get(timeout=quiet)
-            raise Failure(f"unexpected output {line!r}")
+            line = self.lines.get(timeout=timeout)
         except queue.Empty:
-            pass
+            raise Failure(f"expected output {text!r}; got nothing")
+        self.seen.append(line)
+        check(line == text, f"expected output {text!r} next; got {line!r}")
 
     def wait(self, timeout=5):
         try:
@@ -267,9 +280,10 @@ def main_window(x, opts, root):
     left, top, _, _ = x.geometry(main)
     check((left, top) == ((SCREEN_W - 440) // 2, (SCREEN_H - 640) // 2),
           f"main window not centred: at {left},{top}")
-    shot = x.screenshot(main, os.path.join(opts.artifacts, "main-window.png"))
     # The embedded logo at 10,2: its orange bottom band and dark background.
     near = lambda p, q: all(abs(a - b) < 12 for a, b in zip(p, q))
+    shot = x.screenshot_when(main, os.path.join(opts.artifacts, "main-window.png"),
+                             lambda image: near(image.pixel(10 + 200, 2 + 86), (0xf2, 0x8c, 0x28)))
     check(near(shot.pixel(10 + 200, 2 + 86), (0xf2, 0x8c, 0x28)), "logo band not drawn")
     check(max(shot.pixel(10 + 390, 2 + 6)) < 60, "logo background not drawn")
     check(shot.pixel(200, 300) == (255, 255, 255), "LogPanel is not white")
@@ -293,7 +307,11 @@ def close_request(x, opts, root):
     config = os.path.join(app, "TORVAmeter_Maxwell.ini")
     os.remove(config)  # read at start; must come back at the end
     x.key(main, "Escape")
-    time.sleep(0.5)
+    # The program still answers its buttons after Escape.
+    x.click(main, *BUTTONS[9])
+    box = x.find("^About TORVAmeter for Maxwell$", timeout=10)
+    x.key(box, "Return")
+    x.gone("^About TORVAmeter for Maxwell$")
     check(program.proc.poll() is None, "Escape ended the program")
     check(x.visible(MAIN_TITLE), "Escape closed the main window")
     subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
@@ -336,9 +354,8 @@ def probe_clicks(x, opts, root):
     probe.expect("gadget 6 left=1 repeated=0 control=0")
     x.click(main, *BUTTONS[9])
     x.click(main, *BUTTONS[13])
-    probe.expect_nothing()
-    x.click(main, *BUTTONS[6])  # restores them
-    probe.expect("gadget 6 left=1 repeated=0 control=0")
+    x.click(main, *BUTTONS[6])  # restores them; the greyed clicks gave nothing
+    probe.expect_next("gadget 6 left=1 repeated=0 control=0")
     x.click(main, *BUTTONS[9])
     probe.expect("gadget 9 left=1 repeated=0 control=0")
     probe.stop()
@@ -349,10 +366,9 @@ def probe_long_command(x, opts, root):
     x.click(main, *BUTTONS[4])
     probe.expect("gadget 4 left=1 repeated=0 control=0")
     probe.expect("long start")
-    time.sleep(0.3)
     x.click(main, *BUTTONS[10])
-    probe.expect("during 10")
-    probe.expect("long end", timeout=6)
+    probe.expect("during 10", timeout=10)
+    probe.expect_next("long end")
     probe.stop()
 
 
@@ -365,10 +381,11 @@ def probe_pictures(x, opts, root):
     window = x.find("^Probe pictures$")
     check(x.geometry(window) == (mx + mw + 7, my, 480, 640),
           f"picture window at {x.geometry(window)}")
-    time.sleep(0.3)
-    shot = x.screenshot(window, os.path.join(opts.artifacts, "probe-pictures.png"))
-    check((shot.width, shot.height) == (480, 640), "screenshot size")
     # The probe's gradient: red grows to the right, blue downwards, green 90.
+    gradient = lambda rgb: abs(rgb[0] - 212) < 8 and abs(rgb[1] - 90) < 8 and abs(rgb[2] - 39) < 8
+    shot = x.screenshot_when(window, os.path.join(opts.artifacts, "probe-pictures.png"),
+                             lambda image: gradient(image.pixel(400, 100)))
+    check((shot.width, shot.height) == (480, 640), "screenshot size")
     r, g, b = shot.pixel(400, 100)
     check(abs(r - 212) < 8 and abs(g - 90) < 8 and abs(b - 39) < 8,
           f"picture not drawn: {(r, g, b)} at 400,100")
@@ -377,15 +394,13 @@ def probe_pictures(x, opts, root):
     dark = sum(1 for cx in range(180, 300) for cy in range(617, 630)
                if max(shot.pixel(cx, cy)) < 40)
     check(dark > 400, f"caption box missing ({dark} dark pixels)")
-    x.key(window, "Escape")
-    probe.expect_nothing()
+    x.key(window, "Escape")  # not a close request
     subprocess.run([opts.wm_close, str(window)], env=x.env, check=True, timeout=10)
-    probe.expect("close 1")
+    probe.expect_next("close 1")
     x.gone("^Probe pictures$")
     x.key(main, "Escape")
-    probe.expect_nothing()
     subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
-    probe.expect("close 0")
+    probe.expect_next("close 0")
     check(probe.wait() == 0, "probe failed")
 
 
