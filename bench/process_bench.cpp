@@ -53,13 +53,15 @@ void BM_WatchRunBusyChild(benchmark::State& state) {
     long lines = 0;
     const Sample start;
     ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "burn 12 50", "/");
-    WatchRun(child, desktop, [](const Event&) {}, [&](const std::string&) {
-      ++lines;
-      if (std::chrono::steady_clock::now() - start.wall >= std::chrono::seconds(10)) {
-        end.emplace();
-        child.Close();
-      }
-    });
+    WatchRun(child, desktop, [](const Event&) { return RunAction::kGoOn; },
+             [&](const std::string&) {
+               ++lines;
+               if (std::chrono::steady_clock::now() - start.wall < std::chrono::seconds(10)) {
+                 return RunAction::kGoOn;
+               }
+               if (!end) end.emplace();
+               return RunAction::kStop;
+             });
     return lines;
   });
 }
@@ -92,8 +94,13 @@ void BM_WatchRunWithoutPauseBusyChild(benchmark::State& state) {
   MeasureOwnCpu(state, [&](std::optional<Sample>&) {
     long lines = 0;
     ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "burn 5 1000", "/");
-    WatchRunWithoutPause(child, desktop, [](const Event&) {},
-                         [&](const std::string&) { ++lines; });
+    WatchRun(
+        child, desktop, [](const Event&) { return RunAction::kGoOn; },
+        [&](const std::string&) {
+          ++lines;
+          return RunAction::kGoOn;
+        },
+        {.pause = false});
     return lines;
   });
 }

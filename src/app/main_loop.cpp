@@ -19,7 +19,9 @@ void RunCommand(Program& program, const Event& event) {
   }
 }
 
-[[noreturn]] void EndNormally(Program& program) {
+}  // namespace
+
+void EndNormally(Program& program) {
   program.desktop.CloseMainWindow();
   if (!SaveConfiguration(program)) {
     program.desktop.Message("TORVAmeter error",
@@ -28,8 +30,6 @@ void RunCommand(Program& program, const Event& event) {
   }
   EndProgram();
 }
-
-}  // namespace
 
 void RunMainLoop(Program& program) {
   for (;;) {

@@ -5,8 +5,8 @@
 #include "app/config/settings.h"
 #include "app/logo.h"
 #include "app/main_loop.h"
+#include "app/renderer_check.h"
 #include "app/small_commands.h"
-#include "renderer/detect.h"
 
 namespace torva {
 namespace {

@@ -36,6 +36,8 @@ class ChildProcess {
   bool HasLine() const;
   // The output has ended and every byte of it was taken.
   bool OutputEnded() const;
+  // Bytes taken from the pipe and not yet taken as lines.
+  std::size_t BufferedBytes() const { return buffer_.size() - head_; }
   // The next line without its line feed; empty when !HasLine().
   std::string TakeLine();
 

@@ -1,7 +1,6 @@
 #include "renderer/detect.h"
 
 #include <filesystem>
-#include <string>
 #include <system_error>
 
 #include "renderer/command_lines.h"
@@ -20,53 +19,42 @@ bool IsNonEmptyFile(const std::string& path) {
   return !error && size > 0;
 }
 
+}  // namespace
+
 bool MergeToolPresent(const std::string& maxwell_dir) {
   return IsNonEmptyFile(maxwell_dir + "mximerge") ||
          IsNonEmptyFile(maxwell_dir + "mximerge.app/Contents/MacOS/mximerge");
 }
 
-// The next start asks the first-run questions again.
-[[noreturn]] void GiveUpOnInstallation(Program& program) {
-  std::error_code error;
-  std::filesystem::remove(program.paths.ConfigBackup, error);
-  std::filesystem::rename(program.paths.ConfigFile, program.paths.ConfigBackup, error);
-  program.desktop.Message("TORVAmeter error",
-                          "The Maxwell Render executable cannot be found, TORVAmeter will "
-                          "now quit.\nAt next launch, you will be asked to enter some "
-                          "configuration information.");
-  EndProgram();
-}
-
-}  // namespace
-
 bool VersionIsOlder(std::string_view version, std::string_view minimum) {
   return version < minimum;
 }
 
-RendererCheck CheckRenderer(Program& program) {
-  State& state = program.state;
-  if (!MergeToolPresent(state.MaxwellDir)) GiveUpOnInstallation(program);
+RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& known_version,
+                            int time_limit_ms) {
+  RendererProbe probe;
+  probe.version = known_version;
+  probe.merge_tool_present = MergeToolPresent(maxwell_dir);
+  if (!probe.merge_tool_present) return probe;
 
-  state.GpuCapable = false;
-  ExternalProcess renderer = ExternalProcess::Launch(RendererExecutable(state.MaxwellDir),
-                                                     " -nogui -nowait", state.MaxwellDir);
-  while (renderer.Running()) {
-    renderer.WaitForOutput();
-    if (!renderer.OutputAvailable()) continue;
-    const std::string line = renderer.ReadLine();
-    state.OutputLine = line;
-    if (line.find("Engine version ") != std::string::npos) {
-      state.RendererVersion = TextAfter(line, "Engine version ");
-    } else if (line.find("GPU INFO ") != std::string::npos &&
-               state.RendererVersion.starts_with('5')) {
-      state.GpuCapable = true;
-    }
-  }
-  renderer.Close();
-
-  return VersionIsOlder(state.RendererVersion, program.constants.MinRendererVersion)
-             ? RendererCheck::kTooOld
-             : RendererCheck::kUsable;
+  ExternalProcess renderer =
+      ExternalProcess::Launch(RendererExecutable(maxwell_dir), " -nogui -nowait", maxwell_dir);
+  const RunEnd end = ReadRun(
+      renderer,
+      [&probe](const std::string& line) {
+        probe.last_line = line;
+        if (line.find("Engine version ") != std::string::npos) {
+          probe.version = TextAfter(line, "Engine version ");
+          probe.version_found = true;
+        } else if (line.find("GPU INFO ") != std::string::npos &&
+                   probe.version.starts_with('5')) {
+          probe.gpu_capable = true;
+        }
+        return RunAction::kGoOn;
+      },
+      time_limit_ms);
+  probe.timed_out = end == RunEnd::kTimedOut;
+  return probe;
 }
 
 }  // namespace torva

@@ -1,19 +1,41 @@
-// Finding the renderer installation and the version it reports.
+// Finding the renderer installation and the version it reports. Returns what
+// was found; what to tell the user about it is the caller's business.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
-
-#include "app/globals.h"
 
 namespace torva {
 
-enum class RendererCheck { kUsable, kTooOld };
+// The renderer prints its banner at once; one that is still running after
+// this long is ended and what it printed so far counts.
+constexpr int kVersionProbeLimitMs = 20000;
 
-// Ends the program (after moving the configuration aside and saying so) when
-// the installation in MaxwellDir lacks mximerge. Otherwise runs the renderer
-// once to set RendererVersion and GpuCapable and compares the version with
-// MinRendererVersion.
-RendererCheck CheckRenderer(Program& program);
+struct RendererProbe {
+  // mximerge was found; when it was not, the renderer was not run.
+  bool merge_tool_present = false;
+  // The text after the last "Engine version " line; the version passed in
+  // when no such line came.
+  std::string version;
+  bool version_found = false;
+  // A "GPU INFO " line came while the version (so far) began with "5".
+  bool gpu_capable = false;
+  // The last line read, when any was.
+  std::optional<std::string> last_line;
+  // The renderer was still running at the time limit and was ended.
+  bool timed_out = false;
+};
+
+// mximerge in either of its two places, as a file of at least one byte.
+bool MergeToolPresent(const std::string& maxwell_dir);
+
+// Looks for mximerge in `maxwell_dir` and, when it is there, runs the console
+// renderer once (" -nogui -nowait") to read its version and GPU support.
+// `known_version` is the version known before (it decides whether GPU lines
+// that come before any version line count).
+RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& known_version,
+                            int time_limit_ms = kVersionProbeLimitMs);
 
 // Versions compare as texts, character code by character code: "10.0.1" is
 // older than "2.7.0", and "2.7" older than "2.7.0".

@@ -1,130 +1,93 @@
 #include "renderer/detect.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "testing/fake_renderer.h"
 #include "testing/files.h"
-#include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
 
 namespace torva {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::_;
-using ::testing::NiceMock;
 
-class CheckRendererTest : public ::testing::Test {
+class ProbeRendererTest : public ::testing::Test {
  protected:
-  CheckRendererTest() {
-    program.state.MaxwellDir = maxwell_dir;
-    fs::create_directories(program.paths.AppDir);
-    WriteFile(maxwell_dir + "mximerge", "merge tool");
-  }
-
-  // A console renderer that prints `banner` and notes how it was started.
+  // A renderer that prints `banner` and notes how it was started.
   void InstallRenderer(const std::string& banner) {
-    const std::string path = maxwell_dir + "Maxwell.app/Contents/MacOS/Maxwell";
-    WriteFile(path, "#!/bin/sh\necho \"$*\" > \"" + maxwell_dir + "started.txt\"\npwd >> \"" +
-                        maxwell_dir + "started.txt\"\ncat <<'END'\n" + banner + "END\n");
-    fs::permissions(path, fs::perms::owner_all);
+    InstallFakeRenderer(maxwell_dir, "echo \"$*\" > \"" + maxwell_dir + "started.txt\"\npwd >> \"" +
+                                         maxwell_dir + "started.txt\"\n" +
+                                         PrintingBanner(banner));
   }
+  std::string Started() { return ReadFile(maxwell_dir + "started.txt"); }
 
   TempFolder scratch;
   std::string maxwell_dir = scratch.path() + "/Maxwell 5/";
-  NiceMock<MockDesktop> desktop;
-  Program program{desktop, scratch.path() + "/app"};
 };
 
-TEST_F(CheckRendererTest, ReadsVersionAndGpuSupportOfRendererFive) {
-  InstallRenderer(
-      "Maxwell Render console\nEngine version 5.2.1.49\nGPU INFO : device 0\nbye\n");
-  EXPECT_CALL(desktop, Message(_, _)).Times(0);
-  EXPECT_EQ(CheckRenderer(program), RendererCheck::kUsable);
-  EXPECT_EQ(program.state.RendererVersion, "5.2.1.49");
-  EXPECT_TRUE(program.state.GpuCapable);
-  EXPECT_EQ(program.state.OutputLine, "bye");
-  EXPECT_EQ(ReadFile(maxwell_dir + "started.txt"),
-            "-nogui -nowait\n" + fs::canonical(maxwell_dir).string() + "\n");
+TEST_F(ProbeRendererTest, ReadsVersionAndGpuSupportOfRendererFive) {
+  InstallRenderer("Maxwell Render console\nEngine version 5.2.1.49\nGPU INFO : device 0\nbye\n");
+  const RendererProbe probe = ProbeRenderer(maxwell_dir, "");
+  EXPECT_TRUE(probe.merge_tool_present);
+  EXPECT_TRUE(probe.version_found);
+  EXPECT_EQ(probe.version, "5.2.1.49");
+  EXPECT_TRUE(probe.gpu_capable);
+  EXPECT_EQ(probe.last_line, "bye");
+  EXPECT_FALSE(probe.timed_out);
+  EXPECT_EQ(Started(), "-nogui -nowait\n" + fs::canonical(maxwell_dir).string() + "\n");
 }
 
-TEST_F(CheckRendererTest, GpuLinesCountOnlyForRendererFiveAfterItsVersion) {
+TEST_F(ProbeRendererTest, GpuLinesCountOnlyWhileTheVersionBeginsWithFive) {
   InstallRenderer("Engine version 4.2.0.3\nGPU INFO : device 0\n");
-  EXPECT_EQ(CheckRenderer(program), RendererCheck::kUsable);
-  EXPECT_EQ(program.state.RendererVersion, "4.2.0.3");
-  EXPECT_FALSE(program.state.GpuCapable);
+  RendererProbe probe = ProbeRenderer(maxwell_dir, "5.2.1.49");
+  EXPECT_EQ(probe.version, "4.2.0.3");
+  EXPECT_FALSE(probe.gpu_capable);
 
-  program.state.RendererVersion.clear();
   InstallRenderer("GPU INFO : device 0\nEngine version 5.0.0\n");
-  CheckRenderer(program);
-  EXPECT_EQ(program.state.RendererVersion, "5.0.0");
-  EXPECT_FALSE(program.state.GpuCapable);
+  probe = ProbeRenderer(maxwell_dir, "");
+  EXPECT_EQ(probe.version, "5.0.0");
+  EXPECT_FALSE(probe.gpu_capable);
+  // Before the version line the version known so far decides.
+  probe = ProbeRenderer(maxwell_dir, "5.0.0");
+  EXPECT_TRUE(probe.gpu_capable);
 }
 
-TEST_F(CheckRendererTest, SecondDetectionStartsWithoutGpu) {
-  InstallRenderer("Engine version 5.2.1.49\nGPU INFO : device 0\n");
-  CheckRenderer(program);
-  ASSERT_TRUE(program.state.GpuCapable);
-  InstallRenderer("Engine version 5.2.1.49\n");
-  CheckRenderer(program);
-  EXPECT_FALSE(program.state.GpuCapable);
-}
-
-TEST_F(CheckRendererTest, OldVersionIsTooOld) {
-  InstallRenderer("Engine version 2.6.9.0\n");
-  EXPECT_EQ(CheckRenderer(program), RendererCheck::kTooOld);
-  EXPECT_EQ(program.state.RendererVersion, "2.6.9.0");
-}
-
-TEST_F(CheckRendererTest, WithoutVersionLineTheVersionStays) {
+TEST_F(ProbeRendererTest, WithoutVersionLineTheKnownVersionStays) {
   InstallRenderer("Maxwell Render console\nERROR: no license\n");
-  program.state.RendererVersion = "3.1.0";
-  EXPECT_EQ(CheckRenderer(program), RendererCheck::kUsable);
-  EXPECT_EQ(program.state.RendererVersion, "3.1.0");
-
-  program.state.RendererVersion.clear();
-  EXPECT_EQ(CheckRenderer(program), RendererCheck::kTooOld);
-  EXPECT_EQ(program.state.RendererVersion, "");
+  const RendererProbe probe = ProbeRenderer(maxwell_dir, "3.1.0");
+  EXPECT_FALSE(probe.version_found);
+  EXPECT_EQ(probe.version, "3.1.0");
+  EXPECT_EQ(probe.last_line, "ERROR: no license");
 }
 
-TEST_F(CheckRendererTest, RendererThatCannotStartReadsNothing) {
-  program.state.RendererVersion = "5.2.1.49";
-  program.state.GpuCapable = true;
-  EXPECT_EQ(CheckRenderer(program), RendererCheck::kUsable);
-  EXPECT_FALSE(program.state.GpuCapable);
+TEST_F(ProbeRendererTest, RendererThatCannotStartReadsNothing) {
+  WriteFile(maxwell_dir + "mximerge", "merge tool");
+  const RendererProbe probe = ProbeRenderer(maxwell_dir, "5.2.1.49");
+  EXPECT_TRUE(probe.merge_tool_present);
+  EXPECT_FALSE(probe.version_found);
+  EXPECT_EQ(probe.version, "5.2.1.49");
+  EXPECT_FALSE(probe.gpu_capable);
+  EXPECT_FALSE(probe.last_line.has_value());
 }
 
-TEST_F(CheckRendererTest, MergeToolInItsSecondPlaceIsEnough) {
-  fs::remove(maxwell_dir + "mximerge");
-  WriteFile(maxwell_dir + "mximerge.app/Contents/MacOS/mximerge", "merge tool");
+TEST_F(ProbeRendererTest, MergeToolCountsAsAFileOfAtLeastOneByteInEitherPlace) {
   InstallRenderer("Engine version 3.1.0\n");
-  EXPECT_CALL(desktop, Message(_, _)).Times(0);
-  EXPECT_EQ(CheckRenderer(program), RendererCheck::kUsable);
-}
+  const std::string second = maxwell_dir + "mximerge.app/Contents/MacOS/mximerge";
+  fs::remove(maxwell_dir + "mximerge");
+  WriteFile(second, "merge tool");
+  EXPECT_TRUE(MergeToolPresent(maxwell_dir));
 
-TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
+  // An empty file and a folder do not count; then the renderer is not run.
   WriteFile(maxwell_dir + "mximerge", "");
-  fs::create_directories(maxwell_dir + "mximerge.app/Contents/MacOS/mximerge");
-  InstallRenderer("Engine version 5.2.1.49\n");
-  WriteFile(program.paths.ConfigFile, "current configuration\n");
-  WriteFile(program.paths.ConfigBackup, "older backup\n");
-  EXPECT_CALL(desktop,
-              Message("TORVAmeter error",
-                      "The Maxwell Render executable cannot be found, TORVAmeter will now "
-                      "quit.\nAt next launch, you will be asked to enter some configuration "
-                      "information."))
-      .Times(2);
-
-  EXPECT_THROW(CheckRenderer(program), ProgramEnded);
-  EXPECT_FALSE(fs::exists(program.paths.ConfigFile));
-  EXPECT_EQ(ReadFile(program.paths.ConfigBackup), "current configuration\n");
+  fs::remove(second);
+  fs::create_directories(second);
+  EXPECT_FALSE(MergeToolPresent(maxwell_dir));
+  const RendererProbe probe = ProbeRenderer(maxwell_dir, "");
+  EXPECT_FALSE(probe.merge_tool_present);
+  EXPECT_EQ(probe.version, "");
   EXPECT_FALSE(fs::exists(maxwell_dir + "started.txt"));
-
-  // Without a configuration to move the message and the end come all the same.
-  EXPECT_THROW(CheckRenderer(program), ProgramEnded);
-  EXPECT_FALSE(fs::exists(program.paths.ConfigBackup));
 }
 
 TEST(VersionIsOlder, ComparesAsText) {

@@ -1,5 +1,6 @@
 #include "renderer/process.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -102,6 +103,10 @@ void ExternalProcess::WaitForOutput(int timeout_ms) {
   if (child_) child_->WaitForLine(timeout_ms);
 }
 
+std::size_t ExternalProcess::BufferedBytes() const {
+  return child_ ? child_->BufferedBytes() : 0;
+}
+
 void ExternalProcess::Delay(int ms) {
   if (child_) {
     child_->DrainFor(ms);
@@ -117,48 +122,90 @@ int RunAndWait(const std::string& executable, std::string_view arguments,
   return child ? child->Wait() : -1;
 }
 
-void WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
-              const LineHandler& on_line) {
-  while (process.Running()) {
-    process.Delay(kPollPauseMs);
-    const Event event = desktop.TakeEvent();
-    if (event.type != EventType::kNone) on_event(event);
-    if (process.OutputAvailable()) on_line(process.ReadLine());
-  }
-  process.Close();
-}
-
-void WatchRunWithoutPause(ExternalProcess& process, Desktop& desktop,
-                          const EventHandler& on_event, const LineHandler& on_line) {
-  while (process.Running()) {
-    const Event event = desktop.TakeEvent();
-    if (event.type != EventType::kNone) on_event(event);
-    process.WaitForOutput(kEventPassMs);
-    if (process.OutputAvailable()) on_line(process.ReadLine());
-  }
-  process.Close();
-}
-
 namespace {
 
-LineHandler StoringOutputLine(Program& program, const LineHandler& on_line) {
-  return [&program, &on_line](const std::string& line) {
-    program.state.OutputLine = line;
-    on_line(line);
-  };
-}
+using Clock = std::chrono::steady_clock;
+
+// Turns the handlers' requests and the time limit into how the run ended;
+// the program is ended once, at the first request.
+class RunControl {
+ public:
+  RunControl(ExternalProcess& process, int time_limit_ms)
+      : process_(process),
+        time_limit_ms_(time_limit_ms),
+        deadline_(Clock::now() + std::chrono::milliseconds(std::max(time_limit_ms, 0))) {}
+
+  void Apply(RunAction action) {
+    if (action == RunAction::kGoOn) return;
+    if (action == RunAction::kClose) {
+      end_ = RunEnd::kCloseRequested;
+    } else if (end_ == RunEnd::kFinished) {
+      end_ = RunEnd::kStopped;
+    }
+    EndProgram();
+  }
+
+  // Ends the program when its time is up; the milliseconds left until then
+  // (-1: no limit, or already ended).
+  int CheckTimeLimit() {
+    if (ended_ || time_limit_ms_ < 0) return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+    if (left.count() > 0) return static_cast<int>(left.count());
+    end_ = RunEnd::kTimedOut;
+    EndProgram();
+    return -1;
+  }
+
+  bool Ended() const { return ended_; }
+  RunEnd End() const { return end_; }
+
+ private:
+  void EndProgram() {
+    if (ended_) return;
+    ended_ = true;
+    process_.Kill();
+  }
+
+  ExternalProcess& process_;
+  int time_limit_ms_;
+  Clock::time_point deadline_;
+  bool ended_ = false;
+  RunEnd end_ = RunEnd::kFinished;
+};
 
 }  // namespace
 
-void WatchRun(ExternalProcess& process, Program& program, const EventHandler& on_event,
-              const LineHandler& on_line) {
-  WatchRun(process, program.desktop, on_event, StoringOutputLine(program, on_line));
+RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
+                const LineHandler& on_line, const WatchOptions& options) {
+  RunControl control(process, options.time_limit_ms);
+  while (process.Running()) {
+    control.CheckTimeLimit();
+    const bool pause = options.pause && !control.Ended();
+    if (pause) process.Delay(kPollPauseMs);
+    const Event event = desktop.TakeEvent();
+    if (event.type != EventType::kNone) control.Apply(on_event(event));
+    if (!pause) process.WaitForOutput(kEventPassMs);
+    if (process.OutputAvailable()) control.Apply(on_line(process.ReadLine()));
+  }
+  process.Close();
+  return control.End();
 }
 
-void WatchRunWithoutPause(ExternalProcess& process, Program& program,
-                          const EventHandler& on_event, const LineHandler& on_line) {
-  WatchRunWithoutPause(process, program.desktop, on_event,
-                       StoringOutputLine(program, on_line));
+RunEnd ReadRun(ExternalProcess& process, const LineHandler& on_line, int time_limit_ms) {
+  RunControl control(process, time_limit_ms);
+  while (process.Running()) {
+    process.WaitForOutput(control.CheckTimeLimit());
+    if (process.OutputAvailable()) control.Apply(on_line(process.ReadLine()));
+  }
+  process.Close();
+  return control.End();
+}
+
+LineHandler StoringEachLine(std::string& output_line, LineHandler on_line) {
+  return [&output_line, on_line = std::move(on_line)](const std::string& line) {
+    output_line = line;
+    return on_line(line);
+  };
 }
 
 }  // namespace torva

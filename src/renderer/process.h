@@ -3,13 +3,13 @@
 // is read one line at a time, as valid UTF-8 (invalid bytes become U+FFFD).
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/desktop.h"
 
 namespace torva {
@@ -27,7 +27,7 @@ class ExternalProcess {
   ExternalProcess();
   ExternalProcess(ExternalProcess&&) noexcept;
   ExternalProcess& operator=(ExternalProcess&&) noexcept;
-  // Kills a program that still runs.
+  // Ends a program that still runs, with everything it started.
   ~ExternalProcess();
 
   // Starts `executable` directly (no shell) in `working_dir`; returns at once.
@@ -43,7 +43,8 @@ class ExternalProcess {
   // The next line without its line feed (a carriage return before it stays).
   // Waits for a line feed or the end of the output; "" when none remains.
   std::string ReadLine();
-  // Forced kill; the output already written can still be read.
+  // Ends the program and everything it started; the output already written
+  // can still be read.
   void Kill();
   // Releases the handle; `Running` is false afterwards.
   void Close();
@@ -51,9 +52,11 @@ class ExternalProcess {
   // Blocks until a line can be read, or the output has ended and the program
   // has ended, or `timeout_ms` passes (negative: no limit).
   void WaitForOutput(int timeout_ms = -1);
-  // Sleeps `ms` while still emptying the program's pipe, so that it never
-  // stalls on a full pipe however slowly its lines are read.
+  // Sleeps `ms` while taking in what the program writes meanwhile (up to a
+  // bounded amount of unread output; beyond it the program waits).
   void Delay(int ms);
+  // Bytes of output taken from the program and not yet read as lines.
+  std::size_t BufferedBytes() const;
 
  private:
   std::unique_ptr<ChildProcess> child_;
@@ -64,24 +67,44 @@ class ExternalProcess {
 int RunAndWait(const std::string& executable, std::string_view arguments,
                const std::string& working_dir);
 
-using EventHandler = std::function<void(const Event&)>;
-using LineHandler = std::function<void(const std::string&)>;
+// What an event or line handler asks of the watched run.
+enum class RunAction {
+  kGoOn,
+  kStop,   // end the program; its remaining output is still handed on
+  kClose,  // the same, and the run reports kCloseRequested
+};
 
-// The watched run: while the program runs, sleep 100 ms, take at most one
-// pending window event (passed on: the caller decides whether it is a stop
-// request) and read at most one line. Closes the handle at the end.
-void WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
-              const LineHandler& on_line);
-// The same, each line also stored in `OutputLine` before `on_line` sees it.
-void WatchRun(ExternalProcess& process, Program& program, const EventHandler& on_event,
-              const LineHandler& on_line);
+// How a watched run ended.
+enum class RunEnd {
+  kFinished,        // the program ended by itself (or never started)
+  kStopped,         // a handler asked for kStop
+  kCloseRequested,  // a handler asked for kClose (also after an earlier kStop)
+  kTimedOut,        // the time limit passed first
+};
 
-// The run with no pause between passes (gathering script, 7za): one event
-// and at most one line per pass. A pass waits up to 50 ms for output instead
-// of looping at full speed, so events are still taken while nothing arrives.
-void WatchRunWithoutPause(ExternalProcess& process, Desktop& desktop,
-                          const EventHandler& on_event, const LineHandler& on_line);
-void WatchRunWithoutPause(ExternalProcess& process, Program& program,
-                          const EventHandler& on_event, const LineHandler& on_line);
+struct WatchOptions {
+  // true: a 100 ms pause per pass (benchmark, estimation). false: a pass
+  // waits up to 50 ms for output (gathering script, Pymaxwell, 7za).
+  bool pause = true;
+  // The program is ended after this long (negative: no limit).
+  int time_limit_ms = -1;
+};
+
+using EventHandler = std::function<RunAction(const Event&)>;
+using LineHandler = std::function<RunAction(const std::string&)>;
+
+// The watched run: while the program runs, each pass takes at most one
+// pending window event (handed to `on_event`) and reads at most one line
+// (handed to `on_line`). Once the program was ended by a handler or the time
+// limit, its remaining output is read without the pause. Closes the handle.
+RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
+                const LineHandler& on_line, const WatchOptions& options = {});
+
+// The detection loop: no pause and no window events; every line is handed
+// on as soon as it arrives. Closes the handle.
+RunEnd ReadRun(ExternalProcess& process, const LineHandler& on_line, int time_limit_ms = -1);
+
+// `on_line`, each line first stored in `output_line` (the program's OutputLine).
+LineHandler StoringEachLine(std::string& output_line, LineHandler on_line);
 
 }  // namespace torva

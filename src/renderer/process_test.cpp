@@ -170,66 +170,159 @@ TEST(ExternalProcess, RunAndWaitDiscardsOutputAndGivesTheExitCode) {
 
 class WatchedRun : public ::testing::Test {
  protected:
+  static Event Click(int gadget) {
+    Event click;
+    click.type = EventType::kGadget;
+    click.gadget = gadget;
+    return click;
+  }
+  LineHandler Collect() {
+    return [this](const std::string& line) {
+      lines.push_back(line);
+      return RunAction::kGoOn;
+    };
+  }
+  static RunAction Ignore(const Event&) { return RunAction::kGoOn; }
+
   NiceMock<MockDesktop> desktop;
-  Program program{desktop, "/nonexistent"};
+  std::vector<std::string> lines;
 };
 
-TEST_F(WatchedRun, KilledChildStillHasItsOutputRead) {
-  Event click;
-  click.type = EventType::kGadget;
-  click.gadget = kBenchmark;
-  EXPECT_CALL(desktop, TakeEvent()).WillOnce(Return(click)).WillRepeatedly(Return(Event{}));
-
+TEST_F(WatchedRun, StoppedChildStillHasItsOutputRead) {
+  EXPECT_CALL(desktop, TakeEvent())
+      .WillOnce(Return(Click(kBenchmark)))
+      .WillRepeatedly(Return(Event{}));
   ExternalProcess process = ExternalProcess::Launch(kChild, "hang 4", "/");
-  std::vector<std::string> lines;
   int stop_requests = 0;
-  WatchRun(
-      process, program,
+  std::string output_line;
+  const RunEnd end = WatchRun(
+      process, desktop,
       [&](const Event& event) {
-        if (event.type == EventType::kGadget && event.gadget == kBenchmark) {
-          ++stop_requests;
-          process.Kill();
+        if (event.type != EventType::kGadget || event.gadget != kBenchmark) {
+          return RunAction::kGoOn;
         }
+        ++stop_requests;
+        return RunAction::kStop;
       },
-      [&](const std::string& line) { lines.push_back(line); });
+      StoringEachLine(output_line, Collect()));
+  EXPECT_EQ(end, RunEnd::kStopped);
   EXPECT_EQ(stop_requests, 1);
   EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3", "line 4"));
-  EXPECT_EQ(program.state.OutputLine, "line 4");
+  EXPECT_EQ(output_line, "line 4");
   EXPECT_FALSE(process.Running());
   EXPECT_TRUE(NoChildrenLeft());
 }
 
-TEST_F(WatchedRun, ReadsOneLinePerPassAndTakesEventsMeanwhile) {
+TEST_F(WatchedRun, LineHandlerCanStopAndLaterLinesComeInOrder) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 1000 5", "/");
+  const RunEnd end = WatchRun(process, desktop, Ignore, [&](const std::string& line) {
+    lines.push_back(line);
+    return lines.size() == 3 ? RunAction::kStop : RunAction::kGoOn;
+  }, {.pause = false});
+  EXPECT_EQ(end, RunEnd::kStopped);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_LT(lines.size(), 1000u);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i], "line " + std::to_string(i + 1));
+  }
+  EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST_F(WatchedRun, CloseRequestWinsOverAnEarlierStop) {
+  EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
+    return lines.empty() ? Event{} : Click(kEstimateProject);
+  });
+  ExternalProcess process = ExternalProcess::Launch(kChild, "hang 2", "/");
+  EXPECT_EQ(WatchRun(process, desktop,
+                     [](const Event&) { return RunAction::kClose; }, Collect()),
+            RunEnd::kCloseRequested);
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2"));
+
+  // A stop on the first line; the close request comes while the rest is read.
+  lines.clear();
+  EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
+    return lines.size() == 5 ? Event{EventType::kCloseWindow} : Event{};
+  });
+  process = ExternalProcess::Launch(kChild, "hang 100", "/");
+  EXPECT_EQ(WatchRun(
+                process, desktop,
+                [](const Event& event) {
+                  return event.type == EventType::kCloseWindow ? RunAction::kClose
+                                                               : RunAction::kGoOn;
+                },
+                [&](const std::string& line) {
+                  lines.push_back(line);
+                  return lines.size() == 1 ? RunAction::kStop : RunAction::kGoOn;
+                }),
+            RunEnd::kCloseRequested);
+  EXPECT_EQ(lines.size(), 100u);
+}
+
+TEST_F(WatchedRun, TimeLimitEndsTheRunAndItsOutputIsStillRead) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "hang 3", "/");
+  EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.time_limit_ms = 1000}),
+            RunEnd::kTimedOut);
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3"));
+
+  lines.clear();
+  process = ExternalProcess::Launch(kChild, "hang 2", "/");
+  EXPECT_EQ(ReadRun(process, Collect(), 1000), RunEnd::kTimedOut);
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2"));
+  EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST_F(WatchedRun, ProgramThatEndsByItselfIsFinished) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 2 0 x", "/");
+  EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.time_limit_ms = 600000}),
+            RunEnd::kFinished);
+  process = ExternalProcess::Launch(kChild, "lines 2 0 y", "/");
+  EXPECT_EQ(ReadRun(process, Collect()), RunEnd::kFinished);
+  EXPECT_THAT(lines, ElementsAre("x1", "x2", "y1", "y2"));
+}
+
+TEST_F(WatchedRun, FailedLaunchEndsAtOnceWithNoLines) {
+  EXPECT_CALL(desktop, TakeEvent()).Times(0);
+  ExternalProcess process = ExternalProcess::Launch("/nonexistent/program", "", "/");
+  EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect()), RunEnd::kFinished);
+  EXPECT_EQ(ReadRun(process, Collect()), RunEnd::kFinished);
+  EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(WatchedRun, ReadsAtMostOneLinePerPassAndTakesEventsMeanwhile) {
   int events = 0;
   EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
     ++events;
     return Event{EventType::kOther};
   });
-  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 3 0", "/");
-  std::vector<std::string> lines;
-  const Clock::time_point start = Clock::now();
-  WatchRun(process, desktop, [](const Event&) {},
-           [&](const std::string& line) { lines.push_back(line); });
-  EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3"));
-  EXPECT_GE(SecondsSince(start), 0.29);  // three 100 ms passes at least
-  EXPECT_GE(events, 3);
+  std::vector<int> events_before_line;
+  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 5 0", "/");
+  WatchRun(process, desktop, Ignore, [&](const std::string& line) {
+    lines.push_back(line);
+    events_before_line.push_back(events);
+    return RunAction::kGoOn;
+  });
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3", "line 4", "line 5"));
+  // Each pass takes an event before it reads its one line.
+  EXPECT_GE(events_before_line[0], 1);
+  for (std::size_t i = 1; i < events_before_line.size(); ++i) {
+    EXPECT_GT(events_before_line[i], events_before_line[i - 1]);
+  }
 }
 
 TEST_F(WatchedRun, WithoutPauseStillTakesEventsWhileTheChildIsSilent) {
+  // The child stays silent until the tenth event has been taken.
+  TempFolder dir;
+  const std::string go = dir.path() + "/go";
   int events = 0;
   EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
-    ++events;
+    if (++events == 10) std::ofstream(go).close();
     return Event{EventType::kOther};
   });
-  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 2 400 x", "/");
-  std::vector<std::string> lines;
-  const double cpu_before = CpuSeconds();
-  WatchRunWithoutPause(process, program, [](const Event&) {},
-                       [&](const std::string& line) { lines.push_back(line); });
-  EXPECT_THAT(lines, ElementsAre("x1", "x2"));
-  EXPECT_EQ(program.state.OutputLine, "x2");
-  EXPECT_GE(events, 8);  // 800 ms of silence, a pass at least every 50 ms
-  EXPECT_LT(CpuSeconds() - cpu_before, 0.1);
+  ExternalProcess process = ExternalProcess::Launch(kChild, "wait-for " + go, "/");
+  EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.pause = false}),
+            RunEnd::kFinished);
+  EXPECT_THAT(lines, ElementsAre("waiting", "done"));
+  EXPECT_GE(events, 10);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // A child program with scripted behaviour, one mode per test:
 //   lines COUNT INTERVAL_MS PREFIX   COUNT lines "PREFIX<i>", one per interval
-//   hang COUNT                       COUNT lines, then sleeps until killed
+//   hang COUNT                       COUNT lines (in one write), then sleeps
+//                                    until killed
+//   wait-for FILE                    "waiting", then "done" once FILE exists
 //   flood MEGABYTES DONE_FILE        1 KiB lines as fast as the pipe takes
 //                                    them, then creates DONE_FILE
 //   partial MS                       "half", MS later " done" and a line feed
@@ -35,6 +37,11 @@ void Write(const std::string& text) {
 
 void SleepMs(long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// Gives up after a minute, so that a failing test cannot leave it behind.
+void WaitForFile(const std::string& path) {
+  for (int i = 0; i < 6000 && access(path.c_str(), F_OK) != 0; ++i) SleepMs(10);
+}
+
 long Arg(int argc, char** argv, int i) { return i < argc ? std::atol(argv[i]) : 0; }
 
 }  // namespace
@@ -48,8 +55,14 @@ int main(int argc, char** argv) {
       SleepMs(Arg(argc, argv, 3));
     }
   } else if (mode == "hang") {
-    for (long i = 1; i <= Arg(argc, argv, 2); ++i) Write("line " + std::to_string(i) + "\n");
+    std::string lines;
+    for (long i = 1; i <= Arg(argc, argv, 2); ++i) lines += "line " + std::to_string(i) + "\n";
+    Write(lines);
     for (;;) pause();
+  } else if (mode == "wait-for") {
+    Write("waiting\n");
+    WaitForFile(argc > 2 ? argv[2] : "");
+    Write("done\n");
   } else if (mode == "flood") {
     const std::string line = std::string(1023, 'x') + "\n";
     std::string block;

@@ -25,6 +25,14 @@ std::string ParseLine(const std::string& line, Answer& answer) {
   std::string keyword = line.substr(0, space);
   std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
   using K = Answer::Kind;
+  if (keyword == "close" && !Words(rest).empty()) {
+    answer.kind = K::kClose;
+    if (Words(rest)[0] != "after" || rest.size() <= 6 || rest.compare(0, 6, "after ") != 0)
+      return "expected 'close' or 'close after TEXT'";
+    answer.after = true;
+    answer.text = rest.substr(6);
+    return "";
+  }
   if (keyword == "yes" || keyword == "no" || keyword == "cancel" || keyword == "close") {
     if (!Words(rest).empty()) return "'" + keyword + "' takes nothing after it";
     answer.kind = keyword == "yes" ? K::kYes

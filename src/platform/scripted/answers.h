@@ -10,9 +10,9 @@ namespace torva {
 struct Answer {
   enum class Kind { kYes, kNo, kFile, kCancel, kInput, kPress, kTick, kClose };
   Kind kind;
-  std::string text;        // file path, input text, or the "after" text of a press
+  std::string text;        // file path, input text, or the "after" text
   int gadget = -1;         // press
-  bool after = false;      // press N after TEXT
+  bool after = false;      // press N after TEXT, close after TEXT
   std::vector<int> ticks;  // tick I J ... (counted from 1)
   int line = 0;            // line number in the file, for messages
 };

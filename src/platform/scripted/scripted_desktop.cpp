@@ -19,8 +19,18 @@ void ScriptedDesktop::Consume() {
   seen_after_text_ = false;
 }
 
+void ScriptedDesktop::Write(const std::string& line) {
+  transcript_.Write(line);
+  NoteShown(line);
+}
+
+void ScriptedDesktop::NoteShown(const std::string& text) {
+  const Answer* next = Next();
+  if (next && next->after && text.find(next->text) != std::string::npos) seen_after_text_ = true;
+}
+
 void ScriptedDesktop::Stuck(const std::string& what) {
-  transcript_.Write("stuck " + Quote(what));
+  Write("stuck " + Quote(what));
   throw ScriptStuck{};
 }
 
@@ -28,7 +38,7 @@ void ScriptedDesktop::Finish(int status) {
   if (finished_) return;
   finished_ = true;
   PrintPanel();
-  transcript_.Write("exit " + std::to_string(status));
+  Write("exit " + std::to_string(status));
 }
 
 bool ScriptedDesktop::OpenMainWindow(const std::string&, const Picture&) { return true; }
@@ -39,12 +49,13 @@ Rect ScriptedDesktop::MainWindowFrame() {
 }
 
 void ScriptedDesktop::PrintPanel() {
+  // Repeats what was shown before: not news for an "after" answer.
   for (const auto& line : panel_.lines()) transcript_.Write("panel " + Quote(line));
 }
 
 void ScriptedDesktop::ClearLog() {
   PrintPanel();
-  transcript_.Write("clear");
+  Write("clear");
   panel_.Clear();
 }
 
@@ -52,23 +63,20 @@ void ScriptedDesktop::AddLogLine(int position, const std::string& text) {
   auto positions = panel_.Add(position, text);
   for (int at : positions) {
     const std::string& line = panel_.lines()[at];
-    transcript_.Write("log " + std::to_string(at) + " " + Quote(line));
-    const Answer* next = Next();
-    if (next && next->kind == Answer::Kind::kPress && next->after &&
-        line.find(next->text) != std::string::npos)
-      seen_after_text_ = true;
+    Write("log " + std::to_string(at) + " " + Quote(line));
+    NoteShown(line);
   }
 }
 
 void ScriptedDesktop::SetLogLine(int position, const std::string& text) {
   if (panel_.Set(position, text))
-    transcript_.Write("set " + std::to_string(position) + " " + Quote(text));
+    Write("set " + std::to_string(position) + " " + Quote(text));
 }
 
 std::vector<std::string> ScriptedDesktop::LogLines() { return panel_.lines(); }
 
 void ScriptedDesktop::SetProgress(int value) {
-  transcript_.Write("progress " + std::to_string(value));
+  Write("progress " + std::to_string(value));
 }
 
 void ScriptedDesktop::SetButtons(bool enabled, int keep) {
@@ -76,14 +84,14 @@ void ScriptedDesktop::SetButtons(bool enabled, int keep) {
     if (gadget == keep) continue;
     if (enabled) disabled_.erase(gadget); else disabled_.insert(gadget);
   }
-  transcript_.Write((enabled ? "enable " : "disable ") + std::to_string(keep));
+  Write((enabled ? "enable " : "disable ") + std::to_string(keep));
 }
 
 void ScriptedDesktop::DisableButtons(int keep) { SetButtons(false, keep); }
 void ScriptedDesktop::EnableButtons(int keep) { SetButtons(true, keep); }
 
 void ScriptedDesktop::Message(const std::string& title, const std::string& text) {
-  transcript_.Write("message " + Quote(title) + " " + Quote(text));
+  Write("message " + Quote(title) + " " + Quote(text));
 }
 
 bool ScriptedDesktop::Question(const std::string& title, const std::string& text) {
@@ -92,7 +100,7 @@ bool ScriptedDesktop::Question(const std::string& title, const std::string& text
     Stuck("question \"" + title + "\" \"" + text + "\"");
   bool yes = next->kind == Answer::Kind::kYes;
   Consume();
-  transcript_.Write("question " + Quote(title) + " " + Quote(text) + " -> " +
+  Write("question " + Quote(title) + " " + Quote(text) + " -> " +
                     (yes ? "yes" : "no"));
   return yes;
 }
@@ -106,7 +114,7 @@ std::optional<std::string> ScriptedDesktop::Input(const std::string& title,
   std::optional<std::string> answer;
   if (next->kind == Answer::Kind::kInput) answer = next->text;
   Consume();
-  transcript_.Write(line + (answer ? Quote(*answer) : "cancel"));
+  Write(line + (answer ? Quote(*answer) : "cancel"));
   return answer;
 }
 
@@ -121,14 +129,14 @@ std::optional<std::string> ScriptedDesktop::ChooseFile(const std::string& title,
   std::optional<std::string> path;
   if (next->kind == Answer::Kind::kFile) path = next->text;
   Consume();
-  transcript_.Write(line + (path ? Quote(*path) : "cancel"));
+  Write(line + (path ? Quote(*path) : "cancel"));
   return path;
 }
 
 std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowSpec& layout) {
   WindowId id = next_window_++;
   windows_[id] = Window{layout};
-  transcript_.Write("window " + Quote(layout.title) + " " + std::to_string(layout.width) +
+  Write("window " + Quote(layout.title) + " " + std::to_string(layout.width) +
                     " " + std::to_string(layout.height));
   return id;
 }
@@ -136,13 +144,13 @@ std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowSpec& layout) {
 void ScriptedDesktop::CloseWindow(WindowId window) {
   auto it = windows_.find(window);
   if (it == windows_.end()) return;
-  transcript_.Write("closewin " + Quote(it->second.layout.title));
+  Write("closewin " + Quote(it->second.layout.title));
   windows_.erase(it);
 }
 
 void ScriptedDesktop::ShowPicture(WindowId window, int, int, const Picture& picture) {
   if (!windows_.count(window)) return;
-  transcript_.Write("picture " + Quote(picture.source) + " " +
+  Write("picture " + Quote(picture.source) + " " +
                     std::to_string(picture.width) + " " +
                     std::to_string(picture.height) + " " + Quote(picture.caption));
 }
@@ -179,36 +187,47 @@ std::optional<Event> ScriptedDesktop::DuePress() {
   return event;
 }
 
+std::optional<Event> ScriptedDesktop::DueClose() {
+  const Answer* next = Next();
+  if (!next || next->kind != Answer::Kind::kClose) return std::nullopt;
+  if (next->after && !seen_after_text_) return std::nullopt;
+  Consume();
+  Event event;
+  event.type = EventType::kCloseWindow;
+  // The close request goes to the window being waited on: the newest
+  // closable secondary window, else the main window.
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (it->second.layout.closable) {
+      event.window = it->first;
+      break;
+    }
+  }
+  return event;
+}
+
 Event ScriptedDesktop::WaitEvent() {
   for (;;) {
     if (auto press = DuePress()) {
       if (press->type == EventType::kGadget) return *press;
       continue;  // a disabled button gives no event
     }
-    const Answer* next = Next();
-    if (!next || next->kind != Answer::Kind::kClose) Stuck("event");
-    Consume();
-    Event event;
-    event.type = EventType::kCloseWindow;
-    // The close request goes to the window being waited on: the newest
-    // closable secondary window, else the main window.
-    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-      if (it->second.layout.closable) {
-        event.window = it->first;
-        break;
-      }
-    }
-    return event;
+    if (auto close = DueClose()) return *close;
+    Stuck("event");
   }
 }
 
 Event ScriptedDesktop::TakeEvent() {
   if (auto press = DuePress()) return *press;
+  // A plain "close" waits for WaitEvent: it is meant for the main loop.
+  const Answer* next = Next();
+  if (next && next->kind == Answer::Kind::kClose && next->after) {
+    if (auto close = DueClose()) return *close;
+  }
   return {};
 }
 
 void ScriptedDesktop::Open(const std::string& target) {
-  transcript_.Write("open " + Quote(target));
+  Write("open " + Quote(target));
 }
 
 }  // namespace torva

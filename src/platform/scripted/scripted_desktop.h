@@ -59,13 +59,18 @@ class ScriptedDesktop : public Desktop {
   const Answer* Next() const;
   void Consume();
   [[noreturn]] void Stuck(const std::string& what);
+  // Writes a transcript line; an awaited "after" text in it is noted.
+  void Write(const std::string& line);
+  void NoteShown(const std::string& text);
   // A press that is due now, if the next answer is one.
   std::optional<Event> DuePress();
+  // A close request that is due now, if the next answer is one.
+  std::optional<Event> DueClose();
   void SetButtons(bool enabled, int keep);
   void PrintPanel();
 
   std::deque<Answer> answers_;
-  bool seen_after_text_ = false;  // the next "press N after TEXT" may fire
+  bool seen_after_text_ = false;  // the next "... after TEXT" answer may fire
   Transcript transcript_;
   LogPanelLines panel_;
   std::set<int> disabled_;

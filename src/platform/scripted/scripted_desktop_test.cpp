@@ -4,8 +4,12 @@
 
 #include <cstdio>
 
+#include "platform/buttons_disabled.h"
+
 namespace torva {
 namespace {
+
+struct ProgramEndedForTest {};
 
 // Runs a desktop over an answer text and collects its transcript.
 class ScriptedDesktopTest : public ::testing::Test {
@@ -37,9 +41,9 @@ class ScriptedDesktopTest : public ::testing::Test {
 TEST(AnswersTest, ParsesEveryKindAndSkipsBlankAndCommentLines) {
   AnswerFile file = ParseAnswers(
       "# comment\n\nyes\nno\nfile /a b/c.mxs\ncancel\ninput  two blanks\ninput\n"
-      "press 6\npress 7 after Time left: 1h\ntick 1 3\ntick\nclose\n");
+      "press 6\npress 7 after Time left: 1h\ntick 1 3\ntick\nclose\nclose after SL of 3\n");
   ASSERT_EQ(file.error, "");
-  ASSERT_EQ(file.answers.size(), 11u);
+  ASSERT_EQ(file.answers.size(), 12u);
   EXPECT_EQ(file.answers[2].text, "/a b/c.mxs");
   EXPECT_EQ(file.answers[4].text, " two blanks");  // only one blank is dropped
   EXPECT_EQ(file.answers[5].text, "");
@@ -48,12 +52,17 @@ TEST(AnswersTest, ParsesEveryKindAndSkipsBlankAndCommentLines) {
   EXPECT_EQ(file.answers[7].text, "Time left: 1h");
   EXPECT_EQ(file.answers[8].ticks, (std::vector<int>{1, 3}));
   EXPECT_TRUE(file.answers[9].ticks.empty());
+  EXPECT_FALSE(file.answers[10].after);
+  EXPECT_EQ(file.answers[11].kind, Answer::Kind::kClose);
+  EXPECT_TRUE(file.answers[11].after);
+  EXPECT_EQ(file.answers[11].text, "SL of 3");
 }
 
 TEST(AnswersTest, RejectsMalformedLines) {
   for (const char* bad : {"maybe\n", "press\n", "press x\n", "press 6 before X\n",
                           "press 6 after\n", "tick 0\n", "tick a\n", "file\n",
-                          "yes please\n"}) {
+                          "yes please\n", "close now\n", "close after\n",
+                          "close after \n"}) {
     EXPECT_NE(ParseAnswers(bad).error, "") << bad;
   }
 }
@@ -95,6 +104,42 @@ TEST_F(ScriptedDesktopTest, PressAfterWaitsForItsLogLine) {
   EXPECT_EQ(event.type, EventType::kGadget);
   EXPECT_EQ(event.gadget, 6);
   EXPECT_EQ(desktop().TakeEvent().type, EventType::kNone);
+}
+
+TEST_F(ScriptedDesktopTest, CloseAfterWaitsForItsTextAnywhereInTheTranscript) {
+  Start("close after SL of 2\nclose after done\nclose\n");
+  // "done" shows before its answer is next: it does not count for it.
+  desktop().AddLogLine(0, "SL of 1.5 done");
+  desktop().Message("Estimate", "SL of 1");
+  EXPECT_EQ(desktop().TakeEvent().type, EventType::kNone);
+  desktop().SetLogLine(0, "SL of 2.00");
+  Event event = desktop().TakeEvent();
+  EXPECT_EQ(event.type, EventType::kCloseWindow);
+  EXPECT_EQ(event.window, kMainWindow);
+
+  // The newest closable window gets the request; a plain "close" is left
+  // for WaitEvent.
+  WindowSpec preview{WindowKind::kPicture, "Preview", 480, 640, {}, {}, true, {}};
+  WindowSpec status{WindowKind::kStatus, "Wait", 300, 0, {}, {}, false, {}};
+  const WindowId id = *desktop().OpenWindow(preview);
+  desktop().OpenWindow(status);
+  EXPECT_EQ(desktop().TakeEvent().type, EventType::kNone);
+  desktop().Message("Estimate", "done");
+  event = desktop().TakeEvent();
+  EXPECT_EQ(event.type, EventType::kCloseWindow);
+  EXPECT_EQ(event.window, id);
+  EXPECT_EQ(desktop().TakeEvent().type, EventType::kNone);
+  EXPECT_EQ(desktop().WaitEvent().type, EventType::kCloseWindow);
+}
+
+TEST_F(ScriptedDesktopTest, ButtonsComeBackOnEveryWayOut) {
+  Start("");
+  try {
+    ButtonsDisabled greyed(desktop(), kBenchmark);
+    throw ProgramEndedForTest{};
+  } catch (const ProgramEndedForTest&) {
+  }
+  EXPECT_EQ(Transcript(), "disable 6\nenable 6\n");
 }
 
 TEST_F(ScriptedDesktopTest, PanelLinesAreReportedWhereTheyStand) {

@@ -1,0 +1,38 @@
+#include "app/renderer_check.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace torva {
+
+namespace {
+
+// The next start asks the first-run questions again.
+[[noreturn]] void GiveUpOnInstallation(Program& program) {
+  std::error_code error;
+  std::filesystem::remove(program.paths.ConfigBackup, error);
+  std::filesystem::rename(program.paths.ConfigFile, program.paths.ConfigBackup, error);
+  program.desktop.Message("TORVAmeter error",
+                          "The Maxwell Render executable cannot be found, TORVAmeter will "
+                          "now quit.\nAt next launch, you will be asked to enter some "
+                          "configuration information.");
+  EndProgram();
+}
+
+}  // namespace
+
+RendererCheck CheckRenderer(Program& program, int probe_limit_ms) {
+  State& state = program.state;
+  const RendererProbe probe =
+      ProbeRenderer(state.MaxwellDir, state.RendererVersion, probe_limit_ms);
+  if (!probe.merge_tool_present) GiveUpOnInstallation(program);
+
+  state.RendererVersion = probe.version;
+  state.GpuCapable = probe.gpu_capable;
+  if (probe.last_line) state.OutputLine = *probe.last_line;
+  return VersionIsOlder(state.RendererVersion, program.constants.MinRendererVersion)
+             ? RendererCheck::kTooOld
+             : RendererCheck::kUsable;
+}
+
+}  // namespace torva
