@@ -1,7 +1,9 @@
 // How much processor time the program itself spends while it watches a
-// child: the watched run must stay far below 1% of one core.
+// child (the watched run must stay far below 1% of one core), and how fast
+// the program lets go of a child that floods it with output.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <sys/resource.h>
@@ -108,6 +110,38 @@ BENCHMARK(BM_WatchRunWithoutPauseBusyChild)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
+
+// A stop request while the child floods the pipe with short lines: the time
+// from the stop to the end of the run, in which the unread output (at most
+// the bounded buffer and the pipe) is read and handed on without the pause;
+// also the lines handed on and the most output held unread at once.
+void BM_StopFloodingChild(benchmark::State& state) {
+  NiceMock<MockDesktop> desktop;
+  ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
+  for (auto _ : state) {
+    ExternalProcess child =
+        ExternalProcess::Launch(TM_TEST_CHILD, "repeat \"Engine version 5.2.1\"", "/");
+    long lines = 0;
+    std::size_t most_buffered = 0;
+    std::optional<std::chrono::steady_clock::time_point> stopped;
+    WatchRun(child, desktop, [](const Event&) { return RunAction::kGoOn; },
+             [&](const std::string&) {
+               most_buffered = std::max(most_buffered, child.BufferedBytes());
+               ++lines;
+               if (stopped || lines < 5) return RunAction::kGoOn;
+               stopped = std::chrono::steady_clock::now();
+               return RunAction::kStop;
+             });
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - *stopped).count());
+    state.counters["lines"] = static_cast<double>(lines);
+    state.counters["most_buffered_KiB"] = static_cast<double>(most_buffered) / 1024;
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["max_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+}
+BENCHMARK(BM_StopFloodingChild)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace torva

@@ -53,6 +53,14 @@ TEST_F(CheckRendererTest, WithoutVersionLineTheVersionStays) {
   EXPECT_EQ(program.state.RendererVersion, "");
 }
 
+TEST_F(CheckRendererTest, RendererThatHangsWithoutAVersionIsTooOld) {
+  InstallFakeRenderer(maxwell_dir, PrintingBanner("Maxwell Render console\n") + "\nsleep 600");
+  EXPECT_EQ(CheckRenderer(program, 2000), RendererCheck::kTooOld);
+  EXPECT_EQ(program.state.RendererVersion, "");
+  EXPECT_EQ(program.state.OutputLine, "Maxwell Render console");
+  EXPECT_EQ(session.transcript(), "");
+}
+
 TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
   InstallFakeRenderer(maxwell_dir, PrintingBanner("Engine version 5.2.1.49\n"));
   WriteFile(maxwell_dir + "mximerge", "");

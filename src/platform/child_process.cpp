@@ -25,8 +25,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Bounds one Drain() so that a child writing without pause cannot keep the
-// caller reading forever.
+// Bounds one Drain(), so that a child writing one endless line (which is cut,
+// so never fills the buffer) cannot keep the caller reading forever.
 constexpr std::size_t kDrainLimit = std::size_t{4} << 20;
 
 Clock::time_point DeadlineAfter(int timeout_ms) {
@@ -114,7 +114,10 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
   posix_spawnattr_setsigmask(&attributes, &signals);
   sigaddset(&signals, SIGPIPE);
   posix_spawnattr_setsigdefault(&attributes, &signals);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A group of its own: stopping the child stops what it started as well.
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(executable.c_str()));
@@ -138,18 +141,18 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
 ChildProcess::ChildProcess(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
 
 ChildProcess::~ChildProcess() {
+  // An abandoned run ends with everything it started.
+  if (Alive() || fd_ >= 0) Kill();
   if (fd_ >= 0) close(fd_);
-  if (!reaped_) {
-    Kill();
-    WaitForExit(-1);
-  }
+  Reap();
 }
 
 void ChildProcess::Drain() {
   char chunk[64 * 1024];
   std::size_t total = 0;
-  while (fd_ >= 0 && total < kDrainLimit) {
-    const ssize_t n = read(fd_, chunk, sizeof chunk);
+  while (fd_ >= 0 && !Full() && total < kDrainLimit) {
+    const std::size_t room = std::min(sizeof chunk, kMaxUnreadBytes - BufferedBytes());
+    const ssize_t n = read(fd_, chunk, room);
     if (n > 0) {
       Append(chunk, static_cast<std::size_t>(n));
       total += static_cast<std::size_t>(n);
@@ -200,8 +203,6 @@ std::string ChildProcess::TakeLine() {
     head_ = line_start_ = buffer_.size();
   }
   if (head_ == buffer_.size()) {
-    // Give back what a flood of output made the buffer grow to.
-    if (buffer_.capacity() > kDrainLimit) std::string().swap(buffer_);
     buffer_.clear();
     head_ = line_start_ = 0;
   } else if (head_ >= 64 * 1024 && head_ >= buffer_.size() / 2) {
@@ -241,7 +242,7 @@ void ChildProcess::DrainFor(int ms) {
   for (;;) {
     const int left = MillisecondsLeft(ms, deadline);
     if (left <= 0) return;
-    if (fd_ < 0) {
+    if (fd_ < 0 || Full()) {
       Sleep(left);
       return;
     }
@@ -249,47 +250,62 @@ void ChildProcess::DrainFor(int ms) {
   }
 }
 
-void ChildProcess::Reaped(int status) {
-  reaped_ = true;
-  if (WIFEXITED(status)) {
-    exit_code_ = WEXITSTATUS(status);
-  } else if (WIFSIGNALED(status)) {
-    exit_code_ = 128 + WTERMSIG(status);
-  }
+namespace {
+
+// The exit code of an ended child: its own, or 128 + the signal that ended it.
+int ExitCode(const siginfo_t& info) {
+  return info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
 }
 
+}  // namespace
+
 bool ChildProcess::Alive() {
-  if (reaped_) return false;
-  int status = 0;
-  const pid_t r = waitpid(pid_, &status, WNOHANG);
-  if (r == pid_) {
-    Reaped(status);
-  } else if (r < 0 && errno == ECHILD) {
-    reaped_ = true;  // reaped elsewhere; nothing is left to wait for
+  if (ended_) return false;
+  siginfo_t info{};
+  int r;
+  while ((r = waitid(P_PID, pid_, &info, WEXITED | WNOHANG | WNOWAIT)) < 0 && errno == EINTR) {
   }
-  return !reaped_;
+  if (r < 0) {
+    ended_ = reaped_ = true;  // reaped elsewhere; nothing is left to wait for
+  } else if (info.si_pid == pid_) {
+    ended_ = true;
+    exit_code_ = ExitCode(info);
+  }
+  return !ended_;
 }
 
 void ChildProcess::WaitForExit(int timeout_ms) {
-  if (reaped_) return;
+  if (!Alive()) return;
   if (timeout_ms < 0) {
-    int status = 0;
-    pid_t r;
-    while ((r = waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+    siginfo_t info{};
+    int r;
+    while ((r = waitid(P_PID, pid_, &info, WEXITED | WNOWAIT)) < 0 && errno == EINTR) {
     }
-    if (r == pid_) {
-      Reaped(status);
-    } else {
+    ended_ = true;
+    if (r < 0) {
       reaped_ = true;
+    } else {
+      exit_code_ = ExitCode(info);
     }
     return;
   }
-  if (timeout_ms > 0 && Alive()) SleepUntilExit(pid_, timeout_ms);
+  if (timeout_ms > 0) SleepUntilExit(pid_, timeout_ms);
   Alive();
 }
 
+void ChildProcess::Reap() {
+  if (reaped_) return;
+  while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  reaped_ = true;
+}
+
 void ChildProcess::Kill() {
-  if (!reaped_) kill(pid_, SIGKILL);
+  // Once reaped, the group's number may belong to another program.
+  if (reaped_) return;
+  kill(-pid_, SIGTERM);
+  WaitForExit(kGraceMs);
+  kill(-pid_, SIGKILL);
 }
 
 int ChildProcess::Wait() {

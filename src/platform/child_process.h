@@ -1,6 +1,8 @@
 // One child program started directly (no shell), its standard output read
 // through a pipe in whole lines. Standard input and standard error go to
-// /dev/null. Waiting blocks in poll()/waitpid(), never in a busy loop.
+// /dev/null. The child leads a process group of its own, so that ending it
+// ends whatever it started too. Waiting blocks in poll()/waitid(), never in a
+// busy loop.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +16,12 @@ namespace torva {
 class ChildProcess {
  public:
   // Longer lines are cut there; the rest of such a line is dropped.
-  static constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
+  static constexpr std::size_t kMaxLineBytes = std::size_t{64} << 10;
+  // At most this much unread output is taken from the pipe; beyond it the
+  // child waits on its full pipe until lines are taken.
+  static constexpr std::size_t kMaxUnreadBytes = std::size_t{1} << 20;
+  // How long the child's group has to end after SIGTERM before SIGKILL.
+  static constexpr int kGraceMs = 500;
 
   enum class Output { kPipe, kDiscard };
 
@@ -30,7 +37,8 @@ class ChildProcess {
   // A child that still runs is killed and reaped.
   ~ChildProcess();
 
-  // Moves what the pipe holds right now into the buffer; never blocks.
+  // Moves what the pipe holds right now into the buffer (up to
+  // kMaxUnreadBytes unread); never blocks.
   void Drain();
   // A whole line is buffered, or the output has ended with a last piece.
   bool HasLine() const;
@@ -48,8 +56,11 @@ class ChildProcess {
   // that a fast writer never stalls on a full pipe.
   void DrainFor(int ms);
 
-  // False once the child has ended (it is reaped then).
+  // False once the child has ended. It is reaped only when this object goes,
+  // so that its process group cannot be taken by another program meanwhile.
   bool Alive();
+  // Ends the child's process group: SIGTERM, up to kGraceMs for the child to
+  // end, then SIGKILL for whatever is left.
   void Kill();
   // Blocks until the child has ended; its exit code, 128 + signal when it
   // was killed by a signal.
@@ -59,12 +70,16 @@ class ChildProcess {
   ChildProcess(pid_t pid, int fd);
   // Appends bytes read from the pipe, cutting over-long lines.
   void Append(const char* data, std::size_t size);
+  bool Full() const { return BufferedBytes() >= kMaxUnreadBytes; }
   bool WaitReadable(int timeout_ms);
+  // Notes the child's end without reaping it; blocks up to `timeout_ms`
+  // (negative: no limit).
   void WaitForExit(int timeout_ms);
-  void Reaped(int status);
+  void Reap();
 
-  pid_t pid_;
-  int fd_;  // -1 once the output has ended
+  pid_t pid_;  // also the id of its process group
+  int fd_;     // -1 once the output has ended
+  bool ended_ = false;
   bool reaped_ = false;
   int exit_code_ = -1;
   std::string buffer_;          // unread bytes from head_ on

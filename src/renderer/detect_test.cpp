@@ -72,6 +72,16 @@ TEST_F(ProbeRendererTest, RendererThatCannotStartReadsNothing) {
   EXPECT_FALSE(probe.last_line.has_value());
 }
 
+TEST_F(ProbeRendererTest, RendererThatDoesNotEndIsEndedAtTheLimitWithWhatItPrinted) {
+  // The shell waits in a child of its own, which holds the output open too.
+  InstallFakeRenderer(maxwell_dir, PrintingBanner("Engine version 5.1.0\nGPU INFO 0\n") +
+                                       "\nsleep 600");
+  const RendererProbe probe = ProbeRenderer(maxwell_dir, "", 2000);
+  EXPECT_TRUE(probe.timed_out);
+  EXPECT_EQ(probe.version, "5.1.0");
+  EXPECT_TRUE(probe.gpu_capable);
+}
+
 TEST_F(ProbeRendererTest, MergeToolCountsAsAFileOfAtLeastOneByteInEitherPlace) {
   InstallRenderer("Engine version 3.1.0\n");
   const std::string second = maxwell_dir + "mximerge.app/Contents/MacOS/mximerge";

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 
 #include "platform/child_process.h"
+#include "testing/files.h"
 #include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
 
@@ -19,6 +23,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::NiceMock;
 using ::testing::Return;
+using ::testing::UnorderedElementsAre;
 using Clock = std::chrono::steady_clock;
 
 const std::string kChild = TM_TEST_CHILD;
@@ -42,6 +47,15 @@ double CpuSeconds() {
 
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool EventuallyExists(const std::string& path) {
+  const Clock::time_point start = Clock::now();
+  while (!std::filesystem::exists(path)) {
+    if (SecondsSince(start) > 60) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
 }
 
 // No child of this process is left, not even an unreaped one.
@@ -114,53 +128,120 @@ TEST(ExternalProcess, OverlongLineIsCutAndTheNextLinesSurvive) {
 }
 
 TEST(ExternalProcess, UnfinishedLineIsNotAvailableYet) {
-  ExternalProcess process = ExternalProcess::Launch(kChild, "partial 400", "/");
-  process.Delay(150);
+  TempFolder dir;
+  const std::string ready = dir.path() + "/ready", go = dir.path() + "/go";
+  ExternalProcess process = ExternalProcess::Launch(kChild, "partial " + ready + " " + go, "/");
+  ASSERT_TRUE(EventuallyExists(ready));  // "half" stands in the pipe
+  process.Delay(50);
   EXPECT_FALSE(process.OutputAvailable());
-  EXPECT_TRUE(process.Running());
   process.WaitForOutput(50);
   EXPECT_FALSE(process.OutputAvailable());
+  EXPECT_TRUE(process.Running());
+  WriteFile(go, "");
   EXPECT_THAT(ReadAll(process), ElementsAre("half done"));
 }
 
 TEST(ExternalProcess, EndOfOutputBeforeTheEndOfTheChildWaitsWithoutSpinning) {
-  ExternalProcess process = ExternalProcess::Launch(kChild, "close-early 400", "/");
+  TempFolder dir;
+  const std::string go = dir.path() + "/go";
+  ExternalProcess process = ExternalProcess::Launch(kChild, "close-early " + go + " 1000", "/");
   process.WaitForOutput();
   EXPECT_EQ(process.ReadLine(), "before close");
-
-  const Clock::time_point start = Clock::now();
+  // A bounded wait returns although the child lives on with its stdout closed.
   process.WaitForOutput(50);
-  EXPECT_LT(SecondsSince(start), 0.3);
-  EXPECT_TRUE(process.Running());  // stdout is closed but the child lives
+  EXPECT_TRUE(process.Running());
 
+  WriteFile(go, "");
   const double cpu_before = CpuSeconds();
   while (process.Running()) process.WaitForOutput();
-  EXPECT_GT(SecondsSince(start), 0.3);
+  // A second of waiting for the child's end costs next to nothing.
   EXPECT_LT(CpuSeconds() - cpu_before, 0.05);
   process.Close();
   EXPECT_TRUE(NoChildrenLeft());
 }
 
-TEST(ExternalProcess, DelayKeepsAFloodingChildFromStalling) {
+TEST(ExternalProcess, FloodingChildWaitsOnItsPipeAndEveryLineArrives) {
   TempFolder dir;
   const std::string done = dir.path() + "/done";
-  ExternalProcess process = ExternalProcess::Launch(kChild, "flood 50 " + done, dir.path());
-  // The child gets past its 50 MB only if the pipe is emptied while the
-  // reader takes one line per pass; reading alone moves at most a few MB a
-  // pass and would need more than ten.
-  int passes = 0;
-  while (passes < 50 && !std::filesystem::exists(done)) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "flood 8 " + done, dir.path());
+  // Nobody reads lines: at most the bounded buffer and the pipe are taken,
+  // so the child cannot get through its 8 MB.
+  for (int i = 0; i < 5; ++i) {
     process.Delay(100);
-    ++passes;
-    ASSERT_TRUE(process.OutputAvailable());
-    ASSERT_EQ(process.ReadLine(), std::string(1023, 'x'));
+    EXPECT_LE(process.BufferedBytes(), ChildProcess::kMaxUnreadBytes);
   }
+  EXPECT_GT(process.BufferedBytes(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(done));
+
+  std::size_t lines = 0, wrong = 0;
+  while (process.Running()) {
+    process.WaitForOutput();
+    EXPECT_LE(process.BufferedBytes(), ChildProcess::kMaxUnreadBytes);
+    if (!process.OutputAvailable()) continue;
+    if (process.ReadLine() != std::string(1023, 'x')) ++wrong;
+    ++lines;
+  }
+  EXPECT_EQ(lines, 8u * 1024);
+  EXPECT_EQ(wrong, 0u);
   EXPECT_TRUE(std::filesystem::exists(done));
-  EXPECT_LT(passes, 10);
-  EXPECT_TRUE(process.Running());  // lines remain unread
   process.Close();
-  EXPECT_FALSE(process.Running());
   EXPECT_TRUE(NoChildrenLeft());
+}
+
+// The "family" child's two lines, and the number of its process group.
+struct Family {
+  std::vector<std::string> members;
+  pid_t group = 0;
+};
+
+Family ReadFamily(ExternalProcess& process) {
+  Family family;
+  const Clock::time_point start = Clock::now();
+  while (family.members.size() < 2 && SecondsSince(start) < 60) {
+    process.WaitForOutput(100);
+    if (!process.OutputAvailable()) continue;
+    const std::string line = process.ReadLine();
+    const std::size_t blank = line.find(' ');
+    family.members.push_back(line.substr(0, blank));
+    family.group = std::atoi(line.c_str() + blank + 1);
+  }
+  return family;
+}
+
+// True once no process is left in `group` (waits up to 30 s for init to
+// reap the orphans).
+bool GroupGone(pid_t group) {
+  const Clock::time_point start = Clock::now();
+  while (kill(-group, 0) == 0) {
+    if (SecondsSince(start) > 30) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return errno == ESRCH;
+}
+
+TEST(ExternalProcess, KillEndsWhatTheChildStartedAndItsPipe) {
+  // The grandchild ignores SIGTERM and holds the pipe open.
+  ExternalProcess process = ExternalProcess::Launch(kChild, "family", "/");
+  const Family family = ReadFamily(process);
+  EXPECT_THAT(family.members, UnorderedElementsAre("child", "grandchild"));
+  ASSERT_GT(family.group, 1);
+  EXPECT_NE(family.group, getpgrp());
+  process.Kill();
+  const Clock::time_point killed = Clock::now();
+  while (process.Running() && SecondsSince(killed) < 30) process.WaitForOutput(100);
+  EXPECT_FALSE(process.Running());
+  process.Close();
+  EXPECT_TRUE(NoChildrenLeft());
+  EXPECT_TRUE(GroupGone(family.group));
+}
+
+TEST(ExternalProcess, ClosingARunningChildEndsItsWholeGroup) {
+  ExternalProcess process = ExternalProcess::Launch(kChild, "family", "/");
+  const Family family = ReadFamily(process);
+  ASSERT_EQ(family.members.size(), 2u);
+  process.Close();
+  EXPECT_TRUE(NoChildrenLeft());
+  EXPECT_TRUE(GroupGone(family.group));
 }
 
 TEST(ExternalProcess, RunAndWaitDiscardsOutputAndGivesTheExitCode) {
@@ -268,6 +349,27 @@ TEST_F(WatchedRun, TimeLimitEndsTheRunAndItsOutputIsStillRead) {
   process = ExternalProcess::Launch(kChild, "hang 2", "/");
   EXPECT_EQ(ReadRun(process, Collect(), 1000), RunEnd::kTimedOut);
   EXPECT_THAT(lines, ElementsAre("line 1", "line 2"));
+  EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST_F(WatchedRun, StopOfAFloodingChildEndsWithEveryLineHandedOnAndBoundedOutput) {
+  const std::string text = "Engine version 5.2.1";
+  ExternalProcess process = ExternalProcess::Launch(kChild, "repeat \"" + text + "\"", "/");
+  std::size_t most_buffered = 0, wrong = 0, count = 0;
+  std::string last;
+  const Clock::time_point start = Clock::now();
+  const RunEnd end = WatchRun(process, desktop, Ignore, [&](const std::string& line) {
+    most_buffered = std::max(most_buffered, process.BufferedBytes());
+    if (last != text && count > 0) ++wrong;  // only the very last may be cut short
+    last = line;
+    return ++count == 3 ? RunAction::kStop : RunAction::kGoOn;
+  });
+  EXPECT_EQ(end, RunEnd::kStopped);
+  EXPECT_LT(SecondsSince(start), 30);
+  EXPECT_GT(count, 3u);
+  EXPECT_EQ(wrong, 0u);
+  EXPECT_TRUE(text.starts_with(last));
+  EXPECT_LE(most_buffered, ChildProcess::kMaxUnreadBytes);
   EXPECT_TRUE(NoChildrenLeft());
 }
 

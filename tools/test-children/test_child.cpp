@@ -5,10 +5,18 @@
 //   wait-for FILE                    "waiting", then "done" once FILE exists
 //   flood MEGABYTES DONE_FILE        1 KiB lines as fast as the pipe takes
 //                                    them, then creates DONE_FILE
-//   partial MS                       "half", MS later " done" and a line feed
+//   partial READY GO                 "half", creates READY, then " done" and a
+//                                    line feed once GO exists
 //   long BYTES                       one line of BYTES "a", then "after", "last"
 //   odd                              invalid UTF-8, CR LF, no final line feed
-//   close-early MS                   one line, closes stdout, lives MS longer
+//   close-early GO MS                one line, closes stdout, lives until GO
+//                                    exists and MS longer
+//   family                           starts a grandchild that ignores SIGTERM
+//                                    and keeps stdout open; each says who it
+//                                    is and its process group, then both
+//                                    sleep until killed
+//   repeat TEXT                      "TEXT" lines as fast as the pipe takes
+//                                    them, forever
 //   burn SECONDS INTERVAL_MS         burns CPU, one line per interval
 //   args ...                         each argument on a line, then the folder
 //   stdio                            says whether stdin is at its end
@@ -17,6 +25,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -69,9 +78,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 64; ++i) block += line;
     for (long i = 0; i < Arg(argc, argv, 2) * 16; ++i) Write(block);
     if (argc > 3) std::fclose(std::fopen(argv[3], "w"));
-  } else if (mode == "partial") {
+  } else if (mode == "partial" && argc > 3) {
     Write("half");
-    SleepMs(Arg(argc, argv, 2));
+    std::fclose(std::fopen(argv[2], "w"));
+    WaitForFile(argv[3]);
     Write(" done\n");
   } else if (mode == "long") {
     Write(std::string(static_cast<std::size_t>(Arg(argc, argv, 2)), 'a') + "\nafter\nlast");
@@ -81,10 +91,25 @@ int main(int argc, char** argv) {
     Write("euro \xe2\x82\xac ok\n");
     Write("cut \xe2\x82\n");
     Write("no feed");
-  } else if (mode == "close-early") {
+  } else if (mode == "close-early" && argc > 2) {
     Write("before close\n");
     close(1);
-    SleepMs(Arg(argc, argv, 2));
+    WaitForFile(argv[2]);
+    SleepMs(Arg(argc, argv, 3));
+  } else if (mode == "family") {
+    const std::string group = std::to_string(getpgrp());
+    if (fork() == 0) {
+      signal(SIGTERM, SIG_IGN);
+      Write("grandchild " + group + "\n");
+      for (;;) pause();
+    }
+    Write("child " + group + "\n");
+    for (;;) pause();
+  } else if (mode == "repeat" && argc > 2) {
+    const std::string line = std::string(argv[2]) + "\n";
+    std::string block;
+    while (block.size() < 16384) block += line;
+    for (;;) Write(block);
   } else if (mode == "burn") {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(Arg(argc, argv, 2));
     const auto interval = std::chrono::milliseconds(Arg(argc, argv, 3));
