@@ -78,6 +78,9 @@ struct State {
   std::string FarmPassword;
   std::string CheckUpdates;
   std::string FirstRunDir;
+  // Credential lines of ConfigFile with nothing decodable: written back as
+  // they stood until new credentials are given.
+  std::string unreadable_login_line, unreadable_password_line;
   std::string RendererVersion;
   bool GpuCapable = false;
   int BenchMode = 0;  // 0 = unset, 1 = CPU, 2 = GPU

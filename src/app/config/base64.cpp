@@ -63,4 +63,19 @@ std::optional<std::string> DecodeBase64(std::string_view text) {
   return out;
 }
 
+std::optional<std::string> DecodeBase64Loosely(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
+  while (!text.empty() && text.back() == '=') text.remove_suffix(1);
+
+  std::string data(text);
+  if (data.size() % 4 == 1) data.pop_back();  // six bits make no byte
+  if (data.empty()) return std::nullopt;
+  data.append((4 - data.size() % 4) % 4, '=');
+  // The strict decoder now sees only what it accepts, or a stray character.
+  return DecodeBase64(data);
+}
+
 }  // namespace torva

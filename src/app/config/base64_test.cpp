@@ -28,5 +28,16 @@ TEST(Base64, RejectsMalformedText) {
   }
 }
 
+TEST(Base64, LooseDecodingIgnoresEditorDamage) {
+  EXPECT_EQ(DecodeBase64Loosely("Zm9vYg==\r"), "foob");
+  EXPECT_EQ(DecodeBase64Loosely(" Zm9vYg \t"), "foob");
+  EXPECT_EQ(DecodeBase64Loosely("Zm9vYmE"), "fooba");
+  EXPECT_EQ(DecodeBase64Loosely("Zm9vY"), "foo");  // a lone last character is dropped
+  EXPECT_EQ(DecodeBase64Loosely("Zm9v===="), "foo");
+  for (const char* text : {"", " \r", "Z", "=", "Zm 9v", "Zm9v\nZm9v", "Z=g=", "Zm-v", "é"}) {
+    EXPECT_EQ(DecodeBase64Loosely(text), std::nullopt) << text;
+  }
+}
+
 }  // namespace
 }  // namespace torva

@@ -63,9 +63,13 @@ ConfigValues ParseConfig(std::string_view bytes) {
   lines.Next();
   values.MaxwellDir = lines.Next();
   lines.Next();
-  values.FarmLogin = DecodeCredential(lines.Next());
+  const std::string_view login = lines.Next();
+  values.FarmLogin = DecodeCredential(login);
+  if (CredentialLineUnreadable(login)) values.unreadable_login_line = login;
   lines.Next();
-  values.FarmPassword = DecodeCredential(lines.Next());
+  const std::string_view password = lines.Next();
+  values.FarmPassword = DecodeCredential(password);
+  if (CredentialLineUnreadable(password)) values.unreadable_password_line = password;
   lines.Next();
   values.LastDir = lines.Next();
   lines.Next();
@@ -79,15 +83,21 @@ ConfigValues ParseConfig(std::string_view bytes) {
 }
 
 std::string FormatConfig(const ConfigValues& values) {
-  const bool has_login = values.FarmLogin.find_first_not_of(' ') != std::string::npos;
+  const std::string kept_login = UpToLineFeed(values.unreadable_login_line);
+  const std::string kept_password = UpToLineFeed(values.unreadable_password_line);
+  const bool has_login =
+      !kept_login.empty() || values.FarmLogin.find_first_not_of(' ') != std::string::npos;
+  const auto block = [&](const std::string& kept, const std::string& value) {
+    return !kept.empty() ? kept : has_login ? EncodeCredential(value) : std::string();
+  };
   std::string out;
   for (const std::string& line : {
            std::string(";Maxwell Render path"),
            UpToLineFeed(values.MaxwellDir),
            std::string(";TORVA login (crypted - do not modify)"),
-           has_login ? EncodeCredential(values.FarmLogin) : std::string(),
+           block(kept_login, values.FarmLogin),
            std::string(";TORVA password (crypted - do not modify)"),
-           has_login ? EncodeCredential(values.FarmPassword) : std::string(),
+           block(kept_password, values.FarmPassword),
            std::string(";Last directory from previous session"),
            UpToLineFeed(values.LastDir),
            std::string(";Check for updates?"),

@@ -13,6 +13,10 @@ namespace torva {
 struct ConfigValues {
   std::string MaxwellDir, FarmLogin, FarmPassword, LastDir, CheckUpdates;
   std::optional<int> MxiSizeLimitMB;  // set only when the file goes on after line 10
+  // Credential lines that held something but nothing decodable, written back
+  // as they stood, so that a line the user may still mend is not lost.
+  std::string unreadable_login_line = {};
+  std::string unreadable_password_line = {};
 };
 
 // nullopt when the file cannot be opened for reading (or is a folder).
@@ -22,7 +26,8 @@ std::optional<ConfigValues> ReadConfigFile(const std::string& path);
 ConfigValues ParseConfig(std::string_view bytes);
 
 // Exactly ten lines, each ended by "\n". A value holding a line feed is cut
-// before it, so that the lines stay in place.
+// before it, so that the lines stay in place. An unreadable credential line
+// stands in for its value; the password is then written whenever the login is.
 std::string FormatConfig(const ConfigValues& values);
 
 // Replaces the file atomically with mode 0600: a temporary file beside it is
@@ -36,8 +41,12 @@ bool WriteConfigFile(const std::string& path, const ConfigValues& values);
 std::string EncodeCredential(const std::string& value);
 
 // The value of a stored block: 40 spaces whose start is overwritten by the
-// decoded block's first 40 bytes, ending before the first zero unit. An empty
-// or invalid Base64 line gives the 40 spaces. Lone surrogates become U+FFFD.
+// decoded block's first 40 bytes, ending before the first zero unit. The line
+// is decoded loosely (DecodeBase64Loosely); an empty line, or one with nothing
+// decodable, gives the 40 spaces. Lone surrogates become U+FFFD.
 std::string DecodeCredential(std::string_view line);
+
+// True for a line that holds more than blanks but nothing decodable.
+bool CredentialLineUnreadable(std::string_view line);
 
 }  // namespace torva

@@ -58,10 +58,25 @@ TEST(Credential, InvalidInputIsReplacedNotRejected) {
   EXPECT_EQ(DecodeCredential("ANhBAA=="), "\xEF\xBF\xBD" "A" + std::string(38, ' '));
 }
 
-TEST(Credential, EmptyOrBrokenLinesReadAsFortySpaces) {
-  for (const std::string& line : {""s, "not base64!"s, EncodeCredential("jdoe") + "\r", "ag="s}) {
+TEST(Credential, EmptyOrUndecodableLinesReadAsFortySpaces) {
+  for (const std::string& line : {""s, "\r"s, "  \t"s, "not base64!"s, "A"s, "=="s, "ag=A"s}) {
     EXPECT_EQ(DecodeCredential(line), kSpaces) << line;
+    const bool blank = line.find_first_not_of(" \t\r") == std::string::npos;
+    EXPECT_EQ(CredentialLineUnreadable(line), !blank) << line;
   }
+}
+
+TEST(Credential, WhatAnEditorAddsOrDropsIsTolerated) {
+  const std::string line = EncodeCredential("jdoe");
+  const std::string bare = line.substr(0, line.size() - 2);  // without "=="
+  for (const std::string& edited : {line + "\r", bare, bare + "=", line + " ", line + " \t\r",
+                                    " " + line, bare + "\r"}) {
+    EXPECT_EQ(DecodeCredential(edited), "jdoe") << edited;
+    EXPECT_FALSE(CredentialLineUnreadable(edited));
+  }
+  // A cut line gives what its complete bytes hold: "j", "jd".
+  EXPECT_EQ(DecodeCredential("ag="), "j" + std::string(39, ' '));
+  EXPECT_EQ(DecodeCredential("agBkAA"), "jd" + std::string(38, ' '));
 }
 
 TEST(Credential, ShortOrLongBlocks) {
@@ -148,6 +163,30 @@ TEST(ConfigFile, GarbageIsReadAsItStands) {
   EXPECT_EQ(odd.FarmLogin, kSpaces);
   EXPECT_EQ(odd.CheckUpdates, "\xfe");
   EXPECT_FALSE(odd.MxiSizeLimitMB.has_value());
+}
+
+TEST(ConfigFile, UnreadableCredentialLinesAreWrittenBackAsTheyStood) {
+  const std::string login = EncodeCredential("jdoe"), password = EncodeCredential("pw");
+  const auto text = [](const std::string& l4, const std::string& l6) {
+    return ";p\n/m/\n;l\n" + l4 + "\n;w\n" + l6 + "\n;d\n/d/\n;u\nNo\n";
+  };
+  // The login line unreadable: kept, and the password still written.
+  ConfigValues read = ParseConfig(text("??jdoe??", password + "\r"));
+  EXPECT_EQ(read.FarmLogin, kSpaces);
+  EXPECT_EQ(read.FarmPassword, "pw");
+  EXPECT_EQ(read.unreadable_login_line, "??jdoe??");
+  EXPECT_EQ(FormatConfig(read),
+            ";Maxwell Render path\n/m/\n;TORVA login (crypted - do not modify)\n??jdoe??\n"
+            ";TORVA password (crypted - do not modify)\n" + password +
+            "\n;Last directory from previous session\n/d/\n;Check for updates?\nNo\n");
+  // The password line unreadable, even without a login.
+  for (const std::string& l4 : {login, ""s}) {
+    ConfigValues values = ParseConfig(text(l4, "pass word"));
+    EXPECT_EQ(values.unreadable_password_line, "pass word");
+    const ConfigValues again = ParseConfig(FormatConfig(values));
+    EXPECT_EQ(again.unreadable_password_line, "pass word") << l4;
+    EXPECT_EQ(again.FarmLogin, l4.empty() ? kSpaces : "jdoe");
+  }
 }
 
 TEST(ConfigFile, ValuesWithALineFeedCannotShiftTheLines) {

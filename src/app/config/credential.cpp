@@ -46,7 +46,7 @@ std::string EncodeCredential(const std::string& value) {
 std::string DecodeCredential(std::string_view line) {
   std::vector<char16_t> units(kValueUnits, u' ');
   if (!line.empty()) {
-    const std::optional<std::string> bytes = DecodeBase64(line);
+    const std::optional<std::string> bytes = DecodeBase64Loosely(line);
     if (bytes) {
       // Byte by byte, little-endian: an odd last byte replaces only the low
       // half of its unit.
@@ -71,6 +71,11 @@ std::string DecodeCredential(std::string_view line) {
     }
   }
   return out;
+}
+
+bool CredentialLineUnreadable(std::string_view line) {
+  return line.find_first_not_of(" \t\r") != std::string_view::npos &&
+         !DecodeBase64Loosely(line).has_value();
 }
 
 }  // namespace torva

@@ -11,8 +11,9 @@ const char* const kErrorTitle = "TORVAmeter error";
 
 ConfigValues ValuesOf(const Program& program) {
   const State& s = program.state;
-  return ConfigValues{s.MaxwellDir, s.FarmLogin, s.FarmPassword, s.LastDir,
-                      s.CheckUpdates, std::nullopt};
+  return ConfigValues{s.MaxwellDir,   s.FarmLogin,    s.FarmPassword,
+                      s.LastDir,      s.CheckUpdates, std::nullopt,
+                      s.unreadable_login_line,        s.unreadable_password_line};
 }
 
 void AskUpdateQuestion(Program& program) {
@@ -57,6 +58,8 @@ bool LoadConfiguration(Program& program) {
   s.FarmPassword = values->FarmPassword;
   s.LastDir = values->LastDir;
   s.CheckUpdates = values->CheckUpdates;
+  s.unreadable_login_line = values->unreadable_login_line;
+  s.unreadable_password_line = values->unreadable_password_line;
   if (values->MxiSizeLimitMB) program.constants.MxiSizeLimitMB = *values->MxiSizeLimitMB;
   if (s.CheckUpdates.empty()) {
     AskUpdateQuestion(program);
@@ -120,6 +123,8 @@ void RunConfigButton(Program& program) {
   while (password.empty()) password = AskPassword(program);
   program.state.FarmLogin = login;
   program.state.FarmPassword = password;
+  program.state.unreadable_login_line.clear();
+  program.state.unreadable_password_line.clear();
 
   if (SaveConfiguration(program)) {
     desktop.Message("User info updated",

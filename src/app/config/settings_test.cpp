@@ -1,5 +1,7 @@
 #include "app/config/settings.h"
 
+#include "app/config/config_file.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -144,6 +146,37 @@ TEST_F(SettingsTest, ConfigButtonReportsAFailedWriteAndKeepsTheValues) {
                                       "file, your TORVA login and password have NOT been "
                                       "updated successfully!\""),
             std::string::npos);
+}
+
+TEST_F(SettingsTest, AnUnreadableLoginLineSurvivesUntilNewCredentialsAreGiven) {
+  ScriptedSession session("no\nyes\ninput ann\ninput pw\n");
+  Program program(session.desktop(), app_);
+  const std::string damaged = ConfigText("/m/", "YgBv*AGIA", kPw, "/s/", "No");
+  WriteFile(program.paths.ConfigFile, damaged);
+  ASSERT_TRUE(LoadConfiguration(program));
+  EXPECT_EQ(program.state.FarmPassword, "pw");
+  ASSERT_TRUE(SaveConfiguration(program));  // as at a normal end
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), damaged);
+
+  RunConfigButton(program);
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile),
+            ConfigText("/m/", EncodeCredential("ann"), kPw, "/s/", "No"));
+}
+
+TEST_F(SettingsTest, ALoginSavedWithWindowsLineEndsIsKept) {
+  ScriptedSession session("");
+  Program program(session.desktop(), app_);
+  std::string crlf = ConfigText("/m/", kBob, kPw, "/s/", "No");
+  for (std::size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2)
+    crlf.insert(at, "\r");
+  WriteFile(program.paths.ConfigFile, crlf);
+  ASSERT_TRUE(LoadConfiguration(program));
+  EXPECT_EQ(program.state.FarmLogin, "bob");
+  EXPECT_EQ(program.state.FarmPassword, "pw");
+  ASSERT_TRUE(SaveConfiguration(program));
+  const std::string written = ReadFile(program.paths.ConfigFile);
+  EXPECT_NE(written.find("\n" + kBob + "\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("\n" + kPw + "\n"), std::string::npos) << written;
 }
 
 TEST_F(SettingsTest, ConfigButtonWithoutNewCredentialsOnlyStoresTheUpdateAnswer) {
