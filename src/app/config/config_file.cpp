@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <memory>
 
 #include "text/numbers.h"
 
@@ -16,6 +18,10 @@ namespace {
 
 // The lines read after line 10: an ignored one and the MXI size limit.
 constexpr int kLinesRead = 12;
+// Longer lines keep only their start, and nothing past kMaxBytesRead is read:
+// a file that is not ours (no line feeds, gigabytes) costs little.
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
+constexpr std::size_t kMaxBytesRead = 16 * 1024 * 1024;
 
 class LineReader {
  public:
@@ -45,6 +51,18 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+bool WriteAllAt(int fd, std::string_view bytes) {
+  off_t at = 0;
+  while (!bytes.empty()) {
+    const ssize_t n = pwrite(fd, bytes.data(), bytes.size(), at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+    at += n;
+  }
+  return true;
+}
+
 // Makes the rename itself durable; a failure here loses nothing already written.
 void SyncFolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -53,6 +71,74 @@ void SyncFolderOf(const std::string& path) {
   if (fd < 0) return;
   fsync(fd);
   close(fd);
+}
+
+// Keeps at most kMaxLineBytes of each line, and every line feed.
+class BoundedLines {
+ public:
+  explicit BoundedLines(std::string& out) : out_(out) {}
+  int line_feeds() const { return line_feeds_; }
+  void Append(std::string_view chunk) {
+    while (!chunk.empty()) {
+      const std::size_t end = chunk.find('\n');
+      const std::string_view part = chunk.substr(0, end);
+      const std::size_t room = kMaxLineBytes - std::min(line_length_, kMaxLineBytes);
+      out_.append(part.substr(0, room));
+      line_length_ += part.size();
+      if (end == std::string_view::npos) return;
+      out_ += '\n';
+      ++line_feeds_;
+      line_length_ = 0;
+      chunk.remove_prefix(end + 1);
+    }
+  }
+
+ private:
+  std::string& out_;
+  std::size_t line_length_ = 0;
+  int line_feeds_ = 0;
+};
+
+// Writes the new text beside `target` and renames it over it, so that a
+// failure at any point leaves the old file whole. `old` is the file replaced.
+bool ReplaceThroughTemporaryFile(const std::string& target, std::string_view text, mode_t mode,
+                                 const struct stat* old) {
+  std::string temp = target + ".tmp-XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  // Someone else's file (root saving a user's file) stays theirs; failing to
+  // arrange that is not a reason to lose the new values.
+  if (old && fchown(fd, old->st_uid, old->st_gid) != 0) {
+  }
+  bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    unlink(temp.c_str());
+    return false;
+  }
+  SyncFolderOf(target);
+  return true;
+}
+
+// Rewrites the file itself (creating it 0600 when missing). Its space is
+// reserved first, so that a full disk fails before the old text is touched.
+bool RewriteInPlace(const std::string& path, std::string_view text) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (ok && (info.st_mode & 077) != 0 && fchmod(fd, info.st_mode & 0700) != 0) {
+    // Not our file to make private; it is still written.
+  }
+  if (ok) {
+    const int reserved = posix_fallocate(fd, 0, static_cast<off_t>(text.size()));
+    ok = reserved != ENOSPC && reserved != EFBIG && reserved != EDQUOT;
+  }
+  ok = ok && WriteAllAt(fd, text) && ftruncate(fd, static_cast<off_t>(text.size())) == 0 &&
+       fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  return ok;
 }
 
 }  // namespace
@@ -119,18 +205,20 @@ std::optional<ConfigValues> ReadConfigFile(const std::string& path) {
     return std::nullopt;
   }
 
-  // Nothing after the twelfth line matters, so reading stops there.
+  // Nothing after the twelfth line matters, so reading stops there; a file
+  // without line feeds must not be read, or kept, whole.
   std::string bytes;
-  int line_feeds = 0;
+  BoundedLines kept(bytes);
   char buffer[65536];
   bool failed = false;
-  while (line_feeds < kLinesRead) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+  std::size_t total = 0;
+  while (kept.line_feeds() < kLinesRead && total < kMaxBytesRead) {
+    const ssize_t n = read(fd, buffer, std::min(sizeof buffer, kMaxBytesRead - total));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) failed = true;
     if (n <= 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-    line_feeds += static_cast<int>(std::count(buffer, buffer + n, '\n'));
+    total += static_cast<std::size_t>(n);
+    kept.Append(std::string_view(buffer, static_cast<std::size_t>(n)));
   }
   close(fd);
   if (failed) return std::nullopt;
@@ -138,18 +226,24 @@ std::optional<ConfigValues> ReadConfigFile(const std::string& path) {
 }
 
 bool WriteConfigFile(const std::string& path, const ConfigValues& values) {
-  std::string temp = path + ".tmp-XXXXXX";
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, FormatConfig(values)) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    unlink(temp.c_str());
-    return false;
+  const std::string text = FormatConfig(values);
+  // A symbolic link stays one: the file it points to is written.
+  std::string target = path;
+  struct stat link {};
+  if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    // A dangling link: only opening it creates the file it names.
+    if (!resolved) return RewriteInPlace(path, text);
+    target = resolved.get();
   }
-  SyncFolderOf(path);
-  return true;
+  struct stat old {};
+  const bool exists = stat(target.c_str(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode)) return false;
+  const mode_t mode = exists && (old.st_mode & 077) == 0 ? (old.st_mode & 0700) : 0600;
+  // The folder may refuse new files while the file itself is writable.
+  return ReplaceThroughTemporaryFile(target, text, mode, exists ? &old : nullptr) ||
+         RewriteInPlace(target, text);
 }
 
 }  // namespace torva

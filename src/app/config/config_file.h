@@ -19,7 +19,8 @@ struct ConfigValues {
   std::string unreadable_password_line = {};
 };
 
-// nullopt when the file cannot be opened for reading (or is a folder).
+// nullopt when the file cannot be opened for reading (or is a folder). Reads
+// at most 12 lines, each cut at 64 KiB, and at most 16 MiB in all.
 std::optional<ConfigValues> ReadConfigFile(const std::string& path);
 
 // Values are taken exactly as their lines stand; missing lines read as empty.
@@ -30,9 +31,12 @@ ConfigValues ParseConfig(std::string_view bytes);
 // stands in for its value; the password is then written whenever the login is.
 std::string FormatConfig(const ConfigValues& values);
 
-// Replaces the file atomically with mode 0600: a temporary file beside it is
-// written, flushed to disk and renamed over it. False on any failure, in which
-// case the temporary file is gone and the old file is untouched.
+// Replaces the file atomically where its folder allows: a temporary file
+// beside it is written, flushed to disk and renamed over it. Where the folder
+// refuses new files, the file is rewritten in place (its space reserved first,
+// then written, cut to length and flushed). A symbolic link is written
+// through. A new file gets mode 0600, a private one keeps its mode, any other
+// is made private. False when neither way works; no temporary file is left.
 bool WriteConfigFile(const std::string& path, const ConfigValues& values);
 
 // Base64 (56 characters) of a 40-byte block holding up to 20 UTF-16LE units
