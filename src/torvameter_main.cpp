@@ -1,4 +1,6 @@
 // TORVAmeter for Maxwell Render, in its window.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -16,6 +18,16 @@ int main(int argc, char** argv) {
   (void)argc;
   (void)argv;
 #endif
+  // Without a window system every dialog would be a silent no-op and the run
+  // would look like a success.
+  if (!torva::ConnectToDisplay()) {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display)
+      std::fprintf(stderr, "cannot open the display \"%s\"\n", display);
+    else
+      std::fprintf(stderr, "cannot open the display: DISPLAY is not set\n");
+    return 1;
+  }
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
   return torva::RunProgram(program);

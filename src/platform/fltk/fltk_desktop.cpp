@@ -2,12 +2,21 @@
 
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
+#include <FL/x.H>
 
 #include <algorithm>
 
 #include "platform/fltk/widgets.h"
 
 namespace torva {
+
+bool ConnectToDisplay() {
+  if (fl_display) return true;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  fl_open_display(display);
+  return true;
+}
 
 FltkDesktop::FltkDesktop() {
   Fl::scheme("gtk+");

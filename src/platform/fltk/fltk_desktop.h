@@ -69,6 +69,10 @@ class FltkDesktop : public Desktop {
   LogPanelLines log_;
 };
 
+// Connects to the window system named by DISPLAY. False when there is none or
+// it refuses; every window and dialog would then silently do nothing.
+bool ConnectToDisplay();
+
 // "Description|pattern" as FLTK's chooser wants it: "Description\tpattern".
 // A pattern list "*.a;*.b" becomes "{*.a,*.b}", and "*.*" means every file.
 std::string FltkFilter(const std::string& filter);
