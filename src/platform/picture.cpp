@@ -2,12 +2,14 @@
 
 #include <cairo.h>
 #include <png.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
@@ -16,9 +18,24 @@
 namespace torva {
 namespace {
 
-// Refuses pictures whose header promises more than this, so that a corrupt
-// header cannot make us allocate gigabytes.
-constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+// False instead of an exception when memory runs out.
+bool Allocate(std::vector<std::uint8_t>& bytes, std::size_t size) {
+  try {
+    bytes.assign(size, 0);
+    return true;
+  } catch (const std::bad_alloc&) {
+    bytes = {};
+    return false;
+  }
+}
+
+// Every Huffman-coded JPEG spends at least one bit on each 8 x 8 block of its
+// first component; a file much smaller than its header claims is corrupt.
+bool JpegBigEnough(const jpeg_decompress_struct& info, long long file_bytes) {
+  if (info.arith_code) return true;
+  const long long blocks = ((info.image_width + 7LL) / 8) * ((info.image_height + 7LL) / 8);
+  return file_bytes * 8 >= blocks;
+}
 
 struct JpegErrors {
   jpeg_error_mgr base;
@@ -45,7 +62,7 @@ struct FileCloser {
 
 // Decodes into `picture`; false on any failure. Kept free of C++ objects with
 // destructors between setjmp and longjmp.
-bool DecodeJpeg(std::FILE* file, Picture& picture) {
+bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture) {
   jpeg_decompress_struct info;
   JpegErrors errors;
   info.err = jpeg_std_error(&errors.base);
@@ -60,15 +77,21 @@ bool DecodeJpeg(std::FILE* file, Picture& picture) {
   jpeg_stdio_src(&info, file);
   jpeg_read_header(&info, TRUE);
   if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK ||
-      static_cast<long long>(info.image_width) * info.image_height > kMaxPixels) {
+      !PictureSizeAllowed(info.image_width, info.image_height) ||
+      !JpegBigEnough(info, file_bytes)) {
     jpeg_destroy_decompress(&info);
     return false;
   }
   info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
+  jpeg_calc_output_dimensions(&info);
   picture.width = static_cast<int>(info.output_width);
   picture.height = static_cast<int>(info.output_height);
-  picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
+  if (!PictureSizeAllowed(picture.width, picture.height) ||
+      !Allocate(picture.rgb, static_cast<std::size_t>(picture.width) * picture.height * 3)) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_start_decompress(&info);
   while (info.output_scanline < info.output_height) {
     JSAMPROW row = picture.rgb.data() +
                    static_cast<std::size_t>(info.output_scanline) * picture.width * 3;
@@ -88,9 +111,18 @@ struct ContextDeleter {
 using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 using Context = std::unique_ptr<cairo_t, ContextDeleter>;
 
+// Null when Cairo cannot make the surface (too large, out of memory).
+Surface NewSurface(int width, int height) {
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
+      !cairo_image_surface_get_data(surface.get()))
+    return nullptr;
+  return surface;
+}
+
 Surface ToSurface(const Picture& picture) {
-  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width,
-                                             picture.height));
+  Surface surface = NewSurface(picture.width, picture.height);
+  if (!surface) return nullptr;
   cairo_surface_flush(surface.get());
   unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
@@ -104,11 +136,11 @@ Surface ToSurface(const Picture& picture) {
   return surface;
 }
 
+// `picture` must already have the surface's size and its pixel bytes.
 void FromSurface(cairo_surface_t* surface, Picture& picture) {
   cairo_surface_flush(surface);
   const unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
-  picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
   std::uint8_t* to = picture.rgb.data();
   for (int y = 0; y < picture.height; ++y) {
     auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
@@ -127,20 +159,25 @@ bool Valid(const Picture& picture) {
 
 }  // namespace
 
+bool PictureSizeAllowed(long long width, long long height) {
+  return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         width * height <= kMaxPicturePixels;
+}
+
 std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
-  if (static_cast<long long>(image.width) * image.height > kMaxPixels) {
-    png_image_free(&image);
-    return std::nullopt;
-  }
   image.format = PNG_FORMAT_RGB;
   Picture picture;
   picture.width = static_cast<int>(image.width);
   picture.height = static_cast<int>(image.height);
-  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!PictureSizeAllowed(image.width, image.height) ||
+      !Allocate(picture.rgb, PNG_IMAGE_SIZE(image))) {
+    png_image_free(&image);
+    return std::nullopt;
+  }
   const png_color white{255, 255, 255};
   if (!png_image_finish_read(&image, &white, picture.rgb.data(), 0, nullptr)) {
     png_image_free(&image);
@@ -152,17 +189,21 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
 std::optional<Picture> LoadJpeg(const std::string& path) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::nullopt;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   Picture picture;
-  if (!DecodeJpeg(file.get(), picture)) return std::nullopt;
+  if (!DecodeJpeg(file.get(), info.st_size, picture)) return std::nullopt;
   picture.source = path;
   return picture;
 }
 
 Picture BlankPicture(int width, int height) {
   Picture picture;
+  if (width > 0 && height > 0 && !PictureSizeAllowed(width, height)) return picture;
   picture.width = std::max(width, 0);
   picture.height = std::max(height, 0);
-  picture.rgb.assign(static_cast<std::size_t>(picture.width) * picture.height * 3, 0);
+  if (!Allocate(picture.rgb, static_cast<std::size_t>(picture.width) * picture.height * 3))
+    return Picture{};
   return picture;
 }
 
@@ -173,7 +214,8 @@ Picture ScalePicture(const Picture& picture, int width, int height) {
   if (!Valid(picture) || !Valid(scaled)) return scaled;
 
   Surface source = ToSurface(picture);
-  Surface target(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  Surface target = NewSurface(width, height);
+  if (!source || !target) return scaled;
   Context cr(cairo_create(target.get()));
   cairo_scale(cr.get(), static_cast<double>(width) / picture.width,
               static_cast<double>(height) / picture.height);
@@ -184,8 +226,9 @@ Picture ScalePicture(const Picture& picture, int width, int height) {
   cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
   cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
   cairo_paint(cr.get());
+  const bool painted = cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS;
   cr.reset();
-  FromSurface(target.get(), scaled);
+  if (painted) FromSurface(target.get(), scaled);
   return scaled;
 }
 
@@ -195,6 +238,7 @@ void DrawCaption(Picture& picture, const std::string& text, int x, int y,
   if (!Valid(picture)) return;
 
   Surface surface = ToSurface(picture);
+  if (!surface) return;
   Context cr(cairo_create(surface.get()));
   cairo_select_font_face(cr.get(), "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
                          CAIRO_FONT_WEIGHT_NORMAL);
@@ -210,13 +254,21 @@ void DrawCaption(Picture& picture, const std::string& text, int x, int y,
   cairo_set_source_rgb(cr.get(), foreground.r / 255.0, foreground.g / 255.0, foreground.b / 255.0);
   cairo_move_to(cr.get(), x, y + font.ascent);
   cairo_show_text(cr.get(), text.c_str());
+  // A failed drawing (Cairo out of memory, text it cannot take) leaves the
+  // picture as it was.
+  const bool drawn = cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS;
   cr.reset();
-  FromSurface(surface.get(), picture);
+  if (drawn) FromSurface(surface.get(), picture);
 }
 
 }  // namespace torva
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TM_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(TM_ADDRESS_SANITIZER)
 // Fontconfig, reached through Cairo's font lookup, drops a few hundred bytes
 // once per process; that is not ours to fix.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }

@@ -22,13 +22,25 @@ struct Colour {
   std::uint8_t r = 0, g = 0, b = 0;
 };
 
+// No picture is decoded, made or scaled beyond these (Cairo stops at 32767 on
+// a side; a corrupt header must not cost gigabytes).
+constexpr int kMaxPictureSide = 16384;
+constexpr long long kMaxPicturePixels = 64LL * 1024 * 1024;
+bool PictureSizeAllowed(long long width, long long height);
+
+// nullopt for anything unreadable or beyond the limits. A JPEG that ends early
+// (one the renderer is still writing) counts as unreadable.
 std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes);
 std::optional<Picture> LoadJpeg(const std::string& path);
-// A blank (black) picture.
+// A blank (black) picture; an empty one (0 x 0) beyond the limits or when
+// memory runs out. A side of 0 or less gives a picture without pixels.
 Picture BlankPicture(int width, int height);
+// `picture` scaled to the given size. An unusable `picture` gives a blank one
+// of that size; a size beyond the limits gives an empty picture.
 Picture ScalePicture(const Picture& picture, int width, int height);
 // Draws one line of text with its top-left corner at (x, y), on a filled
-// background box, and records it as the picture's caption.
+// background box, and records it as the picture's caption. When the drawing
+// fails the pixels stay as they were.
 void DrawCaption(Picture& picture, const std::string& text, int x, int y,
                  Colour foreground, Colour background);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <jpeglib.h>
@@ -257,6 +259,86 @@ TEST(DrawCaption, ClipsAtTheEdgeWithoutHarm) {
   Picture empty;
   DrawCaption(empty, "x", 0, 0, {}, {});
   EXPECT_EQ(empty.caption, "x");
+}
+
+// A picture made by hand, past what Cairo can take: decoding refuses such
+// sizes, but a caller may still build one.
+Picture Oversized(int width, int height) {
+  Picture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.rgb.assign(static_cast<std::size_t>(width) * height * 3, 90);
+  return picture;
+}
+
+TEST(PictureLimits, SizesPastTheLimitsAreRefusedNotCrashedOn) {
+  EXPECT_FALSE(DecodePng(EncodePng(32768, 1, PNG_FORMAT_RGB, std::vector<std::uint8_t>(32768 * 3, 7))));
+  auto widest = DecodePng(EncodePng(kMaxPictureSide, 1, PNG_FORMAT_RGB,
+                                    std::vector<std::uint8_t>(kMaxPictureSide * 3, 7)));
+  ASSERT_TRUE(widest);
+  EXPECT_EQ(ScalePicture(*widest, 1, 1).rgb, (std::vector<std::uint8_t>{7, 7, 7}));
+
+  Picture flat = BlankPicture(4, 4);
+  for (auto [w, h] : {std::pair{32768, 1}, {1, 32768}, {INT_MAX, INT_MAX}, {100000, 100000},
+                      {kMaxPictureSide, kMaxPictureSide}}) {
+    const Picture scaled = ScalePicture(flat, w, h);
+    EXPECT_EQ(scaled.width, 0) << w << "x" << h;
+    EXPECT_TRUE(scaled.rgb.empty());
+    EXPECT_TRUE(BlankPicture(w, h).rgb.empty());
+  }
+  EXPECT_EQ(ScalePicture(flat, kMaxPictureSide, 2).rgb.size(), kMaxPictureSide * 2u * 3);
+}
+
+TEST(PictureLimits, AHandMadeOversizedPictureFailsSoftly) {
+  const Picture big = Oversized(32768, 1);
+  const Picture scaled = ScalePicture(big, 1, 1);
+  EXPECT_EQ(scaled.width, 1);  // the source is unusable: a blank picture
+  EXPECT_EQ(scaled.rgb, (std::vector<std::uint8_t>{0, 0, 0}));
+  Picture captioned = big;
+  DrawCaption(captioned, "Current SL = 1.00", 0, 0, {255, 255, 255}, {0, 0, 0});
+  EXPECT_EQ(captioned.rgb, big.rgb);
+  EXPECT_EQ(captioned.caption, "Current SL = 1.00");
+}
+
+// A real JPEG whose frame header is changed to claim another size.
+std::vector<std::uint8_t> JpegClaiming(const fs::path& dir, int width, int height) {
+  const auto path = dir / "small.jpg";
+  WriteJpeg(path, 16, 8, 3, JCS_RGB, TwoColours(16, 8));
+  auto bytes = ReadAll(path);
+  for (std::size_t i = 0; i + 8 < bytes.size(); ++i)
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {  // SOF0: length, precision, height, width
+      bytes[i + 5] = static_cast<std::uint8_t>(height >> 8);
+      bytes[i + 6] = static_cast<std::uint8_t>(height);
+      bytes[i + 7] = static_cast<std::uint8_t>(width >> 8);
+      bytes[i + 8] = static_cast<std::uint8_t>(width);
+      break;
+    }
+  return bytes;
+}
+
+TEST_F(PictureFiles, AJpegClaimingAnAbsurdSizeIsRefusedBeforeDecoding) {
+  const auto wide = dir_ / "wide.jpg";
+  WriteAll(wide, JpegClaiming(dir_, 41479, 5));
+  EXPECT_FALSE(LoadJpeg(wide.string()));
+
+  // Within the limits, but a few hundred bytes cannot hold 64 million pixels.
+  const auto huge = dir_ / "huge.jpg";
+  WriteAll(huge, JpegClaiming(dir_, 16000, 4000));
+  EXPECT_EXIT(
+      {
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        const bool refused = !LoadJpeg(huge.string());
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        std::_Exit(refused && after.ru_maxrss - before.ru_maxrss < 50 * 1024 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+
+  // The same change to a size the data can hold still loads.
+  const auto same = dir_ / "same.jpg";
+  WriteAll(same, JpegClaiming(dir_, 16, 8));
+  EXPECT_TRUE(LoadJpeg(same.string()));
 }
 
 }  // namespace
