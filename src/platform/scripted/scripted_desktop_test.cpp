@@ -82,6 +82,16 @@ TEST_F(ScriptedDesktopTest, AnswersBoxesInOrderAndQuotesTexts) {
             "file \"F\" \"/start\" \"*.*|*.*\" -> cancel\n");
 }
 
+TEST_F(ScriptedDesktopTest, ControlBytesCannotCutOrGarbleATranscriptLine) {
+  using namespace std::string_literals;
+  Start("");
+  desktop().Message("T", "Engine version 1.0\0tail"s);
+  desktop().Message("T", "\x01\x1b[2J\x7f\x80\xc3\xa9"s);
+  EXPECT_EQ(Transcript(),
+            "message \"T\" \"Engine version 1.0\\x00tail\"\n"
+            "message \"T\" \"\\x01\\x1b[2J\\x7f\x80\xc3\xa9\"\n");
+}
+
 TEST_F(ScriptedDesktopTest, AWrongKindOfAnswerIsStuck) {
   Start("file /x\n");
   EXPECT_THROW(desktop().Question("Q", "Sure?"), ScriptStuck);

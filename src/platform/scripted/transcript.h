@@ -1,5 +1,5 @@
 // The scripted desktop's transcript: one line per event, texts in double
-// quotes with C escapes.
+// quotes with C escapes (\\ \" \n \r \t, other control bytes as \xHH).
 #pragma once
 
 #include <cstdio>
