@@ -55,6 +55,11 @@ TEST(TextAfter, InvalidUtf8IsWalkedByteByByte) {
   EXPECT_EQ(TextAfter(text, "z"), "\xe2\x82");
   EXPECT_EQ(TextAfter("ab", "\xc3"), "ab");
   EXPECT_EQ(TextAfter("a\xc3", "\xc3"), "");
+  // The head is the invalid byte 0xC3; "é" (C3 A9) later on is not a copy of it.
+  EXPECT_EQ(TextAfter("\xc3x\xc3\xa9", "zz"), "x\xc3\xa9");
+  // Nor is a marker found inside a character.
+  EXPECT_EQ(TextBefore("caf\xc3\xa9!", "\xa9"), "");
+  EXPECT_EQ(TextBefore("caf\xc3\xa9\xa9!", "\xa9"), "caf\xc3\xa9");
 }
 
 TEST(TextBefore, MarkerPresent) {
