@@ -6,6 +6,7 @@
 
 #include "app/startup.h"
 #include "platform/scripted/scripted_desktop.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -42,18 +43,8 @@ int main(int argc, char** argv) {
 
   torva::ScriptedDesktop desktop(std::move(answers.answers), stdout);
   torva::Program program(desktop, app_dir);
-  if (!update_host.empty()) {
-    auto colon = update_host.rfind(':');
-    if (colon != std::string::npos) {
-      try {
-        program.update_servers.port = std::stoi(update_host.substr(colon + 1));
-      } catch (...) {
-        return Usage("bad port in --update-host");
-      }
-      update_host.resize(colon);
-    }
-    program.update_servers.host = update_host;
-  }
+  if (!update_host.empty() && !torva::PointUpdatesAt(update_host, program.update_servers))
+    return Usage("bad port in --update-host");
 
   int status;
   try {

@@ -6,14 +6,19 @@
 
 #include "app/globals.h"
 #include "app/startup.h"
+#include "update/update_check.h"
 #include "platform/fltk/fltk_desktop.h"
 
 int main(int argc, char** argv) {
   std::string app_dir = torva::kShippedAppDir;
+  std::string update_host;
 #ifdef TM_SANDBOX
-  // The sandbox build takes another application folder, for tests and demos.
-  for (int i = 1; i + 1 < argc; ++i)
+  // The sandbox build takes another application folder and update server,
+  // for tests and demos.
+  for (int i = 1; i + 1 < argc; ++i) {
     if (std::strcmp(argv[i], "--app-dir") == 0) app_dir = argv[i + 1];
+    if (std::strcmp(argv[i], "--update-host") == 0) update_host = argv[i + 1];
+  }
 #else
   (void)argc;
   (void)argv;
@@ -30,5 +35,6 @@ int main(int argc, char** argv) {
   }
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
+  if (!update_host.empty()) torva::PointUpdatesAt(update_host, program.update_servers);
   return torva::RunProgram(program);
 }

@@ -94,9 +94,11 @@ struct State {
   std::string OutputLine;  // the last line read from an external program
 };
 
-// Where the update check connects; tests point it at a local server.
+// Where the update check connects: the public server, or the local
+// mini-farm's when the marker file exists. Tests point both at a local server.
 struct UpdateServers {
-  std::string host = "update.torva.fr";
+  std::string public_host = "update.torva.fr";
+  std::string mini_farm_host = "torvaupdate";
   int port = 6789;
 };
 

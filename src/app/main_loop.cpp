@@ -2,6 +2,7 @@
 
 #include "app/config/settings.h"
 #include "app/small_commands.h"
+#include "update/update_check.h"
 
 namespace torva {
 namespace {
@@ -15,6 +16,7 @@ void RunCommand(Program& program, const Event& event) {
     case kHelp: OpenHelp(program); break;
     case kConfig: RunConfigButton(program); break;
     case kCpuDetect: ShowCpuInfo(program); break;
+    case kUpdates: CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kShow); break;
     default: break;  // gadgets without a command
   }
 }

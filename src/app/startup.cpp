@@ -7,6 +7,7 @@
 #include "app/main_loop.h"
 #include "app/renderer_check.h"
 #include "app/small_commands.h"
+#include "update/update_check.h"
 
 namespace torva {
 namespace {
@@ -42,7 +43,8 @@ void CheckRendererAtStart(Program& program) {
 
   CheckRendererAtStart(program);
 
-  // The automatic update check comes here.
+  if (program.state.CheckUpdates == "Yes")
+    CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kSilent);
 
   if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) EndProgram();
 

@@ -1,0 +1,110 @@
+#include "update/receive_update.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace torva {
+namespace {
+
+constexpr std::size_t kReceiveBytes = 1024;
+constexpr std::size_t kHeaderBytes = 8;
+
+// The zip as it arrives: buffered, so that 1024-byte receives do not each
+// cost a write to the disk.
+class PartFile {
+ public:
+  explicit PartFile(std::string path) : path_(std::move(path)) {
+    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    buffer_.reserve(kBufferBytes);
+  }
+  ~PartFile() {
+    if (fd_ >= 0) close(fd_);
+    if (!kept_) std::remove(path_.c_str());
+  }
+  bool created() const { return fd_ >= 0; }
+
+  void Write(const char* data, std::size_t size) {
+    if (fd_ < 0 || failed_) return;
+    buffer_.insert(buffer_.end(), data, data + size);
+    if (buffer_.size() >= kBufferBytes) Flush();
+  }
+
+  // Everything on the disk, then renamed over `final_path`.
+  bool Commit(const std::string& final_path) {
+    if (fd_ < 0) return false;
+    Flush();
+    bool ok = !failed_ && fsync(fd_) == 0;
+    ok = close(fd_) == 0 && ok;
+    fd_ = -1;
+    if (!ok || std::rename(path_.c_str(), final_path.c_str()) != 0) return false;
+    kept_ = true;
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kBufferBytes = 256 * 1024;
+
+  void Flush() {
+    const char* data = buffer_.data();
+    std::size_t left = buffer_.size();
+    while (left > 0 && !failed_) {
+      ssize_t written = write(fd_, data, left);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        failed_ = true;  // a disk that is full must not pass for a download
+        break;
+      }
+      data += written;
+      left -= static_cast<std::size_t>(written);
+    }
+    buffer_.clear();
+  }
+
+  std::string path_;
+  int fd_ = -1;
+  bool failed_ = false;
+  bool kept_ = false;
+  std::vector<char> buffer_;
+};
+
+std::int64_t LittleEndian64(const char* bytes) {
+  std::uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[i]);
+  return static_cast<std::int64_t>(value);
+}
+
+}  // namespace
+
+bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path,
+                       int stall_limit_ms) {
+  std::array<char, kReceiveBytes> buffer;
+  // The header may come in pieces: receive until its 8 bytes are there.
+  std::size_t have = 0;
+  while (have < kHeaderBytes) {
+    long got = connection.Receive(buffer.data() + have, buffer.size() - have, stall_limit_ms);
+    if (got <= 0) return false;
+    have += static_cast<std::size_t>(got);
+  }
+  const std::int64_t size = LittleEndian64(buffer.data());
+  if (size <= 0 || size > kMaxUpdateBytes) return false;
+
+  std::int64_t received = static_cast<std::int64_t>(have - kHeaderBytes);
+  PartFile part(path + ".part");
+  part.Write(buffer.data() + kHeaderBytes, have - kHeaderBytes);
+  while (received < size) {
+    long got = connection.Receive(buffer.data(), buffer.size(), stall_limit_ms);
+    if (got <= 0) return false;  // closed early, broken or stalled
+    part.Write(buffer.data(), static_cast<std::size_t>(got));
+    received += got;
+  }
+  // The receive that crosses the announced size may bring more than it.
+  return received == size && part.Commit(path);
+}
+
+}  // namespace torva

@@ -1,0 +1,130 @@
+#include "update/update_check.h"
+
+#include <array>
+#include <filesystem>
+#include <memory>
+
+#include "platform/tcp_client.h"
+#include "update/receive_update.h"
+#include "update/update_reply.h"
+
+namespace torva {
+namespace {
+
+constexpr const char* kUpdateTitle = "TORVAmeter for Maxwell update";
+
+// A title-only window, closed on every way out.
+class StatusWindow {
+ public:
+  StatusWindow(Desktop& desktop, const std::string& title) : desktop_(desktop) {
+    WindowSpec spec;
+    spec.kind = WindowKind::kStatus;
+    spec.title = title;
+    spec.width = 340;
+    spec.height = 50;
+    id_ = desktop_.OpenWindow(spec);
+  }
+  ~StatusWindow() { Close(); }
+  void Close() {
+    if (id_) desktop_.CloseWindow(*id_);
+    id_.reset();
+  }
+
+ private:
+  Desktop& desktop_;
+  std::optional<WindowId> id_;
+};
+
+std::string ChosenHost(const Program& program) {
+  std::error_code ec;
+  bool mini_farm = std::filesystem::exists(program.paths.AppDir + "/TorvaMinifarm.txt", ec);
+  return mini_farm ? program.update_servers.mini_farm_host : program.update_servers.public_host;
+}
+
+void ShowNotAvailable(Program& program) {
+  program.desktop.Message(kUpdateTitle, "The TORVA update server is currently not available.");
+}
+
+void Download(Program& program, TcpConnection& connection, const UpdateTimeLimits& limits) {
+  StatusWindow downloading(program.desktop, "Downloading update...");
+  bool ok = ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.stall_ms);
+  downloading.Close();
+  if (!ok) {
+    // A failed transfer leaves no partial zip and keeps an earlier download.
+    program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
+    return;
+  }
+  const std::string& folder = program.paths.AppDir;
+  program.desktop.Message(kUpdateTitle, "The new version has been downloaded in " + folder +
+                                            ".\nUncompress the .zip archive to update your "
+                                            "version.");
+  program.desktop.Open(folder);
+  EndProgram();  // the connection closes on the way out
+}
+
+}  // namespace
+
+void CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
+                    const UpdateTimeLimits& limits) {
+  State& state = program.state;
+  if (!state.NetworkReady) {
+    if (!InitialiseNetwork()) {
+      program.desktop.Message("Error", "Can't initialize the network !");
+      return;
+    }
+    state.NetworkReady = true;
+  }
+
+  StatusWindow connecting(program.desktop, "Connecting to TORVAUpdateServer...");
+  std::unique_ptr<TcpConnection> connection =
+      TcpConnection::Connect(ChosenHost(program), program.update_servers.port);
+  // A server that never answers, or closes before answering, is as good as
+  // none.
+  if (!connection || !connection->Send(VersionRequest(version, state.RendererVersion)) ||
+      connection->Poll(limits.reply_ms) != TcpConnection::Readiness::kData) {
+    connecting.Close();
+    ShowNotAvailable(program);
+    return;
+  }
+
+  std::array<char, 1000> reply_bytes{};
+  long got = connection->Receive(reply_bytes.data(), reply_bytes.size(), 0);
+  const std::string reply = ReplyText(reply_bytes.data(), got > 0 ? got : 0);
+  connecting.Close();
+
+  if (!IsNewerVersion(version, AnnouncedVersion(reply))) {
+    if (report == UpToDateReport::kShow)
+      program.desktop.Message(kUpdateTitle, "Your TORVAmeter version is up to date.");
+    return;
+  }
+  if (!program.desktop.Question(kUpdateTitle, "New TORVAmeter version detected: v" + reply +
+                                                  "\nDo you want to download the new "
+                                                  "version?"))
+    return;
+  if (!connection->Send(UpdateRequest(state.RendererVersion))) {
+    program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
+    return;
+  }
+  Download(program, *connection, limits);
+}
+
+bool PointUpdatesAt(const std::string& host_port, UpdateServers& servers) {
+  std::string host = host_port;
+  auto colon = host.rfind(':');
+  if (colon != std::string::npos) {
+    const std::string digits = host.substr(colon + 1);
+    int port = 0;
+    for (char c : digits) {
+      if (c < '0' || c > '9' || port > 65535) return false;
+      port = port * 10 + (c - '0');
+    }
+    if (digits.empty() || port < 1 || port > 65535) return false;
+    servers.port = port;
+    host.resize(colon);
+  }
+  servers.public_host = host;
+  servers.mini_farm_host = host;
+  return true;
+}
+
+}  // namespace torva

@@ -1,0 +1,27 @@
+// The update check: asks the update server whether a newer version exists
+// and, when the user wants it, downloads it into the application folder.
+#pragma once
+
+#include <string>
+
+#include "app/globals.h"
+
+namespace torva {
+
+enum class UpToDateReport { kSilent, kShow };
+
+struct UpdateTimeLimits {
+  int reply_ms = 10'000;  // from the request to the server's reply
+  int stall_ms = 30'000;  // between two receives of the download
+};
+
+// At start-up the report is silent; the "Updates" button shows it. After a
+// successful download the program ends (EndProgram) and this does not return.
+void CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
+                    const UpdateTimeLimits& limits = {});
+
+// Points both update hosts at HOST[:PORT] (tests, the sandbox). False when
+// the port is not a number from 1 to 65535.
+bool PointUpdatesAt(const std::string& host_port, UpdateServers& servers);
+
+}  // namespace torva

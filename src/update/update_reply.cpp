@@ -1,0 +1,38 @@
+#include "update/update_reply.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "text/text.h"
+#include "text/utf8.h"
+
+namespace torva {
+
+std::string VersionRequest(const std::string& version, const std::string& renderer_version) {
+  return "TORVAmeter_Maxwell v" + version + " / Mac - Maxwell " + renderer_version;
+}
+
+std::string UpdateRequest(const std::string& renderer_version) {
+  return "TORVAmeter_Maxwell-update   (Mac - Maxwell " + renderer_version + ")";
+}
+
+std::string ReplyText(const char* bytes, std::size_t count) {
+  const void* zero = std::memchr(bytes, 0, count);
+  std::string_view raw(bytes, zero ? static_cast<const char*>(zero) - bytes : count);
+  std::string text;
+  for (std::size_t pos = 0; pos < raw.size();) {
+    Utf8Char c = DecodeUtf8At(raw, pos);
+    AppendUtf8(text, c.code);
+    pos += c.bytes;
+  }
+  return text;
+}
+
+std::string AnnouncedVersion(const std::string& reply) { return TextAfter(reply, "-"); }
+
+bool IsNewerVersion(const std::string& own, const std::string& announced) {
+  // UTF-8 bytes compared unsigned keep the order of the character codes.
+  return own.compare(announced) < 0;
+}
+
+}  // namespace torva

@@ -1,0 +1,26 @@
+// The texts of the update conversation and the reading of the server's reply.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace torva {
+
+// What the client sends right after connecting.
+std::string VersionRequest(const std::string& version, const std::string& renderer_version);
+// What the client sends when the user wants the new version.
+std::string UpdateRequest(const std::string& renderer_version);
+
+// The reply as text: the received bytes up to the first zero byte; bytes that
+// are not UTF-8 become U+FFFD, so the text can always be shown.
+std::string ReplyText(const char* bytes, std::size_t count);
+
+// The version a reply announces: the text after its first "-", or the whole
+// reply when it holds none.
+std::string AnnouncedVersion(const std::string& reply);
+
+// Version texts compare as texts, character code by character code, and a
+// text that begins the other sorts first: "2.10" is not newer than "2.8".
+bool IsNewerVersion(const std::string& own, const std::string& announced);
+
+}  // namespace torva
