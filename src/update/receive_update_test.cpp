@@ -1,0 +1,138 @@
+#include "update/receive_update.h"
+
+#include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "platform/scripted/test_session.h"
+#include "update/fake_update_server_test.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPatientMs = 30'000;
+
+class ReceiveUpdateTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  std::string zip_ = folder_.path() + "/TORVAmeter_Maxwell_Mac.zip";
+
+  // Connects to a server playing `script` and receives into zip_.
+  bool Receive(FakeUpdateServer::Script script, int stall_ms = kPatientMs) {
+    FakeUpdateServer server(std::move(script));
+    auto connection = TcpConnection::Connect("127.0.0.1", server.port());
+    if (!connection) ADD_FAILURE() << "no connection";
+    return connection && ReceiveUpdateFile(*connection, zip_, stall_ms);
+  }
+
+  std::vector<std::string> FolderContent() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_.path()))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+};
+
+TEST_F(ReceiveUpdateTest, HeaderAndBodyInOneSendGiveTheExactFile) {
+  const std::string body = PatternBytes(5000);
+  EXPECT_TRUE(Receive([&](FakeServerSide& s) {
+    s.Send(SizeHeader(5000) + body);
+    s.WaitForClose();
+  }));
+  EXPECT_EQ(ReadFile(zip_), body);
+  EXPECT_EQ(FolderContent(), std::vector<std::string>{"TORVAmeter_Maxwell_Mac.zip"});
+}
+
+TEST_F(ReceiveUpdateTest, ASuccessReplacesAnEarlierZip) {
+  WriteFile(zip_, "an older download");
+  const std::string body = PatternBytes(300'000, 3);
+  EXPECT_TRUE(Receive([&](FakeServerSide& s) {
+    s.Send(SizeHeader(body.size()));
+    for (std::size_t at = 0; at < body.size(); at += 7000) s.Send(body.substr(at, 7000));
+    s.WaitForClose();
+  }));
+  EXPECT_EQ(ReadFile(zip_), body);
+}
+
+// Waits until the client has taken every byte sent so far off its socket.
+void WaitUntilRead(int server_fd, const std::atomic<int>& client_fd) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatientMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    int unacked = 1, unread = 1;
+    ioctl(server_fd, SIOCOUTQ, &unacked);
+    if (client_fd >= 0) ioctl(client_fd, FIONREAD, &unread);
+    if (unacked == 0 && unread == 0) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+TEST_F(ReceiveUpdateTest, AHeaderInPiecesIsCompletedByLaterReceives) {
+  const std::string body = PatternBytes(5000);
+  const std::string header = SizeHeader(5000);
+  std::atomic<int> client_fd{-1};
+  FakeUpdateServer server([&](FakeServerSide& s) {
+    s.Send(header.substr(0, 3));
+    WaitUntilRead(s.fd(), client_fd);
+    s.Send(header.substr(3, 4));
+    WaitUntilRead(s.fd(), client_fd);
+    s.Send(header.substr(7) + body.substr(0, 10));
+    WaitUntilRead(s.fd(), client_fd);
+    s.Send(body.substr(10));
+    s.WaitForClose();
+  });
+  auto connection = TcpConnection::Connect("127.0.0.1", server.port());
+  ASSERT_TRUE(connection);
+  client_fd = connection->NativeHandle();
+  EXPECT_TRUE(ReceiveUpdateFile(*connection, zip_, kPatientMs));
+  EXPECT_EQ(ReadFile(zip_), body);
+}
+
+TEST_F(ReceiveUpdateTest, FailuresLeaveNoPartialZipAndKeepAnEarlierOne) {
+  struct Case {
+    const char* what;
+    std::string sent;
+  };
+  const std::string body = PatternBytes(5001);
+  const Case cases[] = {
+      {"one byte more in the crossing receive", SizeHeader(5000) + body},
+      {"fewer, then closed", SizeHeader(5000) + body.substr(0, 4000)},
+      {"closed inside the header", SizeHeader(5000).substr(0, 5)},
+      {"closed at once", ""},
+      {"size 0", SizeHeader(0) + body},
+      {"negative size", SizeHeader(-5000) + body},
+      {"size beyond any update", SizeHeader(kMaxUpdateBytes + 1) + body},
+  };
+  for (const Case& c : cases) {
+    WriteFile(zip_, "an older download");
+    EXPECT_FALSE(Receive([&](FakeServerSide& s) { s.Send(c.sent); })) << c.what;
+    EXPECT_EQ(ReadFile(zip_), "an older download") << c.what;
+    EXPECT_EQ(FolderContent(), std::vector<std::string>{"TORVAmeter_Maxwell_Mac.zip"}) << c.what;
+  }
+}
+
+TEST_F(ReceiveUpdateTest, AStalledTransferFailsAfterTheTimeLimit) {
+  EXPECT_FALSE(Receive(
+      [&](FakeServerSide& s) {
+        s.Send(SizeHeader(5000) + PatternBytes(1500));
+        s.StaySilent();
+      },
+      200));
+  EXPECT_TRUE(FolderContent().empty());
+}
+
+TEST_F(ReceiveUpdateTest, AnUnwritableFolderIsAFailure) {
+  zip_ = folder_.path() + "/missing/TORVAmeter_Maxwell_Mac.zip";
+  EXPECT_FALSE(Receive([&](FakeServerSide& s) {
+    s.Send(SizeHeader(3000) + PatternBytes(3000));
+    s.WaitForClose();
+  }));
+  EXPECT_TRUE(FolderContent().empty());
+}
+
+}  // namespace
+}  // namespace torva

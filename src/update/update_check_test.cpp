@@ -1,0 +1,188 @@
+#include "update/update_check.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+
+#include <filesystem>
+
+#include "platform/scripted/test_session.h"
+#include "update/fake_update_server_test.h"
+#include "update/update_reply.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kRequest = "TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49";
+const std::string kUpdateRequest = "TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)";
+const std::string kConnecting =
+    "window \"Connecting to TORVAUpdateServer...\" 340 50\n"
+    "closewin \"Connecting to TORVAUpdateServer...\"\n";
+const std::string kNotAvailable =
+    "message \"TORVAmeter for Maxwell update\" \"The TORVA update server is currently not "
+    "available.\"\n";
+const std::string kUpToDate =
+    "message \"TORVAmeter for Maxwell update\" \"Your TORVAmeter version is up to date.\"\n";
+
+std::string Question(const std::string& reply, const std::string& answer) {
+  return "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter version detected: v" +
+         reply + "\\nDo you want to download the new version?\" -> " + answer + "\n";
+}
+
+// A server that answers the version request with `reply`, then sends
+// `download` after the update request and closes.
+FakeUpdateServer::Script Answering(const std::string& reply, const std::string& download = "") {
+  return [=](FakeServerSide& s) {
+    s.Read(kRequest.size());
+    s.Send(reply);
+    if (!s.Read(kUpdateRequest.size()).empty()) s.Send(download);
+  };
+}
+
+class UpdateCheckTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  std::string zip_ = folder_.path() + "/TORVAmeter_Maxwell_Mac.zip";
+
+  // Runs one check against 127.0.0.1:`port`; true when it ended the program.
+  bool Check(int port, const std::string& answers, UpToDateReport report,
+             UpdateTimeLimits limits = {}) {
+    ScriptedSession session(answers);
+    Program program(session.desktop(), folder_.path());
+    program.state.RendererVersion = "5.2.1.49";
+    PointUpdatesAt("127.0.0.1:" + std::to_string(port), program.update_servers);
+    bool ended = false;
+    try {
+      CheckForUpdate(program, "2.8", report, limits);
+    } catch (const ProgramEnded&) {
+      ended = true;
+    }
+    network_ready_ = program.state.NetworkReady;
+    transcript_ = session.transcript();
+    return ended;
+  }
+
+  std::string transcript_;
+  bool network_ready_ = false;
+};
+
+TEST_F(UpdateCheckTest, ANewerVersionIsDownloadedAndEndsTheProgram) {
+  const std::string body = PatternBytes(5000);
+  FakeUpdateServer server(Answering("2.9", SizeHeader(5000) + body));
+  EXPECT_TRUE(Check(server.port(), "yes\n", UpToDateReport::kSilent));
+  EXPECT_EQ(transcript_,
+            kConnecting + Question("2.9", "yes") +
+                "window \"Downloading update...\" 340 50\n"
+                "closewin \"Downloading update...\"\n"
+                "message \"TORVAmeter for Maxwell update\" \"The new version has been "
+                "downloaded in " + folder_.path() +
+                ".\\nUncompress the .zip archive to update your version.\"\n"
+                "open \"" + folder_.path() + "\"\n");
+  EXPECT_EQ(server.received(), kRequest + kUpdateRequest);
+  EXPECT_EQ(ReadFile(zip_), body);
+  EXPECT_TRUE(network_ready_);
+}
+
+TEST_F(UpdateCheckTest, TheQuestionShowsTheWholeReplyAndNoDownloadsNothing) {
+  FakeUpdateServer server(Answering("TORVAmeter-2.9"));
+  EXPECT_FALSE(Check(server.port(), "no\n", UpToDateReport::kShow));
+  EXPECT_EQ(transcript_, kConnecting + Question("TORVAmeter-2.9", "no"));
+  EXPECT_EQ(server.received(), kRequest);
+  EXPECT_FALSE(fs::exists(zip_));
+}
+
+TEST_F(UpdateCheckTest, NotNewerReportsUpToDateOnlyFromTheButton) {
+  for (const char* reply : {"2.8", "2.10", "TORVAmeter-2.8"}) {
+    {
+      FakeUpdateServer server(Answering(reply));
+      Check(server.port(), "", UpToDateReport::kShow);
+      EXPECT_EQ(transcript_, kConnecting + kUpToDate) << reply;
+    }
+    FakeUpdateServer server(Answering(reply));
+    Check(server.port(), "", UpToDateReport::kSilent);
+    EXPECT_EQ(transcript_, kConnecting) << reply;
+  }
+}
+
+TEST_F(UpdateCheckTest, LongOddRepliesAreCutAtTheBuffer) {
+  std::string reply(1500, 'x');
+  reply[3] = '\xff';
+  FakeUpdateServer server(Answering(reply));
+  Check(server.port(), "no\n", UpToDateReport::kShow);
+  EXPECT_EQ(transcript_, kConnecting + Question("xxx\xEF\xBF\xBD" + std::string(996, 'x'), "no"));
+}
+
+TEST_F(UpdateCheckTest, ABrokenTransferKeepsAnEarlierZipAndReturns) {
+  WriteFile(zip_, "an older download");
+  FakeUpdateServer server(Answering("2.9", SizeHeader(5000) + PatternBytes(4999)));
+  EXPECT_FALSE(Check(server.port(), "yes\n", UpToDateReport::kShow));
+  EXPECT_EQ(transcript_, kConnecting + Question("2.9", "yes") +
+                             "window \"Downloading update...\" 340 50\n"
+                             "closewin \"Downloading update...\"\n"
+                             "message \"TORVAmeter for Maxwell update\" \"An error has "
+                             "occurred during the transfer!\"\n");
+  EXPECT_EQ(ReadFile(zip_), "an older download");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_.path()), fs::directory_iterator()), 1);
+}
+
+int UnusedPort() {
+  FakeUpdateServer probe([](FakeServerSide&) {});
+  return probe.port();  // nothing listens there once the probe is gone
+}
+
+TEST_F(UpdateCheckTest, NoServerIsNotAvailableEvenAtStartUp) {
+  Check(UnusedPort(), "", UpToDateReport::kSilent);
+  EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
+  EXPECT_TRUE(network_ready_);
+}
+
+TEST_F(UpdateCheckTest, AServerThatClosesOrStaysSilentIsNotAvailable) {
+  {
+    FakeUpdateServer server([](FakeServerSide& s) { s.Read(kRequest.size()); });
+    Check(server.port(), "", UpToDateReport::kShow);
+    EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
+  }
+  FakeUpdateServer server([](FakeServerSide& s) { s.StaySilent(); });
+  UpdateTimeLimits short_limits;
+  short_limits.reply_ms = 200;
+  Check(server.port(), "", UpToDateReport::kSilent, short_limits);
+  EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
+  EXPECT_EQ(server.received(), kRequest);
+}
+
+TEST_F(UpdateCheckTest, TheMarkerFileChoosesTheMiniFarmServer) {
+  FakeUpdateServer public_server(Answering("2.8"), "127.0.0.1");
+  FakeUpdateServer mini_farm(Answering("2.9"), "127.0.0.2", public_server.port());
+  WriteFile(folder_.path() + "/TorvaMinifarm.txt", "");
+  ScriptedSession session("no\n");
+  Program program(session.desktop(), folder_.path());
+  program.state.RendererVersion = "5.2.1.49";
+  program.update_servers.public_host = "127.0.0.1";
+  program.update_servers.mini_farm_host = "127.0.0.2";
+  program.update_servers.port = public_server.port();
+  CheckForUpdate(program, "2.8", UpToDateReport::kShow);
+  EXPECT_EQ(session.transcript(), kConnecting + Question("2.9", "no"));
+  EXPECT_TRUE(mini_farm.connected());
+  EXPECT_FALSE(public_server.connected());
+
+  fs::remove(folder_.path() + "/TorvaMinifarm.txt");
+  CheckForUpdate(program, "2.8", UpToDateReport::kShow);
+  EXPECT_TRUE(public_server.connected());
+}
+
+TEST(PointUpdatesAtTest, SetsBothHostsAndThePort) {
+  UpdateServers servers;
+  EXPECT_TRUE(PointUpdatesAt("localhost:7000", servers));
+  EXPECT_EQ(servers.public_host, "localhost");
+  EXPECT_EQ(servers.mini_farm_host, "localhost");
+  EXPECT_EQ(servers.port, 7000);
+  EXPECT_TRUE(PointUpdatesAt("example", servers));
+  EXPECT_EQ(servers.port, 7000);
+  EXPECT_FALSE(PointUpdatesAt("host:", servers));
+  EXPECT_FALSE(PointUpdatesAt("host:70000", servers));
+  EXPECT_FALSE(PointUpdatesAt("host:12x", servers));
+}
+
+}  // namespace
+}  // namespace torva
