@@ -1,0 +1,375 @@
+// The update server as a separate process, with real clients: the program's
+// own update client, the scripted program, and clients that misbehave.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <latch>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "platform/scripted/test_session.h"
+#include "platform/tcp_client.h"
+#include "update/fake_update_server_test.h"
+#include "update/receive_update.h"
+#include "update/update_reply.h"
+
+extern char** environ;
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPatienceMs = 120'000;  // for a stuck test to fail, never to pass
+
+// A program started with its standard output on a pipe.
+class Spawned {
+ public:
+  explicit Spawned(const std::vector<std::string>& argv) {
+    int out[2];
+    if (pipe(out) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    fd_ = out[0];
+  }
+  ~Spawned() {
+    if (pid_ > 0 && !reaped_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    close(fd_);
+  }
+
+  pid_t pid() const { return pid_; }
+
+  // The next line of output without its line feed; nullopt at the end.
+  std::optional<std::string> Line() {
+    for (;;) {
+      auto end = pending_.find('\n');
+      if (end != std::string::npos) {
+        std::string line = pending_.substr(0, end);
+        pending_.erase(0, end + 1);
+        return line;
+      }
+      pollfd watch{fd_, POLLIN, 0};
+      char chunk[4096];
+      ssize_t got = poll(&watch, 1, kPatienceMs) > 0 ? read(fd_, chunk, sizeof chunk) : 0;
+      if (got <= 0) return std::nullopt;
+      pending_.append(chunk, static_cast<std::size_t>(got));
+    }
+  }
+
+  std::vector<std::string> RemainingLines() {
+    std::vector<std::string> lines;
+    while (auto line = Line()) lines.push_back(*line);
+    return lines;
+  }
+
+  int Wait() {
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    reaped_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int fd_ = -1;
+  bool reaped_ = false;
+  std::string pending_;
+};
+
+long ProcStatusKb(pid_t pid, const std::string& field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+  return -1;
+}
+
+class ServerProcess {
+ public:
+  ServerProcess(const std::string& version, const std::string& zip,
+                const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> argv = {TM_UPDATE_SERVER, "--listen", "127.0.0.1:0",
+                                     "--version", version, "--zip", zip};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    process_ = std::make_unique<Spawned>(argv);
+    auto first = process_->Line();
+    if (!first || first->rfind("listening on 127.0.0.1:", 0) != 0)
+      throw std::runtime_error("the server did not start: " + first.value_or("(nothing)"));
+    port_ = std::stoi(first->substr(first->rfind(':') + 1));
+  }
+
+  int port() const { return port_; }
+  pid_t pid() const { return process_->pid(); }
+
+  // Signals the server and returns its exit status; `log` then holds one
+  // line per connection (the closing "stopped" line is checked here).
+  int Stop(int signal = SIGTERM) {
+    kill(process_->pid(), signal);
+    for (auto& line : process_->RemainingLines()) log.push_back(line);
+    stopped_cleanly = !log.empty() && log.back() == "stopped";
+    if (stopped_cleanly) log.pop_back();
+    return process_->Wait();
+  }
+
+  // Reads the log until it holds `count` connection lines.
+  void WaitForLog(std::size_t count) {
+    while (log.size() < count) {
+      auto line = process_->Line();
+      if (!line) return;
+      log.push_back(*line);
+    }
+  }
+
+  std::map<std::string, int> Outcomes() const {
+    std::map<std::string, int> count;
+    for (const auto& line : log) ++count[line.substr(line.rfind("outcome=") + 8)];
+    return count;
+  }
+
+  std::vector<std::string> log;
+  bool stopped_cleanly = false;
+
+ private:
+  std::unique_ptr<Spawned> process_;
+  int port_ = 0;
+};
+
+int RawConnect(int port) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(static_cast<std::uint16_t>(port));
+  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Everything the server sends until it closes the connection.
+std::string ReadUntilClosed(int fd) {
+  std::string bytes;
+  char chunk[4096];
+  pollfd watch{fd, POLLIN, 0};
+  for (ssize_t got; poll(&watch, 1, kPatienceMs) > 0 && (got = recv(fd, chunk, sizeof chunk, 0)) > 0;)
+    bytes.append(chunk, static_cast<std::size_t>(got));
+  return bytes;
+}
+
+// What misbehaving clients send; the server closes without a word.
+std::string Garbage(int i) {
+  switch (i % 4) {
+    case 0: return "GET / HTTP/1.1\r\nHost: x\r\n\r\n";
+    case 1: return PatternBytes(300, i);
+    case 2: return "TORVAmeter_Maxwell v" + std::string(400, '9');
+    default: return std::string("TORVAmeter_Maxwell v2.8 / Mac\0\x01\x02", 32);
+  }
+}
+
+class UpdateServerTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  std::string zip_ = folder_.path() + "/served.zip";
+};
+
+// The version check as the program does it, and the download when the
+// reply is `expected`.
+bool Download(int port, const std::string& into, const std::string& expected) {
+  auto connection = TcpConnection::Connect("127.0.0.1", port);
+  if (!connection || !connection->Send(VersionRequest("2.8", "5.2.1.49")) ||
+      connection->Poll(kPatienceMs) != TcpConnection::Readiness::kData)
+    return false;
+  char reply[1000];
+  long got = connection->Receive(reply, sizeof reply, kPatienceMs);
+  if (got <= 0 || ReplyText(reply, got) != expected) return false;
+  return connection->Send(UpdateRequest("5.2.1.49")) &&
+         ReceiveUpdateFile(*connection, into, kPatienceMs);
+}
+
+TEST_F(UpdateServerTest, ManyClientsAtOnceAreServedAndAccountedFor) {
+  const std::string content = PatternBytes(4 << 20, 11);
+  WriteFile(zip_, content);
+  ServerProcess server("TORVAmeter-2.9", zip_, {"--request-ms", "1500"});
+  const long rss_at_start = ProcStatusKb(server.pid(), "VmRSS");
+
+  constexpr int kDownloads = 30, kChecks = 30, kSilent = 20, kGarbage = 20;
+  constexpr int kClients = kDownloads + kChecks + kSilent + kGarbage;
+  std::latch start(kClients);
+  std::vector<int> ok(kClients, 0);
+  std::vector<std::thread> clients;
+  for (int i = 0; i < kClients; ++i) {
+    clients.emplace_back([&, i] {
+      start.arrive_and_wait();
+      if (i < kDownloads) {
+        ok[i] = Download(server.port(), folder_.path() + "/zip" + std::to_string(i),
+                         "TORVAmeter-2.9");
+        return;
+      }
+      int fd = RawConnect(server.port());
+      if (fd < 0) return;
+      if (i < kDownloads + kChecks) {
+        const std::string request = VersionRequest("2.8", "5.2.1.49");
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        char reply[64];
+        pollfd watch{fd, POLLIN, 0};
+        ssize_t got = poll(&watch, 1, kPatienceMs) > 0 ? recv(fd, reply, sizeof reply, 0) : 0;
+        ok[i] = got > 0 && std::string(reply, got) == "TORVAmeter-2.9";
+      } else if (i < kDownloads + kChecks + kSilent) {
+        ok[i] = ReadUntilClosed(fd).empty();  // until the server gives up on it
+      } else {
+        const std::string junk = Garbage(i);
+        send(fd, junk.data(), junk.size(), MSG_NOSIGNAL);
+        ok[i] = ReadUntilClosed(fd).empty();
+      }
+      close(fd);
+    });
+  }
+  for (auto& t : clients) t.join();
+  server.WaitForLog(kClients);
+  const long peak = ProcStatusKb(server.pid(), "VmHWM");
+  ASSERT_EQ(server.Stop(), 0);
+  EXPECT_TRUE(server.stopped_cleanly);
+
+  for (int i = 0; i < kClients; ++i) EXPECT_TRUE(ok[i]) << "client " << i;
+  for (int i = 0; i < kDownloads; ++i)
+    EXPECT_TRUE(ReadFile(folder_.path() + "/zip" + std::to_string(i)) == content) << i;
+  // Every connection has its line, with the outcome its client earned.
+  EXPECT_EQ(server.log.size(), static_cast<std::size_t>(kClients));
+  EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"downloaded", kDownloads},
+                                                          {"answered", kChecks},
+                                                          {"timeout", kSilent},
+                                                          {"malformed", kGarbage}}));
+  // 120 MB went out; the server never held more than a few buffers.
+  EXPECT_LT(peak - rss_at_start, 24 * 1024) << "peak " << peak << " kB, start " << rss_at_start;
+}
+
+TEST_F(UpdateServerTest, TheLogNamesPeerRequestAndBytesSent) {
+  WriteFile(zip_, PatternBytes(5000));
+  ServerProcess server("2.9", zip_);
+  int fd = RawConnect(server.port());
+  const std::string request = VersionRequest("2.8", "5.2.1.49");
+  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  char reply[16];
+  ASSERT_EQ(recv(fd, reply, sizeof reply, 0), 3);
+  close(fd);
+  server.WaitForLog(1);
+  ASSERT_EQ(server.Stop(SIGINT), 0);
+  EXPECT_TRUE(server.stopped_cleanly);
+  ASSERT_EQ(server.log.size(), 1u);
+  EXPECT_EQ(server.log[0].substr(0, 15), "peer=127.0.0.1:");
+  EXPECT_NE(server.log[0].find(" request=\"TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49\" "
+                               "update=\"\" sent=3 outcome=answered"),
+            std::string::npos)
+      << server.log[0];
+}
+
+TEST_F(UpdateServerTest, BadUpdateRequestsCapsAndStopsAreLogged) {
+  WriteFile(zip_, PatternBytes(5000));
+  ServerProcess server("2.9", zip_, {"--max-connections", "2"});
+  // A reply, then something that is not the update request.
+  int odd = RawConnect(server.port());
+  const std::string request = VersionRequest("2.8", "5.2.1.49");
+  send(odd, request.data(), request.size(), MSG_NOSIGNAL);
+  char reply[16];
+  ASSERT_EQ(recv(odd, reply, sizeof reply, 0), 3);
+  send(odd, "TORVAmeter_Maxwell-update (", 27, MSG_NOSIGNAL);
+  EXPECT_EQ(ReadUntilClosed(odd), "");
+  close(odd);
+  // Two connections held open fill the server; the third is turned away.
+  int first = RawConnect(server.port());
+  int second = RawConnect(server.port());
+  send(second, "TORVA", 5, MSG_NOSIGNAL);
+  int third = RawConnect(server.port());
+  EXPECT_EQ(ReadUntilClosed(third), "");
+  close(third);
+  ASSERT_EQ(server.Stop(), 0);
+  EXPECT_TRUE(server.stopped_cleanly);
+  EXPECT_EQ(server.Outcomes(),
+            (std::map<std::string, int>{{"malformed", 1}, {"busy", 1}, {"stopped", 2}}));
+  EXPECT_EQ(ReadUntilClosed(first), "");
+  close(first);
+  close(second);
+}
+
+TEST_F(UpdateServerTest, RefusesToStartWithoutAFileToServe) {
+  Spawned missing({TM_UPDATE_SERVER, "--listen", "127.0.0.1:0", "--version", "2.9", "--zip",
+                   folder_.path() + "/none.zip"});
+  EXPECT_EQ(missing.RemainingLines(), std::vector<std::string>{});
+  EXPECT_EQ(missing.Wait(), 1);
+}
+
+// The scripted program finds the update at start-up and downloads it.
+TEST_F(UpdateServerTest, TheProgramDownloadsFromTheServerAtStartUp) {
+  const std::string maxwell = folder_.path() + "/Maxwell";
+  const std::string app = folder_.path() + "/TORVAmeter_Maxwell";
+  Spawned make({std::string(TM_SOURCE_DIR) + "/tools/sim-maxwell/make-installation", maxwell});
+  make.RemainingLines();
+  ASSERT_EQ(make.Wait(), 0);
+  fs::create_directories(app);
+  const std::string config =
+      ";Maxwell Render path\n" + maxwell +
+      "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - do not "
+      "modify)\n\n;Last directory from previous session\n" + folder_.path() +
+      "/\n;Check for updates?\nYes\n;MXI size limit\n30000\n";
+  WriteFile(app + "/TORVAmeter_Maxwell.ini", config);
+  WriteFile(folder_.path() + "/answers", "yes\n");
+  const std::string content = PatternBytes(3 << 20, 5);
+  WriteFile(zip_, content);
+
+  ServerProcess server("2.9", zip_);
+  Spawned program({TM_SCRIPTED_PROGRAM, "--app-dir", app, "--answers",
+                   folder_.path() + "/answers", "--update-host",
+                   "127.0.0.1:" + std::to_string(server.port())});
+  std::vector<std::string> transcript = program.RemainingLines();
+  EXPECT_EQ(program.Wait(), 0);
+  const std::vector<std::string> expected = {
+      "window \"Connecting to TORVAUpdateServer...\" 340 50",
+      "closewin \"Connecting to TORVAUpdateServer...\"",
+      "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter version detected: v2.9\\nDo "
+      "you want to download the new version?\" -> yes",
+      "window \"Downloading update...\" 340 50",
+      "closewin \"Downloading update...\"",
+      "message \"TORVAmeter for Maxwell update\" \"The new version has been downloaded in " +
+          app + ".\\nUncompress the .zip archive to update your version.\"",
+      "open \"" + app + "\"",
+      "exit 0"};
+  ASSERT_GE(transcript.size(), expected.size());
+  // Whatever the renderer check printed comes first.
+  EXPECT_EQ(std::vector<std::string>(transcript.end() - expected.size(), transcript.end()),
+            expected);
+  EXPECT_TRUE(ReadFile(app + "/TORVAmeter_Maxwell_Mac.zip") == content);
+  EXPECT_EQ(ReadFile(app + "/TORVAmeter_Maxwell.ini"), config);  // not written on this way out
+
+  ASSERT_EQ(server.Stop(), 0);
+  ASSERT_EQ(server.log.size(), 1u);
+  EXPECT_NE(server.log[0].find("update=\"TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)\" "
+                               "sent=" + std::to_string(3 + 8 + content.size()) +
+                               " outcome=downloaded"),
+            std::string::npos)
+      << server.log[0];
+}
+
+}  // namespace
+}  // namespace torva
