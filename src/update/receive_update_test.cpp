@@ -7,7 +7,7 @@
 #include <atomic>
 #include <filesystem>
 
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
 
 namespace torva {

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
 #include "update/update_reply.h"
 

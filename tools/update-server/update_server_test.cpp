@@ -18,7 +18,9 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/scripted/test_session.h"
+#include "testing/commands.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 #include "platform/tcp_client.h"
 #include "update/fake_update_server_test.h"
 #include "update/receive_update.h"
@@ -320,45 +322,72 @@ TEST_F(UpdateServerTest, RefusesToStartWithoutAFileToServe) {
   EXPECT_EQ(missing.Wait(), 1);
 }
 
-// The scripted program finds the update at start-up and downloads it.
-TEST_F(UpdateServerTest, TheProgramDownloadsFromTheServerAtStartUp) {
-  const std::string maxwell = folder_.path() + "/Maxwell";
-  const std::string app = folder_.path() + "/TORVAmeter_Maxwell";
-  Spawned make({std::string(TM_SOURCE_DIR) + "/tools/sim-maxwell/make-installation", maxwell});
-  make.RemainingLines();
-  ASSERT_EQ(make.Wait(), 0);
-  fs::create_directories(app);
-  const std::string config =
-      ";Maxwell Render path\n" + maxwell +
+// An installed program: a substitute renderer, a configuration that asks
+// for the update check, and a benchmark already run.
+class InstalledProgramTest : public UpdateServerTest {
+ protected:
+  std::string maxwell_ = folder_.path() + "/Maxwell";
+  std::string app_ = folder_.path() + "/TORVAmeter_Maxwell";
+  std::string config_ =
+      ";Maxwell Render path\n" + maxwell_ +
       "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - do not "
       "modify)\n\n;Last directory from previous session\n" + folder_.path() +
       "/\n;Check for updates?\nYes\n;MXI size limit\n30000\n";
-  WriteFile(app + "/TORVAmeter_Maxwell.ini", config);
-  WriteFile(folder_.path() + "/answers", "yes\n");
+
+  void SetUp() override {
+    ASSERT_TRUE(MakeSubstituteInstallation(maxwell_));
+    WriteFile(app_ + "/TORVAmeter_Maxwell.ini", config_);
+    WriteFile(app_ + "/benchmark/TORVAmeter_Benchmark.log",
+              "Mac, CPU: Test CPU - 2 threads\nMaxwell Render 5.2.1.49\nThe TORVA is 12.3 times "
+              "faster (+/- 10%) than this system (with CPU-Low priority, 32 nodes V4).\n"
+              "DeltaSL = 3.50\n(SL=10 on this system <=> SL=13.50 (+/- 0.2) on the TORVA.\n");
+  }
+
+  CommandOutcome Run(const std::string& answers, const ServerProcess& server) {
+    return RunScriptedProgram(app_, answers,
+                              "--update-host 127.0.0.1:" + std::to_string(server.port()));
+  }
+};
+
+TEST_F(InstalledProgramTest, TheStartUpCheckIsSilentWhenCurrentAndTheButtonIsNot) {
+  WriteFile(zip_, "zip");
+  ServerProcess server("TORVAmeter-2.8", zip_);
+  CommandOutcome run = Run("press 12\nclose\n", server);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output,
+            "window \"Connecting to TORVAUpdateServer...\" 340 50\n"
+            "closewin \"Connecting to TORVAUpdateServer...\"\n"
+            "window \"Connecting to TORVAUpdateServer...\" 340 50\n"
+            "closewin \"Connecting to TORVAUpdateServer...\"\n"
+            "message \"TORVAmeter for Maxwell update\" \"Your TORVAmeter version is up to "
+            "date.\"\n"
+            "exit 0\n");
+  ASSERT_EQ(server.Stop(), 0);
+  EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"answered", 2}}));
+}
+
+// The scripted program finds the update at start-up and downloads it.
+TEST_F(InstalledProgramTest, TheProgramDownloadsFromTheServerAtStartUp) {
+  const std::string& app = app_;
+  const std::string& config = config_;
   const std::string content = PatternBytes(3 << 20, 5);
   WriteFile(zip_, content);
 
   ServerProcess server("2.9", zip_);
-  Spawned program({TM_SCRIPTED_PROGRAM, "--app-dir", app, "--answers",
-                   folder_.path() + "/answers", "--update-host",
-                   "127.0.0.1:" + std::to_string(server.port())});
-  std::vector<std::string> transcript = program.RemainingLines();
-  EXPECT_EQ(program.Wait(), 0);
-  const std::vector<std::string> expected = {
-      "window \"Connecting to TORVAUpdateServer...\" 340 50",
-      "closewin \"Connecting to TORVAUpdateServer...\"",
+  CommandOutcome run = Run("yes\n", server);
+  EXPECT_EQ(run.status, 0);
+  const std::string expected =
+      "window \"Connecting to TORVAUpdateServer...\" 340 50\n"
+      "closewin \"Connecting to TORVAUpdateServer...\"\n"
       "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter version detected: v2.9\\nDo "
-      "you want to download the new version?\" -> yes",
-      "window \"Downloading update...\" 340 50",
-      "closewin \"Downloading update...\"",
+      "you want to download the new version?\" -> yes\n"
+      "window \"Downloading update...\" 340 50\n"
+      "closewin \"Downloading update...\"\n"
       "message \"TORVAmeter for Maxwell update\" \"The new version has been downloaded in " +
-          app + ".\\nUncompress the .zip archive to update your version.\"",
-      "open \"" + app + "\"",
-      "exit 0"};
-  ASSERT_GE(transcript.size(), expected.size());
-  // Whatever the renderer check printed comes first.
-  EXPECT_EQ(std::vector<std::string>(transcript.end() - expected.size(), transcript.end()),
-            expected);
+      app + ".\\nUncompress the .zip archive to update your version.\"\n"
+      "open \"" + app + "\"\n"
+      "exit 0\n";
+  EXPECT_EQ(run.output, expected);
   EXPECT_TRUE(ReadFile(app + "/TORVAmeter_Maxwell_Mac.zip") == content);
   EXPECT_EQ(ReadFile(app + "/TORVAmeter_Maxwell.ini"), config);  // not written on this way out
 
