@@ -138,8 +138,10 @@ TEST_F(UpdateCheckTest, NoServerIsNotAvailableEvenAtStartUp) {
 }
 
 TEST_F(UpdateCheckTest, AServerThatClosesOrStaysSilentIsNotAvailable) {
-  {
-    FakeUpdateServer server([](FakeServerSide& s) { s.Read(kRequest.size()); });
+  for (bool reads_request : {false, true}) {
+    FakeUpdateServer server([&](FakeServerSide& s) {
+      if (reads_request) s.Read(kRequest.size());
+    });
     Check(server.port(), "", UpToDateReport::kShow);
     EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
   }
