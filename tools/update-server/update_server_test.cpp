@@ -222,7 +222,7 @@ void ServeACrowd(const std::string& folder, const Crowd& crowd) {
   const std::string zip = folder + "/served.zip";
   const std::string content = PatternBytes(crowd.zip_bytes, 11);
   WriteFile(zip, content);
-  ServerProcess server("TORVAmeter-2.9", zip, {"--request-ms", "1500"});
+  ServerProcess server("TORVAmeter-2.9", zip, {"--request-ms", "5000"});
   const long rss_at_start = ProcStatusKb(server.pid(), "VmRSS");
 
   const int kDownloads = crowd.downloads, kChecks = crowd.checks, kSilent = crowd.silent,
@@ -334,6 +334,36 @@ TEST_F(UpdateServerTest, BadUpdateRequestsCapsAndStopsAreLogged) {
   EXPECT_EQ(ReadUntilClosed(first), "");
   close(first);
   close(second);
+}
+
+TEST_F(UpdateServerTest, AClientThatStopsReadingIsDroppedWhileOthersDownload) {
+  const std::string content = PatternBytes(16 << 20, 9);
+  WriteFile(zip_, content);
+  ServerProcess server("TORVAmeter-2.9", zip_, {"--stall-ms", "2000"});
+  // A small receive buffer, so that the server's sends fill up long before
+  // the file is through.
+  int stuck = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int small = 4096;
+  setsockopt(stuck, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(static_cast<std::uint16_t>(server.port()));
+  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(stuck, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+  const std::string request = VersionRequest("2.8", "5.2.1.49");
+  send(stuck, request.data(), request.size(), MSG_NOSIGNAL);
+  char reply[32];
+  ASSERT_GT(recv(stuck, reply, sizeof reply, 0), 0);
+  const std::string update = UpdateRequest("5.2.1.49");
+  send(stuck, update.data(), update.size(), MSG_NOSIGNAL);
+
+  EXPECT_TRUE(Download(server.port(), folder_.path() + "/got.zip", "TORVAmeter-2.9"));
+  EXPECT_TRUE(ReadFile(folder_.path() + "/got.zip") == content);
+  server.WaitForLog(2);  // the download, and the stuck client given up
+  close(stuck);
+  ASSERT_EQ(server.Stop(), 0);
+  EXPECT_EQ(server.Outcomes(),
+            (std::map<std::string, int>{{"downloaded", 1}, {"timeout", 1}}));
 }
 
 TEST_F(UpdateServerTest, RefusesToStartWithoutAFileToServe) {
