@@ -310,7 +310,7 @@ TEST_F(UpdateServerTest, TheLogNamesPeerRequestAndBytesSent) {
 
 TEST_F(UpdateServerTest, BadUpdateRequestsCapsAndStopsAreLogged) {
   WriteFile(zip_, PatternBytes(5000));
-  ServerProcess server("2.9", zip_, {"--max-connections", "2"});
+  ServerProcess server("2.9", zip_, {"--max-connections", "2", "--request-ms", "60000"});
   // A reply, then something that is not the update request.
   int odd = RawConnect(server.port());
   const std::string request = VersionRequest("2.8", "5.2.1.49");
