@@ -109,9 +109,19 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
 }
 
 bool PointUpdatesAt(const std::string& host_port, UpdateServers& servers) {
+  constexpr auto kNone = std::string::npos;
   std::string host = host_port;
-  auto colon = host.rfind(':');
-  if (colon != std::string::npos) {
+  // An IPv6 address takes brackets when a port follows: [::1]:6789.
+  const bool bracketed = host.starts_with('[');
+  std::size_t colon;
+  if (bracketed) {
+    const std::size_t end = host.find("]:");
+    colon = end == kNone ? kNone : end + 1;
+  } else {
+    colon = host.rfind(':');
+    if (colon != host.find(':')) colon = kNone;  // a bare IPv6 address
+  }
+  if (colon != kNone) {
     const std::string digits = host.substr(colon + 1);
     int port = 0;
     for (char c : digits) {
@@ -122,6 +132,7 @@ bool PointUpdatesAt(const std::string& host_port, UpdateServers& servers) {
     servers.port = port;
     host.resize(colon);
   }
+  if (bracketed && host.ends_with(']')) host = host.substr(1, host.size() - 2);
   servers.public_host = host;
   servers.mini_farm_host = host;
   return true;

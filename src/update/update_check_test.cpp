@@ -181,6 +181,12 @@ TEST(PointUpdatesAtTest, SetsBothHostsAndThePort) {
   EXPECT_EQ(servers.port, 7000);
   EXPECT_TRUE(PointUpdatesAt("example", servers));
   EXPECT_EQ(servers.port, 7000);
+  EXPECT_TRUE(PointUpdatesAt("[::1]:6000", servers));
+  EXPECT_EQ(servers.public_host, "::1");
+  EXPECT_EQ(servers.port, 6000);
+  EXPECT_TRUE(PointUpdatesAt("::1", servers));
+  EXPECT_EQ(servers.mini_farm_host, "::1");
+  EXPECT_EQ(servers.port, 6000);
   EXPECT_FALSE(PointUpdatesAt("host:", servers));
   EXPECT_FALSE(PointUpdatesAt("host:70000", servers));
   EXPECT_FALSE(PointUpdatesAt("host:12x", servers));
