@@ -3,6 +3,8 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/tcp_client.h"
 #include "update/receive_update.h"
