@@ -102,6 +102,21 @@ bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture) {
   return !errors.premature_end;
 }
 
+// Every chunk of a PNG held in memory must lie within it; libpng would first
+// allocate whatever a corrupt chunk length claims (gigabytes) and only then
+// find the data missing.
+bool PngChunksFit(std::span<const std::uint8_t> bytes) {
+  std::size_t at = 8;  // after the signature
+  while (at + 12 <= bytes.size()) {
+    const std::uint32_t length = (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+                                 (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+    if (length > bytes.size() - at - 12) return false;
+    if (std::memcmp(&bytes[at + 4], "IEND", 4) == 0) return true;
+    at += 12 + std::size_t{length};
+  }
+  return true;  // the rest is libpng's to judge
+}
+
 struct SurfaceDeleter {
   void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 };
@@ -168,7 +183,9 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
+  if (!PngChunksFit(bytes) ||
+      !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+    return std::nullopt;
   image.format = PNG_FORMAT_RGB;
   Picture picture;
   picture.width = static_cast<int>(image.width);

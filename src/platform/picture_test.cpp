@@ -300,6 +300,23 @@ TEST(PictureLimits, AHandMadeOversizedPictureFailsSoftly) {
   EXPECT_EQ(captioned.caption, "Current SL = 1.00");
 }
 
+TEST(PictureLimits, APngChunkClaimingMoreThanTheFileHoldsIsRefusedCheaply) {
+  auto bytes = EncodePng(16, 8, PNG_FORMAT_RGB, TwoColours(16, 8));
+  // A text chunk after the header whose length claims 1.7 GB.
+  const std::uint8_t chunk[] = {0x69, 0x66, 0x6f, 0x25, 't', 'E', 'X', 't', 'a', 'b', 'c', 'd'};
+  bytes.insert(bytes.begin() + 33, std::begin(chunk), std::end(chunk));
+  EXPECT_EXIT(
+      {
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        const bool refused = !DecodePng(bytes);
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        std::_Exit(refused && after.ru_maxrss - before.ru_maxrss < 50 * 1024 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 // A real JPEG whose frame header is changed to claim another size.
 std::vector<std::uint8_t> JpegClaiming(const fs::path& dir, int width, int height) {
   const auto path = dir / "small.jpg";
