@@ -114,9 +114,36 @@ def _copy(src, dst):
         return False
 
 
+_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "b": "\b", "f": "\f", "v": "\v", "0": "\0"}
+
+
+def _string_literal(body):
+    """The value of an ECMAScript string literal's body (escapes read)."""
+    out, i = [], 0
+    while i < len(body):
+        c = body[i]
+        if c != "\\":
+            out.append(c)
+            i += 1
+            continue
+        e = body[i + 1]
+        if e == "x":
+            out.append(chr(int(body[i + 2:i + 4], 16)))
+            i += 4
+        elif e == "u":
+            out.append(chr(int(body[i + 2:i + 6], 16)))
+            i += 6
+        else:
+            out.append(_ESCAPES.get(e, e))
+            i += 2
+    return "".join(out)
+
+
 def _quoted_var(text, name):
-    m = re.search(r'^var %s = "(.*)";[ \t]*$' % name, text, re.M)
-    return m.group(1) if m else None
+    m = re.search(r'^var %s = "((?:[^"\\\n]|\\.)*)";[ \t]*$' % name, text, re.M)
+    if not m:
+        return None
+    return _string_literal(m.group(1))
 
 
 def run_script(settings, path):

@@ -72,6 +72,24 @@ class GatherScriptTest(unittest.TestCase):
         with open(os.path.join(self.inst.path("app", "temp"), "marble.jpg"), "rb") as f:
             self.assertEqual(f.read(), b"\xff\xd8 marble")
 
+    def test_escaped_quotes_and_backslashes_in_the_paths(self):
+        folder = self.inst.path('odd "quoted" folder\\ it\'s')
+        os.makedirs(folder)
+        scene = os.path.join(folder, "Odd.mxs")
+        with open(scene, "w") as f:
+            f.write("SIM-MXS 1\n")
+        temp = self.inst.path("app", "temp")
+        os.makedirs(temp, exist_ok=True)
+        for name in os.listdir(temp):
+            os.remove(os.path.join(temp, name))
+        def escaped(text):
+            return text.replace("\\", "\\\\").replace('"', '\\"').replace("'", "\\'")
+        script = self.inst.path("app", "TORVAGather.ms")
+        simtools.write_gather_script(script, escaped(scene), escaped(self.inst.path("app")))
+        status, _, _ = self.inst.run("-script:" + script, "-writestdout", "-nowait")
+        self.assertEqual(status, 0)
+        self.assertEqual(os.listdir(temp), ["Odd.mxs"])
+
     def test_unreadable_scene_copies_nothing(self):
         folder = self.inst.copy_scene("Broken")
         status, lines, missing, copied = self.gather(os.path.join(folder, "Broken.mxs"))

@@ -1,0 +1,43 @@
+#include "prepare/archive_lines.h"
+
+#include "text/numbers.h"
+
+namespace torva {
+
+std::vector<std::string> PackArguments(Compression compression,
+                                       const std::string& archive_path) {
+  if (compression == Compression::kMaximum) return {"a", archive_path, "-mx=5", "-r"};
+  return {"a", archive_path + ".zip", "-mx1", "-r"};
+}
+
+std::vector<std::string> AddLogsArguments(Compression compression,
+                                          const std::string& archive_path,
+                                          const std::string& project_log,
+                                          const std::string& benchmark_log) {
+  if (compression == Compression::kMaximum)
+    return {"a", archive_path, project_log, benchmark_log, "-mx=5"};
+  return {"a", archive_path + ".zip", project_log, benchmark_log, "-mx1"};
+}
+
+std::string PackedInLine(long long elapsed_ms) {
+  return "The project has been successfully compressed in " +
+         std::to_string(elapsed_ms / 1000) + " seconds.";
+}
+
+std::string ReductionPercent(long long archive_bytes, long long project_bytes) {
+  if (project_bytes <= 0) return FormatFixed(0.0, 2);
+  const float share = static_cast<float>(archive_bytes) / static_cast<float>(project_bytes);
+  return FormatFixed((1.0f - share) * 100.0f, 2);
+}
+
+int ArchiverPercent(const std::string& text) {
+  const std::size_t percent = text.rfind('%');
+  if (percent == std::string::npos) return -1;
+  std::size_t start = percent;
+  while (start > 0 && text[start - 1] >= '0' && text[start - 1] <= '9') --start;
+  if (start == percent || percent - start > 3) return -1;
+  const int value = std::stoi(text.substr(start, percent - start));
+  return value <= 100 ? value : -1;
+}
+
+}  // namespace torva

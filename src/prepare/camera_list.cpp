@@ -1,0 +1,46 @@
+#include "prepare/camera_list.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "text/text.h"
+
+namespace torva {
+
+std::optional<std::vector<std::string>> ReadCameraLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<std::string> lines;
+  bool any_byte = false;
+  for (std::string line; std::getline(in, line);) {
+    any_byte = true;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  if (!any_byte) return std::nullopt;
+  return lines;
+}
+
+bool WriteCameraLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+std::string CameraLabel(const std::string& line) {
+  return TextBefore(line, ";") + " (" + TextAfter(line, ";") + ")";
+}
+
+std::vector<std::string> MarkedCameraLines(const std::vector<std::string>& lines,
+                                           const std::vector<bool>& ticked) {
+  std::vector<std::string> marked;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    marked.push_back(lines[i] + (i < ticked.size() && ticked[i] ? ";1" : ";0"));
+  return marked;
+}
+
+}  // namespace torva

@@ -1,0 +1,24 @@
+// "cameras.txt": one line per camera, "name;details", to which the choice
+// adds ";1" (render) or ";0".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torva {
+
+// The file's lines; nullopt when it is missing or empty.
+std::optional<std::vector<std::string>> ReadCameraLines(const std::string& path);
+
+// Writes the lines whole; false when the file cannot be written.
+bool WriteCameraLines(const std::string& path, const std::vector<std::string>& lines);
+
+// "name (details)": the text before and after the line's first ";".
+std::string CameraLabel(const std::string& line);
+
+// `lines` with ";1" added to the ticked ones and ";0" to the others.
+std::vector<std::string> MarkedCameraLines(const std::vector<std::string>& lines,
+                                           const std::vector<bool>& ticked);
+
+}  // namespace torva

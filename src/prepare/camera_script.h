@@ -1,0 +1,33 @@
+// The camera-listing script that Pymaxwell runs, built from a fixed header,
+// the installed template "GetCameras.py" and a call of its getCameras.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torva {
+
+// '2', '3', '4' or '5': the pymaxwell generation of a renderer version,
+// compared as text with "3.0", "4.0" and "5.0".
+char CameraGeneration(std::string_view renderer_version);
+
+struct CameraScriptInput {
+  char generation = '5';
+  std::string maxwell_dir;  // ends with "/"
+  std::optional<std::string> template_text;  // nullopt when it cannot be read
+  std::string scene_path;
+  std::string cameras_file;  // where the script writes the camera lines
+};
+
+// The whole script, each line ended by a line feed.
+std::string CameraScript(const CameraScriptInput& input);
+
+// Pymaxwell's arguments: the script, and for generations 3 to 5 the scene
+// and the output file (generation 2 finds both inside the script).
+std::vector<std::string> PymaxwellArguments(char generation, const std::string& script_path,
+                                            const std::string& scene_path,
+                                            const std::string& cameras_file);
+
+}  // namespace torva
