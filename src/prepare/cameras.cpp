@@ -1,0 +1,97 @@
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "prepare/camera_list.h"
+#include "prepare/camera_script.h"
+#include "prepare/preparation.h"
+#include "renderer/command_lines.h"
+#include "renderer/process.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> ReadTemplate(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Pymaxwell writes the cameras file; the window stays alive meanwhile.
+void ListCameras(Program& program, const Preparation& preparation,
+                 const std::string& cameras_file) {
+  const AppPaths& paths = program.paths;
+  const std::string script_path = paths.BenchDir + "/GetCameras_tmp.py";
+  const char generation = CameraGeneration(program.state.RendererVersion);
+  std::error_code ec;
+  fs::remove(script_path, ec);
+  const std::string script =
+      CameraScript({generation, program.state.MaxwellDir,
+                    ReadTemplate(paths.BenchDir + "/GetCameras.py"), preparation.scene_path,
+                    cameras_file});
+  if (std::ofstream out{script_path, std::ios::binary}) out << script;
+
+  ExternalProcess pymaxwell = ExternalProcess::Launch(
+      PymaxwellExecutable(program.state.MaxwellDir),
+      PymaxwellArguments(generation, script_path, preparation.scene_path, cameras_file),
+      program.state.MaxwellDir);
+  WatchRun(
+      pymaxwell, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+      [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
+}
+
+// The ticks of the check-box window, asked again until one box is ticked;
+// nullopt when the window cannot be opened.
+std::optional<std::vector<bool>> AskWhichCameras(Program& program,
+                                                 const std::vector<std::string>& lines) {
+  const int count = static_cast<int>(lines.size());
+  WindowSpec layout;
+  layout.kind = WindowKind::kCheckBoxes;
+  layout.title = "Check cameras to render (" + std::to_string(count) + " found)";
+  layout.width = 290;
+  layout.height = count * 40 + 20;
+  for (const std::string& line : lines) layout.check_labels.push_back(CameraLabel(line));
+  const std::optional<WindowId> window = program.desktop.OpenWindow(layout);
+  if (!window) return std::nullopt;
+  std::vector<bool> ticks;
+  for (;;) {
+    ticks = program.desktop.WaitForCheckBoxes(*window);
+    if (std::find(ticks.begin(), ticks.end(), true) != ticks.end()) break;
+    program.desktop.Message("TORVAmeter error", "You must select at least one camera to render");
+    program.desktop.ResetCheckBoxes(*window);
+  }
+  program.desktop.CloseWindow(*window);
+  return ticks;
+}
+
+}  // namespace
+
+void ChooseCameras(Program& program, Preparation& preparation) {
+  const std::string cameras_file = program.paths.TempDir + "cameras.txt";
+  ListCameras(program, preparation, cameras_file);
+
+  // Every camera is kept, however many the scene has.
+  std::optional<std::vector<std::string>> lines = ReadCameraLines(cameras_file);
+  if (!lines) return;
+  program.state.CameraLines = *lines;
+
+  std::vector<std::string> marked;
+  if (lines->size() == 1) {
+    marked = {lines->front() + ";1"};
+  } else if (std::optional<std::vector<bool>> ticks = AskWhichCameras(program, *lines)) {
+    marked = MarkedCameraLines(*lines, *ticks);
+  } else {
+    marked = *lines;
+  }
+  if (!WriteCameraLines(cameras_file, marked)) return;
+  program.state.CameraLines = marked;
+  for (const std::string& line : marked)
+    preparation.log.Write("Camera: " + CameraLabel(line) + " detected");
+}
+
+}  // namespace torva

@@ -1,0 +1,147 @@
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/cpu_info.h"
+#include "prepare/gather_script.h"
+#include "prepare/preparation.h"
+#include "prepare/scene_name.h"
+#include "renderer/command_lines.h"
+#include "renderer/process.h"
+#include "text/file_size.h"
+#include "text/numbers.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  return static_cast<bool>(out);
+}
+
+std::string LocalDateLine() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return DateLine(local);
+}
+
+void StartProjectLog(Program& program, Preparation& preparation) {
+  const std::string scene_file = FileNamePart(preparation.scene_path);
+  const std::string date_line = LocalDateLine();
+  preparation.log.Open(program.paths.AppDir + "/TORVAmeter_Maxwell.log");
+  Desktop& desktop = program.desktop;
+  desktop.AddLogLine(0, date_line);
+  desktop.AddLogLine(1, "TORVAmeter is gathering all files needed by \"" + scene_file + "\"...");
+  desktop.AddLogLine(2, "");
+  LogHeader header{ProcessorBrand(),
+                   LogicalProcessors(),
+                   program.state.FarmSpeedRatio,
+                   program.state.RendererVersion,
+                   program.constants.ProgramVersion,
+                   scene_file};
+  for (const std::string& line : ProjectLogHeader(header, date_line))
+    preparation.log.Write(line);
+  program.state.LogLine = 2;
+}
+
+// Asks the user for a file the renderer could not find, until one of exactly
+// that name is chosen. False when the user gives up.
+bool SearchMissingFile(Program& program, Preparation& preparation, const MissingFile& missing) {
+  ReportAndLog(program, preparation, "Not found: " + missing.name);
+  ReportAndLog(program, preparation, "  in " + missing.in_folder);
+  const std::string extension = ExtensionPart(missing.name);
+  std::string chosen;
+  do {
+    std::optional<std::string> path = program.desktop.ChooseFile(
+        "Missing file: \"" + missing.name + "\" is missing, please find it",
+        program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
+    if (!path || path->empty()) return false;
+    chosen = *path;
+  } while (FileNamePart(chosen) != missing.name);
+
+  std::error_code ec;
+  fs::copy_file(chosen, program.paths.TempDir + missing.name,
+                fs::copy_options::overwrite_existing, ec);
+  ReportAndLog(program, preparation, "Missing item has been found manually");
+  ReportAndLog(program, preparation, "");
+  program.state.LastDir = FolderPart(chosen);
+  return true;
+}
+
+void ListProjectFolder(Program& program, Preparation& preparation) {
+  preparation.dependency_count = 0;
+  preparation.project_size = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(program.paths.TempDir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name == "TORVAmeter_Maxwell.log") continue;
+    ++preparation.dependency_count;
+    ReportAndLog(program, preparation,
+                 name + "  --> found... (" + FileSizeMB(it->path().string()) + ")");
+    std::error_code size_error;
+    const auto bytes = it->is_regular_file(size_error) ? it->file_size(size_error) : 0;
+    if (!size_error) preparation.project_size += static_cast<long long>(bytes);
+    program.desktop.TakeEvent();
+  }
+  ReportAndLog(program, preparation, "");
+  if (preparation.dependency_count > 0) {
+    const float megabytes = static_cast<float>(preparation.project_size) / 1024.0f / 1024.0f;
+    ReportAndLog(program, preparation,
+                 std::to_string(preparation.dependency_count - 1) +
+                     " dependancies found. Project size (uncompressed): " +
+                     FormatFixed(megabytes, 2) + " MB.");
+  } else {
+    ReportAndLog(program, preparation, "No archive created, Maxwell Render has crashed!");
+  }
+}
+
+}  // namespace
+
+void GatherDependencies(Program& program, Preparation& preparation) {
+  const AppPaths& paths = program.paths;
+  const std::string project_folder = paths.AppDir + "/temp";
+  if (!WriteWholeFile(paths.GatherScript,
+                      GatherScript(preparation.scene_path, project_folder))) {
+    program.desktop.Message("TORVAmeter error",
+                            "Maxwell script file cannot be created! TORVAmeter will now quit");
+    EndProgram();
+  }
+  std::error_code ec;
+  fs::remove_all(project_folder, ec);
+  fs::create_directories(project_folder, ec);
+  StartProjectLog(program, preparation);
+
+  const std::string scene_folder = FolderPart(preparation.scene_path);
+  ExternalProcess renderer =
+      ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
+                              GatherArguments(paths.GatherScript), program.state.MaxwellDir);
+  std::optional<std::string> given_up;  // the missing file the user did not find
+  WatchRun(
+      renderer, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+      [&](const std::string& line) {
+        if (given_up) return RunAction::kGoOn;
+        const std::optional<MissingFile> missing = ReadNotFoundLine(line);
+        if (!missing || fs::exists(scene_folder + missing->name, ec)) return RunAction::kGoOn;
+        if (SearchMissingFile(program, preparation, *missing)) return RunAction::kGoOn;
+        given_up = missing->name;
+        return RunAction::kStop;  // no renderer is left running on its own
+      },
+      WatchOptions{.pause = false});
+  fs::remove(paths.GatherScript, ec);
+  if (given_up) {
+    program.desktop.Message("TORVAmeter error", "Missing file: \"" + *given_up +
+                                                    "\" was not found, TORVAmeter will now quit");
+    EndProgram();
+  }
+  preparation.scene_name = SceneNameOf(preparation.scene_path);
+  ListProjectFolder(program, preparation);
+}
+
+}  // namespace torva

@@ -1,0 +1,27 @@
+#include "prepare/prepare_project.h"
+
+#include "platform/buttons_disabled.h"
+#include "prepare/preparation.h"
+#include "prepare/scene_name.h"
+
+namespace torva {
+
+void RunPrepareProject(Program& program) {
+  const std::optional<std::string> chosen = ChooseScene(program);
+  if (!chosen) return;
+
+  ButtonsDisabled greyed(program.desktop, kPrepareProject);
+  program.desktop.ClearLog();
+  program.state.LogLine = 0;
+  program.state.LastDir = FolderPart(*chosen);
+
+  Preparation preparation;
+  preparation.scene_path = *chosen;
+  if (!MakeSceneNameSafe(program, preparation.scene_path)) return;
+
+  GatherDependencies(program, preparation);
+  ChooseCameras(program, preparation);
+  PackProject(program, preparation);
+}
+
+}  // namespace torva

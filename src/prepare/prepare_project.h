@@ -1,0 +1,11 @@
+// "Prepare project": from a scene on the user's disk to a ".vum" archive
+// holding the scene, every file it needs, the camera choice and two logs.
+#pragma once
+
+#include "app/globals.h"
+
+namespace torva {
+
+void RunPrepareProject(Program& program);
+
+}  // namespace torva

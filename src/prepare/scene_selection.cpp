@@ -1,0 +1,64 @@
+#include "prepare/preparation.h"
+#include "prepare/scene_name.h"
+
+namespace torva {
+
+std::optional<std::string> ChooseScene(Program& program) {
+  for (;;) {
+    std::optional<std::string> path =
+        program.desktop.ChooseFile("Choose the MXS scene to process", program.state.LastDir,
+                                   "Maxwell Render scene (*.mxs)|*.mxs");
+    if (!path || path->empty()) return std::nullopt;
+    if (IsSceneFile(*path)) return path;
+  }
+}
+
+namespace {
+
+// The user's scene keeps its new name after the command; a file already
+// standing under that name is never replaced.
+bool RenameScene(Program& program, std::string& scene_path, const std::string& new_path) {
+  switch (RenameWithoutReplacing(scene_path, new_path)) {
+    case RenameResult::kDone:
+      scene_path = new_path;
+      return true;
+    case RenameResult::kTargetExists:
+      program.desktop.Message(
+          "TORVAmeter error",
+          "The scene \"" + FileNamePart(scene_path) + "\" has to be renamed to \"" +
+              FileNamePart(new_path) + "\", but a file of that name already exists in "
+              "its folder:\n" + FolderPart(scene_path) +
+              "\nNothing has been renamed. Please rename the scene yourself and prepare it "
+              "again.");
+      return false;
+    case RenameResult::kFailed:
+      break;
+  }
+  program.desktop.Message("TORVAmeter error",
+                          "The scene \"" + FileNamePart(scene_path) +
+                              "\" cannot be renamed to \"" + FileNamePart(new_path) +
+                              "\" in its folder:\n" + FolderPart(scene_path) +
+                              "\nPlease rename the scene yourself and prepare it again.");
+  return false;
+}
+
+}  // namespace
+
+bool MakeSceneNameSafe(Program& program, std::string& scene_path) {
+  if (FileNamePart(scene_path).find(' ') != std::string::npos) {
+    if (!RenameScene(program, scene_path, BlankFreePath(scene_path))) return false;
+    program.desktop.Message("TORVAmeter warning",
+                            "Spaces are not allowed in the scene name, they have been "
+                            "replaced by '_'");
+  }
+  const std::string shortened = ShortenedPath(scene_path);
+  if (shortened != scene_path) {
+    if (!RenameScene(program, scene_path, shortened)) return false;
+    program.desktop.Message("TORVAmeter warning",
+                            "For compatibility reasons (command-line length), the\rscene "
+                            "name has been truncated to 24 characters");
+  }
+  return true;
+}
+
+}  // namespace torva
