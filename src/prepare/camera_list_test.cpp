@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scripted/test_session.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 #include "prepare/archive_lines.h"
 
 namespace torva {

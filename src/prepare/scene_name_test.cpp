@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scripted/test_session.h"
+#include <filesystem>
+
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
 namespace {

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/scripted/test_session.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 #include "prepare/camera_script.h"
 #include "prepare/gather_script.h"
 #include "prepare/script_text.h"

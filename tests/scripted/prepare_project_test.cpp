@@ -1,0 +1,505 @@
+// "Prepare project" run by the scripted program against the substitute
+// installation and its sample scenes; archives are checked with the real 7za.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "testing/commands.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ArchiveListing {
+  std::string type;
+  std::vector<std::string> paths;
+};
+
+ArchiveListing ListArchive(const std::string& archive) {
+  CommandOutcome run = RunCommand("7za l -slt " + ShellQuote(archive) + " 2>&1");
+  ArchiveListing listing;
+  std::smatch m;
+  for (std::size_t from = 0, end; (end = run.output.find('\n', from)) != std::string::npos;
+       from = end + 1) {
+    const std::string line = run.output.substr(from, end - from);
+    if (line.rfind("Type = ", 0) == 0) listing.type = line.substr(7);
+    if (line.rfind("Path = ", 0) == 0 && line.substr(7) != archive)
+      listing.paths.push_back(line.substr(7));
+  }
+  std::sort(listing.paths.begin(), listing.paths.end());
+  return listing;
+}
+
+std::string ExtractFromArchive(const std::string& archive, const std::string& name) {
+  return RunCommand("7za e -so " + ShellQuote(archive) + " " + ShellQuote(name) + " 2>/dev/null")
+      .output;
+}
+
+using Names = std::vector<std::string>;
+
+// The panel got `text` as a line, at whatever position.
+bool HasLogLine(const CommandOutcome& run, const std::string& quoted_text) {
+  return std::regex_search(run.output,
+                           std::regex("\nlog \\d+ " + std::regex_replace(
+                               quoted_text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+                               "\n"));
+}
+
+class PrepareProjectTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  std::string app_ = folder_.path() + "/TORVAmeter_Maxwell";
+  std::string maxwell_ = folder_.path() + "/Maxwell";
+  std::string scenes_ = folder_.path() + "/scenes";
+
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Install()); }
+
+  void Install(const std::string& renderer_options = "",
+               const std::string& version = "5.2.1.49") {
+    ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, renderer_options + " --version " + version));
+    ASSERT_EQ(RunCommand("TM_BUILD_DIR=" + ShellQuote(BuildDir()) + " " +
+                         ShellQuote(SourceDir() + "/tools/app-folder/install-app-folder") + " " +
+                         ShellQuote(app_) + " >/dev/null 2>&1")
+                  .status,
+              0);
+    WriteFile(app_ + "/TORVAmeter_Maxwell.ini",
+              ";Maxwell Render path\n" + maxwell_ +
+                  "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - "
+                  "do not modify)\n\n;Last directory from previous session\n" + scenes_ +
+                  "/\n;Check for updates?\nNo\n");
+    // A benchmark already run with this renderer: start-up asks nothing.
+    WriteFile(app_ + "/benchmark/TORVAmeter_Benchmark.log",
+              "Mac, CPU: Test CPU - 2 threads\nMaxwell Render " + version +
+                  "\nThe TORVA is 12.3 times faster (+/- 10%) than this system (with "
+                  "CPU-Low priority, 32 nodes V4).\nDeltaSL = 3.50\n(SL=10 on this system "
+                  "<=> SL=13.50 (+/- 0.2) on the TORVA.\n");
+  }
+
+  // A copy of a sample scene's folder; returns the copy's path.
+  std::string CopyScene(const std::string& sample, const std::string& as = "") {
+    const std::string target = scenes_ + "/" + (as.empty() ? sample : as);
+    fs::create_directories(target);
+    fs::copy(SourceDir() + "/tools/sim-maxwell/scenes/" + sample, target,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    return target;
+  }
+
+  CommandOutcome Prepare(const std::string& answers) {
+    return RunScriptedProgram(app_, "press 5\n" + answers + "close\n");
+  }
+
+  std::string Archive(const std::string& scene_name) {
+    return app_ + "/archive/" + scene_name + ".vum";
+  }
+
+  // What a finished preparation leaves behind, whatever it packed.
+  void ExpectCleanedUp() {
+    EXPECT_FALSE(fs::exists(app_ + "/temp"));
+    EXPECT_FALSE(fs::exists(app_ + "/TORVAGather.ms"));
+    EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.log"));
+  }
+};
+
+// Three cameras, nothing ticked at first; same-name textures and a Windows
+// path that the renderer finds itself; maximum compression.
+TEST_F(PrepareProjectTest, KitchenWithThreeCamerasPackedAsSevenZip) {
+  const std::string kitchen = CopyScene("Kitchen");
+  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\ntick\ntick 1 3\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+
+  EXPECT_TRUE(run.Has("file \"Choose the MXS scene to process\" \"" + scenes_ +
+                      "/\" \"Maxwell Render scene (*.mxs)|*.mxs\" -> \"" + kitchen +
+                      "/Kitchen.mxs\""));
+  EXPECT_TRUE(run.Has("disable 5"));
+  EXPECT_TRUE(std::regex_search(
+      run.output, std::regex("\nlog 0 \"Date: \\d{4}-\\d\\d-\\d\\d - Hour: \\d\\d:\\d\\d:\\d\\d\"\n"
+                             "log 1 \"TORVAmeter is gathering all files needed by "
+                             "\\\\\"Kitchen.mxs\\\\\"...\"\nlog 2 \"\"\n")));
+  for (const char* name : {"Kitchen.mxs", "diffuse.jpg", "chrome.png", "sky.hdr"})
+    EXPECT_TRUE(HasLogLine(run, "\"" + std::string(name) + "  --> found... (0.00 MB)\""));
+  EXPECT_TRUE(run.Has("log 8 \"3 dependancies found. Project size (uncompressed): 0.00 MB.\""));
+  EXPECT_TRUE(run.Has("window \"Check cameras to render (3 found)\" 290 140"));
+  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"You must select at least one camera to render\""));
+  EXPECT_TRUE(run.Has("question \"Compression level\" \"Maximum compression? (if No, maximum "
+                      "speed)\" -> yes"));
+  EXPECT_TRUE(run.Has("log 9 \"All files gathered, TORVAmeter is compressing the project...\""));
+  EXPECT_TRUE(run.Has("progress 60"));
+  EXPECT_TRUE(run.Has("log 10 \"\""));
+  EXPECT_TRUE(std::regex_search(
+      run.output,
+      std::regex("\nlog 11 \"The project has been successfully compressed in \\d+ seconds.\"\n"
+                 "log 12 \"Compression has decreased the project size by -?\\d+\\.\\d\\d% "
+                 "\\(0.00 MB\\).\"\nlog 13 \"\"\n")));
+  EXPECT_TRUE(run.Has("log 14 \"Project prepared in " + app_ + "/archive.\""));
+  EXPECT_TRUE(run.Has("open \"" + app_ + "/archive\""));
+  EXPECT_TRUE(run.Has("log 16 \"Your project is now ready to render!\""));
+  EXPECT_TRUE(run.Has("log 17 \"\""));
+  EXPECT_TRUE(run.Has("enable 5"));
+
+  const ArchiveListing listing = ListArchive(Archive("Kitchen"));
+  EXPECT_EQ(listing.type, "7z");
+  EXPECT_EQ(listing.paths, (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log",
+                                  "TORVAmeter_Maxwell.log", "cameras.txt", "chrome.png",
+                                  "diffuse.jpg", "sky.hdr"}));
+  EXPECT_EQ(ExtractFromArchive(Archive("Kitchen"), "cameras.txt"),
+            "Overview;1920x1080, 24mm, active;1\nSink close-up;1920x1080, 85mm;0\n"
+            "Window;1080x1920, 35mm;1\n");
+  // The later of the two same-name textures wins, as the renderer copies them.
+  EXPECT_EQ(ExtractFromArchive(Archive("Kitchen"), "diffuse.jpg"),
+            ReadFile(kitchen + "/textures/tiles/diffuse.jpg"));
+
+  const std::string log = ExtractFromArchive(Archive("Kitchen"), "TORVAmeter_Maxwell.log");
+  EXPECT_TRUE(std::regex_search(
+      log, std::regex("^Mac, CPU: .* - \\d+ threads\n"
+                      "(The TORVA is 12.3 times faster \\(\\+/- 10%\\) than this system.|"
+                      "The benchmark has not been run on this system yet.)\n"
+                      "Maxwell Render 5.2.1.49\nTORVAmeter version: 2.8\n"
+                      "Date: [-0-9]+ - Hour: [:0-9]+\n"
+                      "TORVAmeter is gathering all files needed by Kitchen.mxs...\n\n")))
+      << log;
+  EXPECT_NE(log.find("\n\n3 dependancies found. Project size (uncompressed): 0.00 MB.\n"
+                     "Camera: Overview (1920x1080, 24mm, active;1) detected\n"
+                     "Camera: Sink close-up (1920x1080, 85mm;0) detected\n"
+                     "Camera: Window (1080x1920, 35mm;1) detected\n"
+                     "All files have been gathered, TORVAmeter is compressing the project...\n\n"
+                     "The project has been successfully compressed in "),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(".\n\nThe project has been prepared in " + app_ +
+                     "/archive.\n\nYour project is now ready to render!\n"),
+            std::string::npos)
+      << log;
+  ExpectCleanedUp();
+  EXPECT_TRUE(fs::exists(app_ + "/benchmark/GetCameras_tmp.py"));
+}
+
+// One camera: no window; maximum speed makes a zip under the ".vum" name.
+TEST_F(PrepareProjectTest, OneCameraAndMaximumSpeedMakeAZipVum) {
+  const std::string teapot = CopyScene("Teapot");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\nno\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output.find("window "), std::string::npos);
+  EXPECT_TRUE(run.Has("log 5 \"0 dependancies found. Project size (uncompressed): 0.00 MB.\""));
+
+  const ArchiveListing listing = ListArchive(Archive("Teapot"));
+  EXPECT_EQ(listing.type, "zip");
+  EXPECT_EQ(listing.paths, (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log",
+                                  "Teapot.mxs", "cameras.txt"}));
+  EXPECT_EQ(ExtractFromArchive(Archive("Teapot"), "cameras.txt"),
+            "Camera01;800x600, 35mm, active;1\n");
+  EXPECT_NE(ExtractFromArchive(Archive("Teapot"), "TORVAmeter_Maxwell.log")
+                .find("\nCamera: Camera01 (800x600, 35mm, active;1) detected\n"),
+            std::string::npos);
+  EXPECT_EQ(Names(fs::directory_iterator(app_ + "/archive"), {}).size(), 1u);
+  EXPECT_FALSE(fs::exists(Archive("Teapot") + ".zip"));
+  ExpectCleanedUp();
+}
+
+// Cancelling the scene dialog changes nothing; files not ending in "mxs"
+// bring the dialog back without a word.
+TEST_F(PrepareProjectTest, OnlySceneFilesAreTakenAndCancelChangesNothing) {
+  const std::string teapot = CopyScene("Teapot");
+  WriteFile(teapot + "/notes.txt", "x");
+  CommandOutcome run = Prepare("file " + teapot + "/notes.txt\ncancel\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("-> \"" + teapot + "/notes.txt\"\nfile \"Choose the MXS scene"),
+            std::string::npos);
+  EXPECT_EQ(run.output.find("disable"), std::string::npos);
+  EXPECT_EQ(run.output.find("clear"), std::string::npos);
+  EXPECT_FALSE(fs::exists(app_ + "/temp"));
+}
+
+// Files the renderer cannot find are asked for; a file offered under another
+// letter case brings the dialog back; the dialog then starts where the user
+// found the last one.
+TEST_F(PrepareProjectTest, MissingFilesAreLocatedByHand) {
+  const std::string loft = CopyScene("Loft");
+  const std::string found = folder_.path() + "/found";
+  WriteFile(found + "/Spot_Light.ies", "wrong case");
+  WriteFile(found + "/spot_light.ies", "light");
+  WriteFile(found + "/more/concrete.jpg", "concrete");
+  WriteFile(found + "/more/missing_normal.png", "normal");
+  CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\n"
+                               "file " + found + "/Spot_Light.ies\n"
+                               "file " + found + "/spot_light.ies\n"
+                               "file " + found + "/more/concrete.jpg\n"
+                               "file " + found + "/more/missing_normal.png\n"
+                               "tick 2\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("log 3 \"Not found: spot_light.ies\""));
+  EXPECT_TRUE(run.Has("log 4 \"  in \""));
+  EXPECT_TRUE(run.Has("file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\" \"" +
+                      loft + "/\" \"Missing file (*.ies)|*.ies\" -> \"" + found +
+                      "/Spot_Light.ies\""));
+  EXPECT_TRUE(run.Has("file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\" \"" +
+                      loft + "/\" \"Missing file (*.ies)|*.ies\" -> \"" + found +
+                      "/spot_light.ies\""));
+  EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
+  EXPECT_TRUE(run.Has("log 6 \"\""));
+  EXPECT_TRUE(run.Has("log 7 \"Not found: concrete.jpg\""));
+  EXPECT_TRUE(run.Has("log 8 \"  in  /nonexistent/textures/\""));
+  EXPECT_TRUE(run.Has("file \"Missing file: \\\"concrete.jpg\\\" is missing, please find it\" \"" +
+                      found + "/\" \"Missing file (*.jpg)|*.jpg\" -> \"" + found +
+                      "/more/concrete.jpg\""));
+  EXPECT_TRUE(run.Has("log 11 \"Not found: missing_normal.png\""));
+  EXPECT_TRUE(run.Has("log 12 \"  in  textures/\""));
+  EXPECT_TRUE(run.Has("file \"Missing file: \\\"missing_normal.png\\\" is missing, please find "
+                      "it\" \"" + found + "/more/\" \"Missing file (*.png)|*.png\" -> \"" +
+                      found + "/more/missing_normal.png\""));
+
+  const ArchiveListing listing = ListArchive(Archive("Loft"));
+  EXPECT_EQ(listing.paths,
+            (Names{"Loft.mxs", "TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "brick.png",
+                   "cameras.txt", "concrete.jpg", "missing_normal.png", "spot_light.ies"}));
+  EXPECT_EQ(ExtractFromArchive(Archive("Loft"), "spot_light.ies"), "light");
+  EXPECT_EQ(ExtractFromArchive(Archive("Loft"), "cameras.txt"),
+            "Main;2400x1600, 28mm, active;0\nDetail;1600x1600, 60mm;1\n");
+  const std::string log = ExtractFromArchive(Archive("Loft"), "TORVAmeter_Maxwell.log");
+  EXPECT_NE(log.find("\nNot found: spot_light.ies\n  in \nMissing item has been found "
+                     "manually\n\nNot found: concrete.jpg\n"),
+            std::string::npos)
+      << log;
+  // The folder of the last file found is remembered at the end.
+  EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\n" + found + "/more/\n"),
+            std::string::npos);
+  ExpectCleanedUp();
+}
+
+// A missing file the user does not find ends the program; the renderer it
+// started is stopped first.
+TEST_F(PrepareProjectTest, CancellingTheMissingFileDialogStopsTheRendererAndQuits) {
+  const std::string teapot = CopyScene("Teapot");
+  const std::string pid_file = folder_.path() + "/renderer.pid";
+  const std::string renderer = maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell";
+  fs::rename(renderer, renderer + ".real");
+  WriteExecutable(renderer,
+                  "#!/bin/sh\n"
+                  "case \"$1\" in\n"
+                  "  -script:*) echo $$ > " + ShellQuote(pid_file) + "\n"
+                  "    echo 'Not found: /elsewhere/ghost.png'\n"
+                  "    exec sleep 120 ;;\n"
+                  "  *) exec \"$0.real\" \"$@\" ;;\n"
+                  "esac\n");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\ncancel\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"Missing file: \\\"ghost.png\\\" was not "
+                      "found, TORVAmeter will now quit\""));
+  EXPECT_TRUE(run.Has("exit 0"));
+  EXPECT_EQ(run.output.find("question"), std::string::npos);
+  const pid_t pid = std::stoi("0" + ReadFile(pid_file));
+  ASSERT_GT(pid, 0);
+  EXPECT_NE(kill(pid, 0), 0) << "the renderer still runs";
+  // The program quits without writing its configuration.
+  EXPECT_EQ(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find(teapot), std::string::npos);
+}
+
+// Blanks and length together: the blank message first; the folder keeps
+// its blanks; the application folder's path holds blanks too.
+TEST_F(PrepareProjectTest, BlankAndLengthRenamesTogetherInFoldersWithBlanks) {
+  app_ = folder_.path() + "/My Apps/TORVAmeter Maxwell";
+  ASSERT_NO_FATAL_FAILURE(Install());
+  const std::string studio = CopyScene("Studio shots");
+  CommandOutcome run =
+      Prepare("file " + studio + "/studio shot with a long name.mxs\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const std::size_t blanks = run.output.find(
+      "message \"TORVAmeter warning\" \"Spaces are not allowed in the scene name, they have "
+      "been replaced by '_'\"");
+  const std::size_t length = run.output.find(
+      "message \"TORVAmeter warning\" \"For compatibility reasons (command-line length), "
+      "the\\rscene name has been truncated to 24 characters\"");
+  ASSERT_NE(blanks, std::string::npos);
+  ASSERT_NE(length, std::string::npos);
+  EXPECT_LT(blanks, length);
+  EXPECT_TRUE(fs::exists(studio + "/studio_shot_with_a_l.mxs"));
+  EXPECT_FALSE(fs::exists(studio + "/studio shot with a long name.mxs"));
+  EXPECT_TRUE(run.Has("log 1 \"TORVAmeter is gathering all files needed by "
+                      "\\\"studio_shot_with_a_l.mxs\\\"...\""));
+
+  const ArchiveListing listing = ListArchive(Archive("studio_shot_with_a_l"));
+  EXPECT_EQ(listing.type, "7z");
+  EXPECT_EQ(listing.paths, (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log",
+                                  "backdrop.png", "cameras.txt", "softbox light.hdr",
+                                  "studio_shot_with_a_l.mxs"}));
+  ExpectCleanedUp();
+}
+
+TEST_F(PrepareProjectTest, BlankAndLengthRenamesApart) {
+  const std::string teapot = CopyScene("Teapot");
+  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/my tea.mxs");
+  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/abcdefghijklmnopqrstu.MXS");  // 25
+  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/abcdefghijklmnopqrsX.mxs");   // 24
+
+  CommandOutcome blank = Prepare("file " + teapot + "/my tea.mxs\nno\n");
+  ASSERT_EQ(blank.status, 0) << blank.output;
+  EXPECT_NE(blank.output.find("Spaces are not allowed"), std::string::npos);
+  EXPECT_EQ(blank.output.find("truncated"), std::string::npos);
+  EXPECT_TRUE(fs::exists(teapot + "/my_tea.mxs"));
+  EXPECT_EQ(ListArchive(Archive("my_tea")).type, "zip");
+
+  CommandOutcome longer = Prepare("file " + teapot + "/abcdefghijklmnopqrstu.MXS\nno\n");
+  ASSERT_EQ(longer.status, 0) << longer.output;
+  EXPECT_EQ(longer.output.find("Spaces are not allowed"), std::string::npos);
+  EXPECT_NE(longer.output.find("truncated to 24 characters"), std::string::npos);
+  EXPECT_TRUE(fs::exists(teapot + "/abcdefghijklmnopqrst.MXS"));
+  EXPECT_TRUE(fs::exists(Archive("abcdefghijklmnopqrst")));
+
+  CommandOutcome exact = Prepare("file " + teapot + "/abcdefghijklmnopqrsX.mxs\nno\n");
+  ASSERT_EQ(exact.status, 0) << exact.output;
+  EXPECT_EQ(exact.output.find("message \"TORVAmeter warning\""), std::string::npos);
+  EXPECT_TRUE(fs::exists(teapot + "/abcdefghijklmnopqrsX.mxs"));
+  EXPECT_TRUE(fs::exists(Archive("abcdefghijklmnopqrsX")));
+}
+
+// The renamed scene would land on another file: nothing is renamed, the
+// user is told, and the command ends with the buttons back.
+TEST_F(PrepareProjectTest, ARenameNeverReplacesAnotherScene) {
+  const std::string teapot = CopyScene("Teapot");
+  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/my tea.mxs");
+  WriteFile(teapot + "/my_tea.mxs", "SIM-MXS 1\n# another scene\n");
+  CommandOutcome run = Prepare("file " + teapot + "/my tea.mxs\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"The scene \\\"my tea.mxs\\\" has to be "
+                      "renamed to \\\"my_tea.mxs\\\", but a file of that name already exists "
+                      "in its folder:\\n" + teapot + "/\\nNothing has been renamed. Please "
+                      "rename the scene yourself and prepare it again.\""));
+  EXPECT_NE(run.output.find("disable 5\nclear\nmessage \"TORVAmeter error\""), std::string::npos);
+  EXPECT_TRUE(run.Has("enable 5"));
+  EXPECT_EQ(ReadFile(teapot + "/my_tea.mxs"), "SIM-MXS 1\n# another scene\n");
+  EXPECT_EQ(ReadFile(teapot + "/my tea.mxs"), ReadFile(teapot + "/Teapot.mxs"));
+  EXPECT_EQ(run.output.find("Spaces are not allowed"), std::string::npos);
+  EXPECT_FALSE(fs::exists(app_ + "/temp"));
+
+  // The truncation refuses the same way.
+  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/abcdefghijklmnopqrstu.mxs");
+  WriteFile(teapot + "/abcdefghijklmnopqrst.mxs", "taken");
+  CommandOutcome longer = Prepare("file " + teapot + "/abcdefghijklmnopqrstu.mxs\n");
+  EXPECT_NE(longer.output.find("has to be renamed to \\\"abcdefghijklmnopqrst.mxs\\\""),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(teapot + "/abcdefghijklmnopqrst.mxs"), "taken");
+}
+
+// A scene the renderer cannot read: nothing is gathered, nothing is asked,
+// the failure is reported and the project log kept as the error log.
+TEST_F(PrepareProjectTest, ABrokenSceneEndsInTheFailureReport) {
+  const std::string broken = CopyScene("Broken");
+  WriteFile(app_ + "/ERROR_TORVAmeter.log", "an older failure\n");
+  CommandOutcome run = Prepare("file " + broken + "/Broken.mxs\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("log 3 \"\""));
+  EXPECT_TRUE(run.Has("log 4 \"No archive created, Maxwell Render has crashed!\""));
+  EXPECT_EQ(run.output.find("question"), std::string::npos);
+  EXPECT_TRUE(run.Has("log 5 \"\""));
+  EXPECT_TRUE(run.Has("log 6 \"An error occurred during the compression:\""));
+  EXPECT_TRUE(run.Has("log 7 \"   the project HAS NOT BEEN prepared sucessfully!\""));
+  EXPECT_TRUE(run.Has("log 8 \"\""));
+  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
+  EXPECT_TRUE(run.Has("enable 5"));
+  const std::string error_log = ReadFile(app_ + "/ERROR_TORVAmeter.log");
+  EXPECT_NE(error_log.find("TORVAmeter is gathering all files needed by Broken.mxs...\n\n\n"
+                           "No archive created, Maxwell Render has crashed!\n\n"
+                           "An error occurred during the compression:\n"
+                           "   the project HAS NOT BEEN prepared sucessfully!\n\n"),
+            std::string::npos)
+      << error_log;
+  EXPECT_FALSE(fs::exists(Archive("Broken")));
+  ExpectCleanedUp();
+}
+
+// Without the archiver the gathered files stay for packing by hand.
+TEST_F(PrepareProjectTest, AMissingArchiverKeepsTheProjectFolder) {
+  const std::string teapot = CopyScene("Teapot");
+  fs::remove(app_ + "/7za");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za has not been found in the TORVAmeter "
+                      "directory!\\nYou will have to compress the files in " + app_ +
+                      "/temp manually.\""));
+  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
+  EXPECT_EQ(run.output.find("question"), std::string::npos);
+  EXPECT_TRUE(fs::exists(app_ + "/temp/Teapot.mxs"));
+  EXPECT_EQ(ReadFile(app_ + "/temp/cameras.txt"), "Camera01;800x600, 35mm, active;1\n");
+  EXPECT_TRUE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+  EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.log"));
+}
+
+// The second preparation replaces the first archive.
+TEST_F(PrepareProjectTest, PreparingTheSameSceneTwiceReplacesTheArchive) {
+  const std::string teapot = CopyScene("Teapot");
+  ASSERT_EQ(Prepare("file " + teapot + "/Teapot.mxs\nno\n").status, 0);
+  EXPECT_EQ(ListArchive(Archive("Teapot")).type, "zip");
+  WriteFile(teapot + "/Teapot.mxs", ReadFile(teapot + "/Teapot.mxs") + "# changed\n");
+  CommandOutcome again = Prepare("file " + teapot + "/Teapot.mxs\nyes\n");
+  ASSERT_EQ(again.status, 0) << again.output;
+  EXPECT_EQ(ListArchive(Archive("Teapot")).type, "7z");
+  EXPECT_EQ(ExtractFromArchive(Archive("Teapot"), "Teapot.mxs"), ReadFile(teapot + "/Teapot.mxs"));
+  ExpectCleanedUp();
+}
+
+// Quotes and backslashes in the scene's folder reach the renderer and
+// Pymaxwell unchanged, whether the path travels inside the camera script
+// (renderer 2) or as an argument.
+TEST_F(PrepareProjectTest, QuotesAndBackslashesInPathsReachTheScripts) {
+  for (const std::string version : {"2.7.0.0", "5.2.1.49"}) {
+    SCOPED_TRACE(version);
+    ASSERT_NO_FATAL_FAILURE(Install("", version));
+    const std::string odd = CopyScene("Kitchen", "Jo's \"odd\" \\ kitchen");
+    CommandOutcome run = Prepare("file " + odd + "/Kitchen.mxs\ntick 2\nyes\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.Has("window \"Check cameras to render (3 found)\" 290 140"));
+    const ArchiveListing listing = ListArchive(Archive("Kitchen"));
+    EXPECT_EQ(listing.paths, (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log",
+                                    "TORVAmeter_Maxwell.log", "cameras.txt", "chrome.png",
+                                    "diffuse.jpg", "sky.hdr"}));
+  }
+  EXPECT_NE(ReadFile(app_ + "/benchmark/GetCameras_tmp.py").find("\ngetCameras(sys.argv[1],sys.argv[2])\n"),
+            std::string::npos);
+}
+
+// Every camera of a scene with more than fifty is kept and can be chosen.
+TEST_F(PrepareProjectTest, SixtyCamerasAreAllKept) {
+  std::string scene = "SIM-MXS 1\n";
+  std::string expected;
+  for (int i = 1; i <= 60; ++i) {
+    scene += "camera Cam" + std::to_string(i) + ";640x480 35mm\n";
+    expected += "Cam" + std::to_string(i) + ";640x480, 35mm;" + (i == 55 ? "1" : "0") + "\n";
+  }
+  WriteFile(scenes_ + "/Many/Many.mxs", scene);
+  CommandOutcome run = Prepare("file " + scenes_ + "/Many/Many.mxs\ntick 55\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("window \"Check cameras to render (60 found)\" 290 2420"));
+  EXPECT_EQ(ExtractFromArchive(Archive("Many"), "cameras.txt"), expected);
+}
+
+// A project whose files are all empty reports a plain reduction.
+TEST_F(PrepareProjectTest, AllEmptyFilesGiveNoNanOrInfinity) {
+  const std::string renderer = maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell";
+  fs::rename(renderer, renderer + ".real");
+  WriteExecutable(renderer,
+                  "#!/bin/sh\n"
+                  "case \"$1\" in\n"
+                  "  -script:*) : > " + ShellQuote(app_ + "/temp/Empty.mxs") + "\n"
+                  "    : > " + ShellQuote(app_ + "/temp/empty.png") + " ;;\n"
+                  "  *) exec \"$0.real\" \"$@\" ;;\n"
+                  "esac\n");
+  WriteFile(scenes_ + "/Empty/Empty.mxs", "");
+  CommandOutcome run = Prepare("file " + scenes_ + "/Empty/Empty.mxs\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("log 6 \"1 dependancies found. Project size (uncompressed): 0.00 MB.\""));
+  EXPECT_NE(run.output.find("\"Compression has decreased the project size by 0.00% ("),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("nan"), std::string::npos);
+  EXPECT_EQ(run.output.find("inf%"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace torva
