@@ -5,6 +5,7 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/desktop.h"
 
@@ -89,7 +90,7 @@ struct State {
   float GpuFarmSpeedRatio = 0;
   float GpuDeltaSL = 0;
   bool NetworkReady = false;
-  std::array<std::string, 51> CameraLines;
+  std::vector<std::string> CameraLines;  // the lines of "cameras.txt", however many
   int LogLine = 0;
   std::string OutputLine;  // the last line read from an external program
 };

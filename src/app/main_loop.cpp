@@ -2,6 +2,7 @@
 
 #include "app/config/settings.h"
 #include "app/small_commands.h"
+#include "prepare/prepare_project.h"
 #include "update/update_check.h"
 
 namespace torva {
@@ -11,6 +12,7 @@ void RunCommand(Program& program, const Event& event) {
   switch (event.gadget) {
     case kLogo: LogoClicked(program, event); break;
     case kUploadProject: OpenUploadPage(program); break;
+    case kPrepareProject: RunPrepareProject(program); break;
     case kPriceInfo: OpenPricePage(program); break;
     case kAbout: ShowAbout(program); break;
     case kHelp: OpenHelp(program); break;

@@ -73,6 +73,14 @@ ExternalProcess ExternalProcess::Launch(const std::string& executable,
   return process;
 }
 
+ExternalProcess ExternalProcess::Launch(const std::string& executable,
+                                        const std::vector<std::string>& arguments,
+                                        const std::string& working_dir) {
+  ExternalProcess process;
+  process.child_ = ChildProcess::Start(executable, arguments, working_dir);
+  return process;
+}
+
 bool ExternalProcess::Started() const { return child_ != nullptr; }
 
 bool ExternalProcess::Running() {

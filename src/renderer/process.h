@@ -33,6 +33,11 @@ class ExternalProcess {
   // Starts `executable` directly (no shell) in `working_dir`; returns at once.
   static ExternalProcess Launch(const std::string& executable, std::string_view arguments,
                                 const std::string& working_dir);
+  // The same with the arguments already separated: each one reaches the
+  // program exactly as given, whatever blanks or quotes it holds.
+  static ExternalProcess Launch(const std::string& executable,
+                                const std::vector<std::string>& arguments,
+                                const std::string& working_dir);
 
   bool Started() const;
   // True while the program runs or unread output remains; false once it has
