@@ -168,6 +168,19 @@ void ChildProcess::Drain() {
 }
 
 void ChildProcess::Append(const char* data, std::size_t size) {
+  std::string ended;
+  if (backspace_ends_line_) {
+    ended.reserve(size);
+    for (const char* c = data; c != data + size; ++c) {
+      if (*c != '\b') {
+        ended += *c;
+      } else if (!(ended.empty() ? buffer_.size() == line_start_ : ended.back() == '\n')) {
+        ended += '\n';
+      }
+    }
+    data = ended.data();
+    size = ended.size();
+  }
   while (size > 0) {
     const char* feed = static_cast<const char*>(std::memchr(data, '\n', size));
     const std::size_t part = feed ? static_cast<std::size_t>(feed - data) : size;

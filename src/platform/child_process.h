@@ -48,6 +48,9 @@ class ChildProcess {
   std::size_t BufferedBytes() const { return buffer_.size() - head_; }
   // The next line without its line feed; empty when !HasLine().
   std::string TakeLine();
+  // From now on a run of backspaces also ends a line, so that a progress
+  // display redrawn in place arrives as it changes.
+  void EndLinesAtBackspaces() { backspace_ends_line_ = true; }
 
   // Blocks until HasLine(), or the output ended and the child ended, or
   // `timeout_ms` passed (negative: no limit).
@@ -86,6 +89,7 @@ class ChildProcess {
   std::size_t head_ = 0;
   std::size_t line_start_ = 0;  // start of the unfinished last line
   bool cutting_ = false;        // dropping the rest of an over-long line
+  bool backspace_ends_line_ = false;
 };
 
 }  // namespace torva

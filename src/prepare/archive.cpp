@@ -32,6 +32,7 @@ void RunArchiver(Program& program, const std::string& archiver,
                  const std::vector<std::string>& arguments, bool show_progress) {
   ExternalProcess run =
       ExternalProcess::Launch(archiver, arguments, program.paths.TempDir);
+  if (show_progress) run.EndLinesAtBackspaces();
   int shown = -1;
   WatchRun(
       run, program.desktop, [](const Event&) { return RunAction::kGoOn; },

@@ -6,8 +6,9 @@ namespace torva {
 
 std::vector<std::string> PackArguments(Compression compression,
                                        const std::string& archive_path) {
-  if (compression == Compression::kMaximum) return {"a", archive_path, "-mx=5", "-r"};
-  return {"a", archive_path + ".zip", "-mx1", "-r"};
+  // -bsp1: the archiver shows its progress in percent on its output.
+  if (compression == Compression::kMaximum) return {"a", archive_path, "-mx=5", "-r", "-bsp1"};
+  return {"a", archive_path + ".zip", "-mx1", "-r", "-bsp1"};
 }
 
 std::vector<std::string> AddLogsArguments(Compression compression,

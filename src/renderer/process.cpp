@@ -115,6 +115,10 @@ std::size_t ExternalProcess::BufferedBytes() const {
   return child_ ? child_->BufferedBytes() : 0;
 }
 
+void ExternalProcess::EndLinesAtBackspaces() {
+  if (child_) child_->EndLinesAtBackspaces();
+}
+
 void ExternalProcess::Delay(int ms) {
   if (child_) {
     child_->DrainFor(ms);

@@ -62,6 +62,9 @@ class ExternalProcess {
   void Delay(int ms);
   // Bytes of output taken from the program and not yet read as lines.
   std::size_t BufferedBytes() const;
+  // A progress display that the program redraws with backspaces arrives
+  // as lines: each run of backspaces ends one.
+  void EndLinesAtBackspaces();
 
  private:
   std::unique_ptr<ChildProcess> child_;

@@ -501,5 +501,25 @@ TEST_F(PrepareProjectTest, AllEmptyFilesGiveNoNanOrInfinity) {
   EXPECT_EQ(run.output.find("inf%"), std::string::npos);
 }
 
+// The bar follows the archiver while it packs and ends at 60.
+TEST_F(PrepareProjectTest, TheProgressBarMovesWhilePacking) {
+  fs::create_directories(scenes_ + "/Noise");
+  ASSERT_EQ(RunCommand("head -c 8000000 /dev/urandom > " + ShellQuote(scenes_ + "/Noise/noise.raw"))
+                .status,
+            0);
+  WriteFile(scenes_ + "/Noise/Noise.mxs", "SIM-MXS 1\ndependency noise.raw\n");
+  CommandOutcome run = Prepare("file " + scenes_ + "/Noise/Noise.mxs\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  std::vector<int> values;
+  const std::regex progress("\nprogress (\\d+)(?=\n)");
+  for (std::sregex_iterator it(run.output.begin(), run.output.end(), progress), end; it != end; ++it)
+    values.push_back(std::stoi((*it)[1]));
+  ASSERT_FALSE(values.empty());
+  EXPECT_EQ(values.back(), 60);
+  EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+  EXPECT_TRUE(std::any_of(values.begin(), values.end(), [](int v) { return v > 0 && v < 60; }))
+      << run.output;
+}
+
 }  // namespace
 }  // namespace torva
