@@ -1,0 +1,78 @@
+#include "benchmark/benchmark_log.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "benchmark/farm_figures.h"
+#include "text/numbers.h"
+#include "text/text.h"
+
+namespace torva {
+
+std::string MachineLine(const std::string& processor_brand, int logical_processors) {
+  return "Mac, CPU: " + processor_brand + " - " + std::to_string(logical_processors) +
+         " threads";
+}
+
+std::string RendererLine(const std::string& renderer_version) {
+  return "Maxwell Render " + renderer_version;
+}
+
+std::string RatioLine(float ratio, int bench_mode) {
+  return "The TORVA is " + FormatFixed(ratio, 1) + " times faster (+/- 10%) than this system (with " +
+         FarmPoolText(bench_mode) + ").";
+}
+
+std::string DeltaSLLine(float delta_sl) { return "DeltaSL = " + FormatFixed(delta_sl, 2); }
+
+std::string EquivalentSLLine(float delta_sl) {
+  return "(SL=10 on this system <=> SL=" + FormatFixed(delta_sl + 10.0f, 2) +
+         " (+/- 0.2) on the TORVA.";
+}
+
+bool BenchmarkLogWriter::Create(const std::string& path) {
+  Close();
+  file_ = std::fopen(path.c_str(), "wb");
+  return file_ != nullptr;
+}
+
+void BenchmarkLogWriter::WriteLine(const std::string& text) {
+  if (!file_) return;
+  std::fwrite(text.data(), 1, text.size(), file_);
+  std::fputc('\n', file_);
+  std::fflush(file_);
+}
+
+void BenchmarkLogWriter::Close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+}
+
+std::optional<BenchmarkResults> ReadBenchmarkLog(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  if (std::filesystem::file_size(path, error) == 0 || error) return std::nullopt;
+  std::ifstream log(path, std::ios::binary);
+  if (!log) return std::nullopt;
+  std::string machine, renderer, ratio, delta;
+  std::getline(log, machine);
+  std::getline(log, renderer);
+  std::getline(log, ratio);
+  std::getline(log, delta);
+  BenchmarkResults results;
+  results.speed_ratio =
+      static_cast<float>(ReadDecimal(TextBefore(TextAfter(ratio, "is "), " times")));
+  results.delta_sl = static_cast<float>(ReadDecimal(TextAfter(delta, "= ")));
+  return results;
+}
+
+std::optional<std::string> LoggedRendererVersion(const std::string& path) {
+  std::ifstream log(path, std::ios::binary);
+  if (!log) return std::nullopt;
+  std::string machine, renderer;
+  std::getline(log, machine);
+  std::getline(log, renderer);
+  return TextAfter(renderer, "Maxwell Render ");
+}
+
+}  // namespace torva

@@ -1,0 +1,53 @@
+// The five-line benchmark log: its lines, the writer that keeps the file open
+// for the whole run, and the reader of its results.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace torva {
+
+// Line 1: "Mac, CPU: " + brand + " - " + threads + " threads".
+std::string MachineLine(const std::string& processor_brand, int logical_processors);
+// Line 2.
+std::string RendererLine(const std::string& renderer_version);
+// Line 3: the speed ratio with one decimal and the farm pool of `bench_mode`.
+std::string RatioLine(float ratio, int bench_mode);
+// Line 4: "DeltaSL = " + the SL difference with two decimals.
+std::string DeltaSLLine(float delta_sl);
+// Line 5: what SL 10 here is on the farm.
+std::string EquivalentSLLine(float delta_sl);
+
+// Writes the log line by line, each line on disk as soon as it is written,
+// so that a run that never ends leaves the lines it reached.
+class BenchmarkLogWriter {
+ public:
+  BenchmarkLogWriter() = default;
+  BenchmarkLogWriter(const BenchmarkLogWriter&) = delete;
+  BenchmarkLogWriter& operator=(const BenchmarkLogWriter&) = delete;
+  ~BenchmarkLogWriter() { Close(); }
+
+  // Creates the log anew, emptying an older one. False when it cannot.
+  bool Create(const std::string& path);
+  // Ignored when the log could not be created.
+  void WriteLine(const std::string& text);
+  void Close();
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+struct BenchmarkResults {
+  float speed_ratio = 0;
+  float delta_sl = 0;
+};
+
+// The ratio of line 3 and the SL difference of line 4. nullopt when the log is
+// missing or empty; missing lines or markers give 0 for their value.
+std::optional<BenchmarkResults> ReadBenchmarkLog(const std::string& path);
+
+// The renderer version on line 2; nullopt when the log cannot be opened.
+std::optional<std::string> LoggedRendererVersion(const std::string& path);
+
+}  // namespace torva

@@ -1,0 +1,84 @@
+#include "benchmark/benchmark_log.h"
+
+#include <gtest/gtest.h>
+
+#include "benchmark/farm_figures.h"
+#include "platform/scripted/test_session.h"
+
+namespace torva {
+namespace {
+
+TEST(BenchmarkLogTest, LinesHoldTheRoundedResults) {
+  EXPECT_EQ(MachineLine("Intel(R) Xeon(R) CPU @ 2.20GHz", 8),
+            "Mac, CPU: Intel(R) Xeon(R) CPU @ 2.20GHz - 8 threads");
+  EXPECT_EQ(RendererLine("5.2.1.49"), "Maxwell Render 5.2.1.49");
+  EXPECT_EQ(RatioLine(12.34f, kCpuBenchmark),
+            "The TORVA is 12.3 times faster (+/- 10%) than this system (with CPU-Low "
+            "priority, 32 nodes V4).");
+  EXPECT_EQ(RatioLine(2.0f, kGpuBenchmark),
+            "The TORVA is 2.0 times faster (+/- 10%) than this system (with GPU-Low "
+            "priority, 14 nodes RTX).");
+  EXPECT_EQ(DeltaSLLine(3.5f), "DeltaSL = 3.50");
+  EXPECT_EQ(EquivalentSLLine(3.5f), "(SL=10 on this system <=> SL=13.50 (+/- 0.2) on the TORVA.");
+  // 15.4 - 12.5 in single precision is just below 2.9.
+  const float delta = 15.4f - 12.5f;
+  EXPECT_EQ(DeltaSLLine(delta), "DeltaSL = 2.90");
+  EXPECT_EQ(EquivalentSLLine(delta), "(SL=10 on this system <=> SL=12.90 (+/- 0.2) on the TORVA.");
+  EXPECT_EQ(DeltaSLLine(-0.25f), "DeltaSL = -0.25");
+}
+
+TEST(BenchmarkLogTest, EachLineIsOnDiskAsSoonAsItIsWritten) {
+  TempFolder folder;
+  const std::string path = folder.path() + "/TORVAmeter_Benchmark.log";
+  WriteFile(path, "an older log\nwith more lines than the new one\n");
+  BenchmarkLogWriter log;
+  ASSERT_TRUE(log.Create(path));
+  EXPECT_EQ(ReadFile(path), "");
+  log.WriteLine("Mac, CPU: X - 2 threads");
+  log.WriteLine("Maxwell Render 5.2.1.49");
+  EXPECT_EQ(ReadFile(path), "Mac, CPU: X - 2 threads\nMaxwell Render 5.2.1.49\n");
+
+  // A run that ends here leaves a log that reads as "not run", not as missing.
+  auto short_log = ReadBenchmarkLog(path);
+  ASSERT_TRUE(short_log);
+  EXPECT_EQ(short_log->speed_ratio, 0);
+  EXPECT_EQ(short_log->delta_sl, 0);
+
+  log.WriteLine(RatioLine(12.34f, kCpuBenchmark));
+  log.WriteLine(DeltaSLLine(3.5f));
+  log.WriteLine(EquivalentSLLine(3.5f));
+  log.Close();
+  auto results = ReadBenchmarkLog(path);
+  ASSERT_TRUE(results);
+  EXPECT_FLOAT_EQ(results->speed_ratio, 12.3f);
+  EXPECT_FLOAT_EQ(results->delta_sl, 3.5f);
+  EXPECT_EQ(LoggedRendererVersion(path), "5.2.1.49");
+}
+
+TEST(BenchmarkLogTest, MissingAndMalformedLogs) {
+  TempFolder folder;
+  const std::string path = folder.path() + "/log";
+  EXPECT_FALSE(ReadBenchmarkLog(path));
+  EXPECT_FALSE(LoggedRendererVersion(path));
+  EXPECT_FALSE(BenchmarkLogWriter().Create(folder.path() + "/no/such/folder/log"));
+
+  WriteFile(path, "");
+  EXPECT_FALSE(ReadBenchmarkLog(path));
+
+  // Line 3 without " times" and line 4 without "= " give 0.
+  WriteFile(path, "a\nMaxwell Render 4.2.0.3\nThe TORVA is 3.1 fold faster\nDeltaSL 2.50\n");
+  auto results = ReadBenchmarkLog(path);
+  ASSERT_TRUE(results);
+  EXPECT_EQ(results->speed_ratio, 0);
+  EXPECT_EQ(results->delta_sl, 0);
+  EXPECT_EQ(LoggedRendererVersion(path), "4.2.0.3");
+
+  // Numbers are read up to the first character that cannot continue them.
+  WriteFile(path, "a\nb\nThe TORVA is 1.25x times faster\nDeltaSL = -0.75 or so\n");
+  results = ReadBenchmarkLog(path);
+  EXPECT_FLOAT_EQ(results->speed_ratio, 1.25f);
+  EXPECT_FLOAT_EQ(results->delta_sl, -0.75f);
+}
+
+}  // namespace
+}  // namespace torva

@@ -1,0 +1,88 @@
+#include "benchmark/benchmark_results.h"
+
+#include <filesystem>
+
+#include "benchmark/benchmark_log.h"
+#include "benchmark/farm_figures.h"
+
+namespace torva {
+namespace {
+
+const std::string& LogOf(const Program& program, int bench_mode) {
+  return bench_mode == kGpuBenchmark ? program.paths.GpuBenchmarkLog
+                                     : program.paths.BenchmarkLog;
+}
+
+const std::string& BackupOf(const Program& program, int bench_mode) {
+  return bench_mode == kGpuBenchmark ? program.paths.GpuLogBackup
+                                     : program.paths.CpuLogBackup;
+}
+
+std::string FolderOf(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// The renderer is not examined again here: the new folder is checked at the
+// next start or benchmark run.
+void AskWhetherRendererFolderMoved(Program& program) {
+  State& state = program.state;
+  if (program.desktop.Question("Maxwell Render path",
+                               "Is Maxwell Render path still " + state.MaxwellDir + "?"))
+    return;
+  auto chosen = program.desktop.ChooseFile(
+      "Please select any file in your Maxwell Render directory", state.FirstRunDir, "*.*|*.*");
+  if (!chosen || chosen->empty()) {
+    program.desktop.Message("TORVAmeter error", "No file selected, TORVAmeter will now quit");
+    EndProgram();
+  }
+  state.MaxwellDir = FolderOf(*chosen);
+  state.LastDir = state.MaxwellDir;
+}
+
+}  // namespace
+
+void SetAsideLogOfOtherRenderer(Program& program, int bench_mode) {
+  const std::string& log = LogOf(program, bench_mode);
+  std::optional<std::string> logged_version = LoggedRendererVersion(log);
+  if (!logged_version || *logged_version == program.state.RendererVersion) return;
+
+  AskWhetherRendererFolderMoved(program);
+  std::error_code error;
+  std::filesystem::remove(BackupOf(program, bench_mode), error);
+  std::filesystem::rename(log, BackupOf(program, bench_mode), error);
+  program.desktop.Message(BenchmarkTitle(bench_mode),
+                          "This is a new version, you will have to relaunch the integrated "
+                          "benchmark.");
+}
+
+bool LoadResultsOrOfferBenchmark(Program& program, int bench_mode) {
+  State& state = program.state;
+  if (auto results = ReadBenchmarkLog(LogOf(program, bench_mode))) {
+    float& ratio = bench_mode == kGpuBenchmark ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
+    float& delta = bench_mode == kGpuBenchmark ? state.GpuDeltaSL : state.DeltaSL;
+    ratio = results->speed_ratio;
+    delta = results->delta_sl;
+    return false;
+  }
+  const std::string kind = bench_mode == kGpuBenchmark ? "GPU benchmark" : "benchmark";
+  const bool yes = program.desktop.Question(
+      "TORVAmeter " + kind + "?",
+      "Do you want to launch the TORVAmeter " + kind +
+          " now?\nRunning the benchmark is mandatory to run estimations.\nYou can launch it "
+          "at any time by clicking on the 'Benchmark' button.");
+  if (yes) state.BenchMode = bench_mode;
+  return yes;
+}
+
+std::optional<int> LoadBenchmarksAtStart(Program& program) {
+  SetAsideLogOfOtherRenderer(program, kCpuBenchmark);
+  if (program.state.GpuCapable) SetAsideLogOfOtherRenderer(program, kGpuBenchmark);
+
+  if (LoadResultsOrOfferBenchmark(program, kCpuBenchmark)) return kCpuBenchmark;
+  if (program.state.GpuCapable && LoadResultsOrOfferBenchmark(program, kGpuBenchmark))
+    return kGpuBenchmark;
+  return std::nullopt;
+}
+
+}  // namespace torva

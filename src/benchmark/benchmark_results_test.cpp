@@ -1,0 +1,120 @@
+#include "benchmark/benchmark_results.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "benchmark/farm_figures.h"
+#include "platform/scripted/test_session.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kCpuLog[] =
+    "Mac, CPU: X - 4 threads\nMaxwell Render 4.2.0.3\nThe TORVA is 12.3 times faster (+/- "
+    "10%) than this system (with CPU-Low priority, 32 nodes V4).\nDeltaSL = 3.50\n(SL=10 on "
+    "this system <=> SL=13.50 (+/- 0.2) on the TORVA.\n";
+const char kGpuLog[] =
+    "Mac, CPU: X - 4 threads\nMaxwell Render 5.2.1.49\nThe TORVA is 2.0 times faster (+/- "
+    "10%) than this system (with GPU-Low priority, 14 nodes RTX).\nDeltaSL = 1.25\n(SL=10 on "
+    "this system <=> SL=11.25 (+/- 0.2) on the TORVA.\n";
+
+class BenchmarkResultsTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+
+  struct Session {
+    Session(const std::string& app_dir, const std::string& answers, const std::string& version,
+            bool gpu)
+        : scripted(answers), program(scripted.desktop(), app_dir) {
+      fs::create_directories(program.paths.BenchDir);
+      program.state.MaxwellDir = "/Maxwell/";
+      program.state.RendererVersion = version;
+      program.state.GpuCapable = gpu;
+    }
+    ScriptedSession scripted;
+    Program program;
+  };
+};
+
+TEST_F(BenchmarkResultsTest, LogsOfTheInstalledRendererAreLoadedWithoutAQuestion) {
+  Session s(folder_.path(), "", "4.2.0.3", false);
+  WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
+  WriteFile(s.program.paths.GpuBenchmarkLog, kGpuLog);  // not read: no GPU
+  EXPECT_EQ(LoadBenchmarksAtStart(s.program), std::nullopt);
+  EXPECT_EQ(s.scripted.transcript(), "");
+  EXPECT_FLOAT_EQ(s.program.state.FarmSpeedRatio, 12.3f);
+  EXPECT_FLOAT_EQ(s.program.state.DeltaSL, 3.5f);
+  EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 0);
+  EXPECT_EQ(ReadFile(s.program.paths.BenchmarkLog), kCpuLog);
+}
+
+TEST_F(BenchmarkResultsTest, ALogOfAnotherRendererIsSetAsideAndTheBenchmarkOffered) {
+  Session s(folder_.path(), "yes\nno\n", "4.2.1.0", false);
+  WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
+  WriteFile(s.program.paths.CpuLogBackup, "an older backup");
+  EXPECT_EQ(LoadBenchmarksAtStart(s.program), std::nullopt);
+  EXPECT_EQ(s.scripted.transcript(),
+            "question \"Maxwell Render path\" \"Is Maxwell Render path still /Maxwell/?\" -> "
+            "yes\n"
+            "message \"TORVAmeter Benchmark\" \"This is a new version, you will have to "
+            "relaunch the integrated benchmark.\"\n"
+            "question \"TORVAmeter benchmark?\" \"Do you want to launch the TORVAmeter "
+            "benchmark now?\\nRunning the benchmark is mandatory to run estimations.\\nYou can "
+            "launch it at any time by clicking on the 'Benchmark' button.\" -> no\n");
+  EXPECT_FALSE(fs::exists(s.program.paths.BenchmarkLog));
+  EXPECT_EQ(ReadFile(s.program.paths.CpuLogBackup), kCpuLog);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
+}
+
+TEST_F(BenchmarkResultsTest, BothLogsAreSetAsideCpuFirstAndANewFolderIsTaken) {
+  Session s(folder_.path(), "no\nfile /Other/Maxwell/readme.txt\nyes\nno\nno\n", "5.2.1.49",
+            true);
+  WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
+  WriteFile(s.program.paths.GpuBenchmarkLog, "only one line\n");
+  EXPECT_EQ(LoadBenchmarksAtStart(s.program), std::nullopt);
+  const std::string transcript = s.scripted.transcript();
+  EXPECT_NE(transcript.find("file \"Please select any file in your Maxwell Render directory\" "
+                            "\"\" \"*.*|*.*\" -> \"/Other/Maxwell/readme.txt\"\n"
+                            "message \"TORVAmeter Benchmark\""),
+            std::string::npos)
+      << transcript;
+  EXPECT_NE(transcript.find("question \"Maxwell Render path\" \"Is Maxwell Render path still "
+                            "/Other/Maxwell/?\" -> yes\nmessage \"TORVAmeter GPU Benchmark\""),
+            std::string::npos)
+      << transcript;
+  EXPECT_NE(transcript.find("question \"TORVAmeter GPU benchmark?\" \"Do you want to launch "
+                            "the TORVAmeter GPU benchmark now?"),
+            std::string::npos);
+  EXPECT_EQ(s.program.state.MaxwellDir, "/Other/Maxwell/");
+  EXPECT_EQ(s.program.state.LastDir, "/Other/Maxwell/");
+  EXPECT_TRUE(fs::exists(s.program.paths.CpuLogBackup));
+  EXPECT_TRUE(fs::exists(s.program.paths.GpuLogBackup));
+}
+
+TEST_F(BenchmarkResultsTest, NoFileChosenForTheRendererFolderEndsTheProgram) {
+  Session s(folder_.path(), "no\ncancel\n", "5.2.1.49", false);
+  WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
+  EXPECT_THROW(LoadBenchmarksAtStart(s.program), ProgramEnded);
+  EXPECT_NE(s.scripted.transcript().find("message \"TORVAmeter error\" \"No file selected, "
+                                         "TORVAmeter will now quit\""),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(s.program.paths.BenchmarkLog), kCpuLog);
+}
+
+TEST_F(BenchmarkResultsTest, YesToTheCpuOfferSkipsTheGpuLog) {
+  Session s(folder_.path(), "yes\n", "5.2.1.49", true);
+  WriteFile(s.program.paths.GpuBenchmarkLog, kGpuLog);
+  EXPECT_EQ(LoadBenchmarksAtStart(s.program), kCpuBenchmark);
+  EXPECT_EQ(s.program.state.BenchMode, kCpuBenchmark);
+  EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 0);
+
+  Session gpu(folder_.path() + "/second", "no\nyes\n", "5.2.1.49", true);
+  EXPECT_EQ(LoadBenchmarksAtStart(gpu.program), kGpuBenchmark);
+  EXPECT_EQ(gpu.program.state.BenchMode, kGpuBenchmark);
+}
+
+}  // namespace
+}  // namespace torva

@@ -1,0 +1,43 @@
+// The farm's reference figures: what the farm pools measured on each
+// benchmark scene, and the files a benchmark run of that case uses.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/globals.h"
+
+namespace torva {
+
+// BenchMode values of the program state.
+enum BenchMode : int { kCpuBenchmark = 1, kGpuBenchmark = 2 };
+
+struct BenchmarkCase {
+  char generation = '5';      // '2', '5', or '3' for renderers 3 and 4
+  std::string scene;          // file name in BenchDir
+  std::string phase1_size;    // as the messages show it, "1536 x 2048"
+  std::string phase2_size;
+  int farm_seconds = 0;       // farm time to SL 20 at the PHASE 1 size
+  float farm_sl = 0;          // SL the farm reaches in one minute at the PHASE 2 size
+  std::string farm_image;     // file name in BenchDir
+  std::string system_image;   // this computer's one-minute picture, in BenchDir
+};
+
+// The case of a renderer version and BenchMode. The figures follow the
+// version compared as text with "3.0.0.0", "4.0.0.0" and "5.0.0.0"; the scene,
+// sizes and pictures follow its first character.
+BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view renderer_version,
+                               int bench_mode);
+
+// PHASE 1: the mean estimate in whole seconds (the sum divided by the count,
+// rounded toward zero) over the farm's seconds. `estimations` must be > 0.
+float SpeedRatio(long long time_left_sum, int estimations, int farm_seconds);
+
+// How the farm pool is described to the user.
+std::string FarmPoolText(int bench_mode);
+
+// The title of the benchmark's messages: "TORVAmeter Benchmark" or
+// "TORVAmeter GPU Benchmark".
+std::string BenchmarkTitle(int bench_mode);
+
+}  // namespace torva

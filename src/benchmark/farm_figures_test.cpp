@@ -1,0 +1,66 @@
+#include "benchmark/farm_figures.h"
+
+#include <gtest/gtest.h>
+
+#include "benchmark/benchmark_log.h"
+
+namespace torva {
+namespace {
+
+TEST(FarmFiguresTest, TheVersionTextChoosesTheRow) {
+  const Constants constants;
+  BenchmarkCase v2 = BenchmarkCaseFor(constants, "2.7.0", kCpuBenchmark);
+  EXPECT_EQ(v2.scene, "Absolute.mxs");
+  EXPECT_EQ(v2.phase1_size, "2304 x 3072");
+  EXPECT_EQ(v2.phase2_size, "768 x 1024");
+  EXPECT_EQ(v2.farm_seconds, 873);
+  EXPECT_EQ(v2.farm_sl, 19.26f);
+  EXPECT_EQ(v2.farm_image, "Absolute_Torva_1mn.jpg");
+  EXPECT_EQ(v2.system_image, "Absolute_yoursystem_1mn.jpg");
+
+  // Renderers 3 and 4 share the scene but not the figures; 3.9.9 sorts
+  // below "4.0.0.0" as text, 4.0.0.0 does not.
+  BenchmarkCase v3 = BenchmarkCaseFor(constants, "3.9.9", kCpuBenchmark);
+  BenchmarkCase v4 = BenchmarkCaseFor(constants, "4.0.0.0", kCpuBenchmark);
+  EXPECT_EQ(v3.scene, "TrainSSS.mxs");
+  EXPECT_EQ(v4.scene, "TrainSSS.mxs");
+  EXPECT_EQ(v3.phase1_size, "768 x 1024");
+  EXPECT_EQ(v3.farm_image, "TrainSSS_Torva_1mn.jpg");
+  EXPECT_EQ(v3.farm_seconds, 386);
+  EXPECT_EQ(v3.farm_sl, 16.04f);
+  EXPECT_EQ(v4.farm_seconds, 368);
+  EXPECT_EQ(v4.farm_sl, 16.25f);
+}
+
+TEST(FarmFiguresTest, Renderer5HasACpuAndAGpuRow) {
+  const Constants constants;
+  BenchmarkCase cpu = BenchmarkCaseFor(constants, "5.2.1.49", kCpuBenchmark);
+  BenchmarkCase gpu = BenchmarkCaseFor(constants, "5.2.1.49", kGpuBenchmark);
+  EXPECT_EQ(cpu.scene, "Bottles_on_a_window.mxs");
+  EXPECT_EQ(cpu.phase2_size, "1536 x 2048");
+  EXPECT_EQ(cpu.farm_seconds, 481);
+  EXPECT_EQ(cpu.farm_sl, 15.4f);
+  EXPECT_EQ(cpu.farm_image, "Bottles_Torva_1mn.jpg");
+  EXPECT_EQ(cpu.system_image, "Bottles_yoursystem_1mn.jpg");
+  EXPECT_EQ(gpu.farm_seconds, 218);
+  EXPECT_EQ(gpu.farm_sl, 17.96f);
+  EXPECT_EQ(gpu.farm_image, "Bottles_Torva_1mn_gpu.jpg");
+  EXPECT_EQ(gpu.system_image, "Bottles_yoursystem_1mn_gpu.jpg");
+  EXPECT_EQ(FarmPoolText(kGpuBenchmark), "GPU-Low priority, 14 nodes RTX");
+  EXPECT_EQ(BenchmarkTitle(kGpuBenchmark), "TORVAmeter GPU Benchmark");
+  EXPECT_EQ(BenchmarkTitle(kCpuBenchmark), "TORVAmeter Benchmark");
+}
+
+TEST(FarmFiguresTest, TheMeanEstimateIsWholeSecondsRoundedTowardZero) {
+  // 600, 601 and 602 s against the renderer 5 farm: mean 601, shown as 1.2.
+  float ratio = SpeedRatio(600 + 601 + 602, 3, 481);
+  EXPECT_FLOAT_EQ(ratio, 601.0f / 481.0f);
+  EXPECT_EQ(RatioLine(ratio, kCpuBenchmark).substr(0, 17), "The TORVA is 1.2 ");
+  EXPECT_FLOAT_EQ(SpeedRatio(600 + 601, 2, 481), 600.0f / 481.0f);
+  EXPECT_FLOAT_EQ(SpeedRatio(436 * 2, 2, 218), 2.0f);
+  // Sums past 32 bits stay exact.
+  EXPECT_FLOAT_EQ(SpeedRatio(3LL * 2000000000, 3, 1), 2e9f);
+}
+
+}  // namespace
+}  // namespace torva
