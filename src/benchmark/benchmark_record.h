@@ -1,0 +1,49 @@
+// A machine-readable record of one benchmark run, written beside its
+// five-line log: every reading at full precision. Only written, never read.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torva {
+
+struct EstimateReading {
+  double elapsed_seconds = 0;  // since PHASE 1 started
+  long long seconds = 0;       // the renderer's estimate of the time to SL 20
+  std::string time_text;       // as the renderer wrote it
+  std::string sl_text;         // the SL line shown with it
+};
+
+struct SamplingLevelReading {
+  double elapsed_seconds = 0;  // since PHASE 2 started
+  float sampling_level = 0;
+};
+
+struct BenchmarkRecord {
+  int bench_mode = 1;
+  std::string processor_brand;
+  int logical_processors = 0;
+  std::string renderer_version;
+  std::string scene;
+  int farm_seconds = 0;
+  float farm_sl = 0;
+  std::vector<EstimateReading> estimates;
+  std::optional<long long> mean_seconds;
+  std::optional<float> speed_ratio;
+  std::vector<SamplingLevelReading> sampling_levels;
+  std::optional<float> delta_sl;
+  std::string outcome;  // "finished", or what ended the run early
+};
+
+std::string RecordJson(const BenchmarkRecord& record);
+
+// The record's file and the plot's beside `log_path`: ".log" becomes ".json"
+// and ".png".
+std::string RecordPathFor(const std::string& log_path);
+std::string PlotPathFor(const std::string& log_path);
+
+// Written whole (through a temporary file); false when it cannot be.
+bool WriteRecord(const std::string& path, const BenchmarkRecord& record);
+
+}  // namespace torva

@@ -1,0 +1,97 @@
+#include "benchmark/benchmark_record.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "benchmark/estimate_plot.h"
+#include "platform/scripted/test_session.h"
+
+namespace torva {
+namespace {
+
+BenchmarkRecord ThreeEstimates() {
+  BenchmarkRecord record;
+  record.processor_brand = "CPU \"quoted\" \\ name";
+  record.logical_processors = 8;
+  record.renderer_version = "5.2.1.49";
+  record.scene = "Bottles_on_a_window.mxs";
+  record.farm_seconds = 481;
+  record.farm_sl = 15.4f;
+  record.estimates = {{1.25, 600, "0h 10m 0s", "6.50. Elapsed 0h 0m 15s"},
+                      {2.5, 601, "0h 10m 1s", "8.12\tx"},
+                      {3.75, 602, "0h 10m 2s", "9.00"}};
+  record.mean_seconds = 601;
+  record.speed_ratio = 601.0f / 481.0f;
+  record.sampling_levels = {{0.5, 6.5f}, {1.0, 12.5f}};
+  record.delta_sl = 15.4f - 12.5f;
+  record.outcome = "finished";
+  return record;
+}
+
+TEST(BenchmarkRecordTest, HoldsEveryReadingAtFullPrecision) {
+  const std::string json = RecordJson(ThreeEstimates());
+  EXPECT_NE(json.find("\"processor\": \"CPU \\\"quoted\\\" \\\\ name\""), std::string::npos);
+  EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"estimate_seconds\": 601, \"time_left\": "
+                      "\"0h 10m 1s\", \"sl\": \"8.12\\tx\"}"),
+            std::string::npos)
+      << json;
+  // The shortest texts that read back as the same single-precision values.
+  EXPECT_NE(json.find("\"speed_ratio\": 1.2494802,"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"delta_sl\": 2.8999996,"), std::string::npos) << json;
+  EXPECT_NE(json.find("{\"elapsed_seconds\": 1, \"sl\": 12.5}"), std::string::npos);
+  EXPECT_EQ(std::stof("1.2494802"), 601.0f / 481.0f);
+
+  BenchmarkRecord none;
+  none.speed_ratio = std::nanf("");
+  none.outcome = "no estimate";
+  const std::string empty = RecordJson(none);
+  EXPECT_NE(empty.find("\"phase1_estimates\": [],\n  \"mean_seconds\": null,\n  "
+                       "\"speed_ratio\": null,\n  \"phase2_sl_readings\": [],"),
+            std::string::npos)
+      << empty;
+}
+
+TEST(BenchmarkRecordTest, FilesLieBesideTheLogAndAreWrittenWhole) {
+  EXPECT_EQ(RecordPathFor("/a/benchmark/TORVAmeter_BenchmarkGPU.log"),
+            "/a/benchmark/TORVAmeter_BenchmarkGPU.json");
+  EXPECT_EQ(PlotPathFor("/a/benchmark/TORVAmeter_Benchmark.log"),
+            "/a/benchmark/TORVAmeter_Benchmark.png");
+  TempFolder folder;
+  const std::string path = folder.path() + "/r.json";
+  ASSERT_TRUE(WriteRecord(path, ThreeEstimates()));
+  EXPECT_EQ(ReadFile(path), RecordJson(ThreeEstimates()));
+  EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+  EXPECT_FALSE(WriteRecord(folder.path() + "/missing/r.json", ThreeEstimates()));
+}
+
+TEST(EstimatePlotTest, DrawsThePointsAndSavesAPng) {
+  BenchmarkRecord record = ThreeEstimates();
+  Picture plot = DrawEstimatePlot(record.estimates, record.mean_seconds);
+  ASSERT_EQ(plot.width, kPlotWidth);
+  ASSERT_EQ(plot.height, kPlotHeight);
+  int blue = 0, orange = 0;
+  for (std::size_t i = 0; i < plot.rgb.size(); i += 3) {
+    const int r = plot.rgb[i], g = plot.rgb[i + 1], b = plot.rgb[i + 2];
+    if (b > 150 && r < 60) ++blue;
+    if (r > 200 && g > 100 && g < 170 && b < 80) ++orange;
+  }
+  EXPECT_GT(blue, 30);    // the estimates
+  EXPECT_GT(orange, 100); // the mean
+
+  TempFolder folder;
+  const std::string path = folder.path() + "/plot.png";
+  ASSERT_TRUE(SavePng(plot, path));
+  const std::string bytes = ReadFile(path);
+  auto decoded = DecodePng({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->rgb, plot.rgb);
+
+  // Without estimates only the frame is drawn.
+  Picture empty = DrawEstimatePlot({}, std::nullopt);
+  EXPECT_EQ(empty.width, kPlotWidth);
+  EXPECT_FALSE(SavePng(Picture{}, path));
+}
+
+}  // namespace
+}  // namespace torva
