@@ -48,10 +48,14 @@ void BenchmarkLogWriter::Close() {
   file_ = nullptr;
 }
 
-std::optional<BenchmarkResults> ReadBenchmarkLog(const std::string& path) {
+bool BenchmarkLogPresent(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  if (std::filesystem::file_size(path, error) == 0 || error) return std::nullopt;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  return std::filesystem::file_size(path, error) > 0 && !error;
+}
+
+std::optional<BenchmarkResults> ReadBenchmarkLog(const std::string& path) {
+  if (!BenchmarkLogPresent(path)) return std::nullopt;
   std::ifstream log(path, std::ios::binary);
   if (!log) return std::nullopt;
   std::string machine, renderer, ratio, delta;

@@ -43,6 +43,9 @@ struct BenchmarkResults {
   float delta_sl = 0;
 };
 
+// The log exists and is not empty.
+bool BenchmarkLogPresent(const std::string& path);
+
 // The ratio of line 3 and the SL difference of line 4. nullopt when the log is
 // missing or empty; missing lines or markers give 0 for their value.
 std::optional<BenchmarkResults> ReadBenchmarkLog(const std::string& path);

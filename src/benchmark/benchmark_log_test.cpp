@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "benchmark/farm_figures.h"
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {

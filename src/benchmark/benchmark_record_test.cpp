@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "benchmark/estimate_plot.h"
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {

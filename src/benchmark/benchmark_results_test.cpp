@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "benchmark/farm_figures.h"
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {

@@ -52,8 +52,11 @@ BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view rend
   return bench;
 }
 
-float SpeedRatio(long long time_left_sum, int estimations, int farm_seconds) {
-  const long long mean_seconds = time_left_sum / estimations;
+long long MeanSeconds(long long time_left_sum, int estimations) {
+  return time_left_sum / estimations;
+}
+
+float SpeedRatio(long long mean_seconds, int farm_seconds) {
   return static_cast<float>(mean_seconds) / static_cast<float>(farm_seconds);
 }
 

@@ -29,9 +29,12 @@ struct BenchmarkCase {
 BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view renderer_version,
                                int bench_mode);
 
-// PHASE 1: the mean estimate in whole seconds (the sum divided by the count,
-// rounded toward zero) over the farm's seconds. `estimations` must be > 0.
-float SpeedRatio(long long time_left_sum, int estimations, int farm_seconds);
+// The mean of the PHASE 1 estimates in whole seconds, rounded toward zero.
+// `estimations` must be above 0.
+long long MeanSeconds(long long time_left_sum, int estimations);
+
+// How many times faster the farm is: the mean estimate over the farm's time.
+float SpeedRatio(long long mean_seconds, int farm_seconds);
 
 // How the farm pool is described to the user.
 std::string FarmPoolText(int bench_mode);

@@ -53,13 +53,14 @@ TEST(FarmFiguresTest, Renderer5HasACpuAndAGpuRow) {
 
 TEST(FarmFiguresTest, TheMeanEstimateIsWholeSecondsRoundedTowardZero) {
   // 600, 601 and 602 s against the renderer 5 farm: mean 601, shown as 1.2.
-  float ratio = SpeedRatio(600 + 601 + 602, 3, 481);
+  EXPECT_EQ(MeanSeconds(600 + 601 + 602, 3), 601);
+  float ratio = SpeedRatio(601, 481);
   EXPECT_FLOAT_EQ(ratio, 601.0f / 481.0f);
   EXPECT_EQ(RatioLine(ratio, kCpuBenchmark).substr(0, 17), "The TORVA is 1.2 ");
-  EXPECT_FLOAT_EQ(SpeedRatio(600 + 601, 2, 481), 600.0f / 481.0f);
-  EXPECT_FLOAT_EQ(SpeedRatio(436 * 2, 2, 218), 2.0f);
+  EXPECT_EQ(MeanSeconds(600 + 601, 2), 600);
+  EXPECT_FLOAT_EQ(SpeedRatio(MeanSeconds(436 * 3, 3), 218), 2.0f);
   // Sums past 32 bits stay exact.
-  EXPECT_FLOAT_EQ(SpeedRatio(3LL * 2000000000, 3, 1), 2e9f);
+  EXPECT_EQ(MeanSeconds(3LL * 2000000000, 3), 2000000000);
 }
 
 }  // namespace

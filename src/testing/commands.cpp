@@ -42,6 +42,12 @@ bool MakeSubstituteInstallation(const std::string& dir, const std::string& optio
   return std::system(command.c_str()) == 0;
 }
 
+bool MakeBenchmarkFiles(const std::string& dir) {
+  const std::string command = ShellQuote(SourceDir() + "/tools/sim-maxwell/make-benchmark-files") +
+                              " " + ShellQuote(dir) + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
 CommandOutcome RunScriptedProgram(const std::string& app_dir, const std::string& answers,
                                   const std::string& extra) {
   const std::string answers_path = app_dir + ".answers.txt";

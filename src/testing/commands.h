@@ -27,6 +27,10 @@ CommandOutcome RunCommand(const std::string& command);
 // Returns false when the tool failed.
 bool MakeSubstituteInstallation(const std::string& dir, const std::string& options = "");
 
+// Writes the benchmark scenes and the farm's pictures into `dir`, as
+// tools/sim-maxwell/make-benchmark-files does for an installed benchmark folder.
+bool MakeBenchmarkFiles(const std::string& dir);
+
 // Runs build/src/torvameter-scripted on `app_dir` with `answers` as its answer
 // file (written beside the application folder) and any `extra` arguments
 // (already quoted); the output is the transcript.
