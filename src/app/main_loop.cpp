@@ -2,6 +2,7 @@
 
 #include "app/config/settings.h"
 #include "app/small_commands.h"
+#include "benchmark/benchmark_run.h"
 #include "prepare/prepare_project.h"
 #include "update/update_check.h"
 
@@ -15,6 +16,7 @@ void RunCommand(Program& program, const Event& event) {
     case kPrepareProject: RunPrepareProject(program); break;
     case kPriceInfo: OpenPricePage(program); break;
     case kAbout: ShowAbout(program); break;
+    case kBenchmark: RunBenchmark(program); break;
     case kHelp: OpenHelp(program); break;
     case kConfig: RunConfigButton(program); break;
     case kCpuDetect: ShowCpuInfo(program); break;

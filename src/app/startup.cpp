@@ -7,6 +7,8 @@
 #include "app/main_loop.h"
 #include "app/renderer_check.h"
 #include "app/small_commands.h"
+#include "benchmark/benchmark_results.h"
+#include "benchmark/benchmark_run.h"
 #include "update/update_check.h"
 
 namespace torva {
@@ -48,7 +50,8 @@ void CheckRendererAtStart(Program& program) {
 
   if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) EndProgram();
 
-  // The benchmark logs are reconciled and loaded here.
+  if (std::optional<int> mode = LoadBenchmarksAtStart(program))
+    RunBenchmarkWithMode(program, *mode);
 
   RunMainLoop(program);
 }

@@ -1,0 +1,390 @@
+#include "benchmark/benchmark_run.h"
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+
+#include "app/renderer_check.h"
+#include "benchmark/benchmark_log.h"
+#include "benchmark/benchmark_record.h"
+#include "benchmark/benchmark_results.h"
+#include "benchmark/benchmark_windows.h"
+#include "benchmark/estimate_plot.h"
+#include "benchmark/farm_figures.h"
+#include "platform/buttons_disabled.h"
+#include "platform/cpu_info.h"
+#include "renderer/command_lines.h"
+#include "renderer/output_lines.h"
+#include "renderer/process.h"
+#include "text/numbers.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kErrorTitle = "TORVAmeter Benchmark Error";
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+const std::string& LogPathOf(const Program& program, int mode) {
+  return mode == kGpuBenchmark ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
+}
+
+std::string FileNameOf(const std::string& path) { return fs::path(path).filename().string(); }
+
+// One benchmark run: its case, its log and what it has read so far.
+struct Run {
+  Run(Program& program_, int mode_)
+      : program(program_),
+        mode(mode_),
+        bench(BenchmarkCaseFor(program.constants, program.state.RendererVersion, mode)),
+        log_path(LogPathOf(program, mode)) {}
+
+  void Report(const std::string& text) { ReportLine(program, text); }
+  std::string InBenchDir(const std::string& name) const {
+    return program.paths.BenchDir + "/" + name;
+  }
+  float& RatioResult() {
+    return mode == kGpuBenchmark ? program.state.GpuFarmSpeedRatio
+                                 : program.state.FarmSpeedRatio;
+  }
+  float& DeltaResult() {
+    return mode == kGpuBenchmark ? program.state.GpuDeltaSL : program.state.DeltaSL;
+  }
+  bool Gpu() const { return mode == kGpuBenchmark; }
+
+  Program& program;
+  const int mode;
+  const BenchmarkCase bench;
+  const std::string log_path;
+  BenchmarkLogWriter log;
+  BenchmarkRecord record;
+};
+
+// The renderer 5 scene and its light come from the renderer's own library
+// for each run, and go again at its end, whichever way it ends. A copy that
+// fails is not reported: the render then finds no scene.
+class SceneCopy {
+ public:
+  explicit SceneCopy(const Run& run) {
+    if (run.bench.generation != '5') return;
+    const std::string source =
+        run.program.state.MaxwellDir + "/library/Scenes/Bottles_on_a_window/";
+    for (const char* name : {"Bottles_on_a_window.mxs", "OpenfootageNEtHDRCow_small.hdr"}) {
+      copies_.push_back(run.InBenchDir(name));
+      std::error_code error;
+      fs::copy_file(source + name, copies_.back(), fs::copy_options::overwrite_existing, error);
+    }
+  }
+  ~SceneCopy() { Remove(); }
+  SceneCopy(const SceneCopy&) = delete;
+  SceneCopy& operator=(const SceneCopy&) = delete;
+
+  void Remove() {
+    for (const std::string& copy : copies_) {
+      std::error_code error;
+      fs::remove(copy, error);
+    }
+    copies_.clear();
+  }
+
+ private:
+  std::vector<std::string> copies_;
+};
+
+ExternalProcess LaunchRenderer(const Run& run, int phase) {
+  const std::string& maxwell_dir = run.program.state.MaxwellDir;
+  return ExternalProcess::Launch(
+      RendererExecutable(maxwell_dir),
+      BenchmarkArguments(phase, run.bench.generation, run.mode, run.program.paths.BenchDir),
+      maxwell_dir);
+}
+
+RunAction GoOn(const Event&) { return RunAction::kGoOn; }
+
+// Steps 2 to 5: what may end the command before anything is changed.
+bool ReadyToRun(Program& program, int mode) {
+  Desktop& desktop = program.desktop;
+  State& state = program.state;
+  if (state.RendererVersion.starts_with('5') &&
+      !fs::exists(state.MaxwellDir +
+                  "library/Scenes/Bottles_on_a_window/Bottles_on_a_window.mxs")) {
+    desktop.Message(kErrorTitle,
+                    "Can't find Maxwell 5 benchmark scene!\nPlease install Maxwell Studio on "
+                    "this system.");
+    return false;
+  }
+
+  desktop.ClearLog();
+  state.LogLine = 0;
+
+  if (CheckRenderer(program) == RendererCheck::kTooOld) {
+    desktop.Message("TORVAmeter error",
+                    "Your Maxwell Render version is " + state.RendererVersion +
+                        ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the "
+                        "benchmark.");
+    return false;
+  }
+
+  return !BenchmarkLogPresent(LogPathOf(program, mode)) ||
+         desktop.Question(BenchmarkTitle(mode),
+                          "The benchmark has already been run. Do you want to run it "
+                          "again?\nIf yes the new data will replace the old values.");
+}
+
+// Step 7. The benchmark folder comes with the installation; it is made here
+// when missing so that the renderer 5 run, which brings its own scene, works.
+bool CreateLog(Run& run) {
+  std::error_code error;
+  fs::create_directories(run.program.paths.BenchDir, error);
+  if (!run.log.Create(run.log_path)) {
+    run.program.desktop.Message(kErrorTitle, "The benchmark log " + run.log_path +
+                                                 " cannot be created.\nThe benchmark has "
+                                                 "not been run.");
+    return false;
+  }
+  run.record.bench_mode = run.mode;
+  run.record.processor_brand = ProcessorBrand();
+  run.record.logical_processors = LogicalProcessors();
+  run.record.renderer_version = run.program.state.RendererVersion;
+  run.record.scene = run.bench.scene;
+  run.record.farm_seconds = run.bench.farm_seconds;
+  run.record.farm_sl = run.bench.farm_sl;
+  run.log.WriteLine(MachineLine(run.record.processor_brand, run.record.logical_processors));
+  run.log.WriteLine(RendererLine(run.record.renderer_version));
+  return true;
+}
+
+// Step 8.
+void ReportBanner(Run& run) {
+  if (run.Gpu()) {
+    run.Report("<<           PLEASE WAIT FOR THE ESTIMATION TO          >>");
+    run.Report("<<      STABILIZE BEFORE CLICKING ON THE 'BENCHMARK' BUTTON   >>");
+    run.Report("");
+    run.Report("The TORVAmeter GPU benchmark is running... (PHASE 1)");
+  } else {
+    run.Report("<<   CLICK ON THE 'BENCHMARK' BUTTON TO GO TO PHASE 2   >>");
+    run.Report("<<          AFTER AT LEAST TWO ESTIMATIONS ARE DONE             >>");
+    run.Report("");
+    run.Report("The TORVAmeter benchmark is currently running... (PHASE 1)");
+  }
+}
+
+// Steps 10 to 12: the renderer's estimates of the time to SL 20, until the
+// user stops it after at least two. The mean estimate in whole seconds;
+// nullopt when no estimate came.
+std::optional<long long> RunPhase1(Run& run) {
+  int estimations = 0;
+  long long time_left_sum = 0;
+  std::string sl_text;
+  const Clock::time_point start = Clock::now();
+
+  auto on_event = [&](const Event& event) {
+    // A close request of the main window is dropped with everything else.
+    if (event.type != EventType::kGadget || event.gadget != kBenchmark) return RunAction::kGoOn;
+    if (estimations >= 2) return RunAction::kStop;
+    run.Report("At least two estimations are needed before you can stop the simulation...");
+    run.Report("The more estimations are done, the more reliable the test.");
+    run.Report("");
+    return RunAction::kGoOn;
+  };
+  auto on_line = [&](const std::string& line) {
+    const ProgressLine progress = ClassifyProgressLine(line);
+    if (progress.kind == ProgressLineKind::kTimeLeft) {
+      ++estimations;
+      run.Report("Time left to reach SL=20 ->  " + progress.text + " (estimation " +
+                 std::to_string(estimations) + ") at SL=" + sl_text);
+      time_left_sum += progress.seconds;
+      run.record.estimates.push_back(
+          {SecondsSince(start), progress.seconds, progress.text, sl_text});
+    } else if (progress.kind == ProgressLineKind::kSamplingLevel) {
+      sl_text = progress.text;
+    }
+    return RunAction::kGoOn;
+  };
+
+  ExternalProcess renderer = LaunchRenderer(run, 1);
+  WatchRun(renderer, run.program.desktop, on_event,
+           StoringEachLine(run.program.state.OutputLine, on_line));
+  if (estimations == 0) return std::nullopt;
+  return MeanSeconds(time_left_sum, estimations);
+}
+
+// Step 14.
+void ReportRatio(Run& run, float ratio) {
+  run.log.WriteLine(RatioLine(ratio, run.mode));
+  run.Report("");
+  run.Report("The TORVA is " + FormatFixed(ratio, 1) + " times faster (+/- 10%) than");
+  run.Report("this system (with " + FarmPoolText(run.mode) + ").");
+  run.Report("");
+}
+
+struct Phase2 {
+  std::optional<float> sl;  // the last SL reached, when any came
+  bool timed_out = false;
+};
+
+// Steps 15 to 19: the one-minute render, watched in the preview window.
+Phase2 RunPhase2(Run& run, int time_limit_ms) {
+  Desktop& desktop = run.program.desktop;
+  desktop.SetLogLine(0, "");
+  desktop.SetLogLine(1, "");
+  run.Report(run.Gpu() ? "The TORVAmeter GPU benchmark is running... (PHASE 2)"
+                       : "The TORVAmeter benchmark is currently running... (PHASE 2)");
+  run.Report("This is a one minute render which cannot be interrupted.");
+  run.Report("");
+
+  Phase2 result;
+  const Clock::time_point start = Clock::now();
+  ExternalProcess renderer = LaunchRenderer(run, 2);
+  PreviewWindow preview(desktop,
+                        "TORVAmeter benchmark running... (real size " + run.bench.phase2_size + ")",
+                        run.InBenchDir(run.bench.system_image));
+  auto on_line = [&](const std::string& line) {
+    if (std::optional<SamplingLevelLine> reading = ReadSamplingLevelLine(line)) {
+      result.sl = reading->sampling_level;
+      run.Report(reading->panel_text);
+      preview.Refresh(reading->sampling_level);
+      run.record.sampling_levels.push_back({SecondsSince(start), reading->sampling_level});
+    }
+    return RunAction::kGoOn;
+  };
+  WatchOptions watch;
+  watch.time_limit_ms = time_limit_ms;
+  const RunEnd end = WatchRun(renderer, desktop, GoOn,
+                              StoringEachLine(run.program.state.OutputLine, on_line), watch);
+  result.timed_out = end == RunEnd::kTimedOut;
+  return result;
+}
+
+// Step 22.
+void ReportClosingLines(Run& run, float delta_sl) {
+  run.Report("");
+  run.Report(DeltaSLLine(delta_sl));
+  run.Report("");
+  run.Report(EquivalentSLLine(delta_sl));
+  run.Report("");
+  run.Report("TORVAmeter Benchmark finished!");
+  run.Report("");
+  run.Report("Results have been written in:");
+  run.Report("   \"" + FileNameOf(run.log_path) + "\" ('/benchmark/' subfolder).");
+}
+
+// A run that ends without both results leaves them "not run", in memory as
+// in its log, and says why.
+void EndWithoutResults(Run& run, const std::string& outcome, const std::string& why) {
+  run.RatioResult() = 0;
+  run.DeltaResult() = 0;
+  run.record.outcome = outcome;
+  run.Report("");
+  run.Report(why);
+  run.Report("The benchmark has been stopped: run it again to get its results.");
+  run.program.desktop.Message(kErrorTitle,
+                              why + "\nThe benchmark has been stopped: run it again to get "
+                                    "its results.");
+}
+
+// Beside the log: the record and the chart of the estimates. Failures to
+// write them are not reported: nothing depends on them.
+std::optional<Picture> SaveRecordAndPlot(Run& run) {
+  WriteRecord(RecordPathFor(run.log_path), run.record);
+  if (run.record.estimates.empty()) return std::nullopt;
+  Picture plot = DrawEstimatePlot(run.record.estimates, run.record.mean_seconds);
+  plot.source = PlotPathFor(run.log_path);
+  SavePng(plot, plot.source);
+  return plot;
+}
+
+// Steps 24 to 27.
+void ShowResult(Run& run, float delta_sl, std::optional<Picture> plot) {
+  ResultPictures result;
+  result.title = run.Gpu() ? "TORVAmeter GPU benchmark result - 1 min. render (real size " +
+                                 run.bench.phase2_size + ")"
+                           : "TORVAmeter benchmark result - 1 minute render (real size " +
+                                 run.bench.phase2_size + ")";
+  result.system_path = run.InBenchDir(run.bench.system_image);
+  result.farm_path = run.InBenchDir(run.bench.farm_image);
+  result.system_caption =
+      "Your system (1 mn render - SL = " + FormatFixed(run.bench.farm_sl - delta_sl, 2) + ")";
+  result.farm_caption = "The TORVA (1 mn render - SL = " + FormatFixed(run.bench.farm_sl, 2) + ")";
+  result.estimate_plot = std::move(plot);
+  ShowResultWindow(run.program.desktop, result);
+}
+
+// Steps 2 to 28. False when the run ended before its result window.
+bool RunOnce(Program& program, int mode, const BenchmarkOptions& options) {
+  if (!ReadyToRun(program, mode)) return false;
+  ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
+  Run run(program, mode);
+  if (!CreateLog(run)) return false;
+  ReportBanner(run);
+
+  SceneCopy scene(run);
+  run.Report("Estimating the time needed to reach SL=20 at " + run.bench.phase1_size + "...");
+  run.Report("");
+
+  const std::optional<long long> mean_seconds = RunPhase1(run);
+  if (!mean_seconds) {
+    EndWithoutResults(run, "no estimate",
+                      "Maxwell Render gave no estimation of the time left, so the speed "
+                      "ratio could not be measured.");
+    SaveRecordAndPlot(run);
+    return false;
+  }
+  const float ratio = SpeedRatio(*mean_seconds, run.bench.farm_seconds);
+  run.RatioResult() = ratio;
+  run.record.mean_seconds = mean_seconds;
+  run.record.speed_ratio = ratio;
+  ReportRatio(run, ratio);
+
+  const Phase2 phase2 = RunPhase2(run, options.phase2_limit_ms);
+  if (phase2.timed_out || !phase2.sl) {
+    EndWithoutResults(run, phase2.timed_out ? "one-minute render timed out" : "no SL reading",
+                      phase2.timed_out
+                          ? "The one minute render did not end and has been stopped, so "
+                            "DeltaSL could not be measured."
+                          : "Maxwell Render gave no sampling level during the one minute "
+                            "render, so DeltaSL could not be measured.");
+    SaveRecordAndPlot(run);
+    return false;
+  }
+  const float delta_sl = run.bench.farm_sl - *phase2.sl;
+  run.DeltaResult() = delta_sl;
+  run.log.WriteLine(DeltaSLLine(delta_sl));
+  run.log.WriteLine(EquivalentSLLine(delta_sl));
+  run.log.Close();
+  run.record.delta_sl = delta_sl;
+  run.record.outcome = "finished";
+
+  ReportClosingLines(run, delta_sl);
+  scene.Remove();
+  ShowResult(run, delta_sl, SaveRecordAndPlot(run));
+  return true;
+}
+
+}  // namespace
+
+void RunBenchmark(Program& program, const BenchmarkOptions& options) {
+  const bool cpu = !program.state.GpuCapable ||
+                   program.desktop.Question("TORVAmeter Benchmark",
+                                            "Do you want to run the CPU benchmark?\nIf you "
+                                            "answer 'No', the GPU benchmark will be run.");
+  RunBenchmarkWithMode(program, cpu ? kCpuBenchmark : kGpuBenchmark, options);
+}
+
+void RunBenchmarkWithMode(Program& program, int bench_mode, const BenchmarkOptions& options) {
+  for (int mode = bench_mode;; mode = kGpuBenchmark) {
+    program.state.BenchMode = mode;
+    if (!RunOnce(program, mode, options)) return;
+    // Step 29: the GPU log is read back (so the GPU results are what it
+    // shows), or, when it is missing, the GPU benchmark is offered.
+    if (!program.state.GpuCapable) return;
+    if (!LoadResultsOrOfferBenchmark(program, kGpuBenchmark)) return;
+  }
+}
+
+}  // namespace torva

@@ -1,0 +1,23 @@
+// The "Benchmark" command: this computer against the farm, on the CPU or,
+// with renderer 5, on the GPU.
+#pragma once
+
+#include <string>
+
+#include "app/globals.h"
+
+namespace torva {
+
+struct BenchmarkOptions {
+  // A one-minute render that has not ended after this is killed.
+  int phase2_limit_ms = 5 * 60 * 1000;
+};
+
+// The "Benchmark" button: asks CPU or GPU when the renderer can do both.
+void RunBenchmark(Program& program, const BenchmarkOptions& options = {});
+
+// The run with BenchMode already chosen (start-up offers, the GPU prompt).
+void RunBenchmarkWithMode(Program& program, int bench_mode,
+                          const BenchmarkOptions& options = {});
+
+}  // namespace torva

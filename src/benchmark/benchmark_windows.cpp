@@ -1,0 +1,100 @@
+#include "benchmark/benchmark_windows.h"
+
+#include "text/numbers.h"
+
+namespace torva {
+namespace {
+
+constexpr Colour kWhite{255, 255, 255}, kBlack{0, 0, 0};
+constexpr int kPreviewWidth = 480, kPreviewHeight = 640;
+constexpr int kResultWidth = 1050, kResultHeight = 700;
+constexpr int kHalfWidth = kResultWidth / 2;
+
+Picture LoadOr(const std::string& path, Picture fallback) {
+  std::optional<Picture> loaded = LoadJpeg(path);
+  return loaded ? std::move(*loaded) : std::move(fallback);
+}
+
+}  // namespace
+
+PreviewWindow::PreviewWindow(Desktop& desktop, const std::string& title,
+                             const std::string& picture_path)
+    : desktop_(desktop), picture_path_(picture_path), system_(BlankPicture(768, 1024)) {
+  const Rect main = desktop.MainWindowFrame();
+  WindowSpec layout;
+  layout.title = title;
+  layout.width = kPreviewWidth;
+  layout.height = kPreviewHeight;
+  layout.x = main.x + main.width + 7;
+  layout.y = main.y;
+  window_ = desktop.OpenWindow(layout);
+}
+
+PreviewWindow::~PreviewWindow() {
+  if (!window_) return;
+  desktop_.RemovePictures(*window_);
+  desktop_.CloseWindow(*window_);
+}
+
+void PreviewWindow::Refresh(float sl) {
+  system_ = LoadOr(picture_path_, std::move(system_));
+  if (!window_) return;
+  Picture shown = ScalePicture(system_, kPreviewWidth, kPreviewHeight);
+  DrawCaption(shown, "Current SL = " + FormatFixed(sl, 2), 180, 616, kWhite, kBlack);
+  desktop_.ShowPicture(*window_, 0, 0, shown);
+}
+
+void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
+  WindowSpec layout;
+  layout.title = result.title;
+  layout.width = kResultWidth;
+  layout.height = kResultHeight;
+  layout.x = 0;
+  layout.y = 20;
+  layout.closable = true;
+  std::optional<WindowId> window = desktop.OpenWindow(layout);
+  if (!window) return;
+
+  Picture system = ScalePicture(LoadOr(result.system_path, BlankPicture(768, 1024)),
+                                kHalfWidth, kResultHeight);
+  Picture farm = ScalePicture(LoadOr(result.farm_path, BlankPicture(768, 1024)), kHalfWidth,
+                              kResultHeight);
+  DrawCaption(system, result.system_caption, 135, 676, kWhite, kBlack);
+  DrawCaption(farm, result.farm_caption, 135, 676, kWhite, kBlack);
+  auto draw = [&] {
+    desktop.ShowPicture(*window, 0, 0, system);
+    desktop.ShowPicture(*window, kHalfWidth, 0, farm);
+  };
+  draw();
+
+  std::optional<WindowId> plot;
+  if (result.estimate_plot) {
+    WindowSpec plot_layout;
+    plot_layout.title = "TORVAmeter benchmark - estimates of PHASE 1";
+    plot_layout.width = result.estimate_plot->width;
+    plot_layout.height = result.estimate_plot->height;
+    plot_layout.x = kResultWidth + 7;
+    plot_layout.y = 20;
+    plot = desktop.OpenWindow(plot_layout);
+    if (plot) desktop.ShowPicture(*plot, 0, 0, *result.estimate_plot);
+  }
+
+  for (;;) {
+    const Event event = desktop.WaitEvent();
+    if (event.type == EventType::kCloseWindow &&
+        (event.window == *window || event.window == kMainWindow))
+      break;
+    if (event.type == EventType::kRepaint && event.window == *window) draw();
+    if (event.type == EventType::kRepaint && plot && event.window == *plot)
+      desktop.ShowPicture(*plot, 0, 0, *result.estimate_plot);
+  }
+
+  if (plot) {
+    desktop.RemovePictures(*plot);
+    desktop.CloseWindow(*plot);
+  }
+  desktop.RemovePictures(*window);
+  desktop.CloseWindow(*window);
+}
+
+}  // namespace torva
