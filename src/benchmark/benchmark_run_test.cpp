@@ -1,0 +1,427 @@
+// The Benchmark command run against the substitute renderer: replayed output
+// for exact figures, and the scripted desktop standing in for the user.
+#include "benchmark/benchmark_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/startup.h"
+#include "benchmark/benchmark_log.h"
+#include "benchmark/farm_figures.h"
+#include "platform/cpu_info.h"
+#include "testing/commands.h"
+#include "testing/scripted_session.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// Three estimates of 600, 601 and 602 s, a fourth one that only comes when
+// nobody stops the render, and a one-minute render ending at SL 12.5.
+const char kReplay[] =
+    "Rendering...\n"
+    "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 250\n"
+    "SL of 8.12. Elapsed 0h 0m 30s\nTime left: 0h 10m 1s\n@sleep 250\n"
+    "SL of 9.00. Elapsed 0h 0m 45s\nTime left: 0h 10m 2s\n@sleep 1500\n"
+    "SL of 10.10. Elapsed 0h 1m 0s\nTime left: 0h 20m 0s\n"
+    "SL of 12.50. Time limit reached\nRender finished in 0h 1m 0s\n";
+
+const Lines kBanner = {"<<   CLICK ON THE 'BENCHMARK' BUTTON TO GO TO PHASE 2   >>",
+                       "<<          AFTER AT LEAST TWO ESTIMATIONS ARE DONE             >>", "",
+                       "The TORVAmeter benchmark is currently running... (PHASE 1)"};
+const Lines kHint = {"At least two estimations are needed before you can stop the simulation...",
+                     "The more estimations are done, the more reliable the test.", ""};
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+std::string LogStart(const std::string& version) {
+  return MachineLine(ProcessorBrand(), LogicalProcessors()) + "\nMaxwell Render " + version +
+         "\n";
+}
+
+class BenchmarkRunTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  const std::string app_ = folder_.path() + "/TORVAmeter_Maxwell";
+  const std::string bench_ = app_ + "/benchmark";
+  const std::string maxwell_ = folder_.path() + "/Maxwell";
+  const std::string cpu_log_ = bench_ + "/TORVAmeter_Benchmark.log";
+  const std::string gpu_log_ = bench_ + "/TORVAmeter_BenchmarkGPU.log";
+
+  // A renderer of `version` that replays `replay` (the model when empty),
+  // and an installed benchmark folder.
+  void Install(const std::string& version, const std::string& replay = kReplay,
+               const std::string& options = "") {
+    std::string all = "--version " + version + " " + options;
+    if (!replay.empty()) {
+      WriteFile(folder_.path() + "/replay.txt", replay);
+      all += " --replay " + ShellQuote(folder_.path() + "/replay.txt");
+    }
+    ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, all));
+    ASSERT_TRUE(MakeBenchmarkFiles(bench_));
+  }
+
+  // The program as start-up leaves it for this installation.
+  struct Session {
+    Session(const BenchmarkRunTest& test, const std::string& answers, const std::string& version,
+            bool gpu = false)
+        : scripted(answers), program(scripted.desktop(), test.app_) {
+      program.state.MaxwellDir = test.maxwell_ + "/";
+      program.state.RendererVersion = version;
+      program.state.GpuCapable = gpu;
+    }
+    bool Has(const std::string& line) {
+      const std::string all = "\n" + scripted.transcript();
+      return all.find("\n" + line + "\n") != std::string::npos;
+    }
+    Lines Panel() { return scripted.desktop().LogLines(); }
+    ScriptedSession scripted;
+    Program program;
+  };
+};
+
+TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
+  Install("5.2.1.49");
+  WriteFile(gpu_log_, "the GPU log stays as it is\n");
+  Session s(*this, "press 6 after (estimation 3)\nclose\n", "5.2.1.49");
+  RunBenchmark(s.program);
+
+  EXPECT_EQ(s.Panel(),
+            Join({{"", "", "", "The TORVAmeter benchmark is currently running... (PHASE 1)",
+                   "Estimating the time needed to reach SL=20 at 1536 x 2048...", "",
+                   "Time left to reach SL=20 ->  0h 10m 0s (estimation 1) at SL=6.50. Elapsed "
+                   "0h 0m 15s",
+                   "Time left to reach SL=20 ->  0h 10m 1s (estimation 2) at SL=8.12. Elapsed "
+                   "0h 0m 30s",
+                   "Time left to reach SL=20 ->  0h 10m 2s (estimation 3) at SL=9.00. Elapsed "
+                   "0h 0m 45s",
+                   "", "The TORVA is 1.2 times faster (+/- 10%) than",
+                   "this system (with CPU-Low priority, 32 nodes V4).", "",
+                   "The TORVAmeter benchmark is currently running... (PHASE 2)",
+                   "This is a one minute render which cannot be interrupted.", "",
+                   "Elapsed 0h 0m 15s", "Elapsed 0h 0m 30s", "Elapsed 0h 0m 45s",
+                   "Elapsed 0h 1m 0s", "Time limit reached", "", "DeltaSL = 2.90", "",
+                   "(SL=10 on this system <=> SL=12.90 (+/- 0.2) on the TORVA.", "",
+                   "TORVAmeter Benchmark finished!", "", "Results have been written in:",
+                   "   \"TORVAmeter_Benchmark.log\" ('/benchmark/' subfolder)."}}));
+  EXPECT_EQ(ReadFile(cpu_log_),
+            LogStart("5.2.1.49") +
+                "The TORVA is 1.2 times faster (+/- 10%) than this system (with CPU-Low "
+                "priority, 32 nodes V4).\nDeltaSL = 2.90\n(SL=10 on this system <=> SL=12.90 "
+                "(+/- 0.2) on the TORVA.\n");
+  // Mean 601 s against the farm's 481 s; the results keep full precision.
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 601.0f / 481.0f);
+  EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
+  EXPECT_EQ(s.program.state.BenchMode, kCpuBenchmark);
+  EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 0);
+  EXPECT_EQ(ReadFile(gpu_log_), "the GPU log stays as it is\n");
+
+  EXPECT_TRUE(s.Has("disable 6"));
+  EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark running... (real size 1536 x 2048)\" 480 640"));
+  EXPECT_TRUE(s.Has("picture \"" + bench_ +
+                    "/Bottles_yoursystem_1mn.jpg\" 480 640 \"Current SL = 12.50\""));
+  EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size 1536 x "
+                    "2048)\" 1050 700"));
+  EXPECT_TRUE(s.Has("picture \"" + bench_ +
+                    "/Bottles_yoursystem_1mn.jpg\" 525 700 \"Your system (1 mn render - SL = "
+                    "12.50)\""));
+  EXPECT_TRUE(s.Has("picture \"" + bench_ +
+                    "/Bottles_Torva_1mn.jpg\" 525 700 \"The TORVA (1 mn render - SL = 15.40)\""));
+  EXPECT_TRUE(s.Has("picture \"" + bench_ + "/TORVAmeter_Benchmark.png\" 480 300 \"\""));
+  const std::string transcript = s.scripted.transcript();
+  EXPECT_EQ(transcript.substr(transcript.size() - 9), "enable 6\n");
+  // The renderer 5 scene was copied in for the run and is gone again.
+  EXPECT_FALSE(fs::exists(bench_ + "/Bottles_on_a_window.mxs"));
+  EXPECT_FALSE(fs::exists(bench_ + "/OpenfootageNEtHDRCow_small.hdr"));
+  const std::string record = ReadFile(bench_ + "/TORVAmeter_Benchmark.json");
+  EXPECT_NE(record.find("\"estimate_seconds\": 602"), std::string::npos) << record;
+  EXPECT_EQ(record.find("\"estimate_seconds\": 1200"), std::string::npos);
+  EXPECT_NE(record.find("\"speed_ratio\": 1.2494802,"), std::string::npos);
+}
+
+TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndCloseRequestsAreDropped) {
+  // Time enough between the estimates for each answer to be taken in turn.
+  Install("5.2.1.49",
+          "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 700\n"
+          "SL of 8.12. Elapsed 0h 0m 30s\nTime left: 0h 10m 1s\n@sleep 1500\n"
+          "SL of 9.00. Elapsed 0h 0m 45s\nTime left: 0h 10m 2s\n"
+          "SL of 12.50. Time limit reached\n");
+  Session s(*this,
+            "press 6 after (estimation 1)\nclose after The more estimations\n"
+            "press 6 after (estimation 2)\nclose after Elapsed 0h 0m 30s\nclose\n",
+            "5.2.1.49");
+  RunBenchmark(s.program);
+  const Lines panel = s.Panel();
+  ASSERT_GE(panel.size(), 14u);
+  EXPECT_EQ(Lines(panel.begin() + 7, panel.begin() + 14),
+            Join({kHint,
+                  {"Time left to reach SL=20 ->  0h 10m 1s (estimation 2) at SL=8.12. Elapsed "
+                   "0h 0m 30s",
+                   "", "The TORVA is 1.2 times faster (+/- 10%) than",
+                   "this system (with CPU-Low priority, 32 nodes V4)."}}));
+  // 600 and 601 s give a mean of 600 (whole seconds); the one-minute render
+  // went on to its end after the close request.
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 600.0f / 481.0f);
+  EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
+  EXPECT_EQ(panel.back(), "   \"TORVAmeter_Benchmark.log\" ('/benchmark/' subfolder).");
+}
+
+TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
+  struct Case {
+    std::string version, size1, size2, ratio, farm_sl, system, farm;
+  };
+  for (const Case& c : {Case{"2.7.0.1", "2304 x 3072", "768 x 1024", "0.7", "19.26",
+                             "Absolute_yoursystem_1mn.jpg", "Absolute_Torva_1mn.jpg"},
+                        Case{"3.9.9", "768 x 1024", "768 x 1024", "1.6", "16.04",
+                             "TrainSSS_yoursystem_1mn.jpg", "TrainSSS_Torva_1mn.jpg"},
+                        Case{"4.2.0.3", "768 x 1024", "768 x 1024", "1.6", "16.25",
+                             "TrainSSS_yoursystem_1mn.jpg", "TrainSSS_Torva_1mn.jpg"}}) {
+    SCOPED_TRACE(c.version);
+    Install(c.version);
+    fs::remove(cpu_log_);
+    Session s(*this, "press 6 after (estimation 3)\nclose\n", c.version, false);
+    RunBenchmark(s.program);
+    const Lines panel = s.Panel();
+    ASSERT_GE(panel.size(), 5u);
+    EXPECT_EQ(panel[4], "Estimating the time needed to reach SL=20 at " + c.size1 + "...");
+    EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark running... (real size " + c.size2 +
+                      ")\" 480 640"));
+    EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size " +
+                      c.size2 + ")\" 1050 700"));
+    EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.farm +
+                      "\" 525 700 \"The TORVA (1 mn render - SL = " + c.farm_sl + ")\""));
+    EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.system +
+                      "\" 525 700 \"Your system (1 mn render - SL = 12.50)\""));
+    const BenchmarkCase bench = BenchmarkCaseFor(Constants{}, c.version, kCpuBenchmark);
+    EXPECT_EQ(s.program.state.FarmSpeedRatio, 601.0f / bench.farm_seconds);
+    EXPECT_EQ(ReadFile(cpu_log_),
+              LogStart(c.version) + "The TORVA is " + c.ratio +
+                  " times faster (+/- 10%) than this system (with CPU-Low priority, 32 nodes "
+                  "V4).\n" +
+                  DeltaSLLine(bench.farm_sl - 12.5f) + "\n" +
+                  EquivalentSLLine(bench.farm_sl - 12.5f) + "\n");
+  }
+}
+
+// 436 s three times: the GPU farm (218 s) is 2.0 times faster.
+const char kGpuReplay[] =
+    "SL of 5.00. Elapsed 0h 0m 3s\nTime left: 0h 7m 16s\n@sleep 200\n"
+    "SL of 6.00. Elapsed 0h 0m 6s\nTime left: 0h 7m 16s\n@sleep 200\n"
+    "SL of 7.00. Elapsed 0h 0m 9s\nTime left: 0h 7m 16s\n@sleep 1500\n"
+    "SL of 12.34. Time limit reached\n";
+
+TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
+  Install("5.2.1.49", kGpuReplay, "--gpu");
+  WriteFile(cpu_log_, "the CPU log stays as it is\n");
+  Session s(*this, "no\npress 6 after (estimation 3)\nclose\n", "5.2.1.49", true);
+  s.program.state.FarmSpeedRatio = 3.25f;
+  s.program.state.DeltaSL = 1.5f;
+  RunBenchmark(s.program);
+
+  EXPECT_TRUE(s.Has("question \"TORVAmeter Benchmark\" \"Do you want to run the CPU "
+                    "benchmark?\\nIf you answer 'No', the GPU benchmark will be run.\" -> no"));
+  const Lines panel = s.Panel();
+  ASSERT_GE(panel.size(), 20u);
+  EXPECT_EQ(Lines(panel.begin() + 3, panel.begin() + 5),
+            Lines({"The TORVAmeter GPU benchmark is running... (PHASE 1)",
+                   "Estimating the time needed to reach SL=20 at 1536 x 2048..."}));
+  EXPECT_TRUE(s.Has("log 0 \"<<           PLEASE WAIT FOR THE ESTIMATION TO          >>\""));
+  EXPECT_TRUE(
+      s.Has("log 1 \"<<      STABILIZE BEFORE CLICKING ON THE 'BENCHMARK' BUTTON   >>\""));
+  EXPECT_TRUE(s.Has("log 10 \"The TORVA is 2.0 times faster (+/- 10%) than\""));
+  EXPECT_TRUE(s.Has("log 11 \"this system (with GPU-Low priority, 14 nodes RTX).\""));
+  EXPECT_TRUE(s.Has("log 13 \"The TORVAmeter GPU benchmark is running... (PHASE 2)\""));
+  EXPECT_TRUE(s.Has("window \"TORVAmeter GPU benchmark result - 1 min. render (real size 1536 "
+                    "x 2048)\" 1050 700"));
+  EXPECT_TRUE(s.Has("picture \"" + bench_ +
+                    "/Bottles_yoursystem_1mn_gpu.jpg\" 525 700 \"Your system (1 mn render - "
+                    "SL = 12.34)\""));
+  EXPECT_TRUE(s.Has("picture \"" + bench_ +
+                    "/Bottles_Torva_1mn_gpu.jpg\" 525 700 \"The TORVA (1 mn render - SL = "
+                    "17.96)\""));
+  EXPECT_EQ(panel.back(), "   \"TORVAmeter_BenchmarkGPU.log\" ('/benchmark/' subfolder).");
+  EXPECT_EQ(ReadFile(gpu_log_),
+            LogStart("5.2.1.49") +
+                "The TORVA is 2.0 times faster (+/- 10%) than this system (with GPU-Low "
+                "priority, 14 nodes RTX).\nDeltaSL = 5.62\n(SL=10 on this system <=> SL=15.62 "
+                "(+/- 0.2) on the TORVA.\n");
+  // Read back from the log: 5.62, not 17.96 - 12.34 in single precision.
+  EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 2.0f);
+  EXPECT_EQ(s.program.state.GpuDeltaSL, 5.62f);
+  EXPECT_NE(17.96f - 12.34f, 5.62f);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 3.25f);
+  EXPECT_EQ(s.program.state.DeltaSL, 1.5f);
+  EXPECT_EQ(ReadFile(cpu_log_), "the CPU log stays as it is\n");
+  EXPECT_TRUE(fs::exists(bench_ + "/TORVAmeter_BenchmarkGPU.json"));
+}
+
+TEST_F(BenchmarkRunTest, TheGpuPromptAfterACpuRunStartsTheGpuBenchmark) {
+  Install("5.2.1.49", kGpuReplay, "--gpu");
+  Session s(*this, "yes\npress 6 after (estimation 3)\nclose\nyes\npress 6 after (estimation 3)\nclose\n",
+            "5.2.1.49", true);
+  RunBenchmark(s.program);
+  const std::string transcript = s.scripted.transcript();
+  const std::size_t prompt = transcript.find(
+      "question \"TORVAmeter GPU benchmark?\" \"Do you want to launch the TORVAmeter GPU "
+      "benchmark now?\\nRunning the benchmark is mandatory to run estimations.\\nYou can "
+      "launch it at any time by clicking on the 'Benchmark' button.\" -> yes\n");
+  ASSERT_NE(prompt, std::string::npos) << transcript;
+  EXPECT_NE(transcript.find("log 3 \"The TORVAmeter GPU benchmark is running... (PHASE 1)\"",
+                            prompt),
+            std::string::npos);
+  // One CPU/GPU question only: the prompt enters after it.
+  EXPECT_EQ(transcript.find("Do you want to run the CPU benchmark?", prompt), std::string::npos);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 436.0f / 481.0f);
+  EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 2.0f);
+  EXPECT_EQ(s.program.state.GpuDeltaSL, 5.62f);
+  EXPECT_EQ(s.program.state.BenchMode, kGpuBenchmark);
+  EXPECT_TRUE(BenchmarkLogPresent(cpu_log_));
+  EXPECT_TRUE(BenchmarkLogPresent(gpu_log_));
+}
+
+TEST_F(BenchmarkRunTest, EarlyReturnsChangeNothing) {
+  Install("5.2.1.49");
+  const std::string old_log = LogStart("5.2.1.49") + "The TORVA is 9.9 times faster\n";
+  WriteFile(cpu_log_, old_log);
+  {
+    Session s(*this, "no\n", "5.2.1.49");
+    RunBenchmark(s.program);
+    EXPECT_EQ(s.scripted.transcript(),
+              "clear\nquestion \"TORVAmeter Benchmark\" \"The benchmark has already been run. "
+              "Do you want to run it again?\\nIf yes the new data will replace the old "
+              "values.\" -> no\n");
+    EXPECT_EQ(ReadFile(cpu_log_), old_log);
+  }
+  {
+    fs::remove(maxwell_ + "/library/Scenes/Bottles_on_a_window/Bottles_on_a_window.mxs");
+    Session s(*this, "", "5.2.1.49");
+    RunBenchmark(s.program);
+    EXPECT_EQ(s.scripted.transcript(),
+              "message \"TORVAmeter Benchmark Error\" \"Can't find Maxwell 5 benchmark "
+              "scene!\\nPlease install Maxwell Studio on this system.\"\n");
+  }
+  {
+    Install("2.6.9.0");
+    Session s(*this, "", "2.7.0");  // the renderer was replaced since start-up
+    RunBenchmark(s.program);
+    EXPECT_EQ(s.scripted.transcript(),
+              "clear\nmessage \"TORVAmeter error\" \"Your Maxwell Render version is "
+              "2.6.9.0.\\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the "
+              "benchmark.\"\n");
+    EXPECT_EQ(ReadFile(cpu_log_), old_log);
+  }
+}
+
+TEST_F(BenchmarkRunTest, ARendererChangeAtStartUpSetsTheLogAsideAndOffersTheBenchmark) {
+  Install("5.2.1.49");
+  WriteFile(app_ + "/TORVAmeter_Maxwell.ini",
+            ";Maxwell Render path\n" + maxwell_ +
+                "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - do not "
+                "modify)\n\n;Last directory from previous session\n" + app_ +
+                "\n;Check for updates?\nNo\n");
+  const std::string old_log = LogStart("4.2.0.3") +
+                              "The TORVA is 9.9 times faster (+/- 10%) than this system\n"
+                              "DeltaSL = 1.00\n(SL=10 ...\n";
+  WriteFile(cpu_log_, old_log);
+  Session s(*this, "yes\nyes\npress 6 after (estimation 3)\nclose\nclose\n", "");
+  RunProgram(s.program);
+  const std::string transcript = s.scripted.transcript();
+  EXPECT_NE(transcript.find(
+                "question \"Maxwell Render path\" \"Is Maxwell Render path still " + maxwell_ +
+                "/?\" -> yes\nmessage \"TORVAmeter Benchmark\" \"This is a new version, you "
+                "will have to relaunch the integrated benchmark.\"\nquestion \"TORVAmeter "
+                "benchmark?\" \"Do you want to launch the TORVAmeter benchmark now?"),
+            std::string::npos)
+      << transcript;
+  EXPECT_EQ(ReadFile(bench_ + "/TORVAmeter_Benchmark.bak"), old_log);
+  EXPECT_EQ(ReadFile(cpu_log_).substr(0, LogStart("5.2.1.49").size()), LogStart("5.2.1.49"));
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 601.0f / 481.0f);
+}
+
+TEST_F(BenchmarkRunTest, NoEstimateEndsTheRunWithoutAResult) {
+  Install("4.2.0.3", "");
+  fs::remove(bench_ + "/TrainSSS.mxs");  // the renderer cannot load the scene
+  Session s(*this, "", "4.2.0.3");
+  s.program.state.FarmSpeedRatio = 7.5f;
+  RunBenchmark(s.program);
+  const std::string why =
+      "Maxwell Render gave no estimation of the time left, so the speed ratio could not be "
+      "measured.";
+  EXPECT_EQ(s.Panel(), Join({kBanner,
+                             {"Estimating the time needed to reach SL=20 at 768 x 1024...", "",
+                              "", why,
+                              "The benchmark has been stopped: run it again to get its "
+                              "results."}}));
+  EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"" + why +
+                    "\\nThe benchmark has been stopped: run it again to get its results.\""));
+  const std::string transcript = s.scripted.transcript();
+  EXPECT_EQ(transcript.substr(transcript.size() - 9), "enable 6\n");
+  EXPECT_EQ(transcript.find("window "), std::string::npos);
+  EXPECT_EQ(ReadFile(cpu_log_), LogStart("4.2.0.3"));
+  auto read_back = ReadBenchmarkLog(cpu_log_);
+  ASSERT_TRUE(read_back);
+  EXPECT_EQ(read_back->speed_ratio, 0);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
+}
+
+TEST_F(BenchmarkRunTest, NoSamplingLevelInTheOneMinuteRenderLeavesTheResultsNotRun) {
+  Install("5.2.1.49",
+          "Time left: 0h 10m 0s\n@sleep 150\nTime left: 0h 10m 2s\n@sleep 150\n"
+          "Time left: 0h 10m 4s\n");
+  Session s(*this, "", "5.2.1.49");
+  RunBenchmark(s.program);
+  const Lines panel = s.Panel();
+  ASSERT_GE(panel.size(), 5u);
+  EXPECT_EQ(panel[6], "Time left to reach SL=20 ->  0h 10m 0s (estimation 1) at SL=");
+  EXPECT_EQ(Lines(panel.end() - 5, panel.end()),
+            Lines({"This is a one minute render which cannot be interrupted.", "", "",
+                   "Maxwell Render gave no sampling level during the one minute render, so "
+                   "DeltaSL could not be measured.",
+                   "The benchmark has been stopped: run it again to get its results."}));
+  EXPECT_TRUE(s.Has("closewin \"TORVAmeter benchmark running... (real size 1536 x 2048)\""));
+  EXPECT_EQ(s.scripted.transcript().find("1050 700"), std::string::npos);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
+  EXPECT_EQ(s.program.state.DeltaSL, 0);
+  // Lines 4 and 5 are not written; the log reads back as not run.
+  EXPECT_EQ(ReadFile(cpu_log_),
+            LogStart("5.2.1.49") + RatioLine(602.0f / 481.0f, kCpuBenchmark) + "\n");
+  EXPECT_EQ(ReadBenchmarkLog(cpu_log_)->delta_sl, 0);
+  EXPECT_FALSE(fs::exists(bench_ + "/Bottles_on_a_window.mxs"));
+}
+
+TEST_F(BenchmarkRunTest, AOneMinuteRenderThatNeverEndsIsStopped) {
+  Install("5.2.1.49",
+          "SL of 6.50. x\nTime left: 0h 10m 0s\nSL of 7.00. x\nTime left: 0h 10m 0s\n"
+          "@sleep 600000\n");
+  Session s(*this, "press 6 after (estimation 2)\n", "5.2.1.49");
+  BenchmarkOptions options;
+  options.phase2_limit_ms = 1500;
+  RunBenchmark(s.program, options);
+  EXPECT_EQ(s.Panel().back(), "The benchmark has been stopped: run it again to get its results.");
+  EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"The one minute render did not "
+                    "end and has been stopped, so DeltaSL could not be measured.\\nThe "
+                    "benchmark has been stopped: run it again to get its results.\""));
+  EXPECT_EQ(s.program.state.DeltaSL, 0);
+  EXPECT_NE(ReadFile(bench_ + "/TORVAmeter_Benchmark.json")
+                .find("\"outcome\": \"one-minute render timed out\""),
+            std::string::npos);
+}
+
+TEST_F(BenchmarkRunTest, AMissingFarmPictureStillShowsTheResult) {
+  Install("5.2.1.49");
+  fs::remove(bench_ + "/Bottles_Torva_1mn.jpg");
+  Session s(*this, "press 6 after (estimation 3)\nclose\n", "5.2.1.49");
+  RunBenchmark(s.program);
+  EXPECT_TRUE(s.Has("picture \"\" 525 700 \"The TORVA (1 mn render - SL = 15.40)\""));
+  EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
+}
+
+}  // namespace
+}  // namespace torva
