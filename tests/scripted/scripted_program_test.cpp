@@ -40,7 +40,7 @@ class ScriptedProgramTest : public ::testing::Test {
 
 TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) {
   MakeInstallation();
-  Outcome run = RunProgram("file " + maxwell_ + "/mximerge\nyes\ninput bob\ninput pw\nno\n"
+  Outcome run = RunProgram("file " + maxwell_ + "/mximerge\nyes\ninput bob\ninput pw\nno\nno\n"
                        "press 9\npress 13\npress 0\npress 4\npress 8\nclose\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(fs::is_directory(app_ + "/archive"));
@@ -94,12 +94,12 @@ TEST_F(ScriptedProgramTest, HelpOpensTheDocumentOnlyWhenItHasContent) {
   MakeInstallation();
   WriteConfig();
   WriteFile(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "");
-  Outcome empty = RunProgram("press 10\nclose\n");
+  Outcome empty = RunProgram("no\npress 10\nclose\n");
   EXPECT_TRUE(empty.Has(
       "message \"TORVAmeter error\" \"The TORVAmeter_Maxwell_Mac.pdf file cannot be found!\""));
 
   WriteFile(app_ + "/TORVAmeter_Maxwell_Mac.pdf", "%PDF-1.4");
-  Outcome full = RunProgram("press 10\nclose\n");
+  Outcome full = RunProgram("no\npress 10\nclose\n");
   EXPECT_TRUE(full.Has("open \"" + app_ + "/TORVAmeter_Maxwell_Mac.pdf\""));
 }
 
@@ -108,7 +108,7 @@ TEST_F(ScriptedProgramTest, ClosingRewritesTheConfigurationWithTenLines) {
   WriteConfig();
   std::string ten = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
   WriteFile(app_ + "/TORVAmeter_Maxwell.ini", ten + "size limit\n99\n");
-  Outcome run = RunProgram("close\n");
+  Outcome run = RunProgram("no\nclose\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(ReadFile(app_ + "/TORVAmeter_Maxwell.ini"), ten);
 }
@@ -116,7 +116,7 @@ TEST_F(ScriptedProgramTest, ClosingRewritesTheConfigurationWithTenLines) {
 TEST_F(ScriptedProgramTest, AnAnswerFileThatRunsOutIsStuck) {
   MakeInstallation();
   WriteConfig();
-  Outcome run = RunProgram("press 11\n");  // Config asks a question nobody answers
+  Outcome run = RunProgram("no\npress 11\n");  // Config asks a question nobody answers
   EXPECT_EQ(run.status, 3);
   EXPECT_NE(run.output.find("stuck \"question \\\"Check for updates\\\""),
             std::string::npos);
