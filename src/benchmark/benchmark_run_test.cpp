@@ -414,13 +414,25 @@ TEST_F(BenchmarkRunTest, AOneMinuteRenderThatNeverEndsIsStopped) {
             std::string::npos);
 }
 
-TEST_F(BenchmarkRunTest, AMissingFarmPictureStillShowsTheResult) {
+TEST_F(BenchmarkRunTest, WithoutABenchmarkFolderRenderer5StillRunsAndShowsWhatItHas) {
   Install("5.2.1.49");
-  fs::remove(bench_ + "/Bottles_Torva_1mn.jpg");
+  fs::remove_all(bench_);  // made again for the log; no farm picture in it
   Session s(*this, "press 6 after (estimation 3)\nclose\n", "5.2.1.49");
   RunBenchmark(s.program);
   EXPECT_TRUE(s.Has("picture \"\" 525 700 \"The TORVA (1 mn render - SL = 15.40)\""));
   EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
+  EXPECT_TRUE(BenchmarkLogPresent(cpu_log_));
+}
+
+TEST_F(BenchmarkRunTest, ALogThatCannotBeCreatedStopsTheRunBeforeTheRenderer) {
+  Install("5.2.1.49");
+  fs::remove_all(bench_);
+  WriteFile(bench_, "a file where the folder should be");
+  Session s(*this, "", "5.2.1.49");
+  RunBenchmark(s.program);
+  EXPECT_EQ(s.scripted.transcript(),
+            "clear\ndisable 6\nmessage \"TORVAmeter Benchmark Error\" \"The benchmark log " +
+                cpu_log_ + " cannot be created.\\nThe benchmark has not been run.\"\nenable 6\n");
 }
 
 }  // namespace
