@@ -106,7 +106,8 @@ ExternalProcess LaunchRenderer(const Run& run, int phase) {
 
 RunAction GoOn(const Event&) { return RunAction::kGoOn; }
 
-// Steps 2 to 5: what may end the command before anything is changed.
+// What may end the command before anything is changed: the renderer 5
+// scene, the renderer check, an earlier log the user wants to keep.
 bool ReadyToRun(Program& program, int mode) {
   Desktop& desktop = program.desktop;
   State& state = program.state;
@@ -136,8 +137,9 @@ bool ReadyToRun(Program& program, int mode) {
                           "again?\nIf yes the new data will replace the old values.");
 }
 
-// Step 7. The benchmark folder comes with the installation; it is made here
-// when missing so that the renderer 5 run, which brings its own scene, works.
+// The log, created anew with its first two lines. The benchmark folder comes
+// with the installation; it is made here when missing so that the renderer 5
+// run, which brings its own scene, works.
 bool CreateLog(Run& run) {
   std::error_code error;
   fs::create_directories(run.program.paths.BenchDir, error);
@@ -159,7 +161,7 @@ bool CreateLog(Run& run) {
   return true;
 }
 
-// Step 8.
+// The banner above PHASE 1.
 void ReportBanner(Run& run) {
   if (run.Gpu()) {
     run.Report("<<           PLEASE WAIT FOR THE ESTIMATION TO          >>");
@@ -174,7 +176,7 @@ void ReportBanner(Run& run) {
   }
 }
 
-// Steps 10 to 12: the renderer's estimates of the time to SL 20, until the
+// PHASE 1: the renderer's estimates of the time to SL 20, until the
 // user stops it after at least two. The mean estimate in whole seconds;
 // nullopt when no estimate came.
 std::optional<long long> RunPhase1(Run& run) {
@@ -214,7 +216,7 @@ std::optional<long long> RunPhase1(Run& run) {
   return MeanSeconds(time_left_sum, estimations);
 }
 
-// Step 14.
+// The speed ratio, into the log and the panel.
 void ReportRatio(Run& run, float ratio) {
   run.log.WriteLine(RatioLine(ratio, run.mode));
   run.Report("");
@@ -228,7 +230,7 @@ struct Phase2 {
   bool timed_out = false;
 };
 
-// Steps 15 to 19: the one-minute render, watched in the preview window.
+// PHASE 2: the one-minute render, watched in the preview window.
 Phase2 RunPhase2(Run& run, int time_limit_ms) {
   Desktop& desktop = run.program.desktop;
   desktop.SetLogLine(0, "");
@@ -261,7 +263,7 @@ Phase2 RunPhase2(Run& run, int time_limit_ms) {
   return result;
 }
 
-// Step 22.
+// The closing lines of a run that measured both results.
 void ReportClosingLines(Run& run, float delta_sl) {
   run.Report("");
   run.Report(DeltaSLLine(delta_sl));
@@ -299,7 +301,7 @@ std::optional<Picture> SaveRecordAndPlot(Run& run) {
   return plot;
 }
 
-// Steps 24 to 27.
+// This system's one-minute picture beside the farm's, until closed.
 void ShowResult(Run& run, float delta_sl, std::optional<Picture> plot) {
   ResultPictures result;
   result.title = run.Gpu() ? "TORVAmeter GPU benchmark result - 1 min. render (real size " +
@@ -315,7 +317,8 @@ void ShowResult(Run& run, float delta_sl, std::optional<Picture> plot) {
   ShowResultWindow(run.program.desktop, result);
 }
 
-// Steps 2 to 28. False when the run ended before its result window.
+// One run, from its checks to its result window. False when it ended
+// before the result window.
 bool RunOnce(Program& program, int mode, const BenchmarkOptions& options) {
   if (!ReadyToRun(program, mode)) return false;
   ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
@@ -380,7 +383,7 @@ void RunBenchmarkWithMode(Program& program, int bench_mode, const BenchmarkOptio
   for (int mode = bench_mode;; mode = kGpuBenchmark) {
     program.state.BenchMode = mode;
     if (!RunOnce(program, mode, options)) return;
-    // Step 29: the GPU log is read back (so the GPU results are what it
+    // At the end the GPU log is read back (so the GPU results are what it
     // shows), or, when it is missing, the GPU benchmark is offered.
     if (!program.state.GpuCapable) return;
     if (!LoadResultsOrOfferBenchmark(program, kGpuBenchmark)) return;
