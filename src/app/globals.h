@@ -20,6 +20,9 @@ struct Constants {
   int MxiSizeLimitMB = 20480;
   int FarmCpuUnits = 7188;
   float FarmCpuUnitPrice = 0.015f;
+  // GPU-Low priority, 14 RTX nodes: one unit per node, 6 EUR per node and hour.
+  int FarmGpuUnits = 14;
+  int FarmGpuUnitPrice = 6;
   int FarmTimeV2 = 873;
   float FarmSLV2 = 19.26f;
   int FarmTimeV3 = 386;

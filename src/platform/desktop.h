@@ -77,6 +77,8 @@ class Desktop {
   virtual bool OpenMainWindow(const std::string& title, const Picture& logo) = 0;
   virtual void CloseMainWindow() = 0;
   virtual Rect MainWindowFrame() = 0;
+  // The part of the screen that windows may use.
+  virtual Rect ScreenArea() { return {0, 0, 1280, 1024}; }
 
   // LogPanel: a list of text lines.
   virtual void ClearLog() = 0;

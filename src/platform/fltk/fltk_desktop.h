@@ -27,6 +27,7 @@ class FltkDesktop : public Desktop {
   bool OpenMainWindow(const std::string& title, const Picture& logo) override;
   void CloseMainWindow() override;
   Rect MainWindowFrame() override;
+  Rect ScreenArea() override;
 
   void ClearLog() override;
   void AddLogLine(int position, const std::string& text) override;

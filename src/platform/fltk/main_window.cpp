@@ -119,6 +119,13 @@ Rect FltkDesktop::MainWindowFrame() {
   return {w.x(), w.y(), w.w(), w.h()};
 }
 
+Rect FltkDesktop::ScreenArea() {
+  if (!fltk::EnsureDisplay()) return Desktop::ScreenArea();
+  Rect area;
+  Fl::screen_work_area(area.x, area.y, area.width, area.height, 0);
+  return area;
+}
+
 void FltkDesktop::ClearLog() {
   log_.Clear();
   if (main_) main_->buffer->text("");

@@ -1,0 +1,110 @@
+#include "estimate/estimate_names.h"
+
+#include "text/numbers.h"
+
+namespace torva {
+
+namespace {
+
+constexpr std::size_t kMaxFileNameBytes = 250;  // room left for ".json" beside ".log"
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+bool HasWhiteSpace(std::string_view text) {
+  return text.find_first_of(" \t\n") != std::string_view::npos;
+}
+
+// A path the argument string splits at blanks is put in double quotes.
+std::string Carried(const std::string& path) {
+  return HasWhiteSpace(path) ? "\"" + path + "\"" : path;
+}
+
+std::string SafeForFileName(std::string_view text) {
+  std::string safe(text);
+  for (char& c : safe) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '/' || byte < 0x20 || byte == 0x7F) c = '_';
+  }
+  return safe;
+}
+
+// At most `bytes` bytes, never cutting a UTF-8 character in two.
+std::string CutUtf8(std::string text, std::size_t bytes) {
+  if (text.size() <= bytes) return text;
+  std::size_t end = bytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return text;
+}
+
+}  // namespace
+
+std::string FileNameOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string RemoveIgnoringCase(std::string_view text, std::string_view piece) {
+  if (piece.empty()) return std::string(text);
+  std::string result;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (i + piece.size() <= text.size() && SameIgnoringCase(text.substr(i, piece.size()), piece)) {
+      i += piece.size();
+    } else {
+      result += text[i++];
+    }
+  }
+  return result;
+}
+
+std::string ArchiveBase(std::string_view vum_path) {
+  return RemoveIgnoringCase(FileNameOf(vum_path), ".vum");
+}
+
+std::string SceneBase(std::string_view scene_file) {
+  return RemoveIgnoringCase(scene_file, ".mxs");
+}
+
+std::string ResolutionText(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+std::string EstimateLogName(std::string_view archive_base, std::string_view resolution_text,
+                            std::string_view sl_answer, EstimateMode mode) {
+  const std::string middle = "_" + std::string(resolution_text) + "_SL";
+  const std::string tail = std::string("_estimate_") + ModeName(mode) + ".log";
+  std::size_t room = kMaxFileNameBytes - middle.size() - tail.size();
+  const std::string base = CutUtf8(SafeForFileName(archive_base), room);
+  room -= base.size();
+  return base + middle + CutUtf8(SafeForFileName(sl_answer), room) + tail;
+}
+
+bool CarriedByArgumentString(std::string_view name) {
+  return name.find('"') == std::string_view::npos;
+}
+
+std::string EstimationArguments(EstimateMode mode, const std::string& work_dir,
+                                const std::string& scene_file, const std::string& scene_base,
+                                const std::string& resolution_text, int target_sl) {
+  const std::string engine = mode == EstimateMode::kGpu
+                                 ? " -th:0 -rs:2 -nomxi:off -noimage:off -gpuall -multigpu:coop -mxi:"
+                                 : " -th:0 -rs:1 -nomxi:off -noimage:off -mxi:";
+  return "-mxs:" + Carried(work_dir + "/" + scene_file) + " -res:" + resolution_text +
+         " -t:9999999 -s:" + FormatFixed(target_sl, 2) + engine +
+         Carried(work_dir + "/" + scene_base + ".mxi") + " -o:" +
+         Carried(work_dir + "/" + scene_base + ".jpg") + " -hide -nogui -nowait";
+}
+
+std::string UnpackArguments(const std::string& vum_path, const std::string& work_dir) {
+  return "e -y \"" + vum_path + "\" -o" + Carried(work_dir);
+}
+
+}  // namespace torva

@@ -1,0 +1,41 @@
+// Names and command lines of an estimation run, built from the archive, the
+// scene found in it and the user's answers.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "estimate/estimate_mode.h"
+
+namespace torva {
+
+// The part after the last "/".
+std::string FileNameOf(std::string_view path);
+// The archive's file name with every ".vum" removed, ignoring case.
+std::string ArchiveBase(std::string_view vum_path);
+// The scene file name with every ".mxs" removed, ignoring case.
+std::string SceneBase(std::string_view scene_file);
+// Every occurrence of `piece` removed, left to right, ignoring ASCII case.
+std::string RemoveIgnoringCase(std::string_view text, std::string_view piece);
+
+std::string ResolutionText(int width, int height);
+
+// archive base + "_" + resolution + "_SL" + SL answer + "_estimate_CPU.log".
+// Characters a file name cannot safely hold ("/", control characters) become
+// "_", and over-long pieces are cut, so that the name stays one file name.
+std::string EstimateLogName(std::string_view archive_base, std::string_view resolution_text,
+                            std::string_view sl_answer, EstimateMode mode);
+
+// A name the renderer's argument string can carry: no double quote (blanks
+// are carried in quotes).
+bool CarriedByArgumentString(std::string_view name);
+
+// The renderer's argument string. Paths holding blanks are put in quotes.
+std::string EstimationArguments(EstimateMode mode, const std::string& work_dir,
+                                const std::string& scene_file, const std::string& scene_base,
+                                const std::string& resolution_text, int target_sl);
+
+// 7za's argument string: every file flat into `work_dir`, answering yes.
+std::string UnpackArguments(const std::string& vum_path, const std::string& work_dir);
+
+}  // namespace torva

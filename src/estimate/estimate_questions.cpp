@@ -1,0 +1,49 @@
+#include "estimate/estimate_questions.h"
+
+#include <cmath>
+
+#include "text/numbers.h"
+
+namespace torva {
+
+namespace {
+
+constexpr int kMinResolution = 400;
+constexpr int kMaxResolution = 32768;
+constexpr int kMinSamplingLevel = 10;
+constexpr int kMaxSamplingLevel = 50;  // the prompt does not say so
+
+}  // namespace
+
+std::optional<int> ResolutionFromAnswer(std::string_view answer) {
+  const long long value = ReadWholeNumber(answer);
+  if (value < kMinResolution || value > kMaxResolution) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+std::optional<int> SamplingLevelFromAnswer(std::string_view answer) {
+  // nearbyint rounds an exact half to the even neighbour (the default mode).
+  const double rounded = std::nearbyint(ReadDecimal(answer));
+  if (!(rounded >= kMinSamplingLevel && rounded <= kMaxSamplingLevel)) return std::nullopt;
+  return static_cast<int>(rounded);
+}
+
+std::optional<int> AskResolution(Desktop& desktop, const std::string& title,
+                                 const std::string& prompt) {
+  for (;;) {
+    const std::optional<std::string> answer = desktop.Input(title, prompt);
+    if (!answer || answer->empty()) return std::nullopt;
+    if (auto value = ResolutionFromAnswer(*answer)) return value;
+  }
+}
+
+std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop) {
+  for (;;) {
+    const std::optional<std::string> answer =
+        desktop.Input("Sampling Level", "Enter the SL to reach (SL >= 10)");
+    if (!answer || answer->empty()) return std::nullopt;
+    if (auto level = SamplingLevelFromAnswer(*answer)) return SamplingLevelAnswer{*level, *answer};
+  }
+}
+
+}  // namespace torva

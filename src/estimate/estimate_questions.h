@@ -1,0 +1,31 @@
+// The render size and the sampling level asked before an estimation.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/desktop.h"
+
+namespace torva {
+
+// The whole number at the start of a width or height answer, when it lies in
+// 400..32768; nullopt means "ask again".
+std::optional<int> ResolutionFromAnswer(std::string_view answer);
+
+// The decimal number at the start of an SL answer rounded half to even, when
+// it lies in 10..50; nullopt means "ask again".
+std::optional<int> SamplingLevelFromAnswer(std::string_view answer);
+
+// Asks until the answer is in range; nullopt when the user cancels or
+// answers nothing.
+std::optional<int> AskResolution(Desktop& desktop, const std::string& title,
+                                 const std::string& prompt);
+
+struct SamplingLevelAnswer {
+  int level = 0;
+  std::string typed;  // the accepted answer exactly as typed
+};
+std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop);
+
+}  // namespace torva

@@ -1,0 +1,77 @@
+#include "estimate/estimation_record.h"
+
+#include <gtest/gtest.h>
+
+#include "estimate/prediction_plot.h"
+#include "platform/picture.h"
+#include "platform/scripted/test_session.h"
+
+namespace torva {
+namespace {
+
+EstimationRecord SampleRecord() {
+  EstimationRecord r;
+  r.archive = "Kit\"chen\n.vum";
+  r.scene = "Kitchen.mxs";
+  r.width = 1920;
+  r.height = 1080;
+  r.target_sl = 20;
+  r.speed_ratio = 12.5f;
+  r.predictions = {{2.5, "12.00", "2h 10m 0s", 7800, "0h10m24s", 624},
+                   {5.25, "14.21", "2h 5m 0s", 7500, "0h10m0s", 600}};
+  r.mxi_bytes = 20480ull * 1048576 + 1048575;
+  r.mxi_size_mb = 20480;
+  r.mxi_size_limit_mb = 20480;
+  r.outcome = "priced";
+  r.price_per_farm_hour = 7188 * static_cast<double>(0.015f);
+  r.cost = 17.97f;
+  return r;
+}
+
+TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
+  const std::string json = RecordJson(SampleRecord());
+  EXPECT_NE(json.find("\"archive\": \"Kit\\\"chen\\u000a.vum\""), std::string::npos) << json;
+  EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"sl\": \"12.00\", \"time_left\": \"2h 10m 0s\", "
+                      "\"time_left_seconds\": 7800, \"farm_time\": \"0h10m24s\", "
+                      "\"farm_seconds\": 624},\n"),
+            std::string::npos);
+  EXPECT_NE(json.find("\"mxi_bytes\": 21475885055,"), std::string::npos);
+  EXPECT_NE(json.find("\"speed_ratio\": 12.5,"), std::string::npos);
+  // The float cost exactly, not its two-decimal text.
+  EXPECT_NE(json.find("\"cost_eur\": 17.969999313354492\n"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"price_per_farm_hour_eur\": 107.8199975900352"), std::string::npos);
+
+  EstimationRecord unpriced = SampleRecord();
+  unpriced.cost.reset();
+  unpriced.predictions.clear();
+  const std::string none = RecordJson(unpriced);
+  EXPECT_NE(none.find("\"predictions\": [],\n"), std::string::npos);
+  EXPECT_NE(none.find("\"cost_eur\": null\n"), std::string::npos);
+}
+
+TEST(PredictionPlot, DrawsAPictureOfThePredictions) {
+  TempFolder temp;
+  const std::string path = temp.path() + "/plot.png";
+  EXPECT_FALSE(DrawPredictionPlot({}, "nothing", path));
+  ASSERT_TRUE(DrawPredictionPlot(SampleRecord().predictions, "Kitchen.vum", path));
+  const std::string png = ReadFile(path);
+  auto picture = DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(png.data()), png.size()));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 800);
+  EXPECT_EQ(picture->height, 480);
+  // The latest prediction's red mark stands right of the first one's blue one.
+  int red = 0, blue = 0;
+  for (std::size_t i = 0; i + 2 < picture->rgb.size(); i += 3) {
+    const int r = picture->rgb[i], g = picture->rgb[i + 1], b = picture->rgb[i + 2];
+    if (r > 150 && g < 80 && b < 80) ++red;
+    if (b > 150 && r < 80) ++blue;
+  }
+  EXPECT_GT(red, 20);
+  EXPECT_GT(blue, 20);
+  EXPECT_EQ(AxisTimeLabel(3900), "1h05m");
+  EXPECT_EQ(AxisTimeLabel(150), "2m30s");
+  EXPECT_EQ(AxisTimeLabel(0), "0s");
+}
+
+}  // namespace
+}  // namespace torva

@@ -1,0 +1,72 @@
+#include "estimate/work_folder.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace torva {
+
+namespace fs = std::filesystem;
+
+bool RemoveWorkFolder(const std::string& folder) {
+  std::error_code ec;
+  fs::remove_all(folder, ec);  // removes links themselves, never their targets
+  return !fs::exists(fs::symlink_status(folder, ec));
+}
+
+bool MakeEmptyWorkFolder(const std::string& folder) {
+  if (!RemoveWorkFolder(folder)) return false;
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  return fs::is_directory(fs::symlink_status(folder, ec)) && fs::is_empty(folder, ec) && !ec;
+}
+
+std::vector<std::string> RemoveUnsafeEntries(const std::string& folder) {
+  std::vector<std::string> removed;
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+    const std::string path = entry.path().string();
+    struct stat info {};
+    const bool plain =
+        lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1;
+    if (plain) continue;
+    std::error_code remove_ec;
+    fs::remove_all(entry.path(), remove_ec);
+    removed.push_back(entry.path().filename().string());
+  }
+  std::sort(removed.begin(), removed.end());
+  return removed;
+}
+
+std::optional<std::string> FindScene(const std::string& folder, const std::string& archive_base) {
+  std::vector<std::string> scenes;
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".mxs") == 0) scenes.push_back(name);
+  }
+  if (scenes.empty()) return std::nullopt;
+  std::sort(scenes.begin(), scenes.end());
+  auto named_after_archive = std::find(scenes.begin(), scenes.end(), archive_base + ".mxs");
+  return named_after_archive != scenes.end() ? *named_after_archive : scenes.front();
+}
+
+int CountActiveCameras(const std::string& cameras_file) {
+  std::ifstream in(cameras_file, std::ios::binary);
+  int count = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '1') ++count;
+  }
+  return count;
+}
+
+std::uintmax_t PlainFileBytes(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::symlink_status(path, ec))) return 0;
+  const std::uintmax_t bytes = fs::file_size(path, ec);
+  return ec ? 0 : bytes;
+}
+
+}  // namespace torva

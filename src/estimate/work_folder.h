@@ -1,0 +1,35 @@
+// The work folder an archive is unpacked into. Archives come from anyone:
+// after unpacking, nothing in the folder may lead outside it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torva {
+
+// Removes `folder` with everything in it, never following a link (a link is
+// removed, not what it points at). True when nothing is left.
+bool RemoveWorkFolder(const std::string& folder);
+
+// `folder` exists and is empty afterwards (leftovers of an earlier run are
+// gone); false when that cannot be achieved.
+bool MakeEmptyWorkFolder(const std::string& folder);
+
+// Removes every entry that is not a plain file of its own: links, folders,
+// pipes, devices, and files with further hard links. Returns their names.
+std::vector<std::string> RemoveUnsafeEntries(const std::string& folder);
+
+// The scene: a name ending in ".mxs" (case-sensitive). Among several, the one
+// named after the archive, else the first in name order, so that the choice
+// does not depend on the file system.
+std::optional<std::string> FindScene(const std::string& folder, const std::string& archive_base);
+
+// Lines of the camera list whose last character is "1"; 0 without the file.
+int CountActiveCameras(const std::string& cameras_file);
+
+// Size in bytes of a plain file; 0 for anything else or nothing.
+std::uintmax_t PlainFileBytes(const std::string& path);
+
+}  // namespace torva
