@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "estimate/prediction_plot.h"
 #include "platform/picture.h"
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {

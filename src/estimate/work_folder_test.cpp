@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "platform/scripted/test_session.h"
+#include "testing/scripted_session.h"
 
 namespace torva {
 namespace {
