@@ -1,0 +1,377 @@
+#include "estimate/estimation_run.h"
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+
+#include "app/renderer_check.h"
+#include "estimate/estimate_names.h"
+#include "estimate/estimate_questions.h"
+#include "estimate/estimation_log.h"
+#include "estimate/estimation_record.h"
+#include "estimate/extrapolation.h"
+#include "estimate/prediction_plot.h"
+#include "estimate/preview_size.h"
+#include "estimate/work_folder.h"
+#include "platform/buttons_disabled.h"
+#include "renderer/command_lines.h"
+#include "renderer/output_lines.h"
+#include "renderer/process.h"
+#include "text/file_size.h"
+#include "text/numbers.h"
+#include "text/time_text.h"
+
+namespace torva {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What one run knows about its project once the questions are answered.
+struct Project {
+  EstimateMode mode = EstimateMode::kCpu;
+  std::string vum_path;
+  int width = 0, height = 0;
+  std::string resolution;
+  int target_sl = 0;
+  std::string sl_answer;
+  std::string scene_file;
+  std::string scene_base;
+};
+
+// The values the monitoring loop fills.
+struct Monitor {
+  int estimation_count = 0;
+  std::string time_left_text;
+  std::string sl_text;
+  std::string farm_time_text;
+  bool stop_requested = false;
+  std::vector<Prediction> predictions;
+};
+
+void Report(Program& program, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) ReportLine(program, line);
+}
+
+bool BenchmarkDone(const State& state, EstimateMode mode) {
+  return mode == EstimateMode::kGpu ? state.GpuFarmSpeedRatio != 0 && state.GpuDeltaSL != 0
+                                    : state.FarmSpeedRatio != 0 && state.DeltaSL != 0;
+}
+
+float SpeedRatio(const State& state, EstimateMode mode) {
+  return mode == EstimateMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
+}
+
+FarmPrice PriceFor(const Constants& constants, EstimateMode mode) {
+  return mode == EstimateMode::kGpu
+             ? FarmPrice{constants.FarmGpuUnits, static_cast<float>(constants.FarmGpuUnitPrice)}
+             : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
+}
+
+// 7za unpacks every file flat into a work folder emptied first, so that
+// nothing of an earlier run that never finished is taken for this project.
+// Whatever the archive holds that is not a plain file (links above all) is
+// removed before anything reads or writes there.
+bool Unpack(Program& program, const std::string& vum_path) {
+  const std::string& work_dir = program.paths.WorkDir;
+  if (!MakeEmptyWorkFolder(work_dir)) return false;
+  // A double quote would end the quoted path early and let the archive's
+  // name add switches of its own to 7za's command line.
+  if (!CarriedByArgumentString(vum_path)) return false;
+  ExternalProcess archiver = ExternalProcess::Launch(
+      program.paths.AppDir + "/7za", UnpackArguments(vum_path, work_dir), program.paths.AppDir);
+  WatchRun(archiver, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+           [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
+  RemoveUnsafeEntries(work_dir);
+  return true;
+}
+
+void AbandonUnpacked(Program& program, EstimationLog& log, const std::string& title,
+                     const std::string& text) {
+  program.desktop.Message(title, text);
+  program.desktop.ClearLog();
+  RemoveWorkFolder(program.paths.WorkDir);
+  log.Close();
+}
+
+void WarnAboutTheProject(Program& program) {
+  const std::string& work_dir = program.paths.WorkDir;
+  if (CountActiveCameras(work_dir + "/cameras.txt") > 1) {
+    program.desktop.Message("TORVAmeter warning",
+                            "This is a multi-camera project.\nThe estimation will process THE "
+                            "ACTIVE CAMERA ONLY!\nTo estimate the whole project, multiply by the "
+                            "number of cameras.");
+  }
+  std::error_code ec;
+  if (!std::filesystem::exists(work_dir + "/TORVAmeter_Maxwell.log", ec)) {
+    program.desktop.Message("TORVAmeter warning",
+                            "This project has not been prepared by TORVAmeter. The estimation "
+                            "may or may not work.");
+  }
+}
+
+void Announce(Program& program, EstimationLog& log, const Project& project) {
+  const std::string running =
+      "Simulation is running for project \"" + project.scene_file + "\", please wait...";
+  const std::string target = "Time to reach SL = " + FormatFixed(project.target_sl, 2) +
+                             (project.mode == EstimateMode::kGpu ? " (with 14 GPU nodes) below:"
+                                                                 : " (with 32 CPU nodes) below:");
+  Report(program, {"", "<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>",
+                   "<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>", "",
+                   running, "", target, ""});
+  for (const std::string& line : {running, std::string(), target, std::string()}) log.Write(line);
+}
+
+std::optional<WindowId> OpenPreview(Desktop& desktop, const Project& project,
+                                    const PreviewSize& size) {
+  const Rect main = desktop.MainWindowFrame();
+  WindowSpec spec;
+  spec.kind = WindowKind::kPicture;
+  spec.title = "TORVAmeter estimation running... (real size " + project.resolution + ")";
+  spec.width = size.window_width;
+  spec.height = size.window_height;
+  spec.x = main.x + main.width + 7;
+  spec.y = main.y;
+  return desktop.OpenWindow(spec);
+}
+
+// A picture that cannot be read leaves the previous one in place.
+void RefreshPreview(Program& program, std::optional<WindowId> preview, const Project& project,
+                    const PreviewSize& size, const std::string& sl_text) {
+  if (!preview) return;
+  std::optional<Picture> image =
+      LoadJpeg(program.paths.WorkDir + "/" + project.scene_base + ".jpg");
+  if (!image) return;
+  Picture shown = ScalePicture(*image, size.picture_width, size.picture_height);
+  shown.source = image->source;
+  DrawCaption(shown, "Current SL = " + sl_text, 10, size.caption_y, Colour{255, 255, 255},
+              Colour{0, 0, 0});
+  program.desktop.ShowPicture(*preview, 0, 0, shown);
+}
+
+// The render, watched until it ends; a click on "Estimate project" stops it
+// once at least one estimation has been shown.
+void WatchTheRender(Program& program, EstimationLog& log, const Project& project,
+                    ExternalProcess& renderer, std::optional<WindowId> preview,
+                    const PreviewSize& size, Monitor& monitor) {
+  const float ratio = SpeedRatio(program.state, project.mode);
+  const Clock::time_point start = Clock::now();
+  auto on_event = [&](const Event& event) {
+    if (event.type != EventType::kGadget || event.gadget != kEstimateProject) return RunAction::kGoOn;
+    if (monitor.estimation_count >= 1) {
+      monitor.stop_requested = true;
+      return RunAction::kStop;
+    }
+    Report(program, {"At least one estimation is needed before you can stop the simulation...",
+                     "The more estimations are done, the more reliable the test.", ""});
+    return RunAction::kGoOn;
+  };
+  auto on_line = [&](const std::string& line) {
+    const ProgressLine progress = ClassifyProgressLine(line);
+    if (progress.kind == ProgressLineKind::kTimeLeft) {
+      ++monitor.estimation_count;
+      monitor.time_left_text = progress.text;
+      monitor.farm_time_text = ScaleTimeText(monitor.time_left_text, ratio);
+      const std::string estimate =
+          EstimateLine(monitor.sl_text, monitor.farm_time_text, monitor.time_left_text);
+      ReportLine(program, estimate);
+      log.Write(estimate);
+      monitor.predictions.push_back(
+          {std::chrono::duration<double>(Clock::now() - start).count(), monitor.sl_text,
+           monitor.time_left_text, progress.seconds, monitor.farm_time_text,
+           ParseTimeText(monitor.farm_time_text)});
+    } else if (progress.kind == ProgressLineKind::kSamplingLevel) {
+      monitor.sl_text = progress.text;
+      RefreshPreview(program, preview, project, size, monitor.sl_text);
+    }
+    return RunAction::kGoOn;
+  };
+  WatchRun(renderer, program.desktop, on_event,
+           StoringEachLine(program.state.OutputLine, on_line));
+}
+
+// The MXI file's verdict and, when it passes, the price of the latest prediction.
+void Evaluate(Program& program, EstimationLog& log, const Project& project,
+              const Monitor& monitor, EstimationRecord& record) {
+  const std::string mxi = program.paths.WorkDir + "/" + project.scene_base + ".mxi";
+  const long long limit = program.constants.MxiSizeLimitMB;
+  record.mxi_bytes = PlainFileBytes(mxi);
+  record.mxi_size_mb = WholeMiB(record.mxi_bytes);
+  record.mxi_size_limit_mb = limit;
+  switch (JudgeMxi(record.mxi_size_mb, limit)) {
+    case MxiVerdict::kTooBig: {
+      const std::vector<std::string> lines = TooBigLines(FileSizeMB(mxi), limit);
+      for (const std::string& line : lines) log.Write(line);
+      Report(program, lines);
+      program.desktop.Message("TORVAmeter warning: MXI too big!",
+                              TooBigMessage(record.mxi_size_mb, limit));
+      record.outcome = "mxi too big";
+      return;
+    }
+    case MxiVerdict::kNotProduced: {
+      const std::vector<std::string> lines = NotProducedLines();
+      for (const std::string& line : lines) log.Write(line);
+      Report(program, lines);
+      program.desktop.Message("TORVAmeter error: MXI file not found!",
+                              "Make sure the scene is compatible with your Maxwell version and "
+                              "has no error.");
+      record.outcome = "mxi not produced";
+      return;
+    }
+    case MxiVerdict::kAccepted: {
+      const float cost = FarmCost(monitor.farm_time_text, PriceFor(program.constants, project.mode));
+      const std::string cost_text = CostText(cost);
+      Report(program, CostPanelLines(cost_text, project.mode));
+      for (const std::string& line : CostLogLines(cost_text, project.mode)) log.Write(line);
+      record.outcome = "priced";
+      record.cost = cost;
+      return;
+    }
+  }
+}
+
+// The record and the picture of the predictions, beside the log.
+void KeepTheRecord(Program& program, const std::string& log_path, const Project& project,
+                   const Monitor& monitor, EstimationRecord& record) {
+  const std::string stem = log_path.substr(0, log_path.size() - 4);  // without ".log"
+  const FarmPrice price = PriceFor(program.constants, project.mode);
+  record.archive = FileNameOf(project.vum_path);
+  record.scene = project.scene_file;
+  record.mode = project.mode;
+  record.width = project.width;
+  record.height = project.height;
+  record.target_sl = project.target_sl;
+  record.renderer_version = program.state.RendererVersion;
+  record.speed_ratio = SpeedRatio(program.state, project.mode);
+  record.stopped_by_user = monitor.stop_requested;
+  record.predictions = monitor.predictions;
+  record.price_per_farm_hour = price.units * static_cast<double>(price.unit_price);
+  WriteRecord(record, stem + ".json");
+  if (DrawPredictionPlot(monitor.predictions,
+                         "Farm time predicted for " + record.archive + " (" +
+                             ModeName(project.mode) + ", SL " +
+                             std::to_string(project.target_sl) + ")",
+                         stem + ".png")) {
+    program.desktop.Open(stem + ".png");
+  }
+}
+
+}  // namespace
+
+void RunEstimation(Program& program) {
+  Desktop& desktop = program.desktop;
+  const AppPaths& paths = program.paths;
+  State& state = program.state;
+  Project project;
+
+  // Checking.
+  const RendererCheck renderer_check = CheckRenderer(program);
+  if (state.GpuCapable &&
+      desktop.Question("Estimation type", "Is this scene designed for GPU rendering?")) {
+    project.mode = EstimateMode::kGpu;
+  }
+  if (renderer_check == RendererCheck::kTooOld) {
+    desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
+                                            ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 "
+                                            "to run the estimator.");
+    return;
+  }
+  if (!BenchmarkDone(state, project.mode)) {
+    desktop.Message("TORVAmeter error",
+                    "Before doing an estimation, you must run the benchmark on your system!\n"
+                    "Click on the 'Benchmark' button below to do so.");
+    return;
+  }
+
+  // Choosing.
+  std::optional<std::string> vum = desktop.ChooseFile(
+      "Choose a vum project to estimate: ", paths.AppDir + "/archive/", "vum archive (*.vum)|*.vum");
+  if (!vum || vum->empty()) return;
+  project.vum_path = *vum;
+  std::error_code ec;
+  std::filesystem::create_directories(paths.EstimateDir, ec);
+  desktop.ClearLog();
+  std::filesystem::create_directories(paths.WorkDir, ec);
+
+  std::optional<int> width = AskResolution(desktop, "Project X (width) resolution",
+                                           "Enter the X resolution (400-32768 pix)");
+  if (!width) return;
+  std::optional<int> height = AskResolution(desktop, "Project Y (height) resolution",
+                                            "Enter the Y resolution (400-32768 pix)");
+  if (!height) return;
+  project.width = *width;
+  project.height = *height;
+  project.resolution = ResolutionText(project.width, project.height);
+  std::optional<SamplingLevelAnswer> sl = AskSamplingLevel(desktop);
+  if (!sl) return;
+  project.target_sl = sl->level;
+  project.sl_answer = sl->typed;
+
+  // Unpacking.
+  const std::string log_name = EstimateLogName(ArchiveBase(project.vum_path), project.resolution,
+                                               project.sl_answer, project.mode);
+  const std::string log_path = paths.EstimateDir + "/" + log_name;
+  ButtonsDisabled greyed(desktop, kEstimateProject);
+  EstimationLog log(log_path);
+  log.Write("Project \"" + FileNameOf(project.vum_path) + "\" " + ModeName(project.mode) +
+            " estimation.");
+  log.Write("");
+  log.Write("Project resolution: " + project.resolution);
+  log.Write("Desired Sampling Level: " + FormatFixed(project.target_sl, 2));
+
+  state.LogLine = 0;
+  desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
+  std::optional<std::string> scene;
+  if (Unpack(program, project.vum_path)) scene = FindScene(paths.WorkDir, ArchiveBase(project.vum_path));
+  if (!scene) {
+    AbandonUnpacked(program, log, "TORVAmeter error", "The project archive cannot be uncompressed!");
+    return;
+  }
+  if (!CarriedByArgumentString(*scene)) {
+    AbandonUnpacked(program, log, "TORVAmeter error",
+                    "The scene " + *scene +
+                        " cannot be estimated: its name holds a double quote, which the renderer's "
+                        "command line cannot carry.\nPlease prepare the project again with "
+                        "TORVAmeter ('Prepare project' gives the scene a safe name).");
+    return;
+  }
+  project.scene_file = *scene;
+  project.scene_base = SceneBase(project.scene_file);
+  WarnAboutTheProject(program);
+
+  // Rendering. An MXI or picture that came with the archive must not be
+  // taken for the renderer's own.
+  Announce(program, log, project);
+  std::filesystem::remove(paths.WorkDir + "/" + project.scene_base + ".mxi", ec);
+  std::filesystem::remove(paths.WorkDir + "/" + project.scene_base + ".jpg", ec);
+  state.OutputLine.clear();
+  Monitor monitor;
+  ExternalProcess renderer = ExternalProcess::Launch(
+      RendererExecutable(state.MaxwellDir),
+      EstimationArguments(project.mode, paths.WorkDir, project.scene_file, project.scene_base,
+                          project.resolution, project.target_sl),
+      state.MaxwellDir);
+  const PreviewSize preview_size = PreviewFor(project.width, project.height, desktop.ScreenArea());
+  const std::optional<WindowId> preview = OpenPreview(desktop, project, preview_size);
+  WatchTheRender(program, log, project, renderer, preview, preview_size, monitor);
+
+  // Evaluating.
+  if (preview) {
+    desktop.RemovePictures(*preview);
+    desktop.CloseWindow(*preview);
+  }
+  Report(program, {"", "Simulation finished!", "", "Results have been written in:",
+                   "   \"" + log_name + "\" ('/estimate/' subfolder).", ""});
+  log.Write(std::string(ModeName(project.mode)) + " simulation finished!");
+  log.Write("");
+  EstimationRecord record;
+  Evaluate(program, log, project, monitor, record);
+  KeepTheRecord(program, log_path, project, monitor, record);
+
+  // Cleaned.
+  ReportLine(program, "");
+  RemoveWorkFolder(paths.WorkDir);
+  log.Close();
+}
+
+}  // namespace torva
