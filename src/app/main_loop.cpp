@@ -5,6 +5,7 @@
 #include "benchmark/benchmark_run.h"
 #include "prepare/prepare_project.h"
 #include "update/update_check.h"
+#include "estimate/estimation_run.h"
 
 namespace torva {
 namespace {
@@ -19,6 +20,7 @@ void RunCommand(Program& program, const Event& event) {
     case kBenchmark: RunBenchmark(program); break;
     case kHelp: OpenHelp(program); break;
     case kConfig: RunConfigButton(program); break;
+    case kEstimateProject: RunEstimation(program); break;
     case kCpuDetect: ShowCpuInfo(program); break;
     case kUpdates: CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kShow); break;
     default: break;  // gadgets without a command
