@@ -396,11 +396,14 @@ TEST_F(EstimationTest, LinksInAnArchiveCannotReachOutsideTheWorkFolder) {
   fs::rename(app_ + "/7za", real_7za);
   WriteFile(outside_ + "/linked", "keep me too");
   WriteExecutable(app_ + "/7za", "#!/bin/sh\nfor a; do case \"$a\" in -o*) out=\"${a#-o}\";; esac; done\n" +
-                                     ShellQuote(real_7za) + " \"$@\" || exit $?\n"
+                                     ShellQuote(real_7za) + " \"$@\"\nstatus=$?\n"
                                      "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/Kitchen.mxi\"\n"
                                      "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/Kitchen.jpg\"\n"
+                                     // the substitute renderer's temporary file
+                                     "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/.Kitchen.mxi.part\"\n"
                                      "ln -s " + ShellQuote(outside_) + " \"$out/folder\"\n"
-                                     "ln " + ShellQuote(outside_ + "/linked") + " \"$out/TORVAmeter_Maxwell.log\"\n");
+                                     "ln " + ShellQuote(outside_ + "/linked") + " \"$out/TORVAmeter_Maxwell.log\"\n"
+                                     "exit $status\n");
   WriteFile(project_ + "/Kitchen.mxs", kScene);
   fs::create_symlink("../../outside/victim", project_ + "/cameras.txt");
   fs::create_symlink(outside_, project_ + "/stored folder link");
@@ -408,7 +411,7 @@ TEST_F(EstimationTest, LinksInAnArchiveCannotReachOutsideTheWorkFolder) {
   EXPECT_TRUE(Contains(transcript, "\"            0.15 EUR (With CPU-Low priority)\"")) << transcript;
   // The hard-linked project log was removed with the links: not prepared.
   EXPECT_TRUE(Contains(transcript, "This project has not been prepared by TORVAmeter."));
-  EXPECT_EQ(ReadFile(outside_ + "/victim"), "keep me");
+  EXPECT_TRUE(ReadFile(outside_ + "/victim") == "keep me");  // not an MXI
   EXPECT_EQ(ReadFile(outside_ + "/linked"), "keep me too");
   EXPECT_FALSE(fs::exists(work_));
 }
