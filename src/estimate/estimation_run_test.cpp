@@ -354,7 +354,11 @@ TEST_F(EstimationTest, TheMxiSizeIsJudgedInWholeMiBAgainstTheLimit) {
 }
 
 TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsTheRender) {
-  Install("SL of 12.00\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime left: 0h 1m 0s\n");
+  // Lines ahead of the first estimate give the renderer time to write the
+  // line after it (with its picture) before the stop comes.
+  std::string filler;
+  for (int i = 0; i < 30; ++i) filler += "Rendering...\n";
+  Install(filler + "SL of 12.00\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime left: 0h 1m 0s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared()) + "press 7 after CLICK ON THE\npress 7 after Est. at SL=\n");
   EXPECT_TRUE(Contains(transcript,
