@@ -182,11 +182,23 @@ int main(int argc, char** argv) {
     for (int compression : {0, 1}) {
       const std::string suffix = "/" + std::to_string(compression) + "/round:" +
                                  std::to_string(round);
-      benchmark::RegisterBenchmark(("BM_PackThroughProgram" + suffix).c_str(),
-                                   torva::BM_PackThroughProgram)
-          ->Arg(compression)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-      benchmark::RegisterBenchmark(("BM_PackBare7za" + suffix).c_str(), torva::BM_PackBare7za)
-          ->Arg(compression)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+      const auto program = [&] {
+        benchmark::RegisterBenchmark(("BM_PackThroughProgram" + suffix).c_str(),
+                                     torva::BM_PackThroughProgram)
+            ->Arg(compression)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+      };
+      const auto bare = [&] {
+        benchmark::RegisterBenchmark(("BM_PackBare7za" + suffix).c_str(), torva::BM_PackBare7za)
+            ->Arg(compression)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+      };
+      // Each way goes first in every other round.
+      if (round % 2) {
+        program();
+        bare();
+      } else {
+        bare();
+        program();
+      }
     }
   }
   benchmark::Initialize(&argc, argv);

@@ -1,6 +1,7 @@
 // What the steps of "Prepare project" hand on to each other.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/globals.h"

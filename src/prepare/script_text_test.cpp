@@ -43,9 +43,6 @@ TEST(GatherScriptTest, ThirtyLinesWithTheTwoPathsQuoted) {
   EXPECT_EQ(lines[19], "\t\t\tif (FileManager.getFileNameAndExtension(lDeps[j]) == "
                        "FileManager.getFileNameAndExtension(currentDep))");
   EXPECT_EQ(lines[27], "\t\tif (found == 0) Maxwell.print( \"Not found: \" + currentDep );");
-  EXPECT_EQ(GatherScript(kAwkwardPath, "/App/temp").find('\n'),
-            lines[0].size() + ScriptStringContent(kAwkwardPath).size() -
-                std::string("/Users/me/Kitchen/Kitchen.mxs").size());
 }
 
 TEST(GatherScriptTest, NotFoundLinesGiveTheNameAndTheFolderAsPrinted) {
