@@ -1,4 +1,5 @@
 // torvameter-scripted --app-dir DIR --answers FILE [--update-host HOST[:PORT]]
+//                     [--probe-limit SECONDS]
 // The program with answers read from FILE and a transcript on standard output.
 #include <cstdio>
 #include <filesystem>
@@ -14,14 +15,14 @@ int Usage(const char* message) {
   std::fprintf(stderr, "torvameter-scripted: %s\n", message);
   std::fprintf(stderr,
                "usage: torvameter-scripted --app-dir DIR --answers FILE "
-               "[--update-host HOST[:PORT]]\n");
+               "[--update-host HOST[:PORT]] [--probe-limit SECONDS]\n");
   return 4;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string app_dir, answers_path, update_host;
+  std::string app_dir, answers_path, update_host, probe_limit;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage(("missing value after " + arg).c_str());
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     if (arg == "--app-dir") app_dir = value;
     else if (arg == "--answers") answers_path = value;
     else if (arg == "--update-host") update_host = value;
+    else if (arg == "--probe-limit") probe_limit = value;
     else return Usage(("unknown option " + arg).c_str());
   }
   if (app_dir.empty() || answers_path.empty()) return Usage("--app-dir and --answers are required");
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
   torva::Program program(desktop, app_dir);
   if (!update_host.empty() && !torva::PointUpdatesAt(update_host, program.update_servers))
     return Usage("bad port in --update-host");
+  if (!probe_limit.empty() && !torva::SetProbeLimit(probe_limit, program))
+    return Usage("--probe-limit takes whole seconds from 1 to 86400");
 
   int status;
   try {

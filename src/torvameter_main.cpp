@@ -11,13 +11,14 @@
 
 int main(int argc, char** argv) {
   std::string app_dir = torva::kShippedAppDir;
-  std::string update_host;
+  std::string update_host, probe_limit;
 #ifdef TM_SANDBOX
-  // The sandbox build takes another application folder and update server,
-  // for tests and demos.
+  // The sandbox build takes another application folder, update server and
+  // renderer probe limit, for tests and demos.
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::strcmp(argv[i], "--app-dir") == 0) app_dir = argv[i + 1];
     if (std::strcmp(argv[i], "--update-host") == 0) update_host = argv[i + 1];
+    if (std::strcmp(argv[i], "--probe-limit") == 0) probe_limit = argv[i + 1];
   }
 #else
   (void)argc;
@@ -36,5 +37,6 @@ int main(int argc, char** argv) {
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
   if (!update_host.empty()) torva::PointUpdatesAt(update_host, program.update_servers);
+  if (!probe_limit.empty()) torva::SetProbeLimit(probe_limit, program);
   return torva::RunProgram(program);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "renderer/detect.h"
 
 namespace torva {
 
@@ -116,6 +117,9 @@ struct Program {
   AppPaths paths;
   State state;
   UpdateServers update_servers;
+  // How long the renderer's version probe may take before it is ended; the
+  // test programs lengthen it, since a starved machine starts programs slowly.
+  int renderer_probe_limit_ms = kVersionProbeLimitMs;
   Desktop& desktop;
 };
 

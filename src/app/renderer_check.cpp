@@ -21,10 +21,10 @@ namespace {
 
 }  // namespace
 
-RendererCheck CheckRenderer(Program& program, int probe_limit_ms) {
+RendererCheck CheckRenderer(Program& program) {
   State& state = program.state;
   const RendererProbe probe =
-      ProbeRenderer(state.MaxwellDir, state.RendererVersion, probe_limit_ms);
+      ProbeRenderer(state.MaxwellDir, state.RendererVersion, program.renderer_probe_limit_ms);
   if (!probe.merge_tool_present) GiveUpOnInstallation(program);
 
   state.RendererVersion = probe.version;

@@ -12,7 +12,8 @@ enum class RendererCheck { kUsable, kTooOld };
 // Ends the program (after moving the configuration aside and saying so) when
 // the installation in MaxwellDir lacks mximerge. Otherwise runs the renderer
 // once to set RendererVersion and GpuCapable and compares the version with
-// MinRendererVersion. The caller says what "too old" means for it.
-RendererCheck CheckRenderer(Program& program, int probe_limit_ms = kVersionProbeLimitMs);
+// MinRendererVersion. The caller says what "too old" means for it. The probe
+// is ended after `renderer_probe_limit_ms`.
+RendererCheck CheckRenderer(Program& program);
 
 }  // namespace torva

@@ -55,7 +55,8 @@ TEST_F(CheckRendererTest, WithoutVersionLineTheVersionStays) {
 
 TEST_F(CheckRendererTest, RendererThatHangsWithoutAVersionIsTooOld) {
   InstallFakeRenderer(maxwell_dir, PrintingBanner("Maxwell Render console\n") + "\nsleep 600");
-  EXPECT_EQ(CheckRenderer(program, 2000), RendererCheck::kTooOld);
+  program.renderer_probe_limit_ms = 2000;
+  EXPECT_EQ(CheckRenderer(program), RendererCheck::kTooOld);
   EXPECT_EQ(program.state.RendererVersion, "");
   EXPECT_EQ(program.state.OutputLine, "Maxwell Render console");
   EXPECT_EQ(session.transcript(), "");

@@ -66,4 +66,15 @@ int RunProgram(Program& program) {
   return 0;
 }
 
+bool SetProbeLimit(const std::string& seconds, Program& program) {
+  if (seconds.empty() || seconds.size() > 5 ||
+      seconds.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  const int value = std::stoi(seconds);
+  if (value < 1 || value > 86400) return false;
+  program.renderer_probe_limit_ms = value * 1000;
+  return true;
+}
+
 }  // namespace torva

@@ -53,8 +53,8 @@ CommandOutcome RunScriptedProgram(const std::string& app_dir, const std::string&
   const std::string answers_path = app_dir + ".answers.txt";
   WriteFile(answers_path, answers);
   return RunCommand(ShellQuote(BuildDir() + "/src/torvameter-scripted") + " --app-dir " +
-                    ShellQuote(app_dir) + " --answers " + ShellQuote(answers_path) + " " +
-                    extra + " 2>/dev/null");
+                    ShellQuote(app_dir) + " --answers " + ShellQuote(answers_path) +
+                    " --probe-limit 600 " + extra + " 2>/dev/null");
 }
 
 }  // namespace torva

@@ -33,7 +33,9 @@ bool MakeBenchmarkFiles(const std::string& dir);
 
 // Runs build/src/torvameter-scripted on `app_dir` with `answers` as its answer
 // file (written beside the application folder) and any `extra` arguments
-// (already quoted); the output is the transcript.
+// (already quoted); the output is the transcript. The renderer probe may take
+// ten minutes, so that a starved machine does not read as a hung renderer;
+// `extra` may set another limit.
 CommandOutcome RunScriptedProgram(const std::string& app_dir, const std::string& answers,
                                   const std::string& extra = "");
 

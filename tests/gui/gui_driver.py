@@ -267,7 +267,7 @@ def answer_startup_questions(x, main_window, settle=1.5):
 
 def start_real_program(x, opts, root):
     app, lines = make_sandbox(root, opts.source_dir)
-    program = Program([opts.program, "--app-dir", app], x.env)
+    program = Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
     main = x.find(MAIN_TITLE, timeout=15)
     answer_startup_questions(x, main)
     return program, main, app, lines
