@@ -73,6 +73,7 @@ class BenchmarkRunTest : public ::testing::Test {
     Session(const BenchmarkRunTest& test, const std::string& answers, const std::string& version,
             bool gpu = false)
         : scripted(answers), program(scripted.desktop(), test.app_) {
+      program.renderer_probe_limit_ms = kPatientProbeLimitMs;
       program.state.MaxwellDir = test.maxwell_ + "/";
       program.state.RendererVersion = version;
       program.state.GpuCapable = gpu;

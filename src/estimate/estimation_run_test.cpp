@@ -81,6 +81,7 @@ class EstimationTest : public ::testing::Test {
   std::string Estimate(const std::string& answers, Ratios ratios = {}) {
     ScriptedSession session(answers);
     Program program(session.desktop(), app_);
+    program.renderer_probe_limit_ms = kPatientProbeLimitMs;
     program.state.MaxwellDir = maxwell_ + "/";
     program.state.RendererVersion = renderer_version_before_;
     program.state.FarmSpeedRatio = ratios.cpu;

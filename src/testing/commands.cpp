@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "testing/files.h"
 
@@ -54,7 +55,8 @@ CommandOutcome RunScriptedProgram(const std::string& app_dir, const std::string&
   WriteFile(answers_path, answers);
   return RunCommand(ShellQuote(BuildDir() + "/src/torvameter-scripted") + " --app-dir " +
                     ShellQuote(app_dir) + " --answers " + ShellQuote(answers_path) +
-                    " --probe-limit 600 " + extra + " 2>/dev/null");
+                    " --probe-limit " + std::to_string(kPatientProbeLimitMs / 1000) + " " + extra +
+                    " 2>/dev/null");
 }
 
 }  // namespace torva

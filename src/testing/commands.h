@@ -5,6 +5,10 @@
 
 namespace torva {
 
+// A renderer probe limit for tests: on a starved machine the substitute
+// renderer may need far more than the shipped 20 s just to start.
+constexpr int kPatientProbeLimitMs = 600000;
+
 // The source and build folders of this checkout.
 std::string SourceDir();
 std::string BuildDir();

@@ -54,7 +54,7 @@ def run(x, opts, root):
     subprocess.run([sys.executable, os.path.join(tools, "make-benchmark-files"),
                     os.path.join(app, "benchmark")], check=True, timeout=120)
 
-    program = Program([opts.program, "--app-dir", app], x.env)
+    program = Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
     main = x.find(MAIN_TITLE, timeout=15)
     mx, my, mw, _ = x.geometry(main)
     offer = x.find(r"^TORVAmeter benchmark\?$", timeout=15)
