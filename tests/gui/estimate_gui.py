@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""GUI test of an estimation in the real window: the sandbox program, the
+substitute renderer replaying fixed lines, a packed project chosen in the file
+chooser, the preview window checked for its place, size and picture.
+
+estimate_gui.py --program P --wm-close P --source-dir D --artifacts D
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gui_driver as gd  # noqa: E402
+
+WIDTH, HEIGHT = 720, 960  # the preview is 480 x 640 and fits beside the main window
+PREVIEW = f"^TORVAmeter estimation running\\.\\.\\. \\(real size {WIDTH}x{HEIGHT}\\)$"
+LOG = f"Kitchen_{WIDTH}x{HEIGHT}_SL20_estimate_CPU.log"
+SCENE = "SIM-MXS 1\nlook Kitchen\ncamera Main;720x960 active\nmxi-size-mb 40\n"
+REPLAY = "SL of 8.00\n@sleep 300\nSL of 10.00\nTime left: 0h 30m 0s\n@sleep 60000\n"
+
+
+def prepare(root, source_dir):
+    app, _ = gd.make_sandbox(root, source_dir)
+    maxwell = os.path.join(root, "maxwell")
+    replay = os.path.join(root, "replay.txt")
+    with open(replay, "w") as f:
+        f.write(REPLAY)
+    subprocess.run([sys.executable, os.path.join(source_dir, "tools/sim-maxwell/make-installation"),
+                    maxwell, "--replay", replay], check=True, stdout=subprocess.DEVNULL, timeout=60)
+    shutil.copy(shutil.which("7za"), os.path.join(app, "7za"))
+    # A CPU benchmark made with this renderer: ratio 10, DeltaSL 3.
+    os.makedirs(os.path.join(app, "benchmark"))
+    with open(os.path.join(app, "benchmark", "TORVAmeter_Benchmark.log"), "w") as f:
+        f.write("Mac, CPU: Simulated - 8 threads\nMaxwell Render 5.2.1.49\n"
+                "The TORVA is 10.0 times faster (+/- 10%) than this system (with CPU-Low "
+                "priority, 32 nodes V4).\nDeltaSL = 3.00\n(SL=10 on this system <=> SL=13.00 "
+                "(+/- 0.2) on the TORVA.\n")
+    project = os.path.join(root, "project")
+    os.makedirs(project)
+    for name, text in (("Kitchen.mxs", SCENE), ("cameras.txt", "Main;720x960, 35mm, active;1\n"),
+                       ("TORVAmeter_Maxwell.log", "project log\n")):
+        with open(os.path.join(project, name), "w") as f:
+            f.write(text)
+    os.makedirs(os.path.join(app, "archive"), exist_ok=True)
+    subprocess.run(["7za", "a", "-mx=1", os.path.join(app, "archive", "Kitchen.vum"), "."],
+                   cwd=project, check=True, stdout=subprocess.DEVNULL, timeout=60)
+    return app
+
+
+def answer(x, title, text):
+    box = x.find(title, timeout=10)
+    x.xdo("windowfocus", box)
+    time.sleep(0.2)
+    x.xdo("type", "--delay", 40, text)
+    x.key(box, "Return")
+    x.gone(title)
+
+
+def wait_for(predicate, what, timeout=20):
+    deadline = time.monotonic() + timeout
+    while not predicate():
+        gd.check(time.monotonic() < deadline, f"no {what} within {timeout} s")
+        time.sleep(0.2)
+
+
+def read(path):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+def picture_drawn(image):
+    """The render (many colours) and the caption's black box at the bottom left."""
+    colours = {image.pixel(px, py) for px in range(20, 460, 20) for py in range(20, 580, 20)}
+    dark = sum(1 for cx in range(10, 150) for cy in range(617, 630) if max(image.pixel(cx, cy)) < 40)
+    return len(colours) > 20 and dark > 300
+
+
+def estimation(x, opts, root):
+    app = prepare(root, opts.source_dir)
+    program = gd.Program([opts.program, "--app-dir", app], x.env)
+    main = x.find(gd.MAIN_TITLE, timeout=15)
+    gd.answer_startup_questions(x, main)
+    mx, my, mw, _ = x.geometry(main)
+
+    x.click(main, *gd.BUTTONS[7])
+    # The archive folder holds one archive: its name is enough for the chooser.
+    answer(x, "^Choose a vum project to estimate: $", "Kitchen.vum")
+    answer(x, "^Project X \\(width\\) resolution$", str(WIDTH))
+    answer(x, "^Project Y \\(height\\) resolution$", str(HEIGHT))
+    answer(x, "^Sampling Level$", "20")
+
+    preview = x.find(PREVIEW, timeout=20)
+    geometry = x.geometry(preview)
+    gd.check(geometry == (mx + mw + 7, my, 480, 640), f"preview window at {geometry}")
+    shot = x.screenshot_when(preview, os.path.join(opts.artifacts, "estimate-preview.png"),
+                             picture_drawn, timeout=20)
+    gd.check((shot.width, shot.height) == (480, 640), f"screenshot {shot.width}x{shot.height}")
+    gd.check(picture_drawn(shot), "preview picture or its caption not drawn")
+
+    log = os.path.join(app, "estimate", LOG)
+    wait_for(lambda: "Est. at SL=10.00 -->  0h3m0s (TORVA) - 0h 30m 0s (your system)" in read(log),
+             "estimate line in the log")
+    x.click(main, *gd.BUTTONS[7])  # stop: one estimation is done
+    x.gone(PREVIEW, timeout=15)
+    wait_for(lambda: "...or less with volume discounts!" in read(log), "cost in the log")
+    gd.check("            5.39 EUR (With CPU-Low priority)\n" in read(log), read(log))
+    wait_for(lambda: not os.path.exists(os.path.join(app, "workdir")), "clean-up of the work folder")
+    gd.check(os.path.exists(os.path.join(app, "estimate", LOG[:-4] + ".png")), "no plot")
+    x.screenshot(main, os.path.join(opts.artifacts, "estimate-main-window.png"))
+
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    gd.check(program.wait(10) == 0, "exit status")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--program")
+    ap.add_argument("--wm-close")
+    ap.add_argument("--source-dir")
+    ap.add_argument("--artifacts")
+    opts = ap.parse_args()
+    root = tempfile.mkdtemp(prefix="tm-gui-estimate-")
+    x = gd.Xserver()
+    try:
+        estimation(x, opts, root)
+    except gd.Failure as failure:
+        print(f"FAIL estimation: {failure}")
+        return 1
+    finally:
+        for program in gd.RUNNING:
+            program.stop()
+        x.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    print("PASS estimation")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
