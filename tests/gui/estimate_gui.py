@@ -84,7 +84,7 @@ def picture_drawn(image):
 
 def estimation(x, opts, root):
     app = prepare(root, opts.source_dir)
-    program = gd.Program([opts.program, "--app-dir", app], x.env)
+    program = gd.Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
     main = x.find(gd.MAIN_TITLE, timeout=15)
     gd.answer_startup_questions(x, main)
     mx, my, mw, _ = x.geometry(main)
