@@ -11,15 +11,13 @@ and a close request of the main window ends only the result window.
 """
 import argparse
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gui_driver import (BUTTONS, MAIN_TITLE, RUNNING, Failure, Program, Xserver,  # noqa: E402
-                        check, make_sandbox)
+from gui_driver import (BUTTONS, MAIN_TITLE, Failure, Program, check,  # noqa: E402
+                        make_sandbox, run_scenario)
 
 PREVIEW = r"^TORVAmeter benchmark running\.\.\. \(real size 1536 x 2048\)$"
 RESULT = r"^TORVAmeter benchmark result - 1 minute render \(real size 1536 x 2048\)$"
@@ -127,20 +125,7 @@ def main():
     ap.add_argument("--source-dir")
     ap.add_argument("--artifacts")
     opts = ap.parse_args()
-    root = tempfile.mkdtemp(prefix="tm-gui-bench-")
-    x = Xserver()
-    try:
-        run(x, opts, root)
-    except Failure as failure:
-        print(f"FAIL benchmark: {failure}")
-        return 1
-    finally:
-        for program in RUNNING:
-            program.stop()
-        x.stop()
-        shutil.rmtree(root, ignore_errors=True)
-    print("PASS benchmark")
-    return 0
+    return run_scenario("benchmark", run, opts)
 
 
 if __name__ == "__main__":

@@ -10,9 +10,8 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 
-from gui_driver import RUNNING, SCREEN_H, SCREEN_W, Failure, Program, Xserver, check
+from gui_driver import SCREEN_H, SCREEN_W, Program, check, run_scenario
 
 TITLE = r"^Check cameras to render \(3 found\)$"
 
@@ -61,20 +60,7 @@ def main():
     ap.add_argument("--source-dir")
     ap.add_argument("--artifacts")
     opts = ap.parse_args()
-    root = tempfile.mkdtemp(prefix="tm-gui-cameras-")
-    x = Xserver()
-    try:
-        run(x, opts, root)
-    except Failure as failure:
-        print(f"FAIL camera-window: {failure}")
-        return 1
-    finally:
-        for program in RUNNING:
-            program.stop()
-        x.stop()
-        shutil.rmtree(root, ignore_errors=True)
-    print("PASS camera-window")
-    return 0
+    return run_scenario("camera-window", run, opts)
 
 
 if __name__ == "__main__":

@@ -10,7 +10,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -126,20 +125,7 @@ def main():
     ap.add_argument("--source-dir")
     ap.add_argument("--artifacts")
     opts = ap.parse_args()
-    root = tempfile.mkdtemp(prefix="tm-gui-estimate-")
-    x = gd.Xserver()
-    try:
-        estimation(x, opts, root)
-    except gd.Failure as failure:
-        print(f"FAIL estimation: {failure}")
-        return 1
-    finally:
-        for program in gd.RUNNING:
-            program.stop()
-        x.stop()
-        shutil.rmtree(root, ignore_errors=True)
-    print("PASS estimation")
-    return 0
+    return gd.run_scenario("estimation", estimation, opts)
 
 
 if __name__ == "__main__":

@@ -462,6 +462,25 @@ SCENARIOS = {
 }
 
 
+def run_scenario(name, scenario, opts):
+    """Runs scenario(x, opts, root) on an X server of its own and prints PASS or
+    FAIL; returns the exit status. Programs left running are stopped."""
+    root = tempfile.mkdtemp(prefix="tm-gui-")
+    x = Xserver()
+    try:
+        scenario(x, opts, root)
+    except Failure as failure:
+        print(f"FAIL {name}: {failure}")
+        return 1
+    finally:
+        for program in RUNNING:
+            program.stop()
+        x.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    print(f"PASS {name}")
+    return 0
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("scenario", choices=SCENARIOS)
@@ -471,20 +490,7 @@ def main():
     ap.add_argument("--source-dir")
     ap.add_argument("--artifacts")
     opts = ap.parse_args()
-    root = tempfile.mkdtemp(prefix="tm-gui-")
-    x = Xserver()
-    try:
-        SCENARIOS[opts.scenario](x, opts, root)
-    except Failure as failure:
-        print(f"FAIL {opts.scenario}: {failure}")
-        return 1
-    finally:
-        for program in RUNNING:
-            program.stop()
-        x.stop()
-        shutil.rmtree(root, ignore_errors=True)
-    print(f"PASS {opts.scenario}")
-    return 0
+    return run_scenario(opts.scenario, SCENARIOS[opts.scenario], opts)
 
 
 if __name__ == "__main__":
