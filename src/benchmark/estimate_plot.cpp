@@ -139,20 +139,4 @@ Picture DrawEstimatePlot(const std::vector<EstimateReading>& estimates,
   return ToPicture(surface.get(), width, height);
 }
 
-bool SavePng(const Picture& picture, const std::string& path) {
-  if (picture.width <= 0 || picture.height <= 0) return false;
-  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height));
-  cairo_surface_flush(surface.get());
-  unsigned char* data = cairo_image_surface_get_data(surface.get());
-  const int stride = cairo_image_surface_get_stride(surface.get());
-  const std::uint8_t* from = picture.rgb.data();
-  for (int y = 0; y < picture.height; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-    for (int x = 0; x < picture.width; ++x, from += 3)
-      row[x] = (std::uint32_t{from[0]} << 16) | (std::uint32_t{from[1]} << 8) | from[2];
-  }
-  cairo_surface_mark_dirty(surface.get());
-  return cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
-}
-
 }  // namespace torva

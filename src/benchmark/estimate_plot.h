@@ -17,7 +17,4 @@ Picture DrawEstimatePlot(const std::vector<EstimateReading>& estimates,
                          std::optional<long long> mean_seconds, int width = kPlotWidth,
                          int height = kPlotHeight);
 
-// False when the file cannot be written.
-bool SavePng(const Picture& picture, const std::string& path);
-
 }  // namespace torva

@@ -278,6 +278,12 @@ void DrawCaption(Picture& picture, const std::string& text, int x, int y,
   if (drawn) FromSurface(surface.get(), picture);
 }
 
+bool SavePng(const Picture& picture, const std::string& path) {
+  if (!Valid(picture)) return false;
+  const Surface surface = ToSurface(picture);
+  return surface && cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
 }  // namespace torva
 
 #if defined(__has_feature)

@@ -43,5 +43,8 @@ Picture ScalePicture(const Picture& picture, int width, int height);
 // fails the pixels stay as they were.
 void DrawCaption(Picture& picture, const std::string& text, int x, int y,
                  Colour foreground, Colour background);
+// Writes `picture` as a PNG file. False for an empty or inconsistent picture,
+// or when the file cannot be written.
+bool SavePng(const Picture& picture, const std::string& path);
 
 }  // namespace torva
