@@ -125,14 +125,14 @@ void Announce(Program& program, EstimationLog& log, const Project& project) {
 std::optional<WindowId> OpenPreview(Desktop& desktop, const Project& project,
                                     const PreviewSize& size) {
   const Rect main = desktop.MainWindowFrame();
-  WindowSpec spec;
-  spec.kind = WindowKind::kPicture;
-  spec.title = "TORVAmeter estimation running... (real size " + project.resolution + ")";
-  spec.width = size.window_width;
-  spec.height = size.window_height;
-  spec.x = main.x + main.width + 7;
-  spec.y = main.y;
-  return desktop.OpenWindow(spec);
+  WindowSpec layout;
+  layout.kind = WindowKind::kPicture;
+  layout.title = "TORVAmeter estimation running... (real size " + project.resolution + ")";
+  layout.width = size.window_width;
+  layout.height = size.window_height;
+  layout.x = main.x + main.width + 7;
+  layout.y = main.y;
+  return desktop.OpenWindow(layout);
 }
 
 // A picture that cannot be read leaves the previous one in place.

@@ -19,12 +19,12 @@ constexpr const char* kUpdateTitle = "TORVAmeter for Maxwell update";
 class StatusWindow {
  public:
   StatusWindow(Desktop& desktop, const std::string& title) : desktop_(desktop) {
-    WindowSpec spec;
-    spec.kind = WindowKind::kStatus;
-    spec.title = title;
-    spec.width = 340;
-    spec.height = 50;
-    id_ = desktop_.OpenWindow(spec);
+    WindowSpec layout;
+    layout.kind = WindowKind::kStatus;
+    layout.title = title;
+    layout.width = 340;
+    layout.height = 50;
+    id_ = desktop_.OpenWindow(layout);
   }
   ~StatusWindow() { Close(); }
   void Close() {
