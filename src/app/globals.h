@@ -120,6 +120,10 @@ struct Program {
   // How long the renderer's version probe may take before it is ended; the
   // test programs lengthen it, since a starved machine starts programs slowly.
   int renderer_probe_limit_ms = kVersionProbeLimitMs;
+  // Set when the user chose to quit during a long command: once the command
+  // has stopped its child and cleaned up, the program ends as after a close
+  // of the main window (the configuration is written).
+  bool quit_requested = false;
   Desktop& desktop;
 };
 
@@ -129,6 +133,16 @@ struct ProgramEnded {};
 
 // The immediate end after a fatal message: writes nothing.
 [[noreturn]] inline void EndProgram() { throw ProgramEnded{}; }
+
+// A close request of the main window during a long command. True when the
+// user wants to stop `activity` (e.g. "the benchmark") and quit; the command
+// then ends its child, leaves nothing half-written and returns.
+inline bool ConfirmQuit(Program& program, const std::string& activity) {
+  program.quit_requested =
+      program.desktop.Question("TORVAmeter", "Do you want to stop " + activity +
+                                                 " and quit TORVAmeter?");
+  return program.quit_requested;
+}
 
 // LogPanel: add 1 to LogLine, then add the text at position LogLine.
 inline void ReportLine(Program& program, const std::string& text) {

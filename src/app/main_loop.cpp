@@ -44,6 +44,7 @@ void RunMainLoop(Program& program) {
     Event event = program.desktop.WaitEvent();
     if (event.type == EventType::kGadget) {
       RunCommand(program, event);
+      if (program.quit_requested) EndNormally(program);
     } else if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
       EndNormally(program);
     }

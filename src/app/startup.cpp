@@ -52,6 +52,7 @@ void CheckRendererAtStart(Program& program) {
 
   if (std::optional<int> mode = LoadBenchmarksAtStart(program))
     RunBenchmarkWithMode(program, *mode);
+  if (program.quit_requested) EndNormally(program);
 
   RunMainLoop(program);
 }
