@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "benchmark/farm_figures.h"
 #include "testing/scripted_session.h"
 
 namespace torva {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(BenchmarkLogTest, LinesHoldTheRoundedResults) {
   EXPECT_EQ(MachineLine("Intel(R) Xeon(R) CPU @ 2.20GHz", 8),
@@ -27,32 +31,54 @@ TEST(BenchmarkLogTest, LinesHoldTheRoundedResults) {
   EXPECT_EQ(DeltaSLLine(-0.25f), "DeltaSL = -0.25");
 }
 
-TEST(BenchmarkLogTest, EachLineIsOnDiskAsSoonAsItIsWritten) {
+TEST(BenchmarkLogTest, LinesGoBesideTheLogUntilTheRunHasWrittenThemAll) {
   TempFolder folder;
   const std::string path = folder.path() + "/TORVAmeter_Benchmark.log";
-  WriteFile(path, "an older log\nwith more lines than the new one\n");
+  const std::string earlier = "an older log\nwith more lines than the new one\n";
+  WriteFile(path, earlier);
   BenchmarkLogWriter log;
   ASSERT_TRUE(log.Create(path));
-  EXPECT_EQ(ReadFile(path), "");
   log.WriteLine("Mac, CPU: X - 2 threads");
   log.WriteLine("Maxwell Render 5.2.1.49");
-  EXPECT_EQ(ReadFile(path), "Mac, CPU: X - 2 threads\nMaxwell Render 5.2.1.49\n");
-
-  // A run that ends here leaves a log that reads as "not run", not as missing.
-  auto short_log = ReadBenchmarkLog(path);
-  ASSERT_TRUE(short_log);
-  EXPECT_EQ(short_log->speed_ratio, 0);
-  EXPECT_EQ(short_log->delta_sl, 0);
+  // Each line is on disk as it is written, and the earlier log is untouched.
+  EXPECT_EQ(ReadFile(path + ".new"), "Mac, CPU: X - 2 threads\nMaxwell Render 5.2.1.49\n");
+  EXPECT_EQ(ReadFile(path), earlier);
 
   log.WriteLine(RatioLine(12.34f, kCpuBenchmark));
   log.WriteLine(DeltaSLLine(3.5f));
   log.WriteLine(EquivalentSLLine(3.5f));
-  log.Close();
+  ASSERT_TRUE(log.Commit());
+  EXPECT_FALSE(fs::exists(path + ".new"));
   auto results = ReadBenchmarkLog(path);
   ASSERT_TRUE(results);
   EXPECT_FLOAT_EQ(results->speed_ratio, 12.3f);
   EXPECT_FLOAT_EQ(results->delta_sl, 3.5f);
   EXPECT_EQ(LoggedRendererVersion(path), "5.2.1.49");
+}
+
+TEST(BenchmarkLogTest, AnUnfinishedRunLeavesTheEarlierLogByteForByte) {
+  TempFolder folder;
+  const std::string path = folder.path() + "/TORVAmeter_Benchmark.log";
+  const std::string earlier = "1\n2\nThe TORVA is 8.0 times faster\nDeltaSL = 1.00\n5\n";
+  WriteFile(path, earlier);
+  {
+    BenchmarkLogWriter log;
+    ASSERT_TRUE(log.Create(path));
+    log.WriteLine("Mac, CPU: X - 2 threads");
+  }  // gone without a commit, as when the renderer gave nothing
+  EXPECT_EQ(ReadFile(path), earlier);
+  EXPECT_FALSE(fs::exists(path + ".new"));
+
+  // A link planted under the temporary name is not written through.
+  const std::string victim = folder.path() + "/victim";
+  WriteFile(victim, "keep me");
+  fs::create_symlink(victim, path + ".new");
+  BenchmarkLogWriter log;
+  ASSERT_TRUE(log.Create(path));
+  log.WriteLine("x");
+  log.Discard();
+  EXPECT_EQ(ReadFile(victim), "keep me");
+  EXPECT_EQ(ReadFile(path), earlier);
 }
 
 TEST(BenchmarkLogTest, MissingAndMalformedLogs) {

@@ -67,7 +67,9 @@ std::string RecordJson(const BenchmarkRecord& r) {
     json += std::string(i ? "," : "") + "\n    {\"elapsed_seconds\": " +
             JsonNumber(e.elapsed_seconds) + ", \"estimate_seconds\": " +
             std::to_string(e.seconds) + ", \"time_left\": " + JsonText(e.time_text) +
-            ", \"sl\": " + JsonText(e.sl_text) + "}";
+            ", \"sl\": " + JsonText(e.sl_text) + ", \"rendered_seconds\": " +
+            std::to_string(e.rendered_seconds) + ", \"whole_render_seconds\": " +
+            std::to_string(e.WholeSeconds()) + "}";
   }
   json += r.estimates.empty() ? "],\n" : "\n  ],\n";
   json += "  \"mean_seconds\": " + JsonOptional(r.mean_seconds) + ",\n";

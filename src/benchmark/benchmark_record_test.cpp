@@ -19,7 +19,7 @@ BenchmarkRecord ThreeEstimates() {
   record.farm_seconds = 481;
   record.farm_sl = 15.4f;
   record.estimates = {{1.25, 600, "0h 10m 0s", "6.50. Elapsed 0h 0m 15s"},
-                      {2.5, 601, "0h 10m 1s", "8.12\tx"},
+                      {2.5, 601, "0h 10m 1s", "8.12\tx", 30},
                       {3.75, 602, "0h 10m 2s", "9.00"}};
   record.mean_seconds = 601;
   record.speed_ratio = 601.0f / 481.0f;
@@ -33,7 +33,8 @@ TEST(BenchmarkRecordTest, HoldsEveryReadingAtFullPrecision) {
   const std::string json = RecordJson(ThreeEstimates());
   EXPECT_NE(json.find("\"processor\": \"CPU \\\"quoted\\\" \\\\ name\""), std::string::npos);
   EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"estimate_seconds\": 601, \"time_left\": "
-                      "\"0h 10m 1s\", \"sl\": \"8.12\\tx\"}"),
+                      "\"0h 10m 1s\", \"sl\": \"8.12\\tx\", \"rendered_seconds\": 30, "
+                      "\"whole_render_seconds\": 631}"),
             std::string::npos)
       << json;
   // The shortest texts that read back as the same single-precision values.

@@ -1,6 +1,7 @@
 #include "benchmark/benchmark_run.h"
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -104,8 +105,6 @@ ExternalProcess LaunchRenderer(const Run& run, int phase) {
       maxwell_dir);
 }
 
-RunAction GoOn(const Event&) { return RunAction::kGoOn; }
-
 // What may end the command before anything is changed: the renderer 5
 // scene, the renderer check, an earlier log the user wants to keep.
 bool ReadyToRun(Program& program, int mode) {
@@ -176,44 +175,68 @@ void ReportBanner(Run& run) {
   }
 }
 
-// PHASE 1: the renderer's estimates of the time to SL 20, until the
-// user stops it after at least two. The mean estimate in whole seconds;
-// nullopt when no estimate came.
-std::optional<long long> RunPhase1(Run& run) {
-  int estimations = 0;
-  long long time_left_sum = 0;
-  std::string sl_text;
+// How PHASE 1 ended.
+struct Phase1 {
+  std::optional<long long> mean_seconds;  // nullopt when no estimate came
+  bool quit = false;                      // the user chose to stop and quit
+};
+
+// The user may quit during the run; a close request asks first.
+RunAction AskToQuit(Run& run) {
+  return ConfirmQuit(run.program, "the benchmark") ? RunAction::kClose : RunAction::kGoOn;
+}
+
+bool IsMainWindowClose(const Event& event) {
+  return event.type == EventType::kCloseWindow && event.window == kMainWindow;
+}
+
+// PHASE 1: the renderer's estimates of the time to SL 20, until the user
+// stops it after at least two. Each estimate counts as the whole render time
+// it predicts (the time rendered so far plus the time left), so the mean
+// does not depend on when the user stops. The mean in whole seconds.
+Phase1 RunPhase1(Run& run, const BenchmarkOptions& options) {
+  RenderProgress progress;
+  long long whole_sum = 0;
   const Clock::time_point start = Clock::now();
+  Clock::time_point last_estimate = start;
 
   auto on_event = [&](const Event& event) {
-    // A close request of the main window is dropped with everything else.
+    if (IsMainWindowClose(event)) return AskToQuit(run);
     if (event.type != EventType::kGadget || event.gadget != kBenchmark) return RunAction::kGoOn;
-    if (estimations >= 2) return RunAction::kStop;
+    if (progress.estimations() >= 2) return RunAction::kStop;
     run.Report("At least two estimations are needed before you can stop the simulation...");
     run.Report("The more estimations are done, the more reliable the test.");
     run.Report("");
     return RunAction::kGoOn;
   };
   auto on_line = [&](const std::string& line) {
-    const ProgressLine progress = ClassifyProgressLine(line);
-    if (progress.kind == ProgressLineKind::kTimeLeft) {
-      ++estimations;
-      run.Report("Time left to reach SL=20 ->  " + progress.text + " (estimation " +
-                 std::to_string(estimations) + ") at SL=" + sl_text);
-      time_left_sum += progress.seconds;
-      run.record.estimates.push_back(
-          {SecondsSince(start), progress.seconds, progress.text, sl_text});
-    } else if (progress.kind == ProgressLineKind::kSamplingLevel) {
-      sl_text = progress.text;
-    }
+    const ProgressLine kind = progress.Take(line, SecondsSince(start));
+    if (kind.kind != ProgressLineKind::kTimeLeft) return RunAction::kGoOn;
+    const TimeLeftReading& reading = *progress.latest();
+    last_estimate = Clock::now();
+    run.Report("Time left to reach SL=20 ->  " + reading.time_left_text + " (estimation " +
+               std::to_string(progress.estimations()) + ") at SL=" + reading.sl_text);
+    whole_sum += reading.WholeSeconds();
+    run.record.estimates.push_back({SecondsSince(start), reading.time_left_seconds,
+                                    reading.time_left_text, reading.sl_text,
+                                    reading.rendered_seconds});
     return RunAction::kGoOn;
+  };
+  // A renderer that goes quiet is given up, as if it had ended.
+  WatchOptions watch;
+  watch.on_pass = [&] {
+    const bool silent = Clock::now() - last_estimate >
+                        std::chrono::milliseconds(options.silence_limit_ms);
+    return silent ? RunAction::kStop : RunAction::kGoOn;
   };
 
   ExternalProcess renderer = LaunchRenderer(run, 1);
-  WatchRun(renderer, run.program.desktop, on_event,
-           StoringEachLine(run.program.state.OutputLine, on_line));
-  if (estimations == 0) return std::nullopt;
-  return MeanSeconds(time_left_sum, estimations);
+  const RunEnd end = WatchRun(renderer, run.program.desktop, on_event,
+                              StoringEachLine(run.program.state.OutputLine, on_line), watch);
+  Phase1 result;
+  result.quit = end == RunEnd::kCloseRequested;
+  if (progress.estimations() > 0) result.mean_seconds = MeanSeconds(whole_sum, progress.estimations());
+  return result;
 }
 
 // The speed ratio, into the log and the panel.
@@ -228,6 +251,7 @@ void ReportRatio(Run& run, float ratio) {
 struct Phase2 {
   std::optional<float> sl;  // the last SL reached, when any came
   bool timed_out = false;
+  bool close_requested = false;  // kept until the minute has ended
 };
 
 // PHASE 2: the one-minute render, watched in the preview window.
@@ -255,9 +279,14 @@ Phase2 RunPhase2(Run& run, int time_limit_ms) {
     }
     return RunAction::kGoOn;
   };
+  // The minute cannot be interrupted: a close request waits for its end.
+  auto on_event = [&](const Event& event) {
+    if (IsMainWindowClose(event)) result.close_requested = true;
+    return RunAction::kGoOn;
+  };
   WatchOptions watch;
   watch.time_limit_ms = time_limit_ms;
-  const RunEnd end = WatchRun(renderer, desktop, GoOn,
+  const RunEnd end = WatchRun(renderer, desktop, on_event,
                               StoringEachLine(run.program.state.OutputLine, on_line), watch);
   result.timed_out = end == RunEnd::kTimedOut;
   return result;
@@ -276,11 +305,18 @@ void ReportClosingLines(Run& run, float delta_sl) {
   run.Report("   \"" + FileNameOf(run.log_path) + "\" ('/benchmark/' subfolder).");
 }
 
-// A run that ends without both results leaves them "not run", in memory as
-// in its log, and says why.
+// A run that ends without both results leaves the earlier log as it was, and
+// the results in memory as that log says ("not run" without one).
+void KeepEarlierResults(Run& run) {
+  run.log.Discard();
+  const std::optional<BenchmarkResults> earlier = ReadBenchmarkLog(run.log_path);
+  run.RatioResult() = earlier ? earlier->speed_ratio : 0;
+  run.DeltaResult() = earlier ? earlier->delta_sl : 0;
+}
+
+// The same, and says why.
 void EndWithoutResults(Run& run, const std::string& outcome, const std::string& why) {
-  run.RatioResult() = 0;
-  run.DeltaResult() = 0;
+  KeepEarlierResults(run);
   run.record.outcome = outcome;
   run.Report("");
   run.Report(why);
@@ -330,17 +366,30 @@ bool RunOnce(Program& program, int mode, const BenchmarkOptions& options) {
   run.Report("Estimating the time needed to reach SL=20 at " + run.bench.phase1_size + "...");
   run.Report("");
 
-  const std::optional<long long> mean_seconds = RunPhase1(run);
-  if (!mean_seconds) {
+  const Phase1 phase1 = RunPhase1(run, options);
+  if (phase1.quit) {
+    KeepEarlierResults(run);
+    run.record.outcome = "stopped to quit";
+    SaveRecordAndPlot(run);
+    return false;
+  }
+  if (!phase1.mean_seconds) {
     EndWithoutResults(run, "no estimate",
                       "Maxwell Render gave no estimation of the time left, so the speed "
                       "ratio could not be measured.");
     SaveRecordAndPlot(run);
     return false;
   }
-  const float ratio = SpeedRatio(*mean_seconds, run.bench.farm_seconds);
+  const float ratio = SpeedRatio(*phase1.mean_seconds, run.bench.farm_seconds);
+  if (!std::isfinite(ratio) || ratio <= 0) {
+    EndWithoutResults(run, "no estimate",
+                      "Maxwell Render gave no usable estimation of the time left, so the speed "
+                      "ratio could not be measured.");
+    SaveRecordAndPlot(run);
+    return false;
+  }
   run.RatioResult() = ratio;
-  run.record.mean_seconds = mean_seconds;
+  run.record.mean_seconds = phase1.mean_seconds;
   run.record.speed_ratio = ratio;
   ReportRatio(run, ratio);
 
@@ -359,10 +408,20 @@ bool RunOnce(Program& program, int mode, const BenchmarkOptions& options) {
   run.DeltaResult() = delta_sl;
   run.log.WriteLine(DeltaSLLine(delta_sl));
   run.log.WriteLine(EquivalentSLLine(delta_sl));
-  run.log.Close();
+  if (!run.log.Commit()) {
+    EndWithoutResults(run, "log not written",
+                      "The benchmark log " + run.log_path + " cannot be written.");
+    SaveRecordAndPlot(run);
+    return false;
+  }
   run.record.delta_sl = delta_sl;
   run.record.outcome = "finished";
 
+  // The run is complete: a close request kept during the minute may now end it.
+  if (phase2.close_requested && ConfirmQuit(program, "the benchmark")) {
+    SaveRecordAndPlot(run);
+    return false;
+  }
   ReportClosingLines(run, delta_sl);
   scene.Remove();
   ShowResult(run, delta_sl, SaveRecordAndPlot(run));

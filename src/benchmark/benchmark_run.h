@@ -11,6 +11,8 @@ namespace torva {
 struct BenchmarkOptions {
   // A one-minute render that has not ended after this is killed.
   int phase2_limit_ms = 5 * 60 * 1000;
+  // PHASE 1 is given up when this long passes without an estimate.
+  int silence_limit_ms = 5 * 60 * 1000;
 };
 
 // The "Benchmark" button: asks CPU or GPU when the renderer can do both.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "app/startup.h"
@@ -19,7 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-// Three estimates of 600, 601 and 602 s, a fourth one that only comes when
+// Three estimates of 600, 601 and 602 s left after 15, 30 and 45 s rendered
+// (whole renders of 615, 631 and 647 s), a fourth one that only comes when
 // nobody stops the render, and a one-minute render ending at SL 12.5.
 const char kReplay[] =
     "Rendering...\n"
@@ -103,7 +105,7 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
                    "0h 0m 30s",
                    "Time left to reach SL=20 ->  0h 10m 2s (estimation 3) at SL=9.00. Elapsed "
                    "0h 0m 45s",
-                   "", "The TORVA is 1.2 times faster (+/- 10%) than",
+                   "", "The TORVA is 1.3 times faster (+/- 10%) than",
                    "this system (with CPU-Low priority, 32 nodes V4).", "",
                    "The TORVAmeter benchmark is currently running... (PHASE 2)",
                    "This is a one minute render which cannot be interrupted.", "",
@@ -114,11 +116,12 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
                    "   \"TORVAmeter_Benchmark.log\" ('/benchmark/' subfolder)."}}));
   EXPECT_EQ(ReadFile(cpu_log_),
             LogStart("5.2.1.49") +
-                "The TORVA is 1.2 times faster (+/- 10%) than this system (with CPU-Low "
+                "The TORVA is 1.3 times faster (+/- 10%) than this system (with CPU-Low "
                 "priority, 32 nodes V4).\nDeltaSL = 2.90\n(SL=10 on this system <=> SL=12.90 "
                 "(+/- 0.2) on the TORVA.\n");
-  // Mean 601 s against the farm's 481 s; the results keep full precision.
-  EXPECT_EQ(s.program.state.FarmSpeedRatio, 601.0f / 481.0f);
+  // A mean whole render of 631 s against the farm's 481 s; the results keep
+  // full precision.
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / 481.0f);
   EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
   EXPECT_EQ(s.program.state.BenchMode, kCpuBenchmark);
   EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 0);
@@ -144,10 +147,11 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
   const std::string record = ReadFile(bench_ + "/TORVAmeter_Benchmark.json");
   EXPECT_NE(record.find("\"estimate_seconds\": 602"), std::string::npos) << record;
   EXPECT_EQ(record.find("\"estimate_seconds\": 1200"), std::string::npos);
-  EXPECT_NE(record.find("\"speed_ratio\": 1.2494802,"), std::string::npos);
+  EXPECT_NE(record.find("\"whole_render_seconds\": 647"), std::string::npos) << record;
+  EXPECT_NE(record.find("\"mean_seconds\": 631,"), std::string::npos) << record;
 }
 
-TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndCloseRequestsAreDropped) {
+TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndACloseRequestAnsweredNoGoesOn) {
   // Time enough between the estimates for each answer to be taken in turn.
   Install("5.2.1.49",
           "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 700\n"
@@ -155,8 +159,8 @@ TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndCloseRequestsAreDrop
           "SL of 9.00. Elapsed 0h 0m 45s\nTime left: 0h 10m 2s\n"
           "SL of 12.50. Time limit reached\n");
   Session s(*this,
-            "press 6 after (estimation 1)\nclose after The more estimations\n"
-            "press 6 after (estimation 2)\nclose after Elapsed 0h 0m 30s\nclose\n",
+            "press 6 after (estimation 1)\nclose after The more estimations\nno\n"
+            "press 6 after (estimation 2)\nclose after Elapsed 0h 0m 30s\nno\nclose\n",
             "5.2.1.49");
   RunBenchmark(s.program);
   const Lines panel = s.Panel();
@@ -165,11 +169,21 @@ TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndCloseRequestsAreDrop
             Join({kHint,
                   {"Time left to reach SL=20 ->  0h 10m 1s (estimation 2) at SL=8.12. Elapsed "
                    "0h 0m 30s",
-                   "", "The TORVA is 1.2 times faster (+/- 10%) than",
+                   "", "The TORVA is 1.3 times faster (+/- 10%) than",
                    "this system (with CPU-Low priority, 32 nodes V4)."}}));
-  // 600 and 601 s give a mean of 600 (whole seconds); the one-minute render
-  // went on to its end after the close request.
-  EXPECT_EQ(s.program.state.FarmSpeedRatio, 600.0f / 481.0f);
+  // 615 and 631 s give a mean of 623 (whole seconds); the one-minute render
+  // went on to its end, and the close request kept meanwhile was asked about
+  // only then.
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 623.0f / 481.0f);
+  const std::string transcript = s.scripted.transcript();
+  const std::string question =
+      "question \"TORVAmeter\" \"Do you want to stop the benchmark and quit TORVAmeter?\" -> no";
+  const std::size_t first = transcript.find(question);
+  ASSERT_NE(first, std::string::npos) << transcript;
+  const std::size_t second = transcript.find(question, first + 1);
+  ASSERT_NE(second, std::string::npos) << transcript;
+  EXPECT_LT(transcript.find("Time limit reached"), second);
+  EXPECT_FALSE(s.program.quit_requested);
   EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
   EXPECT_EQ(panel.back(), "   \"TORVAmeter_Benchmark.log\" ('/benchmark/' subfolder).");
 }
@@ -182,7 +196,7 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
                              "Absolute_yoursystem_1mn.jpg", "Absolute_Torva_1mn.jpg"},
                         Case{"3.9.9", "768 x 1024", "768 x 1024", "1.6", "16.04",
                              "TrainSSS_yoursystem_1mn.jpg", "TrainSSS_Torva_1mn.jpg"},
-                        Case{"4.2.0.3", "768 x 1024", "768 x 1024", "1.6", "16.25",
+                        Case{"4.2.0.3", "768 x 1024", "768 x 1024", "1.7", "16.25",
                              "TrainSSS_yoursystem_1mn.jpg", "TrainSSS_Torva_1mn.jpg"}}) {
     SCOPED_TRACE(c.version);
     Install(c.version);
@@ -201,7 +215,7 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.system +
                       "\" 525 700 \"Your system (1 mn render - SL = 12.50)\""));
     const BenchmarkCase bench = BenchmarkCaseFor(Constants{}, c.version, kCpuBenchmark);
-    EXPECT_EQ(s.program.state.FarmSpeedRatio, 601.0f / bench.farm_seconds);
+    EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / bench.farm_seconds);
     EXPECT_EQ(ReadFile(cpu_log_),
               LogStart(c.version) + "The TORVA is " + c.ratio +
                   " times faster (+/- 10%) than this system (with CPU-Low priority, 32 nodes "
@@ -211,11 +225,11 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
   }
 }
 
-// 436 s three times: the GPU farm (218 s) is 2.0 times faster.
+// A whole render of 436 s three times: the GPU farm (218 s) is 2.0 times faster.
 const char kGpuReplay[] =
-    "SL of 5.00. Elapsed 0h 0m 3s\nTime left: 0h 7m 16s\n@sleep 200\n"
-    "SL of 6.00. Elapsed 0h 0m 6s\nTime left: 0h 7m 16s\n@sleep 200\n"
-    "SL of 7.00. Elapsed 0h 0m 9s\nTime left: 0h 7m 16s\n@sleep 1500\n"
+    "SL of 5.00. Elapsed 0h 0m 3s\nTime left: 0h 7m 13s\n@sleep 200\n"
+    "SL of 6.00. Elapsed 0h 0m 6s\nTime left: 0h 7m 10s\n@sleep 200\n"
+    "SL of 7.00. Elapsed 0h 0m 9s\nTime left: 0h 7m 7s\n@sleep 1500\n"
     "SL of 12.34. Time limit reached\n";
 
 TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
@@ -343,7 +357,7 @@ TEST_F(BenchmarkRunTest, ARendererChangeAtStartUpSetsTheLogAsideAndOffersTheBenc
       << transcript;
   EXPECT_EQ(ReadFile(bench_ + "/TORVAmeter_Benchmark.bak"), old_log);
   EXPECT_EQ(ReadFile(cpu_log_).substr(0, LogStart("5.2.1.49").size()), LogStart("5.2.1.49"));
-  EXPECT_EQ(s.program.state.FarmSpeedRatio, 601.0f / 481.0f);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / 481.0f);
 }
 
 TEST_F(BenchmarkRunTest, NoEstimateEndsTheRunWithoutAResult) {
@@ -365,10 +379,9 @@ TEST_F(BenchmarkRunTest, NoEstimateEndsTheRunWithoutAResult) {
   const std::string transcript = s.scripted.transcript();
   EXPECT_EQ(transcript.substr(transcript.size() - 9), "enable 6\n");
   EXPECT_EQ(transcript.find("window "), std::string::npos);
-  EXPECT_EQ(ReadFile(cpu_log_), LogStart("4.2.0.3"));
-  auto read_back = ReadBenchmarkLog(cpu_log_);
-  ASSERT_TRUE(read_back);
-  EXPECT_EQ(read_back->speed_ratio, 0);
+  // No log is left behind, so the benchmark is still offered as not run.
+  EXPECT_FALSE(fs::exists(cpu_log_));
+  EXPECT_FALSE(fs::exists(cpu_log_ + ".new"));
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
 }
 
@@ -390,11 +403,96 @@ TEST_F(BenchmarkRunTest, NoSamplingLevelInTheOneMinuteRenderLeavesTheResultsNotR
   EXPECT_EQ(s.scripted.transcript().find("1050 700"), std::string::npos);
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
   EXPECT_EQ(s.program.state.DeltaSL, 0);
-  // Lines 4 and 5 are not written; the log reads back as not run.
-  EXPECT_EQ(ReadFile(cpu_log_),
-            LogStart("5.2.1.49") + RatioLine(602.0f / 481.0f, kCpuBenchmark) + "\n");
-  EXPECT_EQ(ReadBenchmarkLog(cpu_log_)->delta_sl, 0);
+  // The run wrote no log: the benchmark is still "not run".
+  EXPECT_FALSE(fs::exists(cpu_log_));
   EXPECT_FALSE(fs::exists(bench_ + "/Bottles_on_a_window.mxs"));
+}
+
+TEST_F(BenchmarkRunTest, AFailedReRunKeepsTheEarlierLogAndItsResults) {
+  Install("4.2.0.3", "Rendering...\nERROR: the scene cannot be loaded\n");
+  const std::string earlier = LogStart("4.2.0.3") + RatioLine(7.5f, kCpuBenchmark) + "\n" +
+                              DeltaSLLine(1.25f) + "\n" + EquivalentSLLine(1.25f) + "\n";
+  WriteFile(cpu_log_, earlier);
+  Session s(*this, "yes\n", "4.2.0.3");
+  s.program.state.FarmSpeedRatio = 7.5f;
+  s.program.state.DeltaSL = 1.25f;
+  RunBenchmark(s.program);
+  EXPECT_TRUE(s.Has("log 8 \"The benchmark has been stopped: run it again to get its results.\""))
+      << s.scripted.transcript();
+  EXPECT_EQ(ReadFile(cpu_log_), earlier);
+  EXPECT_FALSE(fs::exists(cpu_log_ + ".new"));
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 7.5f);
+  EXPECT_EQ(s.program.state.DeltaSL, 1.25f);
+}
+
+TEST_F(BenchmarkRunTest, QuittingDuringPhase1StopsTheRendererAndKeepsTheEarlierLog) {
+  Install("5.2.1.49",
+          "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 600000\n");
+  const std::string earlier = LogStart("5.2.1.49") + RatioLine(7.5f, kCpuBenchmark) + "\n" +
+                              DeltaSLLine(1.25f) + "\n" + EquivalentSLLine(1.25f) + "\n";
+  WriteFile(cpu_log_, earlier);
+  Session s(*this, "yes\nclose after (estimation 1)\nyes\n", "5.2.1.49");
+  s.program.state.FarmSpeedRatio = 7.5f;
+  const auto start = std::chrono::steady_clock::now();
+  RunBenchmark(s.program);
+  // The renderer would sleep ten minutes more: it was stopped.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
+  EXPECT_TRUE(s.program.quit_requested);
+  EXPECT_TRUE(s.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "
+                    "TORVAmeter?\" -> yes"));
+  EXPECT_EQ(ReadFile(cpu_log_), earlier);
+  EXPECT_FALSE(fs::exists(cpu_log_ + ".new"));
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 7.5f);
+  const std::string transcript = s.scripted.transcript();
+  EXPECT_EQ(transcript.substr(transcript.size() - 9), "enable 6\n");
+  EXPECT_EQ(transcript.find("(PHASE 2)"), std::string::npos) << transcript;
+  EXPECT_FALSE(fs::exists(bench_ + "/Bottles_on_a_window.mxs"));
+}
+
+TEST_F(BenchmarkRunTest, ASilentRendererIsGivenUpLikeOneWithoutEstimates) {
+  Install("5.2.1.49", "Rendering...\n@sleep 600000\n");
+  Session s(*this, "", "5.2.1.49");
+  BenchmarkOptions options;
+  options.silence_limit_ms = 1500;
+  const auto start = std::chrono::steady_clock::now();
+  RunBenchmark(s.program, options);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
+  EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"Maxwell Render gave no "
+                    "estimation of the time left, so the speed ratio could not be measured.\\n"
+                    "The benchmark has been stopped: run it again to get its results.\""));
+  EXPECT_FALSE(fs::exists(cpu_log_));
+}
+
+TEST_F(BenchmarkRunTest, UnbelievableEstimatesAreNotCounted) {
+  Install("5.2.1.49",
+          "Time left: 700000h 0m 0s\nTime left: -5s\nSL of nan. Elapsed 0h 0m 1s\n"
+          "SL of 1e308. Elapsed 0h 0m 2s\n");
+  Session s(*this, "", "5.2.1.49");
+  s.program.state.FarmSpeedRatio = 7.5f;
+  RunBenchmark(s.program);
+  EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"Maxwell Render gave no "
+                    "estimation of the time left, so the speed ratio could not be measured.\\n"
+                    "The benchmark has been stopped: run it again to get its results.\""));
+  EXPECT_EQ(s.scripted.transcript().find("Time left to reach"), std::string::npos);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
+  EXPECT_FALSE(fs::exists(cpu_log_));
+}
+
+// The substitute's model renders at its own pace: the ratio must not depend
+// on how long the user lets PHASE 1 run.
+TEST_F(BenchmarkRunTest, TheRatioDoesNotDependOnWhenPhase1Ends) {
+  Install("5.2.1.49", "", "--speed 300 --seed 3");
+  Session early(*this, "press 6 after (estimation 3)\nclose\n", "5.2.1.49");
+  RunBenchmark(early.program);
+  const float stopped_early = early.program.state.FarmSpeedRatio;
+
+  fs::remove(cpu_log_);
+  Session late(*this, "close\n", "5.2.1.49");
+  RunBenchmark(late.program);
+  const float left_alone = late.program.state.FarmSpeedRatio;
+  ASSERT_GT(stopped_early, 0);
+  ASSERT_GT(left_alone, 0);
+  EXPECT_NEAR(left_alone / stopped_early, 1.0, 0.10) << stopped_early << " " << left_alone;
 }
 
 TEST_F(BenchmarkRunTest, AOneMinuteRenderThatNeverEndsIsStopped) {

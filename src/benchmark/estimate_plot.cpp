@@ -76,7 +76,7 @@ Picture DrawEstimatePlot(const std::vector<EstimateReading>& estimates,
   double x_max = 1, y_max = 1;
   for (const EstimateReading& e : estimates) {
     x_max = std::max(x_max, e.elapsed_seconds);
-    y_max = std::max(y_max, e.seconds / 60.0);
+    y_max = std::max(y_max, e.WholeSeconds() / 60.0);
   }
   const double x_step = TickStep(x_max), y_step = TickStep(y_max * 1.1);
   x_max = std::ceil(x_max / x_step) * x_step;
@@ -105,10 +105,10 @@ Picture DrawEstimatePlot(const std::vector<EstimateReading>& estimates,
   cairo_save(cr);
   cairo_translate(cr, 16, kTop + plot_h / 2);
   cairo_rotate(cr, -M_PI / 2);
-  Text(cr, "minutes to SL 20", 0, 0, 0.5);
+  Text(cr, "minutes for the whole render", 0, 0, 0.5);
   cairo_restore(cr);
   cairo_set_font_size(cr, 13);
-  Text(cr, "Estimated time to reach SL=20 on this system", width / 2.0, 20, 0.5);
+  Text(cr, "Predicted render time to SL=20 on this system", width / 2.0, 20, 0.5);
 
   if (mean_seconds) {
     cairo_set_source_rgb(cr, 0.95, 0.55, 0.16);
@@ -127,12 +127,12 @@ Picture DrawEstimatePlot(const std::vector<EstimateReading>& estimates,
   cairo_set_source_rgb(cr, 0.1, 0.3, 0.7);
   cairo_set_line_width(cr, 2);
   for (std::size_t i = 0; i < estimates.size(); ++i) {
-    const double x = px(estimates[i].elapsed_seconds), y = py(estimates[i].seconds / 60.0);
+    const double x = px(estimates[i].elapsed_seconds), y = py(estimates[i].WholeSeconds() / 60.0);
     if (i == 0) cairo_move_to(cr, x, y); else cairo_line_to(cr, x, y);
   }
   cairo_stroke(cr);
   for (const EstimateReading& e : estimates) {
-    cairo_arc(cr, px(e.elapsed_seconds), py(e.seconds / 60.0), 3.5, 0, 2 * M_PI);
+    cairo_arc(cr, px(e.elapsed_seconds), py(e.WholeSeconds() / 60.0), 3.5, 0, 2 * M_PI);
     cairo_fill(cr);
   }
   owner.reset();

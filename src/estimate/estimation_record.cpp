@@ -1,5 +1,6 @@
 #include "estimate/estimation_record.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -34,6 +35,27 @@ std::string Number(double value) {
 
 }  // namespace
 
+double Settling::Spread() const {
+  return max_farm_seconds > 0
+             ? static_cast<double>(max_farm_seconds - min_farm_seconds) / max_farm_seconds
+             : 0;
+}
+
+std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions, std::size_t last) {
+  if (predictions.size() < 2 || last < 2) return std::nullopt;
+  const std::size_t first = predictions.size() - std::min(last, predictions.size());
+  Settling settling;
+  settling.count = predictions.size() - first;
+  settling.min_farm_seconds = settling.max_farm_seconds = predictions[first].farm_seconds;
+  settling.elapsed_from = predictions[first].elapsed_seconds;
+  for (std::size_t i = first; i < predictions.size(); ++i) {
+    settling.min_farm_seconds = std::min(settling.min_farm_seconds, predictions[i].farm_seconds);
+    settling.max_farm_seconds = std::max(settling.max_farm_seconds, predictions[i].farm_seconds);
+    settling.elapsed_to = predictions[i].elapsed_seconds;
+  }
+  return settling;
+}
+
 std::string RecordJson(const EstimationRecord& r) {
   std::ostringstream out;
   out << "{\n"
@@ -53,10 +75,21 @@ std::string RecordJson(const EstimationRecord& r) {
     out << (i ? ",\n" : "\n") << "    {\"elapsed_seconds\": " << Number(p.elapsed_seconds)
         << ", \"sl\": " << Quoted(p.sl_text) << ", \"time_left\": " << Quoted(p.time_left_text)
         << ", \"time_left_seconds\": " << p.time_left_seconds
+        << ", \"rendered_seconds\": " << p.rendered_seconds
         << ", \"farm_time\": " << Quoted(p.farm_time_text)
         << ", \"farm_seconds\": " << p.farm_seconds << "}";
   }
-  out << (r.predictions.empty() ? "],\n" : "\n  ],\n")
+  out << (r.predictions.empty() ? "],\n" : "\n  ],\n");
+  out << "  \"settling\": ";
+  if (const std::optional<Settling> settling = SettlingOf(r.predictions)) {
+    out << "{\"last_predictions\": " << settling->count
+        << ", \"min_farm_seconds\": " << settling->min_farm_seconds
+        << ", \"max_farm_seconds\": " << settling->max_farm_seconds
+        << ", \"spread\": " << Number(settling->Spread()) << "},\n";
+  } else {
+    out << "null,\n";
+  }
+  out
       << "  \"mxi_bytes\": " << r.mxi_bytes << ",\n"
       << "  \"mxi_size_mb\": " << r.mxi_size_mb << ",\n"
       << "  \"mxi_size_limit_mb\": " << r.mxi_size_limit_mb << ",\n"

@@ -14,10 +14,25 @@ struct Prediction {
   double elapsed_seconds = 0;  // render time on this computer when it came
   std::string sl_text;
   std::string time_left_text;
-  std::int32_t time_left_seconds = 0;
-  std::string farm_time_text;
-  std::int32_t farm_seconds = 0;
+  std::int64_t time_left_seconds = 0;
+  std::string farm_time_text;  // the whole render (rendered + left) on the farm
+  std::int64_t farm_seconds = 0;
+  std::int64_t rendered_seconds = 0;  // as the renderer counts it, when it says
 };
+
+// How far apart the latest predictions are: when they agree, stopping gives a
+// reliable price.
+struct Settling {
+  std::size_t count = 0;  // predictions looked at (the last few)
+  std::int64_t min_farm_seconds = 0, max_farm_seconds = 0;
+  double elapsed_from = 0, elapsed_to = 0;
+  // (max - min) / max; 0 when every prediction was 0.
+  double Spread() const;
+};
+constexpr std::size_t kSettlingPredictions = 5;
+// nullopt with fewer than two predictions.
+std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions,
+                                   std::size_t last = kSettlingPredictions);
 
 struct EstimationRecord {
   std::string archive;  // file name of the archive
@@ -33,7 +48,8 @@ struct EstimationRecord {
   std::uintmax_t mxi_bytes = 0;
   long long mxi_size_mb = 0;
   long long mxi_size_limit_mb = 0;
-  std::string outcome;  // "priced", "mxi too big", "mxi not produced"
+  // "priced", "not priced" (no prediction came), "mxi too big", "mxi not produced"
+  std::string outcome;
   double price_per_farm_hour = 0;
   std::optional<float> cost;
 };

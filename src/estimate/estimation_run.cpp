@@ -46,6 +46,8 @@ struct Monitor {
   std::string sl_text;
   std::string farm_time_text;
   bool stop_requested = false;
+  bool quit = false;  // the user chose to stop and quit
+  double render_seconds = 0;
   std::vector<Prediction> predictions;
 };
 
@@ -122,16 +124,26 @@ void Announce(Program& program, EstimationLog& log, const Project& project) {
   for (const std::string& line : {running, std::string(), target, std::string()}) log.Write(line);
 }
 
+// Beside the main window, or below it when the screen is too narrow, so that
+// the stop button stays in sight. Closing it is a stop request.
 std::optional<WindowId> OpenPreview(Desktop& desktop, const Project& project,
                                     const PreviewSize& size) {
   const Rect main = desktop.MainWindowFrame();
+  const Rect screen = desktop.ScreenArea();
   WindowSpec layout;
   layout.kind = WindowKind::kPicture;
   layout.title = "TORVAmeter estimation running... (real size " + project.resolution + ")";
   layout.width = size.window_width;
   layout.height = size.window_height;
+  layout.closable = true;
   layout.x = main.x + main.width + 7;
   layout.y = main.y;
+  const bool fits_beside = *layout.x + layout.width <= screen.x + screen.width;
+  const bool fits_below = main.y + main.height + 7 + layout.height <= screen.y + screen.height;
+  if (!fits_beside && fits_below) {
+    layout.x = main.x;
+    layout.y = main.y + main.height + 7;
+  }
   return desktop.OpenWindow(layout);
 }
 
@@ -149,15 +161,27 @@ void RefreshPreview(Program& program, std::optional<WindowId> preview, const Pro
   program.desktop.ShowPicture(*preview, 0, 0, shown);
 }
 
-// The render, watched until it ends; a click on "Estimate project" stops it
-// once at least one estimation has been shown.
+// The render, watched until it ends; a click on "Estimate project" or a close
+// of the preview stops it once at least one estimation has been shown. Each
+// farm time is the whole render the renderer predicts (the time rendered so
+// far plus the time left) divided by the speed ratio.
 void WatchTheRender(Program& program, EstimationLog& log, const Project& project,
                     ExternalProcess& renderer, std::optional<WindowId> preview,
-                    const PreviewSize& size, Monitor& monitor) {
+                    const PreviewSize& size, const EstimationOptions& options, Monitor& monitor) {
   const float ratio = SpeedRatio(program.state, project.mode);
   const Clock::time_point start = Clock::now();
+  Clock::time_point last_estimate = start;
+  auto since_start = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+  RenderProgress progress;
   auto on_event = [&](const Event& event) {
-    if (event.type != EventType::kGadget || event.gadget != kEstimateProject) return RunAction::kGoOn;
+    if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
+      monitor.quit = ConfirmQuit(program, "the estimation");
+      return monitor.quit ? RunAction::kClose : RunAction::kGoOn;
+    }
+    const bool stop_click = event.type == EventType::kGadget && event.gadget == kEstimateProject;
+    const bool preview_closed =
+        event.type == EventType::kCloseWindow && preview && event.window == *preview;
+    if (!stop_click && !preview_closed) return RunAction::kGoOn;
     if (monitor.estimation_count >= 1) {
       monitor.stop_requested = true;
       return RunAction::kStop;
@@ -167,27 +191,37 @@ void WatchTheRender(Program& program, EstimationLog& log, const Project& project
     return RunAction::kGoOn;
   };
   auto on_line = [&](const std::string& line) {
-    const ProgressLine progress = ClassifyProgressLine(line);
-    if (progress.kind == ProgressLineKind::kTimeLeft) {
+    const ProgressLine kind = progress.Take(line, since_start());
+    if (kind.kind == ProgressLineKind::kTimeLeft) {
+      const TimeLeftReading& reading = *progress.latest();
+      last_estimate = Clock::now();
       ++monitor.estimation_count;
-      monitor.time_left_text = progress.text;
-      monitor.farm_time_text = ScaleTimeText(monitor.time_left_text, ratio);
+      monitor.time_left_text = reading.time_left_text;
+      monitor.farm_time_text = ScaleSeconds(reading.WholeSeconds(), ratio);
       const std::string estimate =
           EstimateLine(monitor.sl_text, monitor.farm_time_text, monitor.time_left_text);
       ReportLine(program, estimate);
       log.Write(estimate);
-      monitor.predictions.push_back(
-          {std::chrono::duration<double>(Clock::now() - start).count(), monitor.sl_text,
-           monitor.time_left_text, progress.seconds, monitor.farm_time_text,
-           ParseTimeText(monitor.farm_time_text)});
-    } else if (progress.kind == ProgressLineKind::kSamplingLevel) {
-      monitor.sl_text = progress.text;
+      monitor.predictions.push_back({since_start(), monitor.sl_text, monitor.time_left_text,
+                                     reading.time_left_seconds, monitor.farm_time_text,
+                                     ParseTimeText(monitor.farm_time_text),
+                                     reading.rendered_seconds});
+    } else if (kind.kind == ProgressLineKind::kSamplingLevel) {
+      monitor.sl_text = progress.sl_text();
       RefreshPreview(program, preview, project, size, monitor.sl_text);
     }
     return RunAction::kGoOn;
   };
-  WatchRun(renderer, program.desktop, on_event,
-           StoringEachLine(program.state.OutputLine, on_line));
+  // A renderer that stays quiet is stopped, as if by the user.
+  WatchOptions watch;
+  watch.on_pass = [&] {
+    const bool silent = Clock::now() - last_estimate >
+                        std::chrono::milliseconds(options.silence_limit_ms);
+    return silent ? RunAction::kStop : RunAction::kGoOn;
+  };
+  WatchRun(renderer, program.desktop, on_event, StoringEachLine(program.state.OutputLine, on_line),
+           watch);
+  monitor.render_seconds = since_start();
 }
 
 // The MXI file's verdict and, when it passes, the price of the latest prediction.
@@ -219,6 +253,17 @@ void Evaluate(Program& program, EstimationLog& log, const Project& project,
       return;
     }
     case MxiVerdict::kAccepted: {
+      if (monitor.predictions.empty()) {
+        // Without a prediction there is no farm time to price.
+        const std::string why =
+            "Maxwell Render gave no estimation of the time left, so the project could not be "
+            "priced.";
+        log.Write(why);
+        Report(program, {why});
+        program.desktop.Message("TORVAmeter error", why);
+        record.outcome = "not priced";
+        return;
+      }
       const float cost = FarmCost(monitor.farm_time_text, PriceFor(program.constants, project.mode));
       const std::string cost_text = CostText(cost);
       Report(program, CostPanelLines(cost_text, project.mode));
@@ -244,6 +289,7 @@ void KeepTheRecord(Program& program, const std::string& log_path, const Project&
   record.renderer_version = program.state.RendererVersion;
   record.speed_ratio = SpeedRatio(program.state, project.mode);
   record.stopped_by_user = monitor.stop_requested;
+  record.render_seconds = monitor.render_seconds;
   record.predictions = monitor.predictions;
   record.price_per_farm_hour = price.units * static_cast<double>(price.unit_price);
   WriteRecord(record, stem + ".json");
@@ -258,7 +304,7 @@ void KeepTheRecord(Program& program, const std::string& log_path, const Project&
 
 }  // namespace
 
-void RunEstimation(Program& program) {
+void RunEstimation(Program& program, const EstimationOptions& options) {
   Desktop& desktop = program.desktop;
   const AppPaths& paths = program.paths;
   State& state = program.state;
@@ -353,12 +399,19 @@ void RunEstimation(Program& program) {
       state.MaxwellDir);
   const PreviewSize preview_size = PreviewFor(project.width, project.height, desktop.ScreenArea());
   const std::optional<WindowId> preview = OpenPreview(desktop, project, preview_size);
-  WatchTheRender(program, log, project, renderer, preview, preview_size, monitor);
+  WatchTheRender(program, log, project, renderer, preview, preview_size, options, monitor);
 
   // Evaluating.
   if (preview) {
     desktop.RemovePictures(*preview);
     desktop.CloseWindow(*preview);
+  }
+  if (monitor.quit) {
+    // Nothing half-written stays behind: no log without its verdict.
+    log.Close();
+    std::filesystem::remove(log_path, ec);
+    RemoveWorkFolder(paths.WorkDir);
+    return;
   }
   Report(program, {"", "Simulation finished!", "", "Results have been written in:",
                    "   \"" + log_name + "\" ('/estimate/' subfolder).", ""});

@@ -6,6 +6,11 @@
 
 namespace torva {
 
-void RunEstimation(Program& program);
+struct EstimationOptions {
+  // A render that gives no estimation for this long is stopped.
+  int silence_limit_ms = 5 * 60 * 1000;
+};
+
+void RunEstimation(Program& program, const EstimationOptions& options = {});
 
 }  // namespace torva

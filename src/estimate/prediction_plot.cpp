@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 
 namespace torva {
 
@@ -75,23 +77,42 @@ void DrawLabels(cairo_t* cr, const std::string& title) {
   cairo_restore(cr);
 }
 
+// The band the last few predictions stay within: narrow when stopping now
+// gives a reliable price.
+void DrawSettling(cairo_t* cr, const Axes& axes, const std::vector<Prediction>& predictions) {
+  const std::optional<Settling> settling = SettlingOf(predictions);
+  if (!settling) return;
+  const double x0 = axes.X(settling->elapsed_from), x1 = axes.X(settling->elapsed_to);
+  const double y0 = axes.Y(static_cast<double>(settling->max_farm_seconds));
+  const double y1 = axes.Y(static_cast<double>(settling->min_farm_seconds));
+  cairo_set_source_rgba(cr, 0.95, 0.55, 0.16, 0.30);
+  cairo_rectangle(cr, x0 - 6, y0 - 3, x1 - x0 + 12, y1 - y0 + 6);
+  cairo_fill(cr);
+  char spread[64];
+  std::snprintf(spread, sizeof spread, "Last %zu predictions within %.1f %%", settling->count,
+                settling->Spread() * 100);
+  cairo_set_source_rgb(cr, 0.60, 0.30, 0.05);
+  cairo_set_font_size(cr, 13);
+  Text(cr, spread, kWidth - kRight - 8, kTop + 38, 1.0);
+}
+
 void DrawPredictions(cairo_t* cr, const Axes& axes, const std::vector<Prediction>& predictions) {
   cairo_set_source_rgb(cr, 0.10, 0.35, 0.75);
   cairo_set_line_width(cr, 2);
   for (std::size_t i = 0; i < predictions.size(); ++i) {
     const double x = axes.X(predictions[i].elapsed_seconds);
-    const double y = axes.Y(std::max(0, predictions[i].farm_seconds));
+    const double y = axes.Y(std::max<int64_t>(0, predictions[i].farm_seconds));
     if (i == 0) cairo_move_to(cr, x, y); else cairo_line_to(cr, x, y);
   }
   cairo_stroke(cr);
   for (const Prediction& p : predictions) {
-    cairo_arc(cr, axes.X(p.elapsed_seconds), axes.Y(std::max(0, p.farm_seconds)), 3.5, 0,
+    cairo_arc(cr, axes.X(p.elapsed_seconds), axes.Y(std::max<int64_t>(0, p.farm_seconds)), 3.5, 0,
               2 * M_PI);
     cairo_fill(cr);
   }
   const Prediction& last = predictions.back();
   cairo_set_source_rgb(cr, 0.75, 0.15, 0.10);
-  cairo_arc(cr, axes.X(last.elapsed_seconds), axes.Y(std::max(0, last.farm_seconds)), 5.5, 0,
+  cairo_arc(cr, axes.X(last.elapsed_seconds), axes.Y(std::max<int64_t>(0, last.farm_seconds)), 5.5, 0,
             2 * M_PI);
   cairo_fill(cr);
   cairo_set_font_size(cr, 13);
@@ -115,7 +136,7 @@ bool DrawPredictionPlot(const std::vector<Prediction>& predictions, const std::s
   Axes axes{1, 1};
   for (const Prediction& p : predictions) {
     axes.x_max = std::max(axes.x_max, p.elapsed_seconds * 1.05);
-    axes.y_max = std::max(axes.y_max, p.farm_seconds * 1.15);
+    axes.y_max = std::max(axes.y_max, static_cast<double>(p.farm_seconds) * 1.15);
   }
   axes.x_max = std::ceil(axes.x_max / TickStep(axes.x_max)) * TickStep(axes.x_max);
   axes.y_max = std::ceil(axes.y_max / TickStep(axes.y_max)) * TickStep(axes.y_max);
@@ -127,6 +148,7 @@ bool DrawPredictionPlot(const std::vector<Prediction>& predictions, const std::s
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   DrawGrid(cr, axes);
   DrawLabels(cr, title);
+  DrawSettling(cr, axes, predictions);
   DrawPredictions(cr, axes, predictions);
   cairo_destroy(cr);
 

@@ -1,5 +1,8 @@
 #include "renderer/output_lines.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "text/numbers.h"
 #include "text/text.h"
 #include "text/time_text.h"
@@ -10,9 +13,25 @@ namespace {
 
 constexpr std::string_view kTimeLeftMarker = "Time left:";
 constexpr std::string_view kSamplingLevelMarker = "SL of ";
+constexpr std::string_view kElapsedMarker = "Elapsed ";
 
 bool Holds(std::string_view line, std::string_view marker) {
   return line.find(marker) != std::string_view::npos;
+}
+
+bool StartsWithNumber(std::string_view text) {
+  std::size_t i = text.find_first_not_of(" \t");
+  if (i == std::string_view::npos) return false;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  if (i < text.size() && text[i] == '.') ++i;
+  return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+std::optional<double> BelievableSamplingLevel(std::string_view text) {
+  if (!StartsWithNumber(text)) return std::nullopt;
+  const double level = ReadDecimal(text);
+  if (!std::isfinite(level) || level < 0 || level >= 1000) return std::nullopt;
+  return level;
 }
 
 }  // namespace
@@ -20,22 +39,51 @@ bool Holds(std::string_view line, std::string_view marker) {
 ProgressLine ClassifyProgressLine(std::string_view line) {
   ProgressLine result;
   if (Holds(line, kTimeLeftMarker)) {
+    const std::string text = TextAfter(line, "Time left: ");
+    const int64_t seconds = ParseTimeText(text);
+    if (!BelievableSeconds(seconds)) return result;
     result.kind = ProgressLineKind::kTimeLeft;
-    result.text = TextAfter(line, "Time left: ");
-    result.seconds = ParseTimeText(result.text);
+    result.text = text;
+    result.seconds = seconds;
   } else if (Holds(line, kSamplingLevelMarker)) {
+    const std::string text = TextAfter(line, kSamplingLevelMarker);
+    if (!BelievableSamplingLevel(text)) return result;
     result.kind = ProgressLineKind::kSamplingLevel;
-    result.text = TextAfter(line, kSamplingLevelMarker);
+    result.text = text;
+    if (Holds(text, kElapsedMarker)) {
+      const int64_t elapsed = ParseTimeText(TextAfter(text, kElapsedMarker));
+      if (BelievableSeconds(elapsed)) result.elapsed_seconds = elapsed;
+    }
   }
   return result;
 }
 
 std::optional<SamplingLevelLine> ReadSamplingLevelLine(std::string_view line) {
   if (!Holds(line, kSamplingLevelMarker)) return std::nullopt;
+  const std::optional<double> level = BelievableSamplingLevel(TextAfter(line, kSamplingLevelMarker));
+  if (!level) return std::nullopt;
   SamplingLevelLine result;
-  result.sampling_level = static_cast<float>(ReadDecimal(TextAfter(line, kSamplingLevelMarker)));
+  result.sampling_level = static_cast<float>(*level);
   result.panel_text = TextAfter(line, ". ");
   return result;
+}
+
+ProgressLine RenderProgress::Take(std::string_view line, double seconds_since_start) {
+  ProgressLine progress = ClassifyProgressLine(line);
+  if (progress.kind == ProgressLineKind::kSamplingLevel) {
+    sl_text_ = progress.text;
+    if (progress.elapsed_seconds) elapsed_ = progress.elapsed_seconds;
+  } else if (progress.kind == ProgressLineKind::kTimeLeft) {
+    ++estimations_;
+    TimeLeftReading reading;
+    reading.time_left_text = progress.text;
+    reading.time_left_seconds = progress.seconds;
+    reading.rendered_seconds =
+        elapsed_ ? *elapsed_ : std::llround(std::max(0.0, seconds_since_start));
+    reading.sl_text = sl_text_;
+    latest_ = reading;
+  }
+  return progress;
 }
 
 }  // namespace torva

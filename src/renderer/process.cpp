@@ -192,6 +192,7 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
   RunControl control(process, options.time_limit_ms);
   while (process.Running()) {
     control.CheckTimeLimit();
+    if (options.on_pass && !control.Ended()) control.Apply(options.on_pass());
     const bool pause = options.pause && !control.Ended();
     if (pause) process.Delay(kPollPauseMs);
     const Event event = desktop.TakeEvent();

@@ -96,6 +96,9 @@ struct WatchOptions {
   bool pause = true;
   // The program is ended after this long (negative: no limit).
   int time_limit_ms = -1;
+  // Asked once a pass, whatever arrived: a command may end a run that has
+  // gone quiet for too long.
+  std::function<RunAction()> on_pass = nullptr;
 };
 
 using EventHandler = std::function<RunAction(const Event&)>;

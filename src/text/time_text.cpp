@@ -26,23 +26,35 @@ int64_t RoundToInt64(double value) {
 
 }  // namespace
 
-int32_t ParseTimeText(std::string_view text) {
+int64_t ParseTimeText(std::string_view text) {
   const long long hours = ReadWholeNumber(TextBefore(text, "h"));
   const long long minutes = ReadWholeNumber(TextBefore(TextAfter(text, "h"), "m"));
   const long long seconds = ReadWholeNumber(TextBefore(TextAfter(text, "m"), "s"));
-  // Unsigned arithmetic wraps instead of overflowing on absurd inputs.
-  const uint64_t total = static_cast<uint64_t>(hours) * 3600u + static_cast<uint64_t>(minutes) * 60u +
-                         static_cast<uint64_t>(seconds);
-  return static_cast<int32_t>(static_cast<uint32_t>(total));
+  // Wide enough for any three long longs scaled by 3600 and 60.
+  const __int128 total = static_cast<__int128>(hours) * 3600 + static_cast<__int128>(minutes) * 60 +
+                         seconds;
+  if (total > std::numeric_limits<int64_t>::max()) return std::numeric_limits<int64_t>::max();
+  if (total < std::numeric_limits<int64_t>::min()) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(total);
+}
+
+bool BelievableSeconds(int64_t seconds) {
+  return seconds >= 0 && seconds <= kLongestBelievableSeconds;
+}
+
+std::string FormatTimeText(int64_t seconds) {
+  const int64_t hours = seconds / 3600;
+  const int64_t minutes = (seconds - hours * 3600) / 60;
+  const int64_t rest = seconds - hours * 3600 - minutes * 60;
+  return std::to_string(hours) + "h" + std::to_string(minutes) + "m" + std::to_string(rest) + "s";
+}
+
+std::string ScaleSeconds(int64_t seconds, float ratio) {
+  return FormatTimeText(RoundToInt64(static_cast<double>(seconds) / static_cast<double>(ratio)));
 }
 
 std::string ScaleTimeText(std::string_view text, float ratio) {
-  const int32_t seconds = ParseTimeText(text);
-  const int64_t scaled = RoundToInt64(static_cast<double>(seconds) / static_cast<double>(ratio));
-  const int64_t hours = scaled / 3600;
-  const int64_t minutes = (scaled - hours * 3600) / 60;
-  const int64_t rest = scaled - hours * 3600 - minutes * 60;
-  return std::to_string(hours) + "h" + std::to_string(minutes) + "m" + std::to_string(rest) + "s";
+  return ScaleSeconds(ParseTimeText(text), ratio);
 }
 
 }  // namespace torva

@@ -7,14 +7,25 @@
 
 namespace torva {
 
+// Ten years: no render prediction or elapsed time beyond it is believable.
+constexpr int64_t kLongestBelievableSeconds = 10LL * 366 * 24 * 3600;
+
 // Seconds of a text of hours, minutes and seconds, each part optional
 // ("2h 5m 0s", "7m 30s", "45s"); text after the seconds is ignored. Computed in
-// 64 bits; the result is the low 32 bits, signed.
-int32_t ParseTimeText(std::string_view text);
+// 64 bits; sums beyond its range saturate.
+int64_t ParseTimeText(std::string_view text);
 
-// The time of `text` divided by `ratio`, rounded half to even, as "<h>h<m>m<s>s"
-// (hours are not folded into days). A quotient outside the 64-bit range
-// saturates; a NaN quotient (0 seconds over a ratio of 0) counts as 0.
+// A time the renderer may really have meant: not negative, at most ten years.
+bool BelievableSeconds(int64_t seconds);
+
+// "<h>h<m>m<s>s" without blanks or leading zeros (hours are not folded into days).
+std::string FormatTimeText(int64_t seconds);
+
+// `seconds` divided by `ratio`, rounded half to even, formatted as above. A
+// quotient outside the 64-bit range saturates; a NaN quotient counts as 0.
+std::string ScaleSeconds(int64_t seconds, float ratio);
+
+// The time of `text` divided by `ratio`: ScaleSeconds(ParseTimeText(text), ratio).
 std::string ScaleTimeText(std::string_view text, float ratio);
 
 }  // namespace torva

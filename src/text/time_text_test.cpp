@@ -34,13 +34,23 @@ TEST(ParseTimeText, OtherFormsAndGarbage) {
   EXPECT_EQ(ParseTimeText("-1h-2m-3s"), -3723);
 }
 
-TEST(ParseTimeText, WrapsToTheLow32Bits) {
-  // 600000h = 2160000000 s, past INT32_MAX.
-  EXPECT_EQ(ParseTimeText("600000h"), static_cast<int32_t>(2160000000u));
-  EXPECT_EQ(ParseTimeText("1193046h28m16s"), 0);  // exactly 2^32 seconds
-  // Absurd digit strings saturate and still give some value without overflow.
-  ParseTimeText(std::string(5000, '9') + "h" + std::string(5000, '9') + "m-" +
-                std::string(5000, '9') + "s");
+TEST(ParseTimeText, ReadsIn64BitsAndSaturates) {
+  // 600000h = 2160000000 s, past INT32_MAX: it once wrapped to a negative time.
+  EXPECT_EQ(ParseTimeText("600000h"), 2160000000LL);
+  EXPECT_EQ(ParseTimeText("99999999h 0m 0s"), 359999996400LL);
+  EXPECT_EQ(ParseTimeText("1193046h28m16s"), 4294967296LL);
+  EXPECT_EQ(ParseTimeText(std::string(5000, '9') + "h" + std::string(5000, '9') + "m-" +
+                          std::string(5000, '9') + "s"),
+            std::numeric_limits<int64_t>::max());
+  EXPECT_EQ(ParseTimeText("-" + std::string(30, '9') + "h"), std::numeric_limits<int64_t>::min());
+}
+
+TEST(BelievableSeconds, TenYearsAtMostAndNeverNegative) {
+  EXPECT_TRUE(BelievableSeconds(0));
+  EXPECT_TRUE(BelievableSeconds(ParseTimeText("87840h")));  // 3660 days
+  EXPECT_FALSE(BelievableSeconds(ParseTimeText("87841h")));
+  EXPECT_FALSE(BelievableSeconds(ParseTimeText("700000h")));
+  EXPECT_FALSE(BelievableSeconds(-1));
 }
 
 TEST(ScaleTimeText, DividesAndFormats) {
@@ -77,8 +87,7 @@ TEST(ScaleTimeText, ReadsBackAsTheScaledSeconds) {
     for (const float ratio : ratios) {
       const std::string scaled = ScaleTimeText(text, ratio);
       const double expected = std::nearbyint(ParseTimeText(text) / static_cast<double>(ratio));
-      if (std::fabs(expected) > std::numeric_limits<int32_t>::max()) continue;
-      EXPECT_EQ(ParseTimeText(scaled), static_cast<int32_t>(expected)) << text << " / " << ratio;
+      EXPECT_EQ(ParseTimeText(scaled), static_cast<int64_t>(expected)) << text << " / " << ratio;
     }
   }
 }

@@ -69,16 +69,20 @@ TEST(Journey, BenchmarkThenPrepareThenEstimate) {
   // The substitute takes tau * (1.5^17 - 1) seconds, tau = 0.368 s per
   // megapixel times the Kitchen's cost of 1.4: about 468 s in all. Its first
   // prediction comes early in the render, so it is close to that; each farm
-  // time is the prediction divided by the ratio.
+  // time is the whole render predicted (rendered + left) divided by the ratio.
   const double model_total = 0.368 * (1280.0 * 720 / 1e6) * 1.4 * (std::pow(1.5, 17) - 1);
   const std::vector<double> left = Numbers(record, "time_left_seconds");
+  const std::vector<double> rendered = Numbers(record, "rendered_seconds");
   const std::vector<double> farm = Numbers(record, "farm_seconds");
   ASSERT_GE(left.size(), 2u) << record;
   ASSERT_EQ(left.size(), farm.size());
+  ASSERT_EQ(left.size(), rendered.size());
   EXPECT_GT(left.front(), 0.6 * model_total) << record;
   EXPECT_LT(left.front(), 1.1 * model_total) << record;
   for (std::size_t i = 0; i < left.size(); ++i) {
-    EXPECT_NEAR(farm[i], left[i] / ratio[0], 1.0) << i;
+    EXPECT_NEAR(farm[i], (rendered[i] + left[i]) / ratio[0], 1.0) << i;
+    EXPECT_GT(rendered[i] + left[i], 0.6 * model_total) << i;
+    EXPECT_LT(rendered[i] + left[i], 1.4 * model_total) << i;
   }
   EXPECT_EQ(Numbers(record, "cost_eur").size(), 1u) << record;
   EXPECT_FALSE(fs::exists(app + "/workdir/Kitchen.mxs"));
