@@ -17,8 +17,8 @@ EstimationRecord SampleRecord() {
   r.height = 1080;
   r.target_sl = 20;
   r.speed_ratio = 12.5f;
-  r.predictions = {{2.5, "12.00", "2h 10m 0s", 7800, "0h10m24s", 624},
-                   {5.25, "14.21", "2h 5m 0s", 7500, "0h10m0s", 600}};
+  r.predictions = {{2.5, "12.00", "2h 10m 0s", 7800, "0h10m26s", 626, 30},
+                   {5.25, "14.21", "2h 5m 0s", 7500, "0h10m3s", 603, 40}};
   r.mxi_bytes = 20480ull * 1048576 + 1048575;
   r.mxi_size_mb = 20480;
   r.mxi_size_limit_mb = 20480;
@@ -32,10 +32,15 @@ TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
   const std::string json = RecordJson(SampleRecord());
   EXPECT_NE(json.find("\"archive\": \"Kit\\\"chen\\u000a.vum\""), std::string::npos) << json;
   EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"sl\": \"12.00\", \"time_left\": \"2h 10m 0s\", "
-                      "\"time_left_seconds\": 7800, \"farm_time\": \"0h10m24s\", "
-                      "\"farm_seconds\": 624},\n"),
+                      "\"time_left_seconds\": 7800, \"rendered_seconds\": 30, "
+                      "\"farm_time\": \"0h10m26s\", \"farm_seconds\": 626},\n"),
             std::string::npos);
   EXPECT_NE(json.find("\"mxi_bytes\": 21475885055,"), std::string::npos);
+  // The last predictions' spread: 603 to 626 s.
+  EXPECT_NE(json.find("\"settling\": {\"last_predictions\": 2, \"min_farm_seconds\": 603, "
+                      "\"max_farm_seconds\": 626, \"spread\": 0.036741214057507986},"),
+            std::string::npos)
+      << json;
   EXPECT_NE(json.find("\"speed_ratio\": 12.5,"), std::string::npos);
   // The float cost exactly, not its two-decimal text.
   EXPECT_NE(json.find("\"cost_eur\": 17.969999313354492\n"), std::string::npos) << json;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "testing/commands.h"
@@ -90,12 +91,16 @@ class EstimationTest : public ::testing::Test {
     program.state.GpuDeltaSL = ratios.gpu_delta;
     program.constants.MxiSizeLimitMB = limit_mb_;
     try {
-      RunEstimation(program);
+      RunEstimation(program, options_);
     } catch (const ScriptStuck&) {
       ADD_FAILURE() << "the answers ran out:\n" << session.transcript();
     }
+    quit_requested_ = program.quit_requested;
     return session.transcript();
   }
+
+  EstimationOptions options_;
+  bool quit_requested_ = false;
 
   std::string Log(const std::string& name) { return ReadFile(estimate_ + "/" + name); }
   std::string RendererArguments() { return ReadFile(args_file_); }
@@ -109,7 +114,9 @@ std::string Answers(const std::string& vum, const std::string& sizes = "input 80
 }
 
 TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
-  Install("Rendering...\nSL of 14.21\nTime left: 2h 5m 0s\n");
+  // 2h 5m 0s left after 5 minutes rendered: a whole render of 7800 s, 624 s
+  // on the farm at ratio 12.5.
+  Install("Rendering...\nSL of 14.21. Elapsed 0h 5m 0s\nTime left: 2h 5m 0s\n");
   const std::string vum = PackPrepared();
   const std::string transcript = Estimate(Answers(vum));
   const std::string preview = "\"TORVAmeter estimation running... (real size 800x600)\"";
@@ -131,8 +138,8 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
             "log 7 \"Time to reach SL = 20.00 (with 32 CPU nodes) below:\"\n"
             "log 8 \"\"\n"
             "window " + preview + " 853 640\n"
-            "picture \"" + work_ + "/Kitchen.jpg\" 852 639 \"Current SL = 14.21\"\n"
-            "log 9 \"Est. at SL=14.21 -->  0h10m0s (TORVA) - 2h 5m 0s (your system)\"\n"
+            "picture \"" + work_ + "/Kitchen.jpg\" 852 639 \"Current SL = 14.21. Elapsed 0h 5m 0s\"\n"
+            "log 9 \"Est. at SL=14.21. Elapsed 0h 5m 0s -->  0h10m24s (TORVA) - 2h 5m 0s (your system)\"\n"
             "closewin " + preview + "\n"
             "log 10 \"\"\n"
             "log 11 \"Simulation finished!\"\n"
@@ -142,7 +149,7 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
             "log 15 \"\"\n"
             "log 16 \"Estimated cost for this project (without merging):\"\n"
             "log 17 \"\"\n"
-            "log 18 \"            17.97 EUR (With CPU-Low priority)\"\n"
+            "log 18 \"            18.69 EUR (With CPU-Low priority)\"\n"
             "log 19 \"            ...or less with volume discounts!\"\n"
             "log 20 \"\"\n"
             "log 21 \"The merging time will be added to the total cost\"\n"
@@ -156,10 +163,10 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
             "Desired Sampling Level: 20.00\n"
             "Simulation is running for project \"Kitchen.mxs\", please wait...\n\n"
             "Time to reach SL = 20.00 (with 32 CPU nodes) below:\n\n"
-            "Est. at SL=14.21 -->  0h10m0s (TORVA) - 2h 5m 0s (your system)\n"
+            "Est. at SL=14.21. Elapsed 0h 5m 0s -->  0h10m24s (TORVA) - 2h 5m 0s (your system)\n"
             "CPU simulation finished!\n\n"
             "Estimated cost for this project (not including merging):\n"
-            "            17.97 EUR (With CPU-Low priority)\n"
+            "            18.69 EUR (With CPU-Low priority)\n"
             "            ...or less with volume discounts!\n");
   EXPECT_FALSE(fs::exists(work_));
   EXPECT_EQ(RendererArguments(),
@@ -167,23 +174,101 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
             "-nomxi:off\n-noimage:off\n-mxi:" + work_ + "/Kitchen.mxi\n-o:" + work_ +
             "/Kitchen.jpg\n-hide\n-nogui\n-nowait\n");
   const std::string json = Log("Kitchen_800x600_SL20_estimate_CPU.json");
-  EXPECT_TRUE(Contains(json, "\"farm_time\": \"0h10m0s\", \"farm_seconds\": 600}")) << json;
+  EXPECT_TRUE(Contains(json, "\"rendered_seconds\": 300, \"farm_time\": \"0h10m24s\", "
+                             "\"farm_seconds\": 624}")) << json;
   EXPECT_TRUE(Contains(json, "\"mxi_bytes\": 3145728,")) << json;
-  EXPECT_TRUE(Contains(json, "\"cost_eur\": 17.969999313354492\n")) << json;
+  EXPECT_TRUE(Contains(json, "\"cost_eur\": 18.688798904418945\n")) << json;
   EXPECT_TRUE(Contains(json, "\"stopped_by_user\": false,")) << json;
   EXPECT_EQ(ReadFile(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.png").substr(1, 3), "PNG");
 }
 
 TEST_F(EstimationTest, ThePriceComesFromTheLatestPredictionOnly) {
-  Install("SL of 12.00\nTime left: 4h 0m 0s\nSL of 13.50\nTime left: 1h 0m 0s\n");
+  Install("SL of 12.00. Elapsed 0h 30m 0s\nTime left: 4h 0m 0s\n"
+          "SL of 13.50. Elapsed 1h 0m 0s\nTime left: 1h 0m 0s\n");
   const std::string transcript = Estimate(Answers(PackPrepared()), Ratios{.cpu = 1});
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=12.00 -->  4h0m0s (TORVA) - 4h 0m 0s (your system)\""));
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=13.50 -->  1h0m0s (TORVA) - 1h 0m 0s (your system)\""));
-  EXPECT_TRUE(Contains(transcript, "\"            107.82 EUR (With CPU-Low priority)\""));
+  const std::string first =
+      "Est. at SL=12.00. Elapsed 0h 30m 0s -->  4h30m0s (TORVA) - 4h 0m 0s (your system)";
+  const std::string second =
+      "Est. at SL=13.50. Elapsed 1h 0m 0s -->  2h0m0s (TORVA) - 1h 0m 0s (your system)";
+  EXPECT_TRUE(Contains(transcript, "\"" + first + "\"")) << transcript;
+  EXPECT_TRUE(Contains(transcript, "\"" + second + "\""));
+  // Two farm hours at 107.82 EUR.
+  EXPECT_TRUE(Contains(transcript, "\"            215.64 EUR (With CPU-Low priority)\""));
   EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.log"),
-                       "\nEst. at SL=12.00 -->  4h0m0s (TORVA) - 4h 0m 0s (your system)\n"
-                       "Est. at SL=13.50 -->  1h0m0s (TORVA) - 1h 0m 0s (your system)\n"
-                       "CPU simulation finished!\n"));
+                       "\n" + first + "\n" + second + "\nCPU simulation finished!\n"));
+}
+
+TEST_F(EstimationTest, QuittingDuringTheRenderLeavesNothingHalfWritten) {
+  Install("SL of 12.00. Elapsed 0h 1m 0s\nTime left: 4h 0m 0s\n@sleep 600000\n");
+  const std::string answers = Answers(PackPrepared()) + "close main after (your system)\nno\n"
+                              "close main after Do you want to stop\nyes\n";
+  const auto start = std::chrono::steady_clock::now();
+  const std::string transcript = Estimate(answers, Ratios{.cpu = 1});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
+  const std::string question =
+      "question \"TORVAmeter\" \"Do you want to stop the estimation and quit TORVAmeter?\"";
+  EXPECT_TRUE(Contains(transcript, question + " -> no\n")) << transcript;
+  EXPECT_TRUE(Contains(transcript, question + " -> yes\n")) << transcript;
+  EXPECT_TRUE(quit_requested_);
+  EXPECT_FALSE(Contains(transcript, "Simulation finished!"));
+  EXPECT_TRUE(transcript.ends_with("enable 7\n")) << transcript;
+  EXPECT_FALSE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
+  EXPECT_FALSE(fs::exists(work_));
+}
+
+TEST_F(EstimationTest, ClosingThePreviewIsAStopRequest) {
+  Install("SL of 12.00. Elapsed 0h 1m 0s\n@sleep 1500\nTime left: 4h 0m 0s\n@sleep 600000\n");
+  const std::string answers = Answers(PackPrepared()) + "close after Current SL = 12.00\n"
+                              "close after (your system)\n";
+  const std::string transcript = Estimate(answers, Ratios{.cpu = 1});
+  // Before the first estimation, the hint; after it, the render stops and is priced.
+  EXPECT_TRUE(Contains(transcript, "\"At least one estimation is needed before you can stop the "
+                                   "simulation...\"")) << transcript;
+  EXPECT_TRUE(Contains(transcript, "\"            433.08 EUR (With CPU-Low priority)\""))
+      << transcript;
+  EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.json"), "\"stopped_by_user\": true"));
+}
+
+TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
+  // A renderer that prints nothing believable, then stays silent.
+  Install("SL of 11.00\nTime left: 99999999h 0m 0s\n@sleep 600000\n");
+  options_.silence_limit_ms = 1500;
+  const std::string transcript = Estimate(Answers(PackPrepared()), Ratios{.cpu = 1});
+  const std::string why =
+      "Maxwell Render gave no estimation of the time left, so the project could not be priced.";
+  EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error\" \"" + why + "\"")) << transcript;
+  EXPECT_FALSE(Contains(transcript, " EUR (With"));
+  EXPECT_FALSE(Contains(transcript, "Est. at SL"));
+  EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.log"),
+                       "CPU simulation finished!\n\n" + why + "\n"));
+  const std::string json = Log("Kitchen_800x600_SL20_estimate_CPU.json");
+  EXPECT_TRUE(Contains(json, "\"outcome\": \"not priced\"")) << json;
+  EXPECT_TRUE(Contains(json, "\"cost_eur\": null")) << json;
+}
+
+// The substitute's model at a speed factor: a render left to reach its SL is
+// priced close to one stopped at the first estimate, and the record holds
+// the render's real length.
+TEST_F(EstimationTest, ThePriceDoesNotFallWhenTheRenderEndsByItself) {
+  Install("", "--speed 100 --seed 5");
+  const std::string sizes = "input 800\ninput 600\ninput 16\n";
+  const std::string stopped = Estimate(Answers(PackPrepared(), sizes + "press 7 after (your system)\n"),
+                                       Ratios{.cpu = 2});
+  const std::string stopped_json = Log("Kitchen_800x600_SL16_estimate_CPU.json");
+  const std::string finished = Estimate(Answers(PackPrepared(), sizes), Ratios{.cpu = 2});
+  const std::string finished_json = Log("Kitchen_800x600_SL16_estimate_CPU.json");
+  auto cost = [](const std::string& json) {
+    const std::size_t at = json.find("\"cost_eur\": ");
+    return at == std::string::npos ? -1.0 : std::stod(json.substr(at + 12));
+  };
+  ASSERT_GT(cost(stopped_json), 0) << stopped;
+  ASSERT_GT(cost(finished_json), 0) << finished;
+  EXPECT_NEAR(cost(finished_json) / cost(stopped_json), 1.0, 0.25)
+      << stopped_json << finished_json;
+  const std::size_t at = finished_json.find("\"render_seconds\": ");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_GT(std::stod(finished_json.substr(at + 18)), 0.0) << finished_json;
+  EXPECT_NE(finished_json.find("\"settling\": {"), std::string::npos) << finished_json;
 }
 
 TEST_F(EstimationTest, AGpuEstimationUsesTheGpuFiguresAndCommandLine) {
@@ -309,7 +394,7 @@ TEST_F(EstimationTest, AnArchiveWithoutALowerCaseSceneCannotBeUncompressed) {
 }
 
 TEST_F(EstimationTest, TheMxiSizeIsJudgedInWholeMiBAgainstTheLimit) {
-  Install("SL of 11.00\nTime left: 1h 0m 0s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n");
   auto run_with_mxi = [&](std::uintmax_t bytes) {
     char size[64];
     std::snprintf(size, sizeof size, "%.20g", static_cast<double>(bytes) / kMiB);

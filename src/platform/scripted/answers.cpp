@@ -25,16 +25,24 @@ std::string ParseLine(const std::string& line, Answer& answer) {
   std::string keyword = line.substr(0, space);
   std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
   using K = Answer::Kind;
+  if (keyword == "close" && (rest == "main" || rest.starts_with("main "))) {
+    answer.main_window = true;
+    rest = rest.substr(rest.size() > 4 ? 5 : 4);
+  }
   if (keyword == "close" && !Words(rest).empty()) {
     answer.kind = K::kClose;
     if (Words(rest)[0] != "after" || rest.size() <= 6 || rest.compare(0, 6, "after ") != 0)
-      return "expected 'close' or 'close after TEXT'";
+      return "expected 'close [main]' or 'close [main] after TEXT'";
     answer.after = true;
     answer.text = rest.substr(6);
     return "";
   }
   if (keyword == "yes" || keyword == "no" || keyword == "cancel" || keyword == "close") {
     if (!Words(rest).empty()) return "'" + keyword + "' takes nothing after it";
+    if (answer.main_window) {
+      answer.kind = K::kClose;
+      return "";
+    }
     answer.kind = keyword == "yes" ? K::kYes
                 : keyword == "no"  ? K::kNo
                 : keyword == "cancel" ? K::kCancel : K::kClose;

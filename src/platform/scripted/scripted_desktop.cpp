@@ -191,12 +191,13 @@ std::optional<Event> ScriptedDesktop::DueClose() {
   const Answer* next = Next();
   if (!next || next->kind != Answer::Kind::kClose) return std::nullopt;
   if (next->after && !seen_after_text_) return std::nullopt;
+  const bool main_window = next->main_window;
   Consume();
   Event event;
   event.type = EventType::kCloseWindow;
   // The close request goes to the window being waited on: the newest
   // closable secondary window, else the main window.
-  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+  for (auto it = windows_.rbegin(); it != windows_.rend() && !main_window; ++it) {
     if (it->second.layout.closable) {
       event.window = it->first;
       break;
