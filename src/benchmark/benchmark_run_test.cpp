@@ -132,7 +132,7 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn.jpg\" 480 640 \"Current SL = 12.50\""));
   EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size 1536 x "
-                    "2048)\" 1050 700"));
+                    "2048) - close this window to continue\" 1050 700"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn.jpg\" 525 700 \"Your system (1 mn render - SL = "
                     "12.50)\""));
@@ -209,7 +209,7 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
     EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark running... (real size " + c.size2 +
                       ")\" 480 640"));
     EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size " +
-                      c.size2 + ")\" 1050 700"));
+                      c.size2 + ") - close this window to continue\" 1050 700"));
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.farm +
                       "\" 525 700 \"The TORVA (1 mn render - SL = " + c.farm_sl + ")\""));
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.system +
@@ -254,7 +254,7 @@ TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
   EXPECT_TRUE(s.Has("log 11 \"this system (with GPU-Low priority, 14 nodes RTX).\""));
   EXPECT_TRUE(s.Has("log 13 \"The TORVAmeter GPU benchmark is running... (PHASE 2)\""));
   EXPECT_TRUE(s.Has("window \"TORVAmeter GPU benchmark result - 1 min. render (real size 1536 "
-                    "x 2048)\" 1050 700"));
+                    "x 2048) - close this window to continue\" 1050 700"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn_gpu.jpg\" 525 700 \"Your system (1 mn render - "
                     "SL = 12.34)\""));

@@ -44,7 +44,29 @@ void PreviewWindow::Refresh(float sl) {
   desktop_.ShowPicture(*window_, 0, 0, shown);
 }
 
+// The chart of the estimates opens first, beside where the result goes, so
+// that the result window is the newest: closing the chart only closes the
+// chart; closing the result (or the main window) ends the wait.
 void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
+  std::optional<WindowId> plot;
+  if (result.estimate_plot) {
+    WindowSpec plot_layout;
+    plot_layout.title = "TORVAmeter benchmark - estimates of PHASE 1";
+    plot_layout.width = result.estimate_plot->width;
+    plot_layout.height = result.estimate_plot->height;
+    plot_layout.x = kResultWidth + 7;
+    plot_layout.y = 20;
+    plot_layout.closable = true;
+    plot = desktop.OpenWindow(plot_layout);
+    if (plot) desktop.ShowPicture(*plot, 0, 0, *result.estimate_plot);
+  }
+  auto close_plot = [&] {
+    if (!plot) return;
+    desktop.RemovePictures(*plot);
+    desktop.CloseWindow(*plot);
+    plot.reset();
+  };
+
   WindowSpec layout;
   layout.title = result.title;
   layout.width = kResultWidth;
@@ -53,7 +75,10 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
   layout.y = 20;
   layout.closable = true;
   std::optional<WindowId> window = desktop.OpenWindow(layout);
-  if (!window) return;
+  if (!window) {
+    close_plot();
+    return;
+  }
 
   Picture system = ScalePicture(LoadOr(result.system_path, BlankPicture(768, 1024)),
                                 kHalfWidth, kResultHeight);
@@ -67,32 +92,18 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
   };
   draw();
 
-  std::optional<WindowId> plot;
-  if (result.estimate_plot) {
-    WindowSpec plot_layout;
-    plot_layout.title = "TORVAmeter benchmark - estimates of PHASE 1";
-    plot_layout.width = result.estimate_plot->width;
-    plot_layout.height = result.estimate_plot->height;
-    plot_layout.x = kResultWidth + 7;
-    plot_layout.y = 20;
-    plot = desktop.OpenWindow(plot_layout);
-    if (plot) desktop.ShowPicture(*plot, 0, 0, *result.estimate_plot);
-  }
-
   for (;;) {
     const Event event = desktop.WaitEvent();
     if (event.type == EventType::kCloseWindow &&
         (event.window == *window || event.window == kMainWindow))
       break;
+    if (event.type == EventType::kCloseWindow && plot && event.window == *plot) close_plot();
     if (event.type == EventType::kRepaint && event.window == *window) draw();
     if (event.type == EventType::kRepaint && plot && event.window == *plot)
       desktop.ShowPicture(*plot, 0, 0, *result.estimate_plot);
   }
 
-  if (plot) {
-    desktop.RemovePictures(*plot);
-    desktop.CloseWindow(*plot);
-  }
+  close_plot();
   desktop.RemovePictures(*window);
   desktop.CloseWindow(*window);
 }

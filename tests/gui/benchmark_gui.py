@@ -20,7 +20,7 @@ from gui_driver import (BUTTONS, MAIN_TITLE, Failure, Program, check,  # noqa: E
                         make_sandbox, run_scenario)
 
 PREVIEW = r"^TORVAmeter benchmark running\.\.\. \(real size 1536 x 2048\)$"
-RESULT = r"^TORVAmeter benchmark result - 1 minute render \(real size 1536 x 2048\)$"
+RESULT = r"^TORVAmeter benchmark result - 1 minute render \(real size 1536 x 2048\) - close this window to continue$"
 ESTIMATES = r"^TORVAmeter benchmark - estimates of PHASE 1$"
 
 
