@@ -70,22 +70,71 @@ FarmPrice PriceFor(const Constants& constants, EstimateMode mode) {
              : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
 }
 
+// Why an archive was not unpacked: nothing (it was), or the message to show.
+using UnpackFailure = std::optional<std::string>;
+
+constexpr const char* kCannotUncompress = "The project archive cannot be uncompressed!";
+
+// Whether 7za's run went well: exit status 0, a warning (1), or errors that
+// are all links it refused to restore (links are removed anyway). Anything
+// else, a full disk or a wrong password among them, is a failure.
+bool ArchiverSucceeded(std::optional<int> status, const std::vector<std::string>& lines) {
+  if (!status || *status > 2) return false;
+  if (*status < 2) return true;
+  int refused_links = 0;
+  for (const std::string& line : lines) {
+    if (!line.starts_with("ERROR: ")) continue;
+    if (line.find("Dangerous link path was ignored") == std::string::npos) return false;
+    ++refused_links;
+  }
+  return refused_links > 0;
+}
+
+// Runs 7za with `arguments` (its errors on standard output), the window kept
+// alive; its lines, or nullopt when it failed.
+std::optional<std::vector<std::string>> RunArchiver(Program& program,
+                                                    std::vector<std::string> arguments) {
+  arguments.push_back("-bse1");
+  std::vector<std::string> lines;
+  ExternalProcess archiver =
+      ExternalProcess::Launch(program.paths.AppDir + "/7za", arguments, program.paths.AppDir);
+  WatchRun(archiver, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+           [&](const std::string& line) {
+             lines.push_back(line);
+             return RunAction::kGoOn;
+           },
+           WatchOptions{.pause = false});
+  if (!ArchiverSucceeded(archiver.ExitCode(), lines)) return std::nullopt;
+  return lines;
+}
+
+std::string WholeMBText(std::uintmax_t bytes) { return std::to_string(bytes / 1024 / 1024) + " MB"; }
+
 // 7za unpacks every file flat into a work folder emptied first, so that
 // nothing of an earlier run that never finished is taken for this project.
-// Whatever the archive holds that is not a plain file (links above all) is
+// Only a plain file is opened (a pipe would hang the archiver), an archive
+// whose files would not fit on the disk is refused before it fills it, and
+// whatever the archive holds that is not a plain file (links above all) is
 // removed before anything reads or writes there.
-bool Unpack(Program& program, const std::string& vum_path) {
+UnpackFailure Unpack(Program& program, const std::string& vum_path) {
   const std::string& work_dir = program.paths.WorkDir;
-  if (!MakeEmptyWorkFolder(work_dir)) return false;
-  // A double quote would end the quoted path early and let the archive's
-  // name add switches of its own to 7za's command line.
-  if (!CarriedByArgumentString(vum_path)) return false;
-  ExternalProcess archiver = ExternalProcess::Launch(
-      program.paths.AppDir + "/7za", UnpackArguments(vum_path, work_dir), program.paths.AppDir);
-  WatchRun(archiver, program.desktop, [](const Event&) { return RunAction::kGoOn; },
-           [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(vum_path, ec)) return kCannotUncompress;
+  if (!MakeEmptyWorkFolder(work_dir)) return kCannotUncompress;
+  const std::optional<std::vector<std::string>> listing =
+      RunArchiver(program, {"l", "-slt", vum_path});
+  const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
+  if (!needed) return kCannotUncompress;
+  const std::filesystem::space_info space = std::filesystem::space(work_dir, ec);
+  if (!ec && *needed > space.available) {
+    return "The project archive needs " + WholeMBText(*needed) +
+           " once uncompressed, more than the " + WholeMBText(space.available) +
+           " free on the disk of " + work_dir + ".";
+  }
+  const bool unpacked = RunArchiver(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();
   RemoveUnsafeEntries(work_dir);
-  return true;
+  if (!unpacked) return kCannotUncompress;
+  return std::nullopt;
 }
 
 void AbandonUnpacked(Program& program, EstimationLog& log, const std::string& title,
@@ -367,10 +416,13 @@ void RunEstimation(Program& program, const EstimationOptions& options) {
 
   state.LogLine = 0;
   desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
-  std::optional<std::string> scene;
-  if (Unpack(program, project.vum_path)) scene = FindScene(paths.WorkDir, ArchiveBase(project.vum_path));
+  if (const UnpackFailure failure = Unpack(program, project.vum_path)) {
+    AbandonUnpacked(program, log, "TORVAmeter error", *failure);
+    return;
+  }
+  const std::optional<std::string> scene = FindScene(paths.WorkDir, ArchiveBase(project.vum_path));
   if (!scene) {
-    AbandonUnpacked(program, log, "TORVAmeter error", "The project archive cannot be uncompressed!");
+    AbandonUnpacked(program, log, "TORVAmeter error", kCannotUncompress);
     return;
   }
   if (!CarriedByArgumentString(*scene)) {

@@ -231,7 +231,7 @@ TEST_F(EstimationTest, ClosingThePreviewIsAStopRequest) {
 
 TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
   // A renderer that prints nothing believable, then stays silent.
-  Install("SL of 11.00\nTime left: 99999999h 0m 0s\n@sleep 600000\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 99999999h 0m 0s\n@sleep 600000\n");
   options_.silence_limit_ms = 1500;
   const std::string transcript = Estimate(Answers(PackPrepared()), Ratios{.cpu = 1});
   const std::string why =
@@ -272,14 +272,14 @@ TEST_F(EstimationTest, ThePriceDoesNotFallWhenTheRenderEndsByItself) {
 }
 
 TEST_F(EstimationTest, AGpuEstimationUsesTheGpuFiguresAndCommandLine) {
-  Install("SL of 15.00\nTime left: 1h 0m 0s\n", "--gpu");
+  Install("SL of 15.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n", "--gpu");
   const std::string vum = PackPrepared();
   const std::string transcript =
       Estimate("yes\n" + Answers(vum), Ratios{.cpu = 0, .delta = 0, .gpu = 2, .gpu_delta = 1.5f});
   EXPECT_TRUE(transcript.starts_with(
       "question \"Estimation type\" \"Is this scene designed for GPU rendering?\" -> yes\n"));
   EXPECT_TRUE(Contains(transcript, "\"Time to reach SL = 20.00 (with 14 GPU nodes) below:\""));
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=15.00 -->  0h30m0s (TORVA) - 1h 0m 0s (your system)\""));
+  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=15.00. Elapsed 0h 0m 0s -->  0h30m0s (TORVA) - 1h 0m 0s (your system)\""));
   // Half an hour at 14 nodes x 6 EUR.
   EXPECT_TRUE(Contains(transcript, "\"            42.00 EUR (With GPU-Low priority)\""));
   EXPECT_TRUE(Contains(RendererArguments(),
@@ -290,9 +290,9 @@ TEST_F(EstimationTest, AGpuEstimationUsesTheGpuFiguresAndCommandLine) {
 }
 
 TEST_F(EstimationTest, AGpuRendererAnsweredNoEstimatesOnTheCpu) {
-  Install("SL of 15.00\nTime left: 1h 0m 0s\n", "--gpu");
+  Install("SL of 15.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n", "--gpu");
   const std::string transcript = Estimate("no\n" + Answers(PackPrepared()), Ratios{.gpu = 0});
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=15.00 -->  0h4m48s (TORVA) - 1h 0m 0s (your system)\""));
+  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=15.00. Elapsed 0h 0m 0s -->  0h4m48s (TORVA) - 1h 0m 0s (your system)\""));
   EXPECT_TRUE(Contains(RendererArguments(), "\n-th:0\n-rs:1\n-nomxi:off\n-noimage:off\n-mxi:"));
   EXPECT_TRUE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
 }
@@ -318,14 +318,14 @@ TEST_F(EstimationTest, RefusedWithoutABenchmarkOrWithATooOldRenderer) {
 }
 
 TEST_F(EstimationTest, SizesAndLevelAreAskedAgainUntilValid) {
-  Install("SL of 11.00\nTime left: 0h 0m 25s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 0m 25s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared(), "input 399\ninput 32769\ninput  1920px\ninput abc\n"
                                        "input 1080\ninput 51\ninput 9.49\ninput 9.6\n"));
   EXPECT_TRUE(Contains(transcript, "-> \"9.6\"\ndisable 7\n"));
   EXPECT_TRUE(Contains(transcript, "\"Time to reach SL = 10.00 (with 32 CPU nodes) below:\""));
   EXPECT_TRUE(Contains(transcript, "window \"TORVAmeter estimation running... (real size 1920x1080)\" 1138 640\n"));
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=11.00 -->  0h0m2s (TORVA) - 0h 0m 25s (your system)\""));
+  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=11.00. Elapsed 0h 0m 0s -->  0h0m2s (TORVA) - 0h 0m 25s (your system)\""));
   EXPECT_TRUE(Contains(RendererArguments(), "\n-res:1920x1080\n-t:9999999\n-s:10.00\n"));
   EXPECT_TRUE(Log("Kitchen_1920x1080_SL9.6_estimate_CPU.log").starts_with(
       "Project \"Kitchen.vum\" CPU estimation.\n\nProject resolution: 1920x1080\n"
@@ -349,7 +349,7 @@ TEST_F(EstimationTest, CancellingAnyQuestionEndsTheRunQuietly) {
 }
 
 TEST_F(EstimationTest, MultiCameraAndUnpreparedProjectsAreWarnedAbout) {
-  Install("SL of 11.00\nTime left: 0h 1m 0s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   WriteFile(project_ + "/Loft.mxs", kScene);
   WriteFile(project_ + "/cameras.txt", "A;1\nB;0\nC;1\nD;0\nE;1\n");
   const std::string transcript = Estimate(Answers(Pack("Loft.vum")));
@@ -362,7 +362,7 @@ TEST_F(EstimationTest, MultiCameraAndUnpreparedProjectsAreWarnedAbout) {
       "message \"TORVAmeter warning\" \"This project has not been prepared by TORVAmeter. The "
       "estimation may or may not work.\"\n"
       "log 1 \"\"\n"));
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=11.00 -->  0h0m5s (TORVA) - 0h 1m 0s (your system)\""));
+  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=11.00. Elapsed 0h 0m 0s -->  0h0m5s (TORVA) - 0h 1m 0s (your system)\""));
 
   // One active camera and the project log: no warning.
   const std::string prepared = Estimate(Answers(PackPrepared()));
@@ -370,7 +370,7 @@ TEST_F(EstimationTest, MultiCameraAndUnpreparedProjectsAreWarnedAbout) {
 }
 
 TEST_F(EstimationTest, AnArchiveWithoutALowerCaseSceneCannotBeUncompressed) {
-  Install();
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   const std::string failure =
       "log 0 \"TORVAmeter is uncompressing the project, please wait...\"\n"
       "message \"TORVAmeter error\" \"The project archive cannot be uncompressed!\"\n"
@@ -381,9 +381,25 @@ TEST_F(EstimationTest, AnArchiveWithoutALowerCaseSceneCannotBeUncompressed) {
   EXPECT_TRUE(Estimate(Answers(Pack("Empty.vum"))).ends_with(failure));
   EXPECT_FALSE(fs::exists(work_));
 
+  // A scene in capitals, which the preparation accepts, is estimated too.
   WriteFile(project_ + "/Upper.MXS", kScene);
-  EXPECT_TRUE(Estimate(Answers(Pack("Upper.vum"))).ends_with(failure));
+  EXPECT_TRUE(Contains(Estimate(Answers(Pack("Upper.vum"))),
+                       "\"Simulation is running for project \\\"Upper.MXS\\\", please wait...\""));
   EXPECT_FALSE(fs::exists(work_));
+  fs::remove(project_ + "/Upper.MXS");
+
+  // Only a plain file is unpacked: a pipe would keep 7za waiting for ever.
+  ASSERT_EQ(::mkfifo((app_ + "/archive/Pipe.vum").c_str(), 0600), 0);
+  EXPECT_TRUE(Estimate(Answers(app_ + "/archive/Pipe.vum")).ends_with(failure));
+
+  // A zip with a password cannot be unpacked: 7za's failure is not taken for
+  // a missing MXI later.
+  WriteFile(project_ + "/Kitchen.mxs", kScene);
+  ASSERT_EQ(RunCommand("cd " + ShellQuote(project_) + " && 7za a -tzip -psecret " +
+                       ShellQuote(app_ + "/archive/Secret.vum") + " . >/dev/null 2>&1 </dev/null")
+                .status,
+            0);
+  EXPECT_TRUE(Estimate(Answers(app_ + "/archive/Secret.vum")).ends_with(failure));
 
   WriteFile(app_ + "/archive/Broken.vum", "not an archive at all");
   EXPECT_TRUE(Estimate(Answers(app_ + "/archive/Broken.vum")).ends_with(failure));
@@ -444,7 +460,7 @@ TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsThe
   // line after it (with its picture) before the stop comes.
   std::string filler;
   for (int i = 0; i < 30; ++i) filler += "Rendering...\n";
-  Install(filler + "SL of 12.00\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime left: 0h 1m 0s\n");
+  Install(filler + "SL of 12.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime left: 0h 1m 0s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared()) + "press 7 after CLICK ON THE\npress 7 after Est. at SL=\n");
   EXPECT_TRUE(Contains(transcript,
@@ -452,7 +468,7 @@ TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsThe
                        "log 10 \"The more estimations are done, the more reliable the test.\"\n"
                        "log 11 \"\"\n"))
       << transcript;
-  EXPECT_TRUE(Contains(transcript, "log 12 \"Est. at SL=12.00 -->  0h4m48s (TORVA) - 1h 0m 0s (your system)\"\n"));
+  EXPECT_TRUE(Contains(transcript, "log 12 \"Est. at SL=12.00. Elapsed 0h 0m 0s -->  0h4m48s (TORVA) - 1h 0m 0s (your system)\"\n"));
   EXPECT_FALSE(Contains(transcript, "0h 1m 0s (your system)"));
   // The lines still in the pipe were read: the preview showed SL 12.50.
   EXPECT_TRUE(Contains(transcript, "\"Current SL = 12.50\"\nclosewin"));
@@ -461,7 +477,7 @@ TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsThe
 }
 
 TEST_F(EstimationTest, TheLogNameCannotLeaveTheEstimateFolder) {
-  Install("SL of 11.00\nTime left: 0h 1m 0s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   fs::create_directories(app_ + "/x");
   Estimate(Answers(PackPrepared(), "input 800\ninput 600\ninput 20/../../x\n"));
   EXPECT_TRUE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_.._.._x_estimate_CPU.log"));
@@ -474,7 +490,7 @@ TEST_F(EstimationTest, TheLogNameCannotLeaveTheEstimateFolder) {
 }
 
 TEST_F(EstimationTest, LinksInAnArchiveCannotReachOutsideTheWorkFolder) {
-  Install("SL of 11.00\nTime left: 0h 1m 0s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   // A renderer that opens its output files in place, following links...
   const std::string bin = maxwell_ + "/Maxwell.app/Contents/MacOS/";
   WriteExecutable(bin + "Maxwell",
@@ -487,6 +503,7 @@ TEST_F(EstimationTest, LinksInAnArchiveCannotReachOutsideTheWorkFolder) {
   WriteFile(outside_ + "/linked", "keep me too");
   WriteExecutable(app_ + "/7za", "#!/bin/sh\nfor a; do case \"$a\" in -o*) out=\"${a#-o}\";; esac; done\n" +
                                      ShellQuote(real_7za) + " \"$@\"\nstatus=$?\n"
+                                     "[ -n \"$out\" ] || exit $status\n"
                                      "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/Kitchen.mxi\"\n"
                                      "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/Kitchen.jpg\"\n"
                                      // the substitute renderer's temporary file
@@ -517,7 +534,7 @@ TEST_F(EstimationTest, AnMxiThatCameWithTheArchiveIsNotTakenForTheRenderersOwn) 
 }
 
 TEST_F(EstimationTest, LeftoversOfAnUnfinishedRunAreNotTakenForTheScene) {
-  Install("SL of 11.00\nTime left: 0h 1m 0s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   WriteFile(work_ + "/Aaa.mxs", kScene);  // sorts before this project's scene
   WriteFile(work_ + "/TORVAmeter_Maxwell.log", "");
   WriteFile(project_ + "/Zed.mxs", kScene);
@@ -529,7 +546,7 @@ TEST_F(EstimationTest, LeftoversOfAnUnfinishedRunAreNotTakenForTheScene) {
 }
 
 TEST_F(EstimationTest, ASceneNameWithBlanksIsRenderedAndOneWithAQuoteRefused) {
-  Install("SL of 11.00\nTime left: 0h 1m 0s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   WriteFile(project_ + "/studio shot.mxs", kScene);
   const std::string transcript = Estimate(Answers(Pack("Studio.vum")));
   EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/studio shot.jpg\" 852 639")) << transcript;
@@ -549,13 +566,43 @@ TEST_F(EstimationTest, ASceneNameWithBlanksIsRenderedAndOneWithAQuoteRefused) {
 }
 
 TEST_F(EstimationTest, AnArchiveNameCannotAddSwitchesTo7za) {
-  Install();
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   PackPrepared();
+  // The path reaches 7za as one argument, quotes and all: it is simply unpacked.
   const std::string trick = app_ + "/archive/x\" -ounpacked \"y.vum";
   fs::copy_file(app_ + "/archive/Kitchen.vum", trick);
   const std::string transcript = Estimate(Answers(trick));
-  EXPECT_TRUE(Contains(transcript, "\"The project archive cannot be uncompressed!\"")) << transcript;
+  EXPECT_TRUE(Contains(transcript, "Simulation is running for project")) << transcript;
   EXPECT_FALSE(fs::exists(app_ + "/unpacked"));
+}
+
+TEST_F(EstimationTest, TheArchiversFailuresAndAnArchiveTooBigForTheDiskStopTheRun) {
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  const std::string vum = PackPrepared();
+  const std::string real = app_ + "/7za.real";
+  fs::rename(app_ + "/7za", real);
+  const std::string failure =
+      "message \"TORVAmeter error\" \"The project archive cannot be uncompressed!\"\n";
+
+  // The files come out, but 7za says it failed (a full disk, say).
+  WriteExecutable(app_ + "/7za", "#!/bin/sh\n" + ShellQuote(real) +
+                                     " \"$@\" >/dev/null 2>&1\n[ \"$1\" = e ] && exit 2\nexec " +
+                                     ShellQuote(real) + " \"$@\"\n");
+  std::string transcript = Estimate(Answers(vum));
+  EXPECT_TRUE(Contains(transcript, failure)) << transcript;
+  EXPECT_FALSE(Contains(transcript, "Simulation is running"));
+  EXPECT_FALSE(fs::exists(work_));
+
+  // A listing that claims more than any disk holds: nothing is unpacked.
+  WriteExecutable(app_ + "/7za", "#!/bin/sh\nif [ \"$1\" = l ]; then echo 'Path = bomb.bin'; "
+                                 "echo 'Size = 18000000000000000000'; exit 0; fi\n"
+                                 "touch " + ShellQuote(temp_.path() + "/unpacked") + "\nexit 0\n");
+  transcript = Estimate(Answers(vum));
+  EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error\" \"The project archive needs "
+                                   "17166137695312 MB once uncompressed, more than the "))
+      << transcript;
+  EXPECT_FALSE(fs::exists(temp_.path() + "/unpacked"));
+  EXPECT_FALSE(fs::exists(work_));
 }
 
 TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
@@ -573,13 +620,13 @@ TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
 }
 
 TEST_F(EstimationTest, AnExtremeAspectIsFittedToTheScreen) {
-  Install("SL of 11.00\nTime left: 0h 1m 0s\n");
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared(), "input 32768\ninput 400\ninput 10\n"));
   // The scripted screen is 1280 x 1024: 52429 x 640 shrinks to 1280 x 16.
   EXPECT_TRUE(Contains(transcript, "window \"TORVAmeter estimation running... (real size 32768x400)\" 1280 16\n"))
       << transcript;
-  EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/Kitchen.jpg\" 1279 15 \"Current SL = 11.00\"\n"));
+  EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/Kitchen.jpg\" 1279 15 \"Current SL = 11.00. Elapsed 0h 0m 0s\"\n"));
 }
 
 }  // namespace

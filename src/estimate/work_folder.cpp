@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cctype>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 
@@ -40,16 +43,43 @@ std::vector<std::string> RemoveUnsafeEntries(const std::string& folder) {
   return removed;
 }
 
+std::optional<std::uintmax_t> ListedBytes(const std::vector<std::string>& listing) {
+  std::uintmax_t total = 0;
+  for (const std::string& line : listing) {
+    if (!line.starts_with("Size = ")) continue;
+    const std::string digits = line.substr(7);
+    std::uintmax_t size = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    if (size > UINTMAX_MAX - total) return std::nullopt;
+    total += size;
+  }
+  return total;
+}
+
+namespace {
+
+bool EndsWithMxs(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string end = name.substr(name.size() - 4);
+  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return end == ".mxs";
+}
+
+}  // namespace
+
 std::optional<std::string> FindScene(const std::string& folder, const std::string& archive_base) {
   std::vector<std::string> scenes;
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".mxs") == 0) scenes.push_back(name);
+    if (EndsWithMxs(name)) scenes.push_back(name);
   }
   if (scenes.empty()) return std::nullopt;
   std::sort(scenes.begin(), scenes.end());
-  auto named_after_archive = std::find(scenes.begin(), scenes.end(), archive_base + ".mxs");
+  auto named_after_archive = std::find_if(scenes.begin(), scenes.end(), [&](const std::string& s) {
+    return s.size() == archive_base.size() + 4 && s.starts_with(archive_base);
+  });
   return named_after_archive != scenes.end() ? *named_after_archive : scenes.front();
 }
 

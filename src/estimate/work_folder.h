@@ -21,8 +21,13 @@ bool MakeEmptyWorkFolder(const std::string& folder);
 // pipes, devices, and files with further hard links. Returns their names.
 std::vector<std::string> RemoveUnsafeEntries(const std::string& folder);
 
-// The scene: a name ending in ".mxs" (case-sensitive). Among several, the one
-// named after the archive, else the first in name order, so that the choice
+// The bytes an archive's files take once unpacked: the sum of the "Size = "
+// lines of 7za's technical listing (`l -slt`); nullopt when a size cannot be
+// read or the sum does not fit.
+std::optional<std::uintmax_t> ListedBytes(const std::vector<std::string>& listing);
+
+// The scene: a name ending in ".mxs" in any case (the preparation accepts
+// "Scene.MXS"). Among several, the one named after the archive, else the first in name order, so that the choice
 // does not depend on the file system.
 std::optional<std::string> FindScene(const std::string& folder, const std::string& archive_base);
 

@@ -64,15 +64,27 @@ TEST_F(WorkFolderTest, RemovingAndEmptyingNeverFollowLinks) {
 
 TEST_F(WorkFolderTest, TheSceneIsTheOneNamedAfterTheArchiveElseTheFirstByName) {
   EXPECT_EQ(FindScene(work_, "Kitchen"), std::nullopt);
-  WriteFile(work_ + "/Upper.MXS", "");
   WriteFile(work_ + "/notes.mxs.txt", "");
-  EXPECT_EQ(FindScene(work_, "Upper"), std::nullopt);
+  EXPECT_EQ(FindScene(work_, "notes"), std::nullopt);
+  // Any case of ".mxs", as the preparation accepts.
+  WriteFile(work_ + "/Upper.MXS", "");
+  EXPECT_EQ(FindScene(work_, "Upper"), "Upper.MXS");
   WriteFile(work_ + "/b.mxs", "");
   WriteFile(work_ + "/a.mxs", "");
-  EXPECT_EQ(FindScene(work_, "Kitchen"), "a.mxs");
+  EXPECT_EQ(FindScene(work_, "Kitchen"), "Upper.MXS");  // first in name order
+  EXPECT_EQ(FindScene(work_, "a"), "a.mxs");
   WriteFile(work_ + "/Kitchen.mxs", "");
   EXPECT_EQ(FindScene(work_, "Kitchen"), "Kitchen.mxs");
   EXPECT_EQ(FindScene(temp_.path() + "/missing", "Kitchen"), std::nullopt);
+}
+
+TEST(ListedBytes, SumsTheSizesOfTheTechnicalListing) {
+  EXPECT_EQ(ListedBytes({"Path = t.vum", "Type = 7z", "Physical Size = 207", "Path = a.txt",
+                         "Size = 6", "Packed Size = 18", "Path = b.bin", "Size = 5000"}),
+            5006u);
+  EXPECT_EQ(ListedBytes({}), 0u);
+  EXPECT_EQ(ListedBytes({"Size = 12x"}), std::nullopt);
+  EXPECT_EQ(ListedBytes({"Size = 18446744073709551615", "Size = 1"}), std::nullopt);
 }
 
 TEST_F(WorkFolderTest, ActiveCamerasEndInOne) {

@@ -105,7 +105,12 @@ void ExternalProcess::Kill() {
   if (child_) child_->Kill();
 }
 
-void ExternalProcess::Close() { child_.reset(); }
+void ExternalProcess::Close() {
+  if (child_ && !child_->Alive()) exit_code_ = child_->Wait();
+  child_.reset();
+}
+
+bool ExternalProcess::Ended() { return !child_ || !child_->Alive(); }
 
 void ExternalProcess::WaitForOutput(int timeout_ms) {
   if (child_) child_->WaitForLine(timeout_ms);
@@ -191,6 +196,10 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
                 const LineHandler& on_line, const WatchOptions& options) {
   RunControl control(process, options.time_limit_ms);
   while (process.Running()) {
+    // Once ended by a handler or the limit, the read ends with the program
+    // and what it left in the pipe, even if a detached grandchild keeps the
+    // pipe open.
+    if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;
     control.CheckTimeLimit();
     if (options.on_pass && !control.Ended()) control.Apply(options.on_pass());
     const bool pause = options.pause && !control.Ended();
@@ -207,7 +216,9 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
 RunEnd ReadRun(ExternalProcess& process, const LineHandler& on_line, int time_limit_ms) {
   RunControl control(process, time_limit_ms);
   while (process.Running()) {
-    process.WaitForOutput(control.CheckTimeLimit());
+    if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;
+    const int left = control.CheckTimeLimit();
+    process.WaitForOutput(control.Ended() ? kEventPassMs : left);
     if (process.OutputAvailable()) control.Apply(on_line(process.ReadLine()));
   }
   process.Close();

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,12 @@ class ExternalProcess {
   void Kill();
   // Releases the handle; `Running` is false afterwards.
   void Close();
+  // The program itself has ended, whoever else still holds its output (a
+  // detached grandchild may).
+  bool Ended();
+  // Its exit code (128 + signal when killed), once it was closed after it
+  // had ended; nullopt when it never started or was closed while running.
+  std::optional<int> ExitCode() const { return exit_code_; }
 
   // Blocks until a line can be read, or the output has ended and the program
   // has ended, or `timeout_ms` passes (negative: no limit).
@@ -68,6 +75,7 @@ class ExternalProcess {
 
  private:
   std::unique_ptr<ChildProcess> child_;
+  std::optional<int> exit_code_;
 };
 
 // Runs a program with its output discarded and returns once it has ended:

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/child_process.h"
+#include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
@@ -371,6 +372,36 @@ TEST_F(WatchedRun, StopOfAFloodingChildEndsWithEveryLineHandedOnAndBoundedOutput
   EXPECT_TRUE(text.starts_with(last));
   EXPECT_LE(most_buffered, ChildProcess::kMaxUnreadBytes);
   EXPECT_TRUE(NoChildrenLeft());
+}
+
+// A detached grandchild that keeps the output open must not stretch a limit
+// or a stop to its own lifetime.
+TEST_F(WatchedRun, ADetachedGrandchildHoldingThePipeDoesNotHoldTheRead) {
+  TempFolder folder;
+  const std::string pid_file = folder.path() + "/daemon.pid";
+  const std::vector<std::string> script = {
+      "-c", "setsid sh -c 'echo $$ >> " + pid_file + "; exec sleep 300' & echo started; sleep 300"};
+  const auto start = std::chrono::steady_clock::now();
+  ExternalProcess limited = ExternalProcess::Launch("/bin/sh", script, "/");
+  EXPECT_EQ(ReadRun(limited, Collect(), 1000), RunEnd::kTimedOut);
+  EXPECT_THAT(lines, ElementsAre("started"));
+
+  ExternalProcess stopped = ExternalProcess::Launch("/bin/sh", script, "/");
+  EXPECT_EQ(WatchRun(stopped, desktop, Ignore,
+                     [](const std::string&) { return RunAction::kStop; }),
+            RunEnd::kStopped);
+  // Both grandchildren would hold the pipe for five minutes.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
+  RunCommand("kill $(cat " + ShellQuote(pid_file) + ") 2>/dev/null");
+}
+
+TEST_F(WatchedRun, TheExitCodeIsKeptOnceTheProgramHasEnded) {
+  ExternalProcess failing = ExternalProcess::Launch("/bin/sh", std::vector<std::string>{"-c", "exit 3"}, "/");
+  WatchRun(failing, desktop, Ignore, Collect());
+  EXPECT_EQ(failing.ExitCode(), 3);
+  ExternalProcess missing = ExternalProcess::Launch("/no/such/program", "", "/");
+  WatchRun(missing, desktop, Ignore, Collect());
+  EXPECT_FALSE(missing.ExitCode());
 }
 
 TEST_F(WatchedRun, ProgramThatEndsByItselfIsFinished) {
