@@ -19,13 +19,18 @@ constexpr std::size_t kHeaderBytes = 8;
 // cost a write to the disk.
 class PartFile {
  public:
+  // Whatever stands at the name is removed first (unlink() does not follow
+  // a link), and the new file must be ours: had anything appeared there in
+  // between, the download fails rather than write through it.
   explicit PartFile(std::string path) : path_(std::move(path)) {
-    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    unlink(path_.c_str());
+    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    created_ = fd_ >= 0;
     buffer_.reserve(kBufferBytes);
   }
   ~PartFile() {
     if (fd_ >= 0) close(fd_);
-    if (!kept_) std::remove(path_.c_str());
+    if (created_ && !kept_) unlink(path_.c_str());
   }
   bool created() const { return fd_ >= 0; }
 
@@ -68,6 +73,7 @@ class PartFile {
 
   std::string path_;
   int fd_ = -1;
+  bool created_ = false;  // only a file of our own is removed again
   bool failed_ = false;
   bool kept_ = false;
   std::vector<char> buffer_;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
@@ -123,6 +124,39 @@ TEST_F(ReceiveUpdateTest, AStalledTransferFailsAfterTheTimeLimit) {
       },
       200));
   EXPECT_TRUE(FolderContent().empty());
+}
+
+// Whatever was left at the temporary name (a stale file, a link planted by
+// someone else, to a file or to nowhere) is replaced, never written through.
+TEST_F(ReceiveUpdateTest, ALeftoverPartNameIsNeitherFollowedNorKept) {
+  TempFolder elsewhere;
+  const std::string victim = elsewhere.path() + "/victim";
+  const std::string nowhere = elsewhere.path() + "/created-through-the-link";
+  const std::string part = zip_ + ".part";
+  const std::string body = PatternBytes(5000);
+  struct Case {
+    const char* what;
+    std::function<void()> plant;
+  };
+  const Case cases[] = {
+      {"stale file", [&] { WriteFile(part, "half of an earlier download"); }},
+      {"link to a file", [&] { fs::create_symlink(victim, part); }},
+      {"dangling link", [&] { fs::create_symlink(nowhere, part); }},
+  };
+  for (const Case& c : cases) {
+    WriteFile(victim, "not yours");
+    fs::remove(zip_);
+    c.plant();
+    EXPECT_TRUE(Receive([&](FakeServerSide& s) {
+      s.Send(SizeHeader(5000) + body);
+      s.WaitForClose();
+    })) << c.what;
+    EXPECT_FALSE(fs::is_symlink(zip_)) << c.what;
+    EXPECT_TRUE(ReadFile(zip_) == body) << c.what;
+    EXPECT_TRUE(ReadFile(victim) == "not yours") << c.what;
+    EXPECT_FALSE(fs::exists(nowhere)) << c.what;
+    EXPECT_EQ(FolderContent(), std::vector<std::string>{"TORVAmeter_Maxwell_Mac.zip"}) << c.what;
+  }
 }
 
 TEST_F(ReceiveUpdateTest, AnUnwritableFolderIsAFailure) {
