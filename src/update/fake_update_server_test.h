@@ -75,6 +75,14 @@ class FakeServerSide {
   // Holds the connection open and silent until the client closes it.
   void StaySilent() { WaitForClose(); }
 
+  // True when the client has closed its end, waiting up to `ms` for that.
+  bool ClosedWithin(int ms) {
+    pollfd watch{fd_, POLLIN, 0};
+    if (poll(&watch, 1, ms) <= 0) return false;
+    char byte;
+    return recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
+  }
+
   const std::string& received() const { return received_; }
   int fd() const { return fd_; }
 

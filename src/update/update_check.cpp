@@ -49,7 +49,7 @@ void ShowNotAvailable(Program& program) {
 
 void Download(Program& program, TcpConnection& connection, const UpdateTimeLimits& limits) {
   StatusWindow downloading(program.desktop, "Downloading update...");
-  bool ok = ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.stall_ms);
+  bool ok = ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.download);
   downloading.Close();
   if (!ok) {
     // A failed transfer leaves no partial zip and keeps an earlier download.
@@ -79,10 +79,10 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
 
   StatusWindow connecting(program.desktop, "Connecting to TORVAUpdateServer...");
   std::unique_ptr<TcpConnection> connection =
-      TcpConnection::Connect(ChosenHost(program), program.update_servers.port);
+      TcpConnection::Connect(ChosenHost(program), program.update_servers.port, limits.reply_ms);
   // A server that never answers, or closes before answering, is as good as
   // none.
-  if (!connection || !connection->Send(VersionRequest(version, state.RendererVersion)) ||
+  if (!connection || !connection->Send(VersionRequest(version, state.RendererVersion), limits.reply_ms) ||
       connection->Poll(limits.reply_ms) != TcpConnection::Readiness::kData) {
     connecting.Close();
     ShowNotAvailable(program);
@@ -103,7 +103,7 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
                                                   "\nDo you want to download the new "
                                                   "version?"))
     return;
-  if (!connection->Send(UpdateRequest(state.RendererVersion))) {
+  if (!connection->Send(UpdateRequest(state.RendererVersion), limits.reply_ms)) {
     program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
     return;
   }

@@ -5,14 +5,15 @@
 #include <string>
 
 #include "app/globals.h"
+#include "update/receive_update.h"
 
 namespace torva {
 
 enum class UpToDateReport { kSilent, kShow };
 
 struct UpdateTimeLimits {
-  int reply_ms = 10'000;  // from the request to the server's reply
-  int stall_ms = 30'000;  // between two receives of the download
+  int reply_ms = 10'000;     // to connect, and from the request to the server's reply
+  DownloadLimits download;   // 30 s between two pieces, at least 16 KiB/s in all
 };
 
 // At start-up the report is silent; the "Updates" button shows it. After a

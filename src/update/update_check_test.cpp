@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "testing/network.h"
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
 #include "update/update_reply.h"
@@ -151,6 +152,14 @@ TEST_F(UpdateCheckTest, AServerThatClosesOrStaysSilentIsNotAvailable) {
   Check(server.port(), "", UpToDateReport::kSilent, short_limits);
   EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
   EXPECT_EQ(server.received(), kRequest);
+}
+
+TEST_F(UpdateCheckTest, AServerThatTakesNoConnectionsIsNotAvailableAfterTheReplyLimit) {
+  FullBacklog server;
+  UpdateTimeLimits short_limits;
+  short_limits.reply_ms = 300;
+  Check(server.port(), "", UpToDateReport::kShow, short_limits);
+  EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
 }
 
 TEST_F(UpdateCheckTest, TheMarkerFileChoosesTheMiniFarmServer) {

@@ -196,10 +196,19 @@ class UpdateServerTest : public ::testing::Test {
   std::string zip_ = folder_.path() + "/served.zip";
 };
 
+// Limits that only a stuck test reaches, however slow the machine.
+DownloadLimits PatientDownload() {
+  DownloadLimits limits;
+  limits.stall_ms = kPatienceMs;
+  limits.slowest_bytes_per_second = 1;
+  limits.minimum_ms = kPatienceMs;
+  return limits;
+}
+
 // The version check as the program does it, and the download when the
 // reply is `expected`.
 bool Download(int port, const std::string& into, const std::string& expected) {
-  auto connection = TcpConnection::Connect("127.0.0.1", port);
+  auto connection = TcpConnection::Connect("127.0.0.1", port, kPatienceMs);
   if (!connection || !connection->Send(VersionRequest("2.8", "5.2.1.49")) ||
       connection->Poll(kPatienceMs) != TcpConnection::Readiness::kData)
     return false;
@@ -207,7 +216,7 @@ bool Download(int port, const std::string& into, const std::string& expected) {
   long got = connection->Receive(reply, sizeof reply, kPatienceMs);
   if (got <= 0 || ReplyText(reply, got) != expected) return false;
   return connection->Send(UpdateRequest("5.2.1.49")) &&
-         ReceiveUpdateFile(*connection, into, kPatienceMs);
+         ReceiveUpdateFile(*connection, into, PatientDownload());
 }
 
 struct Crowd {
