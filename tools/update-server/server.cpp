@@ -347,13 +347,15 @@ class Server {
   }
 
   // The client has its reply; its user now decides. Clients that sit idle
-  // here must not fill the server: past the cap, the one that has waited
-  // longest makes room.
+  // here must not fill the server: past the cap, which leaves at least half
+  // of the places to clients being answered or served, the one that has
+  // waited longest makes room.
   void StartWaiting(Connection& c) {
     c.phase = Phase::kAwaitUpdate;
     c.deadline = Clock::now() + milliseconds(options_.answer_ms);
     c.waiting_turn = ++waiting_turns_;
-    if (++waiting_ <= options_.max_waiting) return;
+    const int cap = std::min(options_.max_waiting, std::max(1, options_.max_connections / 2));
+    if (++waiting_ <= cap) return;
     Connection* oldest = nullptr;
     for (auto& other : connections_)
       if (other->phase == Phase::kAwaitUpdate &&
