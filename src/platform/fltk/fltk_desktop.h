@@ -61,6 +61,7 @@ class FltkDesktop : public Desktop {
 
  private:
   void SetButtons(bool active, int keep);
+  void DrawMainWindowNow();
   fltk::SecondaryWindow* Find(WindowId window);
 
   std::unique_ptr<fltk::MainWindow> main_;
