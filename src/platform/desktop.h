@@ -99,6 +99,12 @@ class Desktop {
   // nullopt when cancelled.
   virtual std::optional<std::string> Input(const std::string& title,
                                            const std::string& prompt) = 0;
+  // The same for a secret such as a password, which the window system masks
+  // while it is typed.
+  virtual std::optional<std::string> SecretInput(const std::string& title,
+                                                 const std::string& prompt) {
+    return Input(title, prompt);
+  }
   // `filter` is "Description|pattern", e.g. "Maxwell Render scene (*.mxs)|*.mxs".
   virtual std::optional<std::string> ChooseFile(const std::string& title,
                                                 const std::string& start_dir,

@@ -463,6 +463,19 @@ def probe_dialogs(x, opts, root):
     probe.expect("input cancelled")
     x.gone("^Probe input$")
 
+    # A secret shows marks only: two texts of one length look the same.
+    x.click(main, *BUTTONS[9])
+    box = x.find("^Probe secret$")
+    x.xdo("type", "--delay", 30, "s3cret")
+    typed = x.screenshot(box, os.path.join(opts.artifacts, "probe-secret.png"))
+    x.key(box, "ctrl+a")
+    x.xdo("type", "--delay", 30, "wxyz12")
+    retyped = x.screenshot(box, os.path.join(opts.artifacts, "probe-secret-2.png"))
+    check(typed.rgb == retyped.rgb, "the secret input shows what was typed")
+    x.key(box, "Return")
+    probe.expect("secret wxyz12")
+    x.gone("^Probe secret$")
+
     x.click(main, *BUTTONS[8])
     box = x.find("^Probe message$")
     x.screenshot(box, os.path.join(opts.artifacts, "probe-message.png"))

@@ -41,6 +41,8 @@ class FltkDesktop : public Desktop {
   bool Question(const std::string& title, const std::string& text) override;
   std::optional<std::string> Input(const std::string& title,
                                    const std::string& prompt) override;
+  std::optional<std::string> SecretInput(const std::string& title,
+                                         const std::string& prompt) override;
   std::optional<std::string> ChooseFile(const std::string& title,
                                         const std::string& start_dir,
                                         const std::string& filter) override;
