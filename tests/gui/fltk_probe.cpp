@@ -97,7 +97,8 @@ int main() {
           auto text = desktop.SecretInput("Probe secret", "Your password:");
           Say("secret %s", text ? text->c_str() : "cancelled");
         } else if (event.gadget == kPriceInfo) {
-          desktop.Message("Probe message", "100% sure: mail name@domain\nsecond line %s %d");
+          desktop.Message("Probe message",
+                          "100% sure: mail name@domain\nsecond line %s %d\rthird line");
           Say("message done");
         } else if (event.gadget == kUpdates) {
           Say("answer %s", desktop.Question("Probe question", "Download v2.9?") ? "yes" : "no");
