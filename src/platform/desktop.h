@@ -125,8 +125,10 @@ class Desktop {
   virtual Event WaitEvent() = 0;  // blocks until something happens
   virtual Event TakeEvent() = 0;  // never blocks; kNone when nothing is pending
 
-  // The system's "open" (a web address, a document, a folder); not waited for.
-  virtual void Open(const std::string& target) = 0;
+  // The system's "open" (a web address, a document, a folder). False when it
+  // could not be done: no opener, or the opener reported a failure; an opener
+  // still at work after a short wait counts as done.
+  virtual bool Open(const std::string& target) = 0;
 };
 
 }  // namespace torva

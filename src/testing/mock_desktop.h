@@ -37,7 +37,7 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(void, ResetCheckBoxes, (WindowId), (override));
   MOCK_METHOD(Event, WaitEvent, (), (override));
   MOCK_METHOD(Event, TakeEvent, (), (override));
-  MOCK_METHOD(void, Open, (const std::string&), (override));
+  MOCK_METHOD(bool, Open, (const std::string&), (override));
 };
 
 }  // namespace torva

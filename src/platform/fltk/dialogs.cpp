@@ -118,6 +118,8 @@ std::optional<std::string> FltkDesktop::ChooseFile(const std::string& title,
   return std::string(chooser.filename());
 }
 
-void FltkDesktop::Open(const std::string& target) { SystemOpen(target); }
+bool FltkDesktop::Open(const std::string& target) {
+  return SystemOpen(target) == OpenOutcome::kOpened;
+}
 
 }  // namespace torva

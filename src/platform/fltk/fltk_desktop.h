@@ -56,7 +56,7 @@ class FltkDesktop : public Desktop {
 
   Event WaitEvent() override;
   Event TakeEvent() override;
-  void Open(const std::string& target) override;
+  bool Open(const std::string& target) override;
 
   // For the widgets' callbacks.
   void Push(const Event& event);
