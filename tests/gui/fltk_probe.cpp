@@ -7,7 +7,7 @@
 //   Estimate (7)   opens a closable picture window beside the main window;
 //   Prepare (5)    opens a check-box window and prints the ticks after OK;
 //   Config (11), Price info (8), Updates (12): an input, message, question box;
-//   About (9)      a secret input box.
+//   CPU detect (13) a secret input box.
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -93,7 +93,7 @@ int main() {
         } else if (event.gadget == kConfig) {
           auto text = desktop.Input("Probe input", "Your login (name@domain):");
           Say("input %s", text ? text->c_str() : "cancelled");
-        } else if (event.gadget == kAbout) {
+        } else if (event.gadget == kCpuDetect) {
           auto text = desktop.SecretInput("Probe secret", "Your password:");
           Say("secret %s", text ? text->c_str() : "cancelled");
         } else if (event.gadget == kPriceInfo) {

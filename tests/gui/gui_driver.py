@@ -362,7 +362,7 @@ def start_probe(x, opts):
 def probe_clicks(x, opts, root):
     probe, main = start_probe(x, opts)
     for gadget, (bx, by) in BUTTONS.items():
-        if gadget in (4, 5, 6, 7, 8, 11, 12):  # these start probe actions
+        if gadget in (4, 5, 6, 7, 8, 11, 12, 13):  # these start probe actions
             continue
         x.click(main, bx, by)
         probe.expect(f"gadget {gadget} left=1 repeated=0 control=0")
@@ -464,7 +464,7 @@ def probe_dialogs(x, opts, root):
     x.gone("^Probe input$")
 
     # A secret shows marks only: two texts of one length look the same.
-    x.click(main, *BUTTONS[9])
+    x.click(main, *BUTTONS[13])
     box = x.find("^Probe secret$")
     x.xdo("type", "--delay", 30, "s3cret")
     typed = x.screenshot(box, os.path.join(opts.artifacts, "probe-secret.png"))
