@@ -77,7 +77,7 @@ class LocalServer {
 };
 
 std::unique_ptr<TcpConnection> AskForUpdate(int port) {
-  auto connection = TcpConnection::Connect("127.0.0.1", port);
+  auto connection = TcpConnection::Connect("127.0.0.1", port, 30'000);
   char reply[1000];
   if (!connection || !connection->Send(VersionRequest("2.8", "5.2.1.49")) ||
       connection->Receive(reply, sizeof reply, -1) <= 0 ||
@@ -93,7 +93,7 @@ void BM_ClientDownloadsFromServer(benchmark::State& state) {
   LocalServer server(zip);
   for (auto _ : state) {
     auto connection = AskForUpdate(server.port());
-    if (!connection || !ReceiveUpdateFile(*connection, folder.path() + "/got.zip", 30'000))
+    if (!connection || !ReceiveUpdateFile(*connection, folder.path() + "/got.zip", DownloadLimits{}))
       state.SkipWithError("download failed");
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kZipBytes));

@@ -11,18 +11,31 @@ std::string MainWindowTitle(const Program& program) {
          " for Maxwell Render - by the TORVA render farm";
 }
 
+namespace {
+
+constexpr const char* kErrorTitle = "TORVAmeter error";
+
+// When the system cannot show the page, the person is given its address.
+void OpenFarmPage(Program& program, const std::string& path) {
+  const std::string address = std::string(kFarmSite) + path;
+  if (!program.desktop.Open(address))
+    program.desktop.Message(kErrorTitle, "The web page " + address +
+                                             " could not be opened.\nPlease open it in your "
+                                             "web browser.");
+}
+
+}  // namespace
+
 void LogoClicked(Program& program, const Event& click) {
   if (!click.left_button || click.repeated_click || click.control_key) return;
-  program.desktop.Open(std::string(kFarmSite) + "/en/rendering/maxwell");
+  OpenFarmPage(program, "/en/rendering/maxwell");
 }
 
 void OpenUploadPage(Program& program) {
-  program.desktop.Open(std::string(kFarmSite) + "/en/estimate-the-rendering-time/maxwell");
+  OpenFarmPage(program, "/en/estimate-the-rendering-time/maxwell");
 }
 
-void OpenPricePage(Program& program) {
-  program.desktop.Open(std::string(kFarmSite) + "/en/renderfarm/prices");
-}
+void OpenPricePage(Program& program) { OpenFarmPage(program, "/en/renderfarm/prices"); }
 
 void ShowAbout(Program& program) {
   program.desktop.Message(
@@ -37,11 +50,13 @@ void OpenHelp(Program& program) {
   std::error_code ec;
   auto size = std::filesystem::file_size(pdf, ec);
   if (ec || size == 0) {
-    program.desktop.Message("TORVAmeter error",
-                            "The TORVAmeter_Maxwell_Mac.pdf file cannot be found!");
+    program.desktop.Message(kErrorTitle, "The TORVAmeter_Maxwell_Mac.pdf file cannot be found!");
     return;
   }
-  program.desktop.Open(pdf);
+  if (!program.desktop.Open(pdf))
+    program.desktop.Message(kErrorTitle, "The help document " + pdf +
+                                             " could not be opened.\nPlease open it with a "
+                                             "PDF viewer.");
 }
 
 void ShowCpuInfo(Program& program) {

@@ -9,6 +9,8 @@ inline constexpr const char* kFarmSite = "https://www.torva.fr";
 
 std::string MainWindowTitle(const Program& program);
 
+// The pages and the help document are opened with the system's opener; when
+// that fails, a message names the address or the document instead.
 // A click on the logo opens the farm's Maxwell page; only a plain single
 // left click counts.
 void LogoClicked(Program& program, const Event& click);

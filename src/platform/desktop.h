@@ -99,6 +99,12 @@ class Desktop {
   // nullopt when cancelled.
   virtual std::optional<std::string> Input(const std::string& title,
                                            const std::string& prompt) = 0;
+  // The same for a secret such as a password, which the window system masks
+  // while it is typed.
+  virtual std::optional<std::string> SecretInput(const std::string& title,
+                                                 const std::string& prompt) {
+    return Input(title, prompt);
+  }
   // `filter` is "Description|pattern", e.g. "Maxwell Render scene (*.mxs)|*.mxs".
   virtual std::optional<std::string> ChooseFile(const std::string& title,
                                                 const std::string& start_dir,
@@ -119,8 +125,10 @@ class Desktop {
   virtual Event WaitEvent() = 0;  // blocks until something happens
   virtual Event TakeEvent() = 0;  // never blocks; kNone when nothing is pending
 
-  // The system's "open" (a web address, a document, a folder); not waited for.
-  virtual void Open(const std::string& target) = 0;
+  // The system's "open" (a web address, a document, a folder). False when it
+  // could not be done: no opener, or the opener reported a failure; an opener
+  // still at work after a short wait counts as done.
+  virtual bool Open(const std::string& target) = 0;
 };
 
 }  // namespace torva

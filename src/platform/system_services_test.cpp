@@ -37,7 +37,7 @@ TEST(SystemOpen, StartsTheOpenerWithoutWaitingAndLeavesNoChild) {
   const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (dir.path() + ":" + old_path).c_str(), 1);
 
-  SystemOpen("https://example.org/en/renderfarm/prices");
+  EXPECT_EQ(SystemOpen("https://example.org/en/renderfarm/prices", 100), OpenOutcome::kOpened);
   setenv("PATH", old_path.c_str(), 1);
   EXPECT_FALSE(fs::exists(record));
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
@@ -49,6 +49,44 @@ TEST(SystemOpen, StartsTheOpenerWithoutWaitingAndLeavesNoChild) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_EQ(ReadFile(record), "https://example.org/en/renderfarm/prices\n");
+}
+
+#ifdef __APPLE__
+constexpr const char* kOpener = "open";
+#else
+constexpr const char* kOpener = "xdg-open";
+#endif
+
+// PATH holds only `dir` while the test runs.
+class OnlyOnPath {
+ public:
+  explicit OnlyOnPath(const std::string& dir)
+      : old_(std::getenv("PATH") ? std::getenv("PATH") : "") {
+    setenv("PATH", dir.c_str(), 1);
+  }
+  ~OnlyOnPath() { setenv("PATH", old_.c_str(), 1); }
+
+ private:
+  std::string old_;
+};
+
+// What the opener said comes back: missing, failed, done; an opener still at
+// work after the wait counts as done. No child is left behind either way.
+TEST(SystemOpen, ReportsAMissingOrFailingOpener) {
+  TempFolder dir;
+  OnlyOnPath path(dir.path());
+  EXPECT_EQ(SystemOpen("https://example.org/", 30'000), OpenOutcome::kNoOpener);
+
+  const std::string opener = dir.path() + "/" + kOpener;
+  WriteExecutable(opener, "#!/bin/sh\nexit 3\n");  // xdg-open: no tool to open it
+  EXPECT_EQ(SystemOpen("https://example.org/", 30'000), OpenOutcome::kFailed);
+  WriteExecutable(opener, "#!/bin/sh\nkill -9 $$\n");
+  EXPECT_EQ(SystemOpen("https://example.org/", 30'000), OpenOutcome::kFailed);
+  WriteExecutable(opener, "#!/bin/sh\n[ \"$1\" = '/a b/x.pdf' ]\n");
+  EXPECT_EQ(SystemOpen("/a b/x.pdf", 30'000), OpenOutcome::kOpened);
+  EXPECT_EQ(SystemOpen("/a b/y.pdf", 30'000), OpenOutcome::kFailed);
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
 }
 
 TEST(CpuInfo, BrandWithoutLeadingBlanks) {

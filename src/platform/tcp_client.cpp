@@ -7,6 +7,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -30,17 +31,32 @@ int OpenSocket(const addrinfo& address) {
   return fd;
 }
 
-int ConnectOnce(int fd, const addrinfo& address) {
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline`, never negative.
+int MsUntil(Clock::time_point deadline) {
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(std::min<long long>(left, 24LL * 3600 * 1000)) : 0;
+}
+
+// Connects without blocking and waits for the outcome until `deadline`: a
+// server that drops connection requests must not hold the caller for the
+// system's own time-out of minutes.
+int ConnectOnce(int fd, const addrinfo& address, Clock::time_point deadline) {
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
   int result;
   do {
     result = connect(fd, address.ai_addr, address.ai_addrlen);
   } while (result < 0 && errno == EINTR);
   if (result == 0) return 0;
   if (errno != EINPROGRESS && errno != EALREADY) return -1;
-  // Interrupted connect goes on in the background: wait for its outcome.
-  pollfd watch{fd, POLLOUT, 0};
-  while (poll(&watch, 1, -1) < 0)
+  for (;;) {
+    pollfd watch{fd, POLLOUT, 0};
+    int ready = poll(&watch, 1, MsUntil(deadline));
+    if (ready > 0) break;
+    if (ready == 0) return -1;  // out of time
     if (errno != EINTR) return -1;
+  }
   int error = 0;
   socklen_t length = sizeof error;
   if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) < 0 || error != 0) return -1;
@@ -57,7 +73,9 @@ bool InitialiseNetwork() {
   return true;
 }
 
-std::unique_ptr<TcpConnection> TcpConnection::Connect(const std::string& host, int port) {
+std::unique_ptr<TcpConnection> TcpConnection::Connect(const std::string& host, int port,
+                                                      int timeout_ms) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -68,7 +86,7 @@ std::unique_ptr<TcpConnection> TcpConnection::Connect(const std::string& host, i
   for (addrinfo* address = addresses; address && !connection; address = address->ai_next) {
     int fd = OpenSocket(*address);
     if (fd < 0) continue;
-    if (ConnectOnce(fd, *address) == 0) {
+    if (ConnectOnce(fd, *address, deadline) == 0) {
       connection.reset(new TcpConnection(fd));
     } else {
       close(fd);
@@ -80,14 +98,16 @@ std::unique_ptr<TcpConnection> TcpConnection::Connect(const std::string& host, i
 
 TcpConnection::~TcpConnection() { close(fd_); }
 
-bool TcpConnection::Send(std::string_view bytes) {
+bool TcpConnection::Send(std::string_view bytes, int timeout_ms) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   while (!bytes.empty()) {
     ssize_t sent = send(fd_, bytes.data(), bytes.size(), kSendFlags);
     if (sent < 0) {
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) {
         pollfd watch{fd_, POLLOUT, 0};
-        if (poll(&watch, 1, -1) < 0 && errno != EINTR) return false;
+        int ready = poll(&watch, 1, MsUntil(deadline));
+        if (ready == 0 || (ready < 0 && errno != EINTR)) return false;
         continue;
       }
       return false;
@@ -98,7 +118,6 @@ bool TcpConnection::Send(std::string_view bytes) {
 }
 
 bool TcpConnection::WaitReadable(int timeout_ms) {
-  using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     int wait_ms = -1;

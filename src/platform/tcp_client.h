@@ -1,7 +1,8 @@
 // A plain TCP client connection: connect to a host name and port, send,
-// wait for data with a time limit, receive, close. Waiting blocks in poll(),
-// never in a busy loop. A send to a peer that has gone reports an error
-// instead of raising SIGPIPE.
+// wait for data, receive, close; connecting and sending have time limits,
+// waiting for data takes one. Waiting blocks in poll(), never in a busy
+// loop. A send to a peer that has gone reports an error instead of raising
+// SIGPIPE.
 #pragma once
 
 #include <cstddef>
@@ -17,16 +18,21 @@ bool InitialiseNetwork();
 
 class TcpConnection {
  public:
-  // Resolves `host` and connects, blocking, with the system's own connect
-  // time-out. nullptr when no address of the host accepts the connection.
-  static std::unique_ptr<TcpConnection> Connect(const std::string& host, int port);
+  // Resolves `host` and connects, giving up after `timeout_ms` for all of the
+  // host's addresses together (the name lookup itself keeps the resolver's
+  // own limits). nullptr when no address accepted the connection in time.
+  static std::unique_ptr<TcpConnection> Connect(const std::string& host, int port,
+                                                int timeout_ms);
+
+  static constexpr int kSendTimeoutMs = 30'000;
 
   TcpConnection(const TcpConnection&) = delete;
   TcpConnection& operator=(const TcpConnection&) = delete;
   ~TcpConnection();  // closes the connection
 
-  // Sends every byte; false when the connection failed.
-  bool Send(std::string_view bytes);
+  // Sends every byte; false when the connection failed or the peer took
+  // nothing for `timeout_ms`.
+  bool Send(std::string_view bytes, int timeout_ms = kSendTimeoutMs);
 
   enum class Readiness { kNothing, kData, kClosed };
   // Waits up to `timeout_ms` (0: not at all) for data or the peer's close.

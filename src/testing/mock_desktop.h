@@ -25,6 +25,8 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(bool, Question, (const std::string&, const std::string&), (override));
   MOCK_METHOD(std::optional<std::string>, Input, (const std::string&, const std::string&),
               (override));
+  MOCK_METHOD(std::optional<std::string>, SecretInput, (const std::string&, const std::string&),
+              (override));
   MOCK_METHOD(std::optional<std::string>, ChooseFile,
               (const std::string&, const std::string&, const std::string&), (override));
   MOCK_METHOD(std::optional<WindowId>, OpenWindow, (const WindowSpec&), (override));
@@ -35,7 +37,7 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(void, ResetCheckBoxes, (WindowId), (override));
   MOCK_METHOD(Event, WaitEvent, (), (override));
   MOCK_METHOD(Event, TakeEvent, (), (override));
-  MOCK_METHOD(void, Open, (const std::string&), (override));
+  MOCK_METHOD(bool, Open, (const std::string&), (override));
 };
 
 }  // namespace torva

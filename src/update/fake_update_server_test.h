@@ -4,14 +4,17 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -75,10 +78,51 @@ class FakeServerSide {
   // Holds the connection open and silent until the client closes it.
   void StaySilent() { WaitForClose(); }
 
+  // True when the client has closed its end, waiting up to `ms` for that.
+  bool ClosedWithin(int ms) {
+    pollfd watch{fd_, POLLIN, 0};
+    if (poll(&watch, 1, ms) <= 0) return false;
+    char byte;
+    return recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
+  }
+
+  // Waits until the client, in this process, has taken every byte sent so
+  // far off its socket (or has closed it): what is sent next cannot arrive
+  // together with what came before.
+  void WaitUntilClientHasRead() {
+    const int client = ClientSocket();
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kFakeServerPatienceMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      int unacked = 0, unread = 0;
+      if (ioctl(fd_, SIOCOUTQ, &unacked) != 0 || client < 0 ||
+          ioctl(client, FIONREAD, &unread) != 0)
+        return;
+      if (unacked == 0 && unread == 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+
   const std::string& received() const { return received_; }
   int fd() const { return fd_; }
 
  private:
+  // The client's end of this connection: the socket of this process whose
+  // own address is our peer's.
+  int ClientSocket() const {
+    sockaddr_storage peer{};
+    socklen_t peer_length = sizeof peer;
+    if (getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &peer_length) != 0) return -1;
+    for (int fd = 0; fd < 1024; ++fd) {
+      sockaddr_storage local{};
+      socklen_t length = sizeof local;
+      if (fd != fd_ && getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0 &&
+          length == peer_length && std::memcmp(&local, &peer, length) == 0)
+        return fd;
+    }
+    return -1;
+  }
+
   // False when the test is over or the patience has run out.
   bool Wait() {
     pollfd watch[2] = {{fd_, POLLIN, 0}, {stop_fd_, POLLIN, 0}};

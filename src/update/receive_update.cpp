@@ -3,14 +3,18 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace torva {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kReceiveBytes = 1024;
 constexpr std::size_t kHeaderBytes = 8;
@@ -19,13 +23,18 @@ constexpr std::size_t kHeaderBytes = 8;
 // cost a write to the disk.
 class PartFile {
  public:
+  // Whatever stands at the name is removed first (unlink() does not follow
+  // a link), and the new file must be ours: had anything appeared there in
+  // between, the download fails rather than write through it.
   explicit PartFile(std::string path) : path_(std::move(path)) {
-    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    unlink(path_.c_str());
+    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    created_ = fd_ >= 0;
     buffer_.reserve(kBufferBytes);
   }
   ~PartFile() {
     if (fd_ >= 0) close(fd_);
-    if (!kept_) std::remove(path_.c_str());
+    if (created_ && !kept_) unlink(path_.c_str());
   }
   bool created() const { return fd_ >= 0; }
 
@@ -68,6 +77,7 @@ class PartFile {
 
   std::string path_;
   int fd_ = -1;
+  bool created_ = false;  // only a file of our own is removed again
   bool failed_ = false;
   bool kept_ = false;
   std::vector<char> buffer_;
@@ -81,25 +91,44 @@ std::int64_t LittleEndian64(const char* bytes) {
 
 }  // namespace
 
+std::int64_t WholeDownloadMs(std::int64_t size, const DownloadLimits& limits) {
+  const std::int64_t rate = std::max<std::int64_t>(limits.slowest_bytes_per_second, 1);
+  const std::int64_t at_rate = size / rate * 1000 + size % rate * 1000 / rate;
+  return std::max<std::int64_t>(at_rate, limits.minimum_ms);
+}
+
 bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path,
-                       int stall_limit_ms) {
+                       const DownloadLimits& limits) {
+  const Clock::time_point start = Clock::now();
+  // Until the header tells the size, the whole download has its minimum.
+  Clock::time_point deadline = start + std::chrono::milliseconds(limits.minimum_ms);
+  // Waits for the next piece: the stall limit, cut short by the whole one.
+  auto receive = [&](char* into, std::size_t room) -> long {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return TcpConnection::kTimedOut;
+    const int wait = static_cast<int>(std::min<long long>(left, limits.stall_ms));
+    return connection.Receive(into, room, wait);
+  };
+
   std::array<char, kReceiveBytes> buffer;
   // The header may come in pieces: receive until its 8 bytes are there.
   std::size_t have = 0;
   while (have < kHeaderBytes) {
-    long got = connection.Receive(buffer.data() + have, buffer.size() - have, stall_limit_ms);
+    long got = receive(buffer.data() + have, buffer.size() - have);
     if (got <= 0) return false;
     have += static_cast<std::size_t>(got);
   }
   const std::int64_t size = LittleEndian64(buffer.data());
   if (size <= 0 || size > kMaxUpdateBytes) return false;
+  deadline = start + std::chrono::milliseconds(WholeDownloadMs(size, limits));
 
   std::int64_t received = static_cast<std::int64_t>(have - kHeaderBytes);
   PartFile part(path + ".part");
   part.Write(buffer.data() + kHeaderBytes, have - kHeaderBytes);
   while (received < size) {
-    long got = connection.Receive(buffer.data(), buffer.size(), stall_limit_ms);
-    if (got <= 0) return false;  // closed early, broken or stalled
+    long got = receive(buffer.data(), buffer.size());
+    if (got <= 0) return false;  // closed early, broken, stalled or too slow
     part.Write(buffer.data(), static_cast<std::size_t>(got));
     received += got;
   }

@@ -1,11 +1,9 @@
 #include "update/receive_update.h"
 
 #include <gtest/gtest.h>
-#include <linux/sockios.h>
-#include <sys/ioctl.h>
 
-#include <atomic>
 #include <filesystem>
+#include <functional>
 
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
@@ -17,17 +15,26 @@ namespace fs = std::filesystem;
 
 constexpr int kPatientMs = 30'000;
 
+// Limits that only a stuck test reaches; `stall_ms` for the tests of the stall.
+DownloadLimits Patient(int stall_ms = kPatientMs) {
+  DownloadLimits limits;
+  limits.stall_ms = stall_ms;
+  limits.slowest_bytes_per_second = 1;
+  limits.minimum_ms = kPatientMs;
+  return limits;
+}
+
 class ReceiveUpdateTest : public ::testing::Test {
  protected:
   TempFolder folder_;
   std::string zip_ = folder_.path() + "/TORVAmeter_Maxwell_Mac.zip";
 
   // Connects to a server playing `script` and receives into zip_.
-  bool Receive(FakeUpdateServer::Script script, int stall_ms = kPatientMs) {
+  bool Receive(FakeUpdateServer::Script script, const DownloadLimits& limits = Patient()) {
     FakeUpdateServer server(std::move(script));
-    auto connection = TcpConnection::Connect("127.0.0.1", server.port());
+    auto connection = TcpConnection::Connect("127.0.0.1", server.port(), kPatientMs);
     if (!connection) ADD_FAILURE() << "no connection";
-    return connection && ReceiveUpdateFile(*connection, zip_, stall_ms);
+    return connection && ReceiveUpdateFile(*connection, zip_, limits);
   }
 
   std::vector<std::string> FolderContent() {
@@ -59,36 +66,19 @@ TEST_F(ReceiveUpdateTest, ASuccessReplacesAnEarlierZip) {
   EXPECT_EQ(ReadFile(zip_), body);
 }
 
-// Waits until the client has taken every byte sent so far off its socket.
-void WaitUntilRead(int server_fd, const std::atomic<int>& client_fd) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatientMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    int unacked = 1, unread = 1;
-    ioctl(server_fd, SIOCOUTQ, &unacked);
-    if (client_fd >= 0) ioctl(client_fd, FIONREAD, &unread);
-    if (unacked == 0 && unread == 0) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
-
 TEST_F(ReceiveUpdateTest, AHeaderInPiecesIsCompletedByLaterReceives) {
   const std::string body = PatternBytes(5000);
   const std::string header = SizeHeader(5000);
-  std::atomic<int> client_fd{-1};
-  FakeUpdateServer server([&](FakeServerSide& s) {
+  EXPECT_TRUE(Receive([&](FakeServerSide& s) {
     s.Send(header.substr(0, 3));
-    WaitUntilRead(s.fd(), client_fd);
+    s.WaitUntilClientHasRead();
     s.Send(header.substr(3, 4));
-    WaitUntilRead(s.fd(), client_fd);
+    s.WaitUntilClientHasRead();
     s.Send(header.substr(7) + body.substr(0, 10));
-    WaitUntilRead(s.fd(), client_fd);
+    s.WaitUntilClientHasRead();
     s.Send(body.substr(10));
     s.WaitForClose();
-  });
-  auto connection = TcpConnection::Connect("127.0.0.1", server.port());
-  ASSERT_TRUE(connection);
-  client_fd = connection->NativeHandle();
-  EXPECT_TRUE(ReceiveUpdateFile(*connection, zip_, kPatientMs));
+  }));
   EXPECT_EQ(ReadFile(zip_), body);
 }
 
@@ -121,8 +111,93 @@ TEST_F(ReceiveUpdateTest, AStalledTransferFailsAfterTheTimeLimit) {
         s.Send(SizeHeader(5000) + PatternBytes(1500));
         s.StaySilent();
       },
-      200));
+      Patient(200)));
   EXPECT_TRUE(FolderContent().empty());
+}
+
+// Whatever was left at the temporary name (a stale file, a link planted by
+// someone else, to a file or to nowhere) is replaced, never written through.
+TEST_F(ReceiveUpdateTest, ALeftoverPartNameIsNeitherFollowedNorKept) {
+  TempFolder elsewhere;
+  const std::string victim = elsewhere.path() + "/victim";
+  const std::string nowhere = elsewhere.path() + "/created-through-the-link";
+  const std::string part = zip_ + ".part";
+  const std::string body = PatternBytes(5000);
+  struct Case {
+    const char* what;
+    std::function<void()> plant;
+  };
+  const Case cases[] = {
+      {"stale file", [&] { WriteFile(part, "half of an earlier download"); }},
+      {"link to a file", [&] { fs::create_symlink(victim, part); }},
+      {"dangling link", [&] { fs::create_symlink(nowhere, part); }},
+  };
+  for (const Case& c : cases) {
+    WriteFile(victim, "not yours");
+    fs::remove(zip_);
+    c.plant();
+    EXPECT_TRUE(Receive([&](FakeServerSide& s) {
+      s.Send(SizeHeader(5000) + body);
+      s.WaitForClose();
+    })) << c.what;
+    EXPECT_FALSE(fs::is_symlink(zip_)) << c.what;
+    EXPECT_TRUE(ReadFile(zip_) == body) << c.what;
+    EXPECT_TRUE(ReadFile(victim) == "not yours") << c.what;
+    EXPECT_FALSE(fs::exists(nowhere)) << c.what;
+    EXPECT_EQ(FolderContent(), std::vector<std::string>{"TORVAmeter_Maxwell_Mac.zip"}) << c.what;
+  }
+}
+
+// A byte now and then never trips the stall limit; the whole download's
+// limit ends it, and the client hangs up long before the server would.
+TEST_F(ReceiveUpdateTest, ATrickleEndsAtTheWholeDownloadLimit) {
+  DownloadLimits limits = Patient();
+  limits.slowest_bytes_per_second = 16 * 1024;
+  limits.minimum_ms = 300;
+  bool client_hung_up = false;
+  EXPECT_FALSE(Receive(
+      [&](FakeServerSide& s) {
+        s.Send(SizeHeader(5000));
+        for (int i = 0; i < 1500 && !client_hung_up; ++i) {
+          s.Send("x");
+          client_hung_up = s.ClosedWithin(20);
+        }
+      },
+      limits));
+  EXPECT_TRUE(client_hung_up);
+  EXPECT_TRUE(FolderContent().empty());
+}
+
+// The whole limit grows with the announced size: a download that takes
+// longer than the minimum but keeps the pace completes.
+TEST_F(ReceiveUpdateTest, ASteadyDownloadMayTakeLongerThanTheMinimum) {
+  DownloadLimits limits = Patient();
+  limits.slowest_bytes_per_second = 1;  // 5000 bytes: well over an hour
+  limits.minimum_ms = 50;
+  const std::string body = PatternBytes(5000);
+  EXPECT_TRUE(Receive(
+      [&](FakeServerSide& s) {
+        s.Send(SizeHeader(5000));
+        for (std::size_t at = 0; at < body.size(); at += 1000) {
+          s.Send(body.substr(at, 1000));
+          s.ClosedWithin(40);
+        }
+        s.WaitForClose();
+      },
+      limits));
+  EXPECT_TRUE(ReadFile(zip_) == body);
+}
+
+TEST(WholeDownloadMsTest, TheAnnouncedSizeAtTheSlowestRateButNeverBelowTheMinimum) {
+  const DownloadLimits defaults;
+  EXPECT_EQ(WholeDownloadMs(5000, defaults), 60'000);
+  EXPECT_EQ(WholeDownloadMs(100 * 16 * 1024, defaults), 100'000);
+  EXPECT_EQ(WholeDownloadMs(100 * 16 * 1024 + 8, defaults), 100'000);
+  EXPECT_EQ(WholeDownloadMs(kMaxUpdateBytes, defaults), 65'536'000);  // 18 hours
+  DownloadLimits odd;
+  odd.slowest_bytes_per_second = 0;  // taken as one byte a second
+  odd.minimum_ms = 0;
+  EXPECT_EQ(WholeDownloadMs(7, odd), 7000);
 }
 
 TEST_F(ReceiveUpdateTest, AnUnwritableFolderIsAFailure) {

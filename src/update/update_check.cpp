@@ -1,6 +1,9 @@
 #include "update/update_check.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -43,13 +46,38 @@ std::string ChosenHost(const Program& program) {
   return mini_farm ? program.update_servers.mini_farm_host : program.update_servers.public_host;
 }
 
+// The server's reply, which has no end mark of its own: it ends with a zero
+// byte, the connection's end, a full buffer, the reply limit, or a quiet
+// spell after some bytes (a reply may come in several pieces). nullopt when
+// not a byte came.
+std::optional<std::string> ReceiveReply(TcpConnection& connection,
+                                        const UpdateTimeLimits& limits) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.reply_ms);
+  std::array<char, 1000> bytes{};
+  std::size_t have = 0;
+  while (have < bytes.size()) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) break;
+    if (have > 0) left = std::min<long long>(left, limits.reply_quiet_ms);
+    const long got =
+        connection.Receive(bytes.data() + have, bytes.size() - have, static_cast<int>(left));
+    if (got <= 0) break;  // closed, broken, or nothing more in time
+    const char* piece = bytes.data() + have;
+    have += static_cast<std::size_t>(got);
+    if (std::memchr(piece, 0, static_cast<std::size_t>(got))) break;
+  }
+  if (have == 0) return std::nullopt;
+  return ReplyText(bytes.data(), have);
+}
+
 void ShowNotAvailable(Program& program) {
   program.desktop.Message(kUpdateTitle, "The TORVA update server is currently not available.");
 }
 
 void Download(Program& program, TcpConnection& connection, const UpdateTimeLimits& limits) {
   StatusWindow downloading(program.desktop, "Downloading update...");
-  bool ok = ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.stall_ms);
+  bool ok = ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.download);
   downloading.Close();
   if (!ok) {
     // A failed transfer leaves no partial zip and keeps an earlier download.
@@ -79,31 +107,29 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
 
   StatusWindow connecting(program.desktop, "Connecting to TORVAUpdateServer...");
   std::unique_ptr<TcpConnection> connection =
-      TcpConnection::Connect(ChosenHost(program), program.update_servers.port);
+      TcpConnection::Connect(ChosenHost(program), program.update_servers.port, limits.reply_ms);
+  std::optional<std::string> reply;
+  if (connection &&
+      connection->Send(VersionRequest(version, state.RendererVersion), limits.reply_ms))
+    reply = ReceiveReply(*connection, limits);
+  connecting.Close();
   // A server that never answers, or closes before answering, is as good as
   // none.
-  if (!connection || !connection->Send(VersionRequest(version, state.RendererVersion)) ||
-      connection->Poll(limits.reply_ms) != TcpConnection::Readiness::kData) {
-    connecting.Close();
+  if (!reply) {
     ShowNotAvailable(program);
     return;
   }
 
-  std::array<char, 1000> reply_bytes{};
-  long got = connection->Receive(reply_bytes.data(), reply_bytes.size(), 0);
-  const std::string reply = ReplyText(reply_bytes.data(), got > 0 ? got : 0);
-  connecting.Close();
-
-  if (!IsNewerVersion(version, AnnouncedVersion(reply))) {
+  if (!IsNewerVersion(version, AnnouncedVersion(*reply))) {
     if (report == UpToDateReport::kShow)
       program.desktop.Message(kUpdateTitle, "Your TORVAmeter version is up to date.");
     return;
   }
-  if (!program.desktop.Question(kUpdateTitle, "New TORVAmeter version detected: v" + reply +
+  if (!program.desktop.Question(kUpdateTitle, "New TORVAmeter version detected: v" + *reply +
                                                   "\nDo you want to download the new "
                                                   "version?"))
     return;
-  if (!connection->Send(UpdateRequest(state.RendererVersion))) {
+  if (!connection->Send(UpdateRequest(state.RendererVersion), limits.reply_ms)) {
     program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
     return;
   }

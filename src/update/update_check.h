@@ -5,14 +5,18 @@
 #include <string>
 
 #include "app/globals.h"
+#include "update/receive_update.h"
 
 namespace torva {
 
 enum class UpToDateReport { kSilent, kShow };
 
 struct UpdateTimeLimits {
-  int reply_ms = 10'000;  // from the request to the server's reply
-  int stall_ms = 30'000;  // between two receives of the download
+  int reply_ms = 10'000;  // to connect, and from the request to the end of the reply
+  // The reply has no end mark: after its first bytes, this long without more
+  // ends it too (unless a zero byte, the connection's end or 1000 bytes did).
+  int reply_quiet_ms = 1'000;
+  DownloadLimits download;  // 30 s between two pieces, at least 16 KiB/s in all
 };
 
 // At start-up the report is silent; the "Updates" button shows it. After a

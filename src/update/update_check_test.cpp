@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "testing/network.h"
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
 #include "update/update_reply.h"
@@ -113,6 +114,77 @@ TEST_F(UpdateCheckTest, LongOddRepliesAreCutAtTheBuffer) {
   EXPECT_EQ(transcript_, kConnecting + Question("xxx\xEF\xBF\xBD" + std::string(996, 'x'), "no"));
 }
 
+// The reply has no end mark of its own: it ends with a zero byte, the
+// connection's end, 1000 bytes, or the limit. Each piece here is read by the
+// client before the next is sent.
+TEST_F(UpdateCheckTest, AReplyInPiecesIsReadWhole) {
+  UpdateTimeLimits patient;
+  patient.reply_ms = kFakeServerPatienceMs;
+  patient.reply_quiet_ms = kFakeServerPatienceMs;
+  {
+    FakeUpdateServer server([](FakeServerSide& s) {
+      s.Read(kRequest.size());
+      s.Send("TORVAmeter-");
+      s.WaitUntilClientHasRead();
+      s.Send("2.9");  // and the connection ends
+    });
+    Check(server.port(), "no\n", UpToDateReport::kShow, patient);
+    EXPECT_EQ(transcript_, kConnecting + Question("TORVAmeter-2.9", "no"));
+  }
+  const std::string body = PatternBytes(5000);
+  FakeUpdateServer server([&](FakeServerSide& s) {
+    s.Read(kRequest.size());
+    s.Send("TORVA");
+    s.WaitUntilClientHasRead();
+    s.Send("meter-");
+    s.WaitUntilClientHasRead();
+    s.Send(std::string("2.9\0", 4));
+    if (s.Read(kUpdateRequest.size()) == kUpdateRequest) s.Send(SizeHeader(5000) + body);
+    s.WaitForClose();
+  });
+  EXPECT_TRUE(Check(server.port(), "yes\n", UpToDateReport::kShow, patient));
+  EXPECT_TRUE(transcript_.starts_with(kConnecting + Question("TORVAmeter-2.9", "yes")))
+      << transcript_;
+  EXPECT_EQ(ReadFile(zip_), body);
+}
+
+// A server that says nothing more for a while after some bytes has said all.
+TEST_F(UpdateCheckTest, AReplyEndsWhenTheServerFallsQuiet) {
+  UpdateTimeLimits limits;
+  limits.reply_ms = kFakeServerPatienceMs;
+  limits.reply_quiet_ms = 200;
+  FakeUpdateServer server([](FakeServerSide& s) {
+    s.Read(kRequest.size());
+    s.Send("TORVAmeter-2.9");
+    s.StaySilent();
+  });
+  Check(server.port(), "no\n", UpToDateReport::kShow, limits);
+  EXPECT_EQ(transcript_, kConnecting + Question("TORVAmeter-2.9", "no"));
+}
+
+// A byte now and then keeps the reply from ever falling quiet; the reply
+// limit ends it, and what came so far is the reply.
+TEST_F(UpdateCheckTest, AReplyThatNeverEndsIsCutAtTheReplyLimit) {
+  UpdateTimeLimits limits;
+  limits.reply_ms = 300;
+  limits.reply_quiet_ms = kFakeServerPatienceMs;
+  FakeUpdateServer server([](FakeServerSide& s) {
+    s.Read(kRequest.size());
+    s.Send("2.");
+    for (int i = 0; i < 1500 && !s.ClosedWithin(20); ++i) s.Send("9");
+  });
+  Check(server.port(), "no\n", UpToDateReport::kShow, limits);
+  const std::string head = kConnecting +
+                           "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter "
+                           "version detected: v2.";
+  const std::string tail = "\\nDo you want to download the new version?\" -> no\n";
+  ASSERT_TRUE(transcript_.starts_with(head) && transcript_.ends_with(tail)) << transcript_;
+  const std::string nines =
+      transcript_.substr(head.size(), transcript_.size() - head.size() - tail.size());
+  EXPECT_FALSE(nines.empty());
+  EXPECT_EQ(nines.find_first_not_of('9'), std::string::npos) << nines;
+}
+
 TEST_F(UpdateCheckTest, ABrokenTransferKeepsAnEarlierZipAndReturns) {
   WriteFile(zip_, "an older download");
   FakeUpdateServer server(Answering("2.9", SizeHeader(5000) + PatternBytes(4999)));
@@ -151,6 +223,14 @@ TEST_F(UpdateCheckTest, AServerThatClosesOrStaysSilentIsNotAvailable) {
   Check(server.port(), "", UpToDateReport::kSilent, short_limits);
   EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
   EXPECT_EQ(server.received(), kRequest);
+}
+
+TEST_F(UpdateCheckTest, AServerThatTakesNoConnectionsIsNotAvailableAfterTheReplyLimit) {
+  FullBacklog server;
+  UpdateTimeLimits short_limits;
+  short_limits.reply_ms = 300;
+  Check(server.port(), "", UpToDateReport::kShow, short_limits);
+  EXPECT_EQ(transcript_, kConnecting + kNotAvailable);
 }
 
 TEST_F(UpdateCheckTest, TheMarkerFileChoosesTheMiniFarmServer) {

@@ -6,7 +6,8 @@
 //                  (10) is clicked (or a minute has passed);
 //   Estimate (7)   opens a closable picture window beside the main window;
 //   Prepare (5)    opens a check-box window and prints the ticks after OK;
-//   Config (11), Price info (8), Updates (12): an input, message, question box.
+//   Config (11), Price info (8), Updates (12): an input, message, question box;
+//   CPU detect (13) a secret input box.
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -92,8 +93,12 @@ int main() {
         } else if (event.gadget == kConfig) {
           auto text = desktop.Input("Probe input", "Your login (name@domain):");
           Say("input %s", text ? text->c_str() : "cancelled");
+        } else if (event.gadget == kCpuDetect) {
+          auto text = desktop.SecretInput("Probe secret", "Your password:");
+          Say("secret %s", text ? text->c_str() : "cancelled");
         } else if (event.gadget == kPriceInfo) {
-          desktop.Message("Probe message", "100% sure: mail name@domain\nsecond line %s %d");
+          desktop.Message("Probe message",
+                          "100% sure: mail name@domain\nsecond line %s %d\rthird line");
           Say("message done");
         } else if (event.gadget == kUpdates) {
           Say("answer %s", desktop.Question("Probe question", "Download v2.9?") ? "yes" : "no");

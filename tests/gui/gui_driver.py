@@ -4,7 +4,7 @@
 gui_driver.py SCENARIO --program P --probe P --wm-close P --source-dir D --artifacts D
 
 Scenarios on the real program (a sandbox application folder with a simulated
-renderer): main-window, about-box, cpu-box, close-request. Scenarios on the
+renderer): main-window, about-box, cpu-box, close-request, update-status. Scenarios on the
 desktop probe (tests/gui/fltk_probe.cpp): probe-clicks, probe-long-command,
 probe-pictures, probe-check-boxes, probe-dialogs. Exit status 0 when the scenario passes.
 """
@@ -13,6 +13,7 @@ import os
 import queue
 import select
 import shutil
+import socket
 import struct
 import subprocess
 import sys
@@ -265,9 +266,9 @@ def answer_startup_questions(x, main_window, settle=1.5):
             time.sleep(0.1)
 
 
-def start_real_program(x, opts, root):
+def start_real_program(x, opts, root, extra=()):
     app, lines = make_sandbox(root, opts.source_dir)
-    program = Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
+    program = Program([opts.program, "--app-dir", app, "--probe-limit", "600", *extra], x.env)
     main = x.find(MAIN_TITLE, timeout=15)
     answer_startup_questions(x, main)
     return program, main, app, lines
@@ -324,6 +325,34 @@ def close_request(x, opts, root):
           f"configuration file: {written}")
 
 
+def update_status(x, opts, root):
+    """The update check's status window says what the program waits for while
+    it waits: a server that takes the connection and never answers."""
+    server = socket.socket()
+    server.bind(("127.0.0.1", 0))
+    server.listen(4)  # never accepted: the system completes the connection
+    try:
+        port = server.getsockname()[1]
+        program, main, _, _ = start_real_program(x, opts, root,
+                                                 ("--update-host", f"127.0.0.1:{port}"))
+        x.click(main, *BUTTONS[12])
+        status = x.find("^Connecting to TORVAUpdateServer...$", timeout=10)
+        _, _, width, height = x.geometry(status)
+        check((width, height) == (340, 50), f"status window is {width}x{height}")
+        dark = lambda image: any(max(image.pixel(px, py)) < 80
+                                 for px in range(0, width, 2) for py in range(height))
+        shot = x.screenshot_when(status, os.path.join(opts.artifacts, "update-status.png"), dark,
+                                 timeout=8)
+        check(dark(shot), "the status window shows no text")
+        box = x.find("^TORVAmeter for Maxwell update$", timeout=30)
+        x.key(box, "Return")
+        x.gone("^TORVAmeter for Maxwell update$")
+        check(program.proc.poll() is None, "program ended")
+        program.stop()
+    finally:
+        server.close()
+
+
 def start_probe(x, opts):
     probe = Program([opts.probe], x.env)
     probe.expect("ready", timeout=15)
@@ -333,7 +362,7 @@ def start_probe(x, opts):
 def probe_clicks(x, opts, root):
     probe, main = start_probe(x, opts)
     for gadget, (bx, by) in BUTTONS.items():
-        if gadget in (4, 5, 6, 7, 8, 11, 12):  # these start probe actions
+        if gadget in (4, 5, 6, 7, 8, 11, 12, 13):  # these start probe actions
             continue
         x.click(main, bx, by)
         probe.expect(f"gadget {gadget} left=1 repeated=0 control=0")
@@ -434,6 +463,19 @@ def probe_dialogs(x, opts, root):
     probe.expect("input cancelled")
     x.gone("^Probe input$")
 
+    # A secret shows marks only: two texts of one length look the same.
+    x.click(main, *BUTTONS[13])
+    box = x.find("^Probe secret$")
+    x.xdo("type", "--delay", 30, "s3cret")
+    typed = x.screenshot(box, os.path.join(opts.artifacts, "probe-secret.png"))
+    x.key(box, "ctrl+a")
+    x.xdo("type", "--delay", 30, "wxyz12")
+    retyped = x.screenshot(box, os.path.join(opts.artifacts, "probe-secret-2.png"))
+    check(typed.rgb == retyped.rgb, "the secret input shows what was typed")
+    x.key(box, "Return")
+    probe.expect("secret wxyz12")
+    x.gone("^Probe secret$")
+
     x.click(main, *BUTTONS[8])
     box = x.find("^Probe message$")
     x.screenshot(box, os.path.join(opts.artifacts, "probe-message.png"))
@@ -454,6 +496,7 @@ SCENARIOS = {
                                              "about-box.png"),
     "cpu-box": lambda x, o, r: message_box(x, o, r, 13, "^CPU Info$", "cpu-box.png"),
     "close-request": close_request,
+    "update-status": update_status,
     "probe-clicks": probe_clicks,
     "probe-long-command": probe_long_command,
     "probe-pictures": probe_pictures,

@@ -1,5 +1,6 @@
 // torvameter-update-server --listen HOST:PORT --version TEXT --zip FILE
-//   [--max-connections N] [--request-ms MS] [--answer-ms MS] [--stall-ms MS]
+//   [--max-connections N] [--max-per-address N] [--max-waiting N]
+//   [--request-ms MS] [--answer-ms MS] [--stall-ms MS]
 // Answers TORVAmeter's update check with TEXT and sends FILE to the clients
 // that ask for it. One line per connection on standard output; ends cleanly
 // on SIGTERM or SIGINT.
@@ -28,8 +29,8 @@ int Usage(const std::string& message) {
   std::fprintf(stderr, "torvameter-update-server: %s\n", message.c_str());
   std::fprintf(stderr,
                "usage: torvameter-update-server --listen HOST:PORT --version TEXT --zip FILE\n"
-               "       [--max-connections N] [--request-ms MS] [--answer-ms MS] "
-               "[--stall-ms MS]\n");
+               "       [--max-connections N] [--max-per-address N] [--max-waiting N]\n"
+               "       [--request-ms MS] [--answer-ms MS] [--stall-ms MS]\n");
   return 2;
 }
 
@@ -55,6 +56,8 @@ int main(int argc, char** argv) {
     else if (arg == "--version") options.version = value;
     else if (arg == "--zip") options.zip = value;
     else if (arg == "--max-connections") ok = ParseCount(value, options.max_connections);
+    else if (arg == "--max-per-address") ok = ParseCount(value, options.max_per_address);
+    else if (arg == "--max-waiting") ok = ParseCount(value, options.max_waiting);
     else if (arg == "--request-ms") ok = ParseCount(value, options.request_ms);
     else if (arg == "--answer-ms") ok = ParseCount(value, options.answer_ms);
     else if (arg == "--stall-ms") ok = ParseCount(value, options.stall_ms);

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -36,6 +37,8 @@ enum class Phase { kRequest, kAnswering, kAwaitUpdate, kSending, kDraining, kDon
 struct Connection {
   int fd = -1;
   std::string peer;
+  std::string address;   // the peer without its port: what the per-address cap counts
+  bool counted = false;  // in the per-address count (not so when turned away at once)
   Phase phase = Phase::kRequest;
   std::string request;
   std::string update;
@@ -44,6 +47,7 @@ struct Connection {
   std::int64_t bytes_sent = 0;   // everything, the reply included
   Clock::time_point deadline;
   std::optional<Clock::time_point> settle_at;
+  std::uint64_t waiting_turn = 0;  // order of arrival among the clients waiting for a decision
 };
 
 // For the log: printable ASCII as it is, the rest escaped.
@@ -64,19 +68,25 @@ std::string Escaped(std::string_view bytes) {
   return text;
 }
 
-std::string AddressText(const sockaddr* address) {
+// The host part of an address, without the port.
+std::string HostText(const sockaddr* address) {
   char host[INET6_ADDRSTRLEN] = "?";
-  int port = 0;
+  if (address->sa_family == AF_INET)
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, host,
+              sizeof host);
+  else
+    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, host,
+              sizeof host);
+  return host;
+}
+
+std::string AddressText(const sockaddr* address) {
   if (address->sa_family == AF_INET) {
     auto* in = reinterpret_cast<const sockaddr_in*>(address);
-    inet_ntop(AF_INET, &in->sin_addr, host, sizeof host);
-    port = ntohs(in->sin_port);
-    return std::string(host) + ":" + std::to_string(port);
+    return HostText(address) + ":" + std::to_string(ntohs(in->sin_port));
   }
   auto* in6 = reinterpret_cast<const sockaddr_in6*>(address);
-  inet_ntop(AF_INET6, &in6->sin6_addr, host, sizeof host);
-  port = ntohs(in6->sin6_port);
-  return "[" + std::string(host) + "]:" + std::to_string(port);
+  return "[" + HostText(address) + "]:" + std::to_string(ntohs(in6->sin6_port));
 }
 
 void MakeNonBlocking(int fd) {
@@ -209,11 +219,17 @@ class Server {
       auto c = std::make_unique<Connection>();
       c->fd = fd;
       c->peer = AddressText(reinterpret_cast<sockaddr*>(&address));
+      c->address = HostText(reinterpret_cast<sockaddr*>(&address));
       c->deadline = Clock::now() + milliseconds(options_.request_ms);
-      if (static_cast<int>(connections_.size()) >= options_.max_connections) {
+      int& from_address = per_address_[c->address];
+      if (static_cast<int>(connections_.size()) >= options_.max_connections ||
+          from_address >= options_.max_per_address) {
+        if (from_address == 0) per_address_.erase(c->address);
         Finish(*c, "busy");
         continue;
       }
+      ++from_address;
+      c->counted = true;
       connections_.push_back(std::move(c));
     }
   }
@@ -265,6 +281,7 @@ class Server {
       case RequestState::kMalformed: Finish(c, "malformed"); return;
       case RequestState::kIncomplete: return;
       case RequestState::kComplete:
+        --waiting_;
         c.phase = Phase::kSending;
         c.deadline = Clock::now() + milliseconds(options_.stall_ms);
         OnWritable(c);
@@ -294,10 +311,7 @@ class Server {
         return;
       }
       c.reply_sent += sent;
-      if (c.reply_sent == reply.size()) {
-        c.phase = Phase::kAwaitUpdate;
-        c.deadline = Clock::now() + milliseconds(options_.answer_ms);
-      }
+      if (c.reply_sent == reply.size()) StartWaiting(c);
       return;
     }
     const std::int64_t total = 8 + file_size_;
@@ -332,6 +346,24 @@ class Server {
     }
   }
 
+  // The client has its reply; its user now decides. Clients that sit idle
+  // here must not fill the server: past the cap, which leaves at least half
+  // of the places to clients being answered or served, the one that has
+  // waited longest makes room.
+  void StartWaiting(Connection& c) {
+    c.phase = Phase::kAwaitUpdate;
+    c.deadline = Clock::now() + milliseconds(options_.answer_ms);
+    c.waiting_turn = ++waiting_turns_;
+    const int cap = std::min(options_.max_waiting, std::max(1, options_.max_connections / 2));
+    if (++waiting_ <= cap) return;
+    Connection* oldest = nullptr;
+    for (auto& other : connections_)
+      if (other->phase == Phase::kAwaitUpdate &&
+          (!oldest || other->waiting_turn < oldest->waiting_turn))
+        oldest = other.get();
+    if (oldest) Finish(*oldest, "evicted");
+  }
+
   void OnTime(Connection& c, Clock::time_point now) {
     if (c.phase == Phase::kDone) return;
     if (c.phase == Phase::kRequest && c.settle_at && now >= *c.settle_at) {
@@ -350,6 +382,11 @@ class Server {
     std::fflush(log_);
     close(c.fd);
     c.fd = -1;
+    if (c.phase == Phase::kAwaitUpdate) --waiting_;
+    if (c.counted) {
+      auto from_address = per_address_.find(c.address);
+      if (--from_address->second == 0) per_address_.erase(from_address);
+    }
     c.phase = Phase::kDone;
   }
 
@@ -361,6 +398,9 @@ class Server {
   char header_[8];
   std::vector<char> chunk_;  // shared by every download: one at a time is sent
   std::vector<std::unique_ptr<Connection>> connections_;
+  std::map<std::string, int> per_address_;  // open connections of each client address
+  int waiting_ = 0;                         // connections in kAwaitUpdate
+  std::uint64_t waiting_turns_ = 0;
   std::optional<Clock::time_point> accept_paused_until_;
 };
 

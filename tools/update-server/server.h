@@ -13,6 +13,11 @@ struct Options {
   std::string version;                  // the reply to every version request
   std::string zip;                      // the file sent on an update request
   int max_connections = 512;            // more are closed at once
+  int max_per_address = 8;              // from one client address; more are closed at once
+  // Clients that have their reply and wait for their user's decision; past
+  // this many (or half of max_connections), the one that has waited longest
+  // is closed.
+  int max_waiting = 256;
   int request_ms = 10'000;              // to send the version request
   int answer_ms = 300'000;              // for the user to decide after the reply
   int stall_ms = 60'000;                // without progress while sending

@@ -1,5 +1,6 @@
 // The update server as a separate process, with real clients: the program's
 // own update client, the scripted program, and clients that misbehave.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -196,10 +197,19 @@ class UpdateServerTest : public ::testing::Test {
   std::string zip_ = folder_.path() + "/served.zip";
 };
 
+// Limits that only a stuck test reaches, however slow the machine.
+DownloadLimits PatientDownload() {
+  DownloadLimits limits;
+  limits.stall_ms = kPatienceMs;
+  limits.slowest_bytes_per_second = 1;
+  limits.minimum_ms = kPatienceMs;
+  return limits;
+}
+
 // The version check as the program does it, and the download when the
 // reply is `expected`.
 bool Download(int port, const std::string& into, const std::string& expected) {
-  auto connection = TcpConnection::Connect("127.0.0.1", port);
+  auto connection = TcpConnection::Connect("127.0.0.1", port, kPatienceMs);
   if (!connection || !connection->Send(VersionRequest("2.8", "5.2.1.49")) ||
       connection->Poll(kPatienceMs) != TcpConnection::Readiness::kData)
     return false;
@@ -207,7 +217,7 @@ bool Download(int port, const std::string& into, const std::string& expected) {
   long got = connection->Receive(reply, sizeof reply, kPatienceMs);
   if (got <= 0 || ReplyText(reply, got) != expected) return false;
   return connection->Send(UpdateRequest("5.2.1.49")) &&
-         ReceiveUpdateFile(*connection, into, kPatienceMs);
+         ReceiveUpdateFile(*connection, into, PatientDownload());
 }
 
 struct Crowd {
@@ -222,7 +232,9 @@ void ServeACrowd(const std::string& folder, const Crowd& crowd) {
   const std::string zip = folder + "/served.zip";
   const std::string content = PatternBytes(crowd.zip_bytes, 11);
   WriteFile(zip, content);
-  ServerProcess server("TORVAmeter-2.9", zip, {"--request-ms", "5000"});
+  // Every client comes from the one loopback address.
+  ServerProcess server("TORVAmeter-2.9", zip,
+                       {"--request-ms", "5000", "--max-per-address", "512"});
   const long rss_at_start = ProcStatusKb(server.pid(), "VmRSS");
 
   const int kDownloads = crowd.downloads, kChecks = crowd.checks, kSilent = crowd.silent,
@@ -334,6 +346,69 @@ TEST_F(UpdateServerTest, BadUpdateRequestsCapsAndStopsAreLogged) {
   EXPECT_EQ(ReadUntilClosed(first), "");
   close(first);
   close(second);
+}
+
+// A client from `address` (a loopback one) that asks for the version and
+// then sits idle, as if its user never decided. The socket, and whether the
+// reply came (a client turned away gets none).
+std::pair<int, bool> IdleClient(int port, const std::string& address) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in from{};
+  from.sin_family = AF_INET;
+  inet_pton(AF_INET, address.c_str(), &from.sin_addr);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(port));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+      connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0)
+    throw std::runtime_error("cannot connect from " + address);
+  const std::string request = VersionRequest("2.8", "5.2.1.49");
+  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  char reply[16];
+  pollfd watch{fd, POLLIN, 0};
+  const bool replied = poll(&watch, 1, kPatienceMs) > 0 && recv(fd, reply, sizeof reply, 0) > 0;
+  return {fd, replied};
+}
+
+// Clients that take their reply and then sit idle would hold the server for
+// the whole answer time: one address holds a few connections at most, and
+// the newest clients waiting for their user push out the oldest, so that
+// someone else still gets the update.
+TEST_F(UpdateServerTest, ClientsSittingIdleAfterTheReplyLockNobodyOut) {
+  const std::string content = PatternBytes(200'000, 4);
+  WriteFile(zip_, content);
+  ServerProcess server("TORVAmeter-2.9", zip_,
+                       {"--max-connections", "32", "--max-per-address", "4",
+                        "--max-waiting", "8"});
+  std::vector<int> idle;
+  int replied = 0;
+  // One address trying to take every place.
+  for (int i = 0; i < 12; ++i) {
+    auto [fd, got_reply] = IdleClient(server.port(), "127.0.0.2");
+    idle.push_back(fd);
+    replied += got_reply;
+  }
+  EXPECT_EQ(replied, 4);
+  // Many addresses, each within its cap.
+  for (int a = 3; a < 10; ++a)
+    for (int i = 0; i < 4; ++i) {
+      auto [fd, got_reply] = IdleClient(server.port(), "127.0.0." + std::to_string(a));
+      idle.push_back(fd);
+      EXPECT_TRUE(got_reply) << a << " " << i;
+    }
+
+  EXPECT_TRUE(Download(server.port(), folder_.path() + "/got.zip", "TORVAmeter-2.9"));
+  EXPECT_TRUE(ReadFile(folder_.path() + "/got.zip") == content);
+  server.WaitForLog(8 + 25 + 1);
+  ASSERT_EQ(server.Stop(), 0);
+  for (int fd : idle) close(fd);
+  // 8 turned away from the crowded address, 4 + 28 + 1 waiting of which the
+  // 25 oldest were pushed out, the download, and 7 still waiting at the end.
+  EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"busy", 8},
+                                                          {"evicted", 25},
+                                                          {"downloaded", 1},
+                                                          {"stopped", 7}}));
 }
 
 TEST_F(UpdateServerTest, AClientThatStopsReadingIsDroppedWhileOthersDownload) {

@@ -34,7 +34,7 @@ std::string AskLogin(Program& program) {
 }
 
 std::string AskPassword(Program& program) {
-  return program.desktop.Input("TORVA password", "Please enter your TORVA password:")
+  return program.desktop.SecretInput("TORVA password", "Please enter your TORVA password:")
       .value_or("");
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "testing/mock_desktop.h"
 #include "testing/scripted_session.h"
 
 namespace torva {
@@ -184,6 +185,27 @@ TEST_F(SettingsTest, ConfigButtonWithoutNewCredentialsOnlyStoresTheUpdateAnswer)
   Program program(session.desktop(), app_);
   RunConfigButton(program);
   EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("", "", "", app_, "Yes"));
+}
+
+// The password is typed where others may look: it is asked for as a secret,
+// the login is not.
+TEST_F(SettingsTest, ThePasswordIsAskedForAsASecret) {
+  using ::testing::_;
+  using ::testing::Return;
+  ::testing::NiceMock<MockDesktop> desktop;
+  Program program(desktop, app_);
+  ON_CALL(desktop, Question(_, _)).WillByDefault(Return(true));
+  ON_CALL(desktop, ChooseFile(_, _, _)).WillByDefault(Return("/opt/Maxwell 5/mximerge"));
+  EXPECT_CALL(desktop, Input("TORVA login", "Please enter your TORVA login:"))
+      .Times(2)
+      .WillRepeatedly(Return("bob"));
+  EXPECT_CALL(desktop, SecretInput("TORVA password", "Please enter your TORVA password:"))
+      .Times(2)
+      .WillRepeatedly(Return("pw"));
+  EXPECT_CALL(desktop, Input("TORVA password", _)).Times(0);
+  AskFirstRunQuestions(program);
+  RunConfigButton(program);
+  EXPECT_EQ(program.state.FarmPassword, "pw");
 }
 
 }  // namespace

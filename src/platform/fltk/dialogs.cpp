@@ -3,6 +3,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Secret_Input.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
@@ -17,10 +18,10 @@ namespace torva {
 namespace {
 
 // The input box: a prompt, a text field and one OK button. Escape and the
-// close request cancel it.
+// close request cancel it. A secret's field shows a mark for each character.
 class InputBox : public Fl_Window {
  public:
-  InputBox(const std::string& title, const std::string& prompt)
+  InputBox(const std::string& title, const std::string& prompt, bool secret)
       : Fl_Window(0, 0, 360, 120), prompt_(fltk::LabelText(prompt)) {
     fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
     int text_w = 0, text_h = 0;
@@ -33,7 +34,8 @@ class InputBox : public Fl_Window {
     copy_label(title.c_str());
     auto* text = new Fl_Box(15, 12, width - 30, text_h, prompt_.c_str());
     text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
-    input_ = new Fl_Input(15, text_h + 22, width - 30, 25);
+    input_ = secret ? new Fl_Secret_Input(15, text_h + 22, width - 30, 25)
+                    : new Fl_Input(15, text_h + 22, width - 30, 25);
     auto* ok = new Fl_Return_Button(width - 95, text_h + 57, 80, 25, "OK");
     ok->callback([](Fl_Widget*, void* self) {
       static_cast<InputBox*>(self)->accepted_ = true;
@@ -91,7 +93,14 @@ bool FltkDesktop::Question(const std::string& title, const std::string& text) {
 std::optional<std::string> FltkDesktop::Input(const std::string& title,
                                               const std::string& prompt) {
   if (!fltk::EnsureDisplay()) return std::nullopt;
-  InputBox box(title, prompt);
+  InputBox box(title, prompt, false);
+  return box.Ask();
+}
+
+std::optional<std::string> FltkDesktop::SecretInput(const std::string& title,
+                                                    const std::string& prompt) {
+  if (!fltk::EnsureDisplay()) return std::nullopt;
+  InputBox box(title, prompt, true);
   return box.Ask();
 }
 
@@ -109,6 +118,8 @@ std::optional<std::string> FltkDesktop::ChooseFile(const std::string& title,
   return std::string(chooser.filename());
 }
 
-void FltkDesktop::Open(const std::string& target) { SystemOpen(target); }
+bool FltkDesktop::Open(const std::string& target) {
+  return SystemOpen(target) == OpenOutcome::kOpened;
+}
 
 }  // namespace torva

@@ -27,5 +27,12 @@ TEST(LabelText, KeepsAtSignsAsCharacters) {
   EXPECT_EQ(fltk::LabelText("no sign"), "no sign");
 }
 
+// FLTK draws a carriage return as "^M"; in a message it means a new line.
+TEST(LabelText, ACarriageReturnBreaksTheLine) {
+  EXPECT_EQ(fltk::LabelText("the\rscene name"), "the\nscene name");
+  EXPECT_EQ(fltk::LabelText("a\r\nb\nc\r"), "a\nb\nc\n");
+  EXPECT_EQ(fltk::LabelText("\r\r@"), "\n\n@@");
+}
+
 }  // namespace
 }  // namespace torva

@@ -41,6 +41,8 @@ class FltkDesktop : public Desktop {
   bool Question(const std::string& title, const std::string& text) override;
   std::optional<std::string> Input(const std::string& title,
                                    const std::string& prompt) override;
+  std::optional<std::string> SecretInput(const std::string& title,
+                                         const std::string& prompt) override;
   std::optional<std::string> ChooseFile(const std::string& title,
                                         const std::string& start_dir,
                                         const std::string& filter) override;
@@ -54,13 +56,14 @@ class FltkDesktop : public Desktop {
 
   Event WaitEvent() override;
   Event TakeEvent() override;
-  void Open(const std::string& target) override;
+  bool Open(const std::string& target) override;
 
   // For the widgets' callbacks.
   void Push(const Event& event);
 
  private:
   void SetButtons(bool active, int keep);
+  void DrawMainWindowNow();
   fltk::SecondaryWindow* Find(WindowId window);
 
   std::unique_ptr<fltk::MainWindow> main_;

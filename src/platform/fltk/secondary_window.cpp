@@ -1,4 +1,5 @@
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 
@@ -40,6 +41,13 @@ SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& layout, PushEven
     auto* ok = new Fl_Button(230, layout.height - 40, 45, 35, "OK");
     ok->callback(OnOk, this);
     set_modal();
+  }
+  if (layout.kind == WindowKind::kStatus) {
+    // The title again inside: a window manager may draw no title bar, and the
+    // program waits while this shows, so the window must say what it waits for.
+    auto* text = new Fl_Box(0, 0, layout.width, layout.height);
+    text->copy_label(LabelText(layout.title).c_str());
+    text->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
   }
   end();
 }
@@ -121,6 +129,9 @@ std::optional<WindowId> FltkDesktop::OpenWindow(const WindowSpec& layout) {
   fltk::ShowNow(*window);
   if (!window->shown()) return std::nullopt;
   windows_[id] = std::move(window);
+  // A status window stands for a wait in which no events are taken: leave
+  // nothing undrawn behind it.
+  if (layout.kind == WindowKind::kStatus) DrawMainWindowNow();
   return id;
 }
 
@@ -133,6 +144,14 @@ void FltkDesktop::CloseWindow(WindowId window) {
   std::erase_if(events_, [window](const Event& e) {
     return e.type != EventType::kGadget && e.window == window;
   });
+  // What the window covered is drawn at once, not when events are next taken.
+  DrawMainWindowNow();
+}
+
+void FltkDesktop::DrawMainWindowNow() {
+  // Everything is redrawn without waiting for the exposure events, which
+  // would only come with the next event loop: drawing handles no events.
+  if (main_ && main_->window->shown()) main_->window->redraw();
   Fl::flush();
 }
 

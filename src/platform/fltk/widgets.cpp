@@ -8,7 +8,13 @@ namespace torva::fltk {
 
 std::string LabelText(const std::string& text) {
   std::string escaped;
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      // FLTK would draw "^M"; a following line feed makes the one break.
+      if (i + 1 == text.size() || text[i + 1] != '\n') escaped += '\n';
+      continue;
+    }
     if (c == '@') escaped += '@';
     escaped += c;
   }

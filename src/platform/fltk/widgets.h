@@ -21,7 +21,9 @@ namespace torva::fltk {
 
 using PushEvent = std::function<void(const Event&)>;
 
-// FLTK reads "@" in labels as the start of a symbol; this keeps it a character.
+// FLTK reads "@" in labels as the start of a symbol; this keeps it a
+// character. A carriage return (alone or before a line feed) becomes a line
+// break.
 std::string LabelText(const std::string& text);
 
 // Opens the X display once; false when there is none (FLTK itself would exit).

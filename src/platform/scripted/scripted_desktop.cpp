@@ -227,8 +227,9 @@ Event ScriptedDesktop::TakeEvent() {
   return {};
 }
 
-void ScriptedDesktop::Open(const std::string& target) {
+bool ScriptedDesktop::Open(const std::string& target) {
   Write("open " + Quote(target));
+  return true;
 }
 
 }  // namespace torva
