@@ -26,7 +26,7 @@ inline void ReportAndLog(Program& program, Preparation& preparation, const std::
 // The steps, in the order the command runs them.
 // Shows the scene dialog until a scene is chosen; nullopt when cancelled.
 std::optional<std::string> ChooseScene(Program& program);
-// Renames the scene so that its name holds no blank and at most 24
+// Renames the scene so that its name holds no blank or quote and at most 24
 // characters. False when a rename could not be done (the user was told).
 bool MakeSceneNameSafe(Program& program, std::string& scene_path);
 void GatherDependencies(Program& program, Preparation& preparation);
