@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/cpu_info.h"
+#include "prepare/file_copy.h"
 #include "prepare/gather_script.h"
 #include "prepare/preparation.h"
 #include "prepare/scene_name.h"
@@ -51,23 +52,25 @@ void StartProjectLog(Program& program, Preparation& preparation) {
 }
 
 // Asks the user for a file the renderer could not find, until one of exactly
-// that name is chosen. False when the user gives up.
+// that name is chosen and copied into the project. False when the user gives up.
 bool SearchMissingFile(Program& program, Preparation& preparation, const MissingFile& missing) {
   ReportAndLog(program, preparation, "Not found: " + missing.name);
   ReportAndLog(program, preparation, "  in " + missing.in_folder);
   const std::string extension = ExtensionPart(missing.name);
   std::string chosen;
-  do {
+  for (;;) {
     std::optional<std::string> path = program.desktop.ChooseFile(
         "Missing file: \"" + missing.name + "\" is missing, please find it",
         program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
     if (!path || path->empty()) return false;
     chosen = *path;
-  } while (FileNamePart(chosen) != missing.name);
-
-  std::error_code ec;
-  fs::copy_file(chosen, program.paths.TempDir + missing.name,
-                fs::copy_options::overwrite_existing, ec);
+    if (FileNamePart(chosen) != missing.name) continue;
+    if (CopyPlainFile(chosen, program.paths.TempDir + missing.name)) break;
+    program.desktop.Message("TORVAmeter error",
+                            "The file \"" + chosen + "\" cannot be copied into the project: "
+                            "only a plain file that can be read can be sent. Please choose "
+                            "another one.");
+  }
   ReportAndLog(program, preparation, "Missing item has been found manually");
   ReportAndLog(program, preparation, "");
   program.state.LastDir = FolderPart(chosen);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -270,6 +272,54 @@ TEST_F(PrepareProjectTest, MissingFilesAreLocatedByHand) {
       << log;
   // The folder of the last file found is remembered at the end.
   EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\n" + found + "/more/\n"),
+            std::string::npos);
+  ExpectCleanedUp();
+}
+
+// A file picked by hand that cannot be copied (a pipe, a link to a device,
+// a folder, an unreadable file) is refused with a message and asked for
+// again; only the file that was copied is reported found.
+TEST_F(PrepareProjectTest, AMissingFileThatCannotBeCopiedIsAskedForAgain) {
+  const std::string loft = CopyScene("Loft");
+  const std::string found = folder_.path() + "/found";
+  fs::create_directories(found + "/pipe");
+  ASSERT_EQ(mkfifo((found + "/pipe/spot_light.ies").c_str(), 0644), 0);
+  fs::create_directories(found + "/device");
+  fs::create_symlink("/dev/zero", found + "/device/spot_light.ies");
+  fs::create_directories(found + "/folder/spot_light.ies");
+  std::vector<std::string> refused = {found + "/pipe/spot_light.ies",
+                                      found + "/device/spot_light.ies",
+                                      found + "/folder/spot_light.ies"};
+  if (geteuid() != 0) {  // the superuser reads any file
+    WriteFile(found + "/locked/spot_light.ies", "secret");
+    fs::permissions(found + "/locked/spot_light.ies", fs::perms::none);
+    refused.push_back(found + "/locked/spot_light.ies");
+  }
+  WriteFile(found + "/spot_light.ies", "light");
+  WriteFile(found + "/concrete.jpg", "concrete");
+  WriteFile(found + "/missing_normal.png", "normal");
+  std::string answers = "file " + loft + "/Loft.mxs\n";
+  for (const std::string& path : refused) answers += "file " + path + "\n";
+  answers += "file " + found + "/spot_light.ies\nfile " + found + "/concrete.jpg\nfile " + found +
+             "/missing_normal.png\ntick 1\nyes\n";
+  CommandOutcome run = Prepare(answers);
+  ASSERT_EQ(run.status, 0) << run.output;
+
+  const std::string dialog = "file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\"";
+  for (const std::string& path : refused) {
+    SCOPED_TRACE(path);
+    EXPECT_NE(run.output.find("-> \"" + path + "\"\nmessage \"TORVAmeter error\" \"The file \\\"" +
+                              path + "\\\" cannot be copied into the project: only a plain file "
+                              "that can be read can be sent. Please choose another one.\"\n" +
+                              dialog),
+              std::string::npos)
+        << run.output;
+  }
+  EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
+  EXPECT_TRUE(run.Has("log 7 \"Not found: concrete.jpg\""));
+  EXPECT_EQ(ExtractFromArchive(Archive("Loft"), "spot_light.ies"), "light");
+  // Where the last file came from is remembered, not where a refused one was.
+  EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\n" + found + "/\n"),
             std::string::npos);
   ExpectCleanedUp();
 }
