@@ -12,6 +12,7 @@
 #include "renderer/process.h"
 #include "text/file_size.h"
 #include "text/numbers.h"
+#include "text/utf8.h"
 
 namespace torva {
 namespace {
@@ -53,14 +54,17 @@ void StartProjectLog(Program& program, Preparation& preparation) {
 
 // Asks the user for a file the renderer could not find, until one of exactly
 // that name is chosen and copied into the project. False when the user gives up.
+// The name is compared and copied as the renderer wrote its bytes; only what
+// is shown is made valid UTF-8.
 bool SearchMissingFile(Program& program, Preparation& preparation, const MissingFile& missing) {
-  ReportAndLog(program, preparation, "Not found: " + missing.name);
-  ReportAndLog(program, preparation, "  in " + missing.in_folder);
-  const std::string extension = ExtensionPart(missing.name);
+  const std::string shown_name = ValidUtf8(missing.name);
+  ReportAndLog(program, preparation, "Not found: " + shown_name);
+  ReportAndLog(program, preparation, "  in " + ValidUtf8(missing.in_folder));
+  const std::string extension = ValidUtf8(ExtensionPart(missing.name));
   std::string chosen;
   for (;;) {
     std::optional<std::string> path = program.desktop.ChooseFile(
-        "Missing file: \"" + missing.name + "\" is missing, please find it",
+        "Missing file: \"" + shown_name + "\" is missing, please find it",
         program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
     if (!path || path->empty()) return false;
     chosen = *path;
@@ -133,10 +137,10 @@ void GatherDependencies(Program& program, Preparation& preparation) {
         const std::optional<MissingFile> missing = ReadNotFoundLine(line);
         if (!missing || fs::exists(scene_folder + missing->name, ec)) return RunAction::kGoOn;
         if (SearchMissingFile(program, preparation, *missing)) return RunAction::kGoOn;
-        given_up = missing->name;
+        given_up = ValidUtf8(missing->name);
         return RunAction::kStop;  // no renderer is left running on its own
       },
-      WatchOptions{.pause = false});
+      WatchOptions{.pause = false, .line_bytes = true});
   fs::remove(paths.GatherScript, ec);
   if (given_up) {
     program.desktop.Message("TORVAmeter error", "Missing file: \"" + *given_up +

@@ -48,6 +48,8 @@ class ExternalProcess {
   // The next line without its line feed (a carriage return before it stays).
   // Waits for a line feed or the end of the output; "" when none remains.
   std::string ReadLine();
+  // The same line as the program wrote its bytes, invalid UTF-8 included.
+  std::string ReadLineBytes();
   // Ends the program and everything it started; the output already written
   // can still be read.
   void Kill();
@@ -96,6 +98,9 @@ struct WatchOptions {
   bool pause = true;
   // The program is ended after this long (negative: no limit).
   int time_limit_ms = -1;
+  // Lines are handed on as the program wrote their bytes (file names that
+  // are not UTF-8 stay comparable with the names on the disk).
+  bool line_bytes = false;
 };
 
 using EventHandler = std::function<RunAction(const Event&)>;

@@ -324,6 +324,35 @@ TEST_F(PrepareProjectTest, AMissingFileThatCannotBeCopiedIsAskedForAgain) {
   ExpectCleanedUp();
 }
 
+// A dependency whose recorded name is not valid UTF-8 is compared and copied
+// under its own bytes; only what is shown stands in for the odd byte.
+TEST_F(PrepareProjectTest, ANameThatIsNotUtf8IsMatchedByItsBytes) {
+  const std::string teapot = CopyScene("Teapot");
+  const std::string name = "caf\xE9.jpg";  // Latin-1, as a Windows machine may record it
+  const std::string renderer = maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell";
+  fs::rename(renderer, renderer + ".real");
+  WriteExecutable(renderer,
+                  "#!/bin/sh\n"
+                  "case \"$1\" in\n"
+                  "  -script:*) printf 'Not found: /Volumes/caf\\351/caf\\351.jpg\\n'\n"
+                  "    exec \"$0.real\" \"$@\" ;;\n"
+                  "  *) exec \"$0.real\" \"$@\" ;;\n"
+                  "esac\n");
+  WriteFile(folder_.path() + "/found/" + name, "latte");
+  CommandOutcome run =
+      Prepare("file " + teapot + "/Teapot.mxs\nfile " + folder_.path() + "/found/" + name + "\nno\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("log 3 \"Not found: caf\xEF\xBF\xBD.jpg\""));
+  EXPECT_TRUE(run.Has("log 4 \"  in  /Volumes/caf\xEF\xBF\xBD/\""));
+  EXPECT_TRUE(run.Has("file \"Missing file: \\\"caf\xEF\xBF\xBD.jpg\\\" is missing, please find "
+                      "it\" \"" + teapot + "/\" \"Missing file (*.jpg)|*.jpg\" -> \"" +
+                      folder_.path() + "/found/" + name + "\""));
+  EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
+  EXPECT_EQ(ExtractFromArchive(Archive("Teapot"), name), "latte");
+  const std::string log = ExtractFromArchive(Archive("Teapot"), "TORVAmeter_Maxwell.log");
+  EXPECT_NE(log.find("\nNot found: caf\xEF\xBF\xBD.jpg\n"), std::string::npos) << log;
+}
+
 // A missing file the user does not find ends the program; the renderer it
 // started is stopped first.
 TEST_F(PrepareProjectTest, CancellingTheMissingFileDialogStopsTheRendererAndQuits) {
