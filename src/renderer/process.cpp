@@ -85,7 +85,10 @@ void ExternalProcess::Kill() {
   if (child_) child_->Kill();
 }
 
-void ExternalProcess::Close() { child_.reset(); }
+void ExternalProcess::Close() {
+  if (child_ && !child_->Alive()) exit_code_ = child_->Wait();
+  child_.reset();
+}
 
 void ExternalProcess::WaitForOutput(int timeout_ms) {
   if (child_) child_->WaitForLine(timeout_ms);

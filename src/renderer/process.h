@@ -55,6 +55,9 @@ class ExternalProcess {
   void Kill();
   // Releases the handle; `Running` is false afterwards.
   void Close();
+  // After Close: the exit code of a program that had ended (128 + the signal
+  // that ended it); -1 when it never started or still ran when closed.
+  int ExitCode() const { return exit_code_; }
 
   // Blocks until a line can be read, or the output has ended and the program
   // has ended, or `timeout_ms` passes (negative: no limit).
@@ -70,6 +73,7 @@ class ExternalProcess {
 
  private:
   std::unique_ptr<ChildProcess> child_;
+  int exit_code_ = -1;
 };
 
 // Runs a program with its output discarded and returns once it has ended:

@@ -269,6 +269,22 @@ class WatchedRun : public ::testing::Test {
   std::vector<std::string> lines;
 };
 
+// The caller learns how the program ended after the run has closed it.
+TEST_F(WatchedRun, TheExitCodeOutlivesTheRun) {
+  ExternalProcess failing = ExternalProcess::Launch(kChild, "exit 3", "/");
+  EXPECT_EQ(WatchRun(failing, desktop, Ignore, Collect()), RunEnd::kFinished);
+  EXPECT_EQ(failing.ExitCode(), 3);
+  ExternalProcess fine = ExternalProcess::Launch(kChild, "lines 2 0", "/");
+  WatchRun(fine, desktop, Ignore, Collect());
+  EXPECT_EQ(fine.ExitCode(), 0);
+  ExternalProcess stopped = ExternalProcess::Launch(kChild, "hang 1", "/");
+  WatchRun(stopped, desktop, Ignore, [](const std::string&) { return RunAction::kStop; });
+  EXPECT_GT(stopped.ExitCode(), 128);
+  ExternalProcess missing = ExternalProcess::Launch("/nonexistent/program", "", "/");
+  WatchRun(missing, desktop, Ignore, Collect());
+  EXPECT_EQ(missing.ExitCode(), -1);
+}
+
 TEST_F(WatchedRun, StoppedChildStillHasItsOutputRead) {
   EXPECT_CALL(desktop, TakeEvent())
       .WillOnce(Return(Click(kBenchmark)))

@@ -550,6 +550,63 @@ TEST_F(PrepareProjectTest, PreparingTheSameSceneTwiceReplacesTheArchive) {
   ExpectCleanedUp();
 }
 
+// The archiver fails while packing (a full disk, say) after writing part of
+// the archive: the earlier archive stays byte for byte, nothing half-written
+// is left in the archive folder, and the user is told.
+TEST_F(PrepareProjectTest, AFailedPackingKeepsTheEarlierArchive) {
+  const std::string teapot = CopyScene("Teapot");
+  ASSERT_EQ(Prepare("file " + teapot + "/Teapot.mxs\nyes\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Teapot"));
+  ASSERT_FALSE(earlier.empty());
+  WriteExecutable(app_ + "/7za",
+                  "#!/bin/sh\n"
+                  "case \" $* \" in *\" -r \"*) printf 'half an archive' > \"$2\"\n"
+                  "  echo 'ERROR: No space left on device'; exit 2 ;; esac\n"
+                  "exec 7za \"$@\"\n");
+  for (const char* answer : {"yes", "no"}) {
+    SCOPED_TRACE(answer);
+    CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n" + answer + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.Has("log 8 \"An error occurred during the compression:\""));
+    EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za failed while compressing the "
+                        "project (exit status 2).\\nNo archive has been written; an earlier "
+                        "archive of this scene is kept as it was.\""));
+    EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
+    EXPECT_EQ(ReadFile(Archive("Teapot")), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+    EXPECT_TRUE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+    ExpectCleanedUp();
+  }
+}
+
+// The archiver packs but fails while adding the logs: no "ready to render",
+// the project log is kept as the error log, the earlier archive stays.
+TEST_F(PrepareProjectTest, AFailureWhileAddingTheLogsIsReported) {
+  const std::string teapot = CopyScene("Teapot");
+  ASSERT_EQ(Prepare("file " + teapot + "/Teapot.mxs\nno\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Teapot"));
+  WriteExecutable(app_ + "/7za",
+                  "#!/bin/sh\n"
+                  "case \" $* \" in *\" -r \"*) exec 7za \"$@\" ;; esac\n"
+                  "printf 'broken' > \"$2\"; exit 2\n");
+  for (const char* answer : {"yes", "no"}) {
+    SCOPED_TRACE(answer);
+    CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n" + answer + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za failed while adding the logs to the "
+                        "archive (exit status 2).\\nNo archive has been written; an earlier "
+                        "archive of this scene is kept as it was.\""));
+    EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
+    EXPECT_EQ(run.output.find("open "), std::string::npos);
+    EXPECT_TRUE(run.Has("log 8 \"An error occurred during the compression:\""));
+    EXPECT_EQ(ReadFile(Archive("Teapot")), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+    EXPECT_NE(ReadFile(app_ + "/ERROR_TORVAmeter.log").find("HAS NOT BEEN prepared"),
+              std::string::npos);
+    ExpectCleanedUp();
+  }
+}
+
 // Quotes and backslashes in the scene's folder reach the renderer and
 // Pymaxwell unchanged, whether the path travels inside the camera script
 // (renderer 2) or as an argument.
