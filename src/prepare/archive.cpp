@@ -26,16 +26,21 @@ long long NowMs() {
       .count();
 }
 
-// Runs the archiver from the project folder; its exit code. The bar follows
-// the archiver's own percentage, so a long packing visibly moves.
-int RunArchiver(Program& program, const std::string& archiver,
-                const std::vector<std::string>& arguments, bool show_progress) {
+struct ArchiverRun {
+  bool quit = false;  // the user chose to quit meanwhile; the archiver was ended
+  int exit_code = -1;
+};
+
+// Runs the archiver from the project folder. The bar follows the archiver's
+// own percentage, so a long packing visibly moves.
+ArchiverRun RunArchiver(Program& program, const std::string& archiver,
+                        const std::vector<std::string>& arguments, bool show_progress) {
   ExternalProcess run =
       ExternalProcess::Launch(archiver, arguments, program.paths.TempDir);
   if (show_progress) run.EndLinesAtBackspaces();
   int shown = -1;
-  WatchRun(
-      run, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+  const RunEnd end = WatchRun(
+      run, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
       [&](const std::string& text) {
         const int percent = show_progress ? ArchiverPercent(text) : -1;
         const int value = percent < 0 ? shown : percent * (kProgressEnd - 1) / 100;
@@ -43,7 +48,7 @@ int RunArchiver(Program& program, const std::string& archiver,
         return RunAction::kGoOn;
       },
       WatchOptions{.pause = false});
-  return run.ExitCode();
+  return {end == RunEnd::kCloseRequested, run.ExitCode()};
 }
 
 // The archive is packed in a folder of its own beside the earlier archive and
@@ -71,6 +76,13 @@ std::vector<std::string> ExistingLogs(const std::vector<std::string>& logs) {
   return existing;
 }
 
+// The half-packed archive goes with its folder; the caller gives up the rest.
+bool GiveUpPacking(const std::string& packing_folder) {
+  std::error_code ec;
+  fs::remove_all(packing_folder, ec);
+  return false;
+}
+
 void ReportFailure(Program& program, Preparation& preparation, const std::string& message) {
   ReportAndLog(program, preparation, "An error occurred during the compression:");
   ReportAndLog(program, preparation, "   the project HAS NOT BEEN prepared sucessfully!");
@@ -85,7 +97,7 @@ void ReportFailure(Program& program, Preparation& preparation, const std::string
 
 }  // namespace
 
-void PackProject(Program& program, Preparation& preparation) {
+bool PackProject(Program& program, Preparation& preparation) {
   const AppPaths& paths = program.paths;
   const std::string archive_path = paths.ArchiveDir + "/" + preparation.scene_name + ".vum";
   const std::string packing_folder = paths.ArchiveDir + "/." + preparation.scene_name + ".vum.packing";
@@ -113,13 +125,14 @@ void PackProject(Program& program, Preparation& preparation) {
     preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
     const long long start_ms = NowMs();
     if (MakePackingFolder(packing_folder)) {
-      const int exit_code =
+      const ArchiverRun run =
           RunArchiver(program, archiver, PackArguments(compression, packing_path), true);
+      if (run.quit) return GiveUpPacking(packing_folder);
       // The fastest packing went through the ".zip" name, which selects the format.
-      if (exit_code == 0) {
+      if (run.exit_code == 0) {
         packed = compression == Compression::kMaximum ? packing_path : packing_path + ".zip";
       } else {
-        failure = ArchiverFailed("compressing the project", exit_code);
+        failure = ArchiverFailed("compressing the project", run.exit_code);
       }
     } else {
       failure = "The archive cannot be written in " + paths.ArchiveDir + ".\nAn earlier "
@@ -149,14 +162,15 @@ void PackProject(Program& program, Preparation& preparation) {
 
     // The logs go in under their bare names.
     const std::vector<std::string> logs = ExistingLogs({project_log, paths.BenchmarkLog});
-    const int exit_code =
-        logs.empty() ? 0
-                     : RunArchiver(program, archiver,
-                                   AddLogsArguments(compression, packing_path, logs), false);
+    ArchiverRun run{.exit_code = 0};
+    if (!logs.empty())
+      run = RunArchiver(program, archiver, AddLogsArguments(compression, packing_path, logs),
+                        false);
+    if (run.quit) return GiveUpPacking(packing_folder);
     std::error_code ec;
-    if (exit_code != 0) {
+    if (run.exit_code != 0) {
       prepared = false;
-      failure = ArchiverFailed("adding the logs to the archive", exit_code);
+      failure = ArchiverFailed("adding the logs to the archive", run.exit_code);
     } else if (fs::rename(packed, archive_path, ec); ec) {
       prepared = false;
       failure = "The archive cannot be written as " + archive_path + ".\nAn earlier archive of "
@@ -181,6 +195,7 @@ void PackProject(Program& program, Preparation& preparation) {
   std::error_code ec;
   fs::remove_all(packing_folder, ec);
   if (!archiver_missing) fs::remove_all(paths.AppDir + "/temp", ec);
+  return true;
 }
 
 }  // namespace torva

@@ -22,8 +22,9 @@ std::optional<std::string> ReadTemplate(const std::string& path) {
   return text.str();
 }
 
-// Pymaxwell writes the cameras file; the window stays alive meanwhile.
-void ListCameras(Program& program, const Preparation& preparation,
+// Pymaxwell writes the cameras file; the window stays alive meanwhile. False
+// when the user quit meanwhile.
+bool ListCameras(Program& program, const Preparation& preparation,
                  const std::string& cameras_file) {
   const AppPaths& paths = program.paths;
   const std::string script_path = paths.BenchDir + "/GetCameras_tmp.py";
@@ -40,9 +41,11 @@ void ListCameras(Program& program, const Preparation& preparation,
       PymaxwellExecutable(program.state.MaxwellDir),
       PymaxwellArguments(generation, script_path, preparation.scene_path, cameras_file),
       program.state.MaxwellDir);
-  WatchRun(
-      pymaxwell, program.desktop, [](const Event&) { return RunAction::kGoOn; },
-      [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
+  return WatchRun(
+             pymaxwell, program.desktop,
+             [&](const Event& event) { return QuitRule(program, event); },
+             [](const std::string&) { return RunAction::kGoOn; },
+             WatchOptions{.pause = false}) != RunEnd::kCloseRequested;
 }
 
 // The ticks of the check-box window, asked again until one box is ticked;
@@ -71,13 +74,13 @@ std::optional<std::vector<bool>> AskWhichCameras(Program& program,
 
 }  // namespace
 
-void ChooseCameras(Program& program, Preparation& preparation) {
+bool ChooseCameras(Program& program, Preparation& preparation) {
   const std::string cameras_file = program.paths.TempDir + "cameras.txt";
-  ListCameras(program, preparation, cameras_file);
+  if (!ListCameras(program, preparation, cameras_file)) return false;
 
   // Every camera is kept, however many the scene has.
   std::optional<std::vector<std::string>> lines = ReadCameraLines(cameras_file);
-  if (!lines) return;
+  if (!lines) return true;
   program.state.CameraLines = *lines;
 
   std::vector<std::string> marked;
@@ -88,10 +91,11 @@ void ChooseCameras(Program& program, Preparation& preparation) {
   } else {
     marked = *lines;
   }
-  if (!WriteCameraLines(cameras_file, marked)) return;
+  if (!WriteCameraLines(cameras_file, marked)) return true;
   program.state.CameraLines = marked;
   for (const std::string& line : marked)
     preparation.log.Write("Camera: " + CameraLabel(line) + " detected");
+  return true;
 }
 
 }  // namespace torva

@@ -111,7 +111,7 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
 
 }  // namespace
 
-void GatherDependencies(Program& program, Preparation& preparation) {
+bool GatherDependencies(Program& program, Preparation& preparation) {
   const AppPaths& paths = program.paths;
   const std::string project_folder = paths.AppDir + "/temp";
   if (!WriteWholeFile(paths.GatherScript,
@@ -130,10 +130,11 @@ void GatherDependencies(Program& program, Preparation& preparation) {
       ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
                               GatherArguments(paths.GatherScript), program.state.MaxwellDir);
   std::optional<std::string> given_up;  // the missing file the user did not find
-  WatchRun(
-      renderer, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+  const RunEnd end = WatchRun(
+      renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
       [&](const std::string& line) {
-        if (given_up) return RunAction::kGoOn;
+        // Once the user has quit, nothing more is asked.
+        if (given_up || program.quit_requested) return RunAction::kGoOn;
         const std::optional<MissingFile> missing = ReadNotFoundLine(line);
         if (!missing || fs::exists(scene_folder + missing->name, ec)) return RunAction::kGoOn;
         if (SearchMissingFile(program, preparation, *missing)) return RunAction::kGoOn;
@@ -147,8 +148,10 @@ void GatherDependencies(Program& program, Preparation& preparation) {
                                                     "\" was not found, TORVAmeter will now quit");
     EndProgram();
   }
+  if (end == RunEnd::kCloseRequested) return false;
   preparation.scene_name = SceneNameOf(preparation.scene_path);
   ListProjectFolder(program, preparation);
+  return true;
 }
 
 }  // namespace torva

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/globals.h"
+#include "renderer/process.h"
 #include "prepare/project_log.h"
 
 namespace torva {
@@ -23,14 +24,28 @@ inline void ReportAndLog(Program& program, Preparation& preparation, const std::
   preparation.log.Write(text);
 }
 
-// The steps, in the order the command runs them.
+// What every watched run of the preparation does with a window event: a close
+// request of the main window asks whether to stop and quit.
+inline RunAction QuitRule(Program& program, const Event& event) {
+  const bool close = event.type == EventType::kCloseWindow && event.window == kMainWindow;
+  return close && ConfirmQuit(program, "the preparation of the project") ? RunAction::kClose
+                                                                        : RunAction::kGoOn;
+}
+
+// The steps, in the order the command runs them. A step that returns false
+// has been given up by the user (quit, cancel); GiveUpPreparation then
+// leaves nothing of it behind.
 // Shows the scene dialog until a scene is chosen; nullopt when cancelled.
 std::optional<std::string> ChooseScene(Program& program);
 // Renames the scene so that its name holds no blank or quote and at most 24
 // characters. False when a rename could not be done (the user was told).
 bool MakeSceneNameSafe(Program& program, std::string& scene_path);
-void GatherDependencies(Program& program, Preparation& preparation);
-void ChooseCameras(Program& program, Preparation& preparation);
-void PackProject(Program& program, Preparation& preparation);
+bool GatherDependencies(Program& program, Preparation& preparation);
+bool ChooseCameras(Program& program, Preparation& preparation);
+bool PackProject(Program& program, Preparation& preparation);
+
+// Removes the project folder and the project log; nothing is packed and an
+// earlier archive stays as it was.
+void GiveUpPreparation(Program& program, Preparation& preparation);
 
 }  // namespace torva

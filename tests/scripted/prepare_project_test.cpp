@@ -102,6 +102,13 @@ class PrepareProjectTest : public ::testing::Test {
     return app_ + "/archive/" + scene_name + ".vum";
   }
 
+  // Puts a shell script in the place of an installed program; the program
+  // itself stays beside it as PROGRAM.real.
+  void WrapProgram(const std::string& program, const std::string& script) {
+    fs::rename(program, program + ".real");
+    WriteExecutable(program, "#!/bin/sh\n" + script);
+  }
+
   // What a finished preparation leaves behind, whatever it packed.
   void ExpectCleanedUp() {
     EXPECT_FALSE(fs::exists(app_ + "/temp"));
@@ -605,6 +612,88 @@ TEST_F(PrepareProjectTest, AFailureWhileAddingTheLogsIsReported) {
               std::string::npos);
     ExpectCleanedUp();
   }
+}
+
+// A process whose command line holds `marker` (its arguments joined by
+// blanks) still runs; ended ones waiting to be reaped show no command line.
+bool SomeProcessRuns(const std::string& marker) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ec)) {
+    std::string command_line = ReadFile(entry.path().string() + "/cmdline");
+    std::replace(command_line.begin(), command_line.end(), '\0', ' ');
+    if (command_line.find(marker) != std::string::npos) return true;
+  }
+  return false;
+}
+
+const std::string kQuitQuestion =
+    "question \"TORVAmeter\" \"Do you want to stop the preparation of the project and quit "
+    "TORVAmeter?\" -> ";
+
+// Closing the main window while the renderer gathers, Pymaxwell lists the
+// cameras or the archiver packs: on Yes the running program is ended, nothing
+// is packed, the earlier archive stays, and the program ends normally (its
+// configuration written).
+TEST_F(PrepareProjectTest, QuittingStopsEachStepOfThePreparation) {
+  const std::string teapot = CopyScene("Teapot");
+  ASSERT_EQ(Prepare("file " + teapot + "/Teapot.mxs\nyes\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Teapot"));
+  // The wrappers hang in a sleep that no other program has reason to run.
+  const std::string marker = "sleep 120.25";
+  const std::string hang = "exec " + marker;
+  const std::string renderer = maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell";
+  const std::string pymaxwell = maxwell_ + "/Pymaxwell.app/Contents/MacOS/Pymaxwell";
+  struct Step {
+    std::string program, wrapper, answers;
+  } steps[] = {
+      {renderer,
+       "case \"$1\" in -script:*) " + hang + " ;; esac\nexec \"$0.real\" \"$@\"\n",
+       "close after gathering all files needed by\n"},
+      {pymaxwell, hang + "\n", "close after dependancies found\n"},
+      {app_ + "/7za",
+       "case \" $* \" in *\" -r \"*) printf 'half an archive' > \"$2\"; " + hang +
+           " ;; esac\nexec 7za \"$@\"\n",
+       "yes\nclose after compressing the project\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.answers);
+    WrapProgram(step.program, step.wrapper);
+    CommandOutcome run = RunScriptedProgram(
+        app_, "press 5\nfile " + teapot + "/Teapot.mxs\n" + step.answers + "yes\n");
+    fs::rename(step.program + ".real", step.program);
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.Has(kQuitQuestion + "yes")) << run.output;
+    EXPECT_TRUE(run.Has("enable 5"));
+    EXPECT_TRUE(run.Has("exit 0"));
+    EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
+    EXPECT_EQ(run.output.find("An error occurred"), std::string::npos);
+    EXPECT_FALSE(SomeProcessRuns(marker)) << "the program the preparation ran still runs";
+    EXPECT_EQ(ReadFile(Archive("Teapot")), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+    EXPECT_FALSE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+    ExpectCleanedUp();
+    // The configuration is written on the way out, as after a close in the main loop.
+    EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\n" + teapot + "/\n"),
+              std::string::npos);
+  }
+}
+
+// Answered No, the close request changes nothing: the preparation ends as
+// it would have, and the program goes on to the next close.
+TEST_F(PrepareProjectTest, ACloseRequestAnsweredNoLetsThePreparationGoOn) {
+  const std::string kitchen = CopyScene("Kitchen");
+  // The renderer takes its time, so that the request comes while it gathers.
+  WrapProgram(maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell",
+              "case \"$1\" in -script:*) sleep 2 ;; esac\nexec \"$0.real\" \"$@\"\n");
+  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nclose after gathering all "
+                               "files\nno\ntick 1\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has(kQuitQuestion + "no"));
+  EXPECT_TRUE(run.Has("log 16 \"Your project is now ready to render!\""));
+  EXPECT_EQ(ListArchive(Archive("Kitchen")).paths,
+            (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log",
+                   "cameras.txt", "chrome.png", "diffuse.jpg", "sky.hdr"}));
+  ExpectCleanedUp();
 }
 
 // Quotes and backslashes in the scene's folder reach the renderer and
