@@ -716,7 +716,37 @@ TEST_F(PrepareProjectTest, QuotesAndBackslashesInPathsReachTheScripts) {
             std::string::npos);
 }
 
-// Every camera of a scene with more than fifty is kept and can be chosen.
+// Cancelling the camera window, or closing it, gives up the preparation:
+// nothing is packed, the project folder goes, the buttons come back and the
+// program goes on.
+TEST_F(PrepareProjectTest, CancellingTheCameraWindowGivesUpThePreparation) {
+  const std::string loft = CopyScene("Loft");
+  WriteFile(folder_.path() + "/found/spot_light.ies", "light");
+  WriteFile(folder_.path() + "/found/concrete.jpg", "concrete");
+  WriteFile(folder_.path() + "/found/missing_normal.png", "normal");
+  for (const char* answer : {"cancel", "close"}) {
+    SCOPED_TRACE(answer);
+    CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\n"
+                                 "file " + folder_.path() + "/found/spot_light.ies\n"
+                                 "file " + folder_.path() + "/found/concrete.jpg\n"
+                                 "file " + folder_.path() + "/found/missing_normal.png\n" +
+                                 answer + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("closewin \"Check cameras to render (2 found)\"\n"
+                              "log 22 \"The preparation has been cancelled, nothing has been "
+                              "packed.\"\nenable 5\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("question"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Archive("Loft")));
+    EXPECT_FALSE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+    EXPECT_TRUE(run.Has("exit 0"));
+    ExpectCleanedUp();
+  }
+}
+
+// Every camera of a scene with more than fifty is kept and can be chosen;
+// their window fits the screen (the list scrolls inside it).
 TEST_F(PrepareProjectTest, SixtyCamerasAreAllKept) {
   std::string scene = "SIM-MXS 1\n";
   std::string expected;
@@ -727,7 +757,7 @@ TEST_F(PrepareProjectTest, SixtyCamerasAreAllKept) {
   WriteFile(scenes_ + "/Many/Many.mxs", scene);
   CommandOutcome run = Prepare("file " + scenes_ + "/Many/Many.mxs\ntick 55\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(run.Has("window \"Check cameras to render (60 found)\" 290 2420"));
+  EXPECT_TRUE(run.Has("window \"Check cameras to render (60 found)\" 290 984"));
   EXPECT_EQ(ExtractFromArchive(Archive("Many"), "cameras.txt"), expected);
 }
 
