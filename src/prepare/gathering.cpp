@@ -75,6 +75,7 @@ bool SearchMissingFile(Program& program, Preparation& preparation, const Missing
                             "only a plain file that can be read can be sent. Please choose "
                             "another one.");
   }
+  preparation.found_by_hand[missing.name] = chosen;
   ReportAndLog(program, preparation, "Missing item has been found manually");
   ReportAndLog(program, preparation, "");
   program.state.LastDir = FolderPart(chosen);

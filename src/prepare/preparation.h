@@ -1,6 +1,7 @@
 // What the steps of "Prepare project" hand on to each other.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,7 @@ struct Preparation {
   std::string scene_name;  // the file name without ".mxs"
   int dependency_count = 0;  // entries of the project folder, the scene included
   long long project_size = 0;  // their bytes
+  std::map<std::string, std::string> found_by_hand;  // missing name -> the file picked
   ProjectLog log;
 };
 
@@ -41,6 +43,9 @@ std::optional<std::string> ChooseScene(Program& program);
 // characters. False when a rename could not be done (the user was told).
 bool MakeSceneNameSafe(Program& program, std::string& scene_path);
 bool GatherDependencies(Program& program, Preparation& preparation);
+// Asks whether to go on when files of one name but different bytes met in
+// the flat project folder.
+bool CheckSameNames(Program& program, Preparation& preparation);
 bool ChooseCameras(Program& program, Preparation& preparation);
 bool PackProject(Program& program, Preparation& preparation);
 

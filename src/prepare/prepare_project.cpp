@@ -21,8 +21,8 @@ void RunPrepareProject(Program& program) {
   preparation.scene_path = *chosen;
   if (!MakeSceneNameSafe(program, preparation.scene_path)) return;
 
-  if (!GatherDependencies(program, preparation) || !ChooseCameras(program, preparation) ||
-      !PackProject(program, preparation))
+  if (!GatherDependencies(program, preparation) || !CheckSameNames(program, preparation) ||
+      !ChooseCameras(program, preparation) || !PackProject(program, preparation))
     GiveUpPreparation(program, preparation);
 }
 

@@ -117,12 +117,30 @@ class PrepareProjectTest : public ::testing::Test {
   }
 };
 
-// Three cameras, nothing ticked at first; same-name textures and a Windows
-// path that the renderer finds itself; maximum compression.
+// The warning about the Kitchen's two different "diffuse.jpg": it names
+// both places and the one the project holds.
+std::string SameNameQuestion(const std::string& folder) {
+  // As the transcript quotes it.
+  const std::string kitchen =
+      std::regex_replace(folder, std::regex(R"(["\\])"), R"(\$&)");
+  return "question \"TORVAmeter warning\" \"Files of the same name come from different "
+         "folders and differ:\\n\\ndiffuse.jpg\\n   " + kitchen +
+         "/textures/wood/diffuse.jpg\\n   " + kitchen +
+         "/textures/tiles/diffuse.jpg (sent)\\n\\nThe project folder holds one file of each "
+         "name, so only one of them will be sent to the farm and the scene may be rendered "
+         "with the wrong file.\\nDo you want to prepare the project anyway?\" -> ";
+}
+
+// Three cameras, nothing ticked at first; same-name textures, packed anyway,
+// and a Windows path that the renderer finds itself; maximum compression.
 TEST_F(PrepareProjectTest, KitchenWithThreeCamerasPackedAsSevenZip) {
   const std::string kitchen = CopyScene("Kitchen");
-  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\ntick\ntick 1 3\nyes\n");
+  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick\ntick 1 3\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("log 8 \"3 dependancies found. Project size (uncompressed): 0.00 "
+                            "MB.\"\n" + SameNameQuestion(kitchen) + "yes\nwindow "),
+            std::string::npos)
+      << run.output;
 
   EXPECT_TRUE(run.Has("file \"Choose the MXS scene to process\" \"" + scenes_ +
                       "/\" \"Maxwell Render scene (*.mxs)|*.mxs\" -> \"" + kitchen +
@@ -225,6 +243,56 @@ TEST_F(PrepareProjectTest, OnlySceneFilesAreTakenAndCancelChangesNothing) {
   EXPECT_EQ(run.output.find("disable"), std::string::npos);
   EXPECT_EQ(run.output.find("clear"), std::string::npos);
   EXPECT_FALSE(fs::exists(app_ + "/temp"));
+}
+
+// Answered No, the same-name warning gives up the preparation: nothing is
+// packed, the earlier archive stays, the buttons come back.
+TEST_F(PrepareProjectTest, SameNameFilesThatDifferCanStopThePreparation) {
+  const std::string kitchen = CopyScene("Kitchen");
+  ASSERT_EQ(Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick 1\nno\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Kitchen"));
+  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nno\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find(SameNameQuestion(kitchen) + "no\nlog 9 \"The preparation has been "
+                            "cancelled, nothing has been packed.\"\nenable 5\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("window "), std::string::npos);
+  EXPECT_EQ(ReadFile(Archive("Kitchen")), earlier);
+  EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+  ExpectCleanedUp();
+}
+
+// No warning when the files of one name are the same: one file recorded
+// twice, two copies of one file, or a file found by searching that is the
+// one recorded elsewhere. A third, different one is named with the others.
+TEST_F(PrepareProjectTest, OnlyFilesThatDifferAreNamedInTheWarning) {
+  const std::string kitchen = CopyScene("Kitchen");
+  fs::copy_file(kitchen + "/textures/wood/diffuse.jpg", kitchen + "/textures/tiles/diffuse.jpg",
+                fs::copy_options::overwrite_existing);
+  WriteFile(kitchen + "/Kitchen.mxs",
+            ReadFile(kitchen + "/Kitchen.mxs") +
+                "dependency ./textures/wood/../wood/diffuse.jpg\n"
+                "dependency C:\\Users\\artist\\diffuse.jpg\n"  // found below the scene
+                "dependency maps/chrome.png\n");
+  CommandOutcome same = Prepare("file " + kitchen + "/Kitchen.mxs\ntick 1\nyes\n");
+  ASSERT_EQ(same.status, 0) << same.output;
+  EXPECT_EQ(same.output.find("TORVAmeter warning"), std::string::npos);
+  EXPECT_TRUE(fs::exists(Archive("Kitchen")));
+
+  WriteFile(kitchen + "/other/diffuse.jpg", "a third texture");
+  WriteFile(kitchen + "/Kitchen.mxs",
+            ReadFile(kitchen + "/Kitchen.mxs") + "dependency other/diffuse.jpg\n");
+  CommandOutcome third = Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick 1\nyes\n");
+  ASSERT_EQ(third.status, 0) << third.output;
+  EXPECT_TRUE(third.Has(
+      "question \"TORVAmeter warning\" \"Files of the same name come from different folders and "
+      "differ:\\n\\ndiffuse.jpg\\n   " + kitchen + "/textures/wood/diffuse.jpg\\n   " + kitchen +
+      "/textures/tiles/diffuse.jpg\\n   " + kitchen + "/other/diffuse.jpg (sent)\\n\\nThe project "
+      "folder holds one file of each name, so only one of them will be sent to the farm and "
+      "the scene may be rendered with the wrong file.\\nDo you want to prepare the project "
+      "anyway?\" -> yes"))
+      << third.output;
 }
 
 // Files the renderer cannot find are asked for; a file offered under another
@@ -681,18 +749,24 @@ TEST_F(PrepareProjectTest, QuittingStopsEachStepOfThePreparation) {
 // Answered No, the close request changes nothing: the preparation ends as
 // it would have, and the program goes on to the next close.
 TEST_F(PrepareProjectTest, ACloseRequestAnsweredNoLetsThePreparationGoOn) {
-  const std::string kitchen = CopyScene("Kitchen");
+  const std::string loft = CopyScene("Loft");
+  WriteFile(folder_.path() + "/found/spot_light.ies", "light");
+  WriteFile(folder_.path() + "/found/concrete.jpg", "concrete");
+  WriteFile(folder_.path() + "/found/missing_normal.png", "normal");
   // The renderer takes its time, so that the request comes while it gathers.
   WrapProgram(maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell",
               "case \"$1\" in -script:*) sleep 2 ;; esac\nexec \"$0.real\" \"$@\"\n");
-  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nclose after gathering all "
-                               "files\nno\ntick 1\nyes\n");
+  CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\nclose after gathering all files\nno\n"
+                               "file " + folder_.path() + "/found/spot_light.ies\n"
+                               "file " + folder_.path() + "/found/concrete.jpg\n"
+                               "file " + folder_.path() + "/found/missing_normal.png\n"
+                               "tick 1\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(run.Has(kQuitQuestion + "no"));
-  EXPECT_TRUE(run.Has("log 16 \"Your project is now ready to render!\""));
-  EXPECT_EQ(ListArchive(Archive("Kitchen")).paths,
-            (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log",
-                   "cameras.txt", "chrome.png", "diffuse.jpg", "sky.hdr"}));
+  EXPECT_TRUE(run.Has("log 29 \"Your project is now ready to render!\"")) << run.output;
+  EXPECT_EQ(ListArchive(Archive("Loft")).paths,
+            (Names{"Loft.mxs", "TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "brick.png",
+                   "cameras.txt", "concrete.jpg", "missing_normal.png", "spot_light.ies"}));
   ExpectCleanedUp();
 }
 
@@ -704,7 +778,8 @@ TEST_F(PrepareProjectTest, QuotesAndBackslashesInPathsReachTheScripts) {
     SCOPED_TRACE(version);
     ASSERT_NO_FATAL_FAILURE(Install("", version));
     const std::string odd = CopyScene("Kitchen", "Jo's \"odd\" \\ kitchen");
-    CommandOutcome run = Prepare("file " + odd + "/Kitchen.mxs\ntick 2\nyes\n");
+    CommandOutcome run = Prepare("file " + odd + "/Kitchen.mxs\nyes\ntick 2\nyes\n");
+    EXPECT_TRUE(run.Has(SameNameQuestion(odd) + "yes"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(run.Has("window \"Check cameras to render (3 found)\" 290 140"));
     const ArchiveListing listing = ListArchive(Archive("Kitchen"));
