@@ -71,7 +71,7 @@ bool SearchMissingFile(Program& program, Preparation& preparation, const Missing
     if (FileNamePart(chosen) != missing.name) continue;
     if (CopyPlainFile(chosen, program.paths.TempDir + missing.name)) break;
     program.desktop.Message("TORVAmeter error",
-                            "The file \"" + chosen + "\" cannot be copied into the project: "
+                            "The file \"" + ValidUtf8(chosen) + "\" cannot be copied into the project: "
                             "only a plain file that can be read can be sent. Please choose "
                             "another one.");
   }
@@ -92,7 +92,7 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
     if (name == "TORVAmeter_Maxwell.log") continue;
     ++preparation.dependency_count;
     ReportAndLog(program, preparation,
-                 name + "  --> found... (" + FileSizeMB(it->path().string()) + ")");
+                 ValidUtf8(name) + "  --> found... (" + FileSizeMB(it->path().string()) + ")");
     std::error_code size_error;
     const auto bytes = it->is_regular_file(size_error) ? it->file_size(size_error) : 0;
     if (!size_error) preparation.project_size += static_cast<long long>(bytes);

@@ -14,6 +14,7 @@
 #include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
+#include "text/utf8.h"
 
 namespace torva {
 namespace {
@@ -280,15 +281,20 @@ TEST_F(PrepareProjectTest, OnlyFilesThatDifferAreNamedInTheWarning) {
   EXPECT_EQ(same.output.find("TORVAmeter warning"), std::string::npos);
   EXPECT_TRUE(fs::exists(Archive("Kitchen")));
 
+  // A dependency may even share the scene's own name.
   WriteFile(kitchen + "/other/diffuse.jpg", "a third texture");
+  WriteFile(kitchen + "/other/Kitchen.mxs", "SIM-MXS 1\n# an older kitchen\n");
   WriteFile(kitchen + "/Kitchen.mxs",
-            ReadFile(kitchen + "/Kitchen.mxs") + "dependency other/diffuse.jpg\n");
+            ReadFile(kitchen + "/Kitchen.mxs") +
+                "dependency other/diffuse.jpg\ndependency other/Kitchen.mxs\n");
   CommandOutcome third = Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick 1\nyes\n");
   ASSERT_EQ(third.status, 0) << third.output;
   EXPECT_TRUE(third.Has(
       "question \"TORVAmeter warning\" \"Files of the same name come from different folders and "
-      "differ:\\n\\ndiffuse.jpg\\n   " + kitchen + "/textures/wood/diffuse.jpg\\n   " + kitchen +
-      "/textures/tiles/diffuse.jpg\\n   " + kitchen + "/other/diffuse.jpg (sent)\\n\\nThe project "
+      "differ:\\n\\nKitchen.mxs\\n   " + kitchen + "/Kitchen.mxs\\n   " + kitchen +
+      "/other/Kitchen.mxs (sent)\\n\\ndiffuse.jpg\\n   " + kitchen + "/textures/wood/diffuse.jpg\\n   " +
+      kitchen + "/textures/tiles/diffuse.jpg\\n   " + kitchen +
+      "/other/diffuse.jpg (sent)\\n\\nThe project "
       "folder holds one file of each name, so only one of them will be sent to the farm and "
       "the scene may be rendered with the wrong file.\\nDo you want to prepare the project "
       "anyway?\" -> yes"))
@@ -423,9 +429,11 @@ TEST_F(PrepareProjectTest, ANameThatIsNotUtf8IsMatchedByItsBytes) {
                       "it\" \"" + teapot + "/\" \"Missing file (*.jpg)|*.jpg\" -> \"" +
                       folder_.path() + "/found/" + name + "\""));
   EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
+  EXPECT_TRUE(HasLogLine(run, "\"caf\xEF\xBF\xBD.jpg  --> found... (0.00 MB)\""));
   EXPECT_EQ(ExtractFromArchive(Archive("Teapot"), name), "latte");
   const std::string log = ExtractFromArchive(Archive("Teapot"), "TORVAmeter_Maxwell.log");
   EXPECT_NE(log.find("\nNot found: caf\xEF\xBF\xBD.jpg\n"), std::string::npos) << log;
+  EXPECT_EQ(ValidUtf8(log), log);
 }
 
 // A missing file the user does not find ends the program; the renderer it
