@@ -78,9 +78,9 @@ constexpr const char* kCannotUncompress = "The project archive cannot be uncompr
 // Whether 7za's run went well: exit status 0, a warning (1), or errors that
 // are all links it refused to restore (links are removed anyway). Anything
 // else, a full disk or a wrong password among them, is a failure.
-bool ArchiverSucceeded(std::optional<int> status, const std::vector<std::string>& lines) {
-  if (!status || *status > 2) return false;
-  if (*status < 2) return true;
+bool ArchiverSucceeded(int status, const std::vector<std::string>& lines) {
+  if (status < 0 || status > 2) return false;
+  if (status < 2) return true;
   int refused_links = 0;
   for (const std::string& line : lines) {
     if (!line.starts_with("ERROR: ")) continue;

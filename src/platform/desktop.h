@@ -56,7 +56,7 @@ struct Rect {
 
 enum class WindowKind {
   kPicture,     // one or more pictures, no gadgets of its own
-  kCheckBoxes,  // the camera selection: check boxes and an OK button
+  kCheckBoxes,  // the camera selection: check boxes, OK and Cancel
   kStatus,      // a title bar only
 };
 
@@ -116,8 +116,9 @@ class Desktop {
   // Shows `picture` at (x, y) inside `window`, replacing what stood there.
   virtual void ShowPicture(WindowId window, int x, int y, const Picture& picture) = 0;
   virtual void RemovePictures(WindowId window) = 0;
-  // Check-box window: waits until OK is pressed, returns the ticks.
-  virtual std::vector<bool> WaitForCheckBoxes(WindowId window) = 0;
+  // Check-box window: waits until OK is pressed, returns the ticks; nullopt
+  // when the person cancels (Cancel, Escape or the window's close box).
+  virtual std::optional<std::vector<bool>> WaitForCheckBoxes(WindowId window) = 0;
   // Untick every box again.
   virtual void ResetCheckBoxes(WindowId window) = 0;
 

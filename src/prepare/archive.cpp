@@ -26,16 +26,21 @@ long long NowMs() {
       .count();
 }
 
+struct ArchiverRun {
+  bool quit = false;  // the user chose to quit meanwhile; the archiver was ended
+  int exit_code = -1;
+};
+
 // Runs the archiver from the project folder. The bar follows the archiver's
 // own percentage, so a long packing visibly moves.
-void RunArchiver(Program& program, const std::string& archiver,
-                 const std::vector<std::string>& arguments, bool show_progress) {
+ArchiverRun RunArchiver(Program& program, const std::string& archiver,
+                        const std::vector<std::string>& arguments, bool show_progress) {
   ExternalProcess run =
       ExternalProcess::Launch(archiver, arguments, program.paths.TempDir);
   if (show_progress) run.EndLinesAtBackspaces();
   int shown = -1;
-  WatchRun(
-      run, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+  const RunEnd end = WatchRun(
+      run, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
       [&](const std::string& text) {
         const int percent = show_progress ? ArchiverPercent(text) : -1;
         const int value = percent < 0 ? shown : percent * (kProgressEnd - 1) / 100;
@@ -43,27 +48,42 @@ void RunArchiver(Program& program, const std::string& archiver,
         return RunAction::kGoOn;
       },
       WatchOptions{.pause = false});
+  return {end == RunEnd::kCloseRequested, run.ExitCode()};
 }
 
-void ReportSuccess(Program& program, Preparation& preparation, const std::string& archive_path,
-                   long long elapsed_ms) {
-  const std::string archive_folder = program.paths.AppDir + "/archive";
-  ReportAndLog(program, preparation, PackedInLine(elapsed_ms));
-  ReportAndLog(program, preparation,
-               "Compression has decreased the project size by " +
-                   ReductionPercent(FileBytes(archive_path), preparation.project_size) +
-                   "% (" + FileSizeMB(archive_path) + ").");
-  ReportAndLog(program, preparation, "");
-  ReportLine(program, "Project prepared in " + archive_folder + ".");
-  preparation.log.Write("The project has been prepared in " + archive_folder + ".");
-  program.desktop.Open(archive_folder);
-  ReportAndLog(program, preparation, "");
-  ReportLine(program, "Your project is now ready to render!");
-  ReportLine(program, "");
-  preparation.log.Write("Your project is now ready to render!");
+// The archive is packed in a folder of its own beside the earlier archive and
+// renamed over it only once it is complete, so a failed or killed packing
+// never costs the user the archive they had. A folder left by a killed run is
+// removed first: the archiver would add to an archive it found there.
+bool MakePackingFolder(const std::string& folder) {
+  std::error_code ec;
+  fs::remove_all(folder, ec);  // never follows a link
+  return fs::create_directory(folder, ec) && !ec;
 }
 
-void ReportFailure(Program& program, Preparation& preparation) {
+std::string ArchiverFailed(const std::string& while_doing, int exit_code) {
+  return "7za failed while " + while_doing + " (exit status " + std::to_string(exit_code) +
+         ").\nNo archive has been written; an earlier archive of this scene is kept as it "
+         "was.";
+}
+
+// The logs that are there: the archiver would fail on a missing one.
+std::vector<std::string> ExistingLogs(const std::vector<std::string>& logs) {
+  std::vector<std::string> existing;
+  for (const std::string& log : logs) {
+    if (FileBytes(log) >= 0) existing.push_back(log);
+  }
+  return existing;
+}
+
+// The half-packed archive goes with its folder; the caller gives up the rest.
+bool GiveUpPacking(const std::string& packing_folder) {
+  std::error_code ec;
+  fs::remove_all(packing_folder, ec);
+  return false;
+}
+
+void ReportFailure(Program& program, Preparation& preparation, const std::string& message) {
   ReportAndLog(program, preparation, "An error occurred during the compression:");
   ReportAndLog(program, preparation, "   the project HAS NOT BEEN prepared sucessfully!");
   ReportAndLog(program, preparation, "");
@@ -72,23 +92,25 @@ void ReportFailure(Program& program, Preparation& preparation) {
   std::error_code ec;
   if (FileBytes(error_log) > 0) fs::remove(error_log, ec);
   fs::rename(program.paths.AppDir + "/TORVAmeter_Maxwell.log", error_log, ec);
-  program.desktop.Message("TORVAmeter error", "An error occurred during the compression!");
+  program.desktop.Message("TORVAmeter error", message);
 }
 
 }  // namespace
 
-void PackProject(Program& program, Preparation& preparation) {
+bool PackProject(Program& program, Preparation& preparation) {
   const AppPaths& paths = program.paths;
-  const std::string archive_path = paths.AppDir + "/archive/" + preparation.scene_name + ".vum";
-  const std::string zip_path = archive_path + ".zip";
+  const std::string archive_path = paths.ArchiveDir + "/" + preparation.scene_name + ".vum";
+  const std::string packing_folder = paths.ArchiveDir + "/." + preparation.scene_name + ".vum.packing";
+  const std::string packing_path = packing_folder + "/" + preparation.scene_name + ".vum";
   const std::string archiver = paths.AppDir + "/7za";
   const std::string project_log = paths.AppDir + "/TORVAmeter_Maxwell.log";
-  std::error_code ec;
-  fs::remove(archive_path, ec);
+  constexpr const char* kFailed = "An error occurred during the compression!";
 
   const bool archiver_missing = FileBytes(archiver) <= 0;
   Compression compression = Compression::kMaximum;
-  long long start_ms = 0, end_ms = 0;
+  std::string packed;  // the archive where the archiver writes it
+  std::string failure = kFailed;
+  long long elapsed_ms = 0;
   if (archiver_missing) {
     program.desktop.Message("TORVAmeter error",
                             "7za has not been found in the TORVAmeter directory!\nYou will "
@@ -101,33 +123,79 @@ void PackProject(Program& program, Preparation& preparation) {
                       : Compression::kFastest;
     ReportLine(program, "All files gathered, TORVAmeter is compressing the project...");
     preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
-    start_ms = NowMs();
-    RunArchiver(program, archiver, PackArguments(compression, archive_path), true);
-    end_ms = NowMs();
+    const long long start_ms = NowMs();
+    if (MakePackingFolder(packing_folder)) {
+      const ArchiverRun run =
+          RunArchiver(program, archiver, PackArguments(compression, packing_path), true);
+      if (run.quit) return GiveUpPacking(packing_folder);
+      // The fastest packing went through the ".zip" name, which selects the format.
+      if (run.exit_code == 0) {
+        packed = compression == Compression::kMaximum ? packing_path : packing_path + ".zip";
+      } else {
+        failure = ArchiverFailed("compressing the project", run.exit_code);
+      }
+    } else {
+      failure = "The archive cannot be written in " + paths.ArchiveDir + ".\nAn earlier "
+                "archive of this scene is kept as it was.";
+    }
+    elapsed_ms = NowMs() - start_ms;
     program.desktop.SetProgress(kProgressEnd);
-    if (FileBytes(zip_path) > 0) fs::rename(zip_path, archive_path, ec);
   }
   ReportAndLog(program, preparation, "");
 
-  if (FileBytes(archive_path) > 0) {
-    ReportSuccess(program, preparation, archive_path, end_ms - start_ms);
+  bool prepared = !packed.empty() && FileBytes(packed) > 0;
+  if (prepared) {
+    // The report goes into the project log before the log is packed; the
+    // panel shows it once the archive stands in its place.
+    const std::string archive_folder = paths.ArchiveDir;
+    const std::string packed_in = PackedInLine(elapsed_ms);
+    const std::string decreased =
+        "Compression has decreased the project size by " +
+        ReductionPercent(FileBytes(packed), preparation.project_size) + "% (" +
+        FileSizeMB(packed) + ").";
+    for (const std::string& line :
+         {packed_in, decreased, std::string(),
+          "The project has been prepared in " + archive_folder + ".", std::string(),
+          std::string("Your project is now ready to render!")})
+      preparation.log.Write(line);
     preparation.log.Close();
-    // The logs go in under their bare names.
-    const auto add_logs =
-        AddLogsArguments(compression, archive_path, project_log, paths.BenchmarkLog);
-    if (compression == Compression::kMaximum) {
-      RunArchiver(program, archiver, add_logs, false);
-    } else {
-      fs::rename(archive_path, zip_path, ec);
-      RunArchiver(program, archiver, add_logs, false);
-      fs::rename(zip_path, archive_path, ec);
-    }
-    fs::remove(project_log, ec);
-  } else {
-    ReportFailure(program, preparation);
-  }
 
+    // The logs go in under their bare names.
+    const std::vector<std::string> logs = ExistingLogs({project_log, paths.BenchmarkLog});
+    ArchiverRun run{.exit_code = 0};
+    if (!logs.empty())
+      run = RunArchiver(program, archiver, AddLogsArguments(compression, packing_path, logs),
+                        false);
+    if (run.quit) return GiveUpPacking(packing_folder);
+    std::error_code ec;
+    if (run.exit_code != 0) {
+      prepared = false;
+      failure = ArchiverFailed("adding the logs to the archive", run.exit_code);
+    } else if (fs::rename(packed, archive_path, ec); ec) {
+      prepared = false;
+      failure = "The archive cannot be written as " + archive_path + ".\nAn earlier archive of "
+                "this scene is kept as it was.";
+    }
+    if (prepared) {
+      ReportLine(program, packed_in);
+      ReportLine(program, decreased);
+      ReportLine(program, "");
+      ReportLine(program, "Project prepared in " + archive_folder + ".");
+      program.desktop.Open(archive_folder);
+      ReportLine(program, "");
+      ReportLine(program, "Your project is now ready to render!");
+      ReportLine(program, "");
+      fs::remove(project_log, ec);
+    } else {
+      preparation.log.Reopen();
+    }
+  }
+  if (!prepared) ReportFailure(program, preparation, failure);
+
+  std::error_code ec;
+  fs::remove_all(packing_folder, ec);
   if (!archiver_missing) fs::remove_all(paths.AppDir + "/temp", ec);
+  return true;
 }
 
 }  // namespace torva

@@ -13,11 +13,13 @@ std::vector<std::string> PackArguments(Compression compression,
 
 std::vector<std::string> AddLogsArguments(Compression compression,
                                           const std::string& archive_path,
-                                          const std::string& project_log,
-                                          const std::string& benchmark_log) {
-  if (compression == Compression::kMaximum)
-    return {"a", archive_path, project_log, benchmark_log, "-mx=5"};
-  return {"a", archive_path + ".zip", project_log, benchmark_log, "-mx1"};
+                                          const std::vector<std::string>& logs) {
+  std::vector<std::string> arguments = {"a", compression == Compression::kMaximum
+                                                 ? archive_path
+                                                 : archive_path + ".zip"};
+  arguments.insert(arguments.end(), logs.begin(), logs.end());
+  arguments.push_back(compression == Compression::kMaximum ? "-mx=5" : "-mx1");
+  return arguments;
 }
 
 std::string PackedInLine(long long elapsed_ms) {

@@ -12,11 +12,10 @@ enum class Compression { kMaximum, kFastest };  // 7z at level 5, or zip at leve
 // fastest packing goes through `archive_path` + ".zip", which selects zip.
 std::vector<std::string> PackArguments(Compression compression,
                                        const std::string& archive_path);
-// Adds the two logs, stored under their bare names.
+// Adds the logs, stored under their bare names.
 std::vector<std::string> AddLogsArguments(Compression compression,
                                           const std::string& archive_path,
-                                          const std::string& project_log,
-                                          const std::string& benchmark_log);
+                                          const std::vector<std::string>& logs);
 
 // "The project has been successfully compressed in 2 seconds." (whole seconds)
 std::string PackedInLine(long long elapsed_ms);

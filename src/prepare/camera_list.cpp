@@ -1,5 +1,6 @@
 #include "prepare/camera_list.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -33,6 +34,11 @@ bool WriteCameraLines(const std::string& path, const std::vector<std::string>& l
 
 std::string CameraLabel(const std::string& line) {
   return TextBefore(line, ";") + " (" + TextAfter(line, ";") + ")";
+}
+
+int CameraWindowHeight(int count, int screen_height) {
+  constexpr int kTitleBar = 40;
+  return std::min(count * 40 + 20, screen_height - kTitleBar);
 }
 
 std::vector<std::string> MarkedCameraLines(const std::vector<std::string>& lines,

@@ -17,6 +17,15 @@ TEST(CameraListTest, MissingOrEmptyFilesHoldNoCameras) {
   EXPECT_FALSE(ReadCameraLines(path));
 }
 
+// The window keeps 40 pixels a camera while the screen holds it, then stops
+// at the screen's height less the title bar.
+TEST(CameraListTest, TheWindowGrowsWithTheCamerasUntilTheScreenIsFull) {
+  EXPECT_EQ(CameraWindowHeight(3, 1024), 140);
+  EXPECT_EQ(CameraWindowHeight(24, 1024), 980);
+  EXPECT_EQ(CameraWindowHeight(25, 1024), 984);
+  EXPECT_EQ(CameraWindowHeight(60, 1080), 1040);
+}
+
 TEST(ArchiveLinesTest, ReportTexts) {
   EXPECT_EQ(PackedInLine(2900), "The project has been successfully compressed in 2 seconds.");
   EXPECT_EQ(ReductionPercent(25LL << 20, 100LL << 20), "75.00");

@@ -22,8 +22,9 @@ std::optional<std::string> ReadTemplate(const std::string& path) {
   return text.str();
 }
 
-// Pymaxwell writes the cameras file; the window stays alive meanwhile.
-void ListCameras(Program& program, const Preparation& preparation,
+// Pymaxwell writes the cameras file; the window stays alive meanwhile. False
+// when the user quit meanwhile.
+bool ListCameras(Program& program, const Preparation& preparation,
                  const std::string& cameras_file) {
   const AppPaths& paths = program.paths;
   const std::string script_path = paths.BenchDir + "/GetCameras_tmp.py";
@@ -40,58 +41,71 @@ void ListCameras(Program& program, const Preparation& preparation,
       PymaxwellExecutable(program.state.MaxwellDir),
       PymaxwellArguments(generation, script_path, preparation.scene_path, cameras_file),
       program.state.MaxwellDir);
-  WatchRun(
-      pymaxwell, program.desktop, [](const Event&) { return RunAction::kGoOn; },
-      [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
+  return WatchRun(
+             pymaxwell, program.desktop,
+             [&](const Event& event) { return QuitRule(program, event); },
+             [](const std::string&) { return RunAction::kGoOn; },
+             WatchOptions{.pause = false}) != RunEnd::kCloseRequested;
 }
 
-// The ticks of the check-box window, asked again until one box is ticked;
-// nullopt when the window cannot be opened.
-std::optional<std::vector<bool>> AskWhichCameras(Program& program,
-                                                 const std::vector<std::string>& lines) {
+struct CameraChoice {
+  bool cancelled = false;
+  std::optional<std::vector<bool>> ticks;  // nullopt: the window could not be opened
+};
+
+// The ticks of the check-box window, asked again until one box is ticked.
+CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& lines) {
   const int count = static_cast<int>(lines.size());
   WindowSpec layout;
   layout.kind = WindowKind::kCheckBoxes;
   layout.title = "Check cameras to render (" + std::to_string(count) + " found)";
   layout.width = 290;
-  layout.height = count * 40 + 20;
+  layout.height = CameraWindowHeight(count, program.desktop.ScreenArea().height);
   for (const std::string& line : lines) layout.check_labels.push_back(CameraLabel(line));
   const std::optional<WindowId> window = program.desktop.OpenWindow(layout);
-  if (!window) return std::nullopt;
-  std::vector<bool> ticks;
+  if (!window) return {};
+  CameraChoice choice;
   for (;;) {
-    ticks = program.desktop.WaitForCheckBoxes(*window);
-    if (std::find(ticks.begin(), ticks.end(), true) != ticks.end()) break;
+    choice.ticks = program.desktop.WaitForCheckBoxes(*window);
+    if (!choice.ticks) {
+      choice.cancelled = true;
+      break;
+    }
+    if (std::find(choice.ticks->begin(), choice.ticks->end(), true) != choice.ticks->end())
+      break;
     program.desktop.Message("TORVAmeter error", "You must select at least one camera to render");
     program.desktop.ResetCheckBoxes(*window);
   }
   program.desktop.CloseWindow(*window);
-  return ticks;
+  return choice;
 }
 
 }  // namespace
 
-void ChooseCameras(Program& program, Preparation& preparation) {
+bool ChooseCameras(Program& program, Preparation& preparation) {
   const std::string cameras_file = program.paths.TempDir + "cameras.txt";
-  ListCameras(program, preparation, cameras_file);
+  if (!ListCameras(program, preparation, cameras_file)) return false;
 
   // Every camera is kept, however many the scene has.
   std::optional<std::vector<std::string>> lines = ReadCameraLines(cameras_file);
-  if (!lines) return;
+  if (!lines) return true;
   program.state.CameraLines = *lines;
 
   std::vector<std::string> marked;
   if (lines->size() == 1) {
     marked = {lines->front() + ";1"};
-  } else if (std::optional<std::vector<bool>> ticks = AskWhichCameras(program, *lines)) {
-    marked = MarkedCameraLines(*lines, *ticks);
+  } else if (const CameraChoice choice = AskWhichCameras(program, *lines); choice.cancelled) {
+    return false;
+  } else if (choice.ticks) {
+    marked = MarkedCameraLines(*lines, *choice.ticks);
   } else {
     marked = *lines;
   }
-  if (!WriteCameraLines(cameras_file, marked)) return;
+  if (!WriteCameraLines(cameras_file, marked)) return true;
   program.state.CameraLines = marked;
   for (const std::string& line : marked)
     preparation.log.Write("Camera: " + CameraLabel(line) + " detected");
+  return true;
 }
 
 }  // namespace torva

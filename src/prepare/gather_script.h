@@ -16,7 +16,7 @@ std::string GatherScript(const std::string& scene_path, const std::string& targe
 // The renderer's arguments for running the script at `script_path`.
 std::vector<std::string> GatherArguments(const std::string& script_path);
 
-// A "Not found:" line of the gather run.
+// A "Not found:" line of the gather run, with the bytes the renderer wrote.
 struct MissingFile {
   std::string name;       // the file name looked for, after the last "/" or "\"
   std::string in_folder;  // the line's text up to its last "/" ("" when none)

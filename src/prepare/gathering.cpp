@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/cpu_info.h"
+#include "prepare/file_copy.h"
 #include "prepare/gather_script.h"
 #include "prepare/preparation.h"
 #include "prepare/scene_name.h"
@@ -11,6 +12,7 @@
 #include "renderer/process.h"
 #include "text/file_size.h"
 #include "text/numbers.h"
+#include "text/utf8.h"
 
 namespace torva {
 namespace {
@@ -51,23 +53,29 @@ void StartProjectLog(Program& program, Preparation& preparation) {
 }
 
 // Asks the user for a file the renderer could not find, until one of exactly
-// that name is chosen. False when the user gives up.
+// that name is chosen and copied into the project. False when the user gives up.
+// The name is compared and copied as the renderer wrote its bytes; only what
+// is shown is made valid UTF-8.
 bool SearchMissingFile(Program& program, Preparation& preparation, const MissingFile& missing) {
-  ReportAndLog(program, preparation, "Not found: " + missing.name);
-  ReportAndLog(program, preparation, "  in " + missing.in_folder);
-  const std::string extension = ExtensionPart(missing.name);
+  const std::string shown_name = ValidUtf8(missing.name);
+  ReportAndLog(program, preparation, "Not found: " + shown_name);
+  ReportAndLog(program, preparation, "  in " + ValidUtf8(missing.in_folder));
+  const std::string extension = ValidUtf8(ExtensionPart(missing.name));
   std::string chosen;
-  do {
+  for (;;) {
     std::optional<std::string> path = program.desktop.ChooseFile(
-        "Missing file: \"" + missing.name + "\" is missing, please find it",
+        "Missing file: \"" + shown_name + "\" is missing, please find it",
         program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
     if (!path || path->empty()) return false;
     chosen = *path;
-  } while (FileNamePart(chosen) != missing.name);
-
-  std::error_code ec;
-  fs::copy_file(chosen, program.paths.TempDir + missing.name,
-                fs::copy_options::overwrite_existing, ec);
+    if (FileNamePart(chosen) != missing.name) continue;
+    if (CopyPlainFile(chosen, program.paths.TempDir + missing.name)) break;
+    program.desktop.Message("TORVAmeter error",
+                            "The file \"" + ValidUtf8(chosen) + "\" cannot be copied into the project: "
+                            "only a plain file that can be read can be sent. Please choose "
+                            "another one.");
+  }
+  preparation.found_by_hand[missing.name] = chosen;
   ReportAndLog(program, preparation, "Missing item has been found manually");
   ReportAndLog(program, preparation, "");
   program.state.LastDir = FolderPart(chosen);
@@ -84,7 +92,7 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
     if (name == "TORVAmeter_Maxwell.log") continue;
     ++preparation.dependency_count;
     ReportAndLog(program, preparation,
-                 name + "  --> found... (" + FileSizeMB(it->path().string()) + ")");
+                 ValidUtf8(name) + "  --> found... (" + FileSizeMB(it->path().string()) + ")");
     std::error_code size_error;
     const auto bytes = it->is_regular_file(size_error) ? it->file_size(size_error) : 0;
     if (!size_error) preparation.project_size += static_cast<long long>(bytes);
@@ -104,7 +112,7 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
 
 }  // namespace
 
-void GatherDependencies(Program& program, Preparation& preparation) {
+bool GatherDependencies(Program& program, Preparation& preparation) {
   const AppPaths& paths = program.paths;
   const std::string project_folder = paths.AppDir + "/temp";
   if (!WriteWholeFile(paths.GatherScript,
@@ -123,25 +131,28 @@ void GatherDependencies(Program& program, Preparation& preparation) {
       ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
                               GatherArguments(paths.GatherScript), program.state.MaxwellDir);
   std::optional<std::string> given_up;  // the missing file the user did not find
-  WatchRun(
-      renderer, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+  const RunEnd end = WatchRun(
+      renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
       [&](const std::string& line) {
-        if (given_up) return RunAction::kGoOn;
+        // Once the user has quit, nothing more is asked.
+        if (given_up || program.quit_requested) return RunAction::kGoOn;
         const std::optional<MissingFile> missing = ReadNotFoundLine(line);
         if (!missing || fs::exists(scene_folder + missing->name, ec)) return RunAction::kGoOn;
         if (SearchMissingFile(program, preparation, *missing)) return RunAction::kGoOn;
-        given_up = missing->name;
+        given_up = ValidUtf8(missing->name);
         return RunAction::kStop;  // no renderer is left running on its own
       },
-      WatchOptions{.pause = false});
+      WatchOptions{.pause = false, .line_bytes = true});
   fs::remove(paths.GatherScript, ec);
   if (given_up) {
     program.desktop.Message("TORVAmeter error", "Missing file: \"" + *given_up +
                                                     "\" was not found, TORVAmeter will now quit");
     EndProgram();
   }
+  if (end == RunEnd::kCloseRequested) return false;
   preparation.scene_name = SceneNameOf(preparation.scene_path);
   ListProjectFolder(program, preparation);
+  return true;
 }
 
 }  // namespace torva

@@ -1,10 +1,12 @@
 // What the steps of "Prepare project" hand on to each other.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 
 #include "app/globals.h"
+#include "renderer/process.h"
 #include "prepare/project_log.h"
 
 namespace torva {
@@ -14,6 +16,7 @@ struct Preparation {
   std::string scene_name;  // the file name without ".mxs"
   int dependency_count = 0;  // entries of the project folder, the scene included
   long long project_size = 0;  // their bytes
+  std::map<std::string, std::string> found_by_hand;  // missing name -> the file picked
   ProjectLog log;
 };
 
@@ -23,14 +26,31 @@ inline void ReportAndLog(Program& program, Preparation& preparation, const std::
   preparation.log.Write(text);
 }
 
-// The steps, in the order the command runs them.
+// What every watched run of the preparation does with a window event: a close
+// request of the main window asks whether to stop and quit.
+inline RunAction QuitRule(Program& program, const Event& event) {
+  const bool close = event.type == EventType::kCloseWindow && event.window == kMainWindow;
+  return close && ConfirmQuit(program, "the preparation of the project") ? RunAction::kClose
+                                                                        : RunAction::kGoOn;
+}
+
+// The steps, in the order the command runs them. A step that returns false
+// has been given up by the user (quit, cancel); GiveUpPreparation then
+// leaves nothing of it behind.
 // Shows the scene dialog until a scene is chosen; nullopt when cancelled.
 std::optional<std::string> ChooseScene(Program& program);
-// Renames the scene so that its name holds no blank and at most 24
+// Renames the scene so that its name holds no blank or quote and at most 24
 // characters. False when a rename could not be done (the user was told).
 bool MakeSceneNameSafe(Program& program, std::string& scene_path);
-void GatherDependencies(Program& program, Preparation& preparation);
-void ChooseCameras(Program& program, Preparation& preparation);
-void PackProject(Program& program, Preparation& preparation);
+bool GatherDependencies(Program& program, Preparation& preparation);
+// Asks whether to go on when files of one name but different bytes met in
+// the flat project folder.
+bool CheckSameNames(Program& program, Preparation& preparation);
+bool ChooseCameras(Program& program, Preparation& preparation);
+bool PackProject(Program& program, Preparation& preparation);
+
+// Removes the project folder and the project log; nothing is packed and an
+// earlier archive stays as it was.
+void GiveUpPreparation(Program& program, Preparation& preparation);
 
 }  // namespace torva

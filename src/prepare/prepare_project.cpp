@@ -1,5 +1,7 @@
 #include "prepare/prepare_project.h"
 
+#include <filesystem>
+
 #include "platform/buttons_disabled.h"
 #include "prepare/preparation.h"
 #include "prepare/scene_name.h"
@@ -19,9 +21,17 @@ void RunPrepareProject(Program& program) {
   preparation.scene_path = *chosen;
   if (!MakeSceneNameSafe(program, preparation.scene_path)) return;
 
-  GatherDependencies(program, preparation);
-  ChooseCameras(program, preparation);
-  PackProject(program, preparation);
+  if (!GatherDependencies(program, preparation) || !CheckSameNames(program, preparation) ||
+      !ChooseCameras(program, preparation) || !PackProject(program, preparation))
+    GiveUpPreparation(program, preparation);
+}
+
+void GiveUpPreparation(Program& program, Preparation& preparation) {
+  preparation.log.Close();
+  std::error_code ec;
+  std::filesystem::remove(program.paths.AppDir + "/TORVAmeter_Maxwell.log", ec);
+  std::filesystem::remove_all(program.paths.AppDir + "/temp", ec);
+  ReportLine(program, "The preparation has been cancelled, nothing has been packed.");
 }
 
 }  // namespace torva

@@ -6,7 +6,13 @@ namespace torva {
 
 void ProjectLog::Open(const std::string& path) {
   Close();
+  path_ = path;
   file_ = std::fopen(path.c_str(), "wb");
+}
+
+void ProjectLog::Reopen() {
+  if (file_ || path_.empty()) return;
+  file_ = std::fopen(path_.c_str(), "ab");
 }
 
 void ProjectLog::Write(const std::string& line) {

@@ -18,12 +18,15 @@ class ProjectLog {
 
   // Creates the file anew. When it cannot be created, lines are dropped.
   void Open(const std::string& path);
+  // Opens the closed log again, to add lines at its end.
+  void Reopen();
   // Writes the line and its line feed at once, so a crash loses nothing.
   void Write(const std::string& line);
   void Close();
 
  private:
   std::FILE* file_ = nullptr;
+  std::string path_;
 };
 
 struct LogHeader {

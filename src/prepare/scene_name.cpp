@@ -45,10 +45,10 @@ bool IsSceneFile(std::string_view path) {
   return path.size() >= 3 && Lowered(path.substr(path.size() - 3)) == "mxs";
 }
 
-std::string BlankFreePath(std::string_view path) {
+std::string BlankAndQuoteFreePath(std::string_view path) {
   std::string name = FileNamePart(path);
   for (char& c : name) {
-    if (c == ' ') c = '_';
+    if (c == ' ' || c == '"') c = '_';
   }
   return FolderPart(path) + name;
 }

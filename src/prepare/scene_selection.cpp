@@ -45,8 +45,10 @@ bool RenameScene(Program& program, std::string& scene_path, const std::string& n
 }  // namespace
 
 bool MakeSceneNameSafe(Program& program, std::string& scene_path) {
-  if (FileNamePart(scene_path).find(' ') != std::string::npos) {
-    if (!RenameScene(program, scene_path, BlankFreePath(scene_path))) return false;
+  // A quote would end the quoted scene path of the later command lines.
+  const std::string blank_free = BlankAndQuoteFreePath(scene_path);
+  if (blank_free != scene_path) {
+    if (!RenameScene(program, scene_path, blank_free)) return false;
     program.desktop.Message("TORVAmeter warning",
                             "Spaces are not allowed in the scene name, they have been "
                             "replaced by '_'");

@@ -14,28 +14,6 @@ namespace {
 constexpr int kPollPauseMs = 100;
 constexpr int kEventPassMs = 50;
 
-// Invalid bytes become U+FFFD, so nothing downstream sees broken UTF-8.
-bool IsInvalid(const Utf8Char& c) { return c.code == 0xFFFD && c.bytes == 1; }
-
-std::string ValidUtf8(std::string bytes) {
-  std::size_t pos = 0;
-  for (Utf8Char c; pos < bytes.size() && !IsInvalid(c = DecodeUtf8At(bytes, pos));) {
-    pos += c.bytes;
-  }
-  if (pos == bytes.size()) return bytes;
-  std::string out(bytes, 0, pos);
-  while (pos < bytes.size()) {
-    const Utf8Char c = DecodeUtf8At(bytes, pos);
-    if (IsInvalid(c)) {
-      AppendUtf8(out, c.code);
-    } else {
-      out.append(bytes, pos, c.bytes);
-    }
-    pos += c.bytes;
-  }
-  return out;
-}
-
 }  // namespace
 
 std::vector<std::string> SplitArguments(std::string_view arguments) {
@@ -95,10 +73,12 @@ bool ExternalProcess::OutputAvailable() {
   return child_->HasLine();
 }
 
-std::string ExternalProcess::ReadLine() {
+std::string ExternalProcess::ReadLine() { return ValidUtf8(ReadLineBytes()); }
+
+std::string ExternalProcess::ReadLineBytes() {
   if (!child_) return {};
   while (!child_->HasLine() && !child_->OutputEnded()) child_->WaitForLine(-1);
-  return ValidUtf8(child_->TakeLine());
+  return child_->TakeLine();
 }
 
 void ExternalProcess::Kill() {
@@ -207,7 +187,8 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
     const Event event = desktop.TakeEvent();
     if (event.type != EventType::kNone) control.Apply(on_event(event));
     if (!pause) process.WaitForOutput(kEventPassMs);
-    if (process.OutputAvailable()) control.Apply(on_line(process.ReadLine()));
+    if (process.OutputAvailable())
+      control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
   }
   process.Close();
   return control.End();

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +48,8 @@ class ExternalProcess {
   // The next line without its line feed (a carriage return before it stays).
   // Waits for a line feed or the end of the output; "" when none remains.
   std::string ReadLine();
+  // The same line as the program wrote its bytes, invalid UTF-8 included.
+  std::string ReadLineBytes();
   // Ends the program and everything it started; the output already written
   // can still be read.
   void Kill();
@@ -57,9 +58,9 @@ class ExternalProcess {
   // The program itself has ended, whoever else still holds its output (a
   // detached grandchild may).
   bool Ended();
-  // Its exit code (128 + signal when killed), once it was closed after it
-  // had ended; nullopt when it never started or was closed while running.
-  std::optional<int> ExitCode() const { return exit_code_; }
+  // After Close: the exit code of a program that had ended (128 + the signal
+  // that ended it); -1 when it never started or still ran when closed.
+  int ExitCode() const { return exit_code_; }
 
   // Blocks until a line can be read, or the output has ended and the program
   // has ended, or `timeout_ms` passes (negative: no limit).
@@ -75,7 +76,7 @@ class ExternalProcess {
 
  private:
   std::unique_ptr<ChildProcess> child_;
-  std::optional<int> exit_code_;
+  int exit_code_ = -1;
 };
 
 // Runs a program with its output discarded and returns once it has ended:
@@ -107,6 +108,9 @@ struct WatchOptions {
   // Asked once a pass, whatever arrived: a command may end a run that has
   // gone quiet for too long.
   std::function<RunAction()> on_pass = nullptr;
+  // Lines are handed on as the program wrote their bytes (file names that
+  // are not UTF-8 stay comparable with the names on the disk).
+  bool line_bytes = false;
 };
 
 using EventHandler = std::function<RunAction(const Event&)>;

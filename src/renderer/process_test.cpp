@@ -270,6 +270,22 @@ class WatchedRun : public ::testing::Test {
   std::vector<std::string> lines;
 };
 
+// The caller learns how the program ended after the run has closed it.
+TEST_F(WatchedRun, TheExitCodeOutlivesTheRun) {
+  ExternalProcess failing = ExternalProcess::Launch(kChild, "exit 3", "/");
+  EXPECT_EQ(WatchRun(failing, desktop, Ignore, Collect()), RunEnd::kFinished);
+  EXPECT_EQ(failing.ExitCode(), 3);
+  ExternalProcess fine = ExternalProcess::Launch(kChild, "lines 2 0", "/");
+  WatchRun(fine, desktop, Ignore, Collect());
+  EXPECT_EQ(fine.ExitCode(), 0);
+  ExternalProcess stopped = ExternalProcess::Launch(kChild, "hang 1", "/");
+  WatchRun(stopped, desktop, Ignore, [](const std::string&) { return RunAction::kStop; });
+  EXPECT_GT(stopped.ExitCode(), 128);
+  ExternalProcess missing = ExternalProcess::Launch("/nonexistent/program", "", "/");
+  WatchRun(missing, desktop, Ignore, Collect());
+  EXPECT_EQ(missing.ExitCode(), -1);
+}
+
 TEST_F(WatchedRun, StoppedChildStillHasItsOutputRead) {
   EXPECT_CALL(desktop, TakeEvent())
       .WillOnce(Return(Click(kBenchmark)))
@@ -393,15 +409,6 @@ TEST_F(WatchedRun, ADetachedGrandchildHoldingThePipeDoesNotHoldTheRead) {
   // Both grandchildren would hold the pipe for five minutes.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
   RunCommand("kill $(cat " + ShellQuote(pid_file) + ") 2>/dev/null");
-}
-
-TEST_F(WatchedRun, TheExitCodeIsKeptOnceTheProgramHasEnded) {
-  ExternalProcess failing = ExternalProcess::Launch("/bin/sh", std::vector<std::string>{"-c", "exit 3"}, "/");
-  WatchRun(failing, desktop, Ignore, Collect());
-  EXPECT_EQ(failing.ExitCode(), 3);
-  ExternalProcess missing = ExternalProcess::Launch("/no/such/program", "", "/");
-  WatchRun(missing, desktop, Ignore, Collect());
-  EXPECT_FALSE(missing.ExitCode());
 }
 
 TEST_F(WatchedRun, ProgramThatEndsByItselfIsFinished) {

@@ -33,7 +33,7 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(void, CloseWindow, (WindowId), (override));
   MOCK_METHOD(void, ShowPicture, (WindowId, int, int, const Picture&), (override));
   MOCK_METHOD(void, RemovePictures, (WindowId), (override));
-  MOCK_METHOD(std::vector<bool>, WaitForCheckBoxes, (WindowId), (override));
+  MOCK_METHOD(std::optional<std::vector<bool>>, WaitForCheckBoxes, (WindowId), (override));
   MOCK_METHOD(void, ResetCheckBoxes, (WindowId), (override));
   MOCK_METHOD(Event, WaitEvent, (), (override));
   MOCK_METHOD(Event, TakeEvent, (), (override));

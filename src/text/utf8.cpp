@@ -73,4 +73,29 @@ void AppendUtf8(std::string& out, char32_t code) {
   }
 }
 
+namespace {
+
+bool IsInvalid(const Utf8Char& c) { return c.code == kReplacement && c.bytes == 1; }
+
+}  // namespace
+
+std::string ValidUtf8(std::string bytes) {
+  std::size_t pos = 0;
+  for (Utf8Char c; pos < bytes.size() && !IsInvalid(c = DecodeUtf8At(bytes, pos));) {
+    pos += c.bytes;
+  }
+  if (pos == bytes.size()) return bytes;
+  std::string out(bytes, 0, pos);
+  while (pos < bytes.size()) {
+    const Utf8Char c = DecodeUtf8At(bytes, pos);
+    if (IsInvalid(c)) {
+      AppendUtf8(out, c.code);
+    } else {
+      out.append(bytes, pos, c.bytes);
+    }
+    pos += c.bytes;
+  }
+  return out;
+}
+
 }  // namespace torva

@@ -25,4 +25,7 @@ std::size_t Utf8Length(std::string_view text);
 // Appends `code` as UTF-8; surrogates and values past U+10FFFF become U+FFFD.
 void AppendUtf8(std::string& out, char32_t code);
 
+// `bytes` with every byte that is not part of valid UTF-8 replaced by U+FFFD.
+std::string ValidUtf8(std::string bytes);
+
 }  // namespace torva

@@ -1,7 +1,8 @@
 // The preparation's camera step alone, in the real FLTK desktop, for the GUI
 // test: camera_step_probe APP_DIR MAXWELL_DIR SCENE lists the scene's cameras
 // through Pymaxwell, lets them be ticked in the real window, then prints
-// "camera LINE" for each line of the rewritten cameras.txt and "done".
+// "cancelled" when the window was cancelled, "camera LINE" for each line of
+// cameras.txt and "done".
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,8 +22,9 @@ int main(int argc, char** argv) {
   torva::Preparation preparation;
   preparation.scene_path = argv[3];
   preparation.log.Open(program.paths.AppDir + "/TORVAmeter_Maxwell.log");
-  torva::ChooseCameras(program, preparation);
+  const bool chosen = torva::ChooseCameras(program, preparation);
   preparation.log.Close();
+  if (!chosen) std::printf("cancelled\n");
 
   std::ifstream cameras(program.paths.TempDir + "cameras.txt");
   for (std::string line; std::getline(cameras, line);) std::printf("camera %s\n", line.c_str());

@@ -58,10 +58,10 @@ void CheckBoxes(Desktop& desktop) {
   layout.height = static_cast<int>(layout.check_labels.size()) * 40 + 20;
   auto window = desktop.OpenWindow(layout);
   if (!window) return Say("no window");
-  std::vector<bool> ticks = desktop.WaitForCheckBoxes(*window);
+  std::optional<std::vector<bool>> ticks = desktop.WaitForCheckBoxes(*window);
   std::string marks;
-  for (bool tick : ticks) marks += tick ? '1' : '0';
-  Say("ticks %s", marks.c_str());
+  for (bool tick : ticks.value_or(std::vector<bool>{})) marks += tick ? '1' : '0';
+  Say(ticks ? "ticks %s" : "cancelled%s", marks.c_str());
   desktop.CloseWindow(*window);
 }
 

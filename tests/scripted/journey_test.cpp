@@ -47,7 +47,7 @@ TEST(Journey, BenchmarkThenPrepareThenEstimate) {
   fs::copy(SourceDir() + "/tools/sim-maxwell/scenes/Kitchen", root.path() + "/Kitchen",
            fs::copy_options::recursive);
   const CommandOutcome prepare = RunScriptedProgram(
-      app, "press 5\nfile " + root.path() + "/Kitchen/Kitchen.mxs\ntick 1 3\nyes\nclose\n");
+      app, "press 5\nfile " + root.path() + "/Kitchen/Kitchen.mxs\nyes\ntick 1 3\nyes\nclose\n");
   ASSERT_EQ(prepare.status, 0) << prepare.output;
   ASSERT_TRUE(fs::exists(app + "/archive/Kitchen.vum")) << prepare.output;
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -12,6 +14,7 @@
 #include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
+#include "text/utf8.h"
 
 namespace torva {
 namespace {
@@ -100,6 +103,13 @@ class PrepareProjectTest : public ::testing::Test {
     return app_ + "/archive/" + scene_name + ".vum";
   }
 
+  // Puts a shell script in the place of an installed program; the program
+  // itself stays beside it as PROGRAM.real.
+  void WrapProgram(const std::string& program, const std::string& script) {
+    fs::rename(program, program + ".real");
+    WriteExecutable(program, "#!/bin/sh\n" + script);
+  }
+
   // What a finished preparation leaves behind, whatever it packed.
   void ExpectCleanedUp() {
     EXPECT_FALSE(fs::exists(app_ + "/temp"));
@@ -108,12 +118,30 @@ class PrepareProjectTest : public ::testing::Test {
   }
 };
 
-// Three cameras, nothing ticked at first; same-name textures and a Windows
-// path that the renderer finds itself; maximum compression.
+// The warning about the Kitchen's two different "diffuse.jpg": it names
+// both places and the one the project holds.
+std::string SameNameQuestion(const std::string& folder) {
+  // As the transcript quotes it.
+  const std::string kitchen =
+      std::regex_replace(folder, std::regex(R"(["\\])"), R"(\$&)");
+  return "question \"TORVAmeter warning\" \"Files of the same name come from different "
+         "folders and differ:\\n\\ndiffuse.jpg\\n   " + kitchen +
+         "/textures/wood/diffuse.jpg\\n   " + kitchen +
+         "/textures/tiles/diffuse.jpg (sent)\\n\\nThe project folder holds one file of each "
+         "name, so only one of them will be sent to the farm and the scene may be rendered "
+         "with the wrong file.\\nDo you want to prepare the project anyway?\" -> ";
+}
+
+// Three cameras, nothing ticked at first; same-name textures, packed anyway,
+// and a Windows path that the renderer finds itself; maximum compression.
 TEST_F(PrepareProjectTest, KitchenWithThreeCamerasPackedAsSevenZip) {
   const std::string kitchen = CopyScene("Kitchen");
-  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\ntick\ntick 1 3\nyes\n");
+  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick\ntick 1 3\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("log 8 \"3 dependancies found. Project size (uncompressed): 0.00 "
+                            "MB.\"\n" + SameNameQuestion(kitchen) + "yes\nwindow "),
+            std::string::npos)
+      << run.output;
 
   EXPECT_TRUE(run.Has("file \"Choose the MXS scene to process\" \"" + scenes_ +
                       "/\" \"Maxwell Render scene (*.mxs)|*.mxs\" -> \"" + kitchen +
@@ -218,6 +246,61 @@ TEST_F(PrepareProjectTest, OnlySceneFilesAreTakenAndCancelChangesNothing) {
   EXPECT_FALSE(fs::exists(app_ + "/temp"));
 }
 
+// Answered No, the same-name warning gives up the preparation: nothing is
+// packed, the earlier archive stays, the buttons come back.
+TEST_F(PrepareProjectTest, SameNameFilesThatDifferCanStopThePreparation) {
+  const std::string kitchen = CopyScene("Kitchen");
+  ASSERT_EQ(Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick 1\nno\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Kitchen"));
+  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nno\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find(SameNameQuestion(kitchen) + "no\nlog 9 \"The preparation has been "
+                            "cancelled, nothing has been packed.\"\nenable 5\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("window "), std::string::npos);
+  EXPECT_EQ(ReadFile(Archive("Kitchen")), earlier);
+  EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+  ExpectCleanedUp();
+}
+
+// No warning when the files of one name are the same: one file recorded
+// twice, two copies of one file, or a file found by searching that is the
+// one recorded elsewhere. A third, different one is named with the others.
+TEST_F(PrepareProjectTest, OnlyFilesThatDifferAreNamedInTheWarning) {
+  const std::string kitchen = CopyScene("Kitchen");
+  fs::copy_file(kitchen + "/textures/wood/diffuse.jpg", kitchen + "/textures/tiles/diffuse.jpg",
+                fs::copy_options::overwrite_existing);
+  WriteFile(kitchen + "/Kitchen.mxs",
+            ReadFile(kitchen + "/Kitchen.mxs") +
+                "dependency ./textures/wood/../wood/diffuse.jpg\n"
+                "dependency C:\\Users\\artist\\diffuse.jpg\n"  // found below the scene
+                "dependency maps/chrome.png\n");
+  CommandOutcome same = Prepare("file " + kitchen + "/Kitchen.mxs\ntick 1\nyes\n");
+  ASSERT_EQ(same.status, 0) << same.output;
+  EXPECT_EQ(same.output.find("TORVAmeter warning"), std::string::npos);
+  EXPECT_TRUE(fs::exists(Archive("Kitchen")));
+
+  // A dependency may even share the scene's own name.
+  WriteFile(kitchen + "/other/diffuse.jpg", "a third texture");
+  WriteFile(kitchen + "/other/Kitchen.mxs", "SIM-MXS 1\n# an older kitchen\n");
+  WriteFile(kitchen + "/Kitchen.mxs",
+            ReadFile(kitchen + "/Kitchen.mxs") +
+                "dependency other/diffuse.jpg\ndependency other/Kitchen.mxs\n");
+  CommandOutcome third = Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick 1\nyes\n");
+  ASSERT_EQ(third.status, 0) << third.output;
+  EXPECT_TRUE(third.Has(
+      "question \"TORVAmeter warning\" \"Files of the same name come from different folders and "
+      "differ:\\n\\nKitchen.mxs\\n   " + kitchen + "/Kitchen.mxs\\n   " + kitchen +
+      "/other/Kitchen.mxs (sent)\\n\\ndiffuse.jpg\\n   " + kitchen + "/textures/wood/diffuse.jpg\\n   " +
+      kitchen + "/textures/tiles/diffuse.jpg\\n   " + kitchen +
+      "/other/diffuse.jpg (sent)\\n\\nThe project "
+      "folder holds one file of each name, so only one of them will be sent to the farm and "
+      "the scene may be rendered with the wrong file.\\nDo you want to prepare the project "
+      "anyway?\" -> yes"))
+      << third.output;
+}
+
 // Files the renderer cannot find are asked for; a file offered under another
 // letter case brings the dialog back; the dialog then starts where the user
 // found the last one.
@@ -272,6 +355,85 @@ TEST_F(PrepareProjectTest, MissingFilesAreLocatedByHand) {
   EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\n" + found + "/more/\n"),
             std::string::npos);
   ExpectCleanedUp();
+}
+
+// A file picked by hand that cannot be copied (a pipe, a link to a device,
+// a folder, an unreadable file) is refused with a message and asked for
+// again; only the file that was copied is reported found.
+TEST_F(PrepareProjectTest, AMissingFileThatCannotBeCopiedIsAskedForAgain) {
+  const std::string loft = CopyScene("Loft");
+  const std::string found = folder_.path() + "/found";
+  fs::create_directories(found + "/pipe");
+  ASSERT_EQ(mkfifo((found + "/pipe/spot_light.ies").c_str(), 0644), 0);
+  fs::create_directories(found + "/device");
+  fs::create_symlink("/dev/zero", found + "/device/spot_light.ies");
+  fs::create_directories(found + "/folder/spot_light.ies");
+  std::vector<std::string> refused = {found + "/pipe/spot_light.ies",
+                                      found + "/device/spot_light.ies",
+                                      found + "/folder/spot_light.ies"};
+  if (geteuid() != 0) {  // the superuser reads any file
+    WriteFile(found + "/locked/spot_light.ies", "secret");
+    fs::permissions(found + "/locked/spot_light.ies", fs::perms::none);
+    refused.push_back(found + "/locked/spot_light.ies");
+  }
+  WriteFile(found + "/spot_light.ies", "light");
+  WriteFile(found + "/concrete.jpg", "concrete");
+  WriteFile(found + "/missing_normal.png", "normal");
+  std::string answers = "file " + loft + "/Loft.mxs\n";
+  for (const std::string& path : refused) answers += "file " + path + "\n";
+  answers += "file " + found + "/spot_light.ies\nfile " + found + "/concrete.jpg\nfile " + found +
+             "/missing_normal.png\ntick 1\nyes\n";
+  CommandOutcome run = Prepare(answers);
+  ASSERT_EQ(run.status, 0) << run.output;
+
+  const std::string dialog = "file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\"";
+  for (const std::string& path : refused) {
+    SCOPED_TRACE(path);
+    EXPECT_NE(run.output.find("-> \"" + path + "\"\nmessage \"TORVAmeter error\" \"The file \\\"" +
+                              path + "\\\" cannot be copied into the project: only a plain file "
+                              "that can be read can be sent. Please choose another one.\"\n" +
+                              dialog),
+              std::string::npos)
+        << run.output;
+  }
+  EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
+  EXPECT_TRUE(run.Has("log 7 \"Not found: concrete.jpg\""));
+  EXPECT_EQ(ExtractFromArchive(Archive("Loft"), "spot_light.ies"), "light");
+  // Where the last file came from is remembered, not where a refused one was.
+  EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\n" + found + "/\n"),
+            std::string::npos);
+  ExpectCleanedUp();
+}
+
+// A dependency whose recorded name is not valid UTF-8 is compared and copied
+// under its own bytes; only what is shown stands in for the odd byte.
+TEST_F(PrepareProjectTest, ANameThatIsNotUtf8IsMatchedByItsBytes) {
+  const std::string teapot = CopyScene("Teapot");
+  const std::string name = "caf\xE9.jpg";  // Latin-1, as a Windows machine may record it
+  const std::string renderer = maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell";
+  fs::rename(renderer, renderer + ".real");
+  WriteExecutable(renderer,
+                  "#!/bin/sh\n"
+                  "case \"$1\" in\n"
+                  "  -script:*) printf 'Not found: /Volumes/caf\\351/caf\\351.jpg\\n'\n"
+                  "    exec \"$0.real\" \"$@\" ;;\n"
+                  "  *) exec \"$0.real\" \"$@\" ;;\n"
+                  "esac\n");
+  WriteFile(folder_.path() + "/found/" + name, "latte");
+  CommandOutcome run =
+      Prepare("file " + teapot + "/Teapot.mxs\nfile " + folder_.path() + "/found/" + name + "\nno\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("log 3 \"Not found: caf\xEF\xBF\xBD.jpg\""));
+  EXPECT_TRUE(run.Has("log 4 \"  in  /Volumes/caf\xEF\xBF\xBD/\""));
+  EXPECT_TRUE(run.Has("file \"Missing file: \\\"caf\xEF\xBF\xBD.jpg\\\" is missing, please find "
+                      "it\" \"" + teapot + "/\" \"Missing file (*.jpg)|*.jpg\" -> \"" +
+                      folder_.path() + "/found/" + name + "\""));
+  EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
+  EXPECT_TRUE(HasLogLine(run, "\"caf\xEF\xBF\xBD.jpg  --> found... (0.00 MB)\""));
+  EXPECT_EQ(ExtractFromArchive(Archive("Teapot"), name), "latte");
+  const std::string log = ExtractFromArchive(Archive("Teapot"), "TORVAmeter_Maxwell.log");
+  EXPECT_NE(log.find("\nNot found: caf\xEF\xBF\xBD.jpg\n"), std::string::npos) << log;
+  EXPECT_EQ(ValidUtf8(log), log);
 }
 
 // A missing file the user does not find ends the program; the renderer it
@@ -360,6 +522,32 @@ TEST_F(PrepareProjectTest, BlankAndLengthRenamesApart) {
   EXPECT_TRUE(fs::exists(Archive("abcdefghijklmnopqrsX")));
 }
 
+// A double quote cannot travel in the command lines either: it is replaced
+// like a blank, with the same message, and the archive takes the new name.
+TEST_F(PrepareProjectTest, QuotesInTheSceneNameAreReplacedLikeBlanks) {
+  const std::string teapot = CopyScene("Teapot");
+  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/say \"cheese\".mxs");
+  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/Jo\"s.mxs");
+
+  CommandOutcome both = Prepare("file " + teapot + "/say \"cheese\".mxs\nno\n");
+  ASSERT_EQ(both.status, 0) << both.output;
+  EXPECT_TRUE(both.Has("message \"TORVAmeter warning\" \"Spaces are not allowed in the scene "
+                       "name, they have been replaced by '_'\""));
+  EXPECT_TRUE(fs::exists(teapot + "/say__cheese_.mxs"));
+  EXPECT_FALSE(fs::exists(teapot + "/say \"cheese\".mxs"));
+  EXPECT_EQ(ListArchive(Archive("say__cheese_")).paths,
+            (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "cameras.txt",
+                   "say__cheese_.mxs"}));
+
+  CommandOutcome quote = Prepare("file " + teapot + "/Jo\"s.mxs\nno\n");
+  ASSERT_EQ(quote.status, 0) << quote.output;
+  EXPECT_NE(quote.output.find("Spaces are not allowed in the scene name"), std::string::npos);
+  EXPECT_TRUE(quote.Has("log 1 \"TORVAmeter is gathering all files needed by "
+                        "\\\"Jo_s.mxs\\\"...\""));
+  EXPECT_TRUE(fs::exists(Archive("Jo_s")));
+  ExpectCleanedUp();
+}
+
 // The renamed scene would land on another file: nothing is renamed, the
 // user is told, and the command ends with the buttons back.
 TEST_F(PrepareProjectTest, ARenameNeverReplacesAnotherScene) {
@@ -445,6 +633,151 @@ TEST_F(PrepareProjectTest, PreparingTheSameSceneTwiceReplacesTheArchive) {
   ExpectCleanedUp();
 }
 
+// The archiver fails while packing (a full disk, say) after writing part of
+// the archive: the earlier archive stays byte for byte, nothing half-written
+// is left in the archive folder, and the user is told.
+TEST_F(PrepareProjectTest, AFailedPackingKeepsTheEarlierArchive) {
+  const std::string teapot = CopyScene("Teapot");
+  ASSERT_EQ(Prepare("file " + teapot + "/Teapot.mxs\nyes\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Teapot"));
+  ASSERT_FALSE(earlier.empty());
+  WriteExecutable(app_ + "/7za",
+                  "#!/bin/sh\n"
+                  "case \" $* \" in *\" -r \"*) printf 'half an archive' > \"$2\"\n"
+                  "  echo 'ERROR: No space left on device'; exit 2 ;; esac\n"
+                  "exec 7za \"$@\"\n");
+  for (const char* answer : {"yes", "no"}) {
+    SCOPED_TRACE(answer);
+    CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n" + answer + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.Has("log 8 \"An error occurred during the compression:\""));
+    EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za failed while compressing the "
+                        "project (exit status 2).\\nNo archive has been written; an earlier "
+                        "archive of this scene is kept as it was.\""));
+    EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
+    EXPECT_EQ(ReadFile(Archive("Teapot")), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+    EXPECT_TRUE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+    ExpectCleanedUp();
+  }
+}
+
+// The archiver packs but fails while adding the logs: no "ready to render",
+// the project log is kept as the error log, the earlier archive stays.
+TEST_F(PrepareProjectTest, AFailureWhileAddingTheLogsIsReported) {
+  const std::string teapot = CopyScene("Teapot");
+  ASSERT_EQ(Prepare("file " + teapot + "/Teapot.mxs\nno\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Teapot"));
+  WriteExecutable(app_ + "/7za",
+                  "#!/bin/sh\n"
+                  "case \" $* \" in *\" -r \"*) exec 7za \"$@\" ;; esac\n"
+                  "printf 'broken' > \"$2\"; exit 2\n");
+  for (const char* answer : {"yes", "no"}) {
+    SCOPED_TRACE(answer);
+    CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n" + answer + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za failed while adding the logs to the "
+                        "archive (exit status 2).\\nNo archive has been written; an earlier "
+                        "archive of this scene is kept as it was.\""));
+    EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
+    EXPECT_EQ(run.output.find("open "), std::string::npos);
+    EXPECT_TRUE(run.Has("log 8 \"An error occurred during the compression:\""));
+    EXPECT_EQ(ReadFile(Archive("Teapot")), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+    EXPECT_NE(ReadFile(app_ + "/ERROR_TORVAmeter.log").find("HAS NOT BEEN prepared"),
+              std::string::npos);
+    ExpectCleanedUp();
+  }
+}
+
+// A process whose command line holds `marker` (its arguments joined by
+// blanks) still runs; ended ones waiting to be reaped show no command line.
+bool SomeProcessRuns(const std::string& marker) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ec)) {
+    std::string command_line = ReadFile(entry.path().string() + "/cmdline");
+    std::replace(command_line.begin(), command_line.end(), '\0', ' ');
+    if (command_line.find(marker) != std::string::npos) return true;
+  }
+  return false;
+}
+
+const std::string kQuitQuestion =
+    "question \"TORVAmeter\" \"Do you want to stop the preparation of the project and quit "
+    "TORVAmeter?\" -> ";
+
+// Closing the main window while the renderer gathers, Pymaxwell lists the
+// cameras or the archiver packs: on Yes the running program is ended, nothing
+// is packed, the earlier archive stays, and the program ends normally (its
+// configuration written).
+TEST_F(PrepareProjectTest, QuittingStopsEachStepOfThePreparation) {
+  const std::string teapot = CopyScene("Teapot");
+  ASSERT_EQ(Prepare("file " + teapot + "/Teapot.mxs\nyes\n").status, 0);
+  const std::string earlier = ReadFile(Archive("Teapot"));
+  // The wrappers hang in a sleep that no other program has reason to run.
+  const std::string marker = "sleep 120.25";
+  const std::string hang = "exec " + marker;
+  const std::string renderer = maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell";
+  const std::string pymaxwell = maxwell_ + "/Pymaxwell.app/Contents/MacOS/Pymaxwell";
+  struct Step {
+    std::string program, wrapper, answers;
+  } steps[] = {
+      {renderer,
+       "case \"$1\" in -script:*) " + hang + " ;; esac\nexec \"$0.real\" \"$@\"\n",
+       "close after gathering all files needed by\n"},
+      {pymaxwell, hang + "\n", "close after dependancies found\n"},
+      {app_ + "/7za",
+       "case \" $* \" in *\" -r \"*) printf 'half an archive' > \"$2\"; " + hang +
+           " ;; esac\nexec 7za \"$@\"\n",
+       "yes\nclose after compressing the project\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.answers);
+    WrapProgram(step.program, step.wrapper);
+    CommandOutcome run = RunScriptedProgram(
+        app_, "press 5\nfile " + teapot + "/Teapot.mxs\n" + step.answers + "yes\n");
+    fs::rename(step.program + ".real", step.program);
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.Has(kQuitQuestion + "yes")) << run.output;
+    EXPECT_TRUE(run.Has("enable 5"));
+    EXPECT_TRUE(run.Has("exit 0"));
+    EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
+    EXPECT_EQ(run.output.find("An error occurred"), std::string::npos);
+    EXPECT_FALSE(SomeProcessRuns(marker)) << "the program the preparation ran still runs";
+    EXPECT_EQ(ReadFile(Archive("Teapot")), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
+    EXPECT_FALSE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+    ExpectCleanedUp();
+    // The configuration is written on the way out, as after a close in the main loop.
+    EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\n" + teapot + "/\n"),
+              std::string::npos);
+  }
+}
+
+// Answered No, the close request changes nothing: the preparation ends as
+// it would have, and the program goes on to the next close.
+TEST_F(PrepareProjectTest, ACloseRequestAnsweredNoLetsThePreparationGoOn) {
+  const std::string loft = CopyScene("Loft");
+  WriteFile(folder_.path() + "/found/spot_light.ies", "light");
+  WriteFile(folder_.path() + "/found/concrete.jpg", "concrete");
+  WriteFile(folder_.path() + "/found/missing_normal.png", "normal");
+  // The renderer takes its time, so that the request comes while it gathers.
+  WrapProgram(maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell",
+              "case \"$1\" in -script:*) sleep 2 ;; esac\nexec \"$0.real\" \"$@\"\n");
+  CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\nclose after gathering all files\nno\n"
+                               "file " + folder_.path() + "/found/spot_light.ies\n"
+                               "file " + folder_.path() + "/found/concrete.jpg\n"
+                               "file " + folder_.path() + "/found/missing_normal.png\n"
+                               "tick 1\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has(kQuitQuestion + "no"));
+  EXPECT_TRUE(run.Has("log 29 \"Your project is now ready to render!\"")) << run.output;
+  EXPECT_EQ(ListArchive(Archive("Loft")).paths,
+            (Names{"Loft.mxs", "TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "brick.png",
+                   "cameras.txt", "concrete.jpg", "missing_normal.png", "spot_light.ies"}));
+  ExpectCleanedUp();
+}
+
 // Quotes and backslashes in the scene's folder reach the renderer and
 // Pymaxwell unchanged, whether the path travels inside the camera script
 // (renderer 2) or as an argument.
@@ -453,7 +786,8 @@ TEST_F(PrepareProjectTest, QuotesAndBackslashesInPathsReachTheScripts) {
     SCOPED_TRACE(version);
     ASSERT_NO_FATAL_FAILURE(Install("", version));
     const std::string odd = CopyScene("Kitchen", "Jo's \"odd\" \\ kitchen");
-    CommandOutcome run = Prepare("file " + odd + "/Kitchen.mxs\ntick 2\nyes\n");
+    CommandOutcome run = Prepare("file " + odd + "/Kitchen.mxs\nyes\ntick 2\nyes\n");
+    EXPECT_TRUE(run.Has(SameNameQuestion(odd) + "yes"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(run.Has("window \"Check cameras to render (3 found)\" 290 140"));
     const ArchiveListing listing = ListArchive(Archive("Kitchen"));
@@ -465,7 +799,37 @@ TEST_F(PrepareProjectTest, QuotesAndBackslashesInPathsReachTheScripts) {
             std::string::npos);
 }
 
-// Every camera of a scene with more than fifty is kept and can be chosen.
+// Cancelling the camera window, or closing it, gives up the preparation:
+// nothing is packed, the project folder goes, the buttons come back and the
+// program goes on.
+TEST_F(PrepareProjectTest, CancellingTheCameraWindowGivesUpThePreparation) {
+  const std::string loft = CopyScene("Loft");
+  WriteFile(folder_.path() + "/found/spot_light.ies", "light");
+  WriteFile(folder_.path() + "/found/concrete.jpg", "concrete");
+  WriteFile(folder_.path() + "/found/missing_normal.png", "normal");
+  for (const char* answer : {"cancel", "close"}) {
+    SCOPED_TRACE(answer);
+    CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\n"
+                                 "file " + folder_.path() + "/found/spot_light.ies\n"
+                                 "file " + folder_.path() + "/found/concrete.jpg\n"
+                                 "file " + folder_.path() + "/found/missing_normal.png\n" +
+                                 answer + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("closewin \"Check cameras to render (2 found)\"\n"
+                              "log 22 \"The preparation has been cancelled, nothing has been "
+                              "packed.\"\nenable 5\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("question"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Archive("Loft")));
+    EXPECT_FALSE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+    EXPECT_TRUE(run.Has("exit 0"));
+    ExpectCleanedUp();
+  }
+}
+
+// Every camera of a scene with more than fifty is kept and can be chosen;
+// their window fits the screen (the list scrolls inside it).
 TEST_F(PrepareProjectTest, SixtyCamerasAreAllKept) {
   std::string scene = "SIM-MXS 1\n";
   std::string expected;
@@ -476,7 +840,7 @@ TEST_F(PrepareProjectTest, SixtyCamerasAreAllKept) {
   WriteFile(scenes_ + "/Many/Many.mxs", scene);
   CommandOutcome run = Prepare("file " + scenes_ + "/Many/Many.mxs\ntick 55\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(run.Has("window \"Check cameras to render (60 found)\" 290 2420"));
+  EXPECT_TRUE(run.Has("window \"Check cameras to render (60 found)\" 290 984"));
   EXPECT_EQ(ExtractFromArchive(Archive("Many"), "cameras.txt"), expected);
 }
 

@@ -51,7 +51,7 @@ class FltkDesktop : public Desktop {
   void CloseWindow(WindowId window) override;
   void ShowPicture(WindowId window, int x, int y, const Picture& picture) override;
   void RemovePictures(WindowId window) override;
-  std::vector<bool> WaitForCheckBoxes(WindowId window) override;
+  std::optional<std::vector<bool>> WaitForCheckBoxes(WindowId window) override;
   void ResetCheckBoxes(WindowId window) override;
 
   Event WaitEvent() override;

@@ -2,6 +2,9 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Scroll.H>
+#include <FL/fl_draw.H>
 
 #include <algorithm>
 
@@ -24,7 +27,48 @@ int Top(const WindowSpec& layout) {
   return layout.y.value_or(y);
 }
 
+// The check-box window: box i (from 0) at y 30 i + 20, the buttons in the
+// last 40 pixels, OK at the right.
+constexpr int kRowPitch = 30;
+constexpr int kButtonRow = 40;
+// What the window manager puts beside a title (icon, buttons) and above a
+// window (the title bar), at most.
+constexpr int kTitleBarSides = 110;
+constexpr int kTitleBarHeight = 40;
+
+int RowsBottom(std::size_t rows) { return kRowPitch * static_cast<int>(rows) + 10; }
+
 }  // namespace
+
+WindowSpec SecondaryWindow::CheckBoxLayout(WindowSpec layout) {
+  int sx = 0, sy = 0, sw = 0, sh = 0;
+  Fl::screen_work_area(sx, sy, sw, sh, 0);
+  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  const int title = static_cast<int>(fl_width(layout.title.c_str())) + kTitleBarSides;
+  layout.width = std::min(std::max(layout.width, title), sw);
+  const int needed = RowsBottom(layout.check_labels.size()) + kButtonRow;
+  if (layout.height < needed && needed <= sh - kTitleBarHeight) layout.height = needed;
+  return layout;
+}
+
+// More boxes than the window holds scroll above the buttons.
+void SecondaryWindow::AddCheckBoxes() {
+  Fl_Scroll* scroll = nullptr;
+  if (RowsBottom(layout_.check_labels.size()) > h() - kButtonRow) {
+    scroll = new Fl_Scroll(0, 0, w(), h() - kButtonRow - 5);
+    scroll->type(Fl_Scroll::VERTICAL);
+  }
+  for (std::size_t i = 0; i < layout_.check_labels.size(); ++i) {
+    auto* check = new Fl_Check_Button(10, kRowPitch * static_cast<int>(i + 1) - 10, w() - 40, 20);
+    check->copy_label(LabelText(layout_.check_labels[i]).c_str());
+    checks_.push_back(check);
+  }
+  if (scroll) scroll->end();
+  auto* cancel = new Fl_Button(w() - 135, h() - kButtonRow, 70, 35, "Cancel");
+  cancel->callback(OnCancel, this);
+  auto* ok = new Fl_Return_Button(w() - 60, h() - kButtonRow, 45, 35, "OK");
+  ok->callback(OnOk, this);
+}
 
 SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& layout, PushEvent push)
     : Fl_Window(Left(layout), Top(layout), layout.width, layout.height),
@@ -33,13 +77,7 @@ SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& layout, PushEven
   size_range(layout.width, layout.height, layout.width, layout.height);
   callback(OnClose, this);
   if (layout.kind == WindowKind::kCheckBoxes) {
-    for (std::size_t i = 0; i < layout.check_labels.size(); ++i) {
-      auto* check = new Fl_Check_Button(10, 30 * static_cast<int>(i + 1) - 10, 250, 20);
-      check->copy_label(LabelText(layout.check_labels[i]).c_str());
-      checks_.push_back(check);
-    }
-    auto* ok = new Fl_Button(230, layout.height - 40, 45, 35, "OK");
-    ok->callback(OnOk, this);
+    AddCheckBoxes();
     set_modal();
   }
   if (layout.kind == WindowKind::kStatus) {
@@ -54,6 +92,11 @@ SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& layout, PushEven
 
 void SecondaryWindow::OnClose(Fl_Widget*, void* data) {
   auto* self = static_cast<SecondaryWindow*>(data);
+  // The close box and Escape cancel the check boxes.
+  if (self->layout_.kind == WindowKind::kCheckBoxes) {
+    self->cancelled_ = true;
+    return;
+  }
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
   if (self->layout_.kind != WindowKind::kPicture || !self->layout_.closable) return;
   Event event;
@@ -64,6 +107,10 @@ void SecondaryWindow::OnClose(Fl_Widget*, void* data) {
 
 void SecondaryWindow::OnOk(Fl_Widget*, void* data) {
   static_cast<SecondaryWindow*>(data)->ok_pressed_ = true;
+}
+
+void SecondaryWindow::OnCancel(Fl_Widget*, void* data) {
+  static_cast<SecondaryWindow*>(data)->cancelled_ = true;
 }
 
 // Uncovered parts of the window: the program is asked to draw its pictures
@@ -124,8 +171,11 @@ fltk::SecondaryWindow* FltkDesktop::Find(WindowId window) {
 std::optional<WindowId> FltkDesktop::OpenWindow(const WindowSpec& layout) {
   if (layout.width <= 0 || layout.height <= 0 || !fltk::EnsureDisplay()) return std::nullopt;
   const WindowId id = next_window_++;
-  auto window = std::make_unique<fltk::SecondaryWindow>(id, layout,
-                                                        [this](const Event& e) { Push(e); });
+  auto window = std::make_unique<fltk::SecondaryWindow>(
+      id,
+      layout.kind == WindowKind::kCheckBoxes ? fltk::SecondaryWindow::CheckBoxLayout(layout)
+                                             : layout,
+      [this](const Event& e) { Push(e); });
   fltk::ShowNow(*window);
   if (!window->shown()) return std::nullopt;
   windows_[id] = std::move(window);
@@ -166,14 +216,15 @@ void FltkDesktop::RemovePictures(WindowId window) {
   if (auto* w = Find(window)) w->RemovePictures();
 }
 
-std::vector<bool> FltkDesktop::WaitForCheckBoxes(WindowId window) {
+std::optional<std::vector<bool>> FltkDesktop::WaitForCheckBoxes(WindowId window) {
   auto* w = Find(window);
-  if (!w) return {};
+  if (!w) return std::nullopt;
   w->ClearOk();
   const std::size_t queued = events_.size();
-  while (!w->ok_pressed() && w->shown()) Fl::wait();
-  // Everything but OK is ignored while the boxes are being ticked.
+  while (!w->ok_pressed() && !w->cancelled() && w->shown()) Fl::wait();
+  // Everything but OK and Cancel is ignored while the boxes are being ticked.
   events_.resize(queued);
+  if (!w->ok_pressed()) return std::nullopt;
   return w->Ticks();
 }
 

@@ -83,7 +83,12 @@ class SecondaryWindow : public Fl_Window {
   std::vector<bool> Ticks() const;
   void ResetTicks();
   bool ok_pressed() const { return ok_pressed_; }
-  void ClearOk() { ok_pressed_ = false; }
+  bool cancelled() const { return cancelled_; }
+  void ClearOk() { ok_pressed_ = cancelled_ = false; }
+
+  // A check-box window as shown: wide enough for its title and, while the
+  // screen has room, tall enough for its boxes above the buttons.
+  static WindowSpec CheckBoxLayout(WindowSpec layout);
 
  protected:
   void draw() override;
@@ -91,6 +96,8 @@ class SecondaryWindow : public Fl_Window {
  private:
   static void OnClose(Fl_Widget* widget, void* data);
   static void OnOk(Fl_Widget* widget, void* data);
+  static void OnCancel(Fl_Widget* widget, void* data);
+  void AddCheckBoxes();
 
   WindowId id_;
   WindowSpec layout_;
@@ -98,6 +105,7 @@ class SecondaryWindow : public Fl_Window {
   std::vector<PictureBox*> pictures_;
   std::vector<Fl_Check_Button*> checks_;
   bool ok_pressed_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace torva::fltk

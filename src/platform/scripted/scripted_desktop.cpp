@@ -157,11 +157,18 @@ void ScriptedDesktop::ShowPicture(WindowId window, int, int, const Picture& pict
 
 void ScriptedDesktop::RemovePictures(WindowId) {}
 
-std::vector<bool> ScriptedDesktop::WaitForCheckBoxes(WindowId window) {
+std::optional<std::vector<bool>> ScriptedDesktop::WaitForCheckBoxes(WindowId window) {
   auto it = windows_.find(window);
   std::size_t count = it == windows_.end() ? 0 : it->second.layout.check_labels.size();
   std::string title = it == windows_.end() ? "" : it->second.layout.title;
   const Answer* next = Next();
+  // "cancel" is the Cancel button (or Escape), "close" the window's close box.
+  const bool close_due = next && next->kind == Answer::Kind::kClose &&
+                         (!next->after || seen_after_text_);
+  if (next && (next->kind == Answer::Kind::kCancel || close_due)) {
+    Consume();
+    return std::nullopt;
+  }
   if (!next || next->kind != Answer::Kind::kTick) Stuck("tick \"" + title + "\"");
   std::vector<bool> ticks(count, false);
   for (int box : next->ticks) {

@@ -192,6 +192,17 @@ TEST_F(ScriptedDesktopTest, CloseGoesToTheNewestClosableWindow) {
             "window \"Cams\" 290 100\nclosewin \"Cams\"\n");
 }
 
+// "cancel" is the window's Cancel button, "close" its close box; a "close
+// after TEXT" waits for its text like everywhere else.
+TEST_F(ScriptedDesktopTest, CancelOrCloseAtTheCheckBoxesGiveNoTicks) {
+  Start("cancel\nclose\nclose after never shown\n");
+  WindowSpec boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};
+  WindowId cams = *desktop().OpenWindow(boxes);
+  EXPECT_EQ(desktop().WaitForCheckBoxes(cams), std::nullopt);
+  EXPECT_EQ(desktop().WaitForCheckBoxes(cams), std::nullopt);
+  EXPECT_THROW(desktop().WaitForCheckBoxes(cams), ScriptStuck);
+}
+
 TEST_F(ScriptedDesktopTest, TickingABoxThatDoesNotExistIsStuck) {
   Start("tick 3\n");
   WindowSpec boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};

@@ -146,6 +146,32 @@ def _quoted_var(text, name):
     return _string_literal(m.group(1))
 
 
+def _printed_prefix(text, variable):
+    """The text a script prints before `variable`, as in
+    Maxwell.print( "TEXT" + deps[i] ); None when it prints no such line."""
+    m = re.search(r'Maxwell\.print\( *"((?:[^"\\\n]|\\.)*)" *\+ *%s *\);' % re.escape(variable),
+                  text)
+    return None if m is None else _string_literal(m.group(1))
+
+
+def _list_dependencies(scene, dependency_prefix, below_prefix):
+    """A listing script: each dependency as recorded, then (when the script
+    asks for it) the first file of its name below the scene's folder."""
+    branch = None
+    for dep in scene.dependencies:
+        say(dependency_prefix + dep)
+        if below_prefix is None:
+            continue
+        if branch is None:
+            branch = _files_in_branch(scene.folder)
+        name = sim_scene.file_name(dep)
+        match = next((f for f in branch if os.path.basename(f) == name), None)
+        if match is not None:
+            say(below_prefix + match)
+    say("Script finished.")
+    return 0
+
+
 def run_script(settings, path):
     banner(settings)
     try:
@@ -157,7 +183,8 @@ def run_script(settings, path):
     say("Running script: " + path)
     mxs_path = _quoted_var(text, "mxsPath")
     target_folder = _quoted_var(text, "targetFolder")
-    if mxs_path is None or target_folder is None:
+    dependency_prefix = _printed_prefix(text, "deps[i]")
+    if mxs_path is None or (target_folder is None and dependency_prefix is None):
         say("ERROR: script error: mxsPath or targetFolder is not defined")
         return 1
     try:
@@ -166,6 +193,8 @@ def run_script(settings, path):
         say("ERROR: Maxwell.openMxs: " + str(e))
         return 1
     say("Scene opened: " + mxs_path)
+    if target_folder is None:
+        return _list_dependencies(scene, dependency_prefix, _printed_prefix(text, "lDeps[j]"))
     _copy(mxs_path, target_folder + "/" + os.path.basename(mxs_path))
     branch = None
     for dep in scene.dependencies:

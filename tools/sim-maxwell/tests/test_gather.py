@@ -1,4 +1,5 @@
 import os
+import shutil
 import unittest
 
 import simtools
@@ -89,6 +90,30 @@ class GatherScriptTest(unittest.TestCase):
         status, _, _ = self.inst.run("-script:" + script, "-writestdout", "-nowait")
         self.assertEqual(status, 0)
         self.assertEqual(os.listdir(temp), ["Odd.mxs"])
+
+    def test_listing_script_prints_each_dependency_and_its_namesake(self):
+        folder = self.inst.path("listing", "Kitchen")
+        shutil.copytree(os.path.join(simtools.SCENES, "Kitchen"), folder)
+        script = self.inst.path("app", "TORVASources.ms")
+        os.makedirs(os.path.dirname(script), exist_ok=True)
+        with open(script, "w", encoding="utf-8") as f:
+            f.write('var mxsPath = "%s";\n' % os.path.join(folder, "Kitchen.mxs")
+                    + "var deps = Scene.getSceneDependencies();\n"
+                    + "for( i = 0; i < nDeps; i++ )\n{\n"
+                    + '\tMaxwell.print( "Dep: " + deps[i] );\n'
+                    + "\tfor( j = 0; j < lnDeps; j++ )\n\t{\n"
+                    + '\t\tif (same name)\n\t\t{\n\t\t\tMaxwell.print( "Below \\"it\\": " + lDeps[j] );\n'
+                    + "\t\t\tbreak;\n\t\t}\n\t}\n}\n")
+        status, lines, _ = self.inst.run("-script:" + script, "-writestdout", "-nowait")
+        self.assertEqual(status, 0)
+        tiles = os.path.join(folder, "textures", "tiles", "diffuse.jpg")
+        self.assertEqual([l for l in lines if l.startswith(("Dep: ", "Below"))], [
+            "Dep: textures/wood/diffuse.jpg", 'Below "it": ' + tiles,
+            "Dep: textures/tiles/diffuse.jpg", 'Below "it": ' + tiles,
+            "Dep: C:\\Users\\artist\\Projects\\Kitchen\\maps\\chrome.png",
+            'Below "it": ' + os.path.join(folder, "maps", "chrome.png"),
+            "Dep: sky.hdr", 'Below "it": ' + os.path.join(folder, "sky.hdr")])
+        self.assertFalse(os.path.exists(self.inst.path("app", "temp", "Kitchen.mxs")))
 
     def test_unreadable_scene_copies_nothing(self):
         folder = self.inst.copy_scene("Broken")

@@ -1,0 +1,63 @@
+#include <filesystem>
+#include <fstream>
+
+#include "prepare/dependency_sources.h"
+#include "prepare/gather_script.h"
+#include "prepare/preparation.h"
+#include "prepare/scene_name.h"
+#include "renderer/command_lines.h"
+#include "renderer/process.h"
+
+namespace torva {
+
+bool CheckSameNames(Program& program, Preparation& preparation) {
+  if (preparation.dependency_count == 0) return true;  // nothing gathered, nothing to pack
+  namespace fs = std::filesystem;
+  const std::string script_path = program.paths.AppDir + "/TORVASources.ms";
+  bool written = false;
+  if (std::ofstream out{script_path, std::ios::binary | std::ios::trunc}) {
+    out << SourcesScript(preparation.scene_path);
+    out.close();
+    written = static_cast<bool>(out);
+  }
+
+  SourcesReader reader;
+  int exit_code = -1;
+  if (written) {
+    ExternalProcess renderer = ExternalProcess::Launch(
+        RendererExecutable(program.state.MaxwellDir), GatherArguments(script_path),
+        program.state.MaxwellDir);
+    const RunEnd end = WatchRun(
+        renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
+        [&](const std::string& line) {
+          reader.Read(line);
+          return RunAction::kGoOn;
+        },
+        WatchOptions{.pause = false, .line_bytes = true});
+    std::error_code ec;
+    fs::remove(script_path, ec);
+    if (end == RunEnd::kCloseRequested) return false;
+    exit_code = renderer.ExitCode();
+  }
+  if (exit_code != 0) {
+    program.desktop.Message(
+        "TORVAmeter warning",
+        "TORVAmeter could not check whether files of the same name come from different "
+        "folders. If they do, only one of each name will be sent to the farm.");
+    return true;
+  }
+
+  const std::string scene_folder = FolderPart(preparation.scene_path);
+  // The scene is copied first, under its own name, which a dependency may share.
+  std::vector<std::pair<std::string, std::string>> copies = {
+      {FileNamePart(preparation.scene_path), preparation.scene_path}};
+  for (const RecordedDependency& dependency : reader.dependencies())
+    copies.emplace_back(ProjectName(dependency.recorded),
+                        CopiedFrom(dependency, scene_folder, preparation.found_by_hand));
+  const std::vector<SameNameFiles> clashes =
+      DifferingSameNameFiles(copies, program.paths.TempDir);
+  return clashes.empty() ||
+         program.desktop.Question("TORVAmeter warning", SameNameQuestion(clashes));
+}
+
+}  // namespace torva
