@@ -7,6 +7,7 @@
 #include "app/main_loop.h"
 #include "app/renderer_check.h"
 #include "app/small_commands.h"
+#include "platform/folder_lock.h"
 #include "benchmark/benchmark_results.h"
 #include "benchmark/benchmark_run.h"
 #include "update/update_check.h"
@@ -38,6 +39,15 @@ void CheckRendererAtStart(Program& program) {
   Picture logo = DecodePng(EmbeddedLogoPng()).value_or(BlankPicture(405, 89));
 
   MakeFolderIfMissing(program.paths.AppDir);
+  // Two programs on one folder would mix their scripts, work folders and
+  // configuration: the second one leaves at once, writing nothing.
+  const std::optional<FolderLock> lock = FolderLock::Take(program.paths.AppDir);
+  if (!lock) {
+    program.desktop.Message("TORVAmeter warning",
+                            "TORVAmeter is already running with the folder " +
+                                program.paths.AppDir + ".\nThis copy will now quit.");
+    EndProgram();
+  }
   MakeFolderIfMissing(program.paths.ArchiveDir);
   program.state.LastDir = program.paths.AppDir;
 

@@ -31,7 +31,14 @@ bool Allocate(std::vector<std::uint8_t>& bytes, std::size_t size) {
 
 // Every Huffman-coded JPEG spends at least one bit on each 8 x 8 block of its
 // first component; a file much smaller than its header claims is corrupt.
+// Beyond that, a picture may not unpack to more than kMaxJpegExpansion times
+// its file: a plain black 1536 x 2048 render is about 760 times, while a
+// small file claiming a huge picture would cost hundreds of megabytes a load.
+constexpr long long kMaxJpegExpansion = 1000;
+
 bool JpegBigEnough(const jpeg_decompress_struct& info, long long file_bytes) {
+  const long long pixels = static_cast<long long>(info.image_width) * info.image_height;
+  if (pixels * 3 > file_bytes * kMaxJpegExpansion) return false;
   if (info.arith_code) return true;
   const long long blocks = ((info.image_width + 7LL) / 8) * ((info.image_height + 7LL) / 8);
   return file_bytes * 8 >= blocks;

@@ -358,5 +358,31 @@ TEST_F(PictureFiles, AJpegClaimingAnAbsurdSizeIsRefusedBeforeDecoding) {
   EXPECT_TRUE(LoadJpeg(same.string()));
 }
 
+// A header claiming 64 million pixels over a file with 1 bit per block (as
+// flat pictures with tailored tables have) would unpack to 192 MB: refused
+// before decoding. A black render of the benchmark's size still loads.
+TEST_F(PictureFiles, AJpegUnpackingToFarMoreThanItsFileIsRefused) {
+  const auto flat = dir_ / "flat.jpg";
+  std::vector<std::uint8_t> bytes = JpegClaiming(dir_, 16000, 4000);
+  bytes.resize(16000 / 8 * 4000 / 8 / 8 + 1000, 0);  // past one bit per block
+  WriteAll(flat, bytes);
+  EXPECT_EXIT(
+      {
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        const bool refused = !LoadJpeg(flat.string());
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        std::_Exit(refused && after.ru_maxrss - before.ru_maxrss < 50 * 1024 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+
+  const auto black = dir_ / "black.jpg";
+  WriteJpeg(black, 1536, 2048, 3, JCS_RGB, std::vector<std::uint8_t>(1536 * 2048 * 3, 0));
+  const std::optional<Picture> loaded = LoadJpeg(black.string());
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->width, 1536);
+}
+
 }  // namespace
 }  // namespace torva

@@ -16,10 +16,11 @@ char RendererGeneration(std::string_view renderer_version) {
   return '3';
 }
 
-std::string BenchmarkArguments(int phase, char generation, int bench_mode,
-                               const std::string& bench_dir) {
+std::vector<std::string> BenchmarkArguments(int phase, char generation, int bench_mode,
+                                            const std::string& bench_dir) {
   const bool gpu = generation == '5' && bench_mode == 2;
-  std::string scene, size, switches, mxi, image;
+  std::string scene, size, mxi, image;
+  std::vector<std::string> switches;
   switch (generation) {
     case '2':
       scene = "Absolute.mxs";
@@ -30,8 +31,9 @@ std::string BenchmarkArguments(int phase, char generation, int bench_mode,
     case '5':
       scene = "Bottles_on_a_window.mxs";
       size = "1536x2048";
-      switches = gpu ? " -nomxi:off -noimage:off -rs:2 -gpuall -multigpu:coop"
-                     : " -nomxi:off -noimage:off -rs:1";
+      switches = gpu ? std::vector<std::string>{"-nomxi:off", "-noimage:off", "-rs:2", "-gpuall",
+                                                "-multigpu:coop"}
+                     : std::vector<std::string>{"-nomxi:off", "-noimage:off", "-rs:1"};
       mxi = "Bottles.mxi";
       image = gpu && phase == 2 ? "Bottles_yoursystem_1mn_gpu.jpg" : "Bottles_yoursystem_1mn.jpg";
       break;
@@ -42,10 +44,17 @@ std::string BenchmarkArguments(int phase, char generation, int bench_mode,
       image = "TrainSSS_yoursystem_1mn.jpg";
       break;
   }
-  const std::string limits = phase == 1 ? " -t:9999999 -s:20" : " -t:1";
-  return " -mxs:" + bench_dir + "/" + scene + " -res:" + size + limits + " -th:0" + switches +
-         " -mxi:" + bench_dir + "/" + mxi + " -o:" + bench_dir + "/" + image +
-         " -nogui -nowait";
+  std::vector<std::string> arguments = {"-mxs:" + bench_dir + "/" + scene, "-res:" + size};
+  if (phase == 1) {
+    arguments.insert(arguments.end(), {"-t:9999999", "-s:20"});
+  } else {
+    arguments.push_back("-t:1");
+  }
+  arguments.push_back("-th:0");
+  arguments.insert(arguments.end(), switches.begin(), switches.end());
+  arguments.insert(arguments.end(), {"-mxi:" + bench_dir + "/" + mxi,
+                                     "-o:" + bench_dir + "/" + image, "-nogui", "-nowait"});
+  return arguments;
 }
 
 }  // namespace torva

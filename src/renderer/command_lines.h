@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torva {
 
@@ -15,10 +16,11 @@ std::string PymaxwellExecutable(const std::string& maxwell_dir);
 // other version (renderers 3 and 4 share their rows).
 char RendererGeneration(std::string_view renderer_version);
 
-// The argument string of benchmark `phase` (1: time to SL 20, 2: the one
-// minute render) for a generation of RendererGeneration; `bench_mode` 2 (GPU)
-// matters for generation '5' only. `bench_dir` has no trailing "/".
-std::string BenchmarkArguments(int phase, char generation, int bench_mode,
-                               const std::string& bench_dir);
+// The arguments of benchmark `phase` (1: time to SL 20, 2: the one minute
+// render) for a generation of RendererGeneration; `bench_mode` 2 (GPU)
+// matters for generation '5' only. `bench_dir` has no trailing "/"; each path
+// is one argument, blanks and all.
+std::vector<std::string> BenchmarkArguments(int phase, char generation, int bench_mode,
+                                            const std::string& bench_dir);
 
 }  // namespace torva

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/folder_lock.h"
 #include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
@@ -37,6 +38,29 @@ class ScriptedProgramTest : public ::testing::Test {
 
   Outcome RunProgram(const std::string& answers) { return RunScriptedProgram(app_, answers); }
 };
+
+// A second program on the same folder would mix scripts, work folders and
+// configuration with the first: it says so and leaves, writing nothing.
+TEST_F(ScriptedProgramTest, ASecondProgramOnTheSameFolderLeavesAtOnce) {
+  MakeInstallation();
+  WriteConfig();
+  const std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
+  {
+    const std::optional<FolderLock> first = FolderLock::Take(app_);
+    ASSERT_TRUE(first);
+    Outcome second = RunProgram("close\n");
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.output,
+              "message \"TORVAmeter warning\" \"TORVAmeter is already running with the folder " +
+                  app_ + ".\\nThis copy will now quit.\"\nexit 0\n");
+    EXPECT_EQ(ReadFile(app_ + "/TORVAmeter_Maxwell.ini"), config);
+    EXPECT_FALSE(fs::exists(app_ + "/archive"));
+  }
+  // Once the first is gone, the folder is free again.
+  Outcome later = RunProgram("no\nclose\n");
+  EXPECT_EQ(later.status, 0) << later.output;
+  EXPECT_EQ(later.output.find("already running"), std::string::npos) << later.output;
+}
 
 TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) {
   MakeInstallation();
