@@ -408,6 +408,16 @@ bool RunOnce(Program& program, int mode, const BenchmarkOptions& options) {
     return false;
   }
   const float delta_sl = run.bench.farm_sl - *phase2.sl;
+  // 0 would read back as "not run", and this computer outrunning the farm's
+  // pool in a minute is not a reading to keep.
+  if (!std::isfinite(delta_sl) || delta_sl <= 0) {
+    EndWithoutResults(run, "no usable SL reading",
+                      "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +
+                          " in the one minute render, not below the farm's, so DeltaSL could "
+                          "not be measured.");
+    SaveRecordAndPlot(run);
+    return false;
+  }
   run.DeltaResult() = delta_sl;
   run.log.WriteLine(DeltaSLLine(delta_sl));
   run.log.WriteLine(EquivalentSLLine(delta_sl));

@@ -478,6 +478,20 @@ TEST_F(BenchmarkRunTest, UnbelievableEstimatesAreNotCounted) {
   EXPECT_FALSE(fs::exists(cpu_log_));
 }
 
+TEST_F(BenchmarkRunTest, ADeltaSlThatIsNotPositiveIsNotWritten) {
+  Install("5.2.1.49",
+          "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\nSL of 7.00. Elapsed 0h 0m 30s\n"
+          "Time left: 0h 10m 0s\n@sleep 1500\nSL of 15.40. Time limit reached\n");
+  Session s(*this, "press 6 after (estimation 2)\n", "5.2.1.49");
+  RunBenchmark(s.program);
+  EXPECT_TRUE(s.Has("log 19 \"Maxwell Render reached SL 15.40 in the one minute render, not "
+                    "below the farm's, so DeltaSL could not be measured.\""))
+      << s.scripted.transcript();
+  EXPECT_FALSE(fs::exists(cpu_log_));
+  EXPECT_EQ(s.program.state.DeltaSL, 0);
+  EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
+}
+
 // The substitute's model renders at its own pace: the ratio must not depend
 // on how long the user lets PHASE 1 run.
 TEST_F(BenchmarkRunTest, TheRatioDoesNotDependOnWhenPhase1Ends) {
