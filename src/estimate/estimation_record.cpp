@@ -47,11 +47,11 @@ std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions, s
   Settling settling;
   settling.count = predictions.size() - first;
   settling.min_farm_seconds = settling.max_farm_seconds = predictions[first].farm_seconds;
-  settling.elapsed_from = predictions[first].elapsed_seconds;
+  settling.rendered_from = predictions[first].rendered_seconds;
   for (std::size_t i = first; i < predictions.size(); ++i) {
     settling.min_farm_seconds = std::min(settling.min_farm_seconds, predictions[i].farm_seconds);
     settling.max_farm_seconds = std::max(settling.max_farm_seconds, predictions[i].farm_seconds);
-    settling.elapsed_to = predictions[i].elapsed_seconds;
+    settling.rendered_to = predictions[i].rendered_seconds;
   }
   return settling;
 }

@@ -25,7 +25,7 @@ struct Prediction {
 struct Settling {
   std::size_t count = 0;  // predictions looked at (the last few)
   std::int64_t min_farm_seconds = 0, max_farm_seconds = 0;
-  double elapsed_from = 0, elapsed_to = 0;
+  std::int64_t rendered_from = 0, rendered_to = 0;  // render times they came at
   // (max - min) / max; 0 when every prediction was 0.
   double Spread() const;
 };

@@ -24,6 +24,10 @@ double TickStep(double range) {
   return std::ceil(range / 8 / 86400) * 86400;
 }
 
+// Across: the render time as the renderer counts it (its elapsed time, else
+// the program's clock), the time each prediction adds its time left to.
+double RenderedAt(const Prediction& p) { return static_cast<double>(p.rendered_seconds); }
+
 struct Axes {
   double x_max, y_max;
   double X(double seconds) const { return kLeft + seconds / x_max * (kWidth - kLeft - kRight); }
@@ -82,7 +86,8 @@ void DrawLabels(cairo_t* cr, const std::string& title) {
 void DrawSettling(cairo_t* cr, const Axes& axes, const std::vector<Prediction>& predictions) {
   const std::optional<Settling> settling = SettlingOf(predictions);
   if (!settling) return;
-  const double x0 = axes.X(settling->elapsed_from), x1 = axes.X(settling->elapsed_to);
+  const double x0 = axes.X(static_cast<double>(settling->rendered_from));
+  const double x1 = axes.X(static_cast<double>(settling->rendered_to));
   const double y0 = axes.Y(static_cast<double>(settling->max_farm_seconds));
   const double y1 = axes.Y(static_cast<double>(settling->min_farm_seconds));
   cairo_set_source_rgba(cr, 0.95, 0.55, 0.16, 0.30);
@@ -100,19 +105,19 @@ void DrawPredictions(cairo_t* cr, const Axes& axes, const std::vector<Prediction
   cairo_set_source_rgb(cr, 0.10, 0.35, 0.75);
   cairo_set_line_width(cr, 2);
   for (std::size_t i = 0; i < predictions.size(); ++i) {
-    const double x = axes.X(predictions[i].elapsed_seconds);
+    const double x = axes.X(RenderedAt(predictions[i]));
     const double y = axes.Y(std::max<int64_t>(0, predictions[i].farm_seconds));
     if (i == 0) cairo_move_to(cr, x, y); else cairo_line_to(cr, x, y);
   }
   cairo_stroke(cr);
   for (const Prediction& p : predictions) {
-    cairo_arc(cr, axes.X(p.elapsed_seconds), axes.Y(std::max<int64_t>(0, p.farm_seconds)), 3.5, 0,
+    cairo_arc(cr, axes.X(RenderedAt(p)), axes.Y(std::max<int64_t>(0, p.farm_seconds)), 3.5, 0,
               2 * M_PI);
     cairo_fill(cr);
   }
   const Prediction& last = predictions.back();
   cairo_set_source_rgb(cr, 0.75, 0.15, 0.10);
-  cairo_arc(cr, axes.X(last.elapsed_seconds), axes.Y(std::max<int64_t>(0, last.farm_seconds)), 5.5, 0,
+  cairo_arc(cr, axes.X(RenderedAt(last)), axes.Y(std::max<int64_t>(0, last.farm_seconds)), 5.5, 0,
             2 * M_PI);
   cairo_fill(cr);
   cairo_set_font_size(cr, 13);
@@ -135,7 +140,7 @@ bool DrawPredictionPlot(const std::vector<Prediction>& predictions, const std::s
   if (predictions.empty()) return false;
   Axes axes{1, 1};
   for (const Prediction& p : predictions) {
-    axes.x_max = std::max(axes.x_max, p.elapsed_seconds * 1.05);
+    axes.x_max = std::max(axes.x_max, RenderedAt(p) * 1.05);
     axes.y_max = std::max(axes.y_max, static_cast<double>(p.farm_seconds) * 1.15);
   }
   axes.x_max = std::ceil(axes.x_max / TickStep(axes.x_max)) * TickStep(axes.x_max);
