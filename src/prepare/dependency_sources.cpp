@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "prepare/gather_script.h"
 #include "prepare/scene_name.h"
 #include "prepare/script_text.h"
 #include "text/text.h"
@@ -40,14 +41,7 @@ std::string Place(const std::string& path) {
 }  // namespace
 
 std::string SourcesScript(const std::string& scene_path) {
-  std::string s;
-  s += "var mxsPath = \"" + ScriptStringContent(scene_path) + "\";\n";
-  s += "Maxwell.openMxs(mxsPath);\n";
-  s += "var nDeps = Scene.getSceneDependenciesCount();\n";
-  s += "var deps = Scene.getSceneDependencies();\n";
-  s += "var lnDeps = FileManager.getNumberOfFilesInBranch(FileManager.getFileFolder(mxsPath),\"*.*\");\n";
-  s += "var lDeps = FileManager.getFilesInBranch(FileManager.getFileFolder(mxsPath),\"*.*\");\n";
-  s += "var i;\n";
+  std::string s = SceneScriptOpening(scene_path);
   s += "var j;\n";
   s += "for( i = 0; i < nDeps; i++ )\n";
   s += "{\n";

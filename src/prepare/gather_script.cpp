@@ -5,7 +5,7 @@
 
 namespace torva {
 
-std::string GatherScript(const std::string& scene_path, const std::string& target_folder) {
+std::string SceneScriptOpening(const std::string& scene_path) {
   std::string s;
   s += "var mxsPath = \"" + ScriptStringContent(scene_path) + "\";\n";
   s += "Maxwell.openMxs(mxsPath);\n";
@@ -14,6 +14,11 @@ std::string GatherScript(const std::string& scene_path, const std::string& targe
   s += "var lnDeps = FileManager.getNumberOfFilesInBranch(FileManager.getFileFolder(mxsPath),\"*.*\");\n";
   s += "var lDeps = FileManager.getFilesInBranch(FileManager.getFileFolder(mxsPath),\"*.*\");\n";
   s += "var i;\n";
+  return s;
+}
+
+std::string GatherScript(const std::string& scene_path, const std::string& target_folder) {
+  std::string s = SceneScriptOpening(scene_path);
   s += "var targetFolder = \"" + ScriptStringContent(target_folder) + "\";\n";
   s += "FileManager.copyFile( mxsPath, targetFolder + \"/\" + FileManager.getFileNameAndExtension( mxsPath ));\n";
   s += "for( i = 0; i < nDeps; i++ )\n";

@@ -9,6 +9,10 @@
 
 namespace torva {
 
+// The opening lines both renderer scripts share: the scene opened, its
+// dependencies and the files below its folder listed, and `var i;`.
+std::string SceneScriptOpening(const std::string& scene_path);
+
 // The 30 lines of the gather script, each ended by a line feed.
 // `target_folder` is the project folder without its trailing "/".
 std::string GatherScript(const std::string& scene_path, const std::string& target_folder);
