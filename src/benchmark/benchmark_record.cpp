@@ -1,48 +1,10 @@
 #include "benchmark/benchmark_record.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
+#include "text/json.h"
+#include "text/whole_file.h"
 
 namespace torva {
 namespace {
-
-std::string JsonText(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", c);
-          out += escape;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-// The shortest text that reads back as the same value; JSON has no NaN.
-template <typename T>
-std::string JsonNumber(T value) {
-  if (!std::isfinite(value)) return "null";
-  char buffer[64];
-  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return error == std::errc() ? std::string(buffer, end) : "null";
-}
-
-template <typename T>
-std::string JsonOptional(const std::optional<T>& value) {
-  return value ? JsonNumber(*value) : "null";
-}
 
 std::string Replace(const std::string& log_path, const std::string& extension) {
   std::string path = log_path;
@@ -90,18 +52,7 @@ std::string RecordPathFor(const std::string& log_path) { return Replace(log_path
 std::string PlotPathFor(const std::string& log_path) { return Replace(log_path, ".png"); }
 
 bool WriteRecord(const std::string& path, const BenchmarkRecord& record) {
-  const std::string temporary = path + ".part";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  const std::string json = RecordJson(record);
-  const bool written = std::fwrite(json.data(), 1, json.size(), file) == json.size();
-  if (std::fclose(file) != 0 || !written) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  return !error;
+  return WriteWholeFile(path, RecordJson(record));
 }
 
 }  // namespace torva

@@ -30,7 +30,7 @@ EstimationRecord SampleRecord() {
 
 TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
   const std::string json = RecordJson(SampleRecord());
-  EXPECT_NE(json.find("\"archive\": \"Kit\\\"chen\\u000a.vum\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"archive\": \"Kit\\\"chen\\n.vum\""), std::string::npos) << json;
   EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"sl\": \"12.00\", \"time_left\": \"2h 10m 0s\", "
                       "\"time_left_seconds\": 7800, \"rendered_seconds\": 30, "
                       "\"farm_time\": \"0h10m26s\", \"farm_seconds\": 626},\n"),
@@ -42,8 +42,9 @@ TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
             std::string::npos)
       << json;
   EXPECT_NE(json.find("\"speed_ratio\": 12.5,"), std::string::npos);
-  // The float cost exactly, not its two-decimal text.
-  EXPECT_NE(json.find("\"cost_eur\": 17.969999313354492\n"), std::string::npos) << json;
+  // The float cost in full (the shortest text that reads back as it), not its
+  // two-decimal text.
+  EXPECT_NE(json.find("\"cost_eur\": 17.97\n"), std::string::npos) << json;
   EXPECT_NE(json.find("\"price_per_farm_hour_eur\": 107.8199975900352"), std::string::npos);
 
   EstimationRecord unpriced = SampleRecord();

@@ -106,12 +106,5 @@ AnswerFile ParseAnswers(const std::string& content) {
   return file;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 }  // namespace torva

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "text/whole_file.h"
+
 namespace torva {
 
 struct Answer {
@@ -24,6 +26,5 @@ struct AnswerFile {
 };
 
 AnswerFile ParseAnswers(const std::string& content);
-std::optional<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace torva
