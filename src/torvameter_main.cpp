@@ -1,29 +1,77 @@
 // TORVAmeter for Maxwell Render, in its window.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/globals.h"
 #include "app/startup.h"
-#include "update/update_check.h"
+#include "platform/app_folder.h"
 #include "platform/fltk/fltk_desktop.h"
+#include "update/update_check.h"
+
+namespace {
+
+#ifdef TM_SANDBOX
+// The sandbox build also takes another update server and renderer probe
+// limit, for tests and demos, and never lays out its folder from installed data.
+constexpr torva::OptionSet kOptions = torva::OptionSet::kTesting;
+constexpr const char* kName = "torvameter-sandbox";
+#else
+constexpr torva::OptionSet kOptions = torva::OptionSet::kShipped;
+constexpr const char* kName = "torvameter";
+#endif
+
+int UsageError(const std::string& error) {
+  std::fprintf(stderr, "%s: %s\n%sTry '%s --help' for more.\n", kName, error.c_str(),
+               torva::UsageLines(kOptions).c_str(), kName);
+  return torva::kUsageExitStatus;
+}
+
+#ifndef TM_SANDBOX
+// Adds what the application folder lacks from the data installed with the
+// program; what cannot be made is told on standard error, and the program
+// goes on (its own messages say what is missing when it is needed).
+void LayOutFromInstalledData(const std::string& app_dir) {
+  const std::string data = torva::InstalledDataFolder();
+  if (data.empty()) return;
+  const char* path = std::getenv("PATH");
+  const torva::LayoutReport report =
+      torva::LayOutAppFolder(app_dir, data, torva::FindOnPath("7za", path ? path : ""));
+  for (const std::string& failed : report.failed)
+    std::fprintf(stderr, "%s: cannot make %s from %s\n", kName, failed.c_str(), data.c_str());
+}
+#endif
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  std::string app_dir = torva::kShippedAppDir;
-  std::string update_host, probe_limit;
-#ifdef TM_SANDBOX
-  // The sandbox build takes another application folder, update server and
-  // renderer probe limit, for tests and demos.
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "--app-dir") == 0) app_dir = argv[i + 1];
-    if (std::strcmp(argv[i], "--update-host") == 0) update_host = argv[i + 1];
-    if (std::strcmp(argv[i], "--probe-limit") == 0) probe_limit = argv[i + 1];
+  const torva::CommandLine line =
+      torva::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), kOptions);
+  switch (line.action) {
+    case torva::CommandLineAction::kError:
+      return UsageError(line.error);
+    case torva::CommandLineAction::kHelp:
+      std::fputs(torva::UsageText(kOptions, torva::DefaultAppFolder(),
+                                  torva::InstalledDataFolder())
+                     .c_str(),
+                 stdout);
+      return 0;
+    case torva::CommandLineAction::kVersion:
+      std::printf("%s\n", torva::VersionText().c_str());
+      return 0;
+    case torva::CommandLineAction::kRun:
+      break;
   }
-#else
-  (void)argc;
-  (void)argv;
-#endif
+
+  const std::string app_dir = line.app_dir.empty() ? torva::DefaultAppFolder() : line.app_dir;
+  if (app_dir.empty()) {
+    std::fprintf(stderr, "%s: no home folder to put the application folder in; give --app-dir DIR\n",
+                 kName);
+    return 1;
+  }
+
   // Without a window system every dialog would be a silent no-op and the run
   // would look like a success.
   if (!torva::ConnectToDisplay()) {
@@ -34,9 +82,15 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot open the display: DISPLAY is not set\n");
     return 1;
   }
+#ifndef TM_SANDBOX
+  LayOutFromInstalledData(app_dir);
+#endif
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
-  if (!update_host.empty()) torva::PointUpdatesAt(update_host, program.update_servers);
-  if (!probe_limit.empty()) torva::SetProbeLimit(probe_limit, program);
+  if (!line.update_host.empty() &&
+      !torva::PointUpdatesAt(line.update_host, program.update_servers))
+    return UsageError("bad port in --update-host");
+  if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))
+    return UsageError("--probe-limit takes whole seconds from 1 to 86400");
   return torva::RunProgram(program);
 }

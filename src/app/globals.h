@@ -12,8 +12,6 @@
 
 namespace torva {
 
-constexpr const char* kShippedAppDir = "/Applications/TORVAmeter_Maxwell";
-
 // Fixed at start-up; only MxiSizeLimitMB may be overridden by the configuration.
 struct Constants {
   std::string ProgramVersion = "2.8";

@@ -34,3 +34,43 @@ TEST(NoDisplay, SaysSoOnOneLineAndFails) {
 
 }  // namespace
 }  // namespace torva
+
+namespace torva {
+namespace {
+
+// --help, --version and a wrong command line are answered before the display
+// is looked for, by the shipped program and the sandbox alike.
+TEST(NoDisplay, CommandLineIsAnsweredWithoutOne) {
+  TempFolder folder;
+  const std::string app = folder.path() + "/app";
+  for (const std::string program : {"torvameter", "torvameter-sandbox"}) {
+    const std::string run = "env -u DISPLAY " + ShellQuote(BuildDir() + "/src/" + program) +
+                            " --app-dir " + ShellQuote(app) + " ";
+    const CommandOutcome version = RunCommand(run + "--version 2>&1");
+    EXPECT_EQ(version.status, 0) << program;
+    EXPECT_EQ(version.output, "TORVAmeter 2.8\n") << program;
+
+    const CommandOutcome help = RunCommand(run + "--help 2>/dev/null");
+    EXPECT_EQ(help.status, 0) << program;
+    EXPECT_TRUE(help.output.starts_with("usage: " + program + " [--app-dir DIR]")) << help.output;
+    EXPECT_TRUE(help.Has("  --version         print the version and exit")) << help.output;
+
+    // The message goes to standard error, nothing to standard output.
+    const CommandOutcome wrong = RunCommand(run + "--bogus 2>/dev/null");
+    EXPECT_EQ(wrong.status, 2) << program;
+    EXPECT_EQ(wrong.output, "") << program;
+    const CommandOutcome told = RunCommand(run + "--bogus 2>&1 >/dev/null");
+    EXPECT_TRUE(told.Has(program + ": unknown option --bogus")) << told.output;
+    EXPECT_TRUE(told.Has("Try '" + program + " --help' for more.")) << told.output;
+    EXPECT_EQ(RunCommand(run + "benchmark 2>/dev/null").status, 2) << program;
+  }
+  // Only the sandbox takes the test options.
+  const std::string options = " --app-dir " + ShellQuote(app) + " --probe-limit 5 --version";
+  EXPECT_EQ(RunCommand(ShellQuote(BuildDir() + "/src/torvameter-sandbox") + options).status, 0);
+  EXPECT_EQ(RunCommand(ShellQuote(BuildDir() + "/src/torvameter") + options + " 2>/dev/null").status,
+            2);
+  EXPECT_FALSE(std::filesystem::exists(app));
+}
+
+}  // namespace
+}  // namespace torva

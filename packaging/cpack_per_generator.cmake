@@ -1,0 +1,6 @@
+# Read by cpack for each generator: the archive holds the program only, under
+# one folder; the .deb packages are one per component, rooted at /.
+if(CPACK_GENERATOR STREQUAL "TGZ")
+  set(CPACK_COMPONENTS_ALL torvameter)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+endif()
