@@ -16,7 +16,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gui_driver import (BUTTONS, MAIN_TITLE, Failure, Program, check,  # noqa: E402
+from gui_driver import (BUTTONS, MAIN_TITLE, PATIENCE, Failure, Program, check,  # noqa: E402
                         make_sandbox, run_scenario)
 
 PREVIEW = r"^TORVAmeter benchmark running\.\.\. \(real size 1536 x 2048\)$"
@@ -62,7 +62,7 @@ def run(x, opts, root):
     # are refused, so click until the one-minute render opens its preview.
     time.sleep(0.5)
     wm_close(x, opts, main)
-    deadline = time.monotonic() + 60
+    deadline = time.monotonic() + 60 * PATIENCE
     while not x.visible(PREVIEW):
         check(program.proc.poll() is None, "the program ended during PHASE 1")
         check(time.monotonic() < deadline, "PHASE 1 was never stopped")
