@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "text/paths.h"
 #include "benchmark/benchmark_log.h"
 #include "benchmark/farm_figures.h"
 
@@ -16,11 +17,6 @@ const std::string& LogOf(const Program& program, int bench_mode) {
 const std::string& BackupOf(const Program& program, int bench_mode) {
   return bench_mode == kGpuBenchmark ? program.paths.GpuLogBackup
                                      : program.paths.CpuLogBackup;
-}
-
-std::string FolderOf(const std::string& path) {
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 // The renderer is not examined again here: the new folder is checked at the

@@ -18,6 +18,7 @@
 #include "renderer/output_lines.h"
 #include "renderer/process.h"
 #include "text/numbers.h"
+#include "text/paths.h"
 
 namespace torva {
 namespace {
@@ -35,8 +36,6 @@ double SecondsSince(Clock::time_point start) {
 const std::string& LogPathOf(const Program& program, int mode) {
   return mode == kGpuBenchmark ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
 }
-
-std::string FileNameOf(const std::string& path) { return fs::path(path).filename().string(); }
 
 // One benchmark run: its case, its log and what it has read so far.
 struct Run {

@@ -21,7 +21,7 @@ PreviewWindow::PreviewWindow(Desktop& desktop, const std::string& title,
                              const std::string& picture_path)
     : desktop_(desktop), picture_path_(picture_path), system_(BlankPicture(768, 1024)) {
   const Rect main = desktop.MainWindowFrame();
-  WindowSpec layout;
+  WindowLayout layout;
   layout.title = title;
   layout.width = kPreviewWidth;
   layout.height = kPreviewHeight;
@@ -51,7 +51,7 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
   constexpr WindowId kNone = -1;
   WindowId plot = kNone;
   if (result.estimate_plot) {
-    WindowSpec plot_layout;
+    WindowLayout plot_layout;
     plot_layout.title = "TORVAmeter benchmark - estimates of PHASE 1";
     plot_layout.width = result.estimate_plot->width;
     plot_layout.height = result.estimate_plot->height;
@@ -68,7 +68,7 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
     plot = kNone;
   };
 
-  WindowSpec layout;
+  WindowLayout layout;
   layout.title = result.title;
   layout.width = kResultWidth;
   layout.height = kResultHeight;

@@ -1,6 +1,7 @@
 #include "estimate/estimate_names.h"
 
 #include "text/numbers.h"
+#include "text/paths.h"
 
 namespace torva {
 
@@ -8,13 +9,8 @@ namespace {
 
 constexpr std::size_t kMaxFileNameBytes = 250;  // room left for ".json" beside ".log"
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
+  return Lowered(a) == Lowered(b);
 }
 
 bool HasWhiteSpace(std::string_view text) {
@@ -45,11 +41,6 @@ std::string CutUtf8(std::string text, std::size_t bytes) {
 }
 
 }  // namespace
-
-std::string FileNameOf(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
 
 std::string RemoveIgnoringCase(std::string_view text, std::string_view piece) {
   if (piece.empty()) return std::string(text);

@@ -6,11 +6,10 @@
 #include <string_view>
 
 #include "estimate/estimate_mode.h"
+#include "text/paths.h"
 
 namespace torva {
 
-// The part after the last "/".
-std::string FileNameOf(std::string_view path);
 // The archive's file name with every ".vum" removed, ignoring case.
 std::string ArchiveBase(std::string_view vum_path);
 // The scene file name with every ".mxs" removed, ignoring case.

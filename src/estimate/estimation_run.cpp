@@ -179,7 +179,7 @@ std::optional<WindowId> OpenPreview(Desktop& desktop, const Project& project,
                                     const PreviewSize& size) {
   const Rect main = desktop.MainWindowFrame();
   const Rect screen = desktop.ScreenArea();
-  WindowSpec layout;
+  WindowLayout layout;
   layout.kind = WindowKind::kPicture;
   layout.title = "TORVAmeter estimation running... (real size " + project.resolution + ")";
   layout.width = size.window_width;

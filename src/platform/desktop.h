@@ -60,7 +60,7 @@ enum class WindowKind {
   kStatus,      // a title bar only
 };
 
-struct WindowSpec {
+struct WindowLayout {
   WindowKind kind = WindowKind::kPicture;
   std::string title;
   int width = 0, height = 0;
@@ -111,7 +111,7 @@ class Desktop {
                                                 const std::string& filter) = 0;
 
   // Secondary windows.
-  virtual std::optional<WindowId> OpenWindow(const WindowSpec& layout) = 0;
+  virtual std::optional<WindowId> OpenWindow(const WindowLayout& layout) = 0;
   virtual void CloseWindow(WindowId window) = 0;
   // Shows `picture` at (x, y) inside `window`, replacing what stood there.
   virtual void ShowPicture(WindowId window, int x, int y, const Picture& picture) = 0;

@@ -56,7 +56,7 @@ struct CameraChoice {
 // The ticks of the check-box window, asked again until one box is ticked.
 CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& lines) {
   const int count = static_cast<int>(lines.size());
-  WindowSpec layout;
+  WindowLayout layout;
   layout.kind = WindowKind::kCheckBoxes;
   layout.title = "Check cameras to render (" + std::to_string(count) + " found)";
   layout.width = 290;

@@ -71,7 +71,7 @@ std::string ProjectName(const std::string& recorded) {
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
-  return FileNamePart(path);
+  return FileNameOf(path);
 }
 
 std::string CopiedFrom(const RecordedDependency& dependency, const std::string& scene_folder,

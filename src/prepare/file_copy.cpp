@@ -62,7 +62,7 @@ bool CopyPlainFile(const std::string& from, const std::string& to) {
   if (in.get() < 0 || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
 
-  std::string part = FolderPart(to) + ".copy-XXXXXX";
+  std::string part = FolderOf(to) + ".copy-XXXXXX";
   Descriptor out(::mkstemp(part.data()));
   if (out.get() < 0) return false;
   const bool copied = CopyBytes(in.get(), out.get()) && ::fchmod(out.get(), 0644) == 0;

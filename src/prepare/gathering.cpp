@@ -34,7 +34,7 @@ std::string LocalDateLine() {
 }
 
 void StartProjectLog(Program& program, Preparation& preparation) {
-  const std::string scene_file = FileNamePart(preparation.scene_path);
+  const std::string scene_file = FileNameOf(preparation.scene_path);
   const std::string date_line = LocalDateLine();
   preparation.log.Open(program.paths.AppDir + "/TORVAmeter_Maxwell.log");
   Desktop& desktop = program.desktop;
@@ -68,7 +68,7 @@ bool SearchMissingFile(Program& program, Preparation& preparation, const Missing
         program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
     if (!path || path->empty()) return false;
     chosen = *path;
-    if (FileNamePart(chosen) != missing.name) continue;
+    if (FileNameOf(chosen) != missing.name) continue;
     if (CopyPlainFile(chosen, program.paths.TempDir + missing.name)) break;
     program.desktop.Message("TORVAmeter error",
                             "The file \"" + ValidUtf8(chosen) + "\" cannot be copied into the project: "
@@ -78,7 +78,7 @@ bool SearchMissingFile(Program& program, Preparation& preparation, const Missing
   preparation.found_by_hand[missing.name] = chosen;
   ReportAndLog(program, preparation, "Missing item has been found manually");
   ReportAndLog(program, preparation, "");
-  program.state.LastDir = FolderPart(chosen);
+  program.state.LastDir = FolderOf(chosen);
   return true;
 }
 
@@ -126,7 +126,7 @@ bool GatherDependencies(Program& program, Preparation& preparation) {
   fs::create_directories(project_folder, ec);
   StartProjectLog(program, preparation);
 
-  const std::string scene_folder = FolderPart(preparation.scene_path);
+  const std::string scene_folder = FolderOf(preparation.scene_path);
   ExternalProcess renderer =
       ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
                               GatherArguments(paths.GatherScript), program.state.MaxwellDir);

@@ -15,7 +15,7 @@ void RunPrepareProject(Program& program) {
   ButtonsDisabled greyed(program.desktop, kPrepareProject);
   program.desktop.ClearLog();
   program.state.LogLine = 0;
-  program.state.LastDir = FolderPart(*chosen);
+  program.state.LastDir = FolderOf(*chosen);
 
   Preparation preparation;
   preparation.scene_path = *chosen;

@@ -47,10 +47,10 @@ bool CheckSameNames(Program& program, Preparation& preparation) {
     return true;
   }
 
-  const std::string scene_folder = FolderPart(preparation.scene_path);
+  const std::string scene_folder = FolderOf(preparation.scene_path);
   // The scene is copied first, under its own name, which a dependency may share.
   std::vector<std::pair<std::string, std::string>> copies = {
-      {FileNamePart(preparation.scene_path), preparation.scene_path}};
+      {FileNameOf(preparation.scene_path), preparation.scene_path}};
   for (const RecordedDependency& dependency : reader.dependencies())
     copies.emplace_back(ProjectName(dependency.recorded),
                         CopiedFrom(dependency, scene_folder, preparation.found_by_hand));

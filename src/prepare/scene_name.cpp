@@ -13,55 +13,33 @@
 
 namespace torva {
 
-std::string FolderPart(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
-}
-
-std::string FileNamePart(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 std::string ExtensionPart(std::string_view path) {
-  const std::string name = FileNamePart(path);
+  const std::string name = FileNameOf(path);
   const std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
-
-namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Lower(c);
-  return out;
-}
-
-}  // namespace
 
 bool IsSceneFile(std::string_view path) {
   return path.size() >= 3 && Lowered(path.substr(path.size() - 3)) == "mxs";
 }
 
 std::string BlankAndQuoteFreePath(std::string_view path) {
-  std::string name = FileNamePart(path);
+  std::string name = FileNameOf(path);
   for (char& c : name) {
     if (c == ' ' || c == '"') c = '_';
   }
-  return FolderPart(path) + name;
+  return FolderOf(path) + name;
 }
 
 std::string ShortenedPath(std::string_view path) {
-  const std::string name = FileNamePart(path);
+  const std::string name = FileNameOf(path);
   if (Utf8Length(name) <= kMaxSceneNameChars) return std::string(path);
-  return FolderPart(path) + name.substr(0, Utf8PrefixBytes(name, 20)) + "." +
+  return FolderOf(path) + name.substr(0, Utf8PrefixBytes(name, 20)) + "." +
          ExtensionPart(path);
 }
 
 std::string SceneNameOf(std::string_view path) {
-  const std::string name = FileNamePart(path);
+  const std::string name = FileNameOf(path);
   const std::string lowered = Lowered(name);
   std::string out;
   std::size_t from = 0;

@@ -5,14 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "text/paths.h"
+
 namespace torva {
 
 inline constexpr std::size_t kMaxSceneNameChars = 24;
 
-// Everything up to and including the last "/" ("" when there is none).
-std::string FolderPart(std::string_view path);
-// The name with its extension, after the last "/".
-std::string FileNamePart(std::string_view path);
 // The text after the last "." of the file name ("" when there is none).
 std::string ExtensionPart(std::string_view path);
 

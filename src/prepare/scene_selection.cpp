@@ -25,9 +25,9 @@ bool RenameScene(Program& program, std::string& scene_path, const std::string& n
     case RenameResult::kTargetExists:
       program.desktop.Message(
           "TORVAmeter error",
-          "The scene \"" + FileNamePart(scene_path) + "\" has to be renamed to \"" +
-              FileNamePart(new_path) + "\", but a file of that name already exists in "
-              "its folder:\n" + FolderPart(scene_path) +
+          "The scene \"" + FileNameOf(scene_path) + "\" has to be renamed to \"" +
+              FileNameOf(new_path) + "\", but a file of that name already exists in "
+              "its folder:\n" + FolderOf(scene_path) +
               "\nNothing has been renamed. Please rename the scene yourself and prepare it "
               "again.");
       return false;
@@ -35,9 +35,9 @@ bool RenameScene(Program& program, std::string& scene_path, const std::string& n
       break;
   }
   program.desktop.Message("TORVAmeter error",
-                          "The scene \"" + FileNamePart(scene_path) +
-                              "\" cannot be renamed to \"" + FileNamePart(new_path) +
-                              "\" in its folder:\n" + FolderPart(scene_path) +
+                          "The scene \"" + FileNameOf(scene_path) +
+                              "\" cannot be renamed to \"" + FileNameOf(new_path) +
+                              "\" in its folder:\n" + FolderOf(scene_path) +
                               "\nPlease rename the scene yourself and prepare it again.");
   return false;
 }

@@ -29,7 +29,7 @@ class MockDesktop : public Desktop {
               (override));
   MOCK_METHOD(std::optional<std::string>, ChooseFile,
               (const std::string&, const std::string&, const std::string&), (override));
-  MOCK_METHOD(std::optional<WindowId>, OpenWindow, (const WindowSpec&), (override));
+  MOCK_METHOD(std::optional<WindowId>, OpenWindow, (const WindowLayout&), (override));
   MOCK_METHOD(void, CloseWindow, (WindowId), (override));
   MOCK_METHOD(void, ShowPicture, (WindowId, int, int, const Picture&), (override));
   MOCK_METHOD(void, RemovePictures, (WindowId), (override));

@@ -22,7 +22,7 @@ constexpr const char* kUpdateTitle = "TORVAmeter for Maxwell update";
 class StatusWindow {
  public:
   StatusWindow(Desktop& desktop, const std::string& title) : desktop_(desktop) {
-    WindowSpec layout;
+    WindowLayout layout;
     layout.kind = WindowKind::kStatus;
     layout.title = title;
     layout.width = 340;

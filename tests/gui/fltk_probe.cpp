@@ -50,7 +50,7 @@ void LongCommand(Desktop& desktop) {
 }
 
 void CheckBoxes(Desktop& desktop) {
-  WindowSpec layout;
+  WindowLayout layout;
   layout.kind = WindowKind::kCheckBoxes;
   layout.title = "Probe cameras";
   layout.check_labels = {"Front (1)", "Side (2)", "Top (3)"};
@@ -104,7 +104,7 @@ int main() {
           Say("answer %s", desktop.Question("Probe question", "Download v2.9?") ? "yes" : "no");
         } else if (event.gadget == kEstimateProject && !pictures) {
           Rect main = desktop.MainWindowFrame();
-          WindowSpec layout;
+          WindowLayout layout;
           layout.title = "Probe pictures";
           layout.width = 480;
           layout.height = 640;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "text/paths.h"
 #include "app/config/config_file.h"
 
 namespace torva {
@@ -21,11 +22,6 @@ void AskUpdateQuestion(Program& program) {
       "Check for updates",
       "Do you want TORVAmeter to check for updates automatically (highly recommended)?");
   program.state.CheckUpdates = yes ? "Yes" : "No";
-}
-
-std::string FolderOf(const std::string& path) {
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 std::string AskLogin(Program& program) {

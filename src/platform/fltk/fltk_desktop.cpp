@@ -10,13 +10,7 @@
 
 namespace torva {
 
-bool ConnectToDisplay() {
-  if (fl_display) return true;
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return false;
-  fl_open_display(display);
-  return true;
-}
+bool ConnectToDisplay() { return fltk::EnsureDisplay(); }
 
 FltkDesktop::FltkDesktop() {
   Fl::scheme("gtk+");

@@ -47,7 +47,7 @@ class FltkDesktop : public Desktop {
                                         const std::string& start_dir,
                                         const std::string& filter) override;
 
-  std::optional<WindowId> OpenWindow(const WindowSpec& layout) override;
+  std::optional<WindowId> OpenWindow(const WindowLayout& layout) override;
   void CloseWindow(WindowId window) override;
   void ShowPicture(WindowId window, int x, int y, const Picture& picture) override;
   void RemovePictures(WindowId window) override;

@@ -15,13 +15,13 @@ namespace torva {
 namespace fltk {
 namespace {
 
-int Left(const WindowSpec& layout) {
+int Left(const WindowLayout& layout) {
   int x = 0, y = 0;
   CentredOrigin(layout.width, layout.height, x, y);
   return layout.x.value_or(x);
 }
 
-int Top(const WindowSpec& layout) {
+int Top(const WindowLayout& layout) {
   int x = 0, y = 0;
   CentredOrigin(layout.width, layout.height, x, y);
   return layout.y.value_or(y);
@@ -40,7 +40,7 @@ int RowsBottom(std::size_t rows) { return kRowPitch * static_cast<int>(rows) + 1
 
 }  // namespace
 
-WindowSpec SecondaryWindow::CheckBoxLayout(WindowSpec layout) {
+WindowLayout SecondaryWindow::CheckBoxLayout(WindowLayout layout) {
   int sx = 0, sy = 0, sw = 0, sh = 0;
   Fl::screen_work_area(sx, sy, sw, sh, 0);
   fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
@@ -70,7 +70,7 @@ void SecondaryWindow::AddCheckBoxes() {
   ok->callback(OnOk, this);
 }
 
-SecondaryWindow::SecondaryWindow(WindowId id, const WindowSpec& layout, PushEvent push)
+SecondaryWindow::SecondaryWindow(WindowId id, const WindowLayout& layout, PushEvent push)
     : Fl_Window(Left(layout), Top(layout), layout.width, layout.height),
       id_(id), layout_(layout), push_(std::move(push)) {
   copy_label(layout.title.c_str());
@@ -168,7 +168,7 @@ fltk::SecondaryWindow* FltkDesktop::Find(WindowId window) {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
-std::optional<WindowId> FltkDesktop::OpenWindow(const WindowSpec& layout) {
+std::optional<WindowId> FltkDesktop::OpenWindow(const WindowLayout& layout) {
   if (layout.width <= 0 || layout.height <= 0 || !fltk::EnsureDisplay()) return std::nullopt;
   const WindowId id = next_window_++;
   auto window = std::make_unique<fltk::SecondaryWindow>(

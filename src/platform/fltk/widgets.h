@@ -76,7 +76,7 @@ struct MainWindow {
 
 class SecondaryWindow : public Fl_Window {
  public:
-  SecondaryWindow(WindowId id, const WindowSpec& layout, PushEvent push);
+  SecondaryWindow(WindowId id, const WindowLayout& layout, PushEvent push);
 
   void ShowPicture(int x, int y, const Picture& picture);
   void RemovePictures();
@@ -88,7 +88,7 @@ class SecondaryWindow : public Fl_Window {
 
   // A check-box window as shown: wide enough for its title and, while the
   // screen has room, tall enough for its boxes above the buttons.
-  static WindowSpec CheckBoxLayout(WindowSpec layout);
+  static WindowLayout CheckBoxLayout(WindowLayout layout);
 
  protected:
   void draw() override;
@@ -100,7 +100,7 @@ class SecondaryWindow : public Fl_Window {
   void AddCheckBoxes();
 
   WindowId id_;
-  WindowSpec layout_;
+  WindowLayout layout_;
   PushEvent push_;
   std::vector<PictureBox*> pictures_;
   std::vector<Fl_Check_Button*> checks_;

@@ -133,7 +133,7 @@ std::optional<std::string> ScriptedDesktop::ChooseFile(const std::string& title,
   return path;
 }
 
-std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowSpec& layout) {
+std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowLayout& layout) {
   WindowId id = next_window_++;
   windows_[id] = Window{layout};
   Write("window " + Quote(layout.title) + " " + std::to_string(layout.width) +

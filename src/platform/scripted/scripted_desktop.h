@@ -44,7 +44,7 @@ class ScriptedDesktop : public Desktop {
                                         const std::string& start_dir,
                                         const std::string& filter) override;
 
-  std::optional<WindowId> OpenWindow(const WindowSpec& layout) override;
+  std::optional<WindowId> OpenWindow(const WindowLayout& layout) override;
   void CloseWindow(WindowId window) override;
   void ShowPicture(WindowId window, int x, int y, const Picture& picture) override;
   void RemovePictures(WindowId window) override;
@@ -75,7 +75,7 @@ class ScriptedDesktop : public Desktop {
   LogPanelLines panel_;
   std::set<int> disabled_;
   struct Window {
-    WindowSpec layout;
+    WindowLayout layout;
   };
   std::map<WindowId, Window> windows_;
   WindowId next_window_ = 1;

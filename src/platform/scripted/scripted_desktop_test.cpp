@@ -129,8 +129,8 @@ TEST_F(ScriptedDesktopTest, CloseAfterWaitsForItsTextAnywhereInTheTranscript) {
 
   // The newest closable window gets the request; a plain "close" is left
   // for WaitEvent.
-  WindowSpec preview{WindowKind::kPicture, "Preview", 480, 640, {}, {}, true, {}};
-  WindowSpec status{WindowKind::kStatus, "Wait", 300, 0, {}, {}, false, {}};
+  WindowLayout preview{WindowKind::kPicture, "Preview", 480, 640, {}, {}, true, {}};
+  WindowLayout status{WindowKind::kStatus, "Wait", 300, 0, {}, {}, false, {}};
   const WindowId id = *desktop().OpenWindow(preview);
   desktop().OpenWindow(status);
   EXPECT_EQ(desktop().TakeEvent().type, EventType::kNone);
@@ -175,14 +175,14 @@ TEST_F(ScriptedDesktopTest, DisabledButtonsGiveNoClicks) {
 
 TEST_F(ScriptedDesktopTest, CloseGoesToTheNewestClosableWindow) {
   Start("close\ntick 2\nclose\n");
-  WindowSpec result{WindowKind::kPicture, "Result", 1050, 700, 0, 20, true, {}};
+  WindowLayout result{WindowKind::kPicture, "Result", 1050, 700, 0, 20, true, {}};
   WindowId id = *desktop().OpenWindow(result);
   Event event = desktop().WaitEvent();
   EXPECT_EQ(event.type, EventType::kCloseWindow);
   EXPECT_EQ(event.window, id);
   desktop().CloseWindow(id);
 
-  WindowSpec boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};
+  WindowLayout boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};
   WindowId cams = *desktop().OpenWindow(boxes);
   EXPECT_EQ(desktop().WaitForCheckBoxes(cams), (std::vector<bool>{false, true}));
   desktop().CloseWindow(cams);
@@ -196,7 +196,7 @@ TEST_F(ScriptedDesktopTest, CloseGoesToTheNewestClosableWindow) {
 // after TEXT" waits for its text like everywhere else.
 TEST_F(ScriptedDesktopTest, CancelOrCloseAtTheCheckBoxesGiveNoTicks) {
   Start("cancel\nclose\nclose after never shown\n");
-  WindowSpec boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};
+  WindowLayout boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};
   WindowId cams = *desktop().OpenWindow(boxes);
   EXPECT_EQ(desktop().WaitForCheckBoxes(cams), std::nullopt);
   EXPECT_EQ(desktop().WaitForCheckBoxes(cams), std::nullopt);
@@ -205,7 +205,7 @@ TEST_F(ScriptedDesktopTest, CancelOrCloseAtTheCheckBoxesGiveNoTicks) {
 
 TEST_F(ScriptedDesktopTest, TickingABoxThatDoesNotExistIsStuck) {
   Start("tick 3\n");
-  WindowSpec boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};
+  WindowLayout boxes{WindowKind::kCheckBoxes, "Cams", 290, 100, {}, {}, false, {"a", "b"}};
   WindowId cams = *desktop().OpenWindow(boxes);
   EXPECT_THROW(desktop().WaitForCheckBoxes(cams), ScriptStuck);
 }
