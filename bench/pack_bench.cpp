@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "testing/commands.h"
 #include "platform/scripted/scripted_desktop.h"
 #include "prepare/preparation.h"
 #include "renderer/process.h"
@@ -132,10 +133,10 @@ void BM_PackBare7za(benchmark::State& state) {
     WriteFile(setup.app + "/TORVAmeter_Maxwell.log", "project log\n");
     state.ResumeTiming();
 
-    RunAndWait(setup.archiver, "a " + archive + level + " -r", temp);
+    RunAndWait(setup.archiver, Words("a " + archive + level + " -r"), temp);
     RunAndWait(setup.archiver,
-               "a " + archive + " " + setup.app + "/TORVAmeter_Maxwell.log " + setup.app +
-                   "/benchmark/TORVAmeter_Benchmark.log" + level,
+               Words("a " + archive + " " + setup.app + "/TORVAmeter_Maxwell.log " + setup.app +
+                     "/benchmark/TORVAmeter_Benchmark.log" + level),
                temp);
   }
 }

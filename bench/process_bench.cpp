@@ -8,6 +8,7 @@
 #include <optional>
 #include <sys/resource.h>
 
+#include "testing/commands.h"
 #include "testing/mock_desktop.h"
 #include "renderer/process.h"
 
@@ -54,7 +55,7 @@ void BM_WatchRunBusyChild(benchmark::State& state) {
   MeasureOwnCpu(state, [&](std::optional<Sample>& end) {
     long lines = 0;
     const Sample start;
-    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "burn 12 50", "/");
+    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, Words("burn 12 50"), "/");
     WatchRun(child, desktop, [](const Event&) { return RunAction::kGoOn; },
              [&](const std::string&) {
                ++lines;
@@ -74,7 +75,7 @@ BENCHMARK(BM_WatchRunBusyChild)->Iterations(1)->UseManualTime()->Unit(benchmark:
 void BM_DetectionLoopSlowChild(benchmark::State& state) {
   MeasureOwnCpu(state, [](std::optional<Sample>&) {
     long lines = 0;
-    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "lines 50 100", "/");
+    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, Words("lines 50 100"), "/");
     while (child.Running()) {
       child.WaitForOutput();
       if (child.OutputAvailable()) {
@@ -95,7 +96,7 @@ void BM_WatchRunWithoutPauseBusyChild(benchmark::State& state) {
   ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
   MeasureOwnCpu(state, [&](std::optional<Sample>&) {
     long lines = 0;
-    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, "burn 5 1000", "/");
+    ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, Words("burn 5 1000"), "/");
     WatchRun(
         child, desktop, [](const Event&) { return RunAction::kGoOn; },
         [&](const std::string&) {
@@ -120,7 +121,7 @@ void BM_StopFloodingChild(benchmark::State& state) {
   ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
   for (auto _ : state) {
     ExternalProcess child =
-        ExternalProcess::Launch(TM_TEST_CHILD, "repeat \"Engine version 5.2.1\"", "/");
+        ExternalProcess::Launch(TM_TEST_CHILD, Words("repeat \"Engine version 5.2.1\""), "/");
     long lines = 0;
     std::size_t most_buffered = 0;
     std::optional<std::chrono::steady_clock::time_point> stopped;

@@ -13,15 +13,6 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return Lowered(a) == Lowered(b);
 }
 
-bool HasWhiteSpace(std::string_view text) {
-  return text.find_first_of(" \t\n") != std::string_view::npos;
-}
-
-// A path the argument string splits at blanks is put in double quotes.
-std::string Carried(const std::string& path) {
-  return HasWhiteSpace(path) ? "\"" + path + "\"" : path;
-}
-
 std::string SafeForFileName(std::string_view text) {
   std::string safe(text);
   for (char& c : safe) {
@@ -78,24 +69,23 @@ std::string EstimateLogName(std::string_view archive_base, std::string_view reso
   return base + middle + CutUtf8(SafeForFileName(sl_answer), room) + tail;
 }
 
-bool CarriedByArgumentString(std::string_view name) {
-  return name.find('"') == std::string_view::npos;
-}
-
-std::string EstimationArguments(EstimateMode mode, const std::string& work_dir,
-                                const std::string& scene_file, const std::string& scene_base,
-                                const std::string& resolution_text, int target_sl) {
-  const std::string engine = mode == EstimateMode::kGpu
-                                 ? " -th:0 -rs:2 -nomxi:off -noimage:off -gpuall -multigpu:coop -mxi:"
-                                 : " -th:0 -rs:1 -nomxi:off -noimage:off -mxi:";
-  return "-mxs:" + Carried(work_dir + "/" + scene_file) + " -res:" + resolution_text +
-         " -t:9999999 -s:" + FormatFixed(target_sl, 2) + engine +
-         Carried(work_dir + "/" + scene_base + ".mxi") + " -o:" +
-         Carried(work_dir + "/" + scene_base + ".jpg") + " -hide -nogui -nowait";
-}
-
-std::string UnpackArguments(const std::string& vum_path, const std::string& work_dir) {
-  return "e -y \"" + vum_path + "\" -o" + Carried(work_dir);
+std::vector<std::string> EstimationArguments(EstimateMode mode, const std::string& work_dir,
+                                             const std::string& scene_file,
+                                             const std::string& scene_base,
+                                             const std::string& resolution_text, int target_sl) {
+  std::vector<std::string> arguments = {"-mxs:" + work_dir + "/" + scene_file,
+                                        "-res:" + resolution_text, "-t:9999999",
+                                        "-s:" + FormatFixed(target_sl, 2), "-th:0"};
+  if (mode == EstimateMode::kGpu) {
+    arguments.insert(arguments.end(),
+                     {"-rs:2", "-nomxi:off", "-noimage:off", "-gpuall", "-multigpu:coop"});
+  } else {
+    arguments.insert(arguments.end(), {"-rs:1", "-nomxi:off", "-noimage:off"});
+  }
+  arguments.insert(arguments.end(), {"-mxi:" + work_dir + "/" + scene_base + ".mxi",
+                                     "-o:" + work_dir + "/" + scene_base + ".jpg", "-hide",
+                                     "-nogui", "-nowait"});
+  return arguments;
 }
 
 }  // namespace torva

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "estimate/estimate_mode.h"
 #include "text/paths.h"
@@ -25,16 +26,10 @@ std::string ResolutionText(int width, int height);
 std::string EstimateLogName(std::string_view archive_base, std::string_view resolution_text,
                             std::string_view sl_answer, EstimateMode mode);
 
-// A name the renderer's argument string can carry: no double quote (blanks
-// are carried in quotes).
-bool CarriedByArgumentString(std::string_view name);
-
-// The renderer's argument string. Paths holding blanks are put in quotes.
-std::string EstimationArguments(EstimateMode mode, const std::string& work_dir,
-                                const std::string& scene_file, const std::string& scene_base,
-                                const std::string& resolution_text, int target_sl);
-
-// 7za's argument string: every file flat into `work_dir`, answering yes.
-std::string UnpackArguments(const std::string& vum_path, const std::string& work_dir);
+// The renderer's arguments; each path is one argument, blanks and quotes and all.
+std::vector<std::string> EstimationArguments(EstimateMode mode, const std::string& work_dir,
+                                             const std::string& scene_file,
+                                             const std::string& scene_base,
+                                             const std::string& resolution_text, int target_sl);
 
 }  // namespace torva

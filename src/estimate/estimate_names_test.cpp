@@ -37,32 +37,28 @@ TEST(EstimateNames, LogNameCannotLeaveTheEstimateFolder) {
   EXPECT_EQ(name.find('/'), std::string::npos);
 }
 
+using Args = std::vector<std::string>;
+
 TEST(EstimateNames, RendererArgumentsForCpuAndGpu) {
   EXPECT_EQ(EstimationArguments(EstimateMode::kCpu, "/A/workdir", "Kitchen.mxs", "Kitchen",
                                 "1920x1080", 20),
-            "-mxs:/A/workdir/Kitchen.mxs -res:1920x1080 -t:9999999 -s:20.00 -th:0 -rs:1 "
-            "-nomxi:off -noimage:off -mxi:/A/workdir/Kitchen.mxi -o:/A/workdir/Kitchen.jpg "
-            "-hide -nogui -nowait");
+            (Args{"-mxs:/A/workdir/Kitchen.mxs", "-res:1920x1080", "-t:9999999", "-s:20.00",
+                  "-th:0", "-rs:1", "-nomxi:off", "-noimage:off", "-mxi:/A/workdir/Kitchen.mxi",
+                  "-o:/A/workdir/Kitchen.jpg", "-hide", "-nogui", "-nowait"}));
   EXPECT_EQ(EstimationArguments(EstimateMode::kGpu, "/A/workdir", "K.mxs", "K", "800x600", 50),
-            "-mxs:/A/workdir/K.mxs -res:800x600 -t:9999999 -s:50.00 -th:0 -rs:2 -nomxi:off "
-            "-noimage:off -gpuall -multigpu:coop -mxi:/A/workdir/K.mxi -o:/A/workdir/K.jpg "
-            "-hide -nogui -nowait");
+            (Args{"-mxs:/A/workdir/K.mxs", "-res:800x600", "-t:9999999", "-s:50.00", "-th:0",
+                  "-rs:2", "-nomxi:off", "-noimage:off", "-gpuall", "-multigpu:coop",
+                  "-mxi:/A/workdir/K.mxi", "-o:/A/workdir/K.jpg", "-hide", "-nogui",
+                  "-nowait"}));
 }
 
-TEST(EstimateNames, BlanksInAScenePathStayInOneArgument) {
-  auto args = SplitArguments(EstimationArguments(EstimateMode::kCpu, "/A/workdir",
-                                                 "my scene.mxs", "my scene", "800x600", 20));
+TEST(EstimateNames, BlanksAndQuotesInAScenePathStayInOneArgument) {
+  const Args args = EstimationArguments(EstimateMode::kCpu, "/A B/workdir", "say \"my\" scene.mxs",
+                                        "say \"my\" scene", "800x600", 20);
   ASSERT_EQ(args.size(), 13u);
-  EXPECT_EQ(args[0], "-mxs:/A/workdir/my scene.mxs");
-  EXPECT_EQ(args[8], "-mxi:/A/workdir/my scene.mxi");
-  EXPECT_EQ(args[9], "-o:/A/workdir/my scene.jpg");
-  EXPECT_FALSE(CarriedByArgumentString("a\"b.mxs"));
-  EXPECT_TRUE(CarriedByArgumentString("a b.mxs"));
-
-  EXPECT_EQ(UnpackArguments("/x/My project.vum", "/A/workdir"),
-            "e -y \"/x/My project.vum\" -o/A/workdir");
-  EXPECT_EQ(SplitArguments(UnpackArguments("/x/p.vum", "/A B/workdir")),
-            (std::vector<std::string>{"e", "-y", "/x/p.vum", "-o/A B/workdir"}));
+  EXPECT_EQ(args[0], "-mxs:/A B/workdir/say \"my\" scene.mxs");
+  EXPECT_EQ(args[8], "-mxi:/A B/workdir/say \"my\" scene.mxi");
+  EXPECT_EQ(args[9], "-o:/A B/workdir/say \"my\" scene.jpg");
 }
 
 }  // namespace

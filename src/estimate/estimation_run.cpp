@@ -425,14 +425,6 @@ void RunEstimation(Program& program, const EstimationOptions& options) {
     AbandonUnpacked(program, log, "TORVAmeter error", kCannotUncompress);
     return;
   }
-  if (!CarriedByArgumentString(*scene)) {
-    AbandonUnpacked(program, log, "TORVAmeter error",
-                    "The scene " + *scene +
-                        " cannot be estimated: its name holds a double quote, which the renderer's "
-                        "command line cannot carry.\nPlease prepare the project again with "
-                        "TORVAmeter ('Prepare project' gives the scene a safe name).");
-    return;
-  }
   project.scene_file = *scene;
   project.scene_base = SceneBase(project.scene_file);
   WarnAboutTheProject(program);

@@ -38,7 +38,7 @@ RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& k
   if (!probe.merge_tool_present) return probe;
 
   ExternalProcess renderer =
-      ExternalProcess::Launch(RendererExecutable(maxwell_dir), " -nogui -nowait", maxwell_dir);
+      ExternalProcess::Launch(RendererExecutable(maxwell_dir), {"-nogui", "-nowait"}, maxwell_dir);
   const RunEnd end = ReadRun(
       renderer,
       [&probe](const std::string& line) {

@@ -16,40 +16,10 @@ constexpr int kEventPassMs = 50;
 
 }  // namespace
 
-std::vector<std::string> SplitArguments(std::string_view arguments) {
-  std::vector<std::string> parts;
-  std::string current;
-  bool in_part = false;  // also true for an empty quoted part
-  bool quoted = false;
-  for (const char c : arguments) {
-    if (c == '"') {
-      quoted = !quoted;
-      in_part = true;
-    } else if (!quoted && (c == ' ' || c == '\t' || c == '\n')) {
-      if (in_part) parts.push_back(std::move(current));
-      current.clear();
-      in_part = false;
-    } else {
-      current += c;
-      in_part = true;
-    }
-  }
-  if (in_part) parts.push_back(std::move(current));
-  return parts;
-}
-
 ExternalProcess::ExternalProcess() = default;
 ExternalProcess::ExternalProcess(ExternalProcess&&) noexcept = default;
 ExternalProcess& ExternalProcess::operator=(ExternalProcess&&) noexcept = default;
 ExternalProcess::~ExternalProcess() = default;
-
-ExternalProcess ExternalProcess::Launch(const std::string& executable,
-                                        std::string_view arguments,
-                                        const std::string& working_dir) {
-  ExternalProcess process;
-  process.child_ = ChildProcess::Start(executable, SplitArguments(arguments), working_dir);
-  return process;
-}
 
 ExternalProcess ExternalProcess::Launch(const std::string& executable,
                                         const std::vector<std::string>& arguments,
@@ -112,9 +82,9 @@ void ExternalProcess::Delay(int ms) {
   }
 }
 
-int RunAndWait(const std::string& executable, std::string_view arguments,
+int RunAndWait(const std::string& executable, const std::vector<std::string>& arguments,
                const std::string& working_dir) {
-  const auto child = ChildProcess::Start(executable, SplitArguments(arguments), working_dir,
+  const auto child = ChildProcess::Start(executable, arguments, working_dir,
                                          ChildProcess::Output::kDiscard);
   return child ? child->Wait() : -1;
 }

@@ -16,10 +16,6 @@ namespace torva {
 
 class ChildProcess;
 
-// The argument string split into arguments at blanks, tabs and line feeds;
-// a part in double quotes is one argument (without the quotes).
-std::vector<std::string> SplitArguments(std::string_view arguments);
-
 // The handle of one launched program. A launch that failed gives a handle
 // that is not running and has no output, so callers need no special case.
 class ExternalProcess {
@@ -31,10 +27,8 @@ class ExternalProcess {
   ~ExternalProcess();
 
   // Starts `executable` directly (no shell) in `working_dir`; returns at once.
-  static ExternalProcess Launch(const std::string& executable, std::string_view arguments,
-                                const std::string& working_dir);
-  // The same with the arguments already separated: each one reaches the
-  // program exactly as given, whatever blanks or quotes it holds.
+  // Each argument reaches the program exactly as given, whatever blanks or
+  // quotes it holds.
   static ExternalProcess Launch(const std::string& executable,
                                 const std::vector<std::string>& arguments,
                                 const std::string& working_dir);
@@ -81,7 +75,7 @@ class ExternalProcess {
 
 // Runs a program with its output discarded and returns once it has ended:
 // its exit code, or -1 when it could not be started.
-int RunAndWait(const std::string& executable, std::string_view arguments,
+int RunAndWait(const std::string& executable, const std::vector<std::string>& arguments,
                const std::string& working_dir);
 
 // What an event or line handler asks of the watched run.

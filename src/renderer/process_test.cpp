@@ -62,18 +62,10 @@ bool EventuallyExists(const std::string& path) {
 // No child of this process is left, not even an unreaped one.
 bool NoChildrenLeft() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
-TEST(SplitArguments, BlanksTabsLineFeedsAndQuotes) {
-  EXPECT_THAT(SplitArguments(" -nogui -nowait"), ElementsAre("-nogui", "-nowait"));
-  EXPECT_THAT(SplitArguments("e -y \"/a b/x.vum\"\t-o/w\n z"),
-              ElementsAre("e", "-y", "/a b/x.vum", "-o/w", "z"));
-  EXPECT_THAT(SplitArguments("a \"\" b  "), ElementsAre("a", "", "b"));
-  EXPECT_TRUE(SplitArguments("  \t\n").empty());
-}
-
 TEST(ExternalProcess, PassesArgumentsAndWorkingFolder) {
   TempFolder dir;
   ExternalProcess process =
-      ExternalProcess::Launch(kChild, " args \"two words\" plain", dir.path());
+      ExternalProcess::Launch(kChild, {"args", "two words", "plain"}, dir.path());
   ASSERT_TRUE(process.Started());
   const std::string cwd = std::filesystem::canonical(dir.path()).string();
   EXPECT_THAT(ReadAll(process), ElementsAre("[two words]", "[plain]", "cwd=" + cwd));
@@ -81,7 +73,7 @@ TEST(ExternalProcess, PassesArgumentsAndWorkingFolder) {
 }
 
 TEST(ExternalProcess, StandardInputAndErrorAreNotConnected) {
-  ExternalProcess process = ExternalProcess::Launch(kChild, "stdio", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("stdio"), "/");
   EXPECT_THAT(ReadAll(process), ElementsAre("to stderr", "stdin at end"));
 }
 
@@ -98,7 +90,7 @@ TEST(ExternalProcess, FailedLaunchHasNoOutputAndLeavesNoChild) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.executable + " in " + c.folder);
-    ExternalProcess process = ExternalProcess::Launch(c.executable, "args x", c.folder);
+    ExternalProcess process = ExternalProcess::Launch(c.executable, Words("args x"), c.folder);
     EXPECT_FALSE(process.Started());
     EXPECT_FALSE(process.Running());
     EXPECT_FALSE(process.OutputAvailable());
@@ -106,13 +98,13 @@ TEST(ExternalProcess, FailedLaunchHasNoOutputAndLeavesNoChild) {
     EXPECT_EQ(process.ReadLine(), "");
     process.Kill();
     process.Close();
-    EXPECT_EQ(RunAndWait(c.executable, "exit 0", c.folder), -1);
+    EXPECT_EQ(RunAndWait(c.executable, Words("exit 0"), c.folder), -1);
   }
   EXPECT_TRUE(NoChildrenLeft());
 }
 
 TEST(ExternalProcess, LinesKeepCarriageReturnsAndBecomeValidUtf8) {
-  ExternalProcess process = ExternalProcess::Launch(kChild, "odd", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("odd"), "/");
   EXPECT_THAT(ReadAll(process), ElementsAre("bad \uFFFD\uFFFD end", "windows\r",
                                             "euro \u20AC ok", "cut \uFFFD\uFFFD", "no feed"));
 }
@@ -120,7 +112,7 @@ TEST(ExternalProcess, LinesKeepCarriageReturnsAndBecomeValidUtf8) {
 TEST(ExternalProcess, OverlongLineIsCutAndTheNextLinesSurvive) {
   const std::size_t length = 3 * ChildProcess::kMaxLineBytes + 5;
   ExternalProcess process =
-      ExternalProcess::Launch(kChild, "long " + std::to_string(length), "/");
+      ExternalProcess::Launch(kChild, Words("long " + std::to_string(length)), "/");
   const std::vector<std::string> lines = ReadAll(process);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], std::string(ChildProcess::kMaxLineBytes, 'a'));
@@ -131,7 +123,7 @@ TEST(ExternalProcess, OverlongLineIsCutAndTheNextLinesSurvive) {
 TEST(ExternalProcess, UnfinishedLineIsNotAvailableYet) {
   TempFolder dir;
   const std::string ready = dir.path() + "/ready", go = dir.path() + "/go";
-  ExternalProcess process = ExternalProcess::Launch(kChild, "partial " + ready + " " + go, "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("partial " + ready + " " + go), "/");
   ASSERT_TRUE(EventuallyExists(ready));  // "half" stands in the pipe
   process.Delay(50);
   EXPECT_FALSE(process.OutputAvailable());
@@ -145,7 +137,7 @@ TEST(ExternalProcess, UnfinishedLineIsNotAvailableYet) {
 TEST(ExternalProcess, EndOfOutputBeforeTheEndOfTheChildWaitsWithoutSpinning) {
   TempFolder dir;
   const std::string go = dir.path() + "/go";
-  ExternalProcess process = ExternalProcess::Launch(kChild, "close-early " + go + " 1000", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("close-early " + go + " 1000"), "/");
   process.WaitForOutput();
   EXPECT_EQ(process.ReadLine(), "before close");
   // A bounded wait returns although the child lives on with its stdout closed.
@@ -164,7 +156,7 @@ TEST(ExternalProcess, EndOfOutputBeforeTheEndOfTheChildWaitsWithoutSpinning) {
 TEST(ExternalProcess, FloodingChildWaitsOnItsPipeAndEveryLineArrives) {
   TempFolder dir;
   const std::string done = dir.path() + "/done";
-  ExternalProcess process = ExternalProcess::Launch(kChild, "flood 8 " + done, dir.path());
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("flood 8 " + done), dir.path());
   // Nobody reads lines: at most the bounded buffer and the pipe are taken,
   // so the child cannot get through its 8 MB.
   for (int i = 0; i < 5; ++i) {
@@ -222,7 +214,7 @@ bool GroupGone(pid_t group) {
 
 TEST(ExternalProcess, KillEndsWhatTheChildStartedAndItsPipe) {
   // The grandchild ignores SIGTERM and holds the pipe open.
-  ExternalProcess process = ExternalProcess::Launch(kChild, "family", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("family"), "/");
   const Family family = ReadFamily(process);
   EXPECT_THAT(family.members, UnorderedElementsAre("child", "grandchild"));
   ASSERT_GT(family.group, 1);
@@ -237,7 +229,7 @@ TEST(ExternalProcess, KillEndsWhatTheChildStartedAndItsPipe) {
 }
 
 TEST(ExternalProcess, ClosingARunningChildEndsItsWholeGroup) {
-  ExternalProcess process = ExternalProcess::Launch(kChild, "family", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("family"), "/");
   const Family family = ReadFamily(process);
   ASSERT_EQ(family.members.size(), 2u);
   process.Close();
@@ -246,8 +238,8 @@ TEST(ExternalProcess, ClosingARunningChildEndsItsWholeGroup) {
 }
 
 TEST(ExternalProcess, RunAndWaitDiscardsOutputAndGivesTheExitCode) {
-  EXPECT_EQ(RunAndWait(kChild, "exit 3", "/"), 3);
-  EXPECT_EQ(RunAndWait(kChild, "unknown-mode", "/"), 99);
+  EXPECT_EQ(RunAndWait(kChild, Words("exit 3"), "/"), 3);
+  EXPECT_EQ(RunAndWait(kChild, Words("unknown-mode"), "/"), 99);
 }
 
 class WatchedRun : public ::testing::Test {
@@ -272,16 +264,16 @@ class WatchedRun : public ::testing::Test {
 
 // The caller learns how the program ended after the run has closed it.
 TEST_F(WatchedRun, TheExitCodeOutlivesTheRun) {
-  ExternalProcess failing = ExternalProcess::Launch(kChild, "exit 3", "/");
+  ExternalProcess failing = ExternalProcess::Launch(kChild, Words("exit 3"), "/");
   EXPECT_EQ(WatchRun(failing, desktop, Ignore, Collect()), RunEnd::kFinished);
   EXPECT_EQ(failing.ExitCode(), 3);
-  ExternalProcess fine = ExternalProcess::Launch(kChild, "lines 2 0", "/");
+  ExternalProcess fine = ExternalProcess::Launch(kChild, Words("lines 2 0"), "/");
   WatchRun(fine, desktop, Ignore, Collect());
   EXPECT_EQ(fine.ExitCode(), 0);
-  ExternalProcess stopped = ExternalProcess::Launch(kChild, "hang 1", "/");
+  ExternalProcess stopped = ExternalProcess::Launch(kChild, Words("hang 1"), "/");
   WatchRun(stopped, desktop, Ignore, [](const std::string&) { return RunAction::kStop; });
   EXPECT_GT(stopped.ExitCode(), 128);
-  ExternalProcess missing = ExternalProcess::Launch("/nonexistent/program", "", "/");
+  ExternalProcess missing = ExternalProcess::Launch("/nonexistent/program", Words(""), "/");
   WatchRun(missing, desktop, Ignore, Collect());
   EXPECT_EQ(missing.ExitCode(), -1);
 }
@@ -290,7 +282,7 @@ TEST_F(WatchedRun, StoppedChildStillHasItsOutputRead) {
   EXPECT_CALL(desktop, TakeEvent())
       .WillOnce(Return(Click(kBenchmark)))
       .WillRepeatedly(Return(Event{}));
-  ExternalProcess process = ExternalProcess::Launch(kChild, "hang 4", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("hang 4"), "/");
   int stop_requests = 0;
   std::string output_line;
   const RunEnd end = WatchRun(
@@ -313,7 +305,7 @@ TEST_F(WatchedRun, StoppedChildStillHasItsOutputRead) {
 
 TEST_F(WatchedRun, LineHandlerCanStopAndLaterLinesComeInOrder) {
   // Left alone, the child would write for more than an hour.
-  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 1000000 5", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("lines 1000000 5"), "/");
   const RunEnd end = WatchRun(process, desktop, Ignore, [&](const std::string& line) {
     lines.push_back(line);
     return lines.size() == 3 ? RunAction::kStop : RunAction::kGoOn;
@@ -330,7 +322,7 @@ TEST_F(WatchedRun, CloseRequestWinsOverAnEarlierStop) {
   EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
     return lines.empty() ? Event{} : Click(kEstimateProject);
   });
-  ExternalProcess process = ExternalProcess::Launch(kChild, "hang 2", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("hang 2"), "/");
   EXPECT_EQ(WatchRun(process, desktop,
                      [](const Event&) { return RunAction::kClose; }, Collect()),
             RunEnd::kCloseRequested);
@@ -341,7 +333,7 @@ TEST_F(WatchedRun, CloseRequestWinsOverAnEarlierStop) {
   EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
     return lines.size() == 5 ? Event{EventType::kCloseWindow} : Event{};
   });
-  process = ExternalProcess::Launch(kChild, "hang 100", "/");
+  process = ExternalProcess::Launch(kChild, Words("hang 100"), "/");
   EXPECT_EQ(WatchRun(
                 process, desktop,
                 [](const Event& event) {
@@ -357,13 +349,13 @@ TEST_F(WatchedRun, CloseRequestWinsOverAnEarlierStop) {
 }
 
 TEST_F(WatchedRun, TimeLimitEndsTheRunAndItsOutputIsStillRead) {
-  ExternalProcess process = ExternalProcess::Launch(kChild, "hang 3", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("hang 3"), "/");
   EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.time_limit_ms = 1000}),
             RunEnd::kTimedOut);
   EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3"));
 
   lines.clear();
-  process = ExternalProcess::Launch(kChild, "hang 2", "/");
+  process = ExternalProcess::Launch(kChild, Words("hang 2"), "/");
   EXPECT_EQ(ReadRun(process, Collect(), 1000), RunEnd::kTimedOut);
   EXPECT_THAT(lines, ElementsAre("line 1", "line 2"));
   EXPECT_TRUE(NoChildrenLeft());
@@ -371,7 +363,7 @@ TEST_F(WatchedRun, TimeLimitEndsTheRunAndItsOutputIsStillRead) {
 
 TEST_F(WatchedRun, StopOfAFloodingChildEndsWithEveryLineHandedOnAndBoundedOutput) {
   const std::string text = "Engine version 5.2.1";
-  ExternalProcess process = ExternalProcess::Launch(kChild, "repeat \"" + text + "\"", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, {"repeat", text}, "/");
   std::size_t most_buffered = 0, wrong = 0, count = 0;
   std::string last;
   const Clock::time_point start = Clock::now();
@@ -412,17 +404,17 @@ TEST_F(WatchedRun, ADetachedGrandchildHoldingThePipeDoesNotHoldTheRead) {
 }
 
 TEST_F(WatchedRun, ProgramThatEndsByItselfIsFinished) {
-  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 2 0 x", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("lines 2 0 x"), "/");
   EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.time_limit_ms = 600000}),
             RunEnd::kFinished);
-  process = ExternalProcess::Launch(kChild, "lines 2 0 y", "/");
+  process = ExternalProcess::Launch(kChild, Words("lines 2 0 y"), "/");
   EXPECT_EQ(ReadRun(process, Collect()), RunEnd::kFinished);
   EXPECT_THAT(lines, ElementsAre("x1", "x2", "y1", "y2"));
 }
 
 TEST_F(WatchedRun, FailedLaunchEndsAtOnceWithNoLines) {
   EXPECT_CALL(desktop, TakeEvent()).Times(0);
-  ExternalProcess process = ExternalProcess::Launch("/nonexistent/program", "", "/");
+  ExternalProcess process = ExternalProcess::Launch("/nonexistent/program", Words(""), "/");
   EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect()), RunEnd::kFinished);
   EXPECT_EQ(ReadRun(process, Collect()), RunEnd::kFinished);
   EXPECT_TRUE(lines.empty());
@@ -435,7 +427,7 @@ TEST_F(WatchedRun, ReadsAtMostOneLinePerPassAndTakesEventsMeanwhile) {
     return Event{EventType::kOther};
   });
   std::vector<int> events_before_line;
-  ExternalProcess process = ExternalProcess::Launch(kChild, "lines 5 0", "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("lines 5 0"), "/");
   WatchRun(process, desktop, Ignore, [&](const std::string& line) {
     lines.push_back(line);
     events_before_line.push_back(events);
@@ -458,7 +450,7 @@ TEST_F(WatchedRun, WithoutPauseStillTakesEventsWhileTheChildIsSilent) {
     if (++events == 10) std::ofstream(go).close();
     return Event{EventType::kOther};
   });
-  ExternalProcess process = ExternalProcess::Launch(kChild, "wait-for " + go, "/");
+  ExternalProcess process = ExternalProcess::Launch(kChild, Words("wait-for " + go), "/");
   EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.pause = false}),
             RunEnd::kFinished);
   EXPECT_THAT(lines, ElementsAre("waiting", "done"));

@@ -5,11 +5,19 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "testing/files.h"
 
 namespace torva {
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
 
 std::string SourceDir() { return TM_SOURCE_DIR; }
 std::string BuildDir() { return TM_BUILD_DIR; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace torva {
 
@@ -12,6 +13,10 @@ constexpr int kPatientProbeLimitMs = 600000;
 // The source and build folders of this checkout.
 std::string SourceDir();
 std::string BuildDir();
+
+// The words of `text` split at blanks, for test command lines that hold no
+// argument with a blank of its own.
+std::vector<std::string> Words(const std::string& text);
 
 // `text` as one word for /bin/sh.
 std::string ShellQuote(const std::string& text);
