@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
+
+#include "testing/commands.h"
 
 namespace torva {
 namespace {
@@ -25,13 +26,6 @@ TEST(RendererPrograms, InsideTheInstallationFolder) {
 
 const std::string B = "/Applications/TORVAmeter_Maxwell/benchmark";
 
-// A command line written out, as the arguments it stands for.
-std::vector<std::string> Words(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
 
 TEST(BenchmarkArguments, PhaseOne) {
   EXPECT_EQ(BenchmarkArguments(1, '2', 1, B),
