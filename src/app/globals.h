@@ -3,12 +3,14 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/desktop.h"
 #include "renderer/detect.h"
+#include "renderer/render_mode.h"
 
 namespace torva {
 
@@ -86,7 +88,7 @@ struct State {
   std::string unreadable_login_line, unreadable_password_line;
   std::string RendererVersion;
   bool GpuCapable = false;
-  int BenchMode = 0;  // 0 = unset, 1 = CPU, 2 = GPU
+  std::optional<RenderMode> BenchMode;  // unset until a benchmark starts
   float FarmSpeedRatio = 0;
   float DeltaSL = 0;
   float GpuFarmSpeedRatio = 0;

@@ -60,7 +60,7 @@ void CheckRendererAtStart(Program& program) {
 
   if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) EndProgram();
 
-  if (std::optional<int> mode = LoadBenchmarksAtStart(program))
+  if (std::optional<RenderMode> mode = LoadBenchmarksAtStart(program))
     RunBenchmarkWithMode(program, *mode);
   if (program.quit_requested) EndNormally(program);
 

@@ -21,7 +21,7 @@ std::string RendererLine(const std::string& renderer_version) {
   return "Maxwell Render " + renderer_version;
 }
 
-std::string RatioLine(float ratio, int bench_mode) {
+std::string RatioLine(float ratio, RenderMode bench_mode) {
   return "The TORVA is " + FormatFixed(ratio, 1) + " times faster (+/- 10%) than this system (with " +
          FarmPoolText(bench_mode) + ").";
 }

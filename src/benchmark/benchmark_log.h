@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "renderer/render_mode.h"
+
 namespace torva {
 
 // Line 1: "Mac, CPU: " + brand + " - " + threads + " threads".
@@ -13,7 +15,7 @@ std::string MachineLine(const std::string& processor_brand, int logical_processo
 // Line 2.
 std::string RendererLine(const std::string& renderer_version);
 // Line 3: the speed ratio with one decimal and the farm pool of `bench_mode`.
-std::string RatioLine(float ratio, int bench_mode);
+std::string RatioLine(float ratio, RenderMode bench_mode);
 // Line 4: "DeltaSL = " + the SL difference with two decimals.
 std::string DeltaSLLine(float delta_sl);
 // Line 5: what SL 10 here is on the farm.

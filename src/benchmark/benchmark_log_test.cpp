@@ -16,10 +16,10 @@ TEST(BenchmarkLogTest, LinesHoldTheRoundedResults) {
   EXPECT_EQ(MachineLine("Intel(R) Xeon(R) CPU @ 2.20GHz", 8),
             "Mac, CPU: Intel(R) Xeon(R) CPU @ 2.20GHz - 8 threads");
   EXPECT_EQ(RendererLine("5.2.1.49"), "Maxwell Render 5.2.1.49");
-  EXPECT_EQ(RatioLine(12.34f, kCpuBenchmark),
+  EXPECT_EQ(RatioLine(12.34f, RenderMode::kCpu),
             "The TORVA is 12.3 times faster (+/- 10%) than this system (with CPU-Low "
             "priority, 32 nodes V4).");
-  EXPECT_EQ(RatioLine(2.0f, kGpuBenchmark),
+  EXPECT_EQ(RatioLine(2.0f, RenderMode::kGpu),
             "The TORVA is 2.0 times faster (+/- 10%) than this system (with GPU-Low "
             "priority, 14 nodes RTX).");
   EXPECT_EQ(DeltaSLLine(3.5f), "DeltaSL = 3.50");
@@ -44,7 +44,7 @@ TEST(BenchmarkLogTest, LinesGoBesideTheLogUntilTheRunHasWrittenThemAll) {
   EXPECT_EQ(ReadFile(path + ".new"), "Mac, CPU: X - 2 threads\nMaxwell Render 5.2.1.49\n");
   EXPECT_EQ(ReadFile(path), earlier);
 
-  log.WriteLine(RatioLine(12.34f, kCpuBenchmark));
+  log.WriteLine(RatioLine(12.34f, RenderMode::kCpu));
   log.WriteLine(DeltaSLLine(3.5f));
   log.WriteLine(EquivalentSLLine(3.5f));
   ASSERT_TRUE(log.Commit());

@@ -16,7 +16,7 @@ std::string Replace(const std::string& log_path, const std::string& extension) {
 
 std::string RecordJson(const BenchmarkRecord& r) {
   std::string json = "{\n";
-  json += "  \"benchmark\": " + JsonText(r.bench_mode == 2 ? "GPU" : "CPU") + ",\n";
+  json += "  \"benchmark\": " + JsonText(ModeName(r.bench_mode)) + ",\n";
   json += "  \"processor\": " + JsonText(r.processor_brand) + ",\n";
   json += "  \"logical_processors\": " + std::to_string(r.logical_processors) + ",\n";
   json += "  \"renderer_version\": " + JsonText(r.renderer_version) + ",\n";

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "renderer/render_mode.h"
+
 namespace torva {
 
 struct EstimateReading {
@@ -24,7 +26,7 @@ struct SamplingLevelReading {
 };
 
 struct BenchmarkRecord {
-  int bench_mode = 1;
+  RenderMode bench_mode = RenderMode::kCpu;
   std::string processor_brand;
   int logical_processors = 0;
   std::string renderer_version;

@@ -9,13 +9,13 @@
 namespace torva {
 namespace {
 
-const std::string& LogOf(const Program& program, int bench_mode) {
-  return bench_mode == kGpuBenchmark ? program.paths.GpuBenchmarkLog
+const std::string& LogOf(const Program& program, RenderMode bench_mode) {
+  return bench_mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog
                                      : program.paths.BenchmarkLog;
 }
 
-const std::string& BackupOf(const Program& program, int bench_mode) {
-  return bench_mode == kGpuBenchmark ? program.paths.GpuLogBackup
+const std::string& BackupOf(const Program& program, RenderMode bench_mode) {
+  return bench_mode == RenderMode::kGpu ? program.paths.GpuLogBackup
                                      : program.paths.CpuLogBackup;
 }
 
@@ -38,7 +38,7 @@ void AskWhetherRendererFolderMoved(Program& program) {
 
 }  // namespace
 
-void SetAsideLogOfOtherRenderer(Program& program, int bench_mode) {
+void SetAsideLogOfOtherRenderer(Program& program, RenderMode bench_mode) {
   const std::string& log = LogOf(program, bench_mode);
   std::optional<std::string> logged_version = LoggedRendererVersion(log);
   if (!logged_version || *logged_version == program.state.RendererVersion) return;
@@ -52,16 +52,16 @@ void SetAsideLogOfOtherRenderer(Program& program, int bench_mode) {
                           "benchmark.");
 }
 
-bool LoadResultsOrOfferBenchmark(Program& program, int bench_mode) {
+bool LoadResultsOrOfferBenchmark(Program& program, RenderMode bench_mode) {
   State& state = program.state;
   if (auto results = ReadBenchmarkLog(LogOf(program, bench_mode))) {
-    float& ratio = bench_mode == kGpuBenchmark ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
-    float& delta = bench_mode == kGpuBenchmark ? state.GpuDeltaSL : state.DeltaSL;
+    float& ratio = bench_mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
+    float& delta = bench_mode == RenderMode::kGpu ? state.GpuDeltaSL : state.DeltaSL;
     ratio = results->speed_ratio;
     delta = results->delta_sl;
     return false;
   }
-  const std::string kind = bench_mode == kGpuBenchmark ? "GPU benchmark" : "benchmark";
+  const std::string kind = bench_mode == RenderMode::kGpu ? "GPU benchmark" : "benchmark";
   const bool yes = program.desktop.Question(
       "TORVAmeter " + kind + "?",
       "Do you want to launch the TORVAmeter " + kind +
@@ -71,13 +71,13 @@ bool LoadResultsOrOfferBenchmark(Program& program, int bench_mode) {
   return yes;
 }
 
-std::optional<int> LoadBenchmarksAtStart(Program& program) {
-  SetAsideLogOfOtherRenderer(program, kCpuBenchmark);
-  if (program.state.GpuCapable) SetAsideLogOfOtherRenderer(program, kGpuBenchmark);
+std::optional<RenderMode> LoadBenchmarksAtStart(Program& program) {
+  SetAsideLogOfOtherRenderer(program, RenderMode::kCpu);
+  if (program.state.GpuCapable) SetAsideLogOfOtherRenderer(program, RenderMode::kGpu);
 
-  if (LoadResultsOrOfferBenchmark(program, kCpuBenchmark)) return kCpuBenchmark;
-  if (program.state.GpuCapable && LoadResultsOrOfferBenchmark(program, kGpuBenchmark))
-    return kGpuBenchmark;
+  if (LoadResultsOrOfferBenchmark(program, RenderMode::kCpu)) return RenderMode::kCpu;
+  if (program.state.GpuCapable && LoadResultsOrOfferBenchmark(program, RenderMode::kGpu))
+    return RenderMode::kGpu;
   return std::nullopt;
 }
 

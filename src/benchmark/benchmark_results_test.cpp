@@ -107,13 +107,13 @@ TEST_F(BenchmarkResultsTest, NoFileChosenForTheRendererFolderEndsTheProgram) {
 TEST_F(BenchmarkResultsTest, YesToTheCpuOfferSkipsTheGpuLog) {
   Session s(folder_.path(), "yes\n", "5.2.1.49", true);
   WriteFile(s.program.paths.GpuBenchmarkLog, kGpuLog);
-  EXPECT_EQ(LoadBenchmarksAtStart(s.program), kCpuBenchmark);
-  EXPECT_EQ(s.program.state.BenchMode, kCpuBenchmark);
+  EXPECT_EQ(LoadBenchmarksAtStart(s.program), RenderMode::kCpu);
+  EXPECT_EQ(s.program.state.BenchMode, RenderMode::kCpu);
   EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 0);
 
   Session gpu(folder_.path() + "/second", "no\nyes\n", "5.2.1.49", true);
-  EXPECT_EQ(LoadBenchmarksAtStart(gpu.program), kGpuBenchmark);
-  EXPECT_EQ(gpu.program.state.BenchMode, kGpuBenchmark);
+  EXPECT_EQ(LoadBenchmarksAtStart(gpu.program), RenderMode::kGpu);
+  EXPECT_EQ(gpu.program.state.BenchMode, RenderMode::kGpu);
 }
 
 }  // namespace

@@ -33,13 +33,13 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-const std::string& LogPathOf(const Program& program, int mode) {
-  return mode == kGpuBenchmark ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
+const std::string& LogPathOf(const Program& program, RenderMode mode) {
+  return mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
 }
 
 // One benchmark run: its case, its log and what it has read so far.
 struct Run {
-  Run(Program& program_, int mode_)
+  Run(Program& program_, RenderMode mode_)
       : program(program_),
         mode(mode_),
         bench(BenchmarkCaseFor(program.constants, program.state.RendererVersion, mode)),
@@ -50,16 +50,16 @@ struct Run {
     return program.paths.BenchDir + "/" + name;
   }
   float& RatioResult() {
-    return mode == kGpuBenchmark ? program.state.GpuFarmSpeedRatio
+    return mode == RenderMode::kGpu ? program.state.GpuFarmSpeedRatio
                                  : program.state.FarmSpeedRatio;
   }
   float& DeltaResult() {
-    return mode == kGpuBenchmark ? program.state.GpuDeltaSL : program.state.DeltaSL;
+    return mode == RenderMode::kGpu ? program.state.GpuDeltaSL : program.state.DeltaSL;
   }
-  bool Gpu() const { return mode == kGpuBenchmark; }
+  bool Gpu() const { return mode == RenderMode::kGpu; }
 
   Program& program;
-  const int mode;
+  const RenderMode mode;
   const BenchmarkCase bench;
   const std::string log_path;
   BenchmarkLogWriter log;
@@ -107,7 +107,7 @@ ExternalProcess LaunchRenderer(const Run& run, int phase) {
 
 // What may end the command before anything is changed: the renderer 5
 // scene, the renderer check, an earlier log the user wants to keep.
-bool ReadyToRun(Program& program, int mode) {
+bool ReadyToRun(Program& program, RenderMode mode) {
   Desktop& desktop = program.desktop;
   State& state = program.state;
   if (state.RendererVersion.starts_with('5') &&
@@ -357,7 +357,7 @@ void ShowResult(Run& run, float delta_sl, std::optional<Picture> plot) {
 
 // One run, from its checks to its result window. False when it ended
 // before the result window.
-bool RunOnce(Program& program, int mode, const BenchmarkOptions& options) {
+bool RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options) {
   if (!ReadyToRun(program, mode)) return false;
   ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
   Run run(program, mode);
@@ -447,17 +447,17 @@ void RunBenchmark(Program& program, const BenchmarkOptions& options) {
                    program.desktop.Question("TORVAmeter Benchmark",
                                             "Do you want to run the CPU benchmark?\nIf you "
                                             "answer 'No', the GPU benchmark will be run.");
-  RunBenchmarkWithMode(program, cpu ? kCpuBenchmark : kGpuBenchmark, options);
+  RunBenchmarkWithMode(program, cpu ? RenderMode::kCpu : RenderMode::kGpu, options);
 }
 
-void RunBenchmarkWithMode(Program& program, int bench_mode, const BenchmarkOptions& options) {
-  for (int mode = bench_mode;; mode = kGpuBenchmark) {
+void RunBenchmarkWithMode(Program& program, RenderMode bench_mode, const BenchmarkOptions& options) {
+  for (RenderMode mode = bench_mode;; mode = RenderMode::kGpu) {
     program.state.BenchMode = mode;
     if (!RunOnce(program, mode, options)) return;
     // At the end the GPU log is read back (so the GPU results are what it
     // shows), or, when it is missing, the GPU benchmark is offered.
     if (!program.state.GpuCapable) return;
-    if (!LoadResultsOrOfferBenchmark(program, kGpuBenchmark)) return;
+    if (!LoadResultsOrOfferBenchmark(program, RenderMode::kGpu)) return;
   }
 }
 

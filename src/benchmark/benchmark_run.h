@@ -19,7 +19,7 @@ struct BenchmarkOptions {
 void RunBenchmark(Program& program, const BenchmarkOptions& options = {});
 
 // The run with BenchMode already chosen (start-up offers, the GPU prompt).
-void RunBenchmarkWithMode(Program& program, int bench_mode,
+void RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
                           const BenchmarkOptions& options = {});
 
 }  // namespace torva

@@ -5,7 +5,7 @@
 namespace torva {
 
 BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view renderer_version,
-                               int bench_mode) {
+                               RenderMode bench_mode) {
   BenchmarkCase bench;
   bench.generation = RendererGeneration(renderer_version);
   switch (bench.generation) {
@@ -20,8 +20,8 @@ BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view rend
       bench.scene = "Bottles_on_a_window.mxs";
       bench.phase1_size = bench.phase2_size = "1536 x 2048";
       bench.farm_image =
-          bench_mode == kGpuBenchmark ? "Bottles_Torva_1mn_gpu.jpg" : "Bottles_Torva_1mn.jpg";
-      bench.system_image = bench_mode == kGpuBenchmark ? "Bottles_yoursystem_1mn_gpu.jpg"
+          bench_mode == RenderMode::kGpu ? "Bottles_Torva_1mn_gpu.jpg" : "Bottles_Torva_1mn.jpg";
+      bench.system_image = bench_mode == RenderMode::kGpu ? "Bottles_yoursystem_1mn_gpu.jpg"
                                                        : "Bottles_yoursystem_1mn.jpg";
       break;
     default:
@@ -42,7 +42,7 @@ BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view rend
   } else if (renderer_version < std::string_view("5.0.0.0")) {
     bench.farm_seconds = constants.FarmTimeV4;
     bench.farm_sl = constants.FarmSLV4;
-  } else if (bench_mode == kGpuBenchmark) {
+  } else if (bench_mode == RenderMode::kGpu) {
     bench.farm_seconds = constants.FarmTimeV5Gpu;
     bench.farm_sl = constants.FarmSLV5Gpu;
   } else {
@@ -60,13 +60,13 @@ float SpeedRatio(long long mean_seconds, int farm_seconds) {
   return static_cast<float>(mean_seconds) / static_cast<float>(farm_seconds);
 }
 
-std::string FarmPoolText(int bench_mode) {
-  return bench_mode == kGpuBenchmark ? "GPU-Low priority, 14 nodes RTX"
+std::string FarmPoolText(RenderMode bench_mode) {
+  return bench_mode == RenderMode::kGpu ? "GPU-Low priority, 14 nodes RTX"
                                      : "CPU-Low priority, 32 nodes V4";
 }
 
-std::string BenchmarkTitle(int bench_mode) {
-  return bench_mode == kGpuBenchmark ? "TORVAmeter GPU Benchmark" : "TORVAmeter Benchmark";
+std::string BenchmarkTitle(RenderMode bench_mode) {
+  return bench_mode == RenderMode::kGpu ? "TORVAmeter GPU Benchmark" : "TORVAmeter Benchmark";
 }
 
 }  // namespace torva

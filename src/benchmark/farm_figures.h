@@ -6,11 +6,9 @@
 #include <string_view>
 
 #include "app/globals.h"
+#include "renderer/render_mode.h"
 
 namespace torva {
-
-// BenchMode values of the program state.
-enum BenchMode : int { kCpuBenchmark = 1, kGpuBenchmark = 2 };
 
 struct BenchmarkCase {
   char generation = '5';      // '2', '5', or '3' for renderers 3 and 4
@@ -27,7 +25,7 @@ struct BenchmarkCase {
 // version compared as text with "3.0.0.0", "4.0.0.0" and "5.0.0.0"; the scene,
 // sizes and pictures follow its first character.
 BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view renderer_version,
-                               int bench_mode);
+                               RenderMode bench_mode);
 
 // The mean of the PHASE 1 estimates in whole seconds, rounded toward zero.
 // `estimations` must be above 0.
@@ -37,10 +35,10 @@ long long MeanSeconds(long long time_left_sum, int estimations);
 float SpeedRatio(long long mean_seconds, int farm_seconds);
 
 // How the farm pool is described to the user.
-std::string FarmPoolText(int bench_mode);
+std::string FarmPoolText(RenderMode bench_mode);
 
 // The title of the benchmark's messages: "TORVAmeter Benchmark" or
 // "TORVAmeter GPU Benchmark".
-std::string BenchmarkTitle(int bench_mode);
+std::string BenchmarkTitle(RenderMode bench_mode);
 
 }  // namespace torva

@@ -9,7 +9,7 @@ namespace {
 
 TEST(FarmFiguresTest, TheVersionTextChoosesTheRow) {
   const Constants constants;
-  BenchmarkCase v2 = BenchmarkCaseFor(constants, "2.7.0", kCpuBenchmark);
+  BenchmarkCase v2 = BenchmarkCaseFor(constants, "2.7.0", RenderMode::kCpu);
   EXPECT_EQ(v2.scene, "Absolute.mxs");
   EXPECT_EQ(v2.phase1_size, "2304 x 3072");
   EXPECT_EQ(v2.phase2_size, "768 x 1024");
@@ -20,8 +20,8 @@ TEST(FarmFiguresTest, TheVersionTextChoosesTheRow) {
 
   // Renderers 3 and 4 share the scene but not the figures; 3.9.9 sorts
   // below "4.0.0.0" as text, 4.0.0.0 does not.
-  BenchmarkCase v3 = BenchmarkCaseFor(constants, "3.9.9", kCpuBenchmark);
-  BenchmarkCase v4 = BenchmarkCaseFor(constants, "4.0.0.0", kCpuBenchmark);
+  BenchmarkCase v3 = BenchmarkCaseFor(constants, "3.9.9", RenderMode::kCpu);
+  BenchmarkCase v4 = BenchmarkCaseFor(constants, "4.0.0.0", RenderMode::kCpu);
   EXPECT_EQ(v3.scene, "TrainSSS.mxs");
   EXPECT_EQ(v4.scene, "TrainSSS.mxs");
   EXPECT_EQ(v3.phase1_size, "768 x 1024");
@@ -34,8 +34,8 @@ TEST(FarmFiguresTest, TheVersionTextChoosesTheRow) {
 
 TEST(FarmFiguresTest, Renderer5HasACpuAndAGpuRow) {
   const Constants constants;
-  BenchmarkCase cpu = BenchmarkCaseFor(constants, "5.2.1.49", kCpuBenchmark);
-  BenchmarkCase gpu = BenchmarkCaseFor(constants, "5.2.1.49", kGpuBenchmark);
+  BenchmarkCase cpu = BenchmarkCaseFor(constants, "5.2.1.49", RenderMode::kCpu);
+  BenchmarkCase gpu = BenchmarkCaseFor(constants, "5.2.1.49", RenderMode::kGpu);
   EXPECT_EQ(cpu.scene, "Bottles_on_a_window.mxs");
   EXPECT_EQ(cpu.phase2_size, "1536 x 2048");
   EXPECT_EQ(cpu.farm_seconds, 481);
@@ -46,9 +46,9 @@ TEST(FarmFiguresTest, Renderer5HasACpuAndAGpuRow) {
   EXPECT_EQ(gpu.farm_sl, 17.96f);
   EXPECT_EQ(gpu.farm_image, "Bottles_Torva_1mn_gpu.jpg");
   EXPECT_EQ(gpu.system_image, "Bottles_yoursystem_1mn_gpu.jpg");
-  EXPECT_EQ(FarmPoolText(kGpuBenchmark), "GPU-Low priority, 14 nodes RTX");
-  EXPECT_EQ(BenchmarkTitle(kGpuBenchmark), "TORVAmeter GPU Benchmark");
-  EXPECT_EQ(BenchmarkTitle(kCpuBenchmark), "TORVAmeter Benchmark");
+  EXPECT_EQ(FarmPoolText(RenderMode::kGpu), "GPU-Low priority, 14 nodes RTX");
+  EXPECT_EQ(BenchmarkTitle(RenderMode::kGpu), "TORVAmeter GPU Benchmark");
+  EXPECT_EQ(BenchmarkTitle(RenderMode::kCpu), "TORVAmeter Benchmark");
 }
 
 TEST(FarmFiguresTest, TheMeanEstimateIsWholeSecondsRoundedTowardZero) {
@@ -56,7 +56,7 @@ TEST(FarmFiguresTest, TheMeanEstimateIsWholeSecondsRoundedTowardZero) {
   EXPECT_EQ(MeanSeconds(600 + 601 + 602, 3), 601);
   float ratio = SpeedRatio(601, 481);
   EXPECT_FLOAT_EQ(ratio, 601.0f / 481.0f);
-  EXPECT_EQ(RatioLine(ratio, kCpuBenchmark).substr(0, 17), "The TORVA is 1.2 ");
+  EXPECT_EQ(RatioLine(ratio, RenderMode::kCpu).substr(0, 17), "The TORVA is 1.2 ");
   EXPECT_EQ(MeanSeconds(600 + 601, 2), 600);
   EXPECT_FLOAT_EQ(SpeedRatio(MeanSeconds(436 * 3, 3), 218), 2.0f);
   // Sums past 32 bits stay exact.

@@ -60,7 +60,7 @@ std::string ResolutionText(int width, int height) {
 }
 
 std::string EstimateLogName(std::string_view archive_base, std::string_view resolution_text,
-                            std::string_view sl_answer, EstimateMode mode) {
+                            std::string_view sl_answer, RenderMode mode) {
   const std::string middle = "_" + std::string(resolution_text) + "_SL";
   const std::string tail = std::string("_estimate_") + ModeName(mode) + ".log";
   std::size_t room = kMaxFileNameBytes - middle.size() - tail.size();
@@ -69,14 +69,14 @@ std::string EstimateLogName(std::string_view archive_base, std::string_view reso
   return base + middle + CutUtf8(SafeForFileName(sl_answer), room) + tail;
 }
 
-std::vector<std::string> EstimationArguments(EstimateMode mode, const std::string& work_dir,
+std::vector<std::string> EstimationArguments(RenderMode mode, const std::string& work_dir,
                                              const std::string& scene_file,
                                              const std::string& scene_base,
                                              const std::string& resolution_text, int target_sl) {
   std::vector<std::string> arguments = {"-mxs:" + work_dir + "/" + scene_file,
                                         "-res:" + resolution_text, "-t:9999999",
                                         "-s:" + FormatFixed(target_sl, 2), "-th:0"};
-  if (mode == EstimateMode::kGpu) {
+  if (mode == RenderMode::kGpu) {
     arguments.insert(arguments.end(),
                      {"-rs:2", "-nomxi:off", "-noimage:off", "-gpuall", "-multigpu:coop"});
   } else {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "estimate/estimate_mode.h"
+#include "renderer/render_mode.h"
 #include "text/paths.h"
 
 namespace torva {
@@ -24,10 +24,10 @@ std::string ResolutionText(int width, int height);
 // Characters a file name cannot safely hold ("/", control characters) become
 // "_", and over-long pieces are cut, so that the name stays one file name.
 std::string EstimateLogName(std::string_view archive_base, std::string_view resolution_text,
-                            std::string_view sl_answer, EstimateMode mode);
+                            std::string_view sl_answer, RenderMode mode);
 
 // The renderer's arguments; each path is one argument, blanks and quotes and all.
-std::vector<std::string> EstimationArguments(EstimateMode mode, const std::string& work_dir,
+std::vector<std::string> EstimationArguments(RenderMode mode, const std::string& work_dir,
                                              const std::string& scene_file,
                                              const std::string& scene_base,
                                              const std::string& resolution_text, int target_sl);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "estimate/estimate_mode.h"
+#include "renderer/render_mode.h"
 
 namespace torva {
 
@@ -37,7 +37,7 @@ std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions,
 struct EstimationRecord {
   std::string archive;  // file name of the archive
   std::string scene;
-  EstimateMode mode = EstimateMode::kCpu;
+  RenderMode mode = RenderMode::kCpu;
   int width = 0, height = 0;
   int target_sl = 0;
   std::string renderer_version;

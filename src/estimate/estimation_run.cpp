@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 // What one run knows about its project once the questions are answered.
 struct Project {
-  EstimateMode mode = EstimateMode::kCpu;
+  RenderMode mode = RenderMode::kCpu;
   std::string vum_path;
   int width = 0, height = 0;
   std::string resolution;
@@ -55,17 +55,17 @@ void Report(Program& program, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) ReportLine(program, line);
 }
 
-bool BenchmarkDone(const State& state, EstimateMode mode) {
-  return mode == EstimateMode::kGpu ? state.GpuFarmSpeedRatio != 0 && state.GpuDeltaSL != 0
+bool BenchmarkDone(const State& state, RenderMode mode) {
+  return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio != 0 && state.GpuDeltaSL != 0
                                     : state.FarmSpeedRatio != 0 && state.DeltaSL != 0;
 }
 
-float SpeedRatio(const State& state, EstimateMode mode) {
-  return mode == EstimateMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
+float SpeedRatio(const State& state, RenderMode mode) {
+  return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
 }
 
-FarmPrice PriceFor(const Constants& constants, EstimateMode mode) {
-  return mode == EstimateMode::kGpu
+FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
+  return mode == RenderMode::kGpu
              ? FarmPrice{constants.FarmGpuUnits, static_cast<float>(constants.FarmGpuUnitPrice)}
              : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
 }
@@ -165,7 +165,7 @@ void Announce(Program& program, EstimationLog& log, const Project& project) {
   const std::string running =
       "Simulation is running for project \"" + project.scene_file + "\", please wait...";
   const std::string target = "Time to reach SL = " + FormatFixed(project.target_sl, 2) +
-                             (project.mode == EstimateMode::kGpu ? " (with 14 GPU nodes) below:"
+                             (project.mode == RenderMode::kGpu ? " (with 14 GPU nodes) below:"
                                                                  : " (with 32 CPU nodes) below:");
   Report(program, {"", "<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>",
                    "<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>", "",
@@ -363,7 +363,7 @@ void RunEstimation(Program& program, const EstimationOptions& options) {
   const RendererCheck renderer_check = CheckRenderer(program);
   if (state.GpuCapable &&
       desktop.Question("Estimation type", "Is this scene designed for GPU rendering?")) {
-    project.mode = EstimateMode::kGpu;
+    project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
     desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +

@@ -7,7 +7,7 @@ namespace torva {
 
 namespace {
 
-std::string CostLine(const std::string& cost_text, EstimateMode mode) {
+std::string CostLine(const std::string& cost_text, RenderMode mode) {
   return std::string(12, ' ') + cost_text + " EUR (With " + ModeName(mode) + "-Low priority)";
 }
 
@@ -54,7 +54,7 @@ std::vector<std::string> NotProducedLines() {
           "Make sure the scene is compatible with your Maxwell version and has no error."};
 }
 
-std::vector<std::string> CostPanelLines(const std::string& cost_text, EstimateMode mode) {
+std::vector<std::string> CostPanelLines(const std::string& cost_text, RenderMode mode) {
   return {"Estimated cost for this project (without merging):",
           "",
           CostLine(cost_text, mode),
@@ -64,7 +64,7 @@ std::vector<std::string> CostPanelLines(const std::string& cost_text, EstimateMo
           "(1 to 20 mininutes depending on MXI size)."};
 }
 
-std::vector<std::string> CostLogLines(const std::string& cost_text, EstimateMode mode) {
+std::vector<std::string> CostLogLines(const std::string& cost_text, RenderMode mode) {
   return {"Estimated cost for this project (not including merging):", CostLine(cost_text, mode),
           kDiscountLine};
 }

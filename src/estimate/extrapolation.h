@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "estimate/estimate_mode.h"
+#include "renderer/render_mode.h"
 
 namespace torva {
 
@@ -37,7 +37,7 @@ std::string CostText(float cost);
 std::vector<std::string> TooBigLines(const std::string& file_size_mb_text, long long limit_mb);
 std::string TooBigMessage(long long mxi_size_mb, long long limit_mb);
 std::vector<std::string> NotProducedLines();
-std::vector<std::string> CostPanelLines(const std::string& cost_text, EstimateMode mode);
-std::vector<std::string> CostLogLines(const std::string& cost_text, EstimateMode mode);
+std::vector<std::string> CostPanelLines(const std::string& cost_text, RenderMode mode);
+std::vector<std::string> CostLogLines(const std::string& cost_text, RenderMode mode);
 
 }  // namespace torva

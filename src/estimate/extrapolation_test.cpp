@@ -45,13 +45,13 @@ TEST(Extrapolation, EvaluationTexts) {
             "The MXI size limit accepted by the TORVA is 20480 MB.");
   EXPECT_EQ(TooBigMessage(20481, 20480),
             "The project MXI size (~ 20481 MB) exceeds the limit accepted by the TORVA (20480 MB).");
-  EXPECT_EQ(CostPanelLines("17.97", EstimateMode::kCpu),
+  EXPECT_EQ(CostPanelLines("17.97", RenderMode::kCpu),
             (std::vector<std::string>{"Estimated cost for this project (without merging):", "",
                                       "            17.97 EUR (With CPU-Low priority)",
                                       "            ...or less with volume discounts!", "",
                                       "The merging time will be added to the total cost",
                                       "(1 to 20 mininutes depending on MXI size)."}));
-  EXPECT_EQ(CostLogLines("84.00", EstimateMode::kGpu),
+  EXPECT_EQ(CostLogLines("84.00", RenderMode::kGpu),
             (std::vector<std::string>{"Estimated cost for this project (not including merging):",
                                       "            84.00 EUR (With GPU-Low priority)",
                                       "            ...or less with volume discounts!"}));

@@ -16,9 +16,9 @@ char RendererGeneration(std::string_view renderer_version) {
   return '3';
 }
 
-std::vector<std::string> BenchmarkArguments(int phase, char generation, int bench_mode,
+std::vector<std::string> BenchmarkArguments(int phase, char generation, RenderMode bench_mode,
                                             const std::string& bench_dir) {
-  const bool gpu = generation == '5' && bench_mode == 2;
+  const bool gpu = generation == '5' && bench_mode == RenderMode::kGpu;
   std::string scene, size, mxi, image;
   std::vector<std::string> switches;
   switch (generation) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "renderer/render_mode.h"
+
 namespace torva {
 
 // `maxwell_dir` ends with "/".
@@ -17,10 +19,10 @@ std::string PymaxwellExecutable(const std::string& maxwell_dir);
 char RendererGeneration(std::string_view renderer_version);
 
 // The arguments of benchmark `phase` (1: time to SL 20, 2: the one minute
-// render) for a generation of RendererGeneration; `bench_mode` 2 (GPU)
+// render) for a generation of RendererGeneration; `bench_mode` GPU
 // matters for generation '5' only. `bench_dir` has no trailing "/"; each path
 // is one argument, blanks and all.
-std::vector<std::string> BenchmarkArguments(int phase, char generation, int bench_mode,
+std::vector<std::string> BenchmarkArguments(int phase, char generation, RenderMode bench_mode,
                                             const std::string& bench_dir);
 
 }  // namespace torva

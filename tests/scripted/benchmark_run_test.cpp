@@ -123,7 +123,7 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
   // full precision.
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / 481.0f);
   EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
-  EXPECT_EQ(s.program.state.BenchMode, kCpuBenchmark);
+  EXPECT_EQ(s.program.state.BenchMode, RenderMode::kCpu);
   EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 0);
   EXPECT_EQ(ReadFile(gpu_log_), "the GPU log stays as it is\n");
 
@@ -214,7 +214,7 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
                       "\" 525 700 \"The TORVA (1 mn render - SL = " + c.farm_sl + ")\""));
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.system +
                       "\" 525 700 \"Your system (1 mn render - SL = 12.50)\""));
-    const BenchmarkCase bench = BenchmarkCaseFor(Constants{}, c.version, kCpuBenchmark);
+    const BenchmarkCase bench = BenchmarkCaseFor(Constants{}, c.version, RenderMode::kCpu);
     EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / bench.farm_seconds);
     EXPECT_EQ(ReadFile(cpu_log_),
               LogStart(c.version) + "The TORVA is " + c.ratio +
@@ -296,7 +296,7 @@ TEST_F(BenchmarkRunTest, TheGpuPromptAfterACpuRunStartsTheGpuBenchmark) {
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 436.0f / 481.0f);
   EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 2.0f);
   EXPECT_EQ(s.program.state.GpuDeltaSL, 5.62f);
-  EXPECT_EQ(s.program.state.BenchMode, kGpuBenchmark);
+  EXPECT_EQ(s.program.state.BenchMode, RenderMode::kGpu);
   EXPECT_TRUE(BenchmarkLogPresent(cpu_log_));
   EXPECT_TRUE(BenchmarkLogPresent(gpu_log_));
 }
@@ -410,7 +410,7 @@ TEST_F(BenchmarkRunTest, NoSamplingLevelInTheOneMinuteRenderLeavesTheResultsNotR
 
 TEST_F(BenchmarkRunTest, AFailedReRunKeepsTheEarlierLogAndItsResults) {
   Install("4.2.0.3", "Rendering...\nERROR: the scene cannot be loaded\n");
-  const std::string earlier = LogStart("4.2.0.3") + RatioLine(7.5f, kCpuBenchmark) + "\n" +
+  const std::string earlier = LogStart("4.2.0.3") + RatioLine(7.5f, RenderMode::kCpu) + "\n" +
                               DeltaSLLine(1.25f) + "\n" + EquivalentSLLine(1.25f) + "\n";
   WriteFile(cpu_log_, earlier);
   Session s(*this, "yes\n", "4.2.0.3");
@@ -428,7 +428,7 @@ TEST_F(BenchmarkRunTest, AFailedReRunKeepsTheEarlierLogAndItsResults) {
 TEST_F(BenchmarkRunTest, QuittingDuringPhase1StopsTheRendererAndKeepsTheEarlierLog) {
   Install("5.2.1.49",
           "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 600000\n");
-  const std::string earlier = LogStart("5.2.1.49") + RatioLine(7.5f, kCpuBenchmark) + "\n" +
+  const std::string earlier = LogStart("5.2.1.49") + RatioLine(7.5f, RenderMode::kCpu) + "\n" +
                               DeltaSLLine(1.25f) + "\n" + EquivalentSLLine(1.25f) + "\n";
   WriteFile(cpu_log_, earlier);
   Session s(*this, "yes\nclose after (estimation 1)\nyes\n", "5.2.1.49");
