@@ -1,6 +1,7 @@
 // Runs the scripted program as a user would, and reads its transcript.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -60,6 +61,34 @@ TEST_F(ScriptedProgramTest, ASecondProgramOnTheSameFolderLeavesAtOnce) {
   Outcome later = RunProgram("no\nclose\n");
   EXPECT_EQ(later.status, 0) << later.output;
   EXPECT_EQ(later.output.find("already running"), std::string::npos) << later.output;
+}
+
+// Quitting from the benchmark offered at start-up: the renderer is stopped,
+// no benchmark log is left, and the program ends as after a close of the
+// main window (status 0, the configuration written).
+TEST_F(ScriptedProgramTest, QuittingDuringTheBenchmarkEndsTheProgramNormally) {
+  MakeInstallation("--speed 60");
+  ASSERT_EQ(RunCommand(ShellQuote(SourceDir() + "/tools/app-folder/install-app-folder") + " " +
+                       ShellQuote(app_) + " >/dev/null 2>&1")
+                .status,
+            0);
+  WriteConfig();
+  // Dated an hour back, so that a rewrite shows.
+  const auto before = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  fs::last_write_time(app_ + "/TORVAmeter_Maxwell.ini", before);
+  Outcome run = RunProgram("yes\nclose main after (estimation 1)\nyes\n");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "
+                      "TORVAmeter?\" -> yes"))
+      << run.output;
+  EXPECT_EQ(run.output.find("(PHASE 2)"), std::string::npos);
+  const std::size_t quit = run.output.find("quit TORVAmeter?\" -> yes\n");
+  EXPECT_NE(run.output.find("\nenable 6\n", quit), std::string::npos) << run.output;
+  EXPECT_TRUE(run.output.ends_with("exit 0\n")) << run.output;
+  EXPECT_FALSE(fs::exists(app_ + "/benchmark/TORVAmeter_Benchmark.log"));
+  EXPECT_FALSE(fs::exists(app_ + "/benchmark/TORVAmeter_Benchmark.log.new"));
+  EXPECT_GT(fs::last_write_time(app_ + "/TORVAmeter_Maxwell.ini"), before);
+  EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find(maxwell_), std::string::npos);
 }
 
 TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) {
