@@ -1,7 +1,8 @@
 #include "benchmark/benchmark_log.h"
 
-#include <fcntl.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <filesystem>
 #include <fstream>
@@ -37,44 +38,21 @@ bool BenchmarkLogWriter::Create(const std::string& path) {
   Discard();
   path_ = path;
   temporary_ = path + ".new";
-  failed_ = false;
-  // A stale file of that name is removed without following it, and the new
-  // one is never opened through a link planted there.
-  ::unlink(temporary_.c_str());
-  const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0644);
-  if (fd < 0) return false;
-  file_ = ::fdopen(fd, "wb");
-  if (!file_) {
-    ::close(fd);
-    ::unlink(temporary_.c_str());
-    return false;
-  }
-  return true;
+  return log_.Open(temporary_);
 }
 
-void BenchmarkLogWriter::WriteLine(const std::string& text) {
-  if (!file_) return;
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
-      std::fputc('\n', file_) == EOF || std::fflush(file_) != 0) {
-    failed_ = true;
-  }
-}
+void BenchmarkLogWriter::WriteLine(const std::string& text) { log_.Write(text); }
 
 bool BenchmarkLogWriter::Commit() {
-  if (!file_) return false;
-  const bool written = !failed_ && ::fsync(::fileno(file_)) == 0;
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (written && closed && std::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
+  if (!log_.IsOpen()) return false;
+  if (log_.Close() && std::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
   ::unlink(temporary_.c_str());
   return false;
 }
 
 void BenchmarkLogWriter::Discard() {
-  if (!file_) return;
-  std::fclose(file_);
-  file_ = nullptr;
+  if (!log_.IsOpen()) return;
+  log_.Close();
   ::unlink(temporary_.c_str());
 }
 

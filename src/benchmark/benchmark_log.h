@@ -2,9 +2,10 @@
 // for the whole run, and the reader of its results.
 #pragma once
 
-#include <cstdio>
 #include <optional>
 #include <string>
+
+#include "platform/line_log.h"
 
 #include "renderer/render_mode.h"
 
@@ -42,9 +43,8 @@ class BenchmarkLogWriter {
   void Discard();
 
  private:
-  std::FILE* file_ = nullptr;
+  LineLog log_;
   std::string path_, temporary_;
-  bool failed_ = false;
 };
 
 struct BenchmarkResults {

@@ -7,13 +7,13 @@
 #include "app/renderer_check.h"
 #include "estimate/estimate_names.h"
 #include "estimate/estimate_questions.h"
-#include "estimate/estimation_log.h"
 #include "estimate/estimation_record.h"
 #include "estimate/extrapolation.h"
 #include "estimate/prediction_plot.h"
 #include "estimate/preview_size.h"
 #include "estimate/work_folder.h"
 #include "platform/buttons_disabled.h"
+#include "platform/line_log.h"
 #include "renderer/command_lines.h"
 #include "renderer/output_lines.h"
 #include "renderer/process.h"
@@ -137,7 +137,7 @@ UnpackFailure Unpack(Program& program, const std::string& vum_path) {
   return std::nullopt;
 }
 
-void AbandonUnpacked(Program& program, EstimationLog& log, const std::string& title,
+void AbandonUnpacked(Program& program, LineLog& log, const std::string& title,
                      const std::string& text) {
   program.desktop.Message(title, text);
   program.desktop.ClearLog();
@@ -161,7 +161,7 @@ void WarnAboutTheProject(Program& program) {
   }
 }
 
-void Announce(Program& program, EstimationLog& log, const Project& project) {
+void Announce(Program& program, LineLog& log, const Project& project) {
   const std::string running =
       "Simulation is running for project \"" + project.scene_file + "\", please wait...";
   const std::string target = "Time to reach SL = " + FormatFixed(project.target_sl, 2) +
@@ -214,7 +214,7 @@ void RefreshPreview(Program& program, std::optional<WindowId> preview, const Pro
 // of the preview stops it once at least one estimation has been shown. Each
 // farm time is the whole render the renderer predicts (the time rendered so
 // far plus the time left) divided by the speed ratio.
-void WatchTheRender(Program& program, EstimationLog& log, const Project& project,
+void WatchTheRender(Program& program, LineLog& log, const Project& project,
                     ExternalProcess& renderer, std::optional<WindowId> preview,
                     const PreviewSize& size, const EstimationOptions& options, Monitor& monitor) {
   const float ratio = SpeedRatio(program.state, project.mode);
@@ -274,7 +274,7 @@ void WatchTheRender(Program& program, EstimationLog& log, const Project& project
 }
 
 // The MXI file's verdict and, when it passes, the price of the latest prediction.
-void Evaluate(Program& program, EstimationLog& log, const Project& project,
+void Evaluate(Program& program, LineLog& log, const Project& project,
               const Monitor& monitor, EstimationRecord& record) {
   const std::string mxi = program.paths.WorkDir + "/" + project.scene_base + ".mxi";
   const long long limit = program.constants.MxiSizeLimitMB;
@@ -407,7 +407,8 @@ void RunEstimation(Program& program, const EstimationOptions& options) {
                                                project.sl_answer, project.mode);
   const std::string log_path = paths.EstimateDir + "/" + log_name;
   ButtonsDisabled greyed(desktop, kEstimateProject);
-  EstimationLog log(log_path);
+  LineLog log;
+  log.Open(log_path);  // a log that cannot be made drops its lines; the run goes on
   log.Write("Project \"" + FileNameOf(project.vum_path) + "\" " + ModeName(project.mode) +
             " estimation.");
   log.Write("");

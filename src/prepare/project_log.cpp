@@ -1,31 +1,24 @@
 #include "prepare/project_log.h"
 
+#include <cstdio>
+
 #include "text/numbers.h"
 
 namespace torva {
 
 void ProjectLog::Open(const std::string& path) {
-  Close();
   path_ = path;
-  file_ = std::fopen(path.c_str(), "wb");
+  log_.Open(path);
 }
 
 void ProjectLog::Reopen() {
-  if (file_ || path_.empty()) return;
-  file_ = std::fopen(path_.c_str(), "ab");
+  if (log_.IsOpen() || path_.empty()) return;
+  log_.Open(path_, LineLog::Start::kAtEnd);
 }
 
-void ProjectLog::Write(const std::string& line) {
-  if (!file_) return;
-  std::fputs(line.c_str(), file_);
-  std::fputc('\n', file_);
-  std::fflush(file_);
-}
+void ProjectLog::Write(const std::string& line) { log_.Write(line); }
 
-void ProjectLog::Close() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
-}
+void ProjectLog::Close() { log_.Close(); }
 
 std::string DateLine(const std::tm& local) {
   char text[64];

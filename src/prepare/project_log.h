@@ -2,10 +2,11 @@
 // to by the camera choice and the packing, then packed with the project.
 #pragma once
 
-#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
+
+#include "platform/line_log.h"
 
 namespace torva {
 
@@ -25,7 +26,7 @@ class ProjectLog {
   void Close();
 
  private:
-  std::FILE* file_ = nullptr;
+  LineLog log_;
   std::string path_;
 };
 

@@ -1,0 +1,41 @@
+#include "platform/line_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace torva {
+
+bool LineLog::Open(const std::string& path, Start start) {
+  Close();
+  failed_ = false;
+  int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
+  if (start == Start::kAnew) {
+    ::unlink(path.c_str());  // a link is removed, not followed
+    flags |= O_EXCL;
+  } else {
+    flags |= O_APPEND;
+  }
+  const int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) return false;
+  file_ = ::fdopen(fd, start == Start::kAnew ? "wb" : "ab");
+  if (!file_) ::close(fd);
+  return file_ != nullptr;
+}
+
+void LineLog::Write(std::string_view line) {
+  if (!file_) return;
+  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
+      std::fputc('\n', file_) == EOF || std::fflush(file_) != 0) {
+    failed_ = true;
+  }
+}
+
+bool LineLog::Close() {
+  if (!file_) return false;
+  const bool synced = ::fsync(::fileno(file_)) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  return !failed_ && synced && closed;
+}
+
+}  // namespace torva
