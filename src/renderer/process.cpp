@@ -13,6 +13,17 @@ namespace {
 
 constexpr int kPollPauseMs = 100;
 constexpr int kEventPassMs = 50;
+constexpr int kIdleWakeMs = 1000;
+
+// How long an idle pass sleeps when nothing arrives: at most a second (the
+// checks of a pass still run then), never past the time limit, and only
+// briefly once the program was ended or its output is over, when its exit
+// can only be polled.
+int IdleWaitMs(int time_left_ms, bool ended, bool output_over) {
+  int wait_ms = ended || output_over ? kEventPassMs : kIdleWakeMs;
+  if (time_left_ms >= 0) wait_ms = std::min(wait_ms, time_left_ms);
+  return wait_ms;
+}
 
 }  // namespace
 
@@ -61,6 +72,8 @@ void ExternalProcess::Close() {
 }
 
 bool ExternalProcess::Ended() { return !child_ || !child_->Alive(); }
+
+int ExternalProcess::OutputFd() const { return child_ ? child_->OutputFd() : -1; }
 
 void ExternalProcess::WaitForOutput(int timeout_ms) {
   if (child_) child_->WaitForLine(timeout_ms);
@@ -145,19 +158,24 @@ class RunControl {
 RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
                 const LineHandler& on_line, const WatchOptions& options) {
   RunControl control(process, options.time_limit_ms);
+  bool line_read = false;
   while (process.Running()) {
     // Once ended by a handler or the limit, the read ends with the program
     // and what it left in the pipe, even if a detached grandchild keeps the
     // pipe open.
     if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;
-    control.CheckTimeLimit();
+    const int left_ms = control.CheckTimeLimit();
     if (options.on_pass && !control.Ended()) control.Apply(options.on_pass());
-    const bool pause = options.pause && !control.Ended();
-    if (pause) process.Delay(kPollPauseMs);
+    if (options.pause && line_read && !control.Ended()) {
+      process.Delay(kPollPauseMs);  // paces the lines as the user reads them
+    } else if (!process.OutputAvailable()) {
+      desktop.WaitForActivity(process.OutputFd(),
+                              IdleWaitMs(left_ms, control.Ended(), process.OutputFd() < 0));
+    }
     const Event event = desktop.TakeEvent();
     if (event.type != EventType::kNone) control.Apply(on_event(event));
-    if (!pause) process.WaitForOutput(kEventPassMs);
-    if (process.OutputAvailable())
+    line_read = process.OutputAvailable();
+    if (line_read)
       control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
   }
   process.Close();
