@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/renderer_check.h"
 #include "benchmark/benchmark_log.h"
 #include "benchmark/benchmark_record.h"
 #include "benchmark/benchmark_results.h"
@@ -17,6 +16,7 @@
 #include "renderer/command_lines.h"
 #include "renderer/output_lines.h"
 #include "renderer/process.h"
+#include "state/renderer_check.h"
 #include "text/numbers.h"
 #include "text/paths.h"
 
@@ -122,7 +122,10 @@ bool ReadyToRun(Program& program, RenderMode mode) {
   desktop.ClearLog();
   state.LogLine = 0;
 
-  if (CheckRenderer(program) == RendererCheck::kTooOld) {
+  const RendererCheck renderer_check = CheckRenderer(program);
+  if (renderer_check == RendererCheck::kInstallationGone)
+    EndProgramAfter(desktop, GiveUpOnInstallation(program));
+  if (renderer_check == RendererCheck::kTooOld) {
     desktop.Message("TORVAmeter error",
                     "Your Maxwell Render version is " + state.RendererVersion +
                         ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the "

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/renderer_check.h"
 #include "estimate/estimate_names.h"
 #include "estimate/estimate_questions.h"
 #include "estimate/estimation_record.h"
@@ -17,6 +16,7 @@
 #include "renderer/command_lines.h"
 #include "renderer/output_lines.h"
 #include "renderer/process.h"
+#include "state/renderer_check.h"
 #include "text/file_size.h"
 #include "text/numbers.h"
 #include "text/time_text.h"
@@ -361,6 +361,8 @@ void RunEstimation(Program& program, const EstimationOptions& options) {
 
   // Checking.
   const RendererCheck renderer_check = CheckRenderer(program);
+  if (renderer_check == RendererCheck::kInstallationGone)
+    EndProgramAfter(desktop, GiveUpOnInstallation(program));
   if (state.GpuCapable &&
       desktop.Question("Estimation type", "Is this scene designed for GPU rendering?")) {
     project.mode = RenderMode::kGpu;
