@@ -111,6 +111,16 @@ TEST_F(SettingsTest, AStoredAnswerOtherThanYesIsNeitherAskedNorTakenAsYes) {
   EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", "", "", "/s/", "yes"));
 }
 
+TEST_F(SettingsTest, TheConfigButtonsAnswerReplacesAnUnusualStoredOne) {
+  ScriptedSession session("yes\nno\n");
+  Program program(session.desktop(), app_);
+  WriteFile(program.paths.ConfigFile, ConfigText("/m/", "", "", "/s/", "yes"));
+  ASSERT_TRUE(LoadConfiguration(program));
+  RunConfigButton(program);
+  EXPECT_TRUE(program.state.CheckUpdates);
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", "", "", "/s/", "Yes"));
+}
+
 TEST_F(SettingsTest, ExtraLinesSetTheSizeLimitAndAreDroppedOnTheNextWrite) {
   ScriptedSession session("");
   Program program(session.desktop(), app_);
