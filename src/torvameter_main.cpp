@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/globals.h"
 #include "app/startup.h"
 #include "platform/app_folder.h"
 #include "platform/fltk/fltk_desktop.h"
+#include "state/program.h"
 #include "update/update_check.h"
 
 namespace {

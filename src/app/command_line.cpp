@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/globals.h"
+#include "state/program.h"
 
 namespace torva {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/app_folder.h"
+#include "state/program.h"
 
 namespace torva {
 namespace {

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/renderer_check.h"
 #include "benchmark/benchmark_log.h"
 #include "benchmark/benchmark_record.h"
 #include "benchmark/benchmark_results.h"
@@ -18,6 +17,7 @@
 #include "render/preview_window.h"
 #include "render/watched_render.h"
 #include "renderer/process.h"
+#include "state/renderer_check.h"
 #include "text/numbers.h"
 #include "text/paths.h"
 
@@ -117,7 +117,7 @@ ExternalProcess LaunchRenderer(const Run& run, int phase) {
 
 // What may end the command before anything is changed: the renderer 5
 // scene, the renderer check, an earlier log the user wants to keep.
-bool ReadyToRun(Program& program, RenderMode mode) {
+Next ReadyToRun(Program& program, RenderMode mode) {
   Desktop& desktop = program.desktop;
   State& state = program.state;
   if (state.RendererVersion.starts_with('5') &&
@@ -126,24 +126,28 @@ bool ReadyToRun(Program& program, RenderMode mode) {
     desktop.Message(kErrorTitle,
                     "Can't find Maxwell 5 benchmark scene!\nPlease install Maxwell Studio on "
                     "this system.");
-    return false;
+    return {Next::kGiveUp};
   }
 
   desktop.ClearLog();
   state.LogLine = 0;
 
-  if (CheckRenderer(program) == RendererCheck::kTooOld) {
+  const RendererCheck renderer_check = CheckRenderer(program);
+  if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program);
+  if (renderer_check == RendererCheck::kTooOld) {
     desktop.Message("TORVAmeter error",
                     "Your Maxwell Render version is " + state.RendererVersion +
                         ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the "
                         "benchmark.");
-    return false;
+    return {Next::kGiveUp};
   }
 
-  return !BenchmarkLogPresent(LogPathOf(program, mode)) ||
-         desktop.Question(BenchmarkTitle(mode),
-                          "The benchmark has already been run. Do you want to run it "
-                          "again?\nIf yes the new data will replace the old values.");
+  const bool run = !BenchmarkLogPresent(LogPathOf(program, mode)) ||
+                   desktop.Question(BenchmarkTitle(mode),
+                                    "The benchmark has already been run. Do you want to "
+                                    "run it again?\nIf yes the new data will replace the old "
+                                    "values.");
+  return {run ? Next::kGoOn : Next::kGiveUp};
 }
 
 // The log, created anew with its first two lines. The benchmark folder comes
@@ -393,13 +397,13 @@ void ShowResult(Run& run, std::optional<Picture> plot) {
   ShowResultWindow(run.program.desktop, result);
 }
 
-// One run, from its checks to its result window. False when it ended
-// before the result window.
-bool RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options) {
-  if (!ReadyToRun(program, mode)) return false;
+// One run, from its checks to its result window: kGoOn once the result was
+// shown, kGiveUp when it ended before.
+Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options) {
+  if (const Next ready = ReadyToRun(program, mode); ready.kind != Next::kGoOn) return ready;
   ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
   Run run(program, mode);
-  if (!CreateLog(run)) return false;
+  if (!CreateLog(run)) return {Next::kGiveUp};
   ReportBanner(run);
   SceneCopy scene(run);
   run.Report("Estimating the time needed to reach SL=20 at " + run.bench.phase1_size + "...");
@@ -411,17 +415,17 @@ bool RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options)
   if (stop) {
     EndWithoutResults(run, *stop);
     SaveRecordAndPlot(run);
-    return false;
+    return {Next::kGiveUp};
   }
   // The run is complete: a close request kept during the minute may now end it.
   if (run.close_requested && ConfirmQuit(program, "the benchmark")) {
     SaveRecordAndPlot(run);
-    return false;
+    return {Next::kGiveUp};
   }
   ReportClosingLines(run, run.delta_sl);
   scene.Remove();
   ShowResult(run, SaveRecordAndPlot(run));
-  return true;
+  return {};
 }
 
 }  // namespace
@@ -437,7 +441,9 @@ void RunBenchmark(Program& program, const BenchmarkOptions& options) {
 void RunBenchmarkWithMode(Program& program, RenderMode bench_mode, const BenchmarkOptions& options) {
   for (RenderMode mode = bench_mode;; mode = RenderMode::kGpu) {
     program.state.BenchMode = mode;
-    if (!RunOnce(program, mode, options)) return;
+    const Next run = RunOnce(program, mode, options);
+    if (run.kind == Next::kEndProgram) EndProgramAfter(program.desktop, run);
+    if (run.kind == Next::kGiveUp) return;
     // At the end the GPU log is read back (so the GPU results are what it
     // shows), or, when it is missing, the GPU benchmark is offered.
     if (!program.state.GpuCapable) return;

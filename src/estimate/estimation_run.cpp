@@ -7,7 +7,9 @@ namespace torva {
 
 void RunEstimation(Program& program, const EstimationOptions& options) {
   Estimation run(program, options);
-  if (!CheckReady(run) || !ChooseProject(run)) return;
+  const Next ready = CheckReady(run);
+  if (ready.kind == Next::kEndProgram) EndProgramAfter(program.desktop, ready);
+  if (ready.kind == Next::kGiveUp || !ChooseProject(run)) return;
   ButtonsDisabled greyed(program.desktop, kEstimateProject);
   OpenLog(run);
   if (!UnpackProject(run)) return;

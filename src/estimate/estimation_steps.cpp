@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/renderer_check.h"
+#include "state/renderer_check.h"
 #include "estimate/estimate_names.h"
 #include "estimate/estimate_questions.h"
 #include "estimate/extrapolation.h"
@@ -40,7 +40,7 @@ float SpeedRatio(const State& state, RenderMode mode) {
 
 FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
   return mode == RenderMode::kGpu
-             ? FarmPrice{constants.FarmGpuUnits, static_cast<float>(constants.FarmGpuUnitPrice)}
+             ? FarmPrice{constants.FarmGpuUnits, constants.FarmGpuUnitPrice}
              : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
 }
 
@@ -130,10 +130,11 @@ void PriceTheProject(Estimation& run) {
 
 }  // namespace
 
-bool CheckReady(Estimation& run) {
+Next CheckReady(Estimation& run) {
   Desktop& desktop = run.program.desktop;
   State& state = run.program.state;
   const RendererCheck renderer_check = CheckRenderer(run.program);
+  if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(run.program);
   if (state.GpuCapable &&
       desktop.Question("Estimation type", "Is this scene designed for GPU rendering?")) {
     run.project.mode = RenderMode::kGpu;
@@ -142,15 +143,15 @@ bool CheckReady(Estimation& run) {
     desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
                                             ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 "
                                             "to run the estimator.");
-    return false;
+    return {Next::kGiveUp};
   }
   if (!BenchmarkDone(state, run.project.mode)) {
     desktop.Message("TORVAmeter error",
                     "Before doing an estimation, you must run the benchmark on your system!\n"
                     "Click on the 'Benchmark' button below to do so.");
-    return false;
+    return {Next::kGiveUp};
   }
-  return true;
+  return {};
 }
 
 bool ChooseProject(Estimation& run) {

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "state/program.h"
 #include "estimate/estimation_record.h"
 #include "estimate/estimation_run.h"
 #include "estimate/preview_size.h"
 #include "platform/line_log.h"
+#include "state/next.h"
 #include "render/watched_render.h"
 
 namespace torva {
@@ -42,7 +43,7 @@ struct Estimation {
 };
 
 // The renderer, the kind of render, the benchmark it needs.
-bool CheckReady(Estimation& run);
+Next CheckReady(Estimation& run);
 // The archive, the resolution and the sampling level; false when cancelled.
 bool ChooseProject(Estimation& run);
 // The log named after the project, with its opening lines.

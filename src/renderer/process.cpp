@@ -107,7 +107,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Turns the handlers' requests and the time limit into how the run ended;
-// the program is ended once, at the first request.
+// the child is stopped once, at the first request.
 class RunControl {
  public:
   RunControl(ExternalProcess& process, int time_limit_ms)
@@ -122,17 +122,17 @@ class RunControl {
     } else if (end_ == RunEnd::kFinished) {
       end_ = RunEnd::kStopped;
     }
-    EndProgram();
+    StopChild();
   }
 
-  // Ends the program when its time is up; the milliseconds left until then
+  // Stops the child when its time is up; the milliseconds left until then
   // (-1: no limit, or already ended).
   int CheckTimeLimit() {
     if (ended_ || time_limit_ms_ < 0) return -1;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
     if (left.count() > 0) return static_cast<int>(left.count());
     end_ = RunEnd::kTimedOut;
-    EndProgram();
+    StopChild();
     return -1;
   }
 
@@ -140,7 +140,7 @@ class RunControl {
   RunEnd End() const { return end_; }
 
  private:
-  void EndProgram() {
+  void StopChild() {
     if (ended_) return;
     ended_ = true;
     process_.Kill();
@@ -160,7 +160,7 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
   RunControl control(process, options.time_limit_ms);
   bool line_read = false;
   while (process.Running()) {
-    // Once ended by a handler or the limit, the read ends with the program
+    // Once stopped by a handler or the limit, the read ends with the child
     // and what it left in the pipe, even if a detached grandchild keeps the
     // pipe open.
     if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;

@@ -2,7 +2,8 @@
 // first-run questions, the Config button, and saving.
 #pragma once
 
-#include "app/globals.h"
+#include "state/next.h"
+#include "state/program.h"
 
 namespace torva {
 
@@ -11,8 +12,9 @@ namespace torva {
 // when the stored answer is empty.
 bool LoadConfiguration(Program& program);
 
-// May end the program.
-void AskFirstRunQuestions(Program& program);
+// Ends the program (kEndProgram, nothing written) when the renderer folder,
+// the login or the password is not given, or when ConfigFile cannot be written.
+Next AskFirstRunQuestions(Program& program);
 
 void RunConfigButton(Program& program);
 

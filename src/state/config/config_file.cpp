@@ -1,4 +1,4 @@
-#include "app/config/config_file.h"
+#include "state/config/config_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/config/base64.h"
+#include "state/config/base64.h"
 
 #include <gtest/gtest.h>
 

@@ -1,27 +1,33 @@
-#include "app/config/settings.h"
+#include "state/config/settings.h"
 
 #include <filesystem>
 
+#include "state/config/config_file.h"
 #include "text/paths.h"
-#include "app/config/config_file.h"
 
 namespace torva {
 namespace {
 
 const char* const kErrorTitle = "TORVAmeter error";
 
+std::string UpdateLineOf(const State& s) {
+  if (!s.unusual_update_line.empty()) return s.unusual_update_line;
+  return s.CheckUpdates ? "Yes" : "No";
+}
+
 ConfigValues ValuesOf(const Program& program) {
   const State& s = program.state;
-  return ConfigValues{s.MaxwellDir,   s.FarmLogin,    s.FarmPassword,
-                      s.LastDir,      s.CheckUpdates, std::nullopt,
-                      s.unreadable_login_line,        s.unreadable_password_line};
+  return ConfigValues{s.MaxwellDir,           s.FarmLogin,
+                      s.FarmPassword,         s.LastDir,
+                      UpdateLineOf(s),        std::nullopt,
+                      s.unreadable_login_line, s.unreadable_password_line};
 }
 
 void AskUpdateQuestion(Program& program) {
-  bool yes = program.desktop.Question(
+  program.state.CheckUpdates = program.desktop.Question(
       "Check for updates",
       "Do you want TORVAmeter to check for updates automatically (highly recommended)?");
-  program.state.CheckUpdates = yes ? "Yes" : "No";
+  program.state.unusual_update_line.clear();
 }
 
 std::string AskLogin(Program& program) {
@@ -32,11 +38,6 @@ std::string AskLogin(Program& program) {
 std::string AskPassword(Program& program) {
   return program.desktop.SecretInput("TORVA password", "Please enter your TORVA password:")
       .value_or("");
-}
-
-[[noreturn]] void Quit(Program& program, const std::string& text) {
-  program.desktop.Message(kErrorTitle, text);
-  EndProgram();
 }
 
 }  // namespace
@@ -53,18 +54,22 @@ bool LoadConfiguration(Program& program) {
   s.FarmLogin = values->FarmLogin;
   s.FarmPassword = values->FarmPassword;
   s.LastDir = values->LastDir;
-  s.CheckUpdates = values->CheckUpdates;
+  // Only the exact "Yes" switches the check on; any other stored answer but
+  // an empty one stands and is not asked again.
+  const std::string& answer = values->CheckUpdates;
+  s.CheckUpdates = answer == "Yes";
+  s.unusual_update_line = answer == "Yes" || answer == "No" ? "" : answer;
   s.unreadable_login_line = values->unreadable_login_line;
   s.unreadable_password_line = values->unreadable_password_line;
   if (values->MxiSizeLimitMB) program.constants.MxiSizeLimitMB = *values->MxiSizeLimitMB;
-  if (s.CheckUpdates.empty()) {
+  if (answer.empty()) {
     AskUpdateQuestion(program);
     SaveConfiguration(program);  // a failure here is not reported
   }
   return true;
 }
 
-void AskFirstRunQuestions(Program& program) {
+Next AskFirstRunQuestions(Program& program) {
   Desktop& desktop = program.desktop;
   State& s = program.state;
   desktop.Message("Welcome to TORVAmeter - First run",
@@ -86,22 +91,26 @@ void AskFirstRunQuestions(Program& program) {
 
   auto chosen = desktop.ChooseFile("Please select any file in your Maxwell Render directory",
                                    s.FirstRunDir, "*.*|*.*");
-  if (!chosen || chosen->empty()) Quit(program, "No file selected, TORVAmeter will now quit");
+  if (!chosen || chosen->empty())
+    return {Next::kEndProgram, "No file selected, TORVAmeter will now quit"};
   s.MaxwellDir = FolderOf(*chosen);
   s.LastDir = s.MaxwellDir;
 
   if (desktop.Question("TORVA account?", "Do you already have a TORVA account?")) {
     s.FarmLogin = AskLogin(program);
     if (s.FarmLogin.empty())
-      Quit(program, "You must enter a valid TORVA login! TORVAmeter will now quit");
+      return {Next::kEndProgram, "You must enter a valid TORVA login! TORVAmeter will now quit"};
     s.FarmPassword = AskPassword(program);
     if (s.FarmPassword.empty())
-      Quit(program, "You must enter a valid TORVA password! TORVAmeter will now quit");
+      return {Next::kEndProgram,
+              "You must enter a valid TORVA password! TORVAmeter will now quit"};
   }
 
   AskUpdateQuestion(program);
   if (!SaveConfiguration(program))
-    Quit(program, "The initialisation file cannot be created! TORVAmeter will now quit");
+    return {Next::kEndProgram,
+            "The initialisation file cannot be created! TORVAmeter will now quit"};
+  return {};
 }
 
 void RunConfigButton(Program& program) {

@@ -1,6 +1,6 @@
-#include "app/config/settings.h"
+#include "state/config/settings.h"
 
-#include "app/config/config_file.h"
+#include "state/config/config_file.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, FirstRunStoresFolderAccountAndUpdateAnswer) {
   ScriptedSession session("file /opt/Maxwell 5/mximerge\nyes\ninput bob\ninput pw\nno\n");
   Program program(session.desktop(), app_);
-  AskFirstRunQuestions(program);
+  EXPECT_EQ(AskFirstRunQuestions(program).kind, Next::kGoOn);
 
   EXPECT_EQ(program.state.MaxwellDir, "/opt/Maxwell 5/");
   EXPECT_EQ(program.state.LastDir, "/opt/Maxwell 5/");
@@ -56,7 +56,7 @@ TEST_F(SettingsTest, FirstRunStoresFolderAccountAndUpdateAnswer) {
 TEST_F(SettingsTest, FirstRunWithoutAccountLeavesTheCredentialLinesEmpty) {
   ScriptedSession session("file /m/x\nno\nyes\n");
   Program program(session.desktop(), app_);
-  AskFirstRunQuestions(program);
+  EXPECT_EQ(AskFirstRunQuestions(program).kind, Next::kGoOn);
   EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", "", "", "/m/", "Yes"));
 }
 
@@ -73,10 +73,9 @@ TEST_F(SettingsTest, FirstRunEndsTheProgramWithoutWritingOnMissingAnswers) {
   for (const Case& c : cases) {
     ScriptedSession session(c.answers);
     Program program(session.desktop(), app_);
-    EXPECT_THROW(AskFirstRunQuestions(program), ProgramEnded) << c.answers;
-    EXPECT_NE(session.transcript().find("message \"TORVAmeter error\" \"" +
-                                        std::string(c.message) + "\"\n"),
-              std::string::npos);
+    const Next next = AskFirstRunQuestions(program);
+    EXPECT_EQ(next.kind, Next::kEndProgram) << c.answers;
+    EXPECT_EQ(next.last_message, c.message);
     EXPECT_FALSE(std::filesystem::exists(program.paths.ConfigFile));
   }
 }
@@ -84,10 +83,10 @@ TEST_F(SettingsTest, FirstRunEndsTheProgramWithoutWritingOnMissingAnswers) {
 TEST_F(SettingsTest, FirstRunQuitsWhenTheFileCannotBeCreated) {
   ScriptedSession session("file /m/x\nno\nno\n");
   Program program(session.desktop(), folder_.path() + "/missing/app");
-  EXPECT_THROW(AskFirstRunQuestions(program), ProgramEnded);
-  EXPECT_NE(session.transcript().find(
-                "\"The initialisation file cannot be created! TORVAmeter will now quit\""),
-            std::string::npos);
+  const Next next = AskFirstRunQuestions(program);
+  EXPECT_EQ(next.kind, Next::kEndProgram);
+  EXPECT_EQ(next.last_message,
+            "The initialisation file cannot be created! TORVAmeter will now quit");
 }
 
 TEST_F(SettingsTest, AnEmptyUpdateAnswerIsAskedAndWrittenAtOnce) {
@@ -95,7 +94,7 @@ TEST_F(SettingsTest, AnEmptyUpdateAnswerIsAskedAndWrittenAtOnce) {
   Program program(session.desktop(), app_);
   WriteFile(program.paths.ConfigFile, ConfigText("/m/", kBob, kPw, "/s/", ""));
   ASSERT_TRUE(LoadConfiguration(program));
-  EXPECT_EQ(program.state.CheckUpdates, "Yes");
+  EXPECT_TRUE(program.state.CheckUpdates);
   EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", kBob, kPw, "/s/", "Yes"));
   EXPECT_EQ(program.state.FarmLogin, "bob");
   EXPECT_EQ(program.state.LastDir, "/s/");
@@ -106,7 +105,20 @@ TEST_F(SettingsTest, AStoredAnswerOtherThanYesIsNeitherAskedNorTakenAsYes) {
   Program program(session.desktop(), app_);
   WriteFile(program.paths.ConfigFile, ConfigText("/m/", "", "", "/s/", "yes"));
   ASSERT_TRUE(LoadConfiguration(program));
-  EXPECT_EQ(program.state.CheckUpdates, "yes");
+  EXPECT_FALSE(program.state.CheckUpdates);
+  // It is written back as it stood.
+  ASSERT_TRUE(SaveConfiguration(program));
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", "", "", "/s/", "yes"));
+}
+
+TEST_F(SettingsTest, TheConfigButtonsAnswerReplacesAnUnusualStoredOne) {
+  ScriptedSession session("yes\nno\n");
+  Program program(session.desktop(), app_);
+  WriteFile(program.paths.ConfigFile, ConfigText("/m/", "", "", "/s/", "yes"));
+  ASSERT_TRUE(LoadConfiguration(program));
+  RunConfigButton(program);
+  EXPECT_TRUE(program.state.CheckUpdates);
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("/m/", "", "", "/s/", "Yes"));
 }
 
 TEST_F(SettingsTest, ExtraLinesSetTheSizeLimitAndAreDroppedOnTheNextWrite) {
@@ -142,7 +154,7 @@ TEST_F(SettingsTest, ConfigButtonReportsAFailedWriteAndKeepsTheValues) {
   Program program(session.desktop(), folder_.path() + "/missing/app");
   RunConfigButton(program);
   EXPECT_EQ(program.state.FarmLogin, "bob");
-  EXPECT_EQ(program.state.CheckUpdates, "Yes");
+  EXPECT_TRUE(program.state.CheckUpdates);
   EXPECT_NE(session.transcript().find("message \"TORVAmeter error\" \"Could not write .ini "
                                       "file, your TORVA login and password have NOT been "
                                       "updated successfully!\""),

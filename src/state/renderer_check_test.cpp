@@ -1,4 +1,4 @@
-#include "app/renderer_check.h"
+#include "state/renderer_check.h"
 
 #include <gtest/gtest.h>
 
@@ -68,19 +68,33 @@ TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
   WriteFile(program.paths.ConfigFile, "current configuration\n");
   WriteFile(program.paths.ConfigBackup, "older backup\n");
   const std::string message =
-      "message \"TORVAmeter error\" \"The Maxwell Render executable cannot be found, "
-      "TORVAmeter will now quit.\\nAt next launch, you will be asked to enter some "
-      "configuration information.\"\n";
+      "The Maxwell Render executable cannot be found, TORVAmeter will now quit.\nAt next "
+      "launch, you will be asked to enter some configuration information.";
 
-  EXPECT_THROW(CheckRenderer(program), ProgramEnded);
+  // The check only says so; the renderer is not run and nothing is moved.
+  EXPECT_EQ(CheckRenderer(program), RendererCheck::kInstallationGone);
+  EXPECT_EQ(program.state.RendererVersion, "");
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), "current configuration\n");
+
+  const Next end = GiveUpOnInstallation(program);
+  EXPECT_EQ(end.kind, Next::kEndProgram);
+  EXPECT_EQ(end.last_message, message);
   EXPECT_FALSE(fs::exists(program.paths.ConfigFile));
   EXPECT_EQ(ReadFile(program.paths.ConfigBackup), "current configuration\n");
-  EXPECT_EQ(session.transcript(), message);
 
   // Without a configuration to move the message and the end come all the same.
-  EXPECT_THROW(CheckRenderer(program), ProgramEnded);
+  const Next again = GiveUpOnInstallation(program);
+  EXPECT_EQ(again.kind, Next::kEndProgram);
+  EXPECT_EQ(again.last_message, message);
   EXPECT_FALSE(fs::exists(program.paths.ConfigBackup));
-  EXPECT_EQ(session.transcript(), message + message);
+  EXPECT_EQ(session.transcript(), "");
+
+  // The top shows the message, then the program ends.
+  EXPECT_THROW(EndProgramAfter(session.desktop(), end), ProgramEnded);
+  EXPECT_EQ(session.transcript(),
+            "message \"TORVAmeter error\" \"The Maxwell Render executable cannot be found, "
+            "TORVAmeter will now quit.\\nAt next launch, you will be asked to enter some "
+            "configuration information.\"\n");
 }
 
 }  // namespace

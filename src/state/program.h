@@ -2,9 +2,7 @@
 // passed explicitly, so that a test can build a fresh one in a temporary folder.
 #pragma once
 
-#include <array>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,7 +21,7 @@ struct Constants {
   float FarmCpuUnitPrice = 0.015f;
   // GPU-Low priority, 14 RTX nodes: one unit per node, 6 EUR per node and hour.
   int FarmGpuUnits = 14;
-  int FarmGpuUnitPrice = 6;
+  float FarmGpuUnitPrice = 6.0f;
   int FarmTimeV2 = 873;
   float FarmSLV2 = 19.26f;
   int FarmTimeV3 = 386;
@@ -81,7 +79,10 @@ struct State {
   std::string LastDir;
   std::string FarmLogin;
   std::string FarmPassword;
-  std::string CheckUpdates;
+  bool CheckUpdates = false;
+  // A stored update answer other than "Yes" and "No" (such as "yes"): it
+  // counts as No and is written back as it stood until the question is asked.
+  std::string unusual_update_line;
   std::string FirstRunDir;
   // Credential lines of ConfigFile with nothing decodable: written back as
   // they stood until new credentials are given.
@@ -126,13 +127,6 @@ struct Program {
   bool quit_requested = false;
   Desktop& desktop;
 };
-
-// Thrown by EndProgram; the program's entry point catches it and exits with
-// status 0, so everything held open is released on the way out.
-struct ProgramEnded {};
-
-// The immediate end after a fatal message: writes nothing.
-[[noreturn]] inline void EndProgram() { throw ProgramEnded{}; }
 
 // A close request of the main window during a long command. True when the
 // user wants to stop `activity` (e.g. "the benchmark") and quit; the command

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/config/base64.h"
-#include "app/config/config_file.h"
+#include "state/config/base64.h"
+#include "state/config/config_file.h"
 #include "text/utf8.h"
 
 namespace torva {

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/config/config_file.h"
+#include "state/config/config_file.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "app/config/config_file.h"
+#include "state/config/config_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <climits>
 #include <string>
 
-#include "app/config/base64.h"
+#include "state/config/base64.h"
 
 namespace torva {
 namespace {
