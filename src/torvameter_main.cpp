@@ -1,6 +1,7 @@
 // TORVAmeter for Maxwell Render, in its window, or one command without it.
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -74,12 +75,14 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-#ifndef TM_SANDBOX
-  LayOutFromInstalledData(app_dir);
+#ifdef TM_SANDBOX
+  const std::function<void(const std::string&)> lay_out = nullptr;
+#else
+  const std::function<void(const std::string&)> lay_out = LayOutFromInstalledData;
 #endif
   // The commands need no display, and never touch the window system.
   if (line.action == torva::CommandLineAction::kCommand)
-    return torva::RunHeadless(line, app_dir, kName, kOptions);
+    return torva::RunHeadless(line, app_dir, kName, kOptions, lay_out);
 
   // Without a window system every dialog would be a silent no-op and the run
   // would look like a success.
@@ -91,6 +94,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot open the display: DISPLAY is not set\n");
     return 1;
   }
+  if (lay_out) lay_out(app_dir);
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
   if (!line.update_host.empty() &&

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 
 #include "app/config/settings.h"
 #include "app/renderer_check.h"
@@ -120,7 +119,8 @@ Reply QuitOnInterrupt() {
 }
 
 int RunHeadless(const CommandLine& line, const std::string& app_dir,
-                const std::string& program_name, OptionSet options) {
+                const std::string& program_name, OptionSet options,
+                const std::function<void(const std::string&)>& lay_out) {
   const std::string name = program_name + " " + line.command;
   const HeadlessCommand command = ParseHeadlessCommand(line.command, line.command_args);
   auto usage_error = [&](const std::string& error) {
@@ -136,6 +136,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
     return usage_error("--probe-limit takes whole seconds from 1 to 86400");
   HeadlessDesktop::CatchInterrupts();
+  if (lay_out) lay_out(app_dir);
 
   HeadlessOutcome outcome;
   // One program per application folder, as for the window.
