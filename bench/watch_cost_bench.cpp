@@ -35,13 +35,14 @@ int WatchSeconds() {
 
 struct Usage {
   double cpu_seconds = 0;
-  long wakeups = 0;  // voluntary and involuntary context switches
+  long wakeups = 0;      // voluntary context switches: sleeps that ended
+  long preemptions = 0;  // involuntary ones, which say how busy the machine was
   static Usage Now() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return {static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6,
-            usage.ru_nvcsw + usage.ru_nivcsw};
+            usage.ru_nvcsw, usage.ru_nivcsw};
   }
 };
 
@@ -109,6 +110,8 @@ void Report(benchmark::State& state, const Usage& before, Clock::time_point star
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
   state.counters["own_cpu_percent"] = 100 * (after.cpu_seconds - before.cpu_seconds) / wall;
   state.counters["wakeups_per_s"] = static_cast<double>(after.wakeups - before.wakeups) / wall;
+  state.counters["preemptions_per_s"] =
+      static_cast<double>(after.preemptions - before.preemptions) / wall;
   state.counters["watched_s"] = wall;
 }
 

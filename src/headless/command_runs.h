@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/globals.h"
+#include "state/program.h"
 #include "headless/headless_command.h"
 #include "platform/headless/headless_desktop.h"
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/config/settings.h"
-#include "app/renderer_check.h"
+#include "state/config/settings.h"
+#include "state/renderer_check.h"
 #include "app/startup.h"
 #include "benchmark/benchmark_log.h"
 #include "headless/command_runs.h"

@@ -1,7 +1,7 @@
 // setup: the settings the first start's questions would write.
 #include <filesystem>
 
-#include "app/config/settings.h"
+#include "state/config/settings.h"
 #include "headless/command_runs.h"
 #include "renderer/detect.h"
 
