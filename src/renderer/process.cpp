@@ -158,25 +158,30 @@ class RunControl {
 RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
                 const LineHandler& on_line, const WatchOptions& options) {
   RunControl control(process, options.time_limit_ms);
-  bool line_read = false;
+  Clock::time_point last_line = Clock::now() - std::chrono::milliseconds(kPollPauseMs);
   while (process.Running()) {
-    // Once stopped by a handler or the limit, the read ends with the child
+    // Once ended by a handler or the limit, the read ends with the program
     // and what it left in the pipe, even if a detached grandchild keeps the
     // pipe open.
     if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;
     const int left_ms = control.CheckTimeLimit();
     if (options.on_pass && !control.Ended()) control.Apply(options.on_pass());
-    if (options.pause && line_read && !control.Ended()) {
-      process.Delay(kPollPauseMs);  // paces the lines as the user reads them
-    } else if (!process.OutputAvailable()) {
+    if (!process.OutputAvailable()) {
       desktop.WaitForActivity(process.OutputFd(),
                               IdleWaitMs(left_ms, control.Ended(), process.OutputFd() < 0));
+    } else if (options.pause && !control.Ended()) {
+      // Lines that come in a burst are handed on at a reading pace.
+      const auto since =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_line);
+      if (since.count() < kPollPauseMs)
+        process.Delay(kPollPauseMs - static_cast<int>(since.count()));
     }
     const Event event = desktop.TakeEvent();
     if (event.type != EventType::kNone) control.Apply(on_event(event));
-    line_read = process.OutputAvailable();
-    if (line_read)
+    if (process.OutputAvailable()) {
+      last_line = Clock::now();
       control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
+    }
   }
   process.Close();
   return control.End();

@@ -96,8 +96,8 @@ enum class RunEnd {
 };
 
 struct WatchOptions {
-  // true: a 100 ms pause after each line read, so that lines come at a
-  // reading pace (benchmark, estimation). false: lines as fast as they come
+  // true: lines at least 100 ms apart, so that a burst comes at a reading
+  // pace (benchmark, estimation). false: lines as fast as they come
   // (gathering script, Pymaxwell, 7za).
   bool pause = true;
   // The program is ended after this long (negative: no limit).
