@@ -1,5 +1,6 @@
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include "prepare/archive_lines.h"
 #include "prepare/preparation.h"
@@ -95,106 +96,135 @@ void ReportFailure(Program& program, Preparation& preparation, const std::string
   program.desktop.Message("TORVAmeter error", message);
 }
 
+// One packing: where the archive goes, how it went.
+struct Packing {
+  Packing(const AppPaths& paths, const std::string& scene_name)
+      : archive_path(paths.ArchiveDir + "/" + scene_name + ".vum"),
+        packing_folder(paths.ArchiveDir + "/." + scene_name + ".vum.packing"),
+        packing_path(packing_folder + "/" + scene_name + ".vum"),
+        archiver(paths.AppDir + "/7za"),
+        project_log(paths.AppDir + "/TORVAmeter_Maxwell.log") {}
+
+  const std::string archive_path, packing_folder, packing_path, archiver, project_log;
+  Compression compression = Compression::kMaximum;
+  std::string packed;  // the archive where the archiver wrote it
+  std::string failure = "An error occurred during the compression!";
+  long long elapsed_ms = 0;
+  std::string packed_in, decreased;  // the report's lines
+};
+
+// Packs the gathered files; false when the user chose to quit meanwhile.
+bool Compress(Program& program, Preparation& preparation, Packing& packing) {
+  packing.compression = program.desktop.Question("Compression level",
+                                                 "Maximum compression? (if No, maximum speed)")
+                            ? Compression::kMaximum
+                            : Compression::kFastest;
+  ReportLine(program, "All files gathered, TORVAmeter is compressing the project...");
+  preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
+  const long long start_ms = NowMs();
+  if (MakePackingFolder(packing.packing_folder)) {
+    const ArchiverRun run = RunArchiver(program, packing.archiver,
+                                        PackArguments(packing.compression, packing.packing_path),
+                                        true);
+    if (run.quit) return false;
+    // The fastest packing went through the ".zip" name, which selects the format.
+    if (run.exit_code == 0) {
+      packing.packed = packing.compression == Compression::kMaximum
+                           ? packing.packing_path
+                           : packing.packing_path + ".zip";
+    } else {
+      packing.failure = ArchiverFailed("compressing the project", run.exit_code);
+    }
+  } else {
+    packing.failure = "The archive cannot be written in " + program.paths.ArchiveDir +
+                      ".\nAn earlier archive of this scene is kept as it was.";
+  }
+  packing.elapsed_ms = NowMs() - start_ms;
+  program.desktop.SetProgress(kProgressEnd);
+  return true;
+}
+
+// The report goes into the project log before the log is packed; the panel
+// shows it once the archive stands in its place.
+void LogTheReport(Program& program, Preparation& preparation, Packing& packing) {
+  packing.packed_in = PackedInLine(packing.elapsed_ms);
+  packing.decreased = "Compression has decreased the project size by " +
+                      ReductionPercent(FileBytes(packing.packed), preparation.project_size) +
+                      "% (" + FileSizeMB(packing.packed) + ").";
+  for (const std::string& line :
+       {packing.packed_in, packing.decreased, std::string(),
+        "The project has been prepared in " + program.paths.ArchiveDir + ".", std::string(),
+        std::string("Your project is now ready to render!")})
+    preparation.log.Write(line);
+  preparation.log.Close();
+}
+
+// The logs go in under their bare names, then the archive replaces the
+// earlier one. nullopt when the user chose to quit meanwhile.
+std::optional<bool> AddLogsAndPlace(Program& program, Packing& packing) {
+  const std::vector<std::string> logs =
+      ExistingLogs({packing.project_log, program.paths.BenchmarkLog});
+  ArchiverRun run{.exit_code = 0};
+  if (!logs.empty()) {
+    run = RunArchiver(program, packing.archiver,
+                      AddLogsArguments(packing.compression, packing.packing_path, logs), false);
+  }
+  if (run.quit) return std::nullopt;
+  if (run.exit_code != 0) {
+    packing.failure = ArchiverFailed("adding the logs to the archive", run.exit_code);
+    return false;
+  }
+  std::error_code ec;
+  if (fs::rename(packing.packed, packing.archive_path, ec); ec) {
+    packing.failure = "The archive cannot be written as " + packing.archive_path +
+                      ".\nAn earlier archive of this scene is kept as it was.";
+    return false;
+  }
+  return true;
+}
+
+void ReportPrepared(Program& program, const Packing& packing) {
+  ReportLine(program, packing.packed_in);
+  ReportLine(program, packing.decreased);
+  ReportLine(program, "");
+  ReportLine(program, "Project prepared in " + program.paths.ArchiveDir + ".");
+  program.desktop.Open(program.paths.ArchiveDir);
+  ReportLine(program, "");
+  ReportLine(program, "Your project is now ready to render!");
+  ReportLine(program, "");
+  std::error_code ec;
+  fs::remove(packing.project_log, ec);
+}
+
 }  // namespace
 
 bool PackProject(Program& program, Preparation& preparation) {
-  const AppPaths& paths = program.paths;
-  const std::string archive_path = paths.ArchiveDir + "/" + preparation.scene_name + ".vum";
-  const std::string packing_folder = paths.ArchiveDir + "/." + preparation.scene_name + ".vum.packing";
-  const std::string packing_path = packing_folder + "/" + preparation.scene_name + ".vum";
-  const std::string archiver = paths.AppDir + "/7za";
-  const std::string project_log = paths.AppDir + "/TORVAmeter_Maxwell.log";
-  constexpr const char* kFailed = "An error occurred during the compression!";
-
-  const bool archiver_missing = FileBytes(archiver) <= 0;
-  Compression compression = Compression::kMaximum;
-  std::string packed;  // the archive where the archiver writes it
-  std::string failure = kFailed;
-  long long elapsed_ms = 0;
+  Packing packing(program.paths, preparation.scene_name);
+  const bool archiver_missing = FileBytes(packing.archiver) <= 0;
   if (archiver_missing) {
     program.desktop.Message("TORVAmeter error",
                             "7za has not been found in the TORVAmeter directory!\nYou will "
                             "have to compress the files in " +
-                                paths.AppDir + "/temp manually.");
-  } else if (preparation.dependency_count > 0) {
-    compression = program.desktop.Question("Compression level",
-                                           "Maximum compression? (if No, maximum speed)")
-                      ? Compression::kMaximum
-                      : Compression::kFastest;
-    ReportLine(program, "All files gathered, TORVAmeter is compressing the project...");
-    preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
-    const long long start_ms = NowMs();
-    if (MakePackingFolder(packing_folder)) {
-      const ArchiverRun run =
-          RunArchiver(program, archiver, PackArguments(compression, packing_path), true);
-      if (run.quit) return GiveUpPacking(packing_folder);
-      // The fastest packing went through the ".zip" name, which selects the format.
-      if (run.exit_code == 0) {
-        packed = compression == Compression::kMaximum ? packing_path : packing_path + ".zip";
-      } else {
-        failure = ArchiverFailed("compressing the project", run.exit_code);
-      }
-    } else {
-      failure = "The archive cannot be written in " + paths.ArchiveDir + ".\nAn earlier "
-                "archive of this scene is kept as it was.";
-    }
-    elapsed_ms = NowMs() - start_ms;
-    program.desktop.SetProgress(kProgressEnd);
+                                program.paths.AppDir + "/temp manually.");
+  } else if (preparation.dependency_count > 0 && !Compress(program, preparation, packing)) {
+    return GiveUpPacking(packing.packing_folder);
   }
   ReportAndLog(program, preparation, "");
 
-  bool prepared = !packed.empty() && FileBytes(packed) > 0;
+  bool prepared = !packing.packed.empty() && FileBytes(packing.packed) > 0;
   if (prepared) {
-    // The report goes into the project log before the log is packed; the
-    // panel shows it once the archive stands in its place.
-    const std::string archive_folder = paths.ArchiveDir;
-    const std::string packed_in = PackedInLine(elapsed_ms);
-    const std::string decreased =
-        "Compression has decreased the project size by " +
-        ReductionPercent(FileBytes(packed), preparation.project_size) + "% (" +
-        FileSizeMB(packed) + ").";
-    for (const std::string& line :
-         {packed_in, decreased, std::string(),
-          "The project has been prepared in " + archive_folder + ".", std::string(),
-          std::string("Your project is now ready to render!")})
-      preparation.log.Write(line);
-    preparation.log.Close();
-
-    // The logs go in under their bare names.
-    const std::vector<std::string> logs = ExistingLogs({project_log, paths.BenchmarkLog});
-    ArchiverRun run{.exit_code = 0};
-    if (!logs.empty())
-      run = RunArchiver(program, archiver, AddLogsArguments(compression, packing_path, logs),
-                        false);
-    if (run.quit) return GiveUpPacking(packing_folder);
-    std::error_code ec;
-    if (run.exit_code != 0) {
-      prepared = false;
-      failure = ArchiverFailed("adding the logs to the archive", run.exit_code);
-    } else if (fs::rename(packed, archive_path, ec); ec) {
-      prepared = false;
-      failure = "The archive cannot be written as " + archive_path + ".\nAn earlier archive of "
-                "this scene is kept as it was.";
-    }
-    if (prepared) {
-      ReportLine(program, packed_in);
-      ReportLine(program, decreased);
-      ReportLine(program, "");
-      ReportLine(program, "Project prepared in " + archive_folder + ".");
-      program.desktop.Open(archive_folder);
-      ReportLine(program, "");
-      ReportLine(program, "Your project is now ready to render!");
-      ReportLine(program, "");
-      fs::remove(project_log, ec);
-    } else {
-      preparation.log.Reopen();
-    }
+    LogTheReport(program, preparation, packing);
+    const std::optional<bool> placed = AddLogsAndPlace(program, packing);
+    if (!placed) return GiveUpPacking(packing.packing_folder);
+    prepared = *placed;
+    if (prepared) ReportPrepared(program, packing);
+    else preparation.log.Reopen();
   }
-  if (!prepared) ReportFailure(program, preparation, failure);
+  if (!prepared) ReportFailure(program, preparation, packing.failure);
 
   std::error_code ec;
-  fs::remove_all(packing_folder, ec);
-  if (!archiver_missing) fs::remove_all(paths.AppDir + "/temp", ec);
+  fs::remove_all(packing.packing_folder, ec);
+  if (!archiver_missing) fs::remove_all(program.paths.AppDir + "/temp", ec);
   return true;
 }
 
