@@ -25,7 +25,7 @@ std::string RecordJson(const BenchmarkRecord& r) {
   json += "  \"farm_sl_after_1_minute\": " + JsonNumber(r.farm_sl) + ",\n";
   json += "  \"phase1_estimates\": [";
   for (std::size_t i = 0; i < r.estimates.size(); ++i) {
-    const EstimateReading& e = r.estimates[i];
+    const Phase1Reading& e = r.estimates[i];
     json += std::string(i ? "," : "") + "\n    {\"elapsed_seconds\": " +
             JsonNumber(e.elapsed_seconds) + ", \"estimate_seconds\": " +
             std::to_string(e.seconds) + ", \"time_left\": " + JsonText(e.time_text) +
@@ -62,7 +62,7 @@ TimeChart EstimatesChart(const BenchmarkRecord& record) {
   chart.title = "Predicted render time to SL=20 on this system";
   chart.x_label = "Time since PHASE 1 began";
   chart.y_label = "Whole render";
-  for (const EstimateReading& e : record.estimates)
+  for (const Phase1Reading& e : record.estimates)
     chart.points.push_back({e.elapsed_seconds, static_cast<double>(e.WholeSeconds())});
   if (record.mean_seconds) {
     chart.mean_y = static_cast<double>(*record.mean_seconds);

@@ -11,7 +11,7 @@
 
 namespace torva {
 
-struct EstimateReading {
+struct Phase1Reading {
   double elapsed_seconds = 0;  // since PHASE 1 started
   long long seconds = 0;       // the renderer's estimate of the time left to SL 20
   std::string time_text;       // as the renderer wrote it
@@ -34,7 +34,7 @@ struct BenchmarkRecord {
   std::string scene;
   int farm_seconds = 0;
   float farm_sl = 0;
-  std::vector<EstimateReading> estimates;
+  std::vector<Phase1Reading> estimates;
   std::optional<long long> mean_seconds;
   std::optional<float> speed_ratio;
   std::vector<SamplingLevelReading> sampling_levels;

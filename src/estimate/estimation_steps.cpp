@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "state/renderer_check.h"
-#include "estimate/estimate_names.h"
-#include "estimate/estimate_questions.h"
+#include "estimate/estimation_names.h"
+#include "estimate/estimation_questions.h"
 #include "estimate/extrapolation.h"
 #include "estimate/unpacking.h"
 #include "estimate/work_folder.h"

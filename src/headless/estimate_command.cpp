@@ -1,7 +1,7 @@
 // estimate: the window's "Estimate project" with the answers of the command line.
 #include <chrono>
 
-#include "estimate/estimate_names.h"
+#include "estimate/estimation_names.h"
 #include "estimate/estimation_run.h"
 #include "headless/command_runs.h"
 #include "headless/stop_rules.h"

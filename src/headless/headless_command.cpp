@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <map>
 
-#include "estimate/estimate_questions.h"
+#include "estimate/estimation_questions.h"
 #include "prepare/scene_name.h"
 
 namespace torva {

@@ -1,4 +1,4 @@
-#include "estimate/estimate_questions.h"
+#include "estimate/estimation_questions.h"
 
 #include <cmath>
 

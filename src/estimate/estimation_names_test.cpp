@@ -1,4 +1,4 @@
-#include "estimate/estimate_names.h"
+#include "estimate/estimation_names.h"
 
 #include <gtest/gtest.h>
 
