@@ -75,7 +75,21 @@ struct FileCloser {
 
 // Decodes into `picture`; false on any failure. Kept free of C++ objects with
 // destructors between setjmp and longjmp.
-bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture) {
+// The largest reduction libjpeg can decode at (1/2, 1/4, 1/8) that still
+// leaves at least `fit_width` x `fit_height` pixels: a big render shown
+// small costs a fraction of its full decoding.
+unsigned int ReductionFor(const jpeg_decompress_struct& info, int fit_width, int fit_height) {
+  if (fit_width <= 0 || fit_height <= 0) return 1;
+  for (unsigned int denominator : {8u, 4u, 2u}) {
+    const long long width = (info.image_width + denominator - 1) / denominator;
+    const long long height = (info.image_height + denominator - 1) / denominator;
+    if (width >= fit_width && height >= fit_height) return denominator;
+  }
+  return 1;
+}
+
+bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture, int fit_width,
+                int fit_height) {
   jpeg_decompress_struct info;
   JpegErrors errors;
   info.err = jpeg_std_error(&errors.base);
@@ -96,6 +110,8 @@ bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture) {
     return false;
   }
   info.out_color_space = JCS_RGB;
+  info.scale_num = 1;
+  info.scale_denom = ReductionFor(info, fit_width, fit_height);
   jpeg_calc_output_dimensions(&info);
   picture.width = static_cast<int>(info.output_width);
   picture.height = static_cast<int>(info.output_height);
@@ -207,14 +223,14 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
 
 std::atomic<long long> decoded_jpegs{0};
 
-std::optional<Picture> LoadJpeg(const std::string& path) {
+std::optional<Picture> LoadJpeg(const std::string& path, int fit_width, int fit_height) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::nullopt;
   struct stat info {};
   if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   ++decoded_jpegs;
   Picture picture;
-  if (!DecodeJpeg(file.get(), info.st_size, picture)) return std::nullopt;
+  if (!DecodeJpeg(file.get(), info.st_size, picture, fit_width, fit_height)) return std::nullopt;
   picture.source = path;
   return picture;
 }

@@ -40,7 +40,9 @@ bool PictureSizeAllowed(long long width, long long height);
 // nullopt for anything unreadable or beyond the limits. A JPEG that ends early
 // (one the renderer is still writing) counts as unreadable.
 std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes);
-std::optional<Picture> LoadJpeg(const std::string& path);
+// With a size to fit, a picture at least twice as large in both directions
+// is decoded reduced (by 2, 4 or 8), never below that size.
+std::optional<Picture> LoadJpeg(const std::string& path, int fit_width = 0, int fit_height = 0);
 // How many pictures LoadJpeg has decoded in this process: previews count
 // their work with it.
 long long DecodedJpegCount();

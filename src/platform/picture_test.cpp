@@ -119,6 +119,25 @@ TEST_F(PictureFiles, JpegRoundTrip) {
   EXPECT_NEAR(Pixel(*picture, 60, 40)[2], 200, 12);
 }
 
+TEST_F(PictureFiles, ABigJpegShownSmallIsDecodedReducedButNeverBelowTheSizeAsked) {
+  auto path = dir_ / "big.jpg";
+  ASSERT_TRUE(WriteJpeg(path, 640, 480, 3, JCS_RGB, TwoColours(640, 480)));
+  struct Case {
+    int fit_width, fit_height, width, height;
+  } cases[] = {{0, 0, 640, 480},     {160, 120, 160, 120}, {161, 120, 320, 240},
+               {100, 60, 160, 120},  {80, 60, 80, 60},     {60, 40, 80, 60},
+               {640, 480, 640, 480}, {900, 700, 640, 480}};
+  for (const Case& c : cases) {
+    auto picture = LoadJpeg(path.string(), c.fit_width, c.fit_height);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, c.width) << c.fit_width;
+    EXPECT_EQ(picture->height, c.height) << c.fit_width;
+    // Still the picture: its left half red, its right half blue.
+    EXPECT_NEAR(Pixel(*picture, 2, 2)[0], 220, 16);
+    EXPECT_NEAR(Pixel(*picture, c.width - 3, c.height - 3)[2], 200, 16);
+  }
+}
+
 TEST_F(PictureFiles, GreyJpegBecomesRgb) {
   auto path = dir_ / "grey.jpg";
   ASSERT_TRUE(WriteJpeg(path, 16, 16, 1, JCS_GRAYSCALE, std::vector<std::uint8_t>(256, 128)));

@@ -64,7 +64,8 @@ void PreviewWindow::RereadIfChanged() {
   const Clock::time_point now = Clock::now();
   if (last_read_ && now - *last_read_ < reread_interval_) return;
   last_read_ = now;
-  std::optional<Picture> read = LoadJpeg(picture_path_);
+  std::optional<Picture> read =
+      LoadJpeg(picture_path_, layout_.picture_width, layout_.picture_height);
   if (!read) return;  // half written: the next refresh tries again
   shown_ = ScalePicture(*read, layout_.picture_width, layout_.picture_height);
   shown_.source = picture_path_;
