@@ -109,7 +109,7 @@ class JsonReader {
     ++pos_;
     if (Take('}')) return true;
     do {
-      std::pair<std::string, JsonValue> member;
+      JsonMember member;
       SkipBlanks();
       if (pos_ >= text_.size() || text_[pos_] != '"' || !String(member.first) || !Take(':') ||
           !Value(member.second, depth + 1))

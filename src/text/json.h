@@ -25,6 +25,8 @@ std::string JsonOptional(const std::optional<T>& value) {
   return value ? JsonNumber(*value) : "null";
 }
 
+struct JsonMember;
+
 // A JSON value as read. Numbers keep their text, so that a value printed
 // again is the same to the last digit.
 struct JsonValue {
@@ -33,11 +35,19 @@ struct JsonValue {
   bool boolean = false;
   std::string text;  // a string's value, or a number as written
   std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;  // in their order
+  std::vector<JsonMember> members;  // in their order
 
   // The member named `key` of an object; nullptr when there is none.
   const JsonValue* Find(std::string_view key) const;
   double Number() const;  // 0 unless a number
+};
+
+// A member of an object: its name and its value.
+struct JsonMember {
+  JsonMember() = default;
+  JsonMember(std::string name, JsonValue value) : first(std::move(name)), second(std::move(value)) {}
+  std::string first;
+  JsonValue second;
 };
 
 // One value, with white space around it and nothing else; nullopt when the
