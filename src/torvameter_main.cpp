@@ -1,14 +1,16 @@
-// TORVAmeter for Maxwell Render, in its window.
+// TORVAmeter for Maxwell Render, in its window, or one command without it.
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/globals.h"
 #include "app/startup.h"
+#include "headless/headless_run.h"
 #include "platform/app_folder.h"
 #include "platform/fltk/fltk_desktop.h"
+#include "state/program.h"
 #include "update/update_check.h"
 
 namespace {
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
       std::printf("%s\n", torva::VersionText().c_str());
       return 0;
     case torva::CommandLineAction::kRun:
+    case torva::CommandLineAction::kCommand:
       break;
   }
 
@@ -71,6 +74,15 @@ int main(int argc, char** argv) {
                  kName);
     return 1;
   }
+
+#ifdef TM_SANDBOX
+  const std::function<void(const std::string&)> lay_out = nullptr;
+#else
+  const std::function<void(const std::string&)> lay_out = LayOutFromInstalledData;
+#endif
+  // The commands need no display, and never touch the window system.
+  if (line.action == torva::CommandLineAction::kCommand)
+    return torva::RunHeadless(line, app_dir, kName, kOptions, lay_out);
 
   // Without a window system every dialog would be a silent no-op and the run
   // would look like a success.
@@ -82,9 +94,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot open the display: DISPLAY is not set\n");
     return 1;
   }
-#ifndef TM_SANDBOX
-  LayOutFromInstalledData(app_dir);
-#endif
+  if (lay_out) lay_out(app_dir);
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
   if (!line.update_host.empty() &&

@@ -1,8 +1,9 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <filesystem>
 
-#include "app/globals.h"
+#include "state/program.h"
 
 namespace torva {
 namespace {
@@ -22,6 +23,8 @@ struct ValueOption {
   std::string CommandLine::*field;
   bool testing_only;
 };
+
+constexpr const char* kCommands[] = {"setup", "benchmark", "prepare", "estimate"};
 
 constexpr ValueOption kValueOptions[] = {
     {"--app-dir", &CommandLine::app_dir, false},
@@ -48,9 +51,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet opt
       version = true;
       continue;
     }
-    if (arg.size() < 2 || arg[0] != '-') {
-      // Headless commands (a word before or among the options) go here.
-      fail("unknown command \"" + arg + "\"");
+    const bool in_command = !line.command.empty();
+    if (!in_command && (arg.size() < 2 || arg[0] != '-')) {
+      if (std::find(std::begin(kCommands), std::end(kCommands), arg) == std::end(kCommands))
+        fail("unknown command \"" + arg + "\"");
+      else
+        line.command = arg;
       continue;
     }
     const std::size_t equals = arg.find('=');
@@ -64,6 +70,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet opt
     for (const ValueOption& candidate : kValueOptions) {
       if (name == candidate.name && (!candidate.testing_only || options == OptionSet::kTesting))
         option = &candidate;
+    }
+    if (!option && in_command) {
+      line.command_args.push_back(arg);  // the command reads its own options
+      continue;
     }
     if (!option) {
       fail("unknown option " + name);
@@ -92,6 +102,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet opt
     line.action = CommandLineAction::kHelp;
   else if (version)
     line.action = CommandLineAction::kVersion;
+  else if (!line.command.empty())
+    line.action = CommandLineAction::kCommand;
   return line;
 }
 
@@ -121,6 +133,22 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
       "  -h, --help        print this help and exit\n"
       "  --version         print the version and exit\n"
       "\n"
+      "Commands (no window; progress and messages on standard error; exit status 0\n"
+      "done, 1 failed, 2 wrong command line):\n"
+      "  setup             write the settings: the Maxwell Render folder, the TORVA\n"
+      "                    login and password, whether to look for updates at each\n"
+      "                    start of the window (default: no)\n"
+      "  benchmark         run the benchmark (--gpu: the GPU one); PHASE 1 ends\n"
+      "                    after N estimations (default 3, at least 2)\n"
+      "  prepare           pack SCENE.mxs into an archive; --cameras: the cameras to\n"
+      "                    render (default: the active ones); --fast: zip at maximum\n"
+      "                    speed; --allow-same-names: pack even when two different\n"
+      "                    files of one name meet in the project\n"
+      "  estimate          estimate ARCHIVE.vum at WxH pixels up to SL N (10 to 50);\n"
+      "                    the render stops after S seconds, or when the prediction\n"
+      "                    has settled, or when the render ends\n"
+      "  --json            print the result as one JSON object on standard output\n"
+      "\n"
       "Folders:\n"
       "  application folder  " +
       (default_app_dir.empty() ? std::string("(unknown: give --app-dir)") : default_app_dir) +
@@ -135,7 +163,13 @@ std::string UsageLines(OptionSet options) {
       options == OptionSet::kTesting ? "torvameter-sandbox" : "torvameter";
   const std::string extra =
       options == OptionSet::kTesting ? " [--update-host HOST[:PORT]] [--probe-limit SECONDS]" : "";
-  return "usage: " + name + " [--app-dir DIR]" + extra + "\n" +
+  const std::string indent = "       " + name + " [--app-dir DIR] ";
+  return "usage: " + name + " [--app-dir DIR]" + extra + "\n" + indent +
+         "setup --maxwell DIR [--login L --password P] [--updates yes|no]\n" + indent +
+         "benchmark [--gpu] [--estimates N] [--json]\n" + indent +
+         "prepare SCENE.mxs [--cameras all|active|1,3,...] [--fast]\n" +
+         std::string(indent.size() + 18, ' ') + "[--allow-same-names] [--json]\n" + indent +
+         "estimate ARCHIVE.vum --size WxH --sl N [--gpu] [--seconds S] [--json]\n" +
          "       " + name + " --help | --version\n";
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/app_folder.h"
+#include "state/program.h"
 
 namespace torva {
 namespace {
@@ -61,7 +61,7 @@ TEST(CommandLine, WrongCommandLinesAreErrors) {
       {{"-x"}, "unknown option -x"},
       {{"-"}, "unknown command \"-\""},
       {{"--"}, "unknown option --"},
-      {{"setup"}, "unknown command \"setup\""},
+      {{"set-up"}, "unknown command \"set-up\""},
       {{"--app-dir"}, "missing value after --app-dir"},
       {{"--app-dir="}, "empty value for --app-dir"},
       {{"--app-dir", ""}, "empty value for --app-dir"},
@@ -82,6 +82,23 @@ TEST(CommandLine, WrongCommandLinesAreErrors) {
   EXPECT_EQ(kUsageExitStatus, 2);
 }
 
+TEST(CommandLine, ACommandTakesTheWordsAfterIt) {
+  const CommandLine line = Shipped({"--app-dir", "/tmp/a", "estimate", "x.vum", "--size",
+                                    "800x600", "--app-dir=/tmp/b", "--json"});
+  EXPECT_EQ(line.action, CommandLineAction::kCommand);
+  EXPECT_EQ(line.command, "estimate");
+  EXPECT_EQ(line.command_args, (Args{"x.vum", "--size", "800x600", "--json"}));
+  // The program's own options stand anywhere; the last one counts.
+  EXPECT_EQ(line.app_dir, "/tmp/b");
+  // A second command word is an argument of the first command.
+  EXPECT_EQ(Shipped({"setup", "benchmark"}).command_args, Args{"benchmark"});
+  EXPECT_EQ(Shipped({"benchmark", "--help"}).action, CommandLineAction::kHelp);
+  EXPECT_EQ(Shipped({"prepare", "--version"}).action, CommandLineAction::kVersion);
+  EXPECT_EQ(Shipped({"estimate", "--app-dir"}).error, "missing value after --app-dir");
+  EXPECT_EQ(Shipped({"Benchmark"}).error, "unknown command \"Benchmark\"");
+  EXPECT_EQ(Testing({"benchmark", "--probe-limit", "600"}).probe_limit, "600");
+}
+
 TEST(CommandLine, TestingBuildTakesItsOwnOptions) {
   const CommandLine line = Testing(
       {"--app-dir", "/tmp/app", "--update-host", "127.0.0.1:7000", "--probe-limit=600"});
@@ -98,6 +115,9 @@ TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
                                         "/usr/share/torvameter");
   EXPECT_TRUE(shipped.starts_with(UsageLines(OptionSet::kShipped)));
   EXPECT_TRUE(shipped.starts_with("usage: torvameter [--app-dir DIR]\n"));
+  for (const char* command : {"] setup --maxwell DIR", "] benchmark [--gpu]", "] prepare SCENE.mxs",
+                              "] estimate ARCHIVE.vum --size WxH --sl N"})
+    EXPECT_NE(UsageLines(OptionSet::kShipped).find(command), std::string::npos) << command;
   for (const char* option : {"--app-dir DIR", "--help", "--version"})
     EXPECT_NE(shipped.find(option), std::string::npos) << option;
   EXPECT_EQ(shipped.find("--update-host"), std::string::npos);

@@ -1,11 +1,11 @@
 #include "app/main_loop.h"
 
-#include "app/config/settings.h"
 #include "app/small_commands.h"
 #include "benchmark/benchmark_run.h"
-#include "prepare/prepare_project.h"
-#include "update/update_check.h"
 #include "estimate/estimation_run.h"
+#include "prepare/prepare_project.h"
+#include "state/config/settings.h"
+#include "update/update_check.h"
 
 namespace torva {
 namespace {

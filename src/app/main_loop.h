@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/globals.h"
+#include "state/next.h"
+#include "state/program.h"
 
 namespace torva {
 

@@ -24,7 +24,7 @@ TEST(MainLoopTest, CloseWritesTheConfigurationAndAFailureIsReported) {
     ScriptedSession session("close\n");
     Program program(session.desktop(), folder.path());
     program.state.MaxwellDir = "/m/";
-    program.state.CheckUpdates = "No";
+    program.state.CheckUpdates = false;
     EXPECT_THROW(RunMainLoop(program), ProgramEnded);
     std::ifstream config(program.paths.ConfigFile);
     std::string first, second;

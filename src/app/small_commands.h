@@ -1,7 +1,7 @@
 // The commands of the main window that answer at once.
 #pragma once
 
-#include "app/globals.h"
+#include "state/program.h"
 
 namespace torva {
 

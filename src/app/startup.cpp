@@ -2,14 +2,15 @@
 
 #include <filesystem>
 
-#include "app/config/settings.h"
 #include "app/logo.h"
 #include "app/main_loop.h"
-#include "app/renderer_check.h"
 #include "app/small_commands.h"
-#include "platform/folder_lock.h"
 #include "benchmark/benchmark_results.h"
 #include "benchmark/benchmark_run.h"
+#include "platform/folder_lock.h"
+#include "state/config/settings.h"
+#include "state/next.h"
+#include "state/renderer_check.h"
 #include "update/update_check.h"
 
 namespace torva {
@@ -23,15 +24,24 @@ void MakeFolderIfMissing(const std::string& folder) {
   if (ec) std::filesystem::create_directories(folder, ec);
 }
 
+void EndIfAsked(Program& program, const Next& next) {
+  if (next.kind == Next::kEndProgram) EndProgramAfter(program.desktop, next);
+}
+
 void CheckRendererAtStart(Program& program) {
-  if (CheckRenderer(program) == RendererCheck::kTooOld) {
-    program.desktop.Message("TORVAmeter error",
-                            "Your Maxwell Render version is " +
-                                program.state.RendererVersion +
-                                ".\nThis version of TORVAmeter needs Maxwell Render " +
-                                program.constants.MinRendererVersion +
-                                " (or newer) to run.");
-    EndProgram();
+  switch (CheckRenderer(program)) {
+    case RendererCheck::kUsable:
+      return;
+    case RendererCheck::kInstallationGone:
+      EndProgramAfter(program.desktop, GiveUpOnInstallation(program));
+    case RendererCheck::kTooOld:
+      program.desktop.Message("TORVAmeter error",
+                              "Your Maxwell Render version is " +
+                                  program.state.RendererVersion +
+                                  ".\nThis version of TORVAmeter needs Maxwell Render " +
+                                  program.constants.MinRendererVersion +
+                                  " (or newer) to run.");
+      EndProgram();
   }
 }
 
@@ -51,15 +61,16 @@ void CheckRendererAtStart(Program& program) {
   MakeFolderIfMissing(program.paths.ArchiveDir);
   program.state.LastDir = program.paths.AppDir;
 
-  if (!LoadConfiguration(program)) AskFirstRunQuestions(program);
+  if (!LoadConfiguration(program)) EndIfAsked(program, AskFirstRunQuestions(program));
 
   CheckRendererAtStart(program);
 
-  if (program.state.CheckUpdates == "Yes")
+  if (program.state.CheckUpdates)
     CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kSilent);
 
   if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) EndProgram();
 
+  EndIfAsked(program, SetAsideLogsOfOtherRenderer(program));
   if (std::optional<RenderMode> mode = LoadBenchmarksAtStart(program))
     RunBenchmarkWithMode(program, *mode);
   if (program.quit_requested) EndNormally(program);

@@ -55,4 +55,20 @@ bool WriteRecord(const std::string& path, const BenchmarkRecord& record) {
   return WriteWholeFile(path, RecordJson(record));
 }
 
+TimeChart EstimatesChart(const BenchmarkRecord& record) {
+  TimeChart chart;
+  chart.width = kPlotWidth;
+  chart.height = kPlotHeight;
+  chart.title = "Predicted render time to SL=20 on this system";
+  chart.x_label = "Time since PHASE 1 began";
+  chart.y_label = "Whole render";
+  for (const EstimateReading& e : record.estimates)
+    chart.points.push_back({e.elapsed_seconds, static_cast<double>(e.WholeSeconds())});
+  if (record.mean_seconds) {
+    chart.mean_y = static_cast<double>(*record.mean_seconds);
+    chart.mean_label = "mean " + AxisTimeLabel(*chart.mean_y);
+  }
+  return chart;
+}
+
 }  // namespace torva

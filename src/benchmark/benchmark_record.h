@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/time_chart.h"
 #include "renderer/render_mode.h"
 
 namespace torva {
@@ -50,5 +51,10 @@ std::string PlotPathFor(const std::string& log_path);
 
 // Written whole (through a temporary file); false when it cannot be.
 bool WriteRecord(const std::string& path, const BenchmarkRecord& record);
+
+// The PHASE 1 estimates as a small chart: the whole render each predicts
+// against the time it came, with their mean.
+inline constexpr int kPlotWidth = 480, kPlotHeight = 300;
+TimeChart EstimatesChart(const BenchmarkRecord& record);
 
 }  // namespace torva

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "benchmark/estimate_plot.h"
 #include "testing/scripted_session.h"
 
 namespace torva {
@@ -66,32 +65,18 @@ TEST(BenchmarkRecordTest, FilesLieBesideTheLogAndAreWrittenWhole) {
   EXPECT_FALSE(WriteRecord(folder.path() + "/missing/r.json", ThreeEstimates()));
 }
 
-TEST(EstimatePlotTest, DrawsThePointsAndSavesAPng) {
-  BenchmarkRecord record = ThreeEstimates();
-  Picture plot = DrawEstimatePlot(record.estimates, record.mean_seconds);
-  ASSERT_EQ(plot.width, kPlotWidth);
-  ASSERT_EQ(plot.height, kPlotHeight);
-  int blue = 0, orange = 0;
-  for (std::size_t i = 0; i < plot.rgb.size(); i += 3) {
-    const int r = plot.rgb[i], g = plot.rgb[i + 1], b = plot.rgb[i + 2];
-    if (b > 150 && r < 60) ++blue;
-    if (r > 200 && g > 100 && g < 170 && b < 80) ++orange;
+TEST(EstimatesChartTest, PlotsEachWholeRenderPredictionWithTheMean) {
+  const BenchmarkRecord record = ThreeEstimates();
+  const TimeChart chart = EstimatesChart(record);
+  EXPECT_EQ(chart.width, kPlotWidth);
+  ASSERT_EQ(chart.points.size(), record.estimates.size());
+  for (std::size_t i = 0; i < chart.points.size(); ++i) {
+    EXPECT_EQ(chart.points[i].x, record.estimates[i].elapsed_seconds);
+    EXPECT_EQ(chart.points[i].y, record.estimates[i].WholeSeconds());
   }
-  EXPECT_GT(blue, 30);    // the estimates
-  EXPECT_GT(orange, 100); // the mean
-
-  TempFolder folder;
-  const std::string path = folder.path() + "/plot.png";
-  ASSERT_TRUE(SavePng(plot, path));
-  const std::string bytes = ReadFile(path);
-  auto decoded = DecodePng({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->rgb, plot.rgb);
-
-  // Without estimates only the frame is drawn.
-  Picture empty = DrawEstimatePlot({}, std::nullopt);
-  EXPECT_EQ(empty.width, kPlotWidth);
-  EXPECT_FALSE(SavePng(Picture{}, path));
+  ASSERT_TRUE(chart.mean_y);
+  EXPECT_EQ(*chart.mean_y, *record.mean_seconds);
+  EXPECT_FALSE(EstimatesChart(BenchmarkRecord{}).mean_y);
 }
 
 }  // namespace

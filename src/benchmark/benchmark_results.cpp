@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "text/paths.h"
 #include "benchmark/benchmark_log.h"
 #include "benchmark/farm_figures.h"
+#include "text/paths.h"
 
 namespace torva {
 namespace {
@@ -21,35 +21,42 @@ const std::string& BackupOf(const Program& program, RenderMode bench_mode) {
 
 // The renderer is not examined again here: the new folder is checked at the
 // next start or benchmark run.
-void AskWhetherRendererFolderMoved(Program& program) {
+Next AskWhetherRendererFolderMoved(Program& program) {
   State& state = program.state;
   if (program.desktop.Question("Maxwell Render path",
                                "Is Maxwell Render path still " + state.MaxwellDir + "?"))
-    return;
+    return {};
   auto chosen = program.desktop.ChooseFile(
       "Please select any file in your Maxwell Render directory", state.FirstRunDir, "*.*|*.*");
-  if (!chosen || chosen->empty()) {
-    program.desktop.Message("TORVAmeter error", "No file selected, TORVAmeter will now quit");
-    EndProgram();
-  }
+  if (!chosen || chosen->empty())
+    return {Next::kEndProgram, "No file selected, TORVAmeter will now quit"};
   state.MaxwellDir = FolderOf(*chosen);
   state.LastDir = state.MaxwellDir;
+  return {};
 }
 
-}  // namespace
-
-void SetAsideLogOfOtherRenderer(Program& program, RenderMode bench_mode) {
+Next SetAsideLogOfOtherRenderer(Program& program, RenderMode bench_mode) {
   const std::string& log = LogOf(program, bench_mode);
   std::optional<std::string> logged_version = LoggedRendererVersion(log);
-  if (!logged_version || *logged_version == program.state.RendererVersion) return;
+  if (!logged_version || *logged_version == program.state.RendererVersion) return {};
 
-  AskWhetherRendererFolderMoved(program);
+  const Next moved = AskWhetherRendererFolderMoved(program);
+  if (moved.kind != Next::kGoOn) return moved;
   std::error_code error;
   std::filesystem::remove(BackupOf(program, bench_mode), error);
   std::filesystem::rename(log, BackupOf(program, bench_mode), error);
   program.desktop.Message(BenchmarkTitle(bench_mode),
                           "This is a new version, you will have to relaunch the integrated "
                           "benchmark.");
+  return {};
+}
+
+}  // namespace
+
+Next SetAsideLogsOfOtherRenderer(Program& program) {
+  const Next cpu = SetAsideLogOfOtherRenderer(program, RenderMode::kCpu);
+  if (cpu.kind != Next::kGoOn || !program.state.GpuCapable) return cpu;
+  return SetAsideLogOfOtherRenderer(program, RenderMode::kGpu);
 }
 
 bool LoadResultsOrOfferBenchmark(Program& program, RenderMode bench_mode) {
@@ -72,9 +79,6 @@ bool LoadResultsOrOfferBenchmark(Program& program, RenderMode bench_mode) {
 }
 
 std::optional<RenderMode> LoadBenchmarksAtStart(Program& program) {
-  SetAsideLogOfOtherRenderer(program, RenderMode::kCpu);
-  if (program.state.GpuCapable) SetAsideLogOfOtherRenderer(program, RenderMode::kGpu);
-
   if (LoadResultsOrOfferBenchmark(program, RenderMode::kCpu)) return RenderMode::kCpu;
   if (program.state.GpuCapable && LoadResultsOrOfferBenchmark(program, RenderMode::kGpu))
     return RenderMode::kGpu;

@@ -37,13 +37,19 @@ class BenchmarkResultsTest : public ::testing::Test {
     ScriptedSession scripted;
     Program program;
   };
+
+  // The two steps of start-up, when the first lets it go on.
+  static std::optional<RenderMode> AtStart(Program& program) {
+    EXPECT_EQ(SetAsideLogsOfOtherRenderer(program).kind, Next::kGoOn);
+    return LoadBenchmarksAtStart(program);
+  }
 };
 
 TEST_F(BenchmarkResultsTest, LogsOfTheInstalledRendererAreLoadedWithoutAQuestion) {
   Session s(folder_.path(), "", "4.2.0.3", false);
   WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
   WriteFile(s.program.paths.GpuBenchmarkLog, kGpuLog);  // not read: no GPU
-  EXPECT_EQ(LoadBenchmarksAtStart(s.program), std::nullopt);
+  EXPECT_EQ(AtStart(s.program), std::nullopt);
   EXPECT_EQ(s.scripted.transcript(), "");
   EXPECT_FLOAT_EQ(s.program.state.FarmSpeedRatio, 12.3f);
   EXPECT_FLOAT_EQ(s.program.state.DeltaSL, 3.5f);
@@ -55,7 +61,7 @@ TEST_F(BenchmarkResultsTest, ALogOfAnotherRendererIsSetAsideAndTheBenchmarkOffer
   Session s(folder_.path(), "yes\nno\n", "4.2.1.0", false);
   WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
   WriteFile(s.program.paths.CpuLogBackup, "an older backup");
-  EXPECT_EQ(LoadBenchmarksAtStart(s.program), std::nullopt);
+  EXPECT_EQ(AtStart(s.program), std::nullopt);
   EXPECT_EQ(s.scripted.transcript(),
             "question \"Maxwell Render path\" \"Is Maxwell Render path still /Maxwell/?\" -> "
             "yes\n"
@@ -74,7 +80,7 @@ TEST_F(BenchmarkResultsTest, BothLogsAreSetAsideCpuFirstAndANewFolderIsTaken) {
             true);
   WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
   WriteFile(s.program.paths.GpuBenchmarkLog, "only one line\n");
-  EXPECT_EQ(LoadBenchmarksAtStart(s.program), std::nullopt);
+  EXPECT_EQ(AtStart(s.program), std::nullopt);
   const std::string transcript = s.scripted.transcript();
   EXPECT_NE(transcript.find("file \"Please select any file in your Maxwell Render directory\" "
                             "\"\" \"*.*|*.*\" -> \"/Other/Maxwell/readme.txt\"\n"
@@ -97,22 +103,31 @@ TEST_F(BenchmarkResultsTest, BothLogsAreSetAsideCpuFirstAndANewFolderIsTaken) {
 TEST_F(BenchmarkResultsTest, NoFileChosenForTheRendererFolderEndsTheProgram) {
   Session s(folder_.path(), "no\ncancel\n", "5.2.1.49", false);
   WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
-  EXPECT_THROW(LoadBenchmarksAtStart(s.program), ProgramEnded);
-  EXPECT_NE(s.scripted.transcript().find("message \"TORVAmeter error\" \"No file selected, "
-                                         "TORVAmeter will now quit\""),
-            std::string::npos);
+  const Next next = SetAsideLogsOfOtherRenderer(s.program);
+  EXPECT_EQ(next.kind, Next::kEndProgram);
+  EXPECT_EQ(next.last_message, "No file selected, TORVAmeter will now quit");
   EXPECT_EQ(ReadFile(s.program.paths.BenchmarkLog), kCpuLog);
+  // The message is the top's to show.
+  EXPECT_EQ(s.scripted.transcript().find("message"), std::string::npos);
+
+  // Once the CPU log ends the program, the GPU log is neither asked about nor moved.
+  Session gpu(folder_.path() + "/gpu", "no\ncancel\n", "5.2.1.49", true);
+  WriteFile(gpu.program.paths.BenchmarkLog, kCpuLog);
+  WriteFile(gpu.program.paths.GpuBenchmarkLog, "only one line\n");
+  EXPECT_EQ(SetAsideLogsOfOtherRenderer(gpu.program).kind, Next::kEndProgram);
+  EXPECT_EQ(ReadFile(gpu.program.paths.GpuBenchmarkLog), "only one line\n");
+  EXPECT_EQ(gpu.scripted.transcript().find("GPU"), std::string::npos);
 }
 
 TEST_F(BenchmarkResultsTest, YesToTheCpuOfferSkipsTheGpuLog) {
   Session s(folder_.path(), "yes\n", "5.2.1.49", true);
   WriteFile(s.program.paths.GpuBenchmarkLog, kGpuLog);
-  EXPECT_EQ(LoadBenchmarksAtStart(s.program), RenderMode::kCpu);
+  EXPECT_EQ(AtStart(s.program), RenderMode::kCpu);
   EXPECT_EQ(s.program.state.BenchMode, RenderMode::kCpu);
   EXPECT_EQ(s.program.state.GpuFarmSpeedRatio, 0);
 
   Session gpu(folder_.path() + "/second", "no\nyes\n", "5.2.1.49", true);
-  EXPECT_EQ(LoadBenchmarksAtStart(gpu.program), RenderMode::kGpu);
+  EXPECT_EQ(AtStart(gpu.program), RenderMode::kGpu);
   EXPECT_EQ(gpu.program.state.BenchMode, RenderMode::kGpu);
 }
 

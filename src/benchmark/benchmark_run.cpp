@@ -5,18 +5,19 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/renderer_check.h"
 #include "benchmark/benchmark_log.h"
 #include "benchmark/benchmark_record.h"
 #include "benchmark/benchmark_results.h"
 #include "benchmark/benchmark_windows.h"
-#include "benchmark/estimate_plot.h"
 #include "benchmark/farm_figures.h"
 #include "platform/buttons_disabled.h"
 #include "platform/cpu_info.h"
 #include "renderer/command_lines.h"
 #include "renderer/output_lines.h"
+#include "render/preview_window.h"
+#include "render/watched_render.h"
 #include "renderer/process.h"
+#include "state/renderer_check.h"
 #include "text/numbers.h"
 #include "text/paths.h"
 
@@ -64,6 +65,15 @@ struct Run {
   const std::string log_path;
   BenchmarkLogWriter log;
   BenchmarkRecord record;
+  float delta_sl = 0;
+  bool close_requested = false;  // during the minute that cannot be interrupted
+};
+
+// How a run ended short of its results: the record's outcome, and the text
+// that says why (none when the user chose to quit).
+struct Stop {
+  std::string outcome;
+  std::string why;
 };
 
 // The renderer 5 scene and its light come from the renderer's own library
@@ -107,7 +117,7 @@ ExternalProcess LaunchRenderer(const Run& run, int phase) {
 
 // What may end the command before anything is changed: the renderer 5
 // scene, the renderer check, an earlier log the user wants to keep.
-bool ReadyToRun(Program& program, RenderMode mode) {
+Next ReadyToRun(Program& program, RenderMode mode) {
   Desktop& desktop = program.desktop;
   State& state = program.state;
   if (state.RendererVersion.starts_with('5') &&
@@ -116,24 +126,28 @@ bool ReadyToRun(Program& program, RenderMode mode) {
     desktop.Message(kErrorTitle,
                     "Can't find Maxwell 5 benchmark scene!\nPlease install Maxwell Studio on "
                     "this system.");
-    return false;
+    return {Next::kGiveUp};
   }
 
   desktop.ClearLog();
   state.LogLine = 0;
 
-  if (CheckRenderer(program) == RendererCheck::kTooOld) {
+  const RendererCheck renderer_check = CheckRenderer(program);
+  if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program);
+  if (renderer_check == RendererCheck::kTooOld) {
     desktop.Message("TORVAmeter error",
                     "Your Maxwell Render version is " + state.RendererVersion +
                         ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the "
                         "benchmark.");
-    return false;
+    return {Next::kGiveUp};
   }
 
-  return !BenchmarkLogPresent(LogPathOf(program, mode)) ||
-         desktop.Question(BenchmarkTitle(mode),
-                          "The benchmark has already been run. Do you want to run it "
-                          "again?\nIf yes the new data will replace the old values.");
+  const bool run = !BenchmarkLogPresent(LogPathOf(program, mode)) ||
+                   desktop.Question(BenchmarkTitle(mode),
+                                    "The benchmark has already been run. Do you want to "
+                                    "run it again?\nIf yes the new data will replace the old "
+                                    "values.");
+  return {run ? Next::kGoOn : Next::kGiveUp};
 }
 
 // The log, created anew with its first two lines. The benchmark folder comes
@@ -175,70 +189,6 @@ void ReportBanner(Run& run) {
   }
 }
 
-// How PHASE 1 ended.
-struct Phase1 {
-  std::optional<long long> mean_seconds;  // nullopt when no estimate came
-  bool quit = false;                      // the user chose to stop and quit
-};
-
-// The user may quit during the run; a close request asks first.
-RunAction AskToQuit(Run& run) {
-  return ConfirmQuit(run.program, "the benchmark") ? RunAction::kClose : RunAction::kGoOn;
-}
-
-bool IsMainWindowClose(const Event& event) {
-  return event.type == EventType::kCloseWindow && event.window == kMainWindow;
-}
-
-// PHASE 1: the renderer's estimates of the time to SL 20, until the user
-// stops it after at least two. Each estimate counts as the whole render time
-// it predicts (the time rendered so far plus the time left), so the mean
-// does not depend on when the user stops. The mean in whole seconds.
-Phase1 RunPhase1(Run& run, const BenchmarkOptions& options) {
-  RenderProgress progress;
-  long long whole_sum = 0;
-  const Clock::time_point start = Clock::now();
-  Clock::time_point last_estimate = start;
-
-  auto on_event = [&](const Event& event) {
-    if (IsMainWindowClose(event)) return AskToQuit(run);
-    if (event.type != EventType::kGadget || event.gadget != kBenchmark) return RunAction::kGoOn;
-    if (progress.estimations() >= 2) return RunAction::kStop;
-    run.Report("At least two estimations are needed before you can stop the simulation...");
-    run.Report("The more estimations are done, the more reliable the test.");
-    run.Report("");
-    return RunAction::kGoOn;
-  };
-  auto on_line = [&](const std::string& line) {
-    const ProgressLine kind = progress.Take(line, SecondsSince(start));
-    if (kind.kind != ProgressLineKind::kTimeLeft) return RunAction::kGoOn;
-    const TimeLeftReading& reading = *progress.latest();
-    last_estimate = Clock::now();
-    run.Report("Time left to reach SL=20 ->  " + reading.time_left_text + " (estimation " +
-               std::to_string(progress.estimations()) + ") at SL=" + reading.sl_text);
-    whole_sum += reading.WholeSeconds();
-    run.record.estimates.push_back({SecondsSince(start), reading.time_left_seconds,
-                                    reading.time_left_text, reading.sl_text,
-                                    reading.rendered_seconds});
-    return RunAction::kGoOn;
-  };
-  // A renderer that goes quiet is given up, as if it had ended.
-  WatchOptions watch;
-  watch.on_pass = [&] {
-    const bool silent = Clock::now() - last_estimate >
-                        std::chrono::milliseconds(options.silence_limit_ms);
-    return silent ? RunAction::kStop : RunAction::kGoOn;
-  };
-
-  ExternalProcess renderer = LaunchRenderer(run, 1);
-  const RunEnd end = WatchRun(renderer, run.program.desktop, on_event,
-                              StoringEachLine(run.program.state.OutputLine, on_line), watch);
-  Phase1 result;
-  result.quit = end == RunEnd::kCloseRequested;
-  if (progress.estimations() > 0) result.mean_seconds = MeanSeconds(whole_sum, progress.estimations());
-  return result;
-}
-
 // The speed ratio, into the log and the panel.
 void ReportRatio(Run& run, float ratio) {
   run.log.WriteLine(RatioLine(ratio, run.mode));
@@ -248,10 +198,58 @@ void ReportRatio(Run& run, float ratio) {
   run.Report("");
 }
 
+// PHASE 1: the renderer's estimates of the time to SL 20, until the user
+// stops it after at least two. Each estimate counts as the whole render time
+// it predicts (the time rendered so far plus the time left), so the mean
+// does not depend on when the user stops.
+WatchedRender RunPhase1(Run& run, const BenchmarkOptions& options) {
+  RenderWatch watch;
+  watch.stop_gadget = kBenchmark;
+  watch.readings_before_stop = 2;
+  watch.too_early = {"At least two estimations are needed before you can stop the simulation...",
+                     "The more estimations are done, the more reliable the test.", ""};
+  watch.silence_limit_ms = options.silence_limit_ms;
+  watch.confirm_quit = [&] { return ConfirmQuit(run.program, "the benchmark"); };
+  watch.report = [&](const std::string& text) { run.Report(text); };
+  watch.on_reading = [&](const TimeLeftReading& reading, double seconds) {
+    run.Report("Time left to reach SL=20 ->  " + reading.time_left_text + " (estimation " +
+               std::to_string(run.record.estimates.size() + 1) + ") at SL=" + reading.sl_text);
+    run.record.estimates.push_back({seconds, reading.time_left_seconds, reading.time_left_text,
+                                    reading.sl_text, reading.rendered_seconds});
+  };
+  ExternalProcess renderer = LaunchRenderer(run, 1);
+  return WatchRender(renderer, run.program.desktop, run.program.state.OutputLine, watch);
+}
+
+// The speed ratio from PHASE 1's mean whole-render prediction.
+std::optional<Stop> MeasureRatio(Run& run, const BenchmarkOptions& options) {
+  const WatchedRender phase1 = RunPhase1(run, options);
+  if (phase1.quit) return Stop{"stopped to quit", ""};
+  if (phase1.readings.empty()) {
+    return Stop{"no estimate",
+                "Maxwell Render gave no estimation of the time left, so the speed ratio could "
+                "not be measured."};
+  }
+  long long whole_sum = 0;
+  for (const TimeLeftReading& reading : phase1.readings) whole_sum += reading.WholeSeconds();
+  const long long mean_seconds =
+      MeanSeconds(whole_sum, static_cast<int>(phase1.readings.size()));
+  const float ratio = SpeedRatio(mean_seconds, run.bench.farm_seconds);
+  if (!std::isfinite(ratio) || ratio <= 0) {
+    return Stop{"no estimate",
+                "Maxwell Render gave no usable estimation of the time left, so the speed ratio "
+                "could not be measured."};
+  }
+  run.RatioResult() = ratio;
+  run.record.mean_seconds = mean_seconds;
+  run.record.speed_ratio = ratio;
+  ReportRatio(run, ratio);
+  return std::nullopt;
+}
+
 struct Phase2 {
   std::optional<float> sl;  // the last SL reached, when any came
   bool timed_out = false;
-  bool close_requested = false;  // kept until the minute has ended
 };
 
 // PHASE 2: the one-minute render, watched in the preview window.
@@ -267,21 +265,26 @@ Phase2 RunPhase2(Run& run, int time_limit_ms) {
   Phase2 result;
   const Clock::time_point start = Clock::now();
   ExternalProcess renderer = LaunchRenderer(run, 2);
-  PreviewWindow preview(desktop,
-                        "TORVAmeter benchmark running... (real size " + run.bench.phase2_size + ")",
-                        run.InBenchDir(run.bench.system_image));
+  PreviewLayout layout;
+  layout.title = "TORVAmeter benchmark running... (real size " + run.bench.phase2_size + ")";
+  layout.window_width = layout.picture_width = 480;
+  layout.window_height = layout.picture_height = 640;
+  layout.caption_x = 180;
+  layout.caption_y = 616;
+  PreviewWindow preview(desktop, layout, run.InBenchDir(run.bench.system_image));
   auto on_line = [&](const std::string& line) {
     if (std::optional<SamplingLevelLine> reading = ReadSamplingLevelLine(line)) {
       result.sl = reading->sampling_level;
       run.Report(reading->panel_text);
-      preview.Refresh(reading->sampling_level);
+      preview.Refresh("Current SL = " + FormatFixed(reading->sampling_level, 2));
       run.record.sampling_levels.push_back({SecondsSince(start), reading->sampling_level});
     }
     return RunAction::kGoOn;
   };
   // The minute cannot be interrupted: a close request waits for its end.
   auto on_event = [&](const Event& event) {
-    if (IsMainWindowClose(event)) result.close_requested = true;
+    if (event.type == EventType::kCloseWindow && event.window == kMainWindow)
+      run.close_requested = true;
     return RunAction::kGoOn;
   };
   WatchOptions watch;
@@ -290,6 +293,44 @@ Phase2 RunPhase2(Run& run, int time_limit_ms) {
                               StoringEachLine(run.program.state.OutputLine, on_line), watch);
   result.timed_out = end == RunEnd::kTimedOut;
   return result;
+}
+
+// DeltaSL from the SL the minute reached, against the farm's.
+std::optional<Stop> MeasureDeltaSL(Run& run, const BenchmarkOptions& options) {
+  const Phase2 phase2 = RunPhase2(run, options.phase2_limit_ms);
+  if (phase2.timed_out) {
+    return Stop{"one-minute render timed out",
+                "The one minute render did not end and has been stopped, so DeltaSL could not "
+                "be measured."};
+  }
+  if (!phase2.sl) {
+    return Stop{"no SL reading",
+                "Maxwell Render gave no sampling level during the one minute render, so "
+                "DeltaSL could not be measured."};
+  }
+  const float delta_sl = run.bench.farm_sl - *phase2.sl;
+  // 0 would read back as "not run", and this computer outrunning the farm's
+  // pool in a minute is not a reading to keep.
+  if (!std::isfinite(delta_sl) || delta_sl <= 0) {
+    return Stop{"no usable SL reading",
+                "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +
+                    " in the one minute render, not below the farm's, so DeltaSL could not be "
+                    "measured."};
+  }
+  run.delta_sl = delta_sl;
+  run.DeltaResult() = delta_sl;
+  return std::nullopt;
+}
+
+// The log's last lines, and the new log in place of the earlier one.
+std::optional<Stop> CommitLog(Run& run) {
+  run.log.WriteLine(DeltaSLLine(run.delta_sl));
+  run.log.WriteLine(EquivalentSLLine(run.delta_sl));
+  if (!run.log.Commit())
+    return Stop{"log not written", "The benchmark log " + run.log_path + " cannot be written."};
+  run.record.delta_sl = run.delta_sl;
+  run.record.outcome = "finished";
+  return std::nullopt;
 }
 
 // The closing lines of a run that measured both results.
@@ -314,16 +355,17 @@ void KeepEarlierResults(Run& run) {
   run.DeltaResult() = earlier ? earlier->delta_sl : 0;
 }
 
-// The same, and says why.
-void EndWithoutResults(Run& run, const std::string& outcome, const std::string& why) {
+// The same, and says why (unless the user chose to quit).
+void EndWithoutResults(Run& run, const Stop& stop) {
   KeepEarlierResults(run);
-  run.record.outcome = outcome;
+  run.record.outcome = stop.outcome;
+  if (stop.why.empty()) return;
   run.Report("");
-  run.Report(why);
+  run.Report(stop.why);
   run.Report("The benchmark has been stopped: run it again to get its results.");
   run.program.desktop.Message(kErrorTitle,
-                              why + "\nThe benchmark has been stopped: run it again to get "
-                                    "its results.");
+                              stop.why + "\nThe benchmark has been stopped: run it again to get "
+                                         "its results.");
 }
 
 // Beside the log: the record and the chart of the estimates. Failures to
@@ -331,14 +373,14 @@ void EndWithoutResults(Run& run, const std::string& outcome, const std::string& 
 std::optional<Picture> SaveRecordAndPlot(Run& run) {
   WriteRecord(RecordPathFor(run.log_path), run.record);
   if (run.record.estimates.empty()) return std::nullopt;
-  Picture plot = DrawEstimatePlot(run.record.estimates, run.record.mean_seconds);
+  Picture plot = DrawTimeChart(EstimatesChart(run.record));
   plot.source = PlotPathFor(run.log_path);
   SavePng(plot, plot.source);
   return plot;
 }
 
 // This system's one-minute picture beside the farm's, until closed.
-void ShowResult(Run& run, float delta_sl, std::optional<Picture> plot) {
+void ShowResult(Run& run, std::optional<Picture> plot) {
   ResultPictures result;
   // The title also says how to go on: the program waits for this window.
   result.title = (run.Gpu() ? "TORVAmeter GPU benchmark result - 1 min. render (real size " +
@@ -349,95 +391,41 @@ void ShowResult(Run& run, float delta_sl, std::optional<Picture> plot) {
   result.system_path = run.InBenchDir(run.bench.system_image);
   result.farm_path = run.InBenchDir(run.bench.farm_image);
   result.system_caption =
-      "Your system (1 mn render - SL = " + FormatFixed(run.bench.farm_sl - delta_sl, 2) + ")";
+      "Your system (1 mn render - SL = " + FormatFixed(run.bench.farm_sl - run.delta_sl, 2) + ")";
   result.farm_caption = "The TORVA (1 mn render - SL = " + FormatFixed(run.bench.farm_sl, 2) + ")";
   result.estimate_plot = std::move(plot);
   ShowResultWindow(run.program.desktop, result);
 }
 
-// One run, from its checks to its result window. False when it ended
-// before the result window.
-bool RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options) {
-  if (!ReadyToRun(program, mode)) return false;
+// One run, from its checks to its result window: kGoOn once the result was
+// shown, kGiveUp when it ended before.
+Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options) {
+  if (const Next ready = ReadyToRun(program, mode); ready.kind != Next::kGoOn) return ready;
   ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
   Run run(program, mode);
-  if (!CreateLog(run)) return false;
+  if (!CreateLog(run)) return {Next::kGiveUp};
   ReportBanner(run);
-
   SceneCopy scene(run);
   run.Report("Estimating the time needed to reach SL=20 at " + run.bench.phase1_size + "...");
   run.Report("");
 
-  const Phase1 phase1 = RunPhase1(run, options);
-  if (phase1.quit) {
-    KeepEarlierResults(run);
-    run.record.outcome = "stopped to quit";
+  std::optional<Stop> stop = MeasureRatio(run, options);
+  if (!stop) stop = MeasureDeltaSL(run, options);
+  if (!stop) stop = CommitLog(run);
+  if (stop) {
+    EndWithoutResults(run, *stop);
     SaveRecordAndPlot(run);
-    return false;
+    return {Next::kGiveUp};
   }
-  if (!phase1.mean_seconds) {
-    EndWithoutResults(run, "no estimate",
-                      "Maxwell Render gave no estimation of the time left, so the speed "
-                      "ratio could not be measured.");
-    SaveRecordAndPlot(run);
-    return false;
-  }
-  const float ratio = SpeedRatio(*phase1.mean_seconds, run.bench.farm_seconds);
-  if (!std::isfinite(ratio) || ratio <= 0) {
-    EndWithoutResults(run, "no estimate",
-                      "Maxwell Render gave no usable estimation of the time left, so the speed "
-                      "ratio could not be measured.");
-    SaveRecordAndPlot(run);
-    return false;
-  }
-  run.RatioResult() = ratio;
-  run.record.mean_seconds = phase1.mean_seconds;
-  run.record.speed_ratio = ratio;
-  ReportRatio(run, ratio);
-
-  const Phase2 phase2 = RunPhase2(run, options.phase2_limit_ms);
-  if (phase2.timed_out || !phase2.sl) {
-    EndWithoutResults(run, phase2.timed_out ? "one-minute render timed out" : "no SL reading",
-                      phase2.timed_out
-                          ? "The one minute render did not end and has been stopped, so "
-                            "DeltaSL could not be measured."
-                          : "Maxwell Render gave no sampling level during the one minute "
-                            "render, so DeltaSL could not be measured.");
-    SaveRecordAndPlot(run);
-    return false;
-  }
-  const float delta_sl = run.bench.farm_sl - *phase2.sl;
-  // 0 would read back as "not run", and this computer outrunning the farm's
-  // pool in a minute is not a reading to keep.
-  if (!std::isfinite(delta_sl) || delta_sl <= 0) {
-    EndWithoutResults(run, "no usable SL reading",
-                      "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +
-                          " in the one minute render, not below the farm's, so DeltaSL could "
-                          "not be measured.");
-    SaveRecordAndPlot(run);
-    return false;
-  }
-  run.DeltaResult() = delta_sl;
-  run.log.WriteLine(DeltaSLLine(delta_sl));
-  run.log.WriteLine(EquivalentSLLine(delta_sl));
-  if (!run.log.Commit()) {
-    EndWithoutResults(run, "log not written",
-                      "The benchmark log " + run.log_path + " cannot be written.");
-    SaveRecordAndPlot(run);
-    return false;
-  }
-  run.record.delta_sl = delta_sl;
-  run.record.outcome = "finished";
-
   // The run is complete: a close request kept during the minute may now end it.
-  if (phase2.close_requested && ConfirmQuit(program, "the benchmark")) {
+  if (run.close_requested && ConfirmQuit(program, "the benchmark")) {
     SaveRecordAndPlot(run);
-    return false;
+    return {Next::kGiveUp};
   }
-  ReportClosingLines(run, delta_sl);
+  ReportClosingLines(run, run.delta_sl);
   scene.Remove();
-  ShowResult(run, delta_sl, SaveRecordAndPlot(run));
-  return true;
+  ShowResult(run, SaveRecordAndPlot(run));
+  return {};
 }
 
 }  // namespace
@@ -453,7 +441,9 @@ void RunBenchmark(Program& program, const BenchmarkOptions& options) {
 void RunBenchmarkWithMode(Program& program, RenderMode bench_mode, const BenchmarkOptions& options) {
   for (RenderMode mode = bench_mode;; mode = RenderMode::kGpu) {
     program.state.BenchMode = mode;
-    if (!RunOnce(program, mode, options)) return;
+    const Next run = RunOnce(program, mode, options);
+    if (run.kind == Next::kEndProgram) EndProgramAfter(program.desktop, run);
+    if (run.kind == Next::kGiveUp) return;
     // At the end the GPU log is read back (so the GPU results are what it
     // shows), or, when it is missing, the GPU benchmark is offered.
     if (!program.state.GpuCapable) return;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "state/program.h"
 
 namespace torva {
 

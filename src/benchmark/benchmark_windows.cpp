@@ -1,12 +1,9 @@
 #include "benchmark/benchmark_windows.h"
 
-#include "text/numbers.h"
-
 namespace torva {
 namespace {
 
 constexpr Colour kWhite{255, 255, 255}, kBlack{0, 0, 0};
-constexpr int kPreviewWidth = 480, kPreviewHeight = 640;
 constexpr int kResultWidth = 1050, kResultHeight = 700;
 constexpr int kHalfWidth = kResultWidth / 2;
 
@@ -16,33 +13,6 @@ Picture LoadOr(const std::string& path, Picture fallback) {
 }
 
 }  // namespace
-
-PreviewWindow::PreviewWindow(Desktop& desktop, const std::string& title,
-                             const std::string& picture_path)
-    : desktop_(desktop), picture_path_(picture_path), system_(BlankPicture(768, 1024)) {
-  const Rect main = desktop.MainWindowFrame();
-  WindowLayout layout;
-  layout.title = title;
-  layout.width = kPreviewWidth;
-  layout.height = kPreviewHeight;
-  layout.x = main.x + main.width + 7;
-  layout.y = main.y;
-  window_ = desktop.OpenWindow(layout);
-}
-
-PreviewWindow::~PreviewWindow() {
-  if (!window_) return;
-  desktop_.RemovePictures(*window_);
-  desktop_.CloseWindow(*window_);
-}
-
-void PreviewWindow::Refresh(float sl) {
-  system_ = LoadOr(picture_path_, std::move(system_));
-  if (!window_) return;
-  Picture shown = ScalePicture(system_, kPreviewWidth, kPreviewHeight);
-  DrawCaption(shown, "Current SL = " + FormatFixed(sl, 2), 180, 616, kWhite, kBlack);
-  desktop_.ShowPicture(*window_, 0, 0, shown);
-}
 
 // The chart of the estimates opens first, beside where the result goes, so
 // that the result window is the newest: closing the chart only closes the

@@ -1,5 +1,4 @@
-// The benchmark's pictures: the preview during the one-minute render and the
-// result window beside the farm's picture.
+// The benchmark's result window: this system's picture beside the farm's.
 #pragma once
 
 #include <optional>
@@ -9,25 +8,6 @@
 #include "platform/picture.h"
 
 namespace torva {
-
-// The 480 x 640 preview beside the main window; closed when it goes.
-class PreviewWindow {
- public:
-  PreviewWindow(Desktop& desktop, const std::string& title, const std::string& picture_path);
-  ~PreviewWindow();
-  PreviewWindow(const PreviewWindow&) = delete;
-  PreviewWindow& operator=(const PreviewWindow&) = delete;
-
-  // Loads the picture again and shows it with "Current SL = " + `sl`. A
-  // picture that cannot be loaded leaves the previous one in its place.
-  void Refresh(float sl);
-
- private:
-  Desktop& desktop_;
-  std::optional<WindowId> window_;
-  std::string picture_path_;
-  Picture system_;  // the last picture loaded, blank at first
-};
 
 struct ResultPictures {
   std::string title;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/globals.h"
+#include "state/program.h"
 #include "renderer/render_mode.h"
 
 namespace torva {

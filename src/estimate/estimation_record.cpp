@@ -1,6 +1,7 @@
 #include "estimate/estimation_record.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "text/json.h"
@@ -73,8 +74,31 @@ std::string RecordJson(const EstimationRecord& r) {
   return out.str();
 }
 
-bool WriteRecord(const EstimationRecord& record, const std::string& path) {
+bool WriteRecord(const std::string& path, const EstimationRecord& record) {
   return WriteWholeFile(path, RecordJson(record));
+}
+
+TimeChart PredictionsChart(const EstimationRecord& record) {
+  TimeChart chart;
+  chart.title = "Farm time predicted for " + record.archive + " (" + ModeName(record.mode) +
+                ", SL " + std::to_string(record.target_sl) + ")";
+  chart.x_label = "Render time on this system";
+  chart.y_label = "Predicted time on the TORVA";
+  for (const Prediction& p : record.predictions)
+    chart.points.push_back(
+        {static_cast<double>(p.rendered_seconds), static_cast<double>(p.farm_seconds)});
+  if (record.predictions.empty()) return chart;
+  chart.latest_label = "Latest: " + record.predictions.back().farm_time_text + " on the TORVA";
+  if (const std::optional<Settling> settling = SettlingOf(record.predictions)) {
+    char spread[64];
+    std::snprintf(spread, sizeof spread, "Last %zu predictions within %.1f %%", settling->count,
+                  settling->Spread() * 100);
+    chart.band = ChartBand{static_cast<double>(settling->rendered_from),
+                           static_cast<double>(settling->rendered_to),
+                           static_cast<double>(settling->min_farm_seconds),
+                           static_cast<double>(settling->max_farm_seconds), spread};
+  }
+  return chart;
 }
 
 }  // namespace torva

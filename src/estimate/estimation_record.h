@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/time_chart.h"
 #include "renderer/render_mode.h"
 
 namespace torva {
@@ -56,6 +57,11 @@ struct EstimationRecord {
 
 std::string RecordJson(const EstimationRecord& record);
 // Written to a temporary file and renamed into place; false on failure.
-bool WriteRecord(const EstimationRecord& record, const std::string& path);
+bool WriteRecord(const std::string& path, const EstimationRecord& record);
+
+// How the farm time predicted at each estimate moved while the render went
+// on (across: the render time the prediction adds its time left to), with
+// the band of the latest few, so that users see whether they settled.
+TimeChart PredictionsChart(const EstimationRecord& record);
 
 }  // namespace torva

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "estimate/prediction_plot.h"
 #include "platform/picture.h"
 #include "testing/scripted_session.h"
 
@@ -55,28 +54,23 @@ TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
   EXPECT_NE(none.find("\"cost_eur\": null\n"), std::string::npos);
 }
 
-TEST(PredictionPlot, DrawsAPictureOfThePredictions) {
-  TempFolder temp;
-  const std::string path = temp.path() + "/plot.png";
-  EXPECT_FALSE(DrawPredictionPlot({}, "nothing", path));
-  ASSERT_TRUE(DrawPredictionPlot(SampleRecord().predictions, "Kitchen.vum", path));
-  const std::string png = ReadFile(path);
-  auto picture = DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(png.data()), png.size()));
-  ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->width, 800);
-  EXPECT_EQ(picture->height, 480);
-  // The latest prediction's red mark stands right of the first one's blue one.
-  int red = 0, blue = 0;
-  for (std::size_t i = 0; i + 2 < picture->rgb.size(); i += 3) {
-    const int r = picture->rgb[i], g = picture->rgb[i + 1], b = picture->rgb[i + 2];
-    if (r > 150 && g < 80 && b < 80) ++red;
-    if (b > 150 && r < 80) ++blue;
-  }
-  EXPECT_GT(red, 20);
-  EXPECT_GT(blue, 20);
-  EXPECT_EQ(AxisTimeLabel(3900), "1h05m");
-  EXPECT_EQ(AxisTimeLabel(150), "2m30s");
-  EXPECT_EQ(AxisTimeLabel(0), "0s");
+TEST(PredictionsChart, PlotsFarmTimeAgainstRenderTimeWithTheSettlingBand) {
+  const EstimationRecord record = SampleRecord();
+  const TimeChart chart = PredictionsChart(record);
+  ASSERT_EQ(chart.points.size(), record.predictions.size());
+  EXPECT_EQ(chart.points.front().x, record.predictions.front().rendered_seconds);
+  EXPECT_EQ(chart.points.back().y, record.predictions.back().farm_seconds);
+  EXPECT_EQ(chart.latest_label, "Latest: " + record.predictions.back().farm_time_text +
+                                    " on the TORVA");
+  ASSERT_TRUE(chart.band);
+  EXPECT_EQ(chart.band->y_min, 603);
+  EXPECT_EQ(chart.band->y_max, 626);
+  EXPECT_EQ(chart.band->label, "Last 2 predictions within 3.7 %");
+
+  EstimationRecord none = SampleRecord();
+  none.predictions.clear();
+  EXPECT_TRUE(PredictionsChart(none).points.empty());
+  EXPECT_FALSE(PredictionsChart(none).band);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // and turns the renderer's predictions into the farm's time and price.
 #pragma once
 
-#include "app/globals.h"
+#include "state/program.h"
 
 namespace torva {
 

@@ -55,6 +55,8 @@ class ChildProcess {
   // Blocks until HasLine(), or the output ended and the child ended, or
   // `timeout_ms` passed (negative: no limit).
   void WaitForLine(int timeout_ms);
+  // The pipe the output comes through; -1 once it has ended.
+  int OutputFd() const { return fd_; }
   // Sleeps `ms` while moving whatever the child writes into the buffer, so
   // that a fast writer never stalls on a full pipe.
   void DrainFor(int ms);

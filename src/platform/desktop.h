@@ -125,6 +125,9 @@ class Desktop {
   // Events.
   virtual Event WaitEvent() = 0;  // blocks until something happens
   virtual Event TakeEvent() = 0;  // never blocks; kNone when nothing is pending
+  // Sleeps until an event is pending, `fd` (when not negative) has something
+  // to read, or `timeout_ms` has passed: a watched run's idle pass.
+  virtual void WaitForActivity(int fd, int timeout_ms);
 
   // The system's "open" (a web address, a document, a folder). False when it
   // could not be done: no opener, or the opener reported a failure; an opener

@@ -1,10 +1,16 @@
 #include "platform/picture.h"
 
+#include "platform/cairo_surface.h"
+
 #include <cairo.h>
 #include <png.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -124,16 +130,13 @@ bool PngChunksFit(std::span<const std::uint8_t> bytes) {
   return true;  // the rest is libpng's to judge
 }
 
-struct SurfaceDeleter {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct ContextDeleter {
-  void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-using Context = std::unique_ptr<cairo_t, ContextDeleter>;
+bool Valid(const Picture& picture) {
+  return picture.width > 0 && picture.height > 0 &&
+         picture.rgb.size() == static_cast<std::size_t>(picture.width) * picture.height * 3;
+}
 
-// Null when Cairo cannot make the surface (too large, out of memory).
+}  // namespace
+
 Surface NewSurface(int width, int height) {
   Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
@@ -158,7 +161,6 @@ Surface ToSurface(const Picture& picture) {
   return surface;
 }
 
-// `picture` must already have the surface's size and its pixel bytes.
 void FromSurface(cairo_surface_t* surface, Picture& picture) {
   cairo_surface_flush(surface);
   const unsigned char* data = cairo_image_surface_get_data(surface);
@@ -173,13 +175,6 @@ void FromSurface(cairo_surface_t* surface, Picture& picture) {
     }
   }
 }
-
-bool Valid(const Picture& picture) {
-  return picture.width > 0 && picture.height > 0 &&
-         picture.rgb.size() == static_cast<std::size_t>(picture.width) * picture.height * 3;
-}
-
-}  // namespace
 
 bool PictureSizeAllowed(long long width, long long height) {
   return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
@@ -210,16 +205,21 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
   return picture;
 }
 
+std::atomic<long long> decoded_jpegs{0};
+
 std::optional<Picture> LoadJpeg(const std::string& path) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::nullopt;
   struct stat info {};
   if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  ++decoded_jpegs;
   Picture picture;
   if (!DecodeJpeg(file.get(), info.st_size, picture)) return std::nullopt;
   picture.source = path;
   return picture;
 }
+
+long long DecodedJpegCount() { return decoded_jpegs; }
 
 Picture BlankPicture(int width, int height) {
   Picture picture;
@@ -285,10 +285,36 @@ void DrawCaption(Picture& picture, const std::string& text, int x, int y,
   if (drawn) FromSurface(surface.get(), picture);
 }
 
+cairo_status_t WriteToFd(void* closure, const unsigned char* data, unsigned int length) {
+  const int fd = *static_cast<int*>(closure);
+  while (length > 0) {
+    const ssize_t written = ::write(fd, data, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return CAIRO_STATUS_WRITE_ERROR;
+    data += written;
+    length -= static_cast<unsigned int>(written);
+  }
+  return CAIRO_STATUS_SUCCESS;
+}
+
 bool SavePng(const Picture& picture, const std::string& path) {
   if (!Valid(picture)) return false;
   const Surface surface = ToSurface(picture);
-  return surface && cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+  if (!surface) return false;
+  // Written beside the file and renamed over it, so that a failed write
+  // leaves the earlier picture whole; the temporary name never follows a link.
+  const std::string temporary = path + ".part";
+  ::unlink(temporary.c_str());
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool written = cairo_surface_write_to_png_stream(surface.get(), WriteToFd, &fd) ==
+                 CAIRO_STATUS_SUCCESS;
+  written = ::close(fd) == 0 && written;
+  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace torva

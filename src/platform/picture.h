@@ -10,16 +10,25 @@
 
 namespace torva {
 
+struct Colour {
+  std::uint8_t r = 0, g = 0, b = 0;
+};
+
+// A caption the desktop draws over the pixels rather than into them: one
+// line with its top-left corner at (x, y) on a filled box, as DrawCaption
+// would, so that a picture refreshed often is not converted to change a line.
+struct CaptionOverlay {
+  int x = 0, y = 0;
+  Colour foreground{255, 255, 255}, background{0, 0, 0};
+};
+
 struct Picture {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> rgb;  // width * height * 3 bytes, row by row
   std::string source;             // the file it was loaded from, if any
-  std::string caption;            // the text drawn into it, if any
-};
-
-struct Colour {
-  std::uint8_t r = 0, g = 0, b = 0;
+  std::string caption;            // the text drawn into or over it, if any
+  std::optional<CaptionOverlay> overlay;  // set when `caption` is drawn over it
 };
 
 // No picture is decoded, made or scaled beyond these (Cairo stops at 32767 on
@@ -32,6 +41,9 @@ bool PictureSizeAllowed(long long width, long long height);
 // (one the renderer is still writing) counts as unreadable.
 std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes);
 std::optional<Picture> LoadJpeg(const std::string& path);
+// How many pictures LoadJpeg has decoded in this process: previews count
+// their work with it.
+long long DecodedJpegCount();
 // A blank (black) picture; an empty one (0 x 0) beyond the limits or when
 // memory runs out. A side of 0 or less gives a picture without pixels.
 Picture BlankPicture(int width, int height);
@@ -43,8 +55,9 @@ Picture ScalePicture(const Picture& picture, int width, int height);
 // fails the pixels stay as they were.
 void DrawCaption(Picture& picture, const std::string& text, int x, int y,
                  Colour foreground, Colour background);
-// Writes `picture` as a PNG file. False for an empty or inconsistent picture,
-// or when the file cannot be written.
+// Writes `picture` as a PNG file, whole or not at all: an earlier file at
+// `path` stays as it was when this fails. False for an empty or inconsistent
+// picture, or when the file cannot be written.
 bool SavePng(const Picture& picture, const std::string& path);
 
 }  // namespace torva

@@ -16,6 +16,8 @@
 
 #include <jpeglib.h>
 
+#include "testing/jpeg.h"
+
 namespace torva {
 namespace {
 
@@ -35,32 +37,6 @@ std::vector<std::uint8_t> EncodePng(int width, int height, std::uint32_t format,
   EXPECT_TRUE(png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels.data(), 0, nullptr));
   bytes.resize(size);
   return bytes;
-}
-
-void WriteJpeg(const fs::path& path, int width, int height, int components,
-               J_COLOR_SPACE space, const std::vector<std::uint8_t>& pixels) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = width;
-  info.image_height = height;
-  info.input_components = components;
-  info.in_color_space = space;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 95, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<std::uint8_t*>(pixels.data()) +
-                   static_cast<std::size_t>(info.next_scanline) * width * components;
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
 }
 
 std::vector<std::uint8_t> ReadAll(const fs::path& path) {
@@ -131,7 +107,7 @@ TEST(DecodePng, RefusesBrokenData) {
 
 TEST_F(PictureFiles, JpegRoundTrip) {
   auto path = dir_ / "two.jpg";
-  WriteJpeg(path, 64, 48, 3, JCS_RGB, TwoColours(64, 48));
+  ASSERT_TRUE(WriteJpeg(path, 64, 48, 3, JCS_RGB, TwoColours(64, 48)));
   auto picture = LoadJpeg(path.string());
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, 64);
@@ -145,7 +121,7 @@ TEST_F(PictureFiles, JpegRoundTrip) {
 
 TEST_F(PictureFiles, GreyJpegBecomesRgb) {
   auto path = dir_ / "grey.jpg";
-  WriteJpeg(path, 16, 16, 1, JCS_GRAYSCALE, std::vector<std::uint8_t>(256, 128));
+  ASSERT_TRUE(WriteJpeg(path, 16, 16, 1, JCS_GRAYSCALE, std::vector<std::uint8_t>(256, 128)));
   auto picture = LoadJpeg(path.string());
   ASSERT_TRUE(picture);
   ASSERT_EQ(picture->rgb.size(), 16u * 16 * 3);
@@ -157,7 +133,7 @@ TEST_F(PictureFiles, UnusableJpegsGiveNothing) {
   EXPECT_FALSE(LoadJpeg((dir_ / "missing.jpg").string()));
 
   auto good = dir_ / "good.jpg";
-  WriteJpeg(good, 128, 128, 3, JCS_RGB, TwoColours(128, 128));
+  ASSERT_TRUE(WriteJpeg(good, 128, 128, 3, JCS_RGB, TwoColours(128, 128)));
   auto bytes = ReadAll(good);
 
   // A frame the renderer is still writing.
@@ -178,7 +154,7 @@ TEST_F(PictureFiles, UnusableJpegsGiveNothing) {
   EXPECT_FALSE(LoadJpeg(empty.string()));
 
   auto cmyk = dir_ / "cmyk.jpg";
-  WriteJpeg(cmyk, 8, 8, 4, JCS_CMYK, std::vector<std::uint8_t>(8 * 8 * 4, 60));
+  ASSERT_TRUE(WriteJpeg(cmyk, 8, 8, 4, JCS_CMYK, std::vector<std::uint8_t>(8 * 8 * 4, 60)));
   EXPECT_FALSE(LoadJpeg(cmyk.string()));
 }
 
@@ -320,7 +296,7 @@ TEST(PictureLimits, APngChunkClaimingMoreThanTheFileHoldsIsRefusedCheaply) {
 // A real JPEG whose frame header is changed to claim another size.
 std::vector<std::uint8_t> JpegClaiming(const fs::path& dir, int width, int height) {
   const auto path = dir / "small.jpg";
-  WriteJpeg(path, 16, 8, 3, JCS_RGB, TwoColours(16, 8));
+  if (!WriteJpeg(path, 16, 8, 3, JCS_RGB, TwoColours(16, 8))) return {};
   auto bytes = ReadAll(path);
   for (std::size_t i = 0; i + 8 < bytes.size(); ++i)
     if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {  // SOF0: length, precision, height, width
@@ -378,7 +354,7 @@ TEST_F(PictureFiles, AJpegUnpackingToFarMoreThanItsFileIsRefused) {
       ::testing::ExitedWithCode(0), "");
 
   const auto black = dir_ / "black.jpg";
-  WriteJpeg(black, 1536, 2048, 3, JCS_RGB, std::vector<std::uint8_t>(1536 * 2048 * 3, 0));
+  ASSERT_TRUE(WriteJpeg(black, 1536, 2048, 3, JCS_RGB, std::vector<std::uint8_t>(1536 * 2048 * 3, 0)));
   const std::optional<Picture> loaded = LoadJpeg(black.string());
   ASSERT_TRUE(loaded);
   EXPECT_EQ(loaded->width, 1536);

@@ -112,15 +112,11 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
 
 }  // namespace
 
-bool GatherDependencies(Program& program, Preparation& preparation) {
+Next GatherDependencies(Program& program, Preparation& preparation) {
   const AppPaths& paths = program.paths;
   const std::string project_folder = paths.AppDir + "/temp";
-  if (!WriteWholeFile(paths.GatherScript,
-                      GatherScript(preparation.scene_path, project_folder))) {
-    program.desktop.Message("TORVAmeter error",
-                            "Maxwell script file cannot be created! TORVAmeter will now quit");
-    EndProgram();
-  }
+  if (!WriteWholeFile(paths.GatherScript, GatherScript(preparation.scene_path, project_folder)))
+    return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit"};
   std::error_code ec;
   fs::remove_all(project_folder, ec);
   fs::create_directories(project_folder, ec);
@@ -145,14 +141,13 @@ bool GatherDependencies(Program& program, Preparation& preparation) {
       WatchOptions{.pause = false, .line_bytes = true});
   fs::remove(paths.GatherScript, ec);
   if (given_up) {
-    program.desktop.Message("TORVAmeter error", "Missing file: \"" + *given_up +
-                                                    "\" was not found, TORVAmeter will now quit");
-    EndProgram();
+    return {Next::kEndProgram,
+            "Missing file: \"" + *given_up + "\" was not found, TORVAmeter will now quit"};
   }
-  if (end == RunEnd::kCloseRequested) return false;
+  if (end == RunEnd::kCloseRequested) return {Next::kGiveUp};
   preparation.scene_name = SceneNameOf(preparation.scene_path);
   ListProjectFolder(program, preparation);
-  return true;
+  return {};
 }
 
 }  // namespace torva

@@ -5,9 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "app/globals.h"
-#include "renderer/process.h"
 #include "prepare/project_log.h"
+#include "renderer/process.h"
+#include "state/next.h"
+#include "state/program.h"
 
 namespace torva {
 
@@ -35,14 +36,16 @@ inline RunAction QuitRule(Program& program, const Event& event) {
 }
 
 // The steps, in the order the command runs them. A step that returns false
-// has been given up by the user (quit, cancel); GiveUpPreparation then
-// leaves nothing of it behind.
+// (or kGiveUp) has been given up by the user (quit, cancel); GiveUpPreparation
+// then leaves nothing of it behind.
 // Shows the scene dialog until a scene is chosen; nullopt when cancelled.
 std::optional<std::string> ChooseScene(Program& program);
 // Renames the scene so that its name holds no blank or quote and at most 24
 // characters. False when a rename could not be done (the user was told).
 bool MakeSceneNameSafe(Program& program, std::string& scene_path);
-bool GatherDependencies(Program& program, Preparation& preparation);
+// Ends the program when its script cannot be written or a missing file is
+// not found by the user.
+Next GatherDependencies(Program& program, Preparation& preparation);
 // Asks whether to go on when files of one name but different bytes met in
 // the flat project folder.
 bool CheckSameNames(Program& program, Preparation& preparation);

@@ -21,7 +21,9 @@ void RunPrepareProject(Program& program) {
   preparation.scene_path = *chosen;
   if (!MakeSceneNameSafe(program, preparation.scene_path)) return;
 
-  if (!GatherDependencies(program, preparation) || !CheckSameNames(program, preparation) ||
+  const Next gathered = GatherDependencies(program, preparation);
+  if (gathered.kind == Next::kEndProgram) EndProgramAfter(program.desktop, gathered);
+  if (gathered.kind == Next::kGiveUp || !CheckSameNames(program, preparation) ||
       !ChooseCameras(program, preparation) || !PackProject(program, preparation))
     GiveUpPreparation(program, preparation);
 }

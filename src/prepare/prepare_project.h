@@ -2,7 +2,7 @@
 // holding the scene, every file it needs, the camera choice and two logs.
 #pragma once
 
-#include "app/globals.h"
+#include "state/program.h"
 
 namespace torva {
 

@@ -13,6 +13,17 @@ namespace {
 
 constexpr int kPollPauseMs = 100;
 constexpr int kEventPassMs = 50;
+constexpr int kIdleWakeMs = 1000;
+
+// How long an idle pass sleeps when nothing arrives: at most a second (the
+// checks of a pass still run then), never past the time limit, and only
+// briefly once the program was ended or its output is over, when its exit
+// can only be polled.
+int IdleWaitMs(int time_left_ms, bool ended, bool output_over) {
+  int wait_ms = ended || output_over ? kEventPassMs : kIdleWakeMs;
+  if (time_left_ms >= 0) wait_ms = std::min(wait_ms, time_left_ms);
+  return wait_ms;
+}
 
 }  // namespace
 
@@ -62,6 +73,8 @@ void ExternalProcess::Close() {
 
 bool ExternalProcess::Ended() { return !child_ || !child_->Alive(); }
 
+int ExternalProcess::OutputFd() const { return child_ ? child_->OutputFd() : -1; }
+
 void ExternalProcess::WaitForOutput(int timeout_ms) {
   if (child_) child_->WaitForLine(timeout_ms);
 }
@@ -94,7 +107,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Turns the handlers' requests and the time limit into how the run ended;
-// the program is ended once, at the first request.
+// the child is stopped once, at the first request.
 class RunControl {
  public:
   RunControl(ExternalProcess& process, int time_limit_ms)
@@ -109,17 +122,17 @@ class RunControl {
     } else if (end_ == RunEnd::kFinished) {
       end_ = RunEnd::kStopped;
     }
-    EndProgram();
+    StopChild();
   }
 
-  // Ends the program when its time is up; the milliseconds left until then
+  // Stops the child when its time is up; the milliseconds left until then
   // (-1: no limit, or already ended).
   int CheckTimeLimit() {
     if (ended_ || time_limit_ms_ < 0) return -1;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
     if (left.count() > 0) return static_cast<int>(left.count());
     end_ = RunEnd::kTimedOut;
-    EndProgram();
+    StopChild();
     return -1;
   }
 
@@ -127,7 +140,7 @@ class RunControl {
   RunEnd End() const { return end_; }
 
  private:
-  void EndProgram() {
+  void StopChild() {
     if (ended_) return;
     ended_ = true;
     process_.Kill();
@@ -145,20 +158,30 @@ class RunControl {
 RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
                 const LineHandler& on_line, const WatchOptions& options) {
   RunControl control(process, options.time_limit_ms);
+  Clock::time_point last_line = Clock::now() - std::chrono::milliseconds(kPollPauseMs);
   while (process.Running()) {
     // Once ended by a handler or the limit, the read ends with the program
     // and what it left in the pipe, even if a detached grandchild keeps the
     // pipe open.
     if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;
-    control.CheckTimeLimit();
+    const int left_ms = control.CheckTimeLimit();
     if (options.on_pass && !control.Ended()) control.Apply(options.on_pass());
-    const bool pause = options.pause && !control.Ended();
-    if (pause) process.Delay(kPollPauseMs);
+    if (!process.OutputAvailable()) {
+      desktop.WaitForActivity(process.OutputFd(),
+                              IdleWaitMs(left_ms, control.Ended(), process.OutputFd() < 0));
+    } else if (options.pause && !control.Ended()) {
+      // Lines that come in a burst are handed on at a reading pace.
+      const auto since =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_line);
+      if (since.count() < kPollPauseMs)
+        process.Delay(kPollPauseMs - static_cast<int>(since.count()));
+    }
     const Event event = desktop.TakeEvent();
     if (event.type != EventType::kNone) control.Apply(on_event(event));
-    if (!pause) process.WaitForOutput(kEventPassMs);
-    if (process.OutputAvailable())
+    if (process.OutputAvailable()) {
+      last_line = Clock::now();
       control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
+    }
   }
   process.Close();
   return control.End();

@@ -58,6 +58,8 @@ class ExternalProcess {
 
   // Blocks until a line can be read, or the output has ended and the program
   // has ended, or `timeout_ms` passes (negative: no limit).
+  // The pipe the output comes through; -1 when there is none (any more).
+  int OutputFd() const;
   void WaitForOutput(int timeout_ms = -1);
   // Sleeps `ms` while taking in what the program writes meanwhile (up to a
   // bounded amount of unread output; beyond it the program waits).
@@ -94,8 +96,9 @@ enum class RunEnd {
 };
 
 struct WatchOptions {
-  // true: a 100 ms pause per pass (benchmark, estimation). false: a pass
-  // waits up to 50 ms for output (gathering script, Pymaxwell, 7za).
+  // true: lines at least 100 ms apart, so that a burst comes at a reading
+  // pace (benchmark, estimation). false: lines as fast as they come
+  // (gathering script, Pymaxwell, 7za).
   bool pause = true;
   // The program is ended after this long (negative: no limit).
   int time_limit_ms = -1;
@@ -112,8 +115,10 @@ using LineHandler = std::function<RunAction(const std::string&)>;
 
 // The watched run: while the program runs, each pass takes at most one
 // pending window event (handed to `on_event`) and reads at most one line
-// (handed to `on_line`). Once the program was ended by a handler or the time
-// limit, its remaining output is read without the pause. Closes the handle.
+// (handed to `on_line`). A pass with nothing to read sleeps until output, an
+// event or the time limit comes, and at most a second. Once the program was
+// ended by a handler or the limit, its remaining output is read without the
+// pause. Closes the handle.
 RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
                 const LineHandler& on_line, const WatchOptions& options = {});
 

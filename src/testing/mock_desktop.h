@@ -14,6 +14,7 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(bool, OpenMainWindow, (const std::string&, const Picture&), (override));
   MOCK_METHOD(void, CloseMainWindow, (), (override));
   MOCK_METHOD(Rect, MainWindowFrame, (), (override));
+  MOCK_METHOD(Rect, ScreenArea, (), (override));
   MOCK_METHOD(void, ClearLog, (), (override));
   MOCK_METHOD(void, AddLogLine, (int, const std::string&), (override));
   MOCK_METHOD(void, SetLogLine, (int, const std::string&), (override));

@@ -1,9 +1,12 @@
-// The pieces of the JSON records the commands leave beside their logs.
+// The pieces of the JSON records the commands leave beside their logs, and a
+// reader for them (the runs without a window print a record back).
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace torva {
 
@@ -21,5 +24,27 @@ template <typename T>
 std::string JsonOptional(const std::optional<T>& value) {
   return value ? JsonNumber(*value) : "null";
 }
+
+// A JSON value as read. Numbers keep their text, so that a value printed
+// again is the same to the last digit.
+struct JsonValue {
+  enum class Type { kNull, kBool, kNumber, kString, kArray, kObject };
+  Type type = Type::kNull;
+  bool boolean = false;
+  std::string text;  // a string's value, or a number as written
+  std::vector<JsonValue> items;
+  std::vector<std::pair<std::string, JsonValue>> members;  // in their order
+
+  // The member named `key` of an object; nullptr when there is none.
+  const JsonValue* Find(std::string_view key) const;
+  double Number() const;  // 0 unless a number
+};
+
+// One value, with white space around it and nothing else; nullopt when the
+// text is not JSON (or nests deeper than 64 levels).
+std::optional<JsonValue> ParseJson(std::string_view text);
+
+// The value on one line, members in their order.
+std::string JsonLine(const JsonValue& value);
 
 }  // namespace torva

@@ -25,6 +25,33 @@ TEST(Json, TextsAreEscapedAndNumbersReadBackExactly) {
   EXPECT_EQ(JsonOptional(std::optional<float>()), "null");
 }
 
+TEST(Json, ReadsWhatItWritesAndPrintsItOnOneLine) {
+  const std::string written = "{\n  \"name\": " + JsonText("a\"b\\c\n\x01 caf\xc3\xa9") +
+                              ",\n  \"ratio\": " + JsonNumber(601.0f / 481.0f) +
+                              ",\n  \"list\": [1, -2.5e-3, true, false, null, {}, []]\n}\n";
+  const std::optional<JsonValue> value = ParseJson(written);
+  ASSERT_TRUE(value);
+  ASSERT_EQ(value->type, JsonValue::Type::kObject);
+  ASSERT_NE(value->Find("name"), nullptr);
+  EXPECT_EQ(value->Find("name")->text, "a\"b\\c\n\x01 caf\xc3\xa9");
+  EXPECT_EQ(static_cast<float>(value->Find("ratio")->Number()), 601.0f / 481.0f);
+  EXPECT_EQ(value->Find("missing"), nullptr);
+  EXPECT_EQ(value->Find("list")->items.size(), 7u);
+  // Numbers keep their text; strings are written back escaped.
+  EXPECT_EQ(JsonLine(*value), "{\"name\": " + JsonText("a\"b\\c\n\x01 caf\xc3\xa9") +
+                                  ", \"ratio\": 1.2494802, \"list\": [1, -2.5e-3, true, false, "
+                                  "null, {}, []]}");
+  EXPECT_EQ(ParseJson(JsonLine(*value))->members.size(), 3u);
+  // Escapes of other writers, a surrogate pair among them.
+  EXPECT_EQ(ParseJson("\"\\u00e9\\/\\ud83d\\ude00\"")->text, "\xc3\xa9/\xf0\x9f\x98\x80");
+
+  for (const char* bad : {"", "{", "{\"a\" 1}", "[1,]", "01", "1.", "-", "\"a", "\"\x01\"",
+                          "tru", "{} {}", "\"\\x\"", "{1: 2}", "\"\\ud800\\u0041\""})
+    EXPECT_FALSE(ParseJson(bad)) << bad;
+  EXPECT_FALSE(ParseJson(std::string(65, '[') + std::string(65, ']')));
+  EXPECT_TRUE(ParseJson(std::string(64, '[') + std::string(64, ']')));
+}
+
 TEST(WholeFile, ReplacesOnlyWithACompleteFileAndNeverThroughALink) {
   TempFolder folder;
   const std::string path = folder.path() + "/record.json";

@@ -75,21 +75,10 @@ void ShowNotAvailable(Program& program) {
   program.desktop.Message(kUpdateTitle, "The TORVA update server is currently not available.");
 }
 
-void Download(Program& program, TcpConnection& connection, const UpdateTimeLimits& limits) {
+// A failed transfer leaves no partial zip and keeps an earlier download.
+bool Download(Program& program, TcpConnection& connection, const UpdateTimeLimits& limits) {
   StatusWindow downloading(program.desktop, "Downloading update...");
-  bool ok = ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.download);
-  downloading.Close();
-  if (!ok) {
-    // A failed transfer leaves no partial zip and keeps an earlier download.
-    program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
-    return;
-  }
-  const std::string& folder = program.paths.AppDir;
-  program.desktop.Message(kUpdateTitle, "The new version has been downloaded in " + folder +
-                                            ".\nUncompress the .zip archive to update your "
-                                            "version.");
-  program.desktop.Open(folder);
-  EndProgram();  // the connection closes on the way out
+  return ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.download);
 }
 
 }  // namespace
@@ -129,11 +118,17 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
                                                   "\nDo you want to download the new "
                                                   "version?"))
     return;
-  if (!connection->Send(UpdateRequest(state.RendererVersion), limits.reply_ms)) {
+  if (!connection->Send(UpdateRequest(state.RendererVersion), limits.reply_ms) ||
+      !Download(program, *connection, limits)) {
     program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
     return;
   }
-  Download(program, *connection, limits);
+  const std::string& folder = program.paths.AppDir;
+  program.desktop.Message(kUpdateTitle, "The new version has been downloaded in " + folder +
+                                            ".\nUncompress the .zip archive to update your "
+                                            "version.");
+  program.desktop.Open(folder);
+  EndProgram();  // the connection closes on the way out
 }
 
 bool PointUpdatesAt(const std::string& host_port, UpdateServers& servers) {

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "state/next.h"
+#include "state/program.h"
 #include "update/receive_update.h"
 
 namespace torva {
@@ -20,7 +21,7 @@ struct UpdateTimeLimits {
 };
 
 // At start-up the report is silent; the "Updates" button shows it. After a
-// successful download the program ends (EndProgram) and this does not return.
+// successful download and its message the program ends: this does not return.
 void CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
                     const UpdateTimeLimits& limits = {});
 

@@ -2,8 +2,8 @@
 // read gives ten lines, and reading and writing that again changes nothing.
 #include <algorithm>
 
-#include "app/config/config_file.h"
 #include "fuzz_check.h"
+#include "state/config/config_file.h"
 
 using namespace torva;
 

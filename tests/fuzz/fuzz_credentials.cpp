@@ -3,9 +3,9 @@
 // back exactly.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "app/config/base64.h"
-#include "app/config/config_file.h"
 #include "fuzz_check.h"
+#include "state/config/base64.h"
+#include "state/config/config_file.h"
 #include "text/utf8.h"
 
 using namespace torva;

@@ -58,10 +58,14 @@ def run(x, opts, root):
     offer = x.find(r"^TORVAmeter benchmark\?$", timeout=15)
     x.key(offer, "Return")  # Yes: the benchmark starts at once
 
-    # PHASE 1: a close request is dropped; clicks before the second estimate
-    # are refused, so click until the one-minute render opens its preview.
+    # PHASE 1: a close request asks whether to stop and quit; "No" (Escape)
+    # goes on. Clicks before the second estimate are refused, so click until
+    # the one-minute render opens its preview.
     time.sleep(0.5)
     wm_close(x, opts, main)
+    question = x.find(r"^TORVAmeter$", timeout=15 * PATIENCE)
+    x.screenshot(question, os.path.join(opts.artifacts, "benchmark-quit-question.png"))
+    x.key(question, "Escape")
     deadline = time.monotonic() + 60 * PATIENCE
     while not x.visible(PREVIEW):
         check(program.proc.poll() is None, "the program ended during PHASE 1")

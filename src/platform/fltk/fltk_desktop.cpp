@@ -5,6 +5,7 @@
 #include <FL/x.H>
 
 #include <algorithm>
+#include <chrono>
 
 #include "platform/fltk/widgets.h"
 
@@ -37,6 +38,22 @@ Event FltkDesktop::WaitEvent() {
   Event event = events_.front();
   events_.pop_front();
   return event;
+}
+
+void FltkDesktop::WaitForActivity(int fd, int timeout_ms) {
+  using Clock = std::chrono::steady_clock;
+  if (!events_.empty()) return;
+  bool readable = false;
+  if (fd >= 0) {
+    Fl::add_fd(fd, FL_READ, [](int, void* flag) { *static_cast<bool*>(flag) = true; }, &readable);
+  }
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (events_.empty() && !readable) {
+    const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+    if (left <= 0) break;
+    Fl::wait(left);  // returns once something was handled or the time is up
+  }
+  if (fd >= 0) Fl::remove_fd(fd, FL_READ);
 }
 
 Event FltkDesktop::TakeEvent() {

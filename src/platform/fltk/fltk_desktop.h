@@ -56,6 +56,7 @@ class FltkDesktop : public Desktop {
 
   Event WaitEvent() override;
   Event TakeEvent() override;
+  void WaitForActivity(int fd, int timeout_ms) override;
   bool Open(const std::string& target) override;
 
   // For the widgets' callbacks.

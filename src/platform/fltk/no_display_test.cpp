@@ -39,7 +39,8 @@ namespace torva {
 namespace {
 
 // --help, --version and a wrong command line are answered before the display
-// is looked for, by the shipped program and the sandbox alike.
+// is looked for, by the shipped program and the sandbox alike, and before the
+// application folder is made.
 TEST(NoDisplay, CommandLineIsAnsweredWithoutOne) {
   TempFolder folder;
   const std::string app = folder.path() + "/app";
@@ -62,7 +63,9 @@ TEST(NoDisplay, CommandLineIsAnsweredWithoutOne) {
     const CommandOutcome told = RunCommand(run + "--bogus 2>&1 >/dev/null");
     EXPECT_TRUE(told.Has(program + ": unknown option --bogus")) << told.output;
     EXPECT_TRUE(told.Has("Try '" + program + " --help' for more.")) << told.output;
-    EXPECT_EQ(RunCommand(run + "benchmark 2>/dev/null").status, 2) << program;
+    EXPECT_EQ(RunCommand(run + "bench 2>/dev/null").status, 2) << program;
+    // A command's wrong arguments are told before anything is made.
+    EXPECT_EQ(RunCommand(run + "benchmark --estimates 1 2>/dev/null").status, 2) << program;
   }
   // Only the sandbox takes the test options.
   const std::string options = " --app-dir " + ShellQuote(app) + " --probe-limit 5 --version";

@@ -52,12 +52,23 @@ void PictureBox::SetPicture(const Picture& picture) {
   redraw();
 }
 
+// The same box and text as the picture module's DrawCaption, drawn by FLTK.
+void PictureBox::DrawOverlay(const std::string& text, const CaptionOverlay& overlay) {
+  fl_font(FL_HELVETICA, 14);
+  const int left = x() + overlay.x, top = y() + overlay.y;
+  fl_color(overlay.background.r, overlay.background.g, overlay.background.b);
+  fl_rectf(left, top, static_cast<int>(fl_width(text.c_str())) + 1, fl_height());
+  fl_color(overlay.foreground.r, overlay.foreground.g, overlay.foreground.b);
+  fl_draw(text.c_str(), left, top + fl_height() - fl_descent());
+}
+
 void PictureBox::draw() {
   const Picture& p = picture_;
   fl_push_clip(x(), y(), w(), h());
   if (p.width > 0 && p.height > 0 &&
       p.rgb.size() == static_cast<std::size_t>(p.width) * p.height * 3)
     fl_draw_image(p.rgb.data(), x(), y(), p.width, p.height, 3);
+  if (p.overlay && !p.caption.empty()) DrawOverlay(p.caption, *p.overlay);
   fl_pop_clip();
   if (framed_) draw_box();
 }

@@ -47,6 +47,8 @@ class PictureBox : public Fl_Widget {
   void draw() override;
 
  private:
+  void DrawOverlay(const std::string& text, const CaptionOverlay& overlay);
+
   Picture picture_;
   bool framed_;
 };

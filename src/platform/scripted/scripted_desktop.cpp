@@ -234,6 +234,15 @@ Event ScriptedDesktop::TakeEvent() {
   return {};
 }
 
+// An answer that TakeEvent would hand out now ends the wait at once.
+void ScriptedDesktop::WaitForActivity(int fd, int timeout_ms) {
+  const Answer* next = Next();
+  const bool due = next && (!next->after || seen_after_text_) &&
+                   (next->kind == Answer::Kind::kPress ||
+                    (next->kind == Answer::Kind::kClose && next->after));
+  if (!due) Desktop::WaitForActivity(fd, timeout_ms);
+}
+
 bool ScriptedDesktop::Open(const std::string& target) {
   Write("open " + Quote(target));
   return true;

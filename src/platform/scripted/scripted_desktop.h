@@ -53,6 +53,7 @@ class ScriptedDesktop : public Desktop {
 
   Event WaitEvent() override;
   Event TakeEvent() override;
+  void WaitForActivity(int fd, int timeout_ms) override;
   bool Open(const std::string& target) override;  // always done
 
  private:

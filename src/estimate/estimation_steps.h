@@ -1,0 +1,64 @@
+// The steps of an estimation over one shared struct, in the order the
+// command runs them; each step that may end the command says whether to go on.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "state/program.h"
+#include "estimate/estimation_record.h"
+#include "estimate/estimation_run.h"
+#include "estimate/preview_size.h"
+#include "platform/line_log.h"
+#include "state/next.h"
+#include "render/watched_render.h"
+
+namespace torva {
+
+// What the run knows about its project once the questions are answered.
+struct Project {
+  RenderMode mode = RenderMode::kCpu;
+  std::string vum_path;
+  int width = 0, height = 0;
+  std::string resolution;
+  int target_sl = 0;
+  std::string sl_answer;
+  std::string scene_file;  // found once the archive is unpacked
+  std::string scene_base;
+};
+
+struct Estimation {
+  Estimation(Program& program_, const EstimationOptions& options_)
+      : program(program_), options(options_) {}
+
+  Program& program;
+  const EstimationOptions& options;
+  Project project;
+  std::string log_name, log_path;
+  LineLog log;
+  WatchedRender render;
+  std::string farm_time_text;  // of the latest prediction
+  EstimationRecord record;
+};
+
+// The renderer, the kind of render, the benchmark it needs.
+Next CheckReady(Estimation& run);
+// The archive, the resolution and the sampling level; false when cancelled.
+bool ChooseProject(Estimation& run);
+// The log named after the project, with its opening lines.
+void OpenLog(Estimation& run);
+// The archive unpacked into the work folder and its scene found; on failure
+// the user is told and the work folder is gone.
+bool UnpackProject(Estimation& run);
+// The render, watched in the preview until it ends or the user stops it.
+void RenderProject(Estimation& run);
+// The user chose to quit: nothing half-written stays behind.
+void DiscardRun(Estimation& run);
+// The MXI file's verdict and, when it passes, the price; then the record and
+// the chart beside the log, and the work folder removed.
+void Evaluate(Estimation& run);
+void KeepTheRecord(Estimation& run);
+void CleanUp(Estimation& run);
+
+}  // namespace torva

@@ -1,0 +1,48 @@
+// benchmark: the window's "Benchmark" with the answers of the command line.
+#include "benchmark/benchmark_log.h"
+#include "benchmark/benchmark_record.h"
+#include "benchmark/benchmark_run.h"
+#include "benchmark/farm_figures.h"
+#include "headless/command_runs.h"
+#include "headless/stop_rules.h"
+
+namespace torva {
+
+HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,
+                                     HeadlessDesktop& desktop) {
+  if (command.gpu && !program.state.GpuCapable) {
+    return {"Maxwell Render " + program.state.RendererVersion + " cannot render on the GPU",
+            std::nullopt};
+  }
+  const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
+  desktop.AddReply({.title = BenchmarkTitle(mode),
+                    .text = "The benchmark has already been run.",
+                    .answer = "yes",
+                    .argument = "benchmark"});
+  // After the CPU benchmark the GPU one is offered when its log is missing.
+  desktop.AddReply({.title = "TORVAmeter GPU benchmark?", .answer = "no"});
+  desktop.AddReply(QuitOnInterrupt());
+  desktop.SetClickRule(BenchmarkStop(command.estimates));
+
+  const std::string log = mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog
+                                                   : program.paths.BenchmarkLog;
+  const std::string record = RecordPathFor(log), chart = PlotPathFor(log);
+  const FileStamp log_before = StampOf(log), record_before = StampOf(record),
+                  chart_before = StampOf(chart);
+  RunBenchmarkWithMode(program, mode);
+
+  HeadlessOutcome outcome;
+  const std::optional<BenchmarkResults> results = ReadBenchmarkLog(log);
+  if (!WrittenSince(log, log_before) || !results || results->speed_ratio <= 0 ||
+      results->delta_sl <= 0)
+    outcome.failure = FailureOf(desktop, "the benchmark did not finish");
+  if (WrittenSince(record, record_before)) {
+    std::vector<std::pair<std::string, std::string>> paths = {{"record", record}};
+    if (outcome.failure.empty()) paths.emplace_back("log", log);
+    if (WrittenSince(chart, chart_before)) paths.emplace_back("chart", chart);
+    outcome.json = RecordWithPaths(record, paths);
+  }
+  return outcome;
+}
+
+}  // namespace torva

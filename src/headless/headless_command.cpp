@@ -1,0 +1,189 @@
+#include "headless/headless_command.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "estimate/estimate_questions.h"
+#include "prepare/scene_name.h"
+
+namespace torva {
+namespace {
+
+std::string Absolute(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  if (ec) absolute = path;
+  std::string text = absolute.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() && text.size() <= 9 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Digits with at most one "." among them: what an input box would take as typed.
+bool PlainDecimal(const std::string& text) {
+  const std::size_t dot = text.find('.');
+  if (dot == std::string::npos) return AllDigits(text);
+  return AllDigits(text.substr(0, dot)) && AllDigits(text.substr(dot + 1));
+}
+
+std::optional<CameraPick> ReadCameras(const std::string& text) {
+  CameraPick pick;
+  if (text == "active") return pick;
+  if (text == "all") {
+    pick.kind = CameraPick::Kind::kAll;
+    return pick;
+  }
+  pick.kind = CameraPick::Kind::kListed;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string number = text.substr(start, comma == std::string::npos ? comma : comma - start);
+    if (!AllDigits(number) || std::stoi(number) < 1) return std::nullopt;
+    if (std::find(pick.numbers.begin(), pick.numbers.end(), std::stoi(number)) ==
+        pick.numbers.end())
+      pick.numbers.push_back(std::stoi(number));
+    if (comma == std::string::npos) return pick;
+    start = comma + 1;
+  }
+}
+
+// The options each command takes; true for those followed by a value.
+const std::map<std::string, bool>& OptionsOf(HeadlessKind kind) {
+  static const std::map<HeadlessKind, std::map<std::string, bool>> options = {
+      {HeadlessKind::kSetup,
+       {{"--maxwell", true}, {"--login", true}, {"--password", true}, {"--updates", true}}},
+      {HeadlessKind::kBenchmark, {{"--gpu", false}, {"--estimates", true}, {"--json", false}}},
+      {HeadlessKind::kPrepare,
+       {{"--cameras", true}, {"--fast", false}, {"--allow-same-names", false}, {"--json", false}}},
+      {HeadlessKind::kEstimate,
+       {{"--size", true}, {"--sl", true}, {"--gpu", false}, {"--seconds", true}, {"--json", false}}},
+  };
+  return options.at(kind);
+}
+
+// Checks one option's value and keeps it; an error text when it is wrong.
+std::string TakeOption(HeadlessCommand& command, const std::string& name, const std::string& value) {
+  if (name == "--json") command.json = true;
+  else if (name == "--gpu") command.gpu = true;
+  else if (name == "--fast") command.fast = true;
+  else if (name == "--allow-same-names") command.allow_same_names = true;
+  else if (name == "--maxwell") command.maxwell_dir = Absolute(value);
+  else if (name == "--login") command.login = value;
+  else if (name == "--password") command.password = value;
+  else if (name == "--updates") {
+    if (value != "yes" && value != "no") return "--updates takes yes or no";
+    command.check_updates = value == "yes";
+  } else if (name == "--estimates") {
+    if (!AllDigits(value) || std::stoi(value) < 2)
+      return "--estimates takes a whole number of at least 2";
+    command.estimates = std::stoi(value);
+  } else if (name == "--cameras") {
+    const std::optional<CameraPick> pick = ReadCameras(value);
+    if (!pick) return "--cameras takes all, active, or camera numbers from 1 such as 1,3";
+    command.cameras = *pick;
+  } else if (name == "--size") {
+    const std::size_t x = value.find_first_of("xX");
+    const std::string width = value.substr(0, x), height = x == std::string::npos ? "" : value.substr(x + 1);
+    if (!AllDigits(width) || !AllDigits(height) || !ResolutionFromAnswer(width) ||
+        !ResolutionFromAnswer(height))
+      return "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)";
+    command.width = width;
+    command.height = height;
+  } else if (name == "--sl") {
+    if (!PlainDecimal(value) || !SamplingLevelFromAnswer(value))
+      return "--sl takes a sampling level from 10 to 50";
+    command.sl = value;
+  } else if (name == "--seconds") {
+    if (!PlainDecimal(value) || std::stod(value) <= 0)
+      return "--seconds takes a number of seconds above 0";
+    command.seconds = std::stod(value);
+  }
+  return "";
+}
+
+// What the command needs beyond single options.
+std::string CheckComplete(const HeadlessCommand& command, const std::vector<std::string>& words) {
+  const bool takes_word =
+      command.kind == HeadlessKind::kPrepare || command.kind == HeadlessKind::kEstimate;
+  if (!takes_word && !words.empty()) return "unexpected argument \"" + words.front() + "\"";
+  if (takes_word && words.size() > 1) return "unexpected argument \"" + words[1] + "\"";
+  switch (command.kind) {
+    case HeadlessKind::kSetup:
+      if (command.maxwell_dir.empty()) return "setup needs --maxwell DIR";
+      if (command.login.empty() != command.password.empty())
+        return "--login and --password go together";
+      return "";
+    case HeadlessKind::kBenchmark:
+      return "";
+    case HeadlessKind::kPrepare:
+      if (words.empty()) return "prepare needs the scene (SCENE.mxs)";
+      if (!IsSceneFile(words.front()))
+        return "\"" + words.front() + "\" is not a Maxwell Render scene (.mxs)";
+      return "";
+    case HeadlessKind::kEstimate:
+      if (words.empty()) return "estimate needs the project archive (ARCHIVE.vum)";
+      if (command.width.empty()) return "estimate needs --size WxH";
+      if (command.sl.empty()) return "estimate needs --sl N";
+      return "";
+  }
+  return "";
+}
+
+}  // namespace
+
+HeadlessCommand ParseHeadlessCommand(const std::string& name, const std::vector<std::string>& args) {
+  HeadlessCommand command;
+  command.kind = name == "setup"       ? HeadlessKind::kSetup
+                 : name == "prepare"   ? HeadlessKind::kPrepare
+                 : name == "estimate"  ? HeadlessKind::kEstimate
+                                       : HeadlessKind::kBenchmark;
+  const std::map<std::string, bool>& options = OptionsOf(command.kind);
+  std::vector<std::string> words;
+  auto fail = [&command](const std::string& error) {
+    if (command.error.empty()) command.error = error;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || arg[0] != '-') {
+      words.push_back(arg);
+      continue;
+    }
+    const std::size_t equals = arg.find('=');
+    const bool inline_value = arg.starts_with("--") && equals != std::string::npos;
+    const std::string option = inline_value ? arg.substr(0, equals) : arg;
+    const auto known = options.find(option);
+    if (known == options.end()) {
+      fail("unknown option " + option + " for " + name);
+      continue;
+    }
+    std::string value;
+    if (!known->second) {
+      if (inline_value) fail(option + " takes no value");
+    } else if (inline_value) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      fail("missing value after " + option);
+      continue;
+    }
+    if (known->second && value.empty()) {
+      fail("empty value for " + option);
+      continue;
+    }
+    if (const std::string error = TakeOption(command, option, value); !error.empty()) fail(error);
+  }
+  if (command.error.empty()) fail(CheckComplete(command, words));
+  if (!words.empty()) {
+    if (command.kind == HeadlessKind::kPrepare) command.scene = Absolute(words.front());
+    if (command.kind == HeadlessKind::kEstimate) command.archive = Absolute(words.front());
+  }
+  return command;
+}
+
+}  // namespace torva

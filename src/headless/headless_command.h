@@ -1,0 +1,47 @@
+// The commands that run without a window, and their arguments as read from
+// the command line (after the program's own options).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torva {
+
+enum class HeadlessKind { kSetup, kBenchmark, kPrepare, kEstimate };
+
+// Which cameras `prepare` renders.
+struct CameraPick {
+  enum class Kind { kActive, kAll, kListed } kind = Kind::kActive;
+  std::vector<int> numbers;  // kListed: 1-based, in the camera list's order
+};
+
+struct HeadlessCommand {
+  HeadlessKind kind = HeadlessKind::kBenchmark;
+  bool json = false;
+  // setup
+  std::string maxwell_dir;  // absolute, without a final "/"
+  std::string login, password;  // both or neither
+  bool check_updates = false;
+  // benchmark, estimate
+  bool gpu = false;
+  // benchmark
+  int estimates = 3;
+  // prepare
+  std::string scene;  // absolute
+  CameraPick cameras;
+  bool fast = false;
+  bool allow_same_names = false;
+  // estimate
+  std::string archive;  // absolute
+  std::string width, height;  // as the input boxes get them
+  std::string sl;             // as typed: it goes into the log's name
+  std::optional<double> seconds;
+
+  std::string error;  // not empty: the arguments are wrong, for this reason
+};
+
+// `name` is one of the command words the program's command line knows.
+HeadlessCommand ParseHeadlessCommand(const std::string& name, const std::vector<std::string>& args);
+
+}  // namespace torva

@@ -1,0 +1,168 @@
+#include "headless/headless_run.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "state/config/settings.h"
+#include "state/renderer_check.h"
+#include "app/startup.h"
+#include "benchmark/benchmark_log.h"
+#include "headless/command_runs.h"
+#include "platform/folder_lock.h"
+#include "text/json.h"
+#include "text/whole_file.h"
+
+namespace torva {
+namespace {
+
+void MakeFolderIfMissing(const std::string& folder) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) std::filesystem::create_directories(folder, ec);
+}
+
+// Loads the settings, checks the renderer and loads the benchmark results, as
+// the window's start-up does, but asks nothing and changes no file: a log of
+// another renderer version counts as no benchmark. Returns the failure, if any.
+std::string LoadState(Program& program, HeadlessDesktop& desktop, const std::string& name) {
+  desktop.AddReply({.title = "Check for updates",
+                    .failure = "the settings do not say whether to look for updates: run \"" +
+                               name + " setup\" with --updates yes|no"});
+  if (!LoadConfiguration(program)) {
+    return "no settings in " + program.paths.AppDir + ": run \"" + name +
+           " setup --maxwell DIR\" first";
+  }
+  State& state = program.state;
+  if (CheckRenderer(program) == RendererCheck::kTooOld) {
+    desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
+                                            ".\nThis version of TORVAmeter needs Maxwell Render " +
+                                            program.constants.MinRendererVersion +
+                                            " (or newer) to run.");
+    return "Maxwell Render is too old";
+  }
+  for (const RenderMode mode : {RenderMode::kCpu, RenderMode::kGpu}) {
+    if (mode == RenderMode::kGpu && !state.GpuCapable) continue;
+    const bool gpu = mode == RenderMode::kGpu;
+    const std::string& log = gpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
+    const std::optional<std::string> version = LoggedRendererVersion(log);
+    if (!version) continue;
+    if (*version != state.RendererVersion) {
+      desktop.Message("TORVAmeter warning", "The benchmark log " + log + " was made with " +
+                                                *version + "; run the benchmark again.");
+      continue;
+    }
+    if (const std::optional<BenchmarkResults> results = ReadBenchmarkLog(log)) {
+      (gpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio) = results->speed_ratio;
+      (gpu ? state.GpuDeltaSL : state.DeltaSL) = results->delta_sl;
+    }
+  }
+  return "";
+}
+
+HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program,
+                         HeadlessDesktop& desktop, const std::string& name) {
+  if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program);
+  if (const std::string failure = LoadState(program, desktop, name); !failure.empty())
+    return {failure, std::nullopt};
+  switch (command.kind) {
+    case HeadlessKind::kBenchmark: return RunHeadlessBenchmark(command, program, desktop);
+    case HeadlessKind::kPrepare: return RunHeadlessPrepare(command, program, desktop);
+    case HeadlessKind::kEstimate: return RunHeadlessEstimate(command, program, desktop);
+    case HeadlessKind::kSetup: break;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string FailureOf(const HeadlessDesktop& desktop, const std::string& otherwise) {
+  if (!desktop.failures().empty()) return desktop.failures().front();
+  if (!desktop.last_message().empty()) {
+    const std::string& text = desktop.last_message();
+    return text.substr(0, text.find_first_of("\r\n"));
+  }
+  return otherwise;
+}
+
+FileStamp StampOf(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return {};
+  return {true, static_cast<unsigned long long>(info.st_ino),
+          static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec,
+          static_cast<long long>(info.st_size)};
+}
+
+bool WrittenSince(const std::string& path, const FileStamp& before) {
+  const FileStamp now = StampOf(path);
+  return now.exists && now != before;
+}
+
+std::optional<std::string> RecordWithPaths(
+    const std::string& record_path,
+    const std::vector<std::pair<std::string, std::string>>& paths) {
+  const std::optional<std::string> text = ReadWholeFile(record_path);
+  std::optional<JsonValue> record = text ? ParseJson(*text) : std::nullopt;
+  if (!record || record->type != JsonValue::Type::kObject) return std::nullopt;
+  for (const auto& [key, path] : paths) {
+    JsonValue value;
+    value.type = JsonValue::Type::kString;
+    value.text = path;
+    record->members.emplace_back(key, std::move(value));
+  }
+  return JsonLine(*record);
+}
+
+Reply QuitOnInterrupt() {
+  return {.title = "TORVAmeter", .text = "Do you want to stop ", .answer = "yes",
+          .failure = "interrupted"};
+}
+
+int RunHeadless(const CommandLine& line, const std::string& app_dir,
+                const std::string& program_name, OptionSet options,
+                const std::function<void(const std::string&)>& lay_out) {
+  const std::string name = program_name + " " + line.command;
+  const HeadlessCommand command = ParseHeadlessCommand(line.command, line.command_args);
+  auto usage_error = [&](const std::string& error) {
+    std::fprintf(stderr, "%s: %s\n%sTry '%s --help' for more.\n", name.c_str(), error.c_str(),
+                 UsageLines(options).c_str(), program_name.c_str());
+    return kUsageExitStatus;
+  };
+  if (!command.error.empty()) return usage_error(command.error);
+
+  StatusOutput output(stderr, IsTerminal(stderr), TerminalWidth(stderr));
+  HeadlessDesktop desktop(output);
+  Program program(desktop, app_dir);
+  if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
+    return usage_error("--probe-limit takes whole seconds from 1 to 86400");
+  HeadlessDesktop::CatchInterrupts();
+  if (lay_out) lay_out(app_dir);
+
+  HeadlessOutcome outcome;
+  // One program per application folder, as for the window.
+  MakeFolderIfMissing(program.paths.AppDir);
+  const std::optional<FolderLock> lock = FolderLock::Take(program.paths.AppDir);
+  if (!lock) {
+    outcome.failure = "TORVAmeter is already running with the folder " + program.paths.AppDir;
+  } else {
+    MakeFolderIfMissing(program.paths.ArchiveDir);
+    try {
+      outcome = Dispatch(command, program, desktop, program_name);
+    } catch (const HeadlessStuck& stuck) {
+      outcome.failure = stuck.message;
+    } catch (const ProgramEnded&) {
+      outcome.failure = FailureOf(desktop, "TORVAmeter ended");
+    }
+    if (outcome.failure.empty() && HeadlessDesktop::Interrupted()) outcome.failure = "interrupted";
+  }
+  output.Finish();
+  if (command.json && outcome.json) {
+    std::fprintf(stdout, "%s\n", outcome.json->c_str());
+    std::fflush(stdout);
+  }
+  if (outcome.failure.empty()) return 0;
+  std::fprintf(stderr, "%s: %s\n", name.c_str(), outcome.failure.c_str());
+  return 1;
+}
+
+}  // namespace torva

@@ -1,0 +1,130 @@
+// prepare: the window's "Prepare project" with the answers of the command line.
+#include <filesystem>
+
+#include "headless/command_runs.h"
+#include "prepare/camera_list.h"
+#include "prepare/prepare_project.h"
+#include "prepare/scene_name.h"
+#include "text/json.h"
+#include "text/text.h"
+
+namespace torva {
+namespace {
+
+constexpr const char* kFoundMark = "  --> found... (";
+
+TickAnswer TickCameras(const CameraPick& pick, const std::vector<std::string>& labels) {
+  std::vector<bool> ticks(labels.size(), pick.kind == CameraPick::Kind::kAll);
+  switch (pick.kind) {
+    case CameraPick::Kind::kAll:
+      break;
+    case CameraPick::Kind::kActive:
+      // The camera script marks the scene's active cameras in their details.
+      for (std::size_t i = 0; i < labels.size(); ++i) ticks[i] = labels[i].ends_with(", active)");
+      if (std::find(ticks.begin(), ticks.end(), true) == ticks.end())
+        return {std::nullopt, "the scene has no active camera: give --cameras all or their "
+                              "numbers (1 to " + std::to_string(labels.size()) + ")"};
+      break;
+    case CameraPick::Kind::kListed:
+      for (const int number : pick.numbers) {
+        if (number > static_cast<int>(labels.size())) {
+          return {std::nullopt, "--cameras: the scene has " + std::to_string(labels.size()) +
+                                    " cameras, not " + std::to_string(number)};
+        }
+        ticks[number - 1] = true;
+      }
+      break;
+  }
+  return {ticks, ""};
+}
+
+JsonValue Text(const std::string& text) {
+  JsonValue value;
+  value.type = JsonValue::Type::kString;
+  value.text = text;
+  return value;
+}
+
+JsonValue Member(JsonValue object, const std::string& key, JsonValue value) {
+  object.members.emplace_back(key, std::move(value));
+  return object;
+}
+
+// What the preparation made: the files it gathered (as the panel listed
+// them), the cameras and their marks, the archive.
+std::string PreparationJson(const Program& program, const std::string& scene,
+                            const std::string& archive, bool fast,
+                            const std::vector<std::string>& panel) {
+  JsonValue result;
+  result.type = JsonValue::Type::kObject;
+  result.members.emplace_back("scene", Text(scene));
+  JsonValue files;
+  files.type = JsonValue::Type::kArray;
+  for (const std::string& line : panel) {
+    if (line.find(kFoundMark) != std::string::npos) files.items.push_back(Text(TextBefore(line, kFoundMark)));
+  }
+  result.members.emplace_back("files", files);
+  JsonValue cameras;
+  cameras.type = JsonValue::Type::kArray;
+  for (const std::string& line : program.state.CameraLines) {
+    JsonValue render;
+    render.type = JsonValue::Type::kBool;
+    render.boolean = line.ends_with(";1");
+    const std::string unmarked = line.substr(0, line.rfind(';'));
+    JsonValue camera;
+    camera.type = JsonValue::Type::kObject;
+    camera = Member(Member(std::move(camera), "camera", Text(CameraLabel(unmarked))), "render",
+                    render);
+    cameras.items.push_back(std::move(camera));
+  }
+  result.members.emplace_back("cameras", cameras);
+  result.members.emplace_back("compression", Text(fast ? "fastest" : "maximum"));
+  std::error_code ec;
+  JsonValue bytes;
+  bytes.type = JsonValue::Type::kNumber;
+  bytes.text = std::to_string(std::filesystem::file_size(archive, ec));
+  result.members.emplace_back("archive_bytes", bytes);
+  result.members.emplace_back("archive", Text(archive));
+  return JsonLine(result);
+}
+
+}  // namespace
+
+HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& program,
+                                   HeadlessDesktop& desktop) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(command.scene, ec))
+    return {command.scene + ": no such scene file", std::nullopt};
+  desktop.AddReply({.title = "Choose the MXS scene to process", .answer = command.scene,
+                    .argument = "SCENE.mxs"});
+  desktop.AddReply({.title = "Missing file: ",
+                    .title_prefix = true,
+                    .failure = "a file the scene needs is neither where the scene says nor "
+                               "below the scene's folder"});
+  desktop.AddReply({.title = "TORVAmeter warning",
+                    .text = "Files of the same name come from different folders",
+                    .answer = command.allow_same_names ? "yes" : "no",
+                    .argument = command.allow_same_names ? "--allow-same-names" : "",
+                    .failure = command.allow_same_names
+                                   ? ""
+                                   : "different files of one name would meet in the project: "
+                                     "give --allow-same-names to pack it anyway"});
+  desktop.AddReply({.title = "Compression level", .answer = command.fast ? "no" : "yes",
+                    .argument = command.fast ? "--fast" : ""});
+  desktop.AddReply(QuitOnInterrupt());
+  desktop.SetTickRule([&command](const std::vector<std::string>& labels) {
+    return TickCameras(command.cameras, labels);
+  });
+
+  // The name the scene will have once made safe, which the archive takes.
+  const std::string scene = ShortenedPath(BlankAndQuoteFreePath(command.scene));
+  const std::string archive = program.paths.ArchiveDir + "/" + SceneNameOf(scene) + ".vum";
+  const FileStamp before = StampOf(archive);
+  RunPrepareProject(program);
+
+  if (!WrittenSince(archive, before))
+    return {FailureOf(desktop, "no archive has been made"), std::nullopt};
+  return {"", PreparationJson(program, scene, archive, command.fast, desktop.LogLines())};
+}
+
+}  // namespace torva

@@ -1,0 +1,43 @@
+// setup: the settings the first start's questions would write.
+#include <filesystem>
+
+#include "state/config/settings.h"
+#include "headless/command_runs.h"
+#include "renderer/detect.h"
+
+namespace torva {
+
+HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(command.maxwell_dir, ec))
+    return {"--maxwell: " + command.maxwell_dir + " is not a folder", std::nullopt};
+
+  // The renderer is checked before anything is written, so that a wrong
+  // folder leaves the earlier settings as they were.
+  const std::string maxwell_dir = command.maxwell_dir == "/" ? "/" : command.maxwell_dir + "/";
+  const RendererProbe probe = ProbeRenderer(maxwell_dir, "", program.renderer_probe_limit_ms);
+  if (!probe.merge_tool_present)
+    return {"no Maxwell Render installation in " + maxwell_dir + " (no mximerge)", std::nullopt};
+  if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
+    program.desktop.Message("TORVAmeter error",
+                            "Your Maxwell Render version is " + probe.version +
+                                ".\nThis version of TORVAmeter needs Maxwell Render " +
+                                program.constants.MinRendererVersion + " (or newer) to run.");
+    return {"Maxwell Render is too old", std::nullopt};
+  }
+
+  State& state = program.state;
+  state.MaxwellDir = maxwell_dir;
+  state.LastDir = maxwell_dir;
+  state.FarmLogin = command.login;
+  state.FarmPassword = command.password;
+  state.CheckUpdates = command.check_updates ? "Yes" : "No";
+  if (!SaveConfiguration(program))
+    return {"the settings cannot be written to " + program.paths.ConfigFile, std::nullopt};
+  program.desktop.AddLogLine(0, "Settings written to " + program.paths.ConfigFile +
+                                    " (Maxwell Render " + probe.version +
+                                    (probe.gpu_capable ? ", with a GPU" : "") + ").");
+  return {};
+}
+
+}  // namespace torva

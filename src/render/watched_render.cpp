@@ -1,0 +1,55 @@
+#include "render/watched_render.h"
+
+#include <chrono>
+
+namespace torva {
+
+WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::string& output_line,
+                          const RenderWatch& watch) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  Clock::time_point last_reading = start;
+  auto since_start = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+  RenderProgress progress;
+  WatchedRender result;
+
+  auto on_event = [&](const Event& event) {
+    if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
+      result.quit = watch.confirm_quit && watch.confirm_quit();
+      return result.quit ? RunAction::kClose : RunAction::kGoOn;
+    }
+    const bool stop_click = event.type == EventType::kGadget && event.gadget == watch.stop_gadget;
+    const bool window_closed = event.type == EventType::kCloseWindow && watch.stop_window &&
+                               event.window == *watch.stop_window;
+    if (!stop_click && !window_closed) return RunAction::kGoOn;
+    if (progress.estimations() >= watch.readings_before_stop) {
+      result.stop_requested = true;
+      return RunAction::kStop;
+    }
+    for (const std::string& line : watch.too_early) watch.report(line);
+    return RunAction::kGoOn;
+  };
+  auto on_line = [&](const std::string& line) {
+    const ProgressLine kind = progress.Take(line, since_start());
+    if (kind.kind == ProgressLineKind::kTimeLeft) {
+      last_reading = Clock::now();
+      result.readings.push_back(*progress.latest());
+      if (watch.on_reading) watch.on_reading(result.readings.back(), since_start());
+    } else if (kind.kind == ProgressLineKind::kSamplingLevel && watch.on_sampling_level) {
+      watch.on_sampling_level(progress.sl_text());
+    }
+    return RunAction::kGoOn;
+  };
+  WatchOptions options;
+  options.on_pass = [&] {
+    const bool silent =
+        Clock::now() - last_reading > std::chrono::milliseconds(watch.silence_limit_ms);
+    return silent ? RunAction::kStop : RunAction::kGoOn;
+  };
+
+  result.end = WatchRun(renderer, desktop, on_event, StoringEachLine(output_line, on_line), options);
+  result.seconds = since_start();
+  return result;
+}
+
+}  // namespace torva

@@ -1,0 +1,44 @@
+// A render watched until it ends: the renderer's progress lines read in
+// order, the user's stop request granted once enough predictions came, a
+// renderer that goes quiet stopped. The command gives the meaning of each
+// reading; this gives the rhythm and the stop rule, once for every command.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "renderer/output_lines.h"
+#include "renderer/process.h"
+
+namespace torva {
+
+struct RenderWatch {
+  int stop_gadget = -1;                   // a click on it asks to stop
+  std::optional<WindowId> stop_window;    // closing it asks to stop too
+  int readings_before_stop = 1;           // earlier requests are refused ...
+  std::vector<std::string> too_early;     // ... with these panel lines
+  int silence_limit_ms = 5 * 60 * 1000;   // this long without a prediction stops the render
+  // A close request of the main window: true when the user wants to quit.
+  std::function<bool()> confirm_quit;
+  // Each prediction, with the seconds since the render started.
+  std::function<void(const TimeLeftReading&, double seconds)> on_reading;
+  std::function<void(const std::string& sl_text)> on_sampling_level;
+  std::function<void(const std::string& text)> report;  // a panel line
+};
+
+struct WatchedRender {
+  RunEnd end = RunEnd::kFinished;
+  bool stop_requested = false;  // the user asked to stop, and it was granted
+  bool quit = false;            // the user chose to stop and quit
+  double seconds = 0;           // how long the render ran, by the program's clock
+  std::vector<TimeLeftReading> readings;  // the predictions, in order
+};
+
+// Watches `renderer` to its end; each line is first stored in `output_line`.
+WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::string& output_line,
+                          const RenderWatch& watch);
+
+}  // namespace torva

@@ -1,0 +1,147 @@
+// The program-wide values and state. One `Program` holds all of it; it is
+// passed explicitly, so that a test can build a fresh one in a temporary folder.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "renderer/detect.h"
+#include "renderer/render_mode.h"
+
+namespace torva {
+
+// Fixed at start-up; only MxiSizeLimitMB may be overridden by the configuration.
+struct Constants {
+  std::string ProgramVersion = "2.8";
+  std::string MinRendererVersion = "2.7.0";
+  int MxiSizeLimitMB = 20480;
+  int FarmCpuUnits = 7188;
+  float FarmCpuUnitPrice = 0.015f;
+  // GPU-Low priority, 14 RTX nodes: one unit per node, 6 EUR per node and hour.
+  int FarmGpuUnits = 14;
+  float FarmGpuUnitPrice = 6.0f;
+  int FarmTimeV2 = 873;
+  float FarmSLV2 = 19.26f;
+  int FarmTimeV3 = 386;
+  float FarmSLV3 = 16.04f;
+  int FarmTimeV4 = 368;
+  float FarmSLV4 = 16.25f;
+  int FarmTimeV5 = 481;
+  float FarmSLV5 = 15.4f;
+  int FarmTimeV5Gpu = 218;
+  float FarmSLV5Gpu = 17.96f;
+};
+
+// Folders and files under the application folder.
+struct AppPaths {
+  std::string AppDir;
+  std::string ArchiveDir;
+  std::string BenchDir;
+  std::string WorkDir;
+  std::string EstimateDir;
+  std::string TempDir;
+  std::string ConfigFile;
+  std::string ConfigBackup;
+  std::string BenchmarkLog;
+  std::string GpuBenchmarkLog;
+  std::string CpuLogBackup;
+  std::string GpuLogBackup;
+  std::string HelpDocument;
+  std::string GatherScript;
+  std::string UpdateZipPath;
+
+  static AppPaths For(const std::string& app_dir) {
+    AppPaths p;
+    p.AppDir = app_dir;
+    p.ArchiveDir = app_dir + "/archive";
+    p.BenchDir = app_dir + "/benchmark";
+    p.WorkDir = app_dir + "/workdir";
+    p.EstimateDir = app_dir + "/estimate";
+    p.TempDir = app_dir + "/temp/";
+    p.ConfigFile = app_dir + "/TORVAmeter_Maxwell.ini";
+    p.ConfigBackup = app_dir + "/TORVAmeter_Maxwell.ini.bak";
+    p.BenchmarkLog = p.BenchDir + "/TORVAmeter_Benchmark.log";
+    p.GpuBenchmarkLog = p.BenchDir + "/TORVAmeter_BenchmarkGPU.log";
+    p.CpuLogBackup = p.BenchDir + "/TORVAmeter_Benchmark.bak";
+    p.GpuLogBackup = p.BenchDir + "/TORVAmeter_BenchmarkGPU.bak";
+    p.HelpDocument = app_dir + "/TORVAmeter_Maxwell_Mac.pdf";
+    p.GatherScript = app_dir + "/TORVAGather.ms";
+    p.UpdateZipPath = app_dir + "/TORVAmeter_Maxwell_Mac.zip";
+    return p;
+  }
+};
+
+// What changes while the program runs.
+struct State {
+  std::string MaxwellDir;
+  std::string LastDir;
+  std::string FarmLogin;
+  std::string FarmPassword;
+  bool CheckUpdates = false;
+  // A stored update answer other than "Yes" and "No" (such as "yes"): it
+  // counts as No and is written back as it stood until the question is asked.
+  std::string unusual_update_line;
+  std::string FirstRunDir;
+  // Credential lines of ConfigFile with nothing decodable: written back as
+  // they stood until new credentials are given.
+  std::string unreadable_login_line, unreadable_password_line;
+  std::string RendererVersion;
+  bool GpuCapable = false;
+  std::optional<RenderMode> BenchMode;  // unset until a benchmark starts
+  float FarmSpeedRatio = 0;
+  float DeltaSL = 0;
+  float GpuFarmSpeedRatio = 0;
+  float GpuDeltaSL = 0;
+  bool NetworkReady = false;
+  std::vector<std::string> CameraLines;  // the lines of "cameras.txt", however many
+  int LogLine = 0;
+  std::string OutputLine;  // the last line read from an external program
+};
+
+// Where the update check connects: the public server, or the local
+// mini-farm's when the marker file exists. Tests point both at a local server.
+struct UpdateServers {
+  std::string public_host = "update.torva.fr";
+  std::string mini_farm_host = "torvaupdate";
+  int port = 6789;
+};
+
+struct Program {
+  Program(Desktop& desktop_, const std::string& app_dir)
+      : paths(AppPaths::For(app_dir)), desktop(desktop_) {
+    state.LastDir = paths.AppDir;
+  }
+
+  Constants constants;
+  AppPaths paths;
+  State state;
+  UpdateServers update_servers;
+  // How long the renderer's version probe may take before it is ended; the
+  // test programs lengthen it, since a starved machine starts programs slowly.
+  int renderer_probe_limit_ms = kVersionProbeLimitMs;
+  // Set when the user chose to quit during a long command: once the command
+  // has stopped its child and cleaned up, the program ends as after a close
+  // of the main window (the configuration is written).
+  bool quit_requested = false;
+  Desktop& desktop;
+};
+
+// A close request of the main window during a long command. True when the
+// user wants to stop `activity` (e.g. "the benchmark") and quit; the command
+// then ends its child, leaves nothing half-written and returns.
+inline bool ConfirmQuit(Program& program, const std::string& activity) {
+  program.quit_requested =
+      program.desktop.Question("TORVAmeter", "Do you want to stop " + activity +
+                                                 " and quit TORVAmeter?");
+  return program.quit_requested;
+}
+
+// LogPanel: add 1 to LogLine, then add the text at position LogLine.
+inline void ReportLine(Program& program, const std::string& text) {
+  ++program.state.LogLine;
+  program.desktop.AddLogLine(program.state.LogLine, text);
+}
+
+}  // namespace torva

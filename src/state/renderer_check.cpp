@@ -1,0 +1,31 @@
+#include "state/renderer_check.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace torva {
+
+RendererCheck CheckRenderer(Program& program) {
+  State& state = program.state;
+  const RendererProbe probe =
+      ProbeRenderer(state.MaxwellDir, state.RendererVersion, program.renderer_probe_limit_ms);
+  if (!probe.merge_tool_present) return RendererCheck::kInstallationGone;
+
+  state.RendererVersion = probe.version;
+  state.GpuCapable = probe.gpu_capable;
+  if (probe.last_line) state.OutputLine = *probe.last_line;
+  return VersionIsOlder(state.RendererVersion, program.constants.MinRendererVersion)
+             ? RendererCheck::kTooOld
+             : RendererCheck::kUsable;
+}
+
+Next GiveUpOnInstallation(Program& program) {
+  std::error_code error;
+  std::filesystem::remove(program.paths.ConfigBackup, error);
+  std::filesystem::rename(program.paths.ConfigFile, program.paths.ConfigBackup, error);
+  return {Next::kEndProgram,
+          "The Maxwell Render executable cannot be found, TORVAmeter will now quit.\nAt next "
+          "launch, you will be asked to enter some configuration information."};
+}
+
+}  // namespace torva

@@ -1,0 +1,24 @@
+// The program's renderer check, run at start-up and before the benchmark and
+// the estimation.
+#pragma once
+
+#include "state/next.h"
+#include "state/program.h"
+
+namespace torva {
+
+enum class RendererCheck { kUsable, kTooOld, kInstallationGone };
+
+// kInstallationGone, with nothing changed, when the installation in
+// MaxwellDir lacks mximerge: the caller then ends the program through
+// GiveUpOnInstallation. Otherwise runs the renderer once to set
+// RendererVersion and GpuCapable and compares the version with
+// MinRendererVersion; the caller says what "too old" means for it. The probe
+// is ended after `renderer_probe_limit_ms`.
+RendererCheck CheckRenderer(Program& program);
+
+// After kInstallationGone: moves ConfigFile aside, so that the next start
+// asks the first-run questions again, and returns the end with its message.
+Next GiveUpOnInstallation(Program& program);
+
+}  // namespace torva

@@ -1,0 +1,191 @@
+// The commands without a window, run as a pipeline would run them: the
+// sandbox program with no display, against the substitute renderer, from
+// setup to an estimation, with their JSON results and files checked.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "testing/commands.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
+#include "text/json.h"
+
+namespace torva {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+};
+
+class Headless : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunCommand(ShellQuote(SourceDir() + "/tools/app-folder/install-app-folder") + " " +
+                         ShellQuote(app_) + " >/dev/null 2>&1")
+                  .status,
+              0);
+    ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, "--speed 60 --seed 7"));
+    fs::copy(SourceDir() + "/tools/sim-maxwell/scenes/Kitchen", root_.path() + "/Kitchen",
+             fs::copy_options::recursive);
+  }
+
+  // The program with `args` after its folder and a patient renderer probe;
+  // no display, so that nothing of the window system can be reached.
+  ProgramRun Torvameter(const std::string& args) {
+    const std::string err = root_.path() + "/stderr.txt";
+    const CommandOutcome outcome = RunCommand(
+        "env -u DISPLAY -u WAYLAND_DISPLAY " +
+        ShellQuote(BuildDir() + "/src/torvameter-sandbox") + " --app-dir " + ShellQuote(app_) +
+        " --probe-limit " + std::to_string(kPatientProbeLimitMs / 1000) + " " + args + " 2>" +
+        ShellQuote(err));
+    return {outcome.status, outcome.output, ReadFile(err)};
+  }
+
+  // The one JSON object a --json run printed on its one line.
+  static JsonValue Result(const ProgramRun& run) {
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+    std::optional<JsonValue> value = ParseJson(run.out);
+    EXPECT_TRUE(value && value->type == JsonValue::Type::kObject) << run.out;
+    return value.value_or(JsonValue{});
+  }
+  static std::string Text(const JsonValue& object, const std::string& key) {
+    const JsonValue* value = object.Find(key);
+    return value ? value->text : "(missing " + key + ")";
+  }
+
+  TempFolder root_;
+  const std::string app_ = root_.path() + "/TORVAmeter_Maxwell";
+  const std::string maxwell_ = root_.path() + "/Maxwell";
+  const std::string kitchen_ = root_.path() + "/Kitchen/Kitchen.mxs";
+};
+
+TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
+  // Nothing works before the settings are written.
+  ProgramRun run = Torvameter("benchmark");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("no settings in " + app_ + ": run \"torvameter-sandbox setup --maxwell DIR\""),
+            std::string::npos)
+      << run.err;
+
+  // A folder without a renderer writes nothing.
+  run = Torvameter("setup --maxwell " + ShellQuote(root_.path() + "/Kitchen"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("no Maxwell Render installation in"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
+
+  run = Torvameter("setup --maxwell " + ShellQuote(maxwell_) + " --updates yes");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
+  EXPECT_EQ(config, ";Maxwell Render path\n" + maxwell_ + "/\n;TORVA login (crypted - do not modify)\n"
+                    "\n;TORVA password (crypted - do not modify)\n\n;Last directory from previous "
+                    "session\n" + maxwell_ + "/\n;Check for updates?\nYes\n");
+
+  // An estimation needs the benchmark first.
+  run = Torvameter("estimate " + ShellQuote(app_ + "/archive/Kitchen.vum") + " --size 1280x720 --sl 17");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Before doing an estimation, you must run the benchmark on your system!"),
+            std::string::npos)
+      << run.err;
+
+  run = Torvameter("benchmark --estimates 2 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const JsonValue benchmark = Result(run);
+  EXPECT_EQ(Text(benchmark, "outcome"), "finished");
+  EXPECT_GE(benchmark.Find("phase1_estimates")->items.size(), 2u);
+  const double ratio = benchmark.Find("speed_ratio")->Number();
+  EXPECT_GT(ratio, 0);
+  EXPECT_EQ(Text(benchmark, "log"), app_ + "/benchmark/TORVAmeter_Benchmark.log");
+  EXPECT_EQ(Text(benchmark, "chart"), app_ + "/benchmark/TORVAmeter_Benchmark.png");
+  // The record printed is the one beside the log, with the paths added.
+  const std::optional<JsonValue> record = ParseJson(ReadFile(Text(benchmark, "record")));
+  ASSERT_TRUE(record);
+  EXPECT_EQ(benchmark.members.size(), record->members.size() + 3);
+  EXPECT_EQ(JsonLine(*record->Find("phase1_estimates")), JsonLine(*benchmark.Find("phase1_estimates")));
+  EXPECT_NE(ReadFile(Text(benchmark, "log")).find("DeltaSL = "), std::string::npos);
+  EXPECT_TRUE(ReadFile(Text(benchmark, "chart")).starts_with("\x89PNG"));
+  EXPECT_NE(run.err.find("Time left to reach SL=20 ->"), std::string::npos) << run.err;
+
+  // Two different diffuse.jpg meet in the Kitchen's project.
+  run = Torvameter("prepare " + ShellQuote(kitchen_) + " --json");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("give --allow-same-names to pack it anyway"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/archive/Kitchen.vum"));
+  run = Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names --cameras 5");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("--cameras: the scene has 3 cameras, not 5"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/archive/Kitchen.vum"));
+
+  run = Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names --cameras 1,3 --fast --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const JsonValue prepared = Result(run);
+  const std::string archive = app_ + "/archive/Kitchen.vum";
+  EXPECT_EQ(Text(prepared, "archive"), archive);
+  EXPECT_EQ(prepared.Find("archive_bytes")->Number(), static_cast<double>(fs::file_size(archive)));
+  EXPECT_EQ(Text(prepared, "compression"), "fastest");
+  EXPECT_TRUE(ReadFile(archive).starts_with("PK"));  // zip, the fastest packing
+  ASSERT_EQ(prepared.Find("cameras")->items.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(prepared.Find("cameras")->items[i].Find("render")->boolean, i != 1) << i;
+  EXPECT_EQ(JsonLine(*prepared.Find("files")),
+            "[\"Kitchen.mxs\", \"sky.hdr\", \"diffuse.jpg\", \"chrome.png\"]");
+
+  run = Torvameter("estimate " + ShellQuote(archive) + " --size 1280x720 --sl 17 --seconds 2 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const JsonValue estimate = Result(run);
+  const std::string stem = app_ + "/estimate/Kitchen_1280x720_SL17_estimate_CPU";
+  EXPECT_EQ(Text(estimate, "outcome"), "priced");
+  EXPECT_EQ(Text(estimate, "log"), stem + ".log");
+  EXPECT_EQ(Text(estimate, "record"), stem + ".json");
+  EXPECT_EQ(Text(estimate, "chart"), stem + ".png");
+  EXPECT_TRUE(estimate.Find("stopped_by_user")->boolean);
+  EXPECT_GE(estimate.Find("predictions")->items.size(), 1u);
+  EXPECT_GT(estimate.Find("cost_eur")->Number(), 0);
+  // The ratio is the benchmark's, as its log keeps it (one decimal).
+  EXPECT_NEAR(estimate.Find("speed_ratio")->Number(), ratio, 0.05);
+  EXPECT_TRUE(ReadFile(stem + ".log").starts_with("Project \"Kitchen.vum\" CPU estimation.\n"));
+  EXPECT_TRUE(ReadFile(stem + ".png").starts_with("\x89PNG"));
+  EXPECT_NE(run.err.find("This is a multi-camera project."), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/workdir"));
+}
+
+TEST_F(Headless, WrongCommandLinesAndMissingInputsEndAtOnce) {
+  ProgramRun run = Torvameter("estimate x.vum --size 10x10 --sl 20");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--size takes WxH"), std::string::npos) << run.err;
+  run = Torvameter("frobnicate");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
+
+  ASSERT_EQ(Torvameter("setup --maxwell " + ShellQuote(maxwell_)).status, 0);
+  // Dependencies that are nowhere: the file requester has no answer.
+  fs::copy(SourceDir() + "/tools/sim-maxwell/scenes/Loft", root_.path() + "/Loft",
+           fs::copy_options::recursive);
+  run = Torvameter("prepare " + ShellQuote(root_.path() + "/Loft/Loft.mxs"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("prepare: a file the scene needs is neither where the scene says"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/archive/Loft.vum"));
+  run = Torvameter("prepare " + ShellQuote(root_.path() + "/none.mxs"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("none.mxs: no such scene file"), std::string::npos) << run.err;
+  // An archive that is no archive.
+  WriteFile(root_.path() + "/bad.vum", "not an archive");
+  WriteFile(app_ + "/benchmark/TORVAmeter_Benchmark.log",
+            "Mac, CPU: x - 2 threads\nMaxwell Render 5.2.1.49\nThe TORVA is 8.0 times faster "
+            "(+/- 10%) than this system (with CPU-Low priority, 32 nodes V4).\nDeltaSL = 5.00\n"
+            "(SL=10 on this system <=> SL=15.00 (+/- 0.2) on the TORVA.\n");
+  run = Torvameter("estimate " + ShellQuote(root_.path() + "/bad.vum") + " --size 800x600 --sl 12 --json");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("estimate: The project archive cannot be uncompressed!"), std::string::npos)
+      << run.err;
+}
+
+}  // namespace
+}  // namespace torva
