@@ -8,6 +8,8 @@ add_custom_command(
   DEPENDS ${logo_png} ${CMAKE_CURRENT_LIST_DIR}/scripts/embed_bytes.cmake
   COMMENT "Embedding the logo"
   VERBATIM)
+# Its own object: a big array, and names of its own.
+set_source_files_properties(${logo_cpp} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 get_target_property(tm_app_type tm_app TYPE)
 if(tm_app_type STREQUAL "INTERFACE_LIBRARY")
   target_sources(tm_app INTERFACE ${logo_cpp})
