@@ -10,6 +10,7 @@
 #include "headless/headless_run.h"
 #include "platform/app_folder.h"
 #include "platform/fltk/fltk_desktop.h"
+#include "platform/gadgets.h"
 #include "state/program.h"
 #include "update/update_check.h"
 
@@ -62,6 +63,9 @@ int main(int argc, char** argv) {
       return 0;
     case torva::CommandLineAction::kVersion:
       std::printf("%s\n", torva::VersionText().c_str());
+      return 0;
+    case torva::CommandLineAction::kGadgetTable:
+      std::fputs(torva::GadgetTableText().c_str(), stdout);
       return 0;
     case torva::CommandLineAction::kRun:
     case torva::CommandLineAction::kCommand:

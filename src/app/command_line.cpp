@@ -36,7 +36,7 @@ constexpr ValueOption kValueOptions[] = {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet options) {
   CommandLine line;
-  bool help = false, version = false;
+  bool help = false, version = false, gadgets = false;
   auto fail = [&line](const std::string& error) {
     if (line.error.empty()) line.error = error;
   };
@@ -49,6 +49,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet opt
     }
     if (arg == "--version") {
       version = true;
+      continue;
+    }
+    if (arg == "--gadget-table" && options == OptionSet::kTesting) {
+      gadgets = true;
       continue;
     }
     const bool in_command = !line.command.empty();
@@ -102,6 +106,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet opt
     line.action = CommandLineAction::kHelp;
   else if (version)
     line.action = CommandLineAction::kVersion;
+  else if (gadgets)
+    line.action = CommandLineAction::kGadgetTable;
   else if (!line.command.empty())
     line.action = CommandLineAction::kCommand;
   return line;
@@ -127,7 +133,9 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
         "  --update-host HOST[:PORT]\n"
         "                    ask this update server instead of the farm's\n"
         "  --probe-limit SECONDS\n"
-        "                    end the renderer's version probe after SECONDS\n";
+        "                    end the renderer's version probe after SECONDS\n"
+        "  --gadget-table    print the main window's gadgets (number, x, y, width,\n"
+        "                    height, label) and exit\n";
   }
   text +=
       "  -h, --help        print this help and exit\n"

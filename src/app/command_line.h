@@ -12,13 +12,14 @@ enum class CommandLineAction {
   kCommand,  // run `command` without a window
   kHelp,     // print the usage text, exit 0
   kVersion,  // print VersionText(), exit 0
+  kGadgetTable,  // print GadgetTableText() (testing builds), exit 0
   kError,    // print `error` and the usage text on standard error, exit 2
 };
 
 // Which options a build accepts beyond the shipped ones.
 enum class OptionSet {
   kShipped,  // --app-dir, --help, --version
-  kTesting,  // also --update-host and --probe-limit (the sandbox build)
+  kTesting,  // also --update-host, --probe-limit and --gadget-table (the sandbox build)
 };
 
 struct CommandLine {

@@ -70,6 +70,7 @@ TEST(CommandLine, WrongCommandLinesAreErrors) {
       // The test programs' options are not the shipped program's.
       {{"--update-host", "localhost:1"}, "unknown option --update-host"},
       {{"--probe-limit", "600"}, "unknown option --probe-limit"},
+      {{"--gadget-table"}, "unknown option --gadget-table"},
       // The first error is the one told; an error wins over --help.
       {{"--one", "--two"}, "unknown option --one"},
       {{"--help", "--nope"}, "unknown option --nope"},
@@ -108,6 +109,8 @@ TEST(CommandLine, TestingBuildTakesItsOwnOptions) {
   EXPECT_EQ(line.probe_limit, "600");
   EXPECT_EQ(Testing({"--probe-limit"}).error, "missing value after --probe-limit");
   EXPECT_EQ(Testing({"--bogus"}).error, "unknown option --bogus");
+  EXPECT_EQ(Testing({"--app-dir", "/x", "--gadget-table"}).action,
+            CommandLineAction::kGadgetTable);
 }
 
 TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
@@ -131,6 +134,7 @@ TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
   EXPECT_TRUE(testing.starts_with("usage: torvameter-sandbox [--app-dir DIR]"));
   EXPECT_NE(testing.find("--update-host HOST[:PORT]"), std::string::npos);
   EXPECT_NE(testing.find("--probe-limit SECONDS"), std::string::npos);
+  EXPECT_NE(testing.find("--gadget-table"), std::string::npos);
   EXPECT_NE(testing.find("(unknown: give --app-dir)"), std::string::npos);
   EXPECT_NE(testing.find("(none found)"), std::string::npos);
 }

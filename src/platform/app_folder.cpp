@@ -169,7 +169,7 @@ std::string FindOnPath(const std::string& name, const std::string& path) {
     const std::string folder = path.substr(start, end - start);
     start = end + 1;
     if (folder.empty() || folder[0] != '/') continue;
-    const std::string candidate = WithoutTrailingSlashes(folder) + "/" + name;
+    std::string candidate = WithoutTrailingSlashes(folder) + "/" + name;
     struct stat info;
     if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         access(candidate.c_str(), X_OK) == 0)

@@ -8,26 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/gadgets.h"
 #include "platform/picture.h"
 
 namespace torva {
-
-// Gadget numbers of the main window.
-enum Gadget : int {
-  kLogo = 0,
-  kLogPanel = 1,
-  kProgressBar = 3,
-  kUploadProject = 4,
-  kPrepareProject = 5,
-  kBenchmark = 6,
-  kEstimateProject = 7,
-  kPriceInfo = 8,
-  kAbout = 9,
-  kHelp = 10,
-  kConfig = 11,
-  kUpdates = 12,
-  kCpuDetect = 13,
-};
 
 using WindowId = int;
 constexpr WindowId kMainWindow = 0;
@@ -89,7 +73,7 @@ class Desktop {
   virtual std::vector<std::string> LogLines() = 0;
 
   virtual void SetProgress(int value) = 0;  // 0..60
-  // Grey out / restore buttons 4..13 except `keep`.
+  // Grey out / restore every button of the main window except `keep`.
   virtual void DisableButtons(int keep) = 0;
   virtual void EnableButtons(int keep) = 0;
 

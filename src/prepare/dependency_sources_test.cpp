@@ -52,7 +52,7 @@ TEST(DependencySourcesTest, ACopyCameFromTheFirstPlaceThatHoldsAFile) {
 
 TEST(DependencySourcesTest, OnlyNamesGivenByFilesThatDifferAreReported) {
   TempFolder folder;
-  const std::string f = folder.path();
+  const std::string& f = folder.path();
   WriteFile(f + "/a/x.jpg", "same");
   WriteFile(f + "/b/x.jpg", "same");
   fs::create_symlink(f + "/a/x.jpg", f + "/link.jpg");

@@ -30,14 +30,13 @@ PATIENCE = 4
 MAIN_TITLE = "^TORVAmeter 2.8 for Maxwell Render"
 SCREEN_W, SCREEN_H = 1920, 1080
 
-# Button centres inside the main window, by gadget number.
-BUTTONS = {
-    5: (4 + 56, 572 + 9), 7: (118 + 58, 572 + 9), 4: (236 + 56, 572 + 9),
-    13: (351 + 43, 572 + 9), 8: (4 + 39, 594 + 9), 11: (86 + 31, 594 + 9),
-    6: (152 + 44, 594 + 9), 10: (244 + 26, 594 + 9), 9: (300 + 29, 594 + 9),
-    12: (362 + 35, 594 + 9),
-}
-LOGO = (10 + 200, 2 + 44)
+# The main window's gadgets by number: places (x, y, width, height) and
+# centres, and the buttons' centres. Read from the program (load_gadgets),
+# which builds its window from the same table.
+PLACES = {}
+CENTRES = {}
+BUTTONS = {}
+LOGO_GADGET = 0
 
 
 class Failure(Exception):
@@ -47,6 +46,25 @@ class Failure(Exception):
 def check(condition, message):
     if not condition:
         raise Failure(message)
+
+
+def load_gadgets(program):
+    """Fills PLACES, CENTRES and BUTTONS from `program --gadget-table`: one line
+    per gadget, "NUMBER X Y WIDTH HEIGHT LABEL", a button being a gadget with a
+    label."""
+    done = subprocess.run([program, "--gadget-table"], capture_output=True, text=True,
+                          timeout=30 * PATIENCE)
+    check(done.returncode == 0, f"{program} --gadget-table: exit status {done.returncode}")
+    for line in done.stdout.splitlines():
+        fields = line.split(" ", 5)
+        check(len(fields) >= 5 and all(f.isdigit() for f in fields[:5]),
+              f"gadget table line {line!r}")
+        number, x, y, width, height = map(int, fields[:5])
+        PLACES[number] = (x, y, width, height)
+        CENTRES[number] = (x + width // 2, y + height // 2)
+        if len(fields) == 6:
+            BUTTONS[number] = CENTRES[number]
+    check(LOGO_GADGET in CENTRES and BUTTONS, f"gadget table: {done.stdout!r}")
 
 
 class Xserver:
@@ -294,6 +312,12 @@ def main_window(x, opts, root):
     check(near(shot.pixel(10 + 200, 2 + 86), (0xf2, 0x8c, 0x28)), "logo band not drawn")
     check(max(shot.pixel(10 + 390, 2 + 6)) < 60, "logo background not drawn")
     check(shot.pixel(200, 300) == (255, 255, 255), "LogPanel is not white")
+    # Each button's label is drawn inside the place the table gives it.
+    for gadget in BUTTONS:
+        bx, by, bw, bh = PLACES[gadget]
+        ink = sum(1 for px in range(bx + 3, bx + bw - 3) for py in range(by + 3, by + bh - 3)
+                  if max(shot.pixel(px, py)) < 100)
+        check(ink > 10, f"button {gadget}: no label drawn at {PLACES[gadget]}")
     check(program.proc.poll() is None, "program ended")
     program.stop()
 
@@ -372,17 +396,17 @@ def probe_clicks(x, opts, root):
             continue
         x.click(main, bx, by)
         probe.expect(f"gadget {gadget} left=1 repeated=0 control=0")
-    x.click(main, *LOGO)
+    x.click(main, *CENTRES[LOGO_GADGET])
     probe.expect("gadget 0 left=1 repeated=0 control=0")
     time.sleep(1.1)  # FLTK joins clicks less than a second apart
-    x.click(main, *LOGO, repeat=2)
+    x.click(main, *CENTRES[LOGO_GADGET], repeat=2)
     probe.expect("gadget 0 left=1 repeated=0 control=0")
     probe.expect("gadget 0 left=1 repeated=1 control=0")
     time.sleep(1.1)
-    x.click(main, *LOGO, control=True)
+    x.click(main, *CENTRES[LOGO_GADGET], control=True)
     probe.expect("gadget 0 left=1 repeated=0 control=1")
     time.sleep(1.1)
-    x.click(main, *LOGO, button=3)
+    x.click(main, *CENTRES[LOGO_GADGET], button=3)
     probe.expect("gadget 0 left=0 repeated=0 control=0")
 
     x.click(main, *BUTTONS[6])  # greys out the others
@@ -517,6 +541,8 @@ def run_scenario(name, scenario, opts):
     root = tempfile.mkdtemp(prefix="tm-gui-")
     x = Xserver()
     try:
+        if getattr(opts, "program", None):
+            load_gadgets(opts.program)
         scenario(x, opts, root)
     except Failure as failure:
         print(f"FAIL {name}: {failure}")

@@ -14,27 +14,6 @@ namespace torva {
 namespace fltk {
 namespace {
 
-constexpr int kWidth = 440;
-constexpr int kHeight = 640;
-
-struct ButtonPlace {
-  int gadget, x, y, w, h;
-  const char* text;
-};
-
-constexpr ButtonPlace kButtons[] = {
-    {kPrepareProject, 4, 572, 112, 18, "Prepare project"},
-    {kEstimateProject, 118, 572, 116, 18, "Estimate project"},
-    {kUploadProject, 236, 572, 112, 18, "Upload project"},
-    {kCpuDetect, 351, 572, 86, 18, "CPU detect"},
-    {kPriceInfo, 4, 594, 78, 18, "Price info"},
-    {kConfig, 86, 594, 62, 18, "Config"},
-    {kBenchmark, 152, 594, 88, 18, "Benchmark"},
-    {kHelp, 244, 594, 52, 18, "Help"},
-    {kAbout, 300, 594, 58, 18, "About"},
-    {kUpdates, 362, 594, 70, 18, "Updates"},
-};
-
 void OnButton(Fl_Widget* button, void* data) {
   auto* main = static_cast<MainWindow*>(data);
   for (const auto& [gadget, widget] : main->buttons) {
@@ -61,30 +40,33 @@ void OnWindowClose(Fl_Widget*, void* data) {
 MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent on_event)
     : push(std::move(on_event)), buffer(std::make_unique<Fl_Text_Buffer>()) {
   int x = 0, y = 0;
-  CentredOrigin(kWidth, kHeight, x, y);
-  window = std::make_unique<Fl_Window>(x, y, kWidth, kHeight);
+  CentredOrigin(kMainWindowWidth, kMainWindowHeight, x, y);
+  window = std::make_unique<Fl_Window>(x, y, kMainWindowWidth, kMainWindowHeight);
   window->copy_label(title.c_str());
-  window->size_range(kWidth, kHeight, kWidth, kHeight);
+  window->size_range(kMainWindowWidth, kMainWindowHeight, kMainWindowWidth, kMainWindowHeight);
   window->callback(OnWindowClose, this);
 
   new LogoBox(logo, push);
 
-  panel = new Fl_Text_Display(3, 97, 436, 472);
+  const GadgetPlace& panel_place = kLogPanelPlace;
+  panel = new Fl_Text_Display(panel_place.x, panel_place.y, panel_place.width,
+                              panel_place.height);
   panel->buffer(buffer.get());
   panel->color(FL_WHITE);
   panel->textcolor(FL_BLACK);
   panel->textfont(FL_HELVETICA);
   panel->textsize(12);
 
-  for (const ButtonPlace& place : kButtons) {
-    auto* button = new Fl_Button(place.x, place.y, place.w, place.h, place.text);
+  for (const GadgetPlace& place : kButtonPlaces) {
+    auto* button = new Fl_Button(place.x, place.y, place.width, place.height, place.label);
     button->labelsize(12);
     button->callback(OnButton, this);
     button->clear_visible_focus();
     buttons[place.gadget] = button;
   }
 
-  progress = new Fl_Progress(4, 610, 439, 28);
+  const GadgetPlace& bar = kProgressBarPlace;
+  progress = new Fl_Progress(bar.x, bar.y, bar.width, bar.height);
   progress->minimum(0);
   progress->maximum(60);
   progress->value(0);

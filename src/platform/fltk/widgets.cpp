@@ -74,7 +74,8 @@ void PictureBox::draw() {
 }
 
 LogoBox::LogoBox(const Picture& logo, PushEvent push)
-    : PictureBox(10, 2, logo, 403, 89, true), push_(std::move(push)) {}
+    : PictureBox(kLogoPlace.x, kLogoPlace.y, logo, kLogoPlace.width, kLogoPlace.height, true),
+      push_(std::move(push)) {}
 
 int LogoBox::handle(int event) {
   if (event != FL_PUSH) return PictureBox::handle(event);

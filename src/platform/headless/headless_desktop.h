@@ -70,7 +70,7 @@ class HeadlessDesktop : public Desktop {
 
   bool OpenMainWindow(const std::string& title, const Picture& logo) override;
   void CloseMainWindow() override {}
-  Rect MainWindowFrame() override { return {0, 0, 440, 640}; }
+  Rect MainWindowFrame() override { return {0, 0, kMainWindowWidth, kMainWindowHeight}; }
 
   void ClearLog() override { panel_.Clear(); }
   void AddLogLine(int position, const std::string& text) override;

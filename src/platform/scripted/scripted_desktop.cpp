@@ -45,7 +45,8 @@ bool ScriptedDesktop::OpenMainWindow(const std::string&, const Picture&) { retur
 void ScriptedDesktop::CloseMainWindow() {}
 
 Rect ScriptedDesktop::MainWindowFrame() {
-  return {(kScreenWidth - 440) / 2, (kScreenHeight - 640) / 2, 440, 640};
+  return {(kScreenWidth - kMainWindowWidth) / 2, (kScreenHeight - kMainWindowHeight) / 2,
+          kMainWindowWidth, kMainWindowHeight};
 }
 
 void ScriptedDesktop::PrintPanel() {
@@ -80,9 +81,9 @@ void ScriptedDesktop::SetProgress(int value) {
 }
 
 void ScriptedDesktop::SetButtons(bool enabled, int keep) {
-  for (int gadget = kUploadProject; gadget <= kCpuDetect; ++gadget) {
-    if (gadget == keep) continue;
-    if (enabled) disabled_.erase(gadget); else disabled_.insert(gadget);
+  for (const GadgetPlace& button : kButtonPlaces) {
+    if (button.gadget == keep) continue;
+    if (enabled) disabled_.erase(button.gadget); else disabled_.insert(button.gadget);
   }
   Write((enabled ? "enable " : "disable ") + std::to_string(keep));
 }
