@@ -14,10 +14,10 @@
 #include <random>
 #include <string>
 
-#include "testing/commands.h"
 #include "platform/scripted/scripted_desktop.h"
 #include "prepare/preparation.h"
 #include "renderer/process.h"
+#include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 
@@ -59,8 +59,8 @@ struct Setup {
     WriteFile(app + "/benchmark/TORVAmeter_Benchmark.log", "benchmark log\n");
 
     std::mt19937_64 random(42);
-    const char* words[] = {"diffuse ", "specular ", "bump ", "emitter ", "camera ", "mesh ",
-                           "0.125 ", "1024 ", "\n"};
+    const char* words[] = {"diffuse ", "specular ", "bump ", "emitter ", "camera ",
+                           "mesh ",    "0.125 ",    "1024 ", "\n"};
     for (int i = 0; i < kFiles; ++i) {
       std::string data;
       const std::size_t size = static_cast<std::size_t>(total / kFiles);
@@ -181,16 +181,22 @@ int main(int argc, char** argv) {
   const int rounds = rounds_text ? std::max(1, std::atoi(rounds_text)) : 3;
   for (int round = 1; round <= rounds; ++round) {
     for (int compression : {0, 1}) {
-      const std::string suffix = "/" + std::to_string(compression) + "/round:" +
-                                 std::to_string(round);
+      const std::string suffix =
+          "/" + std::to_string(compression) + "/round:" + std::to_string(round);
       const auto program = [&] {
         benchmark::RegisterBenchmark(("BM_PackThroughProgram" + suffix).c_str(),
                                      torva::BM_PackThroughProgram)
-            ->Arg(compression)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+            ->Arg(compression)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond)
+            ->UseRealTime();
       };
       const auto bare = [&] {
         benchmark::RegisterBenchmark(("BM_PackBare7za" + suffix).c_str(), torva::BM_PackBare7za)
-            ->Arg(compression)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+            ->Arg(compression)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond)
+            ->UseRealTime();
       };
       // Each way goes first in every other round.
       if (round % 2) {

@@ -3,14 +3,14 @@
 // the program lets go of a child that floods it with output.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
 #include <algorithm>
 #include <chrono>
 #include <optional>
-#include <sys/resource.h>
 
+#include "renderer/process.h"
 #include "testing/commands.h"
 #include "testing/mock_desktop.h"
-#include "renderer/process.h"
 
 namespace torva {
 namespace {
@@ -56,15 +56,16 @@ void BM_WatchRunBusyChild(benchmark::State& state) {
     long lines = 0;
     const Sample start;
     ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, Words("burn 12 50"), "/");
-    WatchRun(child, desktop, [](const Event&) { return RunAction::kGoOn; },
-             [&](const std::string&) {
-               ++lines;
-               if (std::chrono::steady_clock::now() - start.wall < std::chrono::seconds(10)) {
-                 return RunAction::kGoOn;
-               }
-               if (!end) end.emplace();
-               return RunAction::kStop;
-             });
+    WatchRun(
+        child, desktop, [](const Event&) { return RunAction::kGoOn; },
+        [&](const std::string&) {
+          ++lines;
+          if (std::chrono::steady_clock::now() - start.wall < std::chrono::seconds(10)) {
+            return RunAction::kGoOn;
+          }
+          if (!end) end.emplace();
+          return RunAction::kStop;
+        });
     return lines;
   });
 }
@@ -125,14 +126,15 @@ void BM_StopFloodingChild(benchmark::State& state) {
     long lines = 0;
     std::size_t most_buffered = 0;
     std::optional<std::chrono::steady_clock::time_point> stopped;
-    WatchRun(child, desktop, [](const Event&) { return RunAction::kGoOn; },
-             [&](const std::string&) {
-               most_buffered = std::max(most_buffered, child.BufferedBytes());
-               ++lines;
-               if (stopped || lines < 5) return RunAction::kGoOn;
-               stopped = std::chrono::steady_clock::now();
-               return RunAction::kStop;
-             });
+    WatchRun(
+        child, desktop, [](const Event&) { return RunAction::kGoOn; },
+        [&](const std::string&) {
+          most_buffered = std::max(most_buffered, child.BufferedBytes());
+          ++lines;
+          if (stopped || lines < 5) return RunAction::kGoOn;
+          stopped = std::chrono::steady_clock::now();
+          return RunAction::kStop;
+        });
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - *stopped).count());
     state.counters["lines"] = static_cast<double>(lines);

@@ -93,7 +93,8 @@ void BM_ClientDownloadsFromServer(benchmark::State& state) {
   LocalServer server(zip);
   for (auto _ : state) {
     auto connection = AskForUpdate(server.port());
-    if (!connection || !ReceiveUpdateFile(*connection, folder.path() + "/got.zip", DownloadLimits{}))
+    if (!connection ||
+        !ReceiveUpdateFile(*connection, folder.path() + "/got.zip", DownloadLimits{}))
       state.SkipWithError("download failed");
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kZipBytes));

@@ -51,7 +51,8 @@ struct Usage {
 // again, as a person would).
 class StoppingDesktop : public ScriptedDesktop {
  public:
-  StoppingDesktop(std::vector<Answer> answers, std::FILE* out, int gadget, Clock::time_point stop_at)
+  StoppingDesktop(std::vector<Answer> answers, std::FILE* out, int gadget,
+                  Clock::time_point stop_at)
       : ScriptedDesktop(std::move(answers), out), gadget_(gadget), next_click_(stop_at) {}
 
   Event TakeEvent() override {

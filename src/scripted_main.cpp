@@ -27,11 +27,16 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage(("missing value after " + arg).c_str());
     std::string value = argv[++i];
-    if (arg == "--app-dir") app_dir = value;
-    else if (arg == "--answers") answers_path = value;
-    else if (arg == "--update-host") update_host = value;
-    else if (arg == "--probe-limit") probe_limit = value;
-    else return Usage(("unknown option " + arg).c_str());
+    if (arg == "--app-dir")
+      app_dir = value;
+    else if (arg == "--answers")
+      answers_path = value;
+    else if (arg == "--update-host")
+      update_host = value;
+    else if (arg == "--probe-limit")
+      probe_limit = value;
+    else
+      return Usage(("unknown option " + arg).c_str());
   }
   if (app_dir.empty() || answers_path.empty()) return Usage("--app-dir and --answers are required");
   // Paths built from the folder must not depend on the working folder.

@@ -53,11 +53,9 @@ int main(int argc, char** argv) {
   const torva::CommandLine line =
       torva::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), kOptions);
   switch (line.action) {
-    case torva::CommandLineAction::kError:
-      return UsageError(line.error);
+    case torva::CommandLineAction::kError: return UsageError(line.error);
     case torva::CommandLineAction::kHelp:
-      std::fputs(torva::UsageText(kOptions, torva::DefaultAppFolder(),
-                                  torva::InstalledDataFolder())
+      std::fputs(torva::UsageText(kOptions, torva::DefaultAppFolder(), torva::InstalledDataFolder())
                      .c_str(),
                  stdout);
       return 0;
@@ -68,14 +66,13 @@ int main(int argc, char** argv) {
       std::fputs(torva::GadgetTableText().c_str(), stdout);
       return 0;
     case torva::CommandLineAction::kRun:
-    case torva::CommandLineAction::kCommand:
-      break;
+    case torva::CommandLineAction::kCommand: break;
   }
 
   const std::string app_dir = line.app_dir.empty() ? torva::DefaultAppFolder() : line.app_dir;
   if (app_dir.empty()) {
-    std::fprintf(stderr, "%s: no home folder to put the application folder in; give --app-dir DIR\n",
-                 kName);
+    std::fprintf(
+        stderr, "%s: no home folder to put the application folder in; give --app-dir DIR\n", kName);
     return 1;
   }
 
@@ -101,8 +98,7 @@ int main(int argc, char** argv) {
   if (lay_out) lay_out(app_dir);
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
-  if (!line.update_host.empty() &&
-      !torva::PointUpdatesAt(line.update_host, program.update_servers))
+  if (!line.update_host.empty() && !torva::PointUpdatesAt(line.update_host, program.update_servers))
     return UsageError("bad port in --update-host");
   if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))
     return UsageError("--probe-limit takes whole seconds from 1 to 86400");

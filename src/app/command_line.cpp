@@ -167,8 +167,7 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
 }
 
 std::string UsageLines(OptionSet options) {
-  const std::string name =
-      options == OptionSet::kTesting ? "torvameter-sandbox" : "torvameter";
+  const std::string name = options == OptionSet::kTesting ? "torvameter-sandbox" : "torvameter";
   const std::string extra =
       options == OptionSet::kTesting ? " [--update-host HOST[:PORT]] [--probe-limit SECONDS]" : "";
   const std::string indent = "       " + name + " [--app-dir DIR] ";
@@ -177,8 +176,8 @@ std::string UsageLines(OptionSet options) {
          "benchmark [--gpu] [--estimates N] [--json]\n" + indent +
          "prepare SCENE.mxs [--cameras all|active|1,3,...] [--fast]\n" +
          std::string(indent.size() + 18, ' ') + "[--allow-same-names] [--json]\n" + indent +
-         "estimate ARCHIVE.vum --size WxH --sl N [--gpu] [--seconds S] [--json]\n" +
-         "       " + name + " --help | --version\n";
+         "estimate ARCHIVE.vum --size WxH --sl N [--gpu] [--seconds S] [--json]\n" + "       " +
+         name + " --help | --version\n";
 }
 
 }  // namespace torva

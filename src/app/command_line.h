@@ -8,12 +8,12 @@
 namespace torva {
 
 enum class CommandLineAction {
-  kRun,      // open the window
-  kCommand,  // run `command` without a window
-  kHelp,     // print the usage text, exit 0
-  kVersion,  // print VersionText(), exit 0
+  kRun,          // open the window
+  kCommand,      // run `command` without a window
+  kHelp,         // print the usage text, exit 0
+  kVersion,      // print VersionText(), exit 0
   kGadgetTable,  // print GadgetTableText() (testing builds), exit 0
-  kError,    // print `error` and the usage text on standard error, exit 2
+  kError,        // print `error` and the usage text on standard error, exit 2
 };
 
 // Which options a build accepts beyond the shipped ones.
@@ -29,7 +29,7 @@ struct CommandLine {
   std::string probe_limit;  // as given; empty when not given
   std::string command;      // with kCommand: "setup", "benchmark", "prepare" or "estimate"
   std::vector<std::string> command_args;  // what follows it, but the options above
-  std::string error;        // with kError: what was wrong, for one line
+  std::string error;                      // with kError: what was wrong, for one line
 };
 
 // `args` without the program's name. Options take their value as the next

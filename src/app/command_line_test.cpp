@@ -84,8 +84,8 @@ TEST(CommandLine, WrongCommandLinesAreErrors) {
 }
 
 TEST(CommandLine, ACommandTakesTheWordsAfterIt) {
-  const CommandLine line = Shipped({"--app-dir", "/tmp/a", "estimate", "x.vum", "--size",
-                                    "800x600", "--app-dir=/tmp/b", "--json"});
+  const CommandLine line = Shipped({"--app-dir", "/tmp/a", "estimate", "x.vum", "--size", "800x600",
+                                    "--app-dir=/tmp/b", "--json"});
   EXPECT_EQ(line.action, CommandLineAction::kCommand);
   EXPECT_EQ(line.command, "estimate");
   EXPECT_EQ(line.command_args, (Args{"x.vum", "--size", "800x600", "--json"}));
@@ -101,21 +101,20 @@ TEST(CommandLine, ACommandTakesTheWordsAfterIt) {
 }
 
 TEST(CommandLine, TestingBuildTakesItsOwnOptions) {
-  const CommandLine line = Testing(
-      {"--app-dir", "/tmp/app", "--update-host", "127.0.0.1:7000", "--probe-limit=600"});
+  const CommandLine line =
+      Testing({"--app-dir", "/tmp/app", "--update-host", "127.0.0.1:7000", "--probe-limit=600"});
   EXPECT_EQ(line.action, CommandLineAction::kRun);
   EXPECT_EQ(line.app_dir, "/tmp/app");
   EXPECT_EQ(line.update_host, "127.0.0.1:7000");
   EXPECT_EQ(line.probe_limit, "600");
   EXPECT_EQ(Testing({"--probe-limit"}).error, "missing value after --probe-limit");
   EXPECT_EQ(Testing({"--bogus"}).error, "unknown option --bogus");
-  EXPECT_EQ(Testing({"--app-dir", "/x", "--gadget-table"}).action,
-            CommandLineAction::kGadgetTable);
+  EXPECT_EQ(Testing({"--app-dir", "/x", "--gadget-table"}).action, CommandLineAction::kGadgetTable);
 }
 
 TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
-  const std::string shipped = UsageText(OptionSet::kShipped, "/home/ann/.local/share/TORVAmeter_Maxwell",
-                                        "/usr/share/torvameter");
+  const std::string shipped = UsageText(
+      OptionSet::kShipped, "/home/ann/.local/share/TORVAmeter_Maxwell", "/usr/share/torvameter");
   EXPECT_TRUE(shipped.starts_with(UsageLines(OptionSet::kShipped)));
   EXPECT_TRUE(shipped.starts_with("usage: torvameter [--app-dir DIR]\n"));
   for (const char* command : {"] setup --maxwell DIR", "] benchmark [--gpu]", "] prepare SCENE.mxs",

@@ -22,7 +22,9 @@ void RunCommand(Program& program, const Event& event) {
     case kConfig: RunConfigButton(program); break;
     case kEstimateProject: RunEstimation(program); break;
     case kCpuDetect: ShowCpuInfo(program); break;
-    case kUpdates: CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kShow); break;
+    case kUpdates:
+      CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kShow);
+      break;
     default: break;  // gadgets without a command
   }
 }

@@ -38,11 +38,10 @@ void OpenUploadPage(Program& program) {
 void OpenPricePage(Program& program) { OpenFarmPage(program, "/en/renderfarm/prices"); }
 
 void ShowAbout(Program& program) {
-  program.desktop.Message(
-      "About TORVAmeter for Maxwell",
-      std::string(6, ' ') + "TORVAmeter " + program.constants.ProgramVersion +
-          " for Maxwell Render\n" + "Made by the TORVA render farm team\n" +
-          std::string(15, ' ') + kFarmSite);
+  program.desktop.Message("About TORVAmeter for Maxwell",
+                          std::string(6, ' ') + "TORVAmeter " + program.constants.ProgramVersion +
+                              " for Maxwell Render\n" + "Made by the TORVA render farm team\n" +
+                              std::string(15, ' ') + kFarmSite);
 }
 
 void OpenHelp(Program& program) {
@@ -62,8 +61,8 @@ void OpenHelp(Program& program) {
 void ShowCpuInfo(Program& program) {
   std::string brand = ProcessorBrand();
   brand.erase(0, brand.find_first_not_of(' '));
-  program.desktop.Message("CPU Info", brand + ", " + std::to_string(LogicalProcessors()) +
-                                          " threads");
+  program.desktop.Message("CPU Info",
+                          brand + ", " + std::to_string(LogicalProcessors()) + " threads");
 }
 
 }  // namespace torva

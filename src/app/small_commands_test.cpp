@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/mock_desktop.h"
 #include "testing/files.h"
+#include "testing/mock_desktop.h"
 #include "testing/scripted_session.h"
 
 namespace torva {
@@ -38,18 +38,24 @@ TEST(SmallCommandsTest, WhatCouldNotBeOpenedIsNamedInAMessage) {
   const std::string site = kFarmSite;
   const Case cases[] = {
       {OpenUploadPage, site + "/en/estimate-the-rendering-time/maxwell",
-       "The web page " + site + "/en/estimate-the-rendering-time/maxwell could not be "
-       "opened.\nPlease open it in your web browser."},
+       "The web page " + site +
+           "/en/estimate-the-rendering-time/maxwell could not be "
+           "opened.\nPlease open it in your web browser."},
       {OpenPricePage, site + "/en/renderfarm/prices",
-       "The web page " + site + "/en/renderfarm/prices could not be opened.\nPlease open it in "
-       "your web browser."},
+       "The web page " + site +
+           "/en/renderfarm/prices could not be opened.\nPlease open it in "
+           "your web browser."},
       {OpenHelp, program.paths.HelpDocument,
-       "The help document " + program.paths.HelpDocument + " could not be opened.\nPlease "
-       "open it with a PDF viewer."},
-      {[](Program& p) { LogoClicked(p, Event{EventType::kGadget, kMainWindow, kLogo}); },
+       "The help document " + program.paths.HelpDocument +
+           " could not be opened.\nPlease "
+           "open it with a PDF viewer."},
+      {[](Program& p) {
+         LogoClicked(p, Event{EventType::kGadget, kMainWindow, kLogo});
+       },
        site + "/en/rendering/maxwell",
-       "The web page " + site + "/en/rendering/maxwell could not be opened.\nPlease open it "
-       "in your web browser."},
+       "The web page " + site +
+           "/en/rendering/maxwell could not be opened.\nPlease open it "
+           "in your web browser."},
   };
   for (const Case& c : cases) {
     EXPECT_CALL(desktop, Open(c.target)).WillOnce(Return(false));

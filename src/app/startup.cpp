@@ -30,17 +30,14 @@ void EndIfAsked(Program& program, const Next& next) {
 
 void CheckRendererAtStart(Program& program) {
   switch (CheckRenderer(program)) {
-    case RendererCheck::kUsable:
-      return;
+    case RendererCheck::kUsable: return;
     case RendererCheck::kInstallationGone:
       EndProgramAfter(program.desktop, GiveUpOnInstallation(program));
     case RendererCheck::kTooOld:
       program.desktop.Message("TORVAmeter error",
-                              "Your Maxwell Render version is " +
-                                  program.state.RendererVersion +
+                              "Your Maxwell Render version is " + program.state.RendererVersion +
                                   ".\nThis version of TORVAmeter needs Maxwell Render " +
-                                  program.constants.MinRendererVersion +
-                                  " (or newer) to run.");
+                                  program.constants.MinRendererVersion + " (or newer) to run.");
       EndProgram();
   }
 }
@@ -53,9 +50,9 @@ void CheckRendererAtStart(Program& program) {
   // configuration: the second one leaves at once, writing nothing.
   const std::optional<FolderLock> lock = FolderLock::Take(program.paths.AppDir);
   if (!lock) {
-    program.desktop.Message("TORVAmeter warning",
-                            "TORVAmeter is already running with the folder " +
-                                program.paths.AppDir + ".\nThis copy will now quit.");
+    program.desktop.Message("TORVAmeter warning", "TORVAmeter is already running with the folder " +
+                                                      program.paths.AppDir +
+                                                      ".\nThis copy will now quit.");
     EndProgram();
   }
   MakeFolderIfMissing(program.paths.ArchiveDir);

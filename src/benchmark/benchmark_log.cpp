@@ -14,8 +14,7 @@
 namespace torva {
 
 std::string MachineLine(const std::string& processor_brand, int logical_processors) {
-  return "Mac, CPU: " + processor_brand + " - " + std::to_string(logical_processors) +
-         " threads";
+  return "Mac, CPU: " + processor_brand + " - " + std::to_string(logical_processors) + " threads";
 }
 
 std::string RendererLine(const std::string& renderer_version) {
@@ -23,8 +22,8 @@ std::string RendererLine(const std::string& renderer_version) {
 }
 
 std::string RatioLine(float ratio, RenderMode bench_mode) {
-  return "The TORVA is " + FormatFixed(ratio, 1) + " times faster (+/- 10%) than this system (with " +
-         FarmPoolText(bench_mode) + ").";
+  return "The TORVA is " + FormatFixed(ratio, 1) +
+         " times faster (+/- 10%) than this system (with " + FarmPoolText(bench_mode) + ").";
 }
 
 std::string DeltaSLLine(float delta_sl) { return "DeltaSL = " + FormatFixed(delta_sl, 2); }

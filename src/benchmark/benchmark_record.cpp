@@ -26,12 +26,12 @@ std::string RecordJson(const BenchmarkRecord& r) {
   json += "  \"phase1_estimates\": [";
   for (std::size_t i = 0; i < r.estimates.size(); ++i) {
     const Phase1Reading& e = r.estimates[i];
-    json += std::string(i ? "," : "") + "\n    {\"elapsed_seconds\": " +
-            JsonNumber(e.elapsed_seconds) + ", \"estimate_seconds\": " +
-            std::to_string(e.seconds) + ", \"time_left\": " + JsonText(e.time_text) +
-            ", \"sl\": " + JsonText(e.sl_text) + ", \"rendered_seconds\": " +
-            std::to_string(e.rendered_seconds) + ", \"whole_render_seconds\": " +
-            std::to_string(e.WholeSeconds()) + "}";
+    json += std::string(i ? "," : "") +
+            "\n    {\"elapsed_seconds\": " + JsonNumber(e.elapsed_seconds) +
+            ", \"estimate_seconds\": " + std::to_string(e.seconds) +
+            ", \"time_left\": " + JsonText(e.time_text) + ", \"sl\": " + JsonText(e.sl_text) +
+            ", \"rendered_seconds\": " + std::to_string(e.rendered_seconds) +
+            ", \"whole_render_seconds\": " + std::to_string(e.WholeSeconds()) + "}";
   }
   json += r.estimates.empty() ? "],\n" : "\n  ],\n";
   json += "  \"mean_seconds\": " + JsonOptional(r.mean_seconds) + ",\n";
@@ -39,8 +39,9 @@ std::string RecordJson(const BenchmarkRecord& r) {
   json += "  \"phase2_sl_readings\": [";
   for (std::size_t i = 0; i < r.sampling_levels.size(); ++i) {
     const SamplingLevelReading& s = r.sampling_levels[i];
-    json += std::string(i ? "," : "") + "\n    {\"elapsed_seconds\": " +
-            JsonNumber(s.elapsed_seconds) + ", \"sl\": " + JsonNumber(s.sampling_level) + "}";
+    json += std::string(i ? "," : "") +
+            "\n    {\"elapsed_seconds\": " + JsonNumber(s.elapsed_seconds) +
+            ", \"sl\": " + JsonNumber(s.sampling_level) + "}";
   }
   json += r.sampling_levels.empty() ? "],\n" : "\n  ],\n";
   json += "  \"delta_sl\": " + JsonOptional(r.delta_sl) + ",\n";

@@ -12,10 +12,10 @@
 namespace torva {
 
 struct Phase1Reading {
-  double elapsed_seconds = 0;  // since PHASE 1 started
-  long long seconds = 0;       // the renderer's estimate of the time left to SL 20
-  std::string time_text;       // as the renderer wrote it
-  std::string sl_text;         // the SL line shown with it
+  double elapsed_seconds = 0;      // since PHASE 1 started
+  long long seconds = 0;           // the renderer's estimate of the time left to SL 20
+  std::string time_text;           // as the renderer wrote it
+  std::string sl_text;             // the SL line shown with it
   long long rendered_seconds = 0;  // render time when the estimate came
   // The whole render time to SL 20 it predicts: rendered + left.
   long long WholeSeconds() const { return rendered_seconds + seconds; }

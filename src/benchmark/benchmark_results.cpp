@@ -11,12 +11,11 @@ namespace {
 
 const std::string& LogOf(const Program& program, RenderMode bench_mode) {
   return bench_mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog
-                                     : program.paths.BenchmarkLog;
+                                        : program.paths.BenchmarkLog;
 }
 
 const std::string& BackupOf(const Program& program, RenderMode bench_mode) {
-  return bench_mode == RenderMode::kGpu ? program.paths.GpuLogBackup
-                                     : program.paths.CpuLogBackup;
+  return bench_mode == RenderMode::kGpu ? program.paths.GpuLogBackup : program.paths.CpuLogBackup;
 }
 
 // The renderer is not examined again here: the new folder is checked at the

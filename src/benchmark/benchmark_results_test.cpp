@@ -76,8 +76,7 @@ TEST_F(BenchmarkResultsTest, ALogOfAnotherRendererIsSetAsideAndTheBenchmarkOffer
 }
 
 TEST_F(BenchmarkResultsTest, BothLogsAreSetAsideCpuFirstAndANewFolderIsTaken) {
-  Session s(folder_.path(), "no\nfile /Other/Maxwell/readme.txt\nyes\nno\nno\n", "5.2.1.49",
-            true);
+  Session s(folder_.path(), "no\nfile /Other/Maxwell/readme.txt\nyes\nno\nno\n", "5.2.1.49", true);
   WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
   WriteFile(s.program.paths.GpuBenchmarkLog, "only one line\n");
   EXPECT_EQ(AtStart(s.program), std::nullopt);

@@ -12,10 +12,10 @@
 #include "benchmark/farm_figures.h"
 #include "platform/buttons_disabled.h"
 #include "platform/cpu_info.h"
-#include "renderer/command_lines.h"
-#include "renderer/output_lines.h"
 #include "render/preview_window.h"
 #include "render/watched_render.h"
+#include "renderer/command_lines.h"
+#include "renderer/output_lines.h"
 #include "renderer/process.h"
 #include "state/renderer_check.h"
 #include "text/numbers.h"
@@ -52,7 +52,7 @@ struct Run {
   }
   float& RatioResult() {
     return mode == RenderMode::kGpu ? program.state.GpuFarmSpeedRatio
-                                 : program.state.FarmSpeedRatio;
+                                    : program.state.FarmSpeedRatio;
   }
   float& DeltaResult() {
     return mode == RenderMode::kGpu ? program.state.GpuDeltaSL : program.state.DeltaSL;
@@ -232,8 +232,7 @@ std::optional<Stop> MeasureRatio(Run& run, const BenchmarkOptions& options) {
   }
   long long whole_sum = 0;
   for (const TimeLeftReading& reading : phase1.readings) whole_sum += reading.WholeSeconds();
-  const long long mean_seconds =
-      MeanSeconds(whole_sum, static_cast<int>(phase1.readings.size()));
+  const long long mean_seconds = MeanSeconds(whole_sum, static_cast<int>(phase1.readings.size()));
   const float ratio = SpeedRatio(mean_seconds, run.bench.farm_seconds);
   if (!std::isfinite(ratio) || ratio <= 0) {
     return Stop{"no estimate",
@@ -364,8 +363,9 @@ void EndWithoutResults(Run& run, const Stop& stop) {
   run.Report(stop.why);
   run.Report("The benchmark has been stopped: run it again to get its results.");
   run.program.desktop.Message(kErrorTitle,
-                              stop.why + "\nThe benchmark has been stopped: run it again to get "
-                                         "its results.");
+                              stop.why +
+                                  "\nThe benchmark has been stopped: run it again to get "
+                                  "its results.");
 }
 
 // Beside the log: the record and the chart of the estimates. Failures to
@@ -438,7 +438,8 @@ void RunBenchmark(Program& program, const BenchmarkOptions& options) {
   RunBenchmarkWithMode(program, cpu ? RenderMode::kCpu : RenderMode::kGpu, options);
 }
 
-void RunBenchmarkWithMode(Program& program, RenderMode bench_mode, const BenchmarkOptions& options) {
+void RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
+                          const BenchmarkOptions& options) {
   for (RenderMode mode = bench_mode;; mode = RenderMode::kGpu) {
     program.state.BenchMode = mode;
     const Next run = RunOnce(program, mode, options);

@@ -51,10 +51,10 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
     return;
   }
 
-  Picture system = ScalePicture(LoadOr(result.system_path, BlankPicture(768, 1024)),
-                                kHalfWidth, kResultHeight);
-  Picture farm = ScalePicture(LoadOr(result.farm_path, BlankPicture(768, 1024)), kHalfWidth,
-                              kResultHeight);
+  Picture system =
+      ScalePicture(LoadOr(result.system_path, BlankPicture(768, 1024)), kHalfWidth, kResultHeight);
+  Picture farm =
+      ScalePicture(LoadOr(result.farm_path, BlankPicture(768, 1024)), kHalfWidth, kResultHeight);
   DrawCaption(system, result.system_caption, 135, 676, kWhite, kBlack);
   DrawCaption(farm, result.farm_caption, 135, 676, kWhite, kBlack);
   auto draw = [&] {

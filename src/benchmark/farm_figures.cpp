@@ -22,7 +22,7 @@ BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view rend
       bench.farm_image =
           bench_mode == RenderMode::kGpu ? "Bottles_Torva_1mn_gpu.jpg" : "Bottles_Torva_1mn.jpg";
       bench.system_image = bench_mode == RenderMode::kGpu ? "Bottles_yoursystem_1mn_gpu.jpg"
-                                                       : "Bottles_yoursystem_1mn.jpg";
+                                                          : "Bottles_yoursystem_1mn.jpg";
       break;
     default:
       bench.scene = "TrainSSS.mxs";
@@ -62,7 +62,7 @@ float SpeedRatio(long long mean_seconds, int farm_seconds) {
 
 std::string FarmPoolText(RenderMode bench_mode) {
   return bench_mode == RenderMode::kGpu ? "GPU-Low priority, 14 nodes RTX"
-                                     : "CPU-Low priority, 32 nodes V4";
+                                        : "CPU-Low priority, 32 nodes V4";
 }
 
 std::string BenchmarkTitle(RenderMode bench_mode) {

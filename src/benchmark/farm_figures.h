@@ -5,20 +5,20 @@
 #include <string>
 #include <string_view>
 
-#include "state/program.h"
 #include "renderer/render_mode.h"
+#include "state/program.h"
 
 namespace torva {
 
 struct BenchmarkCase {
-  char generation = '5';      // '2', '5', or '3' for renderers 3 and 4
-  std::string scene;          // file name in BenchDir
-  std::string phase1_size;    // as the messages show it, "1536 x 2048"
+  char generation = '5';    // '2', '5', or '3' for renderers 3 and 4
+  std::string scene;        // file name in BenchDir
+  std::string phase1_size;  // as the messages show it, "1536 x 2048"
   std::string phase2_size;
-  int farm_seconds = 0;       // farm time to SL 20 at the PHASE 1 size
-  float farm_sl = 0;          // SL the farm reaches in one minute at the PHASE 2 size
-  std::string farm_image;     // file name in BenchDir
-  std::string system_image;   // this computer's one-minute picture, in BenchDir
+  int farm_seconds = 0;      // farm time to SL 20 at the PHASE 1 size
+  float farm_sl = 0;         // SL the farm reaches in one minute at the PHASE 2 size
+  std::string farm_image;    // file name in BenchDir
+  std::string system_image;  // this computer's one-minute picture, in BenchDir
 };
 
 // The case of a renderer version and BenchMode. The figures follow the

@@ -9,9 +9,7 @@ namespace {
 
 constexpr std::size_t kMaxFileNameBytes = 250;  // room left for ".json" beside ".log"
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return Lowered(a) == Lowered(b);
-}
+bool SameIgnoringCase(std::string_view a, std::string_view b) { return Lowered(a) == Lowered(b); }
 
 std::string SafeForFileName(std::string_view text) {
   std::string safe(text);
@@ -82,9 +80,9 @@ std::vector<std::string> EstimationArguments(RenderMode mode, const std::string&
   } else {
     arguments.insert(arguments.end(), {"-rs:1", "-nomxi:off", "-noimage:off"});
   }
-  arguments.insert(arguments.end(), {"-mxi:" + work_dir + "/" + scene_base + ".mxi",
-                                     "-o:" + work_dir + "/" + scene_base + ".jpg", "-hide",
-                                     "-nogui", "-nowait"});
+  arguments.insert(arguments.end(),
+                   {"-mxi:" + work_dir + "/" + scene_base + ".mxi",
+                    "-o:" + work_dir + "/" + scene_base + ".jpg", "-hide", "-nogui", "-nowait"});
   return arguments;
 }
 

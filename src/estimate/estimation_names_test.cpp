@@ -48,8 +48,7 @@ TEST(EstimateNames, RendererArgumentsForCpuAndGpu) {
   EXPECT_EQ(EstimationArguments(RenderMode::kGpu, "/A/workdir", "K.mxs", "K", "800x600", 50),
             (Args{"-mxs:/A/workdir/K.mxs", "-res:800x600", "-t:9999999", "-s:50.00", "-th:0",
                   "-rs:2", "-nomxi:off", "-noimage:off", "-gpuall", "-multigpu:coop",
-                  "-mxi:/A/workdir/K.mxi", "-o:/A/workdir/K.jpg", "-hide", "-nogui",
-                  "-nowait"}));
+                  "-mxi:/A/workdir/K.mxi", "-o:/A/workdir/K.jpg", "-hide", "-nogui", "-nowait"}));
 }
 
 TEST(EstimateNames, BlanksAndQuotesInAScenePathStayInOneArgument) {

@@ -63,8 +63,7 @@ std::string RecordJson(const EstimationRecord& r) {
   } else {
     out << "null,\n";
   }
-  out
-      << "  \"mxi_bytes\": " << r.mxi_bytes << ",\n"
+  out << "  \"mxi_bytes\": " << r.mxi_bytes << ",\n"
       << "  \"mxi_size_mb\": " << r.mxi_size_mb << ",\n"
       << "  \"mxi_size_limit_mb\": " << r.mxi_size_limit_mb << ",\n"
       << "  \"outcome\": " << JsonText(r.outcome) << ",\n"

@@ -60,8 +60,8 @@ TEST(PredictionsChart, PlotsFarmTimeAgainstRenderTimeWithTheSettlingBand) {
   ASSERT_EQ(chart.points.size(), record.predictions.size());
   EXPECT_EQ(chart.points.front().x, record.predictions.front().rendered_seconds);
   EXPECT_EQ(chart.points.back().y, record.predictions.back().farm_seconds);
-  EXPECT_EQ(chart.latest_label, "Latest: " + record.predictions.back().farm_time_text +
-                                    " on the TORVA");
+  EXPECT_EQ(chart.latest_label,
+            "Latest: " + record.predictions.back().farm_time_text + " on the TORVA");
   ASSERT_TRUE(chart.band);
   EXPECT_EQ(chart.band->y_min, 603);
   EXPECT_EQ(chart.band->y_max, 626);

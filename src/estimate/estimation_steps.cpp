@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "state/renderer_check.h"
 #include "estimate/estimation_names.h"
 #include "estimate/estimation_questions.h"
 #include "estimate/extrapolation.h"
@@ -10,6 +9,7 @@
 #include "estimate/work_folder.h"
 #include "render/preview_window.h"
 #include "renderer/command_lines.h"
+#include "state/renderer_check.h"
 #include "text/file_size.h"
 #include "text/numbers.h"
 #include "text/time_text.h"
@@ -39,9 +39,8 @@ float SpeedRatio(const State& state, RenderMode mode) {
 }
 
 FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
-  return mode == RenderMode::kGpu
-             ? FarmPrice{constants.FarmGpuUnits, constants.FarmGpuUnitPrice}
-             : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
+  return mode == RenderMode::kGpu ? FarmPrice{constants.FarmGpuUnits, constants.FarmGpuUnitPrice}
+                                  : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
 }
 
 void AbandonUnpacked(Estimation& run, const std::string& text) {
@@ -104,8 +103,7 @@ void TakePrediction(Estimation& run, const TimeLeftReading& reading, double seco
   ReportAndLog(run, {estimate});
   run.record.predictions.push_back({seconds, reading.sl_text, reading.time_left_text,
                                     reading.time_left_seconds, run.farm_time_text,
-                                    ParseTimeText(run.farm_time_text),
-                                    reading.rendered_seconds});
+                                    ParseTimeText(run.farm_time_text), reading.rendered_seconds});
 }
 
 void PriceTheProject(Estimation& run) {
@@ -158,8 +156,9 @@ bool ChooseProject(Estimation& run) {
   Desktop& desktop = run.program.desktop;
   const AppPaths& paths = run.program.paths;
   Project& project = run.project;
-  std::optional<std::string> vum = desktop.ChooseFile(
-      "Choose a vum project to estimate: ", paths.AppDir + "/archive/", "vum archive (*.vum)|*.vum");
+  std::optional<std::string> vum =
+      desktop.ChooseFile("Choose a vum project to estimate: ", paths.AppDir + "/archive/",
+                         "vum archive (*.vum)|*.vum");
   if (!vum || vum->empty()) return false;
   project.vum_path = *vum;
   std::error_code ec;
@@ -232,8 +231,7 @@ void RenderProject(Estimation& run) {
       EstimationArguments(project.mode, work_dir, project.scene_file, project.scene_base,
                           project.resolution, project.target_sl),
       program.state.MaxwellDir);
-  const PreviewSize size =
-      PreviewFor(project.width, project.height, program.desktop.ScreenArea());
+  const PreviewSize size = PreviewFor(project.width, project.height, program.desktop.ScreenArea());
   PreviewWindow preview(program.desktop, PreviewLayoutFor(project, size),
                         work_dir + "/" + project.scene_base + ".jpg");
 
@@ -290,9 +288,7 @@ void Evaluate(Estimation& run) {
                               "has no error.");
       record.outcome = "mxi not produced";
       return;
-    case MxiVerdict::kAccepted:
-      PriceTheProject(run);
-      return;
+    case MxiVerdict::kAccepted: PriceTheProject(run); return;
   }
 }
 

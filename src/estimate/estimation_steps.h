@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "state/program.h"
 #include "estimate/estimation_record.h"
 #include "estimate/estimation_run.h"
 #include "estimate/preview_size.h"
 #include "platform/line_log.h"
-#include "state/next.h"
 #include "render/watched_render.h"
+#include "state/next.h"
+#include "state/program.h"
 
 namespace torva {
 

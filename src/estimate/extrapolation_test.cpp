@@ -43,8 +43,9 @@ TEST(Extrapolation, EvaluationTexts) {
             "WARNING: the MXI size (20481.00 MB) is too big!");
   EXPECT_EQ(TooBigLines("20481.00 MB", 20480)[1],
             "The MXI size limit accepted by the TORVA is 20480 MB.");
-  EXPECT_EQ(TooBigMessage(20481, 20480),
-            "The project MXI size (~ 20481 MB) exceeds the limit accepted by the TORVA (20480 MB).");
+  EXPECT_EQ(
+      TooBigMessage(20481, 20480),
+      "The project MXI size (~ 20481 MB) exceeds the limit accepted by the TORVA (20480 MB).");
   EXPECT_EQ(CostPanelLines("17.97", RenderMode::kCpu),
             (std::vector<std::string>{"Estimated cost for this project (without merging):", "",
                                       "            17.97 EUR (With CPU-Low priority)",

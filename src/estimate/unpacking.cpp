@@ -17,17 +17,20 @@ std::optional<std::vector<std::string>> RunArchiver(Program& program,
   std::vector<std::string> lines;
   ExternalProcess archiver =
       ExternalProcess::Launch(program.paths.AppDir + "/7za", arguments, program.paths.AppDir);
-  WatchRun(archiver, program.desktop, [](const Event&) { return RunAction::kGoOn; },
-           [&](const std::string& line) {
-             lines.push_back(line);
-             return RunAction::kGoOn;
-           },
-           WatchOptions{.pause = false});
+  WatchRun(
+      archiver, program.desktop, [](const Event&) { return RunAction::kGoOn; },
+      [&](const std::string& line) {
+        lines.push_back(line);
+        return RunAction::kGoOn;
+      },
+      WatchOptions{.pause = false});
   if (!ArchiverSucceeded(archiver.ExitCode(), lines)) return std::nullopt;
   return lines;
 }
 
-std::string WholeMBText(std::uintmax_t bytes) { return std::to_string(bytes / 1024 / 1024) + " MB"; }
+std::string WholeMBText(std::uintmax_t bytes) {
+  return std::to_string(bytes / 1024 / 1024) + " MB";
+}
 
 }  // namespace
 

@@ -27,8 +27,8 @@ std::vector<std::string> RemoveUnsafeEntries(const std::string& folder);
 std::optional<std::uintmax_t> ListedBytes(const std::vector<std::string>& listing);
 
 // The scene: a name ending in ".mxs" in any case (the preparation accepts
-// "Scene.MXS"). Among several, the one named after the archive, else the first in name order, so that the choice
-// does not depend on the file system.
+// "Scene.MXS"). Among several, the one named after the archive, else the first in name order, so
+// that the choice does not depend on the file system.
 std::optional<std::string> FindScene(const std::string& folder, const std::string& archive_base);
 
 // Lines of the camera list whose last character is "1"; 0 without the file.

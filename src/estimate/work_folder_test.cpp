@@ -34,8 +34,9 @@ TEST_F(WorkFolderTest, OnlyPlainFilesOfTheirOwnStay) {
   ASSERT_EQ(mkfifo((work_ + "/pipe").c_str(), 0600), 0);
   fs::create_hard_link(outside_ + "/victim", work_ + "/cameras.txt");
 
-  EXPECT_EQ(RemoveUnsafeEntries(work_),
-            (std::vector<std::string>{"Scene.jpg", "Scene.mxi", "cameras.txt", "folder link", "pipe"}));
+  EXPECT_EQ(
+      RemoveUnsafeEntries(work_),
+      (std::vector<std::string>{"Scene.jpg", "Scene.mxi", "cameras.txt", "folder link", "pipe"}));
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(work_)) left.push_back(entry.path().filename());
   EXPECT_EQ(left, std::vector<std::string>{"Scene.mxs"});

@@ -24,8 +24,8 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
   desktop.AddReply(QuitOnInterrupt());
   desktop.SetClickRule(BenchmarkStop(command.estimates));
 
-  const std::string log = mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog
-                                                   : program.paths.BenchmarkLog;
+  const std::string log =
+      mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
   const std::string record = RecordPathFor(log), chart = PlotPathFor(log);
   const FileStamp log_before = StampOf(log), record_before = StampOf(record),
                   chart_before = StampOf(chart);

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "state/program.h"
 #include "headless/headless_command.h"
 #include "platform/headless/headless_desktop.h"
+#include "state/program.h"
 
 namespace torva {
 

@@ -16,14 +16,16 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
     return {"Maxwell Render " + program.state.RendererVersion + " cannot render on the GPU",
             std::nullopt};
   }
-  desktop.AddReply({.title = "Estimation type", .answer = command.gpu ? "yes" : "no",
+  desktop.AddReply({.title = "Estimation type",
+                    .answer = command.gpu ? "yes" : "no",
                     .argument = command.gpu ? "--gpu" : ""});
-  desktop.AddReply({.title = "Choose a vum project to estimate: ", .answer = command.archive,
+  desktop.AddReply({.title = "Choose a vum project to estimate: ",
+                    .answer = command.archive,
                     .argument = "ARCHIVE.vum"});
-  desktop.AddReply({.title = "Project X (width) resolution", .answer = command.width,
-                    .argument = "--size"});
-  desktop.AddReply({.title = "Project Y (height) resolution", .answer = command.height,
-                    .argument = "--size"});
+  desktop.AddReply(
+      {.title = "Project X (width) resolution", .answer = command.width, .argument = "--size"});
+  desktop.AddReply(
+      {.title = "Project Y (height) resolution", .answer = command.height, .argument = "--size"});
   desktop.AddReply({.title = "Sampling Level", .answer = command.sl, .argument = "--sl"});
   desktop.AddReply(QuitOnInterrupt());
   const auto start = std::chrono::steady_clock::now();

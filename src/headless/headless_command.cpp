@@ -42,7 +42,8 @@ std::optional<CameraPick> ReadCameras(const std::string& text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
-    const std::string number = text.substr(start, comma == std::string::npos ? comma : comma - start);
+    const std::string number =
+        text.substr(start, comma == std::string::npos ? comma : comma - start);
     if (!AllDigits(number) || std::stoi(number) < 1) return std::nullopt;
     if (std::find(pick.numbers.begin(), pick.numbers.end(), std::stoi(number)) ==
         pick.numbers.end())
@@ -61,20 +62,32 @@ const std::map<std::string, bool>& OptionsOf(HeadlessKind kind) {
       {HeadlessKind::kPrepare,
        {{"--cameras", true}, {"--fast", false}, {"--allow-same-names", false}, {"--json", false}}},
       {HeadlessKind::kEstimate,
-       {{"--size", true}, {"--sl", true}, {"--gpu", false}, {"--seconds", true}, {"--json", false}}},
+       {{"--size", true},
+        {"--sl", true},
+        {"--gpu", false},
+        {"--seconds", true},
+        {"--json", false}}},
   };
   return options.at(kind);
 }
 
 // Checks one option's value and keeps it; an error text when it is wrong.
-std::string TakeOption(HeadlessCommand& command, const std::string& name, const std::string& value) {
-  if (name == "--json") command.json = true;
-  else if (name == "--gpu") command.gpu = true;
-  else if (name == "--fast") command.fast = true;
-  else if (name == "--allow-same-names") command.allow_same_names = true;
-  else if (name == "--maxwell") command.maxwell_dir = Absolute(value);
-  else if (name == "--login") command.login = value;
-  else if (name == "--password") command.password = value;
+std::string TakeOption(HeadlessCommand& command, const std::string& name,
+                       const std::string& value) {
+  if (name == "--json")
+    command.json = true;
+  else if (name == "--gpu")
+    command.gpu = true;
+  else if (name == "--fast")
+    command.fast = true;
+  else if (name == "--allow-same-names")
+    command.allow_same_names = true;
+  else if (name == "--maxwell")
+    command.maxwell_dir = Absolute(value);
+  else if (name == "--login")
+    command.login = value;
+  else if (name == "--password")
+    command.password = value;
   else if (name == "--updates") {
     if (value != "yes" && value != "no") return "--updates takes yes or no";
     command.check_updates = value == "yes";
@@ -88,7 +101,8 @@ std::string TakeOption(HeadlessCommand& command, const std::string& name, const 
     command.cameras = *pick;
   } else if (name == "--size") {
     const std::size_t x = value.find_first_of("xX");
-    const std::string width = value.substr(0, x), height = x == std::string::npos ? "" : value.substr(x + 1);
+    const std::string width = value.substr(0, x),
+                      height = x == std::string::npos ? "" : value.substr(x + 1);
     if (!AllDigits(width) || !AllDigits(height) || !ResolutionFromAnswer(width) ||
         !ResolutionFromAnswer(height))
       return "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)";
@@ -118,8 +132,7 @@ std::string CheckComplete(const HeadlessCommand& command, const std::vector<std:
       if (command.login.empty() != command.password.empty())
         return "--login and --password go together";
       return "";
-    case HeadlessKind::kBenchmark:
-      return "";
+    case HeadlessKind::kBenchmark: return "";
     case HeadlessKind::kPrepare:
       if (words.empty()) return "prepare needs the scene (SCENE.mxs)";
       if (!IsSceneFile(words.front()))
@@ -136,12 +149,13 @@ std::string CheckComplete(const HeadlessCommand& command, const std::vector<std:
 
 }  // namespace
 
-HeadlessCommand ParseHeadlessCommand(const std::string& name, const std::vector<std::string>& args) {
+HeadlessCommand ParseHeadlessCommand(const std::string& name,
+                                     const std::vector<std::string>& args) {
   HeadlessCommand command;
-  command.kind = name == "setup"       ? HeadlessKind::kSetup
-                 : name == "prepare"   ? HeadlessKind::kPrepare
-                 : name == "estimate"  ? HeadlessKind::kEstimate
-                                       : HeadlessKind::kBenchmark;
+  command.kind = name == "setup"      ? HeadlessKind::kSetup
+                 : name == "prepare"  ? HeadlessKind::kPrepare
+                 : name == "estimate" ? HeadlessKind::kEstimate
+                                      : HeadlessKind::kBenchmark;
   const std::map<std::string, bool>& options = OptionsOf(command.kind);
   std::vector<std::string> words;
   auto fail = [&command](const std::string& error) {

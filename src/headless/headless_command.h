@@ -20,7 +20,7 @@ struct HeadlessCommand {
   HeadlessKind kind = HeadlessKind::kBenchmark;
   bool json = false;
   // setup
-  std::string maxwell_dir;  // absolute, without a final "/"
+  std::string maxwell_dir;      // absolute, without a final "/"
   std::string login, password;  // both or neither
   bool check_updates = false;
   // benchmark, estimate
@@ -33,7 +33,7 @@ struct HeadlessCommand {
   bool fast = false;
   bool allow_same_names = false;
   // estimate
-  std::string archive;  // absolute
+  std::string archive;        // absolute
   std::string width, height;  // as the input boxes get them
   std::string sl;             // as typed: it goes into the log's name
   std::optional<double> seconds;

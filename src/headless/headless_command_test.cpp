@@ -20,15 +20,16 @@ TEST(HeadlessCommand, EachCommandTakesItsArgumentsInBothForms) {
   EXPECT_TRUE(setup.check_updates);
   EXPECT_FALSE(ParseHeadlessCommand("setup", {"--maxwell", "/m"}).check_updates);
 
-  const HeadlessCommand benchmark = ParseHeadlessCommand("benchmark", {"--gpu", "--estimates=5", "--json"});
+  const HeadlessCommand benchmark =
+      ParseHeadlessCommand("benchmark", {"--gpu", "--estimates=5", "--json"});
   EXPECT_EQ(benchmark.error, "");
   EXPECT_EQ(benchmark.kind, HeadlessKind::kBenchmark);
   EXPECT_TRUE(benchmark.gpu && benchmark.json);
   EXPECT_EQ(benchmark.estimates, 5);
   EXPECT_EQ(ParseHeadlessCommand("benchmark", {}).estimates, 3);
 
-  const HeadlessCommand prepare =
-      ParseHeadlessCommand("prepare", {"my scene.MXS", "--cameras", "3,1,3", "--fast", "--allow-same-names"});
+  const HeadlessCommand prepare = ParseHeadlessCommand(
+      "prepare", {"my scene.MXS", "--cameras", "3,1,3", "--fast", "--allow-same-names"});
   EXPECT_EQ(prepare.error, "");
   EXPECT_EQ(prepare.scene, std::filesystem::current_path().string() + "/my scene.MXS");
   EXPECT_EQ(prepare.cameras.kind, CameraPick::Kind::kListed);
@@ -65,26 +66,41 @@ TEST(HeadlessCommand, WrongArgumentsAreTold) {
       {"prepare", {}, "prepare needs the scene (SCENE.mxs)"},
       {"prepare", {"scene.vum"}, "\"scene.vum\" is not a Maxwell Render scene (.mxs)"},
       {"prepare", {"a.mxs", "b.mxs"}, "unexpected argument \"b.mxs\""},
-      {"prepare", {"a.mxs", "--cameras", "0"},
+      {"prepare",
+       {"a.mxs", "--cameras", "0"},
        "--cameras takes all, active, or camera numbers from 1 such as 1,3"},
-      {"prepare", {"a.mxs", "--cameras", "1,"},
+      {"prepare",
+       {"a.mxs", "--cameras", "1,"},
        "--cameras takes all, active, or camera numbers from 1 such as 1,3"},
       {"prepare", {"a.mxs", "--gpu"}, "unknown option --gpu for prepare"},
-      {"estimate", {"--size", "800x600", "--sl", "20"}, "estimate needs the project archive (ARCHIVE.vum)"},
+      {"estimate",
+       {"--size", "800x600", "--sl", "20"},
+       "estimate needs the project archive (ARCHIVE.vum)"},
       {"estimate", {"a.vum", "--sl", "20"}, "estimate needs --size WxH"},
       {"estimate", {"a.vum", "--size", "800x600"}, "estimate needs --sl N"},
-      {"estimate", {"a.vum", "--size", "399x600", "--sl", "20"},
+      {"estimate",
+       {"a.vum", "--size", "399x600", "--sl", "20"},
        "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)"},
-      {"estimate", {"a.vum", "--size", "800x32769", "--sl", "20"},
+      {"estimate",
+       {"a.vum", "--size", "800x32769", "--sl", "20"},
        "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)"},
-      {"estimate", {"a.vum", "--size", "800", "--sl", "20"},
+      {"estimate",
+       {"a.vum", "--size", "800", "--sl", "20"},
        "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)"},
-      {"estimate", {"a.vum", "--size", "800px x600", "--sl", "20"},
+      {"estimate",
+       {"a.vum", "--size", "800px x600", "--sl", "20"},
        "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)"},
-      {"estimate", {"a.vum", "--size", "800x600", "--sl", "51"}, "--sl takes a sampling level from 10 to 50"},
-      {"estimate", {"a.vum", "--size", "800x600", "--sl", "9.4"}, "--sl takes a sampling level from 10 to 50"},
-      {"estimate", {"a.vum", "--size", "800x600", "--sl", "20/x"}, "--sl takes a sampling level from 10 to 50"},
-      {"estimate", {"a.vum", "--size", "800x600", "--sl", "20", "--seconds", "0"},
+      {"estimate",
+       {"a.vum", "--size", "800x600", "--sl", "51"},
+       "--sl takes a sampling level from 10 to 50"},
+      {"estimate",
+       {"a.vum", "--size", "800x600", "--sl", "9.4"},
+       "--sl takes a sampling level from 10 to 50"},
+      {"estimate",
+       {"a.vum", "--size", "800x600", "--sl", "20/x"},
+       "--sl takes a sampling level from 10 to 50"},
+      {"estimate",
+       {"a.vum", "--size", "800x600", "--sl", "20", "--seconds", "0"},
        "--seconds takes a number of seconds above 0"},
       // The first error is the one told.
       {"estimate", {"--bogus", "--size", "1x1"}, "unknown option --bogus for estimate"},

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "state/config/settings.h"
-#include "state/renderer_check.h"
 #include "app/startup.h"
 #include "benchmark/benchmark_log.h"
 #include "headless/command_runs.h"
 #include "platform/folder_lock.h"
+#include "state/config/settings.h"
+#include "state/renderer_check.h"
 #include "text/json.h"
 #include "text/whole_file.h"
 
@@ -60,8 +60,8 @@ std::string LoadState(Program& program, HeadlessDesktop& desktop, const std::str
   return "";
 }
 
-HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program,
-                         HeadlessDesktop& desktop, const std::string& name) {
+HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, HeadlessDesktop& desktop,
+                         const std::string& name) {
   if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program);
   if (const std::string failure = LoadState(program, desktop, name); !failure.empty())
     return {failure, std::nullopt};
@@ -99,8 +99,7 @@ bool WrittenSince(const std::string& path, const FileStamp& before) {
 }
 
 std::optional<std::string> RecordWithPaths(
-    const std::string& record_path,
-    const std::vector<std::pair<std::string, std::string>>& paths) {
+    const std::string& record_path, const std::vector<std::pair<std::string, std::string>>& paths) {
   const std::optional<std::string> text = ReadWholeFile(record_path);
   std::optional<JsonValue> record = text ? ParseJson(*text) : std::nullopt;
   if (!record || record->type != JsonValue::Type::kObject) return std::nullopt;
@@ -114,7 +113,9 @@ std::optional<std::string> RecordWithPaths(
 }
 
 Reply QuitOnInterrupt() {
-  return {.title = "TORVAmeter", .text = "Do you want to stop ", .answer = "yes",
+  return {.title = "TORVAmeter",
+          .text = "Do you want to stop ",
+          .answer = "yes",
           .failure = "interrupted"};
 }
 

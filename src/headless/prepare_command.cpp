@@ -16,14 +16,15 @@ constexpr const char* kFoundMark = "  --> found... (";
 TickAnswer TickCameras(const CameraPick& pick, const std::vector<std::string>& labels) {
   std::vector<bool> ticks(labels.size(), pick.kind == CameraPick::Kind::kAll);
   switch (pick.kind) {
-    case CameraPick::Kind::kAll:
-      break;
+    case CameraPick::Kind::kAll: break;
     case CameraPick::Kind::kActive:
       // The camera script marks the scene's active cameras in their details.
       for (std::size_t i = 0; i < labels.size(); ++i) ticks[i] = labels[i].ends_with(", active)");
       if (std::find(ticks.begin(), ticks.end(), true) == ticks.end())
-        return {std::nullopt, "the scene has no active camera: give --cameras all or their "
-                              "numbers (1 to " + std::to_string(labels.size()) + ")"};
+        return {std::nullopt,
+                "the scene has no active camera: give --cameras all or their "
+                "numbers (1 to " +
+                    std::to_string(labels.size()) + ")"};
       break;
     case CameraPick::Kind::kListed:
       for (const int number : pick.numbers) {
@@ -61,7 +62,8 @@ std::string PreparationJson(const Program& program, const std::string& scene,
   JsonValue files;
   files.type = JsonValue::Type::kArray;
   for (const std::string& line : panel) {
-    if (line.find(kFoundMark) != std::string::npos) files.items.push_back(Text(TextBefore(line, kFoundMark)));
+    if (line.find(kFoundMark) != std::string::npos)
+      files.items.push_back(Text(TextBefore(line, kFoundMark)));
   }
   result.members.emplace_back("files", files);
   JsonValue cameras;
@@ -73,8 +75,8 @@ std::string PreparationJson(const Program& program, const std::string& scene,
     const std::string unmarked = line.substr(0, line.rfind(';'));
     JsonValue camera;
     camera.type = JsonValue::Type::kObject;
-    camera = Member(Member(std::move(camera), "camera", Text(CameraLabel(unmarked))), "render",
-                    render);
+    camera =
+        Member(Member(std::move(camera), "camera", Text(CameraLabel(unmarked))), "render", render);
     cameras.items.push_back(std::move(camera));
   }
   result.members.emplace_back("cameras", cameras);
@@ -95,7 +97,8 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
   std::error_code ec;
   if (!std::filesystem::is_regular_file(command.scene, ec))
     return {command.scene + ": no such scene file", std::nullopt};
-  desktop.AddReply({.title = "Choose the MXS scene to process", .answer = command.scene,
+  desktop.AddReply({.title = "Choose the MXS scene to process",
+                    .answer = command.scene,
                     .argument = "SCENE.mxs"});
   desktop.AddReply({.title = "Missing file: ",
                     .title_prefix = true,
@@ -109,7 +112,8 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
                                    ? ""
                                    : "different files of one name would meet in the project: "
                                      "give --allow-same-names to pack it anyway"});
-  desktop.AddReply({.title = "Compression level", .answer = command.fast ? "no" : "yes",
+  desktop.AddReply({.title = "Compression level",
+                    .answer = command.fast ? "no" : "yes",
                     .argument = command.fast ? "--fast" : ""});
   desktop.AddReply(QuitOnInterrupt());
   desktop.SetTickRule([&command](const std::vector<std::string>& labels) {

@@ -1,9 +1,9 @@
 // setup: the settings the first start's questions would write.
 #include <filesystem>
 
-#include "state/config/settings.h"
 #include "headless/command_runs.h"
 #include "renderer/detect.h"
+#include "state/config/settings.h"
 
 namespace torva {
 

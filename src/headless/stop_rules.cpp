@@ -22,8 +22,8 @@ std::vector<const std::string*> LinesStarting(const std::vector<std::string>& pa
 
 // Clicks `gadget` while `due` says so, once per count of readings: a click
 // the command refuses is given again only after the next reading.
-ClickRule ClickOncePerReading(int gadget, std::function<std::optional<std::size_t>(
-                                              const std::vector<std::string>&)> due) {
+ClickRule ClickOncePerReading(
+    int gadget, std::function<std::optional<std::size_t>(const std::vector<std::string>&)> due) {
   return [gadget, due = std::move(due), clicked_at = std::size_t{0}](
              const std::vector<std::string>& panel) mutable -> std::optional<int> {
     const std::optional<std::size_t> readings = due(panel);
@@ -36,20 +36,20 @@ ClickRule ClickOncePerReading(int gadget, std::function<std::optional<std::size_
 }  // namespace
 
 ClickRule BenchmarkStop(int estimates) {
-  return ClickOncePerReading(kBenchmark, [estimates](const std::vector<std::string>& panel)
-                                             -> std::optional<std::size_t> {
-    const std::size_t count = LinesStarting(panel, "Time left to reach SL=").size();
-    if (count < static_cast<std::size_t>(estimates)) return std::nullopt;
-    return count;
-  });
+  return ClickOncePerReading(
+      kBenchmark, [estimates](const std::vector<std::string>& panel) -> std::optional<std::size_t> {
+        const std::size_t count = LinesStarting(panel, "Time left to reach SL=").size();
+        if (count < static_cast<std::size_t>(estimates)) return std::nullopt;
+        return count;
+      });
 }
 
 ClickRule EstimationStop(std::optional<double> seconds, std::function<double()> now) {
   std::optional<double> started;
   return ClickOncePerReading(
       kEstimateProject,
-      [seconds, now = std::move(now), started](
-          const std::vector<std::string>& panel) mutable -> std::optional<std::size_t> {
+      [seconds, now = std::move(now),
+       started](const std::vector<std::string>& panel) mutable -> std::optional<std::size_t> {
         if (!started && !LinesStarting(panel, "Simulation is running for project").empty())
           started = now();
         std::vector<Prediction> predictions;

@@ -14,8 +14,8 @@ std::string TimeLeftLine(int estimation) {
 
 TEST(StopRules, BenchmarkClicksAfterTheNthEstimationAndAgainOnlyAfterAnother) {
   ClickRule rule = BenchmarkStop(3);
-  Panel panel = {"The TORVAmeter benchmark is currently running... (PHASE 1)", "",
-                 TimeLeftLine(1), TimeLeftLine(2)};
+  Panel panel = {"The TORVAmeter benchmark is currently running... (PHASE 1)", "", TimeLeftLine(1),
+                 TimeLeftLine(2)};
   EXPECT_EQ(rule(panel), std::nullopt);
   panel.push_back(TimeLeftLine(3));
   EXPECT_EQ(rule(panel), kBenchmark);

@@ -1,15 +1,15 @@
 #include "platform/child_process.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 
 #ifdef __APPLE__
 #include <sys/event.h>
@@ -87,8 +87,7 @@ void SleepUntilExit(pid_t pid, int timeout_ms) {
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
                                                   const std::vector<std::string>& arguments,
-                                                  const std::string& working_dir,
-                                                  Output output) {
+                                                  const std::string& working_dir, Output output) {
   int fds[2] = {-1, -1};
   if (output == Output::kPipe && !MakePipe(fds)) return nullptr;
 

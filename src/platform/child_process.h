@@ -5,10 +5,10 @@
 // busy loop.
 #pragma once
 
+#include <sys/types.h>
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace torva {
@@ -87,7 +87,7 @@ class ChildProcess {
   bool ended_ = false;
   bool reaped_ = false;
   int exit_code_ = -1;
-  std::string buffer_;          // unread bytes from head_ on
+  std::string buffer_;  // unread bytes from head_ on
   std::size_t head_ = 0;
   std::size_t line_start_ = 0;  // start of the unfinished last line
   bool cutting_ = false;        // dropping the rest of an over-long line

@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #ifdef __APPLE__
-#include <sys/types.h>
 #include <sys/sysctl.h>
+#include <sys/types.h>
 #else
 #include <fstream>
 #endif

@@ -48,8 +48,8 @@ struct WindowLayout {
   WindowKind kind = WindowKind::kPicture;
   std::string title;
   int width = 0, height = 0;
-  std::optional<int> x, y;        // centred on the screen when not given
-  bool closable = false;          // shows a close button
+  std::optional<int> x, y;                // centred on the screen when not given
+  bool closable = false;                  // shows a close button
   std::vector<std::string> check_labels;  // kCheckBoxes only
 };
 
@@ -81,8 +81,7 @@ class Desktop {
   virtual void Message(const std::string& title, const std::string& text) = 0;
   virtual bool Question(const std::string& title, const std::string& text) = 0;
   // nullopt when cancelled.
-  virtual std::optional<std::string> Input(const std::string& title,
-                                           const std::string& prompt) = 0;
+  virtual std::optional<std::string> Input(const std::string& title, const std::string& prompt) = 0;
   // The same for a secret such as a password, which the window system masks
   // while it is typed.
   virtual std::optional<std::string> SecretInput(const std::string& title,

@@ -3,8 +3,8 @@
 #include "platform/cairo_surface.h"
 
 #include <cairo.h>
-#include <png.h>
 #include <fcntl.h>
+#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,8 +122,8 @@ bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture, int fit
   }
   jpeg_start_decompress(&info);
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = picture.rgb.data() +
-                   static_cast<std::size_t>(info.output_scanline) * picture.width * 3;
+    JSAMPROW row =
+        picture.rgb.data() + static_cast<std::size_t>(info.output_scanline) * picture.width * 3;
     jpeg_read_scanlines(&info, &row, 1);
   }
   jpeg_finish_decompress(&info);
@@ -137,7 +137,8 @@ bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture, int fit
 bool PngChunksFit(std::span<const std::uint8_t> bytes) {
   std::size_t at = 8;  // after the signature
   while (at + 12 <= bytes.size()) {
-    const std::uint32_t length = (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+    const std::uint32_t length = (std::uint32_t{bytes[at]} << 24) |
+                                 (std::uint32_t{bytes[at + 1]} << 16) |
                                  (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
     if (length > bytes.size() - at - 12) return false;
     if (std::memcmp(&bytes[at + 4], "IEND", 4) == 0) return true;
@@ -201,8 +202,7 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
-  if (!PngChunksFit(bytes) ||
-      !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+  if (!PngChunksFit(bytes) || !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
     return std::nullopt;
   image.format = PNG_FORMAT_RGB;
   Picture picture;
@@ -272,8 +272,8 @@ Picture ScalePicture(const Picture& picture, int width, int height) {
   return scaled;
 }
 
-void DrawCaption(Picture& picture, const std::string& text, int x, int y,
-                 Colour foreground, Colour background) {
+void DrawCaption(Picture& picture, const std::string& text, int x, int y, Colour foreground,
+                 Colour background) {
   picture.caption = text;
   if (!Valid(picture)) return;
 
@@ -323,8 +323,8 @@ bool SavePng(const Picture& picture, const std::string& path) {
   ::unlink(temporary.c_str());
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  bool written = cairo_surface_write_to_png_stream(surface.get(), WriteToFd, &fd) ==
-                 CAIRO_STATUS_SUCCESS;
+  bool written =
+      cairo_surface_write_to_png_stream(surface.get(), WriteToFd, &fd) == CAIRO_STATUS_SUCCESS;
   written = ::close(fd) == 0 && written;
   if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
     ::unlink(temporary.c_str());

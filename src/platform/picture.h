@@ -25,9 +25,9 @@ struct CaptionOverlay {
 struct Picture {
   int width = 0;
   int height = 0;
-  std::vector<std::uint8_t> rgb;  // width * height * 3 bytes, row by row
-  std::string source;             // the file it was loaded from, if any
-  std::string caption;            // the text drawn into or over it, if any
+  std::vector<std::uint8_t> rgb;          // width * height * 3 bytes, row by row
+  std::string source;                     // the file it was loaded from, if any
+  std::string caption;                    // the text drawn into or over it, if any
   std::optional<CaptionOverlay> overlay;  // set when `caption` is drawn over it
 };
 
@@ -55,8 +55,8 @@ Picture ScalePicture(const Picture& picture, int width, int height);
 // Draws one line of text with its top-left corner at (x, y), on a filled
 // background box, and records it as the picture's caption. When the drawing
 // fails the pixels stay as they were.
-void DrawCaption(Picture& picture, const std::string& text, int x, int y,
-                 Colour foreground, Colour background);
+void DrawCaption(Picture& picture, const std::string& text, int x, int y, Colour foreground,
+                 Colour background);
 // Writes `picture` as a PNG file, whole or not at all: an earlier file at
 // `path` stays as it was when this fails. False for an empty or inconsistent
 // picture, or when the file cannot be written.

@@ -46,7 +46,8 @@ std::vector<std::uint8_t> ReadAll(const fs::path& path) {
 
 void WriteAll(const fs::path& path, std::span<const std::uint8_t> bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 // Left half red, right half blue: survives JPEG with small errors.
@@ -55,7 +56,8 @@ std::vector<std::uint8_t> TwoColours(int width, int height) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       bool left = x < width / 2;
-      pixels.insert(pixels.end(), {std::uint8_t(left ? 220 : 10), 30, std::uint8_t(left ? 20 : 200)});
+      pixels.insert(pixels.end(),
+                    {std::uint8_t(left ? 220 : 10), 30, std::uint8_t(left ? 20 : 200)});
     }
   return pixels;
 }
@@ -77,8 +79,8 @@ class PictureFiles : public ::testing::Test {
 };
 
 TEST(DecodePng, ReadsRgbPixelsExactly) {
-  std::vector<std::uint8_t> pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255,
-                                      1, 2, 3, 100, 110, 120, 250, 251, 252};
+  std::vector<std::uint8_t> pixels = {255, 0, 0, 0,   255, 0,   0,   0,   255,
+                                      1,   2, 3, 100, 110, 120, 250, 251, 252};
   auto picture = DecodePng(EncodePng(3, 2, PNG_FORMAT_RGB, pixels));
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, 3);
@@ -124,9 +126,8 @@ TEST_F(PictureFiles, ABigJpegShownSmallIsDecodedReducedButNeverBelowTheSizeAsked
   ASSERT_TRUE(WriteJpeg(path, 640, 480, 3, JCS_RGB, TwoColours(640, 480)));
   struct Case {
     int fit_width, fit_height, width, height;
-  } cases[] = {{0, 0, 640, 480},     {160, 120, 160, 120}, {161, 120, 320, 240},
-               {100, 60, 160, 120},  {80, 60, 80, 60},     {60, 40, 80, 60},
-               {640, 480, 640, 480}, {900, 700, 640, 480}};
+  } cases[] = {{0, 0, 640, 480}, {160, 120, 160, 120}, {161, 120, 320, 240}, {100, 60, 160, 120},
+               {80, 60, 80, 60}, {60, 40, 80, 60},     {640, 480, 640, 480}, {900, 700, 640, 480}};
   for (const Case& c : cases) {
     auto picture = LoadJpeg(path.string(), c.fit_width, c.fit_height);
     ASSERT_TRUE(picture);
@@ -267,14 +268,18 @@ Picture Oversized(int width, int height) {
 }
 
 TEST(PictureLimits, SizesPastTheLimitsAreRefusedNotCrashedOn) {
-  EXPECT_FALSE(DecodePng(EncodePng(32768, 1, PNG_FORMAT_RGB, std::vector<std::uint8_t>(32768 * 3, 7))));
+  EXPECT_FALSE(
+      DecodePng(EncodePng(32768, 1, PNG_FORMAT_RGB, std::vector<std::uint8_t>(32768 * 3, 7))));
   auto widest = DecodePng(EncodePng(kMaxPictureSide, 1, PNG_FORMAT_RGB,
                                     std::vector<std::uint8_t>(kMaxPictureSide * 3, 7)));
   ASSERT_TRUE(widest);
   EXPECT_EQ(ScalePicture(*widest, 1, 1).rgb, (std::vector<std::uint8_t>{7, 7, 7}));
 
   Picture flat = BlankPicture(4, 4);
-  for (auto [w, h] : {std::pair{32768, 1}, {1, 32768}, {INT_MAX, INT_MAX}, {100000, 100000},
+  for (auto [w, h] : {std::pair{32768, 1},
+                      {1, 32768},
+                      {INT_MAX, INT_MAX},
+                      {100000, 100000},
                       {kMaxPictureSide, kMaxPictureSide}}) {
     const Picture scaled = ScalePicture(flat, w, h);
     EXPECT_EQ(scaled.width, 0) << w << "x" << h;
@@ -373,7 +378,8 @@ TEST_F(PictureFiles, AJpegUnpackingToFarMoreThanItsFileIsRefused) {
       ::testing::ExitedWithCode(0), "");
 
   const auto black = dir_ / "black.jpg";
-  ASSERT_TRUE(WriteJpeg(black, 1536, 2048, 3, JCS_RGB, std::vector<std::uint8_t>(1536 * 2048 * 3, 0)));
+  ASSERT_TRUE(
+      WriteJpeg(black, 1536, 2048, 3, JCS_RGB, std::vector<std::uint8_t>(1536 * 2048 * 3, 0)));
   const std::optional<Picture> loaded = LoadJpeg(black.string());
   ASSERT_TRUE(loaded);
   EXPECT_EQ(loaded->width, 1536);

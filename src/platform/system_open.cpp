@@ -1,12 +1,12 @@
 #include "platform/system_open.h"
 
-#include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
 
 #include "platform/environment.h"
 
@@ -45,8 +45,7 @@ char AwaitVerdict(int report, int wait_ms) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(wait_ms);
   for (;;) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     pollfd watch{report, POLLIN, 0};
     const int ready = poll(&watch, 1, left > 0 ? static_cast<int>(left) : 0);
     if (ready < 0 && errno == EINTR) continue;

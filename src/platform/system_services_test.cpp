@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/wait.h>
 #include <thread>
 
 #include "platform/cpu_info.h"
@@ -32,8 +32,8 @@ TEST(SystemOpen, StartsTheOpenerWithoutWaitingAndLeavesNoChild) {
   // for it, the record would already be there when SystemOpen returns.
   WriteExecutable(opener, "#!/bin/sh\necho chatter\nn=0\nwhile [ ! -e '" + go +
                               "' ] && [ $n -lt 600 ]; do sleep 0.1; n=$((n+1)); done\n"
-                              "echo \"$1\" > '" + record + ".tmp'\nmv '" + record + ".tmp' '" +
-                              record + "'\n");
+                              "echo \"$1\" > '" +
+                              record + ".tmp'\nmv '" + record + ".tmp' '" + record + "'\n");
   const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (dir.path() + ":" + old_path).c_str(), 1);
 

@@ -13,8 +13,8 @@ constexpr double kLeft = 78, kRight = 20, kTop = 48, kBottom = 52;
 
 // A tick step of 1-2-5 seconds, or whole minutes and hours, giving 4 to 8 ticks.
 double TickStep(double range) {
-  static const double kSteps[] = {1,    2,    5,    10,    15,    30,    60,    120,   300,
-                                  600,  900,  1800, 3600,  7200,  10800, 21600, 43200, 86400};
+  static const double kSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                  600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
   for (double step : kSteps)
     if (range / step <= 8) return step;
   return std::ceil(range / 8 / 86400) * 86400;
@@ -123,8 +123,10 @@ void DrawPoints(cairo_t* cr, const TimeChart& chart, const Axes& axes) {
   cairo_set_line_width(cr, 2);
   for (std::size_t i = 0; i < chart.points.size(); ++i) {
     const double x = axes.X(chart.points[i].x), y = axes.Y(chart.points[i].y);
-    if (i == 0) cairo_move_to(cr, x, y);
-    else cairo_line_to(cr, x, y);
+    if (i == 0)
+      cairo_move_to(cr, x, y);
+    else
+      cairo_line_to(cr, x, y);
   }
   cairo_stroke(cr);
   for (const ChartPoint& p : chart.points) {
@@ -145,9 +147,12 @@ void DrawPoints(cairo_t* cr, const TimeChart& chart, const Axes& axes) {
 std::string AxisTimeLabel(double seconds) {
   const long long s = std::llround(seconds);
   char text[48];
-  if (s >= 3600) std::snprintf(text, sizeof text, "%lldh%02lldm", s / 3600, s % 3600 / 60);
-  else if (s >= 60) std::snprintf(text, sizeof text, "%lldm%02llds", s / 60, s % 60);
-  else std::snprintf(text, sizeof text, "%llds", s);
+  if (s >= 3600)
+    std::snprintf(text, sizeof text, "%lldh%02lldm", s / 3600, s % 3600 / 60);
+  else if (s >= 60)
+    std::snprintf(text, sizeof text, "%lldm%02llds", s / 60, s % 60);
+  else
+    std::snprintf(text, sizeof text, "%llds", s);
   return text;
 }
 

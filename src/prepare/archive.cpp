@@ -36,8 +36,7 @@ struct ArchiverRun {
 // own percentage, so a long packing visibly moves.
 ArchiverRun RunArchiver(Program& program, const std::string& archiver,
                         const std::vector<std::string>& arguments, bool show_progress) {
-  ExternalProcess run =
-      ExternalProcess::Launch(archiver, arguments, program.paths.TempDir);
+  ExternalProcess run = ExternalProcess::Launch(archiver, arguments, program.paths.TempDir);
   if (show_progress) run.EndLinesAtBackspaces();
   int shown = -1;
   const RunEnd end = WatchRun(
@@ -115,23 +114,21 @@ struct Packing {
 
 // Packs the gathered files; false when the user chose to quit meanwhile.
 bool Compress(Program& program, Preparation& preparation, Packing& packing) {
-  packing.compression = program.desktop.Question("Compression level",
-                                                 "Maximum compression? (if No, maximum speed)")
-                            ? Compression::kMaximum
-                            : Compression::kFastest;
+  packing.compression =
+      program.desktop.Question("Compression level", "Maximum compression? (if No, maximum speed)")
+          ? Compression::kMaximum
+          : Compression::kFastest;
   ReportLine(program, "All files gathered, TORVAmeter is compressing the project...");
   preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
   const long long start_ms = NowMs();
   if (MakePackingFolder(packing.packing_folder)) {
-    const ArchiverRun run = RunArchiver(program, packing.archiver,
-                                        PackArguments(packing.compression, packing.packing_path),
-                                        true);
+    const ArchiverRun run = RunArchiver(
+        program, packing.archiver, PackArguments(packing.compression, packing.packing_path), true);
     if (run.quit) return false;
     // The fastest packing went through the ".zip" name, which selects the format.
     if (run.exit_code == 0) {
-      packing.packed = packing.compression == Compression::kMaximum
-                           ? packing.packing_path
-                           : packing.packing_path + ".zip";
+      packing.packed = packing.compression == Compression::kMaximum ? packing.packing_path
+                                                                    : packing.packing_path + ".zip";
     } else {
       packing.failure = ArchiverFailed("compressing the project", run.exit_code);
     }
@@ -217,8 +214,10 @@ bool PackProject(Program& program, Preparation& preparation) {
     const std::optional<bool> placed = AddLogsAndPlace(program, packing);
     if (!placed) return GiveUpPacking(packing.packing_folder);
     prepared = *placed;
-    if (prepared) ReportPrepared(program, packing);
-    else preparation.log.Reopen();
+    if (prepared)
+      ReportPrepared(program, packing);
+    else
+      preparation.log.Reopen();
   }
   if (!prepared) ReportFailure(program, preparation, packing.failure);
 

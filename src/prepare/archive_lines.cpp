@@ -4,27 +4,24 @@
 
 namespace torva {
 
-std::vector<std::string> PackArguments(Compression compression,
-                                       const std::string& archive_path) {
+std::vector<std::string> PackArguments(Compression compression, const std::string& archive_path) {
   // -bsp1: the archiver shows its progress in percent on its output.
   if (compression == Compression::kMaximum) return {"a", archive_path, "-mx=5", "-r", "-bsp1"};
   return {"a", archive_path + ".zip", "-mx1", "-r", "-bsp1"};
 }
 
-std::vector<std::string> AddLogsArguments(Compression compression,
-                                          const std::string& archive_path,
+std::vector<std::string> AddLogsArguments(Compression compression, const std::string& archive_path,
                                           const std::vector<std::string>& logs) {
-  std::vector<std::string> arguments = {"a", compression == Compression::kMaximum
-                                                 ? archive_path
-                                                 : archive_path + ".zip"};
+  std::vector<std::string> arguments = {
+      "a", compression == Compression::kMaximum ? archive_path : archive_path + ".zip"};
   arguments.insert(arguments.end(), logs.begin(), logs.end());
   arguments.push_back(compression == Compression::kMaximum ? "-mx=5" : "-mx1");
   return arguments;
 }
 
 std::string PackedInLine(long long elapsed_ms) {
-  return "The project has been successfully compressed in " +
-         std::to_string(elapsed_ms / 1000) + " seconds.";
+  return "The project has been successfully compressed in " + std::to_string(elapsed_ms / 1000) +
+         " seconds.";
 }
 
 std::string ReductionPercent(long long archive_bytes, long long project_bytes) {

@@ -10,11 +10,9 @@ enum class Compression { kMaximum, kFastest };  // 7z at level 5, or zip at leve
 
 // Packs every file of the working folder into `archive_path` (".vum"). The
 // fastest packing goes through `archive_path` + ".zip", which selects zip.
-std::vector<std::string> PackArguments(Compression compression,
-                                       const std::string& archive_path);
+std::vector<std::string> PackArguments(Compression compression, const std::string& archive_path);
 // Adds the logs, stored under their bare names.
-std::vector<std::string> AddLogsArguments(Compression compression,
-                                          const std::string& archive_path,
+std::vector<std::string> AddLogsArguments(Compression compression, const std::string& archive_path,
                                           const std::vector<std::string>& logs);
 
 // "The project has been successfully compressed in 2 seconds." (whole seconds)

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "prepare/archive_lines.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
-#include "prepare/archive_lines.h"
 
 namespace torva {
 namespace {

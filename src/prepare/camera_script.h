@@ -15,7 +15,7 @@ char CameraGeneration(std::string_view renderer_version);
 
 struct CameraScriptInput {
   char generation = '5';
-  std::string maxwell_dir;  // ends with "/"
+  std::string maxwell_dir;                   // ends with "/"
   std::optional<std::string> template_text;  // nullopt when it cannot be read
   std::string scene_path;
   std::string cameras_file;  // where the script writes the camera lines

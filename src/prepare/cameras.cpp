@@ -31,10 +31,9 @@ bool ListCameras(Program& program, const Preparation& preparation,
   const char generation = CameraGeneration(program.state.RendererVersion);
   std::error_code ec;
   fs::remove(script_path, ec);
-  const std::string script =
-      CameraScript({generation, program.state.MaxwellDir,
-                    ReadTemplate(paths.BenchDir + "/GetCameras.py"), preparation.scene_path,
-                    cameras_file});
+  const std::string script = CameraScript({generation, program.state.MaxwellDir,
+                                           ReadTemplate(paths.BenchDir + "/GetCameras.py"),
+                                           preparation.scene_path, cameras_file});
   if (std::ofstream out{script_path, std::ios::binary}) out << script;
 
   ExternalProcess pymaxwell = ExternalProcess::Launch(
@@ -71,8 +70,7 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& l
       choice.cancelled = true;
       break;
     }
-    if (std::find(choice.ticks->begin(), choice.ticks->end(), true) != choice.ticks->end())
-      break;
+    if (std::find(choice.ticks->begin(), choice.ticks->end(), true) != choice.ticks->end()) break;
     program.desktop.Message("TORVAmeter error", "You must select at least one camera to render");
     program.desktop.ResetCheckBoxes(*window);
   }

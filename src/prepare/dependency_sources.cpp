@@ -24,10 +24,10 @@ bool IsPlainFile(const std::string& path) {
 }
 
 bool IsWindowsPlace(const std::string& recorded) {
-  const bool drive = recorded.size() >= 3 &&
-                     ((recorded[0] >= 'A' && recorded[0] <= 'Z') ||
-                      (recorded[0] >= 'a' && recorded[0] <= 'z')) &&
-                     recorded[1] == ':' && (recorded[2] == '\\' || recorded[2] == '/');
+  const bool drive =
+      recorded.size() >= 3 &&
+      ((recorded[0] >= 'A' && recorded[0] <= 'Z') || (recorded[0] >= 'a' && recorded[0] <= 'z')) &&
+      recorded[1] == ':' && (recorded[2] == '\\' || recorded[2] == '/');
   return drive || recorded.starts_with("\\\\");
 }
 
@@ -48,7 +48,8 @@ std::string SourcesScript(const std::string& scene_path) {
   s += "\tMaxwell.print( \"" + std::string(kDependency) + "\" + deps[i] );\n";
   s += "\tfor( j = 0; j < lnDeps; j++ )\n";
   s += "\t{\n";
-  s += "\t\tif (FileManager.getFileNameAndExtension(lDeps[j]) == FileManager.getFileNameAndExtension(deps[i]))\n";
+  s += "\t\tif (FileManager.getFileNameAndExtension(lDeps[j]) == "
+       "FileManager.getFileNameAndExtension(deps[i]))\n";
   s += "\t\t{\n";
   s += "\t\t\tMaxwell.print( \"" + std::string(kBelowScene) + "\" + lDeps[j] );\n";
   s += "\t\t\tbreak;\n";
@@ -117,8 +118,7 @@ std::vector<SameNameFiles> DifferingSameNameFiles(
     if (!groups.count(name)) names.push_back(name);
     Group& group = groups[name];
     const std::string place = Place(source);
-    if (std::find(group.places.begin(), group.places.end(), place) != group.places.end())
-      continue;
+    if (std::find(group.places.begin(), group.places.end(), place) != group.places.end()) continue;
     group.places.push_back(place);
     group.sources.push_back(source);
   }

@@ -60,11 +60,15 @@ TEST(DependencySourcesTest, OnlyNamesGivenByFilesThatDifferAreReported) {
   WriteFile(f + "/b/y.png", "first y and more");
   WriteFile(f + "/c/y.png", "first y");
   WriteFile(f + "/project/y.png", "first y and more");
-  const auto clashes = DifferingSameNameFiles(
-      {{"x.jpg", f + "/a/x.jpg"}, {"x.jpg", f + "/b/x.jpg"}, {"x.jpg", f + "/link.jpg"},
-       {"y.png", f + "/a/y.png"}, {"y.png", f + "/a/../a/y.png"}, {"y.png", ""},
-       {"y.png", f + "/b/y.png"}, {"y.png", f + "/c/y.png"}},
-      f + "/project/");
+  const auto clashes = DifferingSameNameFiles({{"x.jpg", f + "/a/x.jpg"},
+                                               {"x.jpg", f + "/b/x.jpg"},
+                                               {"x.jpg", f + "/link.jpg"},
+                                               {"y.png", f + "/a/y.png"},
+                                               {"y.png", f + "/a/../a/y.png"},
+                                               {"y.png", ""},
+                                               {"y.png", f + "/b/y.png"},
+                                               {"y.png", f + "/c/y.png"}},
+                                              f + "/project/");
   ASSERT_EQ(clashes.size(), 1u);
   EXPECT_EQ(clashes[0].name, "y.png");
   EXPECT_EQ(clashes[0].sources,
@@ -72,7 +76,8 @@ TEST(DependencySourcesTest, OnlyNamesGivenByFilesThatDifferAreReported) {
   EXPECT_EQ(clashes[0].sent, (std::vector<bool>{false, true, false}));
   EXPECT_EQ(SameNameQuestion(clashes),
             "Files of the same name come from different folders and differ:\n\ny.png\n   " + f +
-                "/a/y.png\n   " + f + "/b/y.png (sent)\n   " + f + "/c/y.png\n\nThe project "
+                "/a/y.png\n   " + f + "/b/y.png (sent)\n   " + f +
+                "/c/y.png\n\nThe project "
                 "folder holds one file of each name, so only one of them will be sent to the "
                 "farm and the scene may be rendered with the wrong file.\nDo you want to "
                 "prepare the project anyway?");

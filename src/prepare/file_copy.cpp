@@ -1,10 +1,10 @@
 #include "prepare/file_copy.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
 
 #include "prepare/scene_name.h"
 

@@ -11,7 +11,8 @@ std::string SceneScriptOpening(const std::string& scene_path) {
   s += "Maxwell.openMxs(mxsPath);\n";
   s += "var nDeps = Scene.getSceneDependenciesCount();\n";
   s += "var deps = Scene.getSceneDependencies();\n";
-  s += "var lnDeps = FileManager.getNumberOfFilesInBranch(FileManager.getFileFolder(mxsPath),\"*.*\");\n";
+  s += "var lnDeps = "
+       "FileManager.getNumberOfFilesInBranch(FileManager.getFileFolder(mxsPath),\"*.*\");\n";
   s += "var lDeps = FileManager.getFilesInBranch(FileManager.getFileFolder(mxsPath),\"*.*\");\n";
   s += "var i;\n";
   return s;
@@ -20,7 +21,8 @@ std::string SceneScriptOpening(const std::string& scene_path) {
 std::string GatherScript(const std::string& scene_path, const std::string& target_folder) {
   std::string s = SceneScriptOpening(scene_path);
   s += "var targetFolder = \"" + ScriptStringContent(target_folder) + "\";\n";
-  s += "FileManager.copyFile( mxsPath, targetFolder + \"/\" + FileManager.getFileNameAndExtension( mxsPath ));\n";
+  s += "FileManager.copyFile( mxsPath, targetFolder + \"/\" + FileManager.getFileNameAndExtension( "
+       "mxsPath ));\n";
   s += "for( i = 0; i < nDeps; i++ )\n";
   s += "{\n";
   s += "\tvar currentDep = deps[i];\n";
@@ -31,10 +33,12 @@ std::string GatherScript(const std::string& scene_path, const std::string& targe
   s += "\t\tvar found=0;\n";
   s += "\t\tfor (j = 0; j < lnDeps; j++)\n";
   s += "\t\t{\n";
-  s += "\t\t\tif (FileManager.getFileNameAndExtension(lDeps[j]) == FileManager.getFileNameAndExtension(currentDep))\n";
+  s += "\t\t\tif (FileManager.getFileNameAndExtension(lDeps[j]) == "
+       "FileManager.getFileNameAndExtension(currentDep))\n";
   s += "\t\t\t{\n";
   s += "\t\t\t\tfound=1;\n";
-  s += "\t\t\t\ttarget = targetFolder + \"/\" + FileManager.getFileNameAndExtension( currentDep );\n";
+  s += "\t\t\t\ttarget = targetFolder + \"/\" + FileManager.getFileNameAndExtension( currentDep "
+       ");\n";
   s += "\t\t\t\tFileManager.copyFile( lDeps[j], target );\n";
   s += "\t\t\t\tbreak;\n";
   s += "\t\t\t}\n";

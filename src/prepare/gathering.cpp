@@ -47,8 +47,7 @@ void StartProjectLog(Program& program, Preparation& preparation) {
                    program.state.RendererVersion,
                    program.constants.ProgramVersion,
                    scene_file};
-  for (const std::string& line : ProjectLogHeader(header, date_line))
-    preparation.log.Write(line);
+  for (const std::string& line : ProjectLogHeader(header, date_line)) preparation.log.Write(line);
   program.state.LogLine = 2;
 }
 
@@ -64,16 +63,17 @@ bool SearchMissingFile(Program& program, Preparation& preparation, const Missing
   std::string chosen;
   for (;;) {
     std::optional<std::string> path = program.desktop.ChooseFile(
-        "Missing file: \"" + shown_name + "\" is missing, please find it",
-        program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
+        "Missing file: \"" + shown_name + "\" is missing, please find it", program.state.LastDir,
+        "Missing file (*." + extension + ")|*." + extension);
     if (!path || path->empty()) return false;
     chosen = *path;
     if (FileNameOf(chosen) != missing.name) continue;
     if (CopyPlainFile(chosen, program.paths.TempDir + missing.name)) break;
     program.desktop.Message("TORVAmeter error",
-                            "The file \"" + ValidUtf8(chosen) + "\" cannot be copied into the project: "
-                            "only a plain file that can be read can be sent. Please choose "
-                            "another one.");
+                            "The file \"" + ValidUtf8(chosen) +
+                                "\" cannot be copied into the project: "
+                                "only a plain file that can be read can be sent. Please choose "
+                                "another one.");
   }
   preparation.found_by_hand[missing.name] = chosen;
   ReportAndLog(program, preparation, "Missing item has been found manually");

@@ -14,8 +14,8 @@ namespace torva {
 
 struct Preparation {
   std::string scene_path;
-  std::string scene_name;  // the file name without ".mxs"
-  int dependency_count = 0;  // entries of the project folder, the scene included
+  std::string scene_name;      // the file name without ".mxs"
+  int dependency_count = 0;    // entries of the project folder, the scene included
   long long project_size = 0;  // their bytes
   std::map<std::string, std::string> found_by_hand;  // missing name -> the file picked
   ProjectLog log;
@@ -32,7 +32,7 @@ inline void ReportAndLog(Program& program, Preparation& preparation, const std::
 inline RunAction QuitRule(Program& program, const Event& event) {
   const bool close = event.type == EventType::kCloseWindow && event.window == kMainWindow;
   return close && ConfirmQuit(program, "the preparation of the project") ? RunAction::kClose
-                                                                        : RunAction::kGoOn;
+                                                                         : RunAction::kGoOn;
 }
 
 // The steps, in the order the command runs them. A step that returns false

@@ -23,20 +23,18 @@ void ProjectLog::Close() { log_.Close(); }
 std::string DateLine(const std::tm& local) {
   char text[64];
   std::snprintf(text, sizeof text, "Date: %04d-%02d-%02d - Hour: %02d:%02d:%02d",
-                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                local.tm_min, local.tm_sec);
+                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                local.tm_sec);
   return text;
 }
 
-std::vector<std::string> ProjectLogHeader(const LogHeader& header,
-                                          const std::string& date_line) {
+std::vector<std::string> ProjectLogHeader(const LogHeader& header, const std::string& date_line) {
   return {
-      "Mac, CPU: " + header.processor_brand + " - " +
-          std::to_string(header.logical_processors) + " threads",
-      header.farm_speed_ratio > 0
-          ? "The TORVA is " + FormatFixed(header.farm_speed_ratio, 1) +
-                " times faster (+/- 10%) than this system."
-          : "The benchmark has not been run on this system yet.",
+      "Mac, CPU: " + header.processor_brand + " - " + std::to_string(header.logical_processors) +
+          " threads",
+      header.farm_speed_ratio > 0 ? "The TORVA is " + FormatFixed(header.farm_speed_ratio, 1) +
+                                        " times faster (+/- 10%) than this system."
+                                  : "The benchmark has not been run on this system yet.",
       "Maxwell Render " + header.renderer_version,
       "TORVAmeter version: " + header.program_version,
       date_line,

@@ -24,9 +24,9 @@ bool CheckSameNames(Program& program, Preparation& preparation) {
   SourcesReader reader;
   int exit_code = -1;
   if (written) {
-    ExternalProcess renderer = ExternalProcess::Launch(
-        RendererExecutable(program.state.MaxwellDir), GatherArguments(script_path),
-        program.state.MaxwellDir);
+    ExternalProcess renderer =
+        ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
+                                GatherArguments(script_path), program.state.MaxwellDir);
     const RunEnd end = WatchRun(
         renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
         [&](const std::string& line) {
@@ -54,8 +54,7 @@ bool CheckSameNames(Program& program, Preparation& preparation) {
   for (const RecordedDependency& dependency : reader.dependencies())
     copies.emplace_back(ProjectName(dependency.recorded),
                         CopiedFrom(dependency, scene_folder, preparation.found_by_hand));
-  const std::vector<SameNameFiles> clashes =
-      DifferingSameNameFiles(copies, program.paths.TempDir);
+  const std::vector<SameNameFiles> clashes = DifferingSameNameFiles(copies, program.paths.TempDir);
   return clashes.empty() ||
          program.desktop.Question("TORVAmeter warning", SameNameQuestion(clashes));
 }

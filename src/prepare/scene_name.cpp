@@ -1,10 +1,10 @@
 #include "prepare/scene_name.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
 #ifdef __linux__
 #include <sys/syscall.h>
 #endif
@@ -34,8 +34,7 @@ std::string BlankAndQuoteFreePath(std::string_view path) {
 std::string ShortenedPath(std::string_view path) {
   const std::string name = FileNameOf(path);
   if (Utf8Length(name) <= kMaxSceneNameChars) return std::string(path);
-  return FolderOf(path) + name.substr(0, Utf8PrefixBytes(name, 20)) + "." +
-         ExtensionPart(path);
+  return FolderOf(path) + name.substr(0, Utf8PrefixBytes(name, 20)) + "." + ExtensionPart(path);
 }
 
 std::string SceneNameOf(std::string_view path) {
@@ -64,8 +63,7 @@ RenameResult RenameWithoutReplacing(const std::string& from, const std::string& 
   if (errno == EEXIST) return RenameResult::kTargetExists;
   if (errno != ENOTSUP) return RenameResult::kFailed;
 #endif
-  return std::rename(from.c_str(), to.c_str()) == 0 ? RenameResult::kDone
-                                                     : RenameResult::kFailed;
+  return std::rename(from.c_str(), to.c_str()) == 0 ? RenameResult::kDone : RenameResult::kFailed;
 }
 
 }  // namespace torva

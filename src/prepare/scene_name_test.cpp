@@ -36,10 +36,11 @@ TEST(SceneNameTest, TwentyFourCharactersStayAndTwentyFiveLoseTheLastBeforeTheDot
   EXPECT_EQ(ShortenedPath("/s/abcdefghijklmnopqrst.mxs"), "/s/abcdefghijklmnopqrst.mxs");
   EXPECT_EQ(ShortenedPath("/s/abcdefghijklmnopqrstu.MXS"), "/s/abcdefghijklmnopqrst.MXS");
   // Characters, not bytes: twenty-four accented letters are short enough.
-  const std::string accented = "/s/\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-                               "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-                               "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-                               "\xC3\xA9\xC3\xA9.mxs";
+  const std::string accented =
+      "/s/\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+      "\xC3\xA9\xC3\xA9.mxs";
   EXPECT_EQ(ShortenedPath(accented), accented);
 }
 

@@ -19,25 +19,23 @@ namespace {
 // standing under that name is never replaced.
 bool RenameScene(Program& program, std::string& scene_path, const std::string& new_path) {
   switch (RenameWithoutReplacing(scene_path, new_path)) {
-    case RenameResult::kDone:
-      scene_path = new_path;
-      return true;
+    case RenameResult::kDone: scene_path = new_path; return true;
     case RenameResult::kTargetExists:
       program.desktop.Message(
           "TORVAmeter error",
           "The scene \"" + FileNameOf(scene_path) + "\" has to be renamed to \"" +
-              FileNameOf(new_path) + "\", but a file of that name already exists in "
-              "its folder:\n" + FolderOf(scene_path) +
+              FileNameOf(new_path) +
+              "\", but a file of that name already exists in "
+              "its folder:\n" +
+              FolderOf(scene_path) +
               "\nNothing has been renamed. Please rename the scene yourself and prepare it "
               "again.");
       return false;
-    case RenameResult::kFailed:
-      break;
+    case RenameResult::kFailed: break;
   }
   program.desktop.Message("TORVAmeter error",
-                          "The scene \"" + FileNameOf(scene_path) +
-                              "\" cannot be renamed to \"" + FileNameOf(new_path) +
-                              "\" in its folder:\n" + FolderOf(scene_path) +
+                          "The scene \"" + FileNameOf(scene_path) + "\" cannot be renamed to \"" +
+                              FileNameOf(new_path) + "\" in its folder:\n" + FolderOf(scene_path) +
                               "\nPlease rename the scene yourself and prepare it again.");
   return false;
 }

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "testing/files.h"
-#include "testing/temp_folder.h"
 #include "prepare/camera_script.h"
 #include "prepare/gather_script.h"
 #include "prepare/script_text.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
 namespace {
@@ -40,8 +40,9 @@ TEST(GatherScriptTest, ThirtyLinesWithTheTwoPathsQuoted) {
   ASSERT_EQ(lines.size(), 30u);
   EXPECT_EQ(lines[0], "var mxsPath = \"/Users/me/Kitchen/Kitchen.mxs\";");
   EXPECT_EQ(lines[7], "var targetFolder = \"/App/temp\";");
-  EXPECT_EQ(lines[19], "\t\t\tif (FileManager.getFileNameAndExtension(lDeps[j]) == "
-                       "FileManager.getFileNameAndExtension(currentDep))");
+  EXPECT_EQ(lines[19],
+            "\t\t\tif (FileManager.getFileNameAndExtension(lDeps[j]) == "
+            "FileManager.getFileNameAndExtension(currentDep))");
   EXPECT_EQ(lines[27], "\t\tif (found == 0) Maxwell.print( \"Not found: \" + currentDep );");
 }
 
@@ -74,19 +75,22 @@ TEST(CameraScriptTest, GenerationDigitsFromTheVersionText) {
 TEST(CameraScriptTest, HeaderTemplateAndTheCallOfEachGeneration) {
   CameraScriptInput input{'4', "/Max/", std::string("def getCameras(a, b):\r\n  pass\n"),
                           "/s/K.mxs", "/App/temp/cameras.txt"};
-  EXPECT_EQ(CameraScript(input),
-            "import sys\n\n"
-            "sys.path.append('/Max/Pymaxwell.app/Contents/MacOS/../../../Libs/pymaxwell/python2.7')\n"
-            "sys.path.append('/Max/Pymaxwell.app/Contents/MacOS/../../../Libs/numpy')\n\n"
-            "from pymaxwell4 import *\n\n"
-            "def getCameras(a, b):\n  pass\n"
-            "\n"
-            "getCameras(sys.argv[1],sys.argv[2])\n");
+  EXPECT_EQ(
+      CameraScript(input),
+      "import sys\n\n"
+      "sys.path.append('/Max/Pymaxwell.app/Contents/MacOS/../../../Libs/pymaxwell/python2.7')\n"
+      "sys.path.append('/Max/Pymaxwell.app/Contents/MacOS/../../../Libs/numpy')\n\n"
+      "from pymaxwell4 import *\n\n"
+      "def getCameras(a, b):\n  pass\n"
+      "\n"
+      "getCameras(sys.argv[1],sys.argv[2])\n");
   input.generation = '2';
   input.template_text.reset();
   const std::string two = CameraScript(input);
-  EXPECT_NE(two.find("\nfrom pymaxwell import *\n\n\ngetCameras(\"/s/K.mxs\",\"/App/temp/cameras.txt\")\n"),
-            std::string::npos);
+  EXPECT_NE(
+      two.find(
+          "\nfrom pymaxwell import *\n\n\ngetCameras(\"/s/K.mxs\",\"/App/temp/cameras.txt\")\n"),
+      std::string::npos);
   EXPECT_EQ(PymaxwellArguments('2', "/App/benchmark/GetCameras_tmp.py", "/s/K.mxs", "/c.txt"),
             (std::vector<std::string>{"-nogui", "/App/benchmark/GetCameras_tmp.py"}));
 }

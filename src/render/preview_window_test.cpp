@@ -33,7 +33,8 @@ class PreviewWindowTest : public ::testing::Test {
     ON_CALL(desktop_, OpenWindow(_)).WillByDefault(Return(kPreview));
     ON_CALL(desktop_, ShowPicture(kPreview, 0, 0, _))
         .WillByDefault([this](WindowId, int, int, const Picture& p) {
-          shown_.push_back({p.source, p.caption, p.width, p.rgb.empty() ? std::uint8_t{0} : p.rgb[0]});
+          shown_.push_back(
+              {p.source, p.caption, p.width, p.rgb.empty() ? std::uint8_t{0} : p.rgb[0]});
           overlay_ = p.overlay.has_value();
         });
   }

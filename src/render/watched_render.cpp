@@ -47,7 +47,8 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::stri
     return silent ? RunAction::kStop : RunAction::kGoOn;
   };
 
-  result.end = WatchRun(renderer, desktop, on_event, StoringEachLine(output_line, on_line), options);
+  result.end =
+      WatchRun(renderer, desktop, on_event, StoringEachLine(output_line, on_line), options);
   result.seconds = since_start();
   return result;
 }

@@ -45,9 +45,10 @@ struct Watching {
 
 TEST(WatchedRender, AStopRequestIsRefusedUntilEnoughPredictionsCame) {
   TempFolder folder;
-  ExternalProcess renderer = RendererPrinting(
-      folder, "SL of 1.50. Elapsed 0h 0m 10s\\nTime left: 0h 10m 0s\\nnoise\\n"
-              "SL of 2.50. Elapsed 0h 0m 20s\\nTime left: 0h 9m 0s\\n");
+  ExternalProcess renderer =
+      RendererPrinting(folder,
+                       "SL of 1.50. Elapsed 0h 0m 10s\\nTime left: 0h 10m 0s\\nnoise\\n"
+                       "SL of 2.50. Elapsed 0h 0m 20s\\nTime left: 0h 9m 0s\\n");
   NiceMock<MockDesktop> desktop;
   ON_CALL(desktop, TakeEvent()).WillByDefault(Return(StopClick()));  // clicked on every pass
   Watching w;

@@ -46,8 +46,7 @@ RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& k
         if (line.find("Engine version ") != std::string::npos) {
           probe.version = TextAfter(line, "Engine version ");
           probe.version_found = true;
-        } else if (line.find("GPU INFO ") != std::string::npos &&
-                   probe.version.starts_with('5')) {
+        } else if (line.find("GPU INFO ") != std::string::npos && probe.version.starts_with('5')) {
           probe.gpu_capable = true;
         }
         return RunAction::kGoOn;

@@ -18,8 +18,7 @@ class ProbeRendererTest : public ::testing::Test {
   // A renderer that prints `banner` and notes how it was started.
   void InstallRenderer(const std::string& banner) {
     InstallFakeRenderer(maxwell_dir, "echo \"$*\" > \"" + maxwell_dir + "started.txt\"\npwd >> \"" +
-                                         maxwell_dir + "started.txt\"\n" +
-                                         PrintingBanner(banner));
+                                         maxwell_dir + "started.txt\"\n" + PrintingBanner(banner));
   }
   std::string Started() { return ReadFile(maxwell_dir + "started.txt"); }
 
@@ -74,8 +73,8 @@ TEST_F(ProbeRendererTest, RendererThatCannotStartReadsNothing) {
 
 TEST_F(ProbeRendererTest, RendererThatDoesNotEndIsEndedAtTheLimitWithWhatItPrinted) {
   // The shell waits in a child of its own, which holds the output open too.
-  InstallFakeRenderer(maxwell_dir, PrintingBanner("Engine version 5.1.0\nGPU INFO 0\n") +
-                                       "\nsleep 600");
+  InstallFakeRenderer(maxwell_dir,
+                      PrintingBanner("Engine version 5.1.0\nGPU INFO 0\n") + "\nsleep 600");
   const RendererProbe probe = ProbeRenderer(maxwell_dir, "", 2000);
   EXPECT_TRUE(probe.timed_out);
   EXPECT_EQ(probe.version, "5.1.0");

@@ -60,7 +60,8 @@ ProgressLine ClassifyProgressLine(std::string_view line) {
 
 std::optional<SamplingLevelLine> ReadSamplingLevelLine(std::string_view line) {
   if (!Holds(line, kSamplingLevelMarker)) return std::nullopt;
-  const std::optional<double> level = BelievableSamplingLevel(TextAfter(line, kSamplingLevelMarker));
+  const std::optional<double> level =
+      BelievableSamplingLevel(TextAfter(line, kSamplingLevelMarker));
   if (!level) return std::nullopt;
   SamplingLevelLine result;
   result.sampling_level = static_cast<float>(*level);

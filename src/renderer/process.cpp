@@ -79,9 +79,7 @@ void ExternalProcess::WaitForOutput(int timeout_ms) {
   if (child_) child_->WaitForLine(timeout_ms);
 }
 
-std::size_t ExternalProcess::BufferedBytes() const {
-  return child_ ? child_->BufferedBytes() : 0;
-}
+std::size_t ExternalProcess::BufferedBytes() const { return child_ ? child_->BufferedBytes() : 0; }
 
 void ExternalProcess::EndLinesAtBackspaces() {
   if (child_) child_->EndLinesAtBackspaces();
@@ -97,8 +95,8 @@ void ExternalProcess::Delay(int ms) {
 
 int RunAndWait(const std::string& executable, const std::vector<std::string>& arguments,
                const std::string& working_dir) {
-  const auto child = ChildProcess::Start(executable, arguments, working_dir,
-                                         ChildProcess::Output::kDiscard);
+  const auto child =
+      ChildProcess::Start(executable, arguments, working_dir, ChildProcess::Output::kDiscard);
   return child ? child->Wait() : -1;
 }
 

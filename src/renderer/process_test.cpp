@@ -3,13 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
 
 #include "platform/child_process.h"
@@ -105,8 +105,8 @@ TEST(ExternalProcess, FailedLaunchHasNoOutputAndLeavesNoChild) {
 
 TEST(ExternalProcess, LinesKeepCarriageReturnsAndBecomeValidUtf8) {
   ExternalProcess process = ExternalProcess::Launch(kChild, Words("odd"), "/");
-  EXPECT_THAT(ReadAll(process), ElementsAre("bad \uFFFD\uFFFD end", "windows\r",
-                                            "euro \u20AC ok", "cut \uFFFD\uFFFD", "no feed"));
+  EXPECT_THAT(ReadAll(process), ElementsAre("bad \uFFFD\uFFFD end", "windows\r", "euro \u20AC ok",
+                                            "cut \uFFFD\uFFFD", "no feed"));
 }
 
 TEST(ExternalProcess, OverlongLineIsCutAndTheNextLinesSurvive) {
@@ -123,7 +123,8 @@ TEST(ExternalProcess, OverlongLineIsCutAndTheNextLinesSurvive) {
 TEST(ExternalProcess, UnfinishedLineIsNotAvailableYet) {
   TempFolder dir;
   const std::string ready = dir.path() + "/ready", go = dir.path() + "/go";
-  ExternalProcess process = ExternalProcess::Launch(kChild, Words("partial " + ready + " " + go), "/");
+  ExternalProcess process =
+      ExternalProcess::Launch(kChild, Words("partial " + ready + " " + go), "/");
   ASSERT_TRUE(EventuallyExists(ready));  // "half" stands in the pipe
   process.Delay(50);
   EXPECT_FALSE(process.OutputAvailable());
@@ -137,7 +138,8 @@ TEST(ExternalProcess, UnfinishedLineIsNotAvailableYet) {
 TEST(ExternalProcess, EndOfOutputBeforeTheEndOfTheChildWaitsWithoutSpinning) {
   TempFolder dir;
   const std::string go = dir.path() + "/go";
-  ExternalProcess process = ExternalProcess::Launch(kChild, Words("close-early " + go + " 1000"), "/");
+  ExternalProcess process =
+      ExternalProcess::Launch(kChild, Words("close-early " + go + " 1000"), "/");
   process.WaitForOutput();
   EXPECT_EQ(process.ReadLine(), "before close");
   // A bounded wait returns although the child lives on with its stdout closed.
@@ -306,10 +308,12 @@ TEST_F(WatchedRun, StoppedChildStillHasItsOutputRead) {
 TEST_F(WatchedRun, LineHandlerCanStopAndLaterLinesComeInOrder) {
   // Left alone, the child would write for more than an hour.
   ExternalProcess process = ExternalProcess::Launch(kChild, Words("lines 1000000 5"), "/");
-  const RunEnd end = WatchRun(process, desktop, Ignore, [&](const std::string& line) {
-    lines.push_back(line);
-    return lines.size() == 3 ? RunAction::kStop : RunAction::kGoOn;
-  }, {.pause = false});
+  const RunEnd end = WatchRun(process, desktop, Ignore,
+                              [&](const std::string& line) {
+                                lines.push_back(line);
+                                return lines.size() == 3 ? RunAction::kStop : RunAction::kGoOn;
+                              },
+                              {.pause = false});
   EXPECT_EQ(end, RunEnd::kStopped);
   ASSERT_GE(lines.size(), 3u);
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -323,8 +327,8 @@ TEST_F(WatchedRun, CloseRequestWinsOverAnEarlierStop) {
     return lines.empty() ? Event{} : Click(kEstimateProject);
   });
   ExternalProcess process = ExternalProcess::Launch(kChild, Words("hang 2"), "/");
-  EXPECT_EQ(WatchRun(process, desktop,
-                     [](const Event&) { return RunAction::kClose; }, Collect()),
+  EXPECT_EQ(WatchRun(
+                process, desktop, [](const Event&) { return RunAction::kClose; }, Collect()),
             RunEnd::kCloseRequested);
   EXPECT_THAT(lines, ElementsAre("line 1", "line 2"));
 
@@ -395,8 +399,7 @@ TEST_F(WatchedRun, ADetachedGrandchildHoldingThePipeDoesNotHoldTheRead) {
   EXPECT_THAT(lines, ElementsAre("started"));
 
   ExternalProcess stopped = ExternalProcess::Launch("/bin/sh", script, "/");
-  EXPECT_EQ(WatchRun(stopped, desktop, Ignore,
-                     [](const std::string&) { return RunAction::kStop; }),
+  EXPECT_EQ(WatchRun(stopped, desktop, Ignore, [](const std::string&) { return RunAction::kStop; }),
             RunEnd::kStopped);
   // Both grandchildren would hold the pipe for five minutes.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
@@ -451,8 +454,7 @@ TEST_F(WatchedRun, WithoutPauseStillTakesEventsWhileTheChildIsSilent) {
     return Event{EventType::kOther};
   });
   ExternalProcess process = ExternalProcess::Launch(kChild, Words("wait-for " + go), "/");
-  EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.pause = false}),
-            RunEnd::kFinished);
+  EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.pause = false}), RunEnd::kFinished);
   EXPECT_THAT(lines, ElementsAre("waiting", "done"));
   EXPECT_GE(events, 10);
 }

@@ -20,7 +20,8 @@ std::vector<std::string> AllLines(ExternalProcess& process) {
 
 TEST(ProgressLinesTest, RunsOfBackspacesEndLinesOnlyWhenAsked) {
   const std::vector<std::string> script = {
-      "-c", "printf ' 5%% + a\\b\\b\\b\\b\\b\\b'; sleep 0.2; printf '\\b\\b 40%%\\b\\b\\b\\bdone\\n'"};
+      "-c",
+      "printf ' 5%% + a\\b\\b\\b\\b\\b\\b'; sleep 0.2; printf '\\b\\b 40%%\\b\\b\\b\\bdone\\n'"};
   ExternalProcess progress = ExternalProcess::Launch("/bin/sh", script, "/");
   progress.EndLinesAtBackspaces();
   EXPECT_EQ(AllLines(progress), (std::vector<std::string>{" 5% + a", " 40%", "done"}));

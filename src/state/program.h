@@ -132,9 +132,8 @@ struct Program {
 // user wants to stop `activity` (e.g. "the benchmark") and quit; the command
 // then ends its child, leaves nothing half-written and returns.
 inline bool ConfirmQuit(Program& program, const std::string& activity) {
-  program.quit_requested =
-      program.desktop.Question("TORVAmeter", "Do you want to stop " + activity +
-                                                 " and quit TORVAmeter?");
+  program.quit_requested = program.desktop.Question(
+      "TORVAmeter", "Do you want to stop " + activity + " and quit TORVAmeter?");
   return program.quit_requested;
 }
 

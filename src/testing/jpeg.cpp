@@ -7,8 +7,8 @@
 
 namespace torva {
 
-bool WriteJpeg(const std::string& path, int width, int height, int components,
-               int colour_space, const std::vector<std::uint8_t>& pixels) {
+bool WriteJpeg(const std::string& path, int width, int height, int components, int colour_space,
+               const std::vector<std::uint8_t>& pixels) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   jpeg_compress_struct info;

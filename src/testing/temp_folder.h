@@ -12,8 +12,7 @@ namespace torva {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "torva-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "torva-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }

@@ -180,7 +180,9 @@ class JsonReader {
       if (pos_ >= text_.size()) return false;
       const char escape = text_[pos_++];
       switch (escape) {
-        case '"': case '\\': case '/': out += escape; break;
+        case '"':
+        case '\\':
+        case '/': out += escape; break;
         case 'b': out += '\b'; break;
         case 'f': out += '\f'; break;
         case 'n': out += '\n'; break;

@@ -45,7 +45,8 @@ struct JsonValue {
 // A member of an object: its name and its value.
 struct JsonMember {
   JsonMember() = default;
-  JsonMember(std::string name, JsonValue value) : first(std::move(name)), second(std::move(value)) {}
+  JsonMember(std::string name, JsonValue value)
+      : first(std::move(name)), second(std::move(value)) {}
   std::string first;
   JsonValue second;
 };

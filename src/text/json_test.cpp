@@ -6,15 +6,16 @@
 #include <filesystem>
 #include <limits>
 
-#include "text/whole_file.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
+#include "text/whole_file.h"
 
 namespace torva {
 namespace {
 
 TEST(Json, TextsAreEscapedAndNumbersReadBackExactly) {
-  EXPECT_EQ(JsonText("a\"b\\c\nd\te\x01 caf\xc3\xa9"), "\"a\\\"b\\\\c\\nd\\te\\u0001 caf\xc3\xa9\"");
+  EXPECT_EQ(JsonText("a\"b\\c\nd\te\x01 caf\xc3\xa9"),
+            "\"a\\\"b\\\\c\\nd\\te\\u0001 caf\xc3\xa9\"");
   EXPECT_EQ(JsonNumber(601.0f / 481.0f), "1.2494802");
   EXPECT_EQ(std::stof(JsonNumber(601.0f / 481.0f)), 601.0f / 481.0f);
   EXPECT_EQ(JsonNumber(0.1), "0.1");
@@ -45,8 +46,8 @@ TEST(Json, ReadsWhatItWritesAndPrintsItOnOneLine) {
   // Escapes of other writers, a surrogate pair among them.
   EXPECT_EQ(ParseJson("\"\\u00e9\\/\\ud83d\\ude00\"")->text, "\xc3\xa9/\xf0\x9f\x98\x80");
 
-  for (const char* bad : {"", "{", "{\"a\" 1}", "[1,]", "01", "1.", "-", "\"a", "\"\x01\"",
-                          "tru", "{} {}", "\"\\x\"", "{1: 2}", "\"\\ud800\\u0041\""})
+  for (const char* bad : {"", "{", "{\"a\" 1}", "[1,]", "01", "1.", "-", "\"a", "\"\x01\"", "tru",
+                          "{} {}", "\"\\x\"", "{1: 2}", "\"\\ud800\\u0041\""})
     EXPECT_FALSE(ParseJson(bad)) << bad;
   EXPECT_FALSE(ParseJson(std::string(65, '[') + std::string(65, ']')));
   EXPECT_TRUE(ParseJson(std::string(64, '[') + std::string(64, ']')));

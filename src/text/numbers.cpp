@@ -22,7 +22,8 @@ double OutOfRange(std::string_view mantissa, long long exponent, bool negative) 
   const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
   for (std::size_t i = 0; i < mantissa.size(); ++i) {
     if (mantissa[i] == '.' || mantissa[i] == '0') continue;
-    magnitude = i < point ? static_cast<long long>(point - i) - 1 : -static_cast<long long>(i - point);
+    magnitude =
+        i < point ? static_cast<long long>(point - i) - 1 : -static_cast<long long>(i - point);
     break;
   }
   const double inf = std::numeric_limits<double>::infinity();

@@ -31,8 +31,8 @@ int64_t ParseTimeText(std::string_view text) {
   const long long minutes = ReadWholeNumber(TextBefore(TextAfter(text, "h"), "m"));
   const long long seconds = ReadWholeNumber(TextBefore(TextAfter(text, "m"), "s"));
   // Wide enough for any three long longs scaled by 3600 and 60.
-  const __int128 total = static_cast<__int128>(hours) * 3600 + static_cast<__int128>(minutes) * 60 +
-                         seconds;
+  const __int128 total =
+      static_cast<__int128>(hours) * 3600 + static_cast<__int128>(minutes) * 60 + seconds;
   if (total > std::numeric_limits<int64_t>::max()) return std::numeric_limits<int64_t>::max();
   if (total < std::numeric_limits<int64_t>::min()) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(total);

@@ -62,11 +62,11 @@ TEST(ScaleTimeText, DividesAndFormats) {
 }
 
 TEST(ScaleTimeText, RoundsHalfToEven) {
-  EXPECT_EQ(ScaleTimeText("0h 0m 10s", 4.0f), "0h0m2s");   // 2.5
-  EXPECT_EQ(ScaleTimeText("0h 0m 14s", 4.0f), "0h0m4s");   // 3.5
-  EXPECT_EQ(ScaleTimeText("0h 0m 11s", 4.0f), "0h0m3s");   // 2.75
-  EXPECT_EQ(ScaleTimeText("0h 0m -10s", 4.0f), "0h0m-2s"); // -2.5
-  EXPECT_EQ(ScaleTimeText("0h 0m 5s", -2.0f), "0h0m-2s");  // -2.5
+  EXPECT_EQ(ScaleTimeText("0h 0m 10s", 4.0f), "0h0m2s");    // 2.5
+  EXPECT_EQ(ScaleTimeText("0h 0m 14s", 4.0f), "0h0m4s");    // 3.5
+  EXPECT_EQ(ScaleTimeText("0h 0m 11s", 4.0f), "0h0m3s");    // 2.75
+  EXPECT_EQ(ScaleTimeText("0h 0m -10s", 4.0f), "0h0m-2s");  // -2.5
+  EXPECT_EQ(ScaleTimeText("0h 0m 5s", -2.0f), "0h0m-2s");   // -2.5
 }
 
 TEST(ScaleTimeText, DegenerateRatiosDoNotFail) {
@@ -80,8 +80,8 @@ TEST(ScaleTimeText, DegenerateRatiosDoNotFail) {
 }
 
 TEST(ScaleTimeText, ReadsBackAsTheScaledSeconds) {
-  const char* texts[] = {"0h 0m 0s", "59s", "1h 0m 1s", "3h 59m 59s", "27h46m40s", "596523h14m7s",
-                         "-5h -3m -1s"};
+  const char* texts[] = {"0h 0m 0s",  "59s",          "1h 0m 1s",   "3h 59m 59s",
+                         "27h46m40s", "596523h14m7s", "-5h -3m -1s"};
   const float ratios[] = {1.0f, 0.37f, 2.5f, 12.5f, 1000.0f, -3.0f};
   for (const char* text : texts) {
     for (const float ratio : ratios) {

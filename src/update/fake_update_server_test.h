@@ -140,8 +140,7 @@ class FakeUpdateServer {
 
   // Listens on `address` at `port` (0: a free port) and plays `script` on
   // the first connection.
-  explicit FakeUpdateServer(Script script, const std::string& address = "127.0.0.1",
-                            int port = 0)
+  explicit FakeUpdateServer(Script script, const std::string& address = "127.0.0.1", int port = 0)
       : script_(std::move(script)) {
     if (pipe(stop_) != 0) throw std::runtime_error("pipe");
     listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

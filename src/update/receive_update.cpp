@@ -104,8 +104,7 @@ bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path,
   Clock::time_point deadline = start + std::chrono::milliseconds(limits.minimum_ms);
   // Waits for the next piece: the stall limit, cut short by the whole one.
   auto receive = [&](char* into, std::size_t room) -> long {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) return TcpConnection::kTimedOut;
     const int wait = static_cast<int>(std::min<long long>(left, limits.stall_ms));
     return connection.Receive(into, room, wait);

@@ -50,8 +50,7 @@ std::string ChosenHost(const Program& program) {
 // byte, the connection's end, a full buffer, the reply limit, or a quiet
 // spell after some bytes (a reply may come in several pieces). nullopt when
 // not a byte came.
-std::optional<std::string> ReceiveReply(TcpConnection& connection,
-                                        const UpdateTimeLimits& limits) {
+std::optional<std::string> ReceiveReply(TcpConnection& connection, const UpdateTimeLimits& limits) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.reply_ms);
   std::array<char, 1000> bytes{};

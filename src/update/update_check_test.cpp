@@ -27,8 +27,8 @@ const std::string kUpToDate =
     "message \"TORVAmeter for Maxwell update\" \"Your TORVAmeter version is up to date.\"\n";
 
 std::string Question(const std::string& reply, const std::string& answer) {
-  return "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter version detected: v" +
-         reply + "\\nDo you want to download the new version?\" -> " + answer + "\n";
+  return "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter version detected: v" + reply +
+         "\\nDo you want to download the new version?\" -> " + answer + "\n";
 }
 
 // A server that answers the version request with `reply`, then sends
@@ -72,14 +72,15 @@ TEST_F(UpdateCheckTest, ANewerVersionIsDownloadedAndEndsTheProgram) {
   const std::string body = PatternBytes(5000);
   FakeUpdateServer server(Answering("2.9", SizeHeader(5000) + body));
   EXPECT_TRUE(Check(server.port(), "yes\n", UpToDateReport::kSilent));
-  EXPECT_EQ(transcript_,
-            kConnecting + Question("2.9", "yes") +
-                "window \"Downloading update...\" 340 50\n"
-                "closewin \"Downloading update...\"\n"
-                "message \"TORVAmeter for Maxwell update\" \"The new version has been "
-                "downloaded in " + folder_.path() +
-                ".\\nUncompress the .zip archive to update your version.\"\n"
-                "open \"" + folder_.path() + "\"\n");
+  EXPECT_EQ(transcript_, kConnecting + Question("2.9", "yes") +
+                             "window \"Downloading update...\" 340 50\n"
+                             "closewin \"Downloading update...\"\n"
+                             "message \"TORVAmeter for Maxwell update\" \"The new version has been "
+                             "downloaded in " +
+                             folder_.path() +
+                             ".\\nUncompress the .zip archive to update your version.\"\n"
+                             "open \"" +
+                             folder_.path() + "\"\n");
   EXPECT_EQ(server.received(), kRequest + kUpdateRequest);
   EXPECT_EQ(ReadFile(zip_), body);
   EXPECT_TRUE(network_ready_);

@@ -18,7 +18,10 @@ TEST(UpdateReplyTest, ReplyEndsAtTheFirstZeroByteOrTheReceivedCount) {
   EXPECT_EQ(ReplyText("2.9abc", 3), "2.9");  // nothing past the count is read
   std::string full(1000, '7');
   EXPECT_EQ(ReplyText(full.data(), full.size()), full);
-  EXPECT_EQ(ReplyText("\0" "2.9", 4), "");
+  EXPECT_EQ(ReplyText("\0"
+                      "2.9",
+                      4),
+            "");
 }
 
 TEST(UpdateReplyTest, BytesThatAreNotUtf8BecomeReplacementCharacters) {

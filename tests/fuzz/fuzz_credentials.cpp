@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string value = DecodeCredential(bytes);
   FUZZ_CHECK(DecodeCredential(EncodeCredential(value)) == value);
   FUZZ_CHECK(EncodeCredential(value).size() == 56);
-  FUZZ_CHECK(CredentialLineUnreadable(bytes) ==
-             (bytes.find_first_not_of(" \t\r") != std::string_view::npos &&
-              !DecodeBase64Loosely(bytes)));
+  FUZZ_CHECK(
+      CredentialLineUnreadable(bytes) ==
+      (bytes.find_first_not_of(" \t\r") != std::string_view::npos && !DecodeBase64Loosely(bytes)));
 
   FuzzedDataProvider input(data, size);
   const std::string short_value = ShortValue(input);

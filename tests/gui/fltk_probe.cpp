@@ -132,8 +132,7 @@ int main() {
         desktop.CloseWindow(event.window);
         if (event.window == pictures) pictures = 0;
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }

@@ -44,8 +44,7 @@ Lines Join(std::initializer_list<Lines> parts) {
 }
 
 std::string LogStart(const std::string& version) {
-  return MachineLine(ProcessorBrand(), LogicalProcessors()) + "\nMaxwell Render " + version +
-         "\n";
+  return MachineLine(ProcessorBrand(), LogicalProcessors()) + "\nMaxwell Render " + version + "\n";
 }
 
 class BenchmarkRunTest : public ::testing::Test {
@@ -97,22 +96,38 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
   RunBenchmark(s.program);
 
   EXPECT_EQ(s.Panel(),
-            Join({{"", "", "", "The TORVAmeter benchmark is currently running... (PHASE 1)",
-                   "Estimating the time needed to reach SL=20 at 1536 x 2048...", "",
+            Join({{"",
+                   "",
+                   "",
+                   "The TORVAmeter benchmark is currently running... (PHASE 1)",
+                   "Estimating the time needed to reach SL=20 at 1536 x 2048...",
+                   "",
                    "Time left to reach SL=20 ->  0h 10m 0s (estimation 1) at SL=6.50. Elapsed "
                    "0h 0m 15s",
                    "Time left to reach SL=20 ->  0h 10m 1s (estimation 2) at SL=8.12. Elapsed "
                    "0h 0m 30s",
                    "Time left to reach SL=20 ->  0h 10m 2s (estimation 3) at SL=9.00. Elapsed "
                    "0h 0m 45s",
-                   "", "The TORVA is 1.3 times faster (+/- 10%) than",
-                   "this system (with CPU-Low priority, 32 nodes V4).", "",
+                   "",
+                   "The TORVA is 1.3 times faster (+/- 10%) than",
+                   "this system (with CPU-Low priority, 32 nodes V4).",
+                   "",
                    "The TORVAmeter benchmark is currently running... (PHASE 2)",
-                   "This is a one minute render which cannot be interrupted.", "",
-                   "Elapsed 0h 0m 15s", "Elapsed 0h 0m 30s", "Elapsed 0h 0m 45s",
-                   "Elapsed 0h 1m 0s", "Time limit reached", "", "DeltaSL = 2.90", "",
-                   "(SL=10 on this system <=> SL=12.90 (+/- 0.2) on the TORVA.", "",
-                   "TORVAmeter Benchmark finished!", "", "Results have been written in:",
+                   "This is a one minute render which cannot be interrupted.",
+                   "",
+                   "Elapsed 0h 0m 15s",
+                   "Elapsed 0h 0m 30s",
+                   "Elapsed 0h 0m 45s",
+                   "Elapsed 0h 1m 0s",
+                   "Time limit reached",
+                   "",
+                   "DeltaSL = 2.90",
+                   "",
+                   "(SL=10 on this system <=> SL=12.90 (+/- 0.2) on the TORVA.",
+                   "",
+                   "TORVAmeter Benchmark finished!",
+                   "",
+                   "Results have been written in:",
                    "   \"TORVAmeter_Benchmark.log\" ('/benchmark/' subfolder)."}}));
   EXPECT_EQ(ReadFile(cpu_log_),
             LogStart("5.2.1.49") +
@@ -131,8 +146,9 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
   EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark running... (real size 1536 x 2048)\" 480 640"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn.jpg\" 480 640 \"Current SL = 12.50\""));
-  EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size 1536 x "
-                    "2048) - close this window to continue\" 1050 700"));
+  EXPECT_TRUE(
+      s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size 1536 x "
+            "2048) - close this window to continue\" 1050 700"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn.jpg\" 525 700 \"Your system (1 mn render - SL = "
                     "12.50)\""));
@@ -206,8 +222,8 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
     const Lines panel = s.Panel();
     ASSERT_GE(panel.size(), 5u);
     EXPECT_EQ(panel[4], "Estimating the time needed to reach SL=20 at " + c.size1 + "...");
-    EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark running... (real size " + c.size2 +
-                      ")\" 480 640"));
+    EXPECT_TRUE(
+        s.Has("window \"TORVAmeter benchmark running... (real size " + c.size2 + ")\" 480 640"));
     EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size " +
                       c.size2 + ") - close this window to continue\" 1050 700"));
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.farm +
@@ -240,21 +256,22 @@ TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
   s.program.state.DeltaSL = 1.5f;
   RunBenchmark(s.program);
 
-  EXPECT_TRUE(s.Has("question \"TORVAmeter Benchmark\" \"Do you want to run the CPU "
-                    "benchmark?\\nIf you answer 'No', the GPU benchmark will be run.\" -> no"));
+  EXPECT_TRUE(
+      s.Has("question \"TORVAmeter Benchmark\" \"Do you want to run the CPU "
+            "benchmark?\\nIf you answer 'No', the GPU benchmark will be run.\" -> no"));
   const Lines panel = s.Panel();
   ASSERT_GE(panel.size(), 20u);
   EXPECT_EQ(Lines(panel.begin() + 3, panel.begin() + 5),
             Lines({"The TORVAmeter GPU benchmark is running... (PHASE 1)",
                    "Estimating the time needed to reach SL=20 at 1536 x 2048..."}));
   EXPECT_TRUE(s.Has("log 0 \"<<           PLEASE WAIT FOR THE ESTIMATION TO          >>\""));
-  EXPECT_TRUE(
-      s.Has("log 1 \"<<      STABILIZE BEFORE CLICKING ON THE 'BENCHMARK' BUTTON   >>\""));
+  EXPECT_TRUE(s.Has("log 1 \"<<      STABILIZE BEFORE CLICKING ON THE 'BENCHMARK' BUTTON   >>\""));
   EXPECT_TRUE(s.Has("log 10 \"The TORVA is 2.0 times faster (+/- 10%) than\""));
   EXPECT_TRUE(s.Has("log 11 \"this system (with GPU-Low priority, 14 nodes RTX).\""));
   EXPECT_TRUE(s.Has("log 13 \"The TORVAmeter GPU benchmark is running... (PHASE 2)\""));
-  EXPECT_TRUE(s.Has("window \"TORVAmeter GPU benchmark result - 1 min. render (real size 1536 "
-                    "x 2048) - close this window to continue\" 1050 700"));
+  EXPECT_TRUE(
+      s.Has("window \"TORVAmeter GPU benchmark result - 1 min. render (real size 1536 "
+            "x 2048) - close this window to continue\" 1050 700"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn_gpu.jpg\" 525 700 \"Your system (1 mn render - "
                     "SL = 12.34)\""));
@@ -279,7 +296,8 @@ TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
 
 TEST_F(BenchmarkRunTest, TheGpuPromptAfterACpuRunStartsTheGpuBenchmark) {
   Install("5.2.1.49", kGpuReplay, "--gpu");
-  Session s(*this, "yes\npress 6 after (estimation 3)\nclose\nyes\npress 6 after (estimation 3)\nclose\n",
+  Session s(*this,
+            "yes\npress 6 after (estimation 3)\nclose\nyes\npress 6 after (estimation 3)\nclose\n",
             "5.2.1.49", true);
   RunBenchmark(s.program);
   const std::string transcript = s.scripted.transcript();
@@ -288,9 +306,9 @@ TEST_F(BenchmarkRunTest, TheGpuPromptAfterACpuRunStartsTheGpuBenchmark) {
       "benchmark now?\\nRunning the benchmark is mandatory to run estimations.\\nYou can "
       "launch it at any time by clicking on the 'Benchmark' button.\" -> yes\n");
   ASSERT_NE(prompt, std::string::npos) << transcript;
-  EXPECT_NE(transcript.find("log 3 \"The TORVAmeter GPU benchmark is running... (PHASE 1)\"",
-                            prompt),
-            std::string::npos);
+  EXPECT_NE(
+      transcript.find("log 3 \"The TORVAmeter GPU benchmark is running... (PHASE 1)\"", prompt),
+      std::string::npos);
   // One CPU/GPU question only: the prompt enters after it.
   EXPECT_EQ(transcript.find("Do you want to run the CPU benchmark?", prompt), std::string::npos);
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 436.0f / 481.0f);
@@ -339,8 +357,8 @@ TEST_F(BenchmarkRunTest, ARendererChangeAtStartUpSetsTheLogAsideAndOffersTheBenc
   WriteFile(app_ + "/TORVAmeter_Maxwell.ini",
             ";Maxwell Render path\n" + maxwell_ +
                 "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - do not "
-                "modify)\n\n;Last directory from previous session\n" + app_ +
-                "\n;Check for updates?\nNo\n");
+                "modify)\n\n;Last directory from previous session\n" +
+                app_ + "\n;Check for updates?\nNo\n");
   const std::string old_log = LogStart("4.2.0.3") +
                               "The TORVA is 9.9 times faster (+/- 10%) than this system\n"
                               "DeltaSL = 1.00\n(SL=10 ...\n";
@@ -369,11 +387,11 @@ TEST_F(BenchmarkRunTest, NoEstimateEndsTheRunWithoutAResult) {
   const std::string why =
       "Maxwell Render gave no estimation of the time left, so the speed ratio could not be "
       "measured.";
-  EXPECT_EQ(s.Panel(), Join({kBanner,
-                             {"Estimating the time needed to reach SL=20 at 768 x 1024...", "",
-                              "", why,
-                              "The benchmark has been stopped: run it again to get its "
-                              "results."}}));
+  EXPECT_EQ(s.Panel(),
+            Join({kBanner,
+                  {"Estimating the time needed to reach SL=20 at 768 x 1024...", "", "", why,
+                   "The benchmark has been stopped: run it again to get its "
+                   "results."}}));
   EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"" + why +
                     "\\nThe benchmark has been stopped: run it again to get its results.\""));
   const std::string transcript = s.scripted.transcript();
@@ -426,8 +444,7 @@ TEST_F(BenchmarkRunTest, AFailedReRunKeepsTheEarlierLogAndItsResults) {
 }
 
 TEST_F(BenchmarkRunTest, QuittingDuringPhase1StopsTheRendererAndKeepsTheEarlierLog) {
-  Install("5.2.1.49",
-          "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 600000\n");
+  Install("5.2.1.49", "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 600000\n");
   const std::string earlier = LogStart("5.2.1.49") + RatioLine(7.5f, RenderMode::kCpu) + "\n" +
                               DeltaSLLine(1.25f) + "\n" + EquivalentSLLine(1.25f) + "\n";
   WriteFile(cpu_log_, earlier);
@@ -438,8 +455,9 @@ TEST_F(BenchmarkRunTest, QuittingDuringPhase1StopsTheRendererAndKeepsTheEarlierL
   // The renderer would sleep ten minutes more: it was stopped.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
   EXPECT_TRUE(s.program.quit_requested);
-  EXPECT_TRUE(s.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "
-                    "TORVAmeter?\" -> yes"));
+  EXPECT_TRUE(
+      s.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "
+            "TORVAmeter?\" -> yes"));
   EXPECT_EQ(ReadFile(cpu_log_), earlier);
   EXPECT_FALSE(fs::exists(cpu_log_ + ".new"));
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 7.5f);
@@ -457,9 +475,10 @@ TEST_F(BenchmarkRunTest, ASilentRendererIsGivenUpLikeOneWithoutEstimates) {
   const auto start = std::chrono::steady_clock::now();
   RunBenchmark(s.program, options);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
-  EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"Maxwell Render gave no "
-                    "estimation of the time left, so the speed ratio could not be measured.\\n"
-                    "The benchmark has been stopped: run it again to get its results.\""));
+  EXPECT_TRUE(
+      s.Has("message \"TORVAmeter Benchmark Error\" \"Maxwell Render gave no "
+            "estimation of the time left, so the speed ratio could not be measured.\\n"
+            "The benchmark has been stopped: run it again to get its results.\""));
   EXPECT_FALSE(fs::exists(cpu_log_));
 }
 
@@ -470,9 +489,10 @@ TEST_F(BenchmarkRunTest, UnbelievableEstimatesAreNotCounted) {
   Session s(*this, "", "5.2.1.49");
   s.program.state.FarmSpeedRatio = 7.5f;
   RunBenchmark(s.program);
-  EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"Maxwell Render gave no "
-                    "estimation of the time left, so the speed ratio could not be measured.\\n"
-                    "The benchmark has been stopped: run it again to get its results.\""));
+  EXPECT_TRUE(
+      s.Has("message \"TORVAmeter Benchmark Error\" \"Maxwell Render gave no "
+            "estimation of the time left, so the speed ratio could not be measured.\\n"
+            "The benchmark has been stopped: run it again to get its results.\""));
   EXPECT_EQ(s.scripted.transcript().find("Time left to reach"), std::string::npos);
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
   EXPECT_FALSE(fs::exists(cpu_log_));
@@ -484,8 +504,9 @@ TEST_F(BenchmarkRunTest, ADeltaSlThatIsNotPositiveIsNotWritten) {
           "Time left: 0h 10m 0s\n@sleep 1500\nSL of 15.40. Time limit reached\n");
   Session s(*this, "press 6 after (estimation 2)\n", "5.2.1.49");
   RunBenchmark(s.program);
-  EXPECT_TRUE(s.Has("log 19 \"Maxwell Render reached SL 15.40 in the one minute render, not "
-                    "below the farm's, so DeltaSL could not be measured.\""))
+  EXPECT_TRUE(
+      s.Has("log 19 \"Maxwell Render reached SL 15.40 in the one minute render, not "
+            "below the farm's, so DeltaSL could not be measured.\""))
       << s.scripted.transcript();
   EXPECT_FALSE(fs::exists(cpu_log_));
   EXPECT_EQ(s.program.state.DeltaSL, 0);
@@ -518,9 +539,10 @@ TEST_F(BenchmarkRunTest, AOneMinuteRenderThatNeverEndsIsStopped) {
   options.phase2_limit_ms = 1500;
   RunBenchmark(s.program, options);
   EXPECT_EQ(s.Panel().back(), "The benchmark has been stopped: run it again to get its results.");
-  EXPECT_TRUE(s.Has("message \"TORVAmeter Benchmark Error\" \"The one minute render did not "
-                    "end and has been stopped, so DeltaSL could not be measured.\\nThe "
-                    "benchmark has been stopped: run it again to get its results.\""));
+  EXPECT_TRUE(
+      s.Has("message \"TORVAmeter Benchmark Error\" \"The one minute render did not "
+            "end and has been stopped, so DeltaSL could not be measured.\\nThe "
+            "benchmark has been stopped: run it again to get its results.\""));
   EXPECT_EQ(s.program.state.DeltaSL, 0);
   EXPECT_NE(ReadFile(bench_ + "/TORVAmeter_Benchmark.json")
                 .find("\"outcome\": \"one-minute render timed out\""),

@@ -54,7 +54,8 @@ class EstimationTest : public ::testing::Test {
     fs::rename(bin + "Maxwell", bin + "Maxwell.real");
     WriteExecutable(bin + "Maxwell",
                     "#!/bin/sh\ncase \"$*\" in *-mxs:*) printf '%s\\n' \"$@\" > " +
-                        ShellQuote(args_file_) + ";; esac\nexec \"$(dirname \"$0\")/Maxwell.real\" \"$@\"\n");
+                        ShellQuote(args_file_) +
+                        ";; esac\nexec \"$(dirname \"$0\")/Maxwell.real\" \"$@\"\n");
     fs::create_directories(app_ + "/archive");
     CommandOutcome where = RunCommand("command -v 7za");
     ASSERT_EQ(where.status, 0);
@@ -109,7 +110,8 @@ class EstimationTest : public ::testing::Test {
   int limit_mb_ = 20480;
 };
 
-std::string Answers(const std::string& vum, const std::string& sizes = "input 800\ninput 600\ninput 20\n") {
+std::string Answers(const std::string& vum,
+                    const std::string& sizes = "input 800\ninput 600\ninput 20\n") {
   return "file " + vum + "\n" + sizes;
 }
 
@@ -120,43 +122,58 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
   const std::string vum = PackPrepared();
   const std::string transcript = Estimate(Answers(vum));
   const std::string preview = "\"TORVAmeter estimation running... (real size 800x600)\"";
-  EXPECT_EQ(transcript,
-            "file \"Choose a vum project to estimate: \" \"" + app_ + "/archive/\" "
-            "\"vum archive (*.vum)|*.vum\" -> \"" + vum + "\"\n"
-            "clear\n"
-            "input \"Project X (width) resolution\" \"Enter the X resolution (400-32768 pix)\" -> \"800\"\n"
-            "input \"Project Y (height) resolution\" \"Enter the Y resolution (400-32768 pix)\" -> \"600\"\n"
-            "input \"Sampling Level\" \"Enter the SL to reach (SL >= 10)\" -> \"20\"\n"
-            "disable 7\n"
-            "log 0 \"TORVAmeter is uncompressing the project, please wait...\"\n"
-            "log 1 \"\"\n"
-            "log 2 \"<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>\"\n"
-            "log 3 \"<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>\"\n"
-            "log 4 \"\"\n"
-            "log 5 \"Simulation is running for project \\\"Kitchen.mxs\\\", please wait...\"\n"
-            "log 6 \"\"\n"
-            "log 7 \"Time to reach SL = 20.00 (with 32 CPU nodes) below:\"\n"
-            "log 8 \"\"\n"
-            "window " + preview + " 853 640\n"
-            "picture \"" + work_ + "/Kitchen.jpg\" 852 639 \"Current SL = 14.21. Elapsed 0h 5m 0s\"\n"
-            "log 9 \"Est. at SL=14.21. Elapsed 0h 5m 0s -->  0h10m24s (TORVA) - 2h 5m 0s (your system)\"\n"
-            "closewin " + preview + "\n"
-            "log 10 \"\"\n"
-            "log 11 \"Simulation finished!\"\n"
-            "log 12 \"\"\n"
-            "log 13 \"Results have been written in:\"\n"
-            "log 14 \"   \\\"Kitchen_800x600_SL20_estimate_CPU.log\\\" ('/estimate/' subfolder).\"\n"
-            "log 15 \"\"\n"
-            "log 16 \"Estimated cost for this project (without merging):\"\n"
-            "log 17 \"\"\n"
-            "log 18 \"            18.69 EUR (With CPU-Low priority)\"\n"
-            "log 19 \"            ...or less with volume discounts!\"\n"
-            "log 20 \"\"\n"
-            "log 21 \"The merging time will be added to the total cost\"\n"
-            "log 22 \"(1 to 20 mininutes depending on MXI size).\"\n"
-            "open \"" + estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.png\"\n"
-            "log 23 \"\"\n"
-            "enable 7\n");
+  EXPECT_EQ(
+      transcript,
+      "file \"Choose a vum project to estimate: \" \"" + app_ +
+          "/archive/\" "
+          "\"vum archive (*.vum)|*.vum\" -> \"" +
+          vum +
+          "\"\n"
+          "clear\n"
+          "input \"Project X (width) resolution\" \"Enter the X resolution (400-32768 pix)\" -> "
+          "\"800\"\n"
+          "input \"Project Y (height) resolution\" \"Enter the Y resolution (400-32768 pix)\" -> "
+          "\"600\"\n"
+          "input \"Sampling Level\" \"Enter the SL to reach (SL >= 10)\" -> \"20\"\n"
+          "disable 7\n"
+          "log 0 \"TORVAmeter is uncompressing the project, please wait...\"\n"
+          "log 1 \"\"\n"
+          "log 2 \"<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>\"\n"
+          "log 3 \"<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>\"\n"
+          "log 4 \"\"\n"
+          "log 5 \"Simulation is running for project \\\"Kitchen.mxs\\\", please wait...\"\n"
+          "log 6 \"\"\n"
+          "log 7 \"Time to reach SL = 20.00 (with 32 CPU nodes) below:\"\n"
+          "log 8 \"\"\n"
+          "window " +
+          preview +
+          " 853 640\n"
+          "picture \"" +
+          work_ +
+          "/Kitchen.jpg\" 852 639 \"Current SL = 14.21. Elapsed 0h 5m 0s\"\n"
+          "log 9 \"Est. at SL=14.21. Elapsed 0h 5m 0s -->  0h10m24s (TORVA) - 2h 5m 0s (your "
+          "system)\"\n"
+          "closewin " +
+          preview +
+          "\n"
+          "log 10 \"\"\n"
+          "log 11 \"Simulation finished!\"\n"
+          "log 12 \"\"\n"
+          "log 13 \"Results have been written in:\"\n"
+          "log 14 \"   \\\"Kitchen_800x600_SL20_estimate_CPU.log\\\" ('/estimate/' subfolder).\"\n"
+          "log 15 \"\"\n"
+          "log 16 \"Estimated cost for this project (without merging):\"\n"
+          "log 17 \"\"\n"
+          "log 18 \"            18.69 EUR (With CPU-Low priority)\"\n"
+          "log 19 \"            ...or less with volume discounts!\"\n"
+          "log 20 \"\"\n"
+          "log 21 \"The merging time will be added to the total cost\"\n"
+          "log 22 \"(1 to 20 mininutes depending on MXI size).\"\n"
+          "open \"" +
+          estimate_ +
+          "/Kitchen_800x600_SL20_estimate_CPU.png\"\n"
+          "log 23 \"\"\n"
+          "enable 7\n");
   EXPECT_EQ(Log("Kitchen_800x600_SL20_estimate_CPU.log"),
             "Project \"Kitchen.vum\" CPU estimation.\n\n"
             "Project resolution: 800x600\n"
@@ -170,12 +187,15 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
             "            ...or less with volume discounts!\n");
   EXPECT_FALSE(fs::exists(work_));
   EXPECT_EQ(RendererArguments(),
-            "-mxs:" + work_ + "/Kitchen.mxs\n-res:800x600\n-t:9999999\n-s:20.00\n-th:0\n-rs:1\n"
-            "-nomxi:off\n-noimage:off\n-mxi:" + work_ + "/Kitchen.mxi\n-o:" + work_ +
-            "/Kitchen.jpg\n-hide\n-nogui\n-nowait\n");
+            "-mxs:" + work_ +
+                "/Kitchen.mxs\n-res:800x600\n-t:9999999\n-s:20.00\n-th:0\n-rs:1\n"
+                "-nomxi:off\n-noimage:off\n-mxi:" +
+                work_ + "/Kitchen.mxi\n-o:" + work_ + "/Kitchen.jpg\n-hide\n-nogui\n-nowait\n");
   const std::string json = Log("Kitchen_800x600_SL20_estimate_CPU.json");
-  EXPECT_TRUE(Contains(json, "\"rendered_seconds\": 300, \"farm_time\": \"0h10m24s\", "
-                             "\"farm_seconds\": 624}")) << json;
+  EXPECT_TRUE(Contains(json,
+                       "\"rendered_seconds\": 300, \"farm_time\": \"0h10m24s\", "
+                       "\"farm_seconds\": 624}"))
+      << json;
   EXPECT_TRUE(Contains(json, "\"mxi_bytes\": 3145728,")) << json;
   EXPECT_TRUE(Contains(json, "\"cost_eur\": 18.688799\n")) << json;
   EXPECT_TRUE(Contains(json, "\"stopped_by_user\": false,")) << json;
@@ -183,8 +203,9 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
 }
 
 TEST_F(EstimationTest, ThePriceComesFromTheLatestPredictionOnly) {
-  Install("SL of 12.00. Elapsed 0h 30m 0s\nTime left: 4h 0m 0s\n"
-          "SL of 13.50. Elapsed 1h 0m 0s\nTime left: 1h 0m 0s\n");
+  Install(
+      "SL of 12.00. Elapsed 0h 30m 0s\nTime left: 4h 0m 0s\n"
+      "SL of 13.50. Elapsed 1h 0m 0s\nTime left: 1h 0m 0s\n");
   const std::string transcript = Estimate(Answers(PackPrepared()), Ratios{.cpu = 1});
   const std::string first =
       "Est. at SL=12.00. Elapsed 0h 30m 0s -->  4h30m0s (TORVA) - 4h 0m 0s (your system)";
@@ -200,7 +221,8 @@ TEST_F(EstimationTest, ThePriceComesFromTheLatestPredictionOnly) {
 
 TEST_F(EstimationTest, QuittingDuringTheRenderLeavesNothingHalfWritten) {
   Install("SL of 12.00. Elapsed 0h 1m 0s\nTime left: 4h 0m 0s\n@sleep 600000\n");
-  const std::string answers = Answers(PackPrepared()) + "close main after (your system)\nno\n"
+  const std::string answers = Answers(PackPrepared()) +
+                              "close main after (your system)\nno\n"
                               "close main after Do you want to stop\nyes\n";
   const auto start = std::chrono::steady_clock::now();
   const std::string transcript = Estimate(answers, Ratios{.cpu = 1});
@@ -218,12 +240,15 @@ TEST_F(EstimationTest, QuittingDuringTheRenderLeavesNothingHalfWritten) {
 
 TEST_F(EstimationTest, ClosingThePreviewIsAStopRequest) {
   Install("SL of 12.00. Elapsed 0h 1m 0s\n@sleep 1500\nTime left: 4h 0m 0s\n@sleep 600000\n");
-  const std::string answers = Answers(PackPrepared()) + "close after Current SL = 12.00\n"
+  const std::string answers = Answers(PackPrepared()) +
+                              "close after Current SL = 12.00\n"
                               "close after (your system)\n";
   const std::string transcript = Estimate(answers, Ratios{.cpu = 1});
   // Before the first estimation, the hint; after it, the render stops and is priced.
-  EXPECT_TRUE(Contains(transcript, "\"At least one estimation is needed before you can stop the "
-                                   "simulation...\"")) << transcript;
+  EXPECT_TRUE(Contains(transcript,
+                       "\"At least one estimation is needed before you can stop the "
+                       "simulation...\""))
+      << transcript;
   EXPECT_TRUE(Contains(transcript, "\"            433.08 EUR (With CPU-Low priority)\""))
       << transcript;
   EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.json"), "\"stopped_by_user\": true"));
@@ -252,8 +277,8 @@ TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
 TEST_F(EstimationTest, ThePriceDoesNotFallWhenTheRenderEndsByItself) {
   Install("", "--speed 100 --seed 5");
   const std::string sizes = "input 800\ninput 600\ninput 16\n";
-  const std::string stopped = Estimate(Answers(PackPrepared(), sizes + "press 7 after (your system)\n"),
-                                       Ratios{.cpu = 2});
+  const std::string stopped =
+      Estimate(Answers(PackPrepared(), sizes + "press 7 after (your system)\n"), Ratios{.cpu = 2});
   const std::string stopped_json = Log("Kitchen_800x600_SL16_estimate_CPU.json");
   const std::string finished = Estimate(Answers(PackPrepared(), sizes), Ratios{.cpu = 2});
   const std::string finished_json = Log("Kitchen_800x600_SL16_estimate_CPU.json");
@@ -263,8 +288,7 @@ TEST_F(EstimationTest, ThePriceDoesNotFallWhenTheRenderEndsByItself) {
   };
   ASSERT_GT(cost(stopped_json), 0) << stopped;
   ASSERT_GT(cost(finished_json), 0) << finished;
-  EXPECT_NEAR(cost(finished_json) / cost(stopped_json), 1.0, 0.25)
-      << stopped_json << finished_json;
+  EXPECT_NEAR(cost(finished_json) / cost(stopped_json), 1.0, 0.25) << stopped_json << finished_json;
   const std::size_t at = finished_json.find("\"render_seconds\": ");
   ASSERT_NE(at, std::string::npos);
   EXPECT_GT(std::stod(finished_json.substr(at + 18)), 0.0) << finished_json;
@@ -279,7 +303,9 @@ TEST_F(EstimationTest, AGpuEstimationUsesTheGpuFiguresAndCommandLine) {
   EXPECT_TRUE(transcript.starts_with(
       "question \"Estimation type\" \"Is this scene designed for GPU rendering?\" -> yes\n"));
   EXPECT_TRUE(Contains(transcript, "\"Time to reach SL = 20.00 (with 14 GPU nodes) below:\""));
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=15.00. Elapsed 0h 0m 0s -->  0h30m0s (TORVA) - 1h 0m 0s (your system)\""));
+  EXPECT_TRUE(Contains(
+      transcript,
+      "\"Est. at SL=15.00. Elapsed 0h 0m 0s -->  0h30m0s (TORVA) - 1h 0m 0s (your system)\""));
   // Half an hour at 14 nodes x 6 EUR.
   EXPECT_TRUE(Contains(transcript, "\"            42.00 EUR (With GPU-Low priority)\""));
   EXPECT_TRUE(Contains(RendererArguments(),
@@ -292,7 +318,9 @@ TEST_F(EstimationTest, AGpuEstimationUsesTheGpuFiguresAndCommandLine) {
 TEST_F(EstimationTest, AGpuRendererAnsweredNoEstimatesOnTheCpu) {
   Install("SL of 15.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n", "--gpu");
   const std::string transcript = Estimate("no\n" + Answers(PackPrepared()), Ratios{.gpu = 0});
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=15.00. Elapsed 0h 0m 0s -->  0h4m48s (TORVA) - 1h 0m 0s (your system)\""));
+  EXPECT_TRUE(Contains(
+      transcript,
+      "\"Est. at SL=15.00. Elapsed 0h 0m 0s -->  0h4m48s (TORVA) - 1h 0m 0s (your system)\""));
   EXPECT_TRUE(Contains(RendererArguments(), "\n-th:0\n-rs:1\n-nomxi:off\n-noimage:off\n-mxi:"));
   EXPECT_TRUE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
 }
@@ -320,24 +348,28 @@ TEST_F(EstimationTest, RefusedWithoutABenchmarkOrWithATooOldRenderer) {
 TEST_F(EstimationTest, SizesAndLevelAreAskedAgainUntilValid) {
   Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 0m 25s\n");
   const std::string transcript =
-      Estimate(Answers(PackPrepared(), "input 399\ninput 32769\ninput  1920px\ninput abc\n"
-                                       "input 1080\ninput 51\ninput 9.49\ninput 9.6\n"));
+      Estimate(Answers(PackPrepared(),
+                       "input 399\ninput 32769\ninput  1920px\ninput abc\n"
+                       "input 1080\ninput 51\ninput 9.49\ninput 9.6\n"));
   EXPECT_TRUE(Contains(transcript, "-> \"9.6\"\ndisable 7\n"));
   EXPECT_TRUE(Contains(transcript, "\"Time to reach SL = 10.00 (with 32 CPU nodes) below:\""));
-  EXPECT_TRUE(Contains(transcript, "window \"TORVAmeter estimation running... (real size 1920x1080)\" 1138 640\n"));
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=11.00. Elapsed 0h 0m 0s -->  0h0m2s (TORVA) - 0h 0m 25s (your system)\""));
+  EXPECT_TRUE(Contains(
+      transcript, "window \"TORVAmeter estimation running... (real size 1920x1080)\" 1138 640\n"));
+  EXPECT_TRUE(Contains(
+      transcript,
+      "\"Est. at SL=11.00. Elapsed 0h 0m 0s -->  0h0m2s (TORVA) - 0h 0m 25s (your system)\""));
   EXPECT_TRUE(Contains(RendererArguments(), "\n-res:1920x1080\n-t:9999999\n-s:10.00\n"));
-  EXPECT_TRUE(Log("Kitchen_1920x1080_SL9.6_estimate_CPU.log").starts_with(
-      "Project \"Kitchen.vum\" CPU estimation.\n\nProject resolution: 1920x1080\n"
-      "Desired Sampling Level: 10.00\n"));
+  EXPECT_TRUE(
+      Log("Kitchen_1920x1080_SL9.6_estimate_CPU.log")
+          .starts_with("Project \"Kitchen.vum\" CPU estimation.\n\nProject resolution: 1920x1080\n"
+                       "Desired Sampling Level: 10.00\n"));
 }
 
 TEST_F(EstimationTest, CancellingAnyQuestionEndsTheRunQuietly) {
   Install();
   const std::string vum = PackPrepared();
-  EXPECT_EQ(Estimate("cancel\n"),
-            "file \"Choose a vum project to estimate: \" \"" + app_ +
-                "/archive/\" \"vum archive (*.vum)|*.vum\" -> cancel\n");
+  EXPECT_EQ(Estimate("cancel\n"), "file \"Choose a vum project to estimate: \" \"" + app_ +
+                                      "/archive/\" \"vum archive (*.vum)|*.vum\" -> cancel\n");
   for (const std::string& answers : {Answers(vum, "input \n"), Answers(vum, "input 800\ncancel\n"),
                                      Answers(vum, "input 800\ninput 600\ninput \n")}) {
     const std::string transcript = Estimate(answers);
@@ -362,7 +394,9 @@ TEST_F(EstimationTest, MultiCameraAndUnpreparedProjectsAreWarnedAbout) {
       "message \"TORVAmeter warning\" \"This project has not been prepared by TORVAmeter. The "
       "estimation may or may not work.\"\n"
       "log 1 \"\"\n"));
-  EXPECT_TRUE(Contains(transcript, "\"Est. at SL=11.00. Elapsed 0h 0m 0s -->  0h0m5s (TORVA) - 0h 1m 0s (your system)\""));
+  EXPECT_TRUE(Contains(
+      transcript,
+      "\"Est. at SL=11.00. Elapsed 0h 0m 0s -->  0h0m5s (TORVA) - 0h 1m 0s (your system)\""));
 
   // One active camera and the project log: no warning.
   const std::string prepared = Estimate(Answers(PackPrepared()));
@@ -423,36 +457,41 @@ TEST_F(EstimationTest, TheMxiSizeIsJudgedInWholeMiBAgainstTheLimit) {
   EXPECT_TRUE(Contains(at_limit, "\"            107.82 EUR (With CPU-Low priority)\"")) << at_limit;
 
   const std::string too_big = run_with_mxi(20481 * kMiB);
-  EXPECT_TRUE(Contains(too_big,
-                       "log 16 \"WARNING: the MXI size (20481.00 MB) is too big!\"\n"
-                       "log 17 \"The MXI size limit accepted by the TORVA is 20480 MB.\"\n"
-                       "log 18 \"The project will be rejected by the TORVA.\"\n"
-                       "log 19 \"Please reduce the X/Y resolution and/or the number of emitters.\"\n"
-                       "message \"TORVAmeter warning: MXI too big!\" \"The project MXI size (~ 20481 "
-                       "MB) exceeds the limit accepted by the TORVA (20480 MB).\"\n"))
+  EXPECT_TRUE(
+      Contains(too_big,
+               "log 16 \"WARNING: the MXI size (20481.00 MB) is too big!\"\n"
+               "log 17 \"The MXI size limit accepted by the TORVA is 20480 MB.\"\n"
+               "log 18 \"The project will be rejected by the TORVA.\"\n"
+               "log 19 \"Please reduce the X/Y resolution and/or the number of emitters.\"\n"
+               "message \"TORVAmeter warning: MXI too big!\" \"The project MXI size (~ 20481 "
+               "MB) exceeds the limit accepted by the TORVA (20480 MB).\"\n"))
       << too_big;
   EXPECT_FALSE(Contains(too_big, "EUR"));
-  EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.log"),
-                       "CPU simulation finished!\n\nWARNING: the MXI size (20481.00 MB) is too big!\n"
-                       "The MXI size limit accepted by the TORVA is 20480 MB.\n"
-                       "The project will be rejected by the TORVA.\n"
-                       "Please reduce the X/Y resolution and/or the number of emitters.\n"));
+  EXPECT_TRUE(
+      Contains(Log("Kitchen_800x600_SL20_estimate_CPU.log"),
+               "CPU simulation finished!\n\nWARNING: the MXI size (20481.00 MB) is too big!\n"
+               "The MXI size limit accepted by the TORVA is 20480 MB.\n"
+               "The project will be rejected by the TORVA.\n"
+               "Please reduce the X/Y resolution and/or the number of emitters.\n"));
 
   const std::string too_small = run_with_mxi(kMiB - 1);
-  EXPECT_TRUE(Contains(too_small,
-                       "log 16 \"ERROR: the MXI file could not be produced!\"\n"
-                       "log 17 \"Make sure the scene is compatible with your Maxwell version and has "
-                       "no error.\"\n"
-                       "message \"TORVAmeter error: MXI file not found!\" \"Make sure the scene is "
-                       "compatible with your Maxwell version and has no error.\"\n"))
+  EXPECT_TRUE(
+      Contains(too_small,
+               "log 16 \"ERROR: the MXI file could not be produced!\"\n"
+               "log 17 \"Make sure the scene is compatible with your Maxwell version and has "
+               "no error.\"\n"
+               "message \"TORVAmeter error: MXI file not found!\" \"Make sure the scene is "
+               "compatible with your Maxwell version and has no error.\"\n"))
       << too_small;
-  EXPECT_TRUE(Log("Kitchen_800x600_SL20_estimate_CPU.log")
-                  .ends_with("CPU simulation finished!\n\nERROR: the MXI file could not be produced!\n"
-                             "Make sure the scene is compatible with your Maxwell version and has "
-                             "no error.\n"));
+  EXPECT_TRUE(
+      Log("Kitchen_800x600_SL20_estimate_CPU.log")
+          .ends_with("CPU simulation finished!\n\nERROR: the MXI file could not be produced!\n"
+                     "Make sure the scene is compatible with your Maxwell version and has "
+                     "no error.\n"));
 
   limit_mb_ = 2;  // the configuration's own limit
-  EXPECT_TRUE(Contains(run_with_mxi(3 * kMiB), "(~ 3 MB) exceeds the limit accepted by the TORVA (2 MB)."));
+  EXPECT_TRUE(
+      Contains(run_with_mxi(3 * kMiB), "(~ 3 MB) exceeds the limit accepted by the TORVA (2 MB)."));
 }
 
 TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsTheRender) {
@@ -460,20 +499,26 @@ TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsThe
   // line after it (with its picture) before the stop comes.
   std::string filler;
   for (int i = 0; i < 30; ++i) filler += "Rendering...\n";
-  Install(filler + "SL of 12.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime left: 0h 1m 0s\n");
+  Install(filler +
+          "SL of 12.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime "
+          "left: 0h 1m 0s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared()) + "press 7 after CLICK ON THE\npress 7 after Est. at SL=\n");
-  EXPECT_TRUE(Contains(transcript,
-                       "log 9 \"At least one estimation is needed before you can stop the simulation...\"\n"
-                       "log 10 \"The more estimations are done, the more reliable the test.\"\n"
-                       "log 11 \"\"\n"))
+  EXPECT_TRUE(
+      Contains(transcript,
+               "log 9 \"At least one estimation is needed before you can stop the simulation...\"\n"
+               "log 10 \"The more estimations are done, the more reliable the test.\"\n"
+               "log 11 \"\"\n"))
       << transcript;
-  EXPECT_TRUE(Contains(transcript, "log 12 \"Est. at SL=12.00. Elapsed 0h 0m 0s -->  0h4m48s (TORVA) - 1h 0m 0s (your system)\"\n"));
+  EXPECT_TRUE(Contains(transcript,
+                       "log 12 \"Est. at SL=12.00. Elapsed 0h 0m 0s -->  0h4m48s (TORVA) - 1h 0m "
+                       "0s (your system)\"\n"));
   EXPECT_FALSE(Contains(transcript, "0h 1m 0s (your system)"));
   // The lines still in the pipe were read: the preview showed SL 12.50.
   EXPECT_TRUE(Contains(transcript, "\"Current SL = 12.50\"\nclosewin"));
   EXPECT_TRUE(Contains(transcript, "\"            8.63 EUR (With CPU-Low priority)\""));
-  EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.json"), "\"stopped_by_user\": true,"));
+  EXPECT_TRUE(
+      Contains(Log("Kitchen_800x600_SL20_estimate_CPU.json"), "\"stopped_by_user\": true,"));
 }
 
 TEST_F(EstimationTest, TheLogNameCannotLeaveTheEstimateFolder) {
@@ -493,29 +538,43 @@ TEST_F(EstimationTest, LinksInAnArchiveCannotReachOutsideTheWorkFolder) {
   Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   // A renderer that opens its output files in place, following links...
   const std::string bin = maxwell_ + "/Maxwell.app/Contents/MacOS/";
-  WriteExecutable(bin + "Maxwell",
-                  "#!/bin/sh\nfor a; do case \"$a\" in -mxi:*|-o:*) printf overwritten > \"${a#*:}\";; "
-                  "esac; done\nexec \"$(dirname \"$0\")/Maxwell.real\" \"$@\"\n");
+  WriteExecutable(
+      bin + "Maxwell",
+      "#!/bin/sh\nfor a; do case \"$a\" in -mxi:*|-o:*) printf overwritten > \"${a#*:}\";; "
+      "esac; done\nexec \"$(dirname \"$0\")/Maxwell.real\" \"$@\"\n");
   // ...and an archiver that restores links as they were stored (7za itself
   // re-roots absolute links and refuses climbing ones; older ones did not).
   const std::string real_7za = app_ + "/7za.real";
   fs::rename(app_ + "/7za", real_7za);
   WriteFile(outside_ + "/linked", "keep me too");
-  WriteExecutable(app_ + "/7za", "#!/bin/sh\nfor a; do case \"$a\" in -o*) out=\"${a#-o}\";; esac; done\n" +
-                                     ShellQuote(real_7za) + " \"$@\"\nstatus=$?\n"
-                                     "[ -n \"$out\" ] || exit $status\n"
-                                     "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/Kitchen.mxi\"\n"
-                                     "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/Kitchen.jpg\"\n"
-                                     // the substitute renderer's temporary file
-                                     "ln -s " + ShellQuote(outside_ + "/victim") + " \"$out/.Kitchen.mxi.part\"\n"
-                                     "ln -s " + ShellQuote(outside_) + " \"$out/folder\"\n"
-                                     "ln " + ShellQuote(outside_ + "/linked") + " \"$out/TORVAmeter_Maxwell.log\"\n"
-                                     "exit $status\n");
+  WriteExecutable(app_ + "/7za",
+                  "#!/bin/sh\nfor a; do case \"$a\" in -o*) out=\"${a#-o}\";; esac; done\n" +
+                      ShellQuote(real_7za) +
+                      " \"$@\"\nstatus=$?\n"
+                      "[ -n \"$out\" ] || exit $status\n"
+                      "ln -s " +
+                      ShellQuote(outside_ + "/victim") +
+                      " \"$out/Kitchen.mxi\"\n"
+                      "ln -s " +
+                      ShellQuote(outside_ + "/victim") +
+                      " \"$out/Kitchen.jpg\"\n"
+                      // the substitute renderer's temporary file
+                      "ln -s " +
+                      ShellQuote(outside_ + "/victim") +
+                      " \"$out/.Kitchen.mxi.part\"\n"
+                      "ln -s " +
+                      ShellQuote(outside_) +
+                      " \"$out/folder\"\n"
+                      "ln " +
+                      ShellQuote(outside_ + "/linked") +
+                      " \"$out/TORVAmeter_Maxwell.log\"\n"
+                      "exit $status\n");
   WriteFile(project_ + "/Kitchen.mxs", kScene);
   fs::create_symlink("../../outside/victim", project_ + "/cameras.txt");
   fs::create_symlink(outside_, project_ + "/stored folder link");
   const std::string transcript = Estimate(Answers(Pack()));
-  EXPECT_TRUE(Contains(transcript, "\"            0.15 EUR (With CPU-Low priority)\"")) << transcript;
+  EXPECT_TRUE(Contains(transcript, "\"            0.15 EUR (With CPU-Low priority)\""))
+      << transcript;
   // The hard-linked project log was removed with the links: not prepared.
   EXPECT_TRUE(Contains(transcript, "This project has not been prepared by TORVAmeter."));
   EXPECT_TRUE(ReadFile(outside_ + "/victim") == "keep me");  // not an MXI
@@ -529,7 +588,8 @@ TEST_F(EstimationTest, AnMxiThatCameWithTheArchiveIsNotTakenForTheRenderersOwn) 
   WriteFile(project_ + "/TORVAmeter_Maxwell.log", "");
   WriteFile(project_ + "/Kitchen.mxi", std::string(2 * kMiB, 'x'));
   const std::string transcript = Estimate(Answers(Pack()));
-  EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error: MXI file not found!\"")) << transcript;
+  EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error: MXI file not found!\""))
+      << transcript;
   EXPECT_TRUE(transcript.ends_with("enable 7\n"));
 }
 
@@ -539,7 +599,8 @@ TEST_F(EstimationTest, LeftoversOfAnUnfinishedRunAreNotTakenForTheScene) {
   WriteFile(work_ + "/TORVAmeter_Maxwell.log", "");
   WriteFile(project_ + "/Zed.mxs", kScene);
   const std::string transcript = Estimate(Answers(Pack("Project.vum")));
-  EXPECT_TRUE(Contains(transcript, "Simulation is running for project \\\"Zed.mxs\\\"")) << transcript;
+  EXPECT_TRUE(Contains(transcript, "Simulation is running for project \\\"Zed.mxs\\\""))
+      << transcript;
   // The old project log does not count either.
   EXPECT_TRUE(Contains(transcript, "This project has not been prepared by TORVAmeter."));
   EXPECT_TRUE(RendererArguments().starts_with("-mxs:" + work_ + "/Zed.mxs\n"));
@@ -549,11 +610,12 @@ TEST_F(EstimationTest, SceneNamesWithBlanksAndQuotesAreRendered) {
   Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   WriteFile(project_ + "/studio shot.mxs", kScene);
   const std::string transcript = Estimate(Answers(Pack("Studio.vum")));
-  EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/studio shot.jpg\" 852 639")) << transcript;
+  EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/studio shot.jpg\" 852 639"))
+      << transcript;
   EXPECT_TRUE(Contains(transcript, "\"            0.15 EUR (With CPU-Low priority)\""));
   EXPECT_TRUE(Contains(RendererArguments(), "-mxs:" + work_ + "/studio shot.mxs\n-res:800x600\n"));
-  EXPECT_TRUE(Contains(RendererArguments(), "\n-mxi:" + work_ + "/studio shot.mxi\n-o:" + work_ +
-                                                "/studio shot.jpg\n"));
+  EXPECT_TRUE(Contains(RendererArguments(),
+                       "\n-mxi:" + work_ + "/studio shot.mxi\n-o:" + work_ + "/studio shot.jpg\n"));
 
   fs::remove_all(project_);
   WriteFile(project_ + "/say \"cheese\".mxs", kScene);
@@ -593,12 +655,15 @@ TEST_F(EstimationTest, TheArchiversFailuresAndAnArchiveTooBigForTheDiskStopTheRu
   EXPECT_FALSE(fs::exists(work_));
 
   // A listing that claims more than any disk holds: nothing is unpacked.
-  WriteExecutable(app_ + "/7za", "#!/bin/sh\nif [ \"$1\" = l ]; then echo 'Path = bomb.bin'; "
-                                 "echo 'Size = 18000000000000000000'; exit 0; fi\n"
-                                 "touch " + ShellQuote(temp_.path() + "/unpacked") + "\nexit 0\n");
+  WriteExecutable(app_ + "/7za",
+                  "#!/bin/sh\nif [ \"$1\" = l ]; then echo 'Path = bomb.bin'; "
+                  "echo 'Size = 18000000000000000000'; exit 0; fi\n"
+                  "touch " +
+                      ShellQuote(temp_.path() + "/unpacked") + "\nexit 0\n");
   transcript = Estimate(Answers(vum));
-  EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error\" \"The project archive needs "
-                                   "17166137695312 MB once uncompressed, more than the "))
+  EXPECT_TRUE(Contains(transcript,
+                       "message \"TORVAmeter error\" \"The project archive needs "
+                       "17166137695312 MB once uncompressed, more than the "))
       << transcript;
   EXPECT_FALSE(fs::exists(temp_.path() + "/unpacked"));
   EXPECT_FALSE(fs::exists(work_));
@@ -609,9 +674,7 @@ TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
   renderer_version_before_ = "5.2.1.49";  // from the start-up check
   fs::remove(maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell");
   const std::string transcript = Estimate(Answers(PackPrepared()));
-  EXPECT_TRUE(Contains(transcript,
-                       "log 10 \"Simulation finished!\"\n"))
-      << transcript;
+  EXPECT_TRUE(Contains(transcript, "log 10 \"Simulation finished!\"\n")) << transcript;
   EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error: MXI file not found!\""));
   EXPECT_FALSE(Contains(transcript, "Est. at"));
   EXPECT_TRUE(transcript.ends_with("log 17 \"\"\nenable 7\n"));
@@ -623,9 +686,12 @@ TEST_F(EstimationTest, AnExtremeAspectIsFittedToTheScreen) {
   const std::string transcript =
       Estimate(Answers(PackPrepared(), "input 32768\ninput 400\ninput 10\n"));
   // The scripted screen is 1280 x 1024: 52429 x 640 shrinks to 1280 x 16.
-  EXPECT_TRUE(Contains(transcript, "window \"TORVAmeter estimation running... (real size 32768x400)\" 1280 16\n"))
+  EXPECT_TRUE(Contains(
+      transcript, "window \"TORVAmeter estimation running... (real size 32768x400)\" 1280 16\n"))
       << transcript;
-  EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/Kitchen.jpg\" 1279 15 \"Current SL = 11.00. Elapsed 0h 0m 0s\"\n"));
+  EXPECT_TRUE(Contains(
+      transcript,
+      "picture \"" + work_ + "/Kitchen.jpg\" 1279 15 \"Current SL = 11.00. Elapsed 0h 0m 0s\"\n"));
 }
 
 }  // namespace

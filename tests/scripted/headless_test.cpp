@@ -38,10 +38,9 @@ class Headless : public ::testing::Test {
   ProgramRun Torvameter(const std::string& args) {
     const std::string err = root_.path() + "/stderr.txt";
     const CommandOutcome outcome = RunCommand(
-        "env -u DISPLAY -u WAYLAND_DISPLAY " +
-        ShellQuote(BuildDir() + "/src/torvameter-sandbox") + " --app-dir " + ShellQuote(app_) +
-        " --probe-limit " + std::to_string(kPatientProbeLimitMs / 1000) + " " + args + " 2>" +
-        ShellQuote(err));
+        "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(BuildDir() + "/src/torvameter-sandbox") +
+        " --app-dir " + ShellQuote(app_) + " --probe-limit " +
+        std::to_string(kPatientProbeLimitMs / 1000) + " " + args + " 2>" + ShellQuote(err));
     return {outcome.status, outcome.output, ReadFile(err)};
   }
 
@@ -67,8 +66,9 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   // Nothing works before the settings are written.
   ProgramRun run = Torvameter("benchmark");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("no settings in " + app_ + ": run \"torvameter-sandbox setup --maxwell DIR\""),
-            std::string::npos)
+  EXPECT_NE(
+      run.err.find("no settings in " + app_ + ": run \"torvameter-sandbox setup --maxwell DIR\""),
+      std::string::npos)
       << run.err;
 
   // A folder without a renderer writes nothing.
@@ -80,12 +80,16 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   run = Torvameter("setup --maxwell " + ShellQuote(maxwell_) + " --updates yes");
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
-  EXPECT_EQ(config, ";Maxwell Render path\n" + maxwell_ + "/\n;TORVA login (crypted - do not modify)\n"
-                    "\n;TORVA password (crypted - do not modify)\n\n;Last directory from previous "
-                    "session\n" + maxwell_ + "/\n;Check for updates?\nYes\n");
+  EXPECT_EQ(config,
+            ";Maxwell Render path\n" + maxwell_ +
+                "/\n;TORVA login (crypted - do not modify)\n"
+                "\n;TORVA password (crypted - do not modify)\n\n;Last directory from previous "
+                "session\n" +
+                maxwell_ + "/\n;Check for updates?\nYes\n");
 
   // An estimation needs the benchmark first.
-  run = Torvameter("estimate " + ShellQuote(app_ + "/archive/Kitchen.vum") + " --size 1280x720 --sl 17");
+  run = Torvameter("estimate " + ShellQuote(app_ + "/archive/Kitchen.vum") +
+                   " --size 1280x720 --sl 17");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Before doing an estimation, you must run the benchmark on your system!"),
             std::string::npos)
@@ -104,7 +108,8 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   const std::optional<JsonValue> record = ParseJson(ReadFile(Text(benchmark, "record")));
   ASSERT_TRUE(record);
   EXPECT_EQ(benchmark.members.size(), record->members.size() + 3);
-  EXPECT_EQ(JsonLine(*record->Find("phase1_estimates")), JsonLine(*benchmark.Find("phase1_estimates")));
+  EXPECT_EQ(JsonLine(*record->Find("phase1_estimates")),
+            JsonLine(*benchmark.Find("phase1_estimates")));
   EXPECT_NE(ReadFile(Text(benchmark, "log")).find("DeltaSL = "), std::string::npos);
   EXPECT_TRUE(ReadFile(Text(benchmark, "chart")).starts_with("\x89PNG"));
   EXPECT_NE(run.err.find("Time left to reach SL=20 ->"), std::string::npos) << run.err;
@@ -113,14 +118,17 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   run = Torvameter("prepare " + ShellQuote(kitchen_) + " --json");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_NE(run.err.find("give --allow-same-names to pack it anyway"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("give --allow-same-names to pack it anyway"), std::string::npos)
+      << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/archive/Kitchen.vum"));
   run = Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names --cameras 5");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("--cameras: the scene has 3 cameras, not 5"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("--cameras: the scene has 3 cameras, not 5"), std::string::npos)
+      << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/archive/Kitchen.vum"));
 
-  run = Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names --cameras 1,3 --fast --json");
+  run = Torvameter("prepare " + ShellQuote(kitchen_) +
+                   " --allow-same-names --cameras 1,3 --fast --json");
   ASSERT_EQ(run.status, 0) << run.err;
   const JsonValue prepared = Result(run);
   const std::string archive = app_ + "/archive/Kitchen.vum";
@@ -134,7 +142,8 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_EQ(JsonLine(*prepared.Find("files")),
             "[\"Kitchen.mxs\", \"sky.hdr\", \"diffuse.jpg\", \"chrome.png\"]");
 
-  run = Torvameter("estimate " + ShellQuote(archive) + " --size 1280x720 --sl 17 --seconds 2 --json");
+  run =
+      Torvameter("estimate " + ShellQuote(archive) + " --size 1280x720 --sl 17 --seconds 2 --json");
   ASSERT_EQ(run.status, 0) << run.err;
   const JsonValue estimate = Result(run);
   const std::string stem = app_ + "/estimate/Kitchen_1280x720_SL17_estimate_CPU";
@@ -180,10 +189,12 @@ TEST_F(Headless, WrongCommandLinesAndMissingInputsEndAtOnce) {
             "Mac, CPU: x - 2 threads\nMaxwell Render 5.2.1.49\nThe TORVA is 8.0 times faster "
             "(+/- 10%) than this system (with CPU-Low priority, 32 nodes V4).\nDeltaSL = 5.00\n"
             "(SL=10 on this system <=> SL=15.00 (+/- 0.2) on the TORVA.\n");
-  run = Torvameter("estimate " + ShellQuote(root_.path() + "/bad.vum") + " --size 800x600 --sl 12 --json");
+  run = Torvameter("estimate " + ShellQuote(root_.path() + "/bad.vum") +
+                   " --size 800x600 --sl 12 --json");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_NE(run.err.find("estimate: The project archive cannot be uncompressed!"), std::string::npos)
+  EXPECT_NE(run.err.find("estimate: The project archive cannot be uncompressed!"),
+            std::string::npos)
       << run.err;
 }
 

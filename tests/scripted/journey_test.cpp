@@ -39,7 +39,8 @@ TEST(Journey, BenchmarkThenPrepareThenEstimate) {
   ASSERT_TRUE(MakeSubstituteInstallation(maxwell, "--speed 60 --seed 7"));
 
   const CommandOutcome first = RunScriptedProgram(
-      app, "file " + maxwell + "/mximerge\nno\nno\nyes\npress 6 after (estimation 3)\nclose\nclose\n");
+      app,
+      "file " + maxwell + "/mximerge\nno\nno\nyes\npress 6 after (estimation 3)\nclose\nclose\n");
   ASSERT_EQ(first.status, 0) << first.output;
   const std::string benchmark_log = ReadFile(app + "/benchmark/TORVAmeter_Benchmark.log");
   ASSERT_NE(benchmark_log, "") << first.output;
@@ -51,11 +52,11 @@ TEST(Journey, BenchmarkThenPrepareThenEstimate) {
   ASSERT_EQ(prepare.status, 0) << prepare.output;
   ASSERT_TRUE(fs::exists(app + "/archive/Kitchen.vum")) << prepare.output;
 
-  const CommandOutcome estimate = RunScriptedProgram(
-      app, "press 7\nfile " + app + "/archive/Kitchen.vum\ninput 1280\ninput 720\ninput 17\nclose\n");
+  const CommandOutcome estimate =
+      RunScriptedProgram(app, "press 7\nfile " + app +
+                                  "/archive/Kitchen.vum\ninput 1280\ninput 720\ninput 17\nclose\n");
   ASSERT_EQ(estimate.status, 0) << estimate.output;
-  const std::string record =
-      ReadFile(app + "/estimate/Kitchen_1280x720_SL17_estimate_CPU.json");
+  const std::string record = ReadFile(app + "/estimate/Kitchen_1280x720_SL17_estimate_CPU.json");
   ASSERT_NE(record, "") << estimate.output;
 
   // The ratio is the one the benchmark wrote.

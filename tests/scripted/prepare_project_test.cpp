@@ -50,10 +50,11 @@ using Names = std::vector<std::string>;
 
 // The panel got `text` as a line, at whatever position.
 bool HasLogLine(const CommandOutcome& run, const std::string& quoted_text) {
-  return std::regex_search(run.output,
-                           std::regex("\nlog \\d+ " + std::regex_replace(
-                               quoted_text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
-                               "\n"));
+  return std::regex_search(
+      run.output,
+      std::regex("\nlog \\d+ " +
+                 std::regex_replace(quoted_text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+                 "\n"));
 }
 
 class PrepareProjectTest : public ::testing::Test {
@@ -65,8 +66,7 @@ class PrepareProjectTest : public ::testing::Test {
 
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(Install()); }
 
-  void Install(const std::string& renderer_options = "",
-               const std::string& version = "5.2.1.49") {
+  void Install(const std::string& renderer_options = "", const std::string& version = "5.2.1.49") {
     ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, renderer_options + " --version " + version));
     ASSERT_EQ(RunCommand("TM_BUILD_DIR=" + ShellQuote(BuildDir()) + " " +
                          ShellQuote(SourceDir() + "/tools/app-folder/install-app-folder") + " " +
@@ -76,8 +76,8 @@ class PrepareProjectTest : public ::testing::Test {
     WriteFile(app_ + "/TORVAmeter_Maxwell.ini",
               ";Maxwell Render path\n" + maxwell_ +
                   "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - "
-                  "do not modify)\n\n;Last directory from previous session\n" + scenes_ +
-                  "/\n;Check for updates?\nNo\n");
+                  "do not modify)\n\n;Last directory from previous session\n" +
+                  scenes_ + "/\n;Check for updates?\nNo\n");
     // A benchmark already run with this renderer: start-up asks nothing.
     WriteFile(app_ + "/benchmark/TORVAmeter_Benchmark.log",
               "Mac, CPU: Test CPU - 2 threads\nMaxwell Render " + version +
@@ -122,11 +122,10 @@ class PrepareProjectTest : public ::testing::Test {
 // both places and the one the project holds.
 std::string SameNameQuestion(const std::string& folder) {
   // As the transcript quotes it.
-  const std::string kitchen =
-      std::regex_replace(folder, std::regex(R"(["\\])"), R"(\$&)");
+  const std::string kitchen = std::regex_replace(folder, std::regex(R"(["\\])"), R"(\$&)");
   return "question \"TORVAmeter warning\" \"Files of the same name come from different "
-         "folders and differ:\\n\\ndiffuse.jpg\\n   " + kitchen +
-         "/textures/wood/diffuse.jpg\\n   " + kitchen +
+         "folders and differ:\\n\\ndiffuse.jpg\\n   " +
+         kitchen + "/textures/wood/diffuse.jpg\\n   " + kitchen +
          "/textures/tiles/diffuse.jpg (sent)\\n\\nThe project folder holds one file of each "
          "name, so only one of them will be sent to the farm and the scene may be rendered "
          "with the wrong file.\\nDo you want to prepare the project anyway?\" -> ";
@@ -139,7 +138,8 @@ TEST_F(PrepareProjectTest, KitchenWithThreeCamerasPackedAsSevenZip) {
   CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick\ntick 1 3\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find("log 8 \"3 dependancies found. Project size (uncompressed): 0.00 "
-                            "MB.\"\n" + SameNameQuestion(kitchen) + "yes\nwindow "),
+                            "MB.\"\n" +
+                            SameNameQuestion(kitchen) + "yes\nwindow "),
             std::string::npos)
       << run.output;
 
@@ -155,9 +155,11 @@ TEST_F(PrepareProjectTest, KitchenWithThreeCamerasPackedAsSevenZip) {
     EXPECT_TRUE(HasLogLine(run, "\"" + std::string(name) + "  --> found... (0.00 MB)\""));
   EXPECT_TRUE(run.Has("log 8 \"3 dependancies found. Project size (uncompressed): 0.00 MB.\""));
   EXPECT_TRUE(run.Has("window \"Check cameras to render (3 found)\" 290 140"));
-  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"You must select at least one camera to render\""));
-  EXPECT_TRUE(run.Has("question \"Compression level\" \"Maximum compression? (if No, maximum "
-                      "speed)\" -> yes"));
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"You must select at least one camera to render\""));
+  EXPECT_TRUE(
+      run.Has("question \"Compression level\" \"Maximum compression? (if No, maximum "
+              "speed)\" -> yes"));
   EXPECT_TRUE(run.Has("log 9 \"All files gathered, TORVAmeter is compressing the project...\""));
   EXPECT_TRUE(run.Has("progress 60"));
   EXPECT_TRUE(run.Has("log 10 \"\""));
@@ -174,9 +176,9 @@ TEST_F(PrepareProjectTest, KitchenWithThreeCamerasPackedAsSevenZip) {
 
   const ArchiveListing listing = ListArchive(Archive("Kitchen"));
   EXPECT_EQ(listing.type, "7z");
-  EXPECT_EQ(listing.paths, (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log",
-                                  "TORVAmeter_Maxwell.log", "cameras.txt", "chrome.png",
-                                  "diffuse.jpg", "sky.hdr"}));
+  EXPECT_EQ(listing.paths,
+            (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log",
+                   "cameras.txt", "chrome.png", "diffuse.jpg", "sky.hdr"}));
   EXPECT_EQ(ExtractFromArchive(Archive("Kitchen"), "cameras.txt"),
             "Overview;1920x1080, 24mm, active;1\nSink close-up;1920x1080, 85mm;0\n"
             "Window;1080x1920, 35mm;1\n");
@@ -254,7 +256,8 @@ TEST_F(PrepareProjectTest, SameNameFilesThatDifferCanStopThePreparation) {
   const std::string earlier = ReadFile(Archive("Kitchen"));
   CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nno\n");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_NE(run.output.find(SameNameQuestion(kitchen) + "no\nlog 9 \"The preparation has been "
+  EXPECT_NE(run.output.find(SameNameQuestion(kitchen) +
+                            "no\nlog 9 \"The preparation has been "
                             "cancelled, nothing has been packed.\"\nenable 5\n"),
             std::string::npos)
       << run.output;
@@ -291,9 +294,10 @@ TEST_F(PrepareProjectTest, OnlyFilesThatDifferAreNamedInTheWarning) {
   ASSERT_EQ(third.status, 0) << third.output;
   EXPECT_TRUE(third.Has(
       "question \"TORVAmeter warning\" \"Files of the same name come from different folders and "
-      "differ:\\n\\nKitchen.mxs\\n   " + kitchen + "/Kitchen.mxs\\n   " + kitchen +
-      "/other/Kitchen.mxs (sent)\\n\\ndiffuse.jpg\\n   " + kitchen + "/textures/wood/diffuse.jpg\\n   " +
-      kitchen + "/textures/tiles/diffuse.jpg\\n   " + kitchen +
+      "differ:\\n\\nKitchen.mxs\\n   " +
+      kitchen + "/Kitchen.mxs\\n   " + kitchen +
+      "/other/Kitchen.mxs (sent)\\n\\ndiffuse.jpg\\n   " + kitchen +
+      "/textures/wood/diffuse.jpg\\n   " + kitchen + "/textures/tiles/diffuse.jpg\\n   " + kitchen +
       "/other/diffuse.jpg (sent)\\n\\nThe project "
       "folder holds one file of each name, so only one of them will be sent to the farm and "
       "the scene may be rendered with the wrong file.\\nDo you want to prepare the project "
@@ -311,21 +315,30 @@ TEST_F(PrepareProjectTest, MissingFilesAreLocatedByHand) {
   WriteFile(found + "/spot_light.ies", "light");
   WriteFile(found + "/more/concrete.jpg", "concrete");
   WriteFile(found + "/more/missing_normal.png", "normal");
-  CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\n"
-                               "file " + found + "/Spot_Light.ies\n"
-                               "file " + found + "/spot_light.ies\n"
-                               "file " + found + "/more/concrete.jpg\n"
-                               "file " + found + "/more/missing_normal.png\n"
+  CommandOutcome run = Prepare("file " + loft +
+                               "/Loft.mxs\n"
+                               "file " +
+                               found +
+                               "/Spot_Light.ies\n"
+                               "file " +
+                               found +
+                               "/spot_light.ies\n"
+                               "file " +
+                               found +
+                               "/more/concrete.jpg\n"
+                               "file " +
+                               found +
+                               "/more/missing_normal.png\n"
                                "tick 2\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(run.Has("log 3 \"Not found: spot_light.ies\""));
   EXPECT_TRUE(run.Has("log 4 \"  in \""));
-  EXPECT_TRUE(run.Has("file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\" \"" +
-                      loft + "/\" \"Missing file (*.ies)|*.ies\" -> \"" + found +
-                      "/Spot_Light.ies\""));
-  EXPECT_TRUE(run.Has("file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\" \"" +
-                      loft + "/\" \"Missing file (*.ies)|*.ies\" -> \"" + found +
-                      "/spot_light.ies\""));
+  EXPECT_TRUE(
+      run.Has("file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\" \"" + loft +
+              "/\" \"Missing file (*.ies)|*.ies\" -> \"" + found + "/Spot_Light.ies\""));
+  EXPECT_TRUE(
+      run.Has("file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\" \"" + loft +
+              "/\" \"Missing file (*.ies)|*.ies\" -> \"" + found + "/spot_light.ies\""));
   EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
   EXPECT_TRUE(run.Has("log 6 \"\""));
   EXPECT_TRUE(run.Has("log 7 \"Not found: concrete.jpg\""));
@@ -335,9 +348,11 @@ TEST_F(PrepareProjectTest, MissingFilesAreLocatedByHand) {
                       "/more/concrete.jpg\""));
   EXPECT_TRUE(run.Has("log 11 \"Not found: missing_normal.png\""));
   EXPECT_TRUE(run.Has("log 12 \"  in  textures/\""));
-  EXPECT_TRUE(run.Has("file \"Missing file: \\\"missing_normal.png\\\" is missing, please find "
-                      "it\" \"" + found + "/more/\" \"Missing file (*.png)|*.png\" -> \"" +
-                      found + "/more/missing_normal.png\""));
+  EXPECT_TRUE(
+      run.Has("file \"Missing file: \\\"missing_normal.png\\\" is missing, please find "
+              "it\" \"" +
+              found + "/more/\" \"Missing file (*.png)|*.png\" -> \"" + found +
+              "/more/missing_normal.png\""));
 
   const ArchiveListing listing = ListArchive(Archive("Loft"));
   EXPECT_EQ(listing.paths,
@@ -386,14 +401,16 @@ TEST_F(PrepareProjectTest, AMissingFileThatCannotBeCopiedIsAskedForAgain) {
   CommandOutcome run = Prepare(answers);
   ASSERT_EQ(run.status, 0) << run.output;
 
-  const std::string dialog = "file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\"";
+  const std::string dialog =
+      "file \"Missing file: \\\"spot_light.ies\\\" is missing, please find it\"";
   for (const std::string& path : refused) {
     SCOPED_TRACE(path);
-    EXPECT_NE(run.output.find("-> \"" + path + "\"\nmessage \"TORVAmeter error\" \"The file \\\"" +
-                              path + "\\\" cannot be copied into the project: only a plain file "
-                              "that can be read can be sent. Please choose another one.\"\n" +
-                              dialog),
-              std::string::npos)
+    EXPECT_NE(
+        run.output.find("-> \"" + path + "\"\nmessage \"TORVAmeter error\" \"The file \\\"" + path +
+                        "\\\" cannot be copied into the project: only a plain file "
+                        "that can be read can be sent. Please choose another one.\"\n" +
+                        dialog),
+        std::string::npos)
         << run.output;
   }
   EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
@@ -420,14 +437,16 @@ TEST_F(PrepareProjectTest, ANameThatIsNotUtf8IsMatchedByItsBytes) {
                   "  *) exec \"$0.real\" \"$@\" ;;\n"
                   "esac\n");
   WriteFile(folder_.path() + "/found/" + name, "latte");
-  CommandOutcome run =
-      Prepare("file " + teapot + "/Teapot.mxs\nfile " + folder_.path() + "/found/" + name + "\nno\n");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\nfile " + folder_.path() +
+                               "/found/" + name + "\nno\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(run.Has("log 3 \"Not found: caf\xEF\xBF\xBD.jpg\""));
   EXPECT_TRUE(run.Has("log 4 \"  in  /Volumes/caf\xEF\xBF\xBD/\""));
-  EXPECT_TRUE(run.Has("file \"Missing file: \\\"caf\xEF\xBF\xBD.jpg\\\" is missing, please find "
-                      "it\" \"" + teapot + "/\" \"Missing file (*.jpg)|*.jpg\" -> \"" +
-                      folder_.path() + "/found/" + name + "\""));
+  EXPECT_TRUE(
+      run.Has("file \"Missing file: \\\"caf\xEF\xBF\xBD.jpg\\\" is missing, please find "
+              "it\" \"" +
+              teapot + "/\" \"Missing file (*.jpg)|*.jpg\" -> \"" + folder_.path() + "/found/" +
+              name + "\""));
   EXPECT_TRUE(run.Has("log 5 \"Missing item has been found manually\""));
   EXPECT_TRUE(HasLogLine(run, "\"caf\xEF\xBF\xBD.jpg  --> found... (0.00 MB)\""));
   EXPECT_EQ(ExtractFromArchive(Archive("Teapot"), name), "latte");
@@ -446,15 +465,18 @@ TEST_F(PrepareProjectTest, CancellingTheMissingFileDialogStopsTheRendererAndQuit
   WriteExecutable(renderer,
                   "#!/bin/sh\n"
                   "case \"$1\" in\n"
-                  "  -script:*) echo $$ > " + ShellQuote(pid_file) + "\n"
-                  "    echo 'Not found: /elsewhere/ghost.png'\n"
-                  "    exec sleep 120 ;;\n"
-                  "  *) exec \"$0.real\" \"$@\" ;;\n"
-                  "esac\n");
+                  "  -script:*) echo $$ > " +
+                      ShellQuote(pid_file) +
+                      "\n"
+                      "    echo 'Not found: /elsewhere/ghost.png'\n"
+                      "    exec sleep 120 ;;\n"
+                      "  *) exec \"$0.real\" \"$@\" ;;\n"
+                      "esac\n");
   CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\ncancel\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"Missing file: \\\"ghost.png\\\" was not "
-                      "found, TORVAmeter will now quit\""));
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"Missing file: \\\"ghost.png\\\" was not "
+              "found, TORVAmeter will now quit\""));
   EXPECT_TRUE(run.Has("exit 0"));
   EXPECT_EQ(run.output.find("question"), std::string::npos);
   const pid_t pid = std::stoi("0" + ReadFile(pid_file));
@@ -470,8 +492,7 @@ TEST_F(PrepareProjectTest, BlankAndLengthRenamesTogetherInFoldersWithBlanks) {
   app_ = folder_.path() + "/My Apps/TORVAmeter Maxwell";
   ASSERT_NO_FATAL_FAILURE(Install());
   const std::string studio = CopyScene("Studio shots");
-  CommandOutcome run =
-      Prepare("file " + studio + "/studio shot with a long name.mxs\nyes\n");
+  CommandOutcome run = Prepare("file " + studio + "/studio shot with a long name.mxs\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
   const std::size_t blanks = run.output.find(
       "message \"TORVAmeter warning\" \"Spaces are not allowed in the scene name, they have "
@@ -484,14 +505,15 @@ TEST_F(PrepareProjectTest, BlankAndLengthRenamesTogetherInFoldersWithBlanks) {
   EXPECT_LT(blanks, length);
   EXPECT_TRUE(fs::exists(studio + "/studio_shot_with_a_l.mxs"));
   EXPECT_FALSE(fs::exists(studio + "/studio shot with a long name.mxs"));
-  EXPECT_TRUE(run.Has("log 1 \"TORVAmeter is gathering all files needed by "
-                      "\\\"studio_shot_with_a_l.mxs\\\"...\""));
+  EXPECT_TRUE(
+      run.Has("log 1 \"TORVAmeter is gathering all files needed by "
+              "\\\"studio_shot_with_a_l.mxs\\\"...\""));
 
   const ArchiveListing listing = ListArchive(Archive("studio_shot_with_a_l"));
   EXPECT_EQ(listing.type, "7z");
-  EXPECT_EQ(listing.paths, (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log",
-                                  "backdrop.png", "cameras.txt", "softbox light.hdr",
-                                  "studio_shot_with_a_l.mxs"}));
+  EXPECT_EQ(listing.paths,
+            (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "backdrop.png",
+                   "cameras.txt", "softbox light.hdr", "studio_shot_with_a_l.mxs"}));
   ExpectCleanedUp();
 }
 
@@ -531,8 +553,9 @@ TEST_F(PrepareProjectTest, QuotesInTheSceneNameAreReplacedLikeBlanks) {
 
   CommandOutcome both = Prepare("file " + teapot + "/say \"cheese\".mxs\nno\n");
   ASSERT_EQ(both.status, 0) << both.output;
-  EXPECT_TRUE(both.Has("message \"TORVAmeter warning\" \"Spaces are not allowed in the scene "
-                       "name, they have been replaced by '_'\""));
+  EXPECT_TRUE(
+      both.Has("message \"TORVAmeter warning\" \"Spaces are not allowed in the scene "
+               "name, they have been replaced by '_'\""));
   EXPECT_TRUE(fs::exists(teapot + "/say__cheese_.mxs"));
   EXPECT_FALSE(fs::exists(teapot + "/say \"cheese\".mxs"));
   EXPECT_EQ(ListArchive(Archive("say__cheese_")).paths,
@@ -542,8 +565,9 @@ TEST_F(PrepareProjectTest, QuotesInTheSceneNameAreReplacedLikeBlanks) {
   CommandOutcome quote = Prepare("file " + teapot + "/Jo\"s.mxs\nno\n");
   ASSERT_EQ(quote.status, 0) << quote.output;
   EXPECT_NE(quote.output.find("Spaces are not allowed in the scene name"), std::string::npos);
-  EXPECT_TRUE(quote.Has("log 1 \"TORVAmeter is gathering all files needed by "
-                        "\\\"Jo_s.mxs\\\"...\""));
+  EXPECT_TRUE(
+      quote.Has("log 1 \"TORVAmeter is gathering all files needed by "
+                "\\\"Jo_s.mxs\\\"...\""));
   EXPECT_TRUE(fs::exists(Archive("Jo_s")));
   ExpectCleanedUp();
 }
@@ -556,10 +580,13 @@ TEST_F(PrepareProjectTest, ARenameNeverReplacesAnotherScene) {
   WriteFile(teapot + "/my_tea.mxs", "SIM-MXS 1\n# another scene\n");
   CommandOutcome run = Prepare("file " + teapot + "/my tea.mxs\n");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"The scene \\\"my tea.mxs\\\" has to be "
-                      "renamed to \\\"my_tea.mxs\\\", but a file of that name already exists "
-                      "in its folder:\\n" + teapot + "/\\nNothing has been renamed. Please "
-                      "rename the scene yourself and prepare it again.\""));
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"The scene \\\"my tea.mxs\\\" has to be "
+              "renamed to \\\"my_tea.mxs\\\", but a file of that name already exists "
+              "in its folder:\\n" +
+              teapot +
+              "/\\nNothing has been renamed. Please "
+              "rename the scene yourself and prepare it again.\""));
   EXPECT_NE(run.output.find("disable 5\nclear\nmessage \"TORVAmeter error\""), std::string::npos);
   EXPECT_TRUE(run.Has("enable 5"));
   EXPECT_EQ(ReadFile(teapot + "/my_tea.mxs"), "SIM-MXS 1\n# another scene\n");
@@ -590,7 +617,8 @@ TEST_F(PrepareProjectTest, ABrokenSceneEndsInTheFailureReport) {
   EXPECT_TRUE(run.Has("log 6 \"An error occurred during the compression:\""));
   EXPECT_TRUE(run.Has("log 7 \"   the project HAS NOT BEEN prepared sucessfully!\""));
   EXPECT_TRUE(run.Has("log 8 \"\""));
-  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
   EXPECT_TRUE(run.Has("enable 5"));
   const std::string error_log = ReadFile(app_ + "/ERROR_TORVAmeter.log");
   EXPECT_NE(error_log.find("TORVAmeter is gathering all files needed by Broken.mxs...\n\n\n"
@@ -609,10 +637,12 @@ TEST_F(PrepareProjectTest, AMissingArchiverKeepsTheProjectFolder) {
   fs::remove(app_ + "/7za");
   CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za has not been found in the TORVAmeter "
-                      "directory!\\nYou will have to compress the files in " + app_ +
-                      "/temp manually.\""));
-  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"7za has not been found in the TORVAmeter "
+              "directory!\\nYou will have to compress the files in " +
+              app_ + "/temp manually.\""));
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
   EXPECT_EQ(run.output.find("question"), std::string::npos);
   EXPECT_TRUE(fs::exists(app_ + "/temp/Teapot.mxs"));
   EXPECT_EQ(ReadFile(app_ + "/temp/cameras.txt"), "Camera01;800x600, 35mm, active;1\n");
@@ -651,9 +681,10 @@ TEST_F(PrepareProjectTest, AFailedPackingKeepsTheEarlierArchive) {
     CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n" + answer + "\n");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(run.Has("log 8 \"An error occurred during the compression:\""));
-    EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za failed while compressing the "
-                        "project (exit status 2).\\nNo archive has been written; an earlier "
-                        "archive of this scene is kept as it was.\""));
+    EXPECT_TRUE(
+        run.Has("message \"TORVAmeter error\" \"7za failed while compressing the "
+                "project (exit status 2).\\nNo archive has been written; an earlier "
+                "archive of this scene is kept as it was.\""));
     EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
     EXPECT_EQ(ReadFile(Archive("Teapot")), earlier);
     EXPECT_EQ(std::distance(fs::directory_iterator(app_ + "/archive"), {}), 1);
@@ -676,9 +707,10 @@ TEST_F(PrepareProjectTest, AFailureWhileAddingTheLogsIsReported) {
     SCOPED_TRACE(answer);
     CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n" + answer + "\n");
     ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"7za failed while adding the logs to the "
-                        "archive (exit status 2).\\nNo archive has been written; an earlier "
-                        "archive of this scene is kept as it was.\""));
+    EXPECT_TRUE(
+        run.Has("message \"TORVAmeter error\" \"7za failed while adding the logs to the "
+                "archive (exit status 2).\\nNo archive has been written; an earlier "
+                "archive of this scene is kept as it was.\""));
     EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
     EXPECT_EQ(run.output.find("open "), std::string::npos);
     EXPECT_TRUE(run.Has("log 8 \"An error occurred during the compression:\""));
@@ -722,8 +754,7 @@ TEST_F(PrepareProjectTest, QuittingStopsEachStepOfThePreparation) {
   struct Step {
     std::string program, wrapper, answers;
   } steps[] = {
-      {renderer,
-       "case \"$1\" in -script:*) " + hang + " ;; esac\nexec \"$0.real\" \"$@\"\n",
+      {renderer, "case \"$1\" in -script:*) " + hang + " ;; esac\nexec \"$0.real\" \"$@\"\n",
        "close after gathering all files needed by\n"},
       {pymaxwell, hang + "\n", "close after dependancies found\n"},
       {app_ + "/7za",
@@ -764,10 +795,17 @@ TEST_F(PrepareProjectTest, ACloseRequestAnsweredNoLetsThePreparationGoOn) {
   // The renderer takes its time, so that the request comes while it gathers.
   WrapProgram(maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell",
               "case \"$1\" in -script:*) sleep 2 ;; esac\nexec \"$0.real\" \"$@\"\n");
-  CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\nclose after gathering all files\nno\n"
-                               "file " + folder_.path() + "/found/spot_light.ies\n"
-                               "file " + folder_.path() + "/found/concrete.jpg\n"
-                               "file " + folder_.path() + "/found/missing_normal.png\n"
+  CommandOutcome run = Prepare("file " + loft +
+                               "/Loft.mxs\nclose after gathering all files\nno\n"
+                               "file " +
+                               folder_.path() +
+                               "/found/spot_light.ies\n"
+                               "file " +
+                               folder_.path() +
+                               "/found/concrete.jpg\n"
+                               "file " +
+                               folder_.path() +
+                               "/found/missing_normal.png\n"
                                "tick 1\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(run.Has(kQuitQuestion + "no"));
@@ -791,11 +829,12 @@ TEST_F(PrepareProjectTest, QuotesAndBackslashesInPathsReachTheScripts) {
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(run.Has("window \"Check cameras to render (3 found)\" 290 140"));
     const ArchiveListing listing = ListArchive(Archive("Kitchen"));
-    EXPECT_EQ(listing.paths, (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log",
-                                    "TORVAmeter_Maxwell.log", "cameras.txt", "chrome.png",
-                                    "diffuse.jpg", "sky.hdr"}));
+    EXPECT_EQ(listing.paths,
+              (Names{"Kitchen.mxs", "TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log",
+                     "cameras.txt", "chrome.png", "diffuse.jpg", "sky.hdr"}));
   }
-  EXPECT_NE(ReadFile(app_ + "/benchmark/GetCameras_tmp.py").find("\ngetCameras(sys.argv[1],sys.argv[2])\n"),
+  EXPECT_NE(ReadFile(app_ + "/benchmark/GetCameras_tmp.py")
+                .find("\ngetCameras(sys.argv[1],sys.argv[2])\n"),
             std::string::npos);
 }
 
@@ -809,11 +848,16 @@ TEST_F(PrepareProjectTest, CancellingTheCameraWindowGivesUpThePreparation) {
   WriteFile(folder_.path() + "/found/missing_normal.png", "normal");
   for (const char* answer : {"cancel", "close"}) {
     SCOPED_TRACE(answer);
-    CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\n"
-                                 "file " + folder_.path() + "/found/spot_light.ies\n"
-                                 "file " + folder_.path() + "/found/concrete.jpg\n"
-                                 "file " + folder_.path() + "/found/missing_normal.png\n" +
-                                 answer + "\n");
+    CommandOutcome run = Prepare("file " + loft +
+                                 "/Loft.mxs\n"
+                                 "file " +
+                                 folder_.path() +
+                                 "/found/spot_light.ies\n"
+                                 "file " +
+                                 folder_.path() +
+                                 "/found/concrete.jpg\n"
+                                 "file " +
+                                 folder_.path() + "/found/missing_normal.png\n" + answer + "\n");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("closewin \"Check cameras to render (2 found)\"\n"
                               "log 22 \"The preparation has been cancelled, nothing has been "
@@ -851,10 +895,14 @@ TEST_F(PrepareProjectTest, AllEmptyFilesGiveNoNanOrInfinity) {
   WriteExecutable(renderer,
                   "#!/bin/sh\n"
                   "case \"$1\" in\n"
-                  "  -script:*) : > " + ShellQuote(app_ + "/temp/Empty.mxs") + "\n"
-                  "    : > " + ShellQuote(app_ + "/temp/empty.png") + " ;;\n"
-                  "  *) exec \"$0.real\" \"$@\" ;;\n"
-                  "esac\n");
+                  "  -script:*) : > " +
+                      ShellQuote(app_ + "/temp/Empty.mxs") +
+                      "\n"
+                      "    : > " +
+                      ShellQuote(app_ + "/temp/empty.png") +
+                      " ;;\n"
+                      "  *) exec \"$0.real\" \"$@\" ;;\n"
+                      "esac\n");
   WriteFile(scenes_ + "/Empty/Empty.mxs", "");
   CommandOutcome run = Prepare("file " + scenes_ + "/Empty/Empty.mxs\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
@@ -877,7 +925,8 @@ TEST_F(PrepareProjectTest, TheProgressBarMovesWhilePacking) {
   ASSERT_EQ(run.status, 0) << run.output;
   std::vector<int> values;
   const std::regex progress("\nprogress (\\d+)(?=\n)");
-  for (std::sregex_iterator it(run.output.begin(), run.output.end(), progress), end; it != end; ++it)
+  for (std::sregex_iterator it(run.output.begin(), run.output.end(), progress), end; it != end;
+       ++it)
     values.push_back(std::stoi((*it)[1]));
   ASSERT_FALSE(values.empty());
   EXPECT_EQ(values.back(), 60);

@@ -31,10 +31,10 @@ class ScriptedProgramTest : public ::testing::Test {
   void WriteConfig(const std::string& updates = "No") {
     fs::create_directories(app_);
     WriteFile(app_ + "/TORVAmeter_Maxwell.ini",
-          ";Maxwell Render path\n" + maxwell_ +
-              "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - "
-              "do not modify)\n\n;Last directory from previous session\n" +
-              folder_.path() + "/\n;Check for updates?\n" + updates + "\n");
+              ";Maxwell Render path\n" + maxwell_ +
+                  "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - "
+                  "do not modify)\n\n;Last directory from previous session\n" +
+                  folder_.path() + "/\n;Check for updates?\n" + updates + "\n");
   }
 
   Outcome RunProgram(const std::string& answers) { return RunScriptedProgram(app_, answers); }
@@ -78,8 +78,9 @@ TEST_F(ScriptedProgramTest, QuittingDuringTheBenchmarkEndsTheProgramNormally) {
   fs::last_write_time(app_ + "/TORVAmeter_Maxwell.ini", before);
   Outcome run = RunProgram("yes\nclose main after (estimation 1)\nyes\n");
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(run.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "
-                      "TORVAmeter?\" -> yes"))
+  EXPECT_TRUE(
+      run.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "
+              "TORVAmeter?\" -> yes"))
       << run.output;
   EXPECT_EQ(run.output.find("(PHASE 2)"), std::string::npos);
   const std::size_t quit = run.output.find("quit TORVAmeter?\" -> yes\n");
@@ -93,14 +94,17 @@ TEST_F(ScriptedProgramTest, QuittingDuringTheBenchmarkEndsTheProgramNormally) {
 
 TEST_F(ScriptedProgramTest, FirstStartAsksTheQuestionsThenRunsTheSmallCommands) {
   MakeInstallation();
-  Outcome run = RunProgram("file " + maxwell_ + "/mximerge\nyes\ninput bob\ninput pw\nno\nno\n"
-                       "press 9\npress 13\npress 0\npress 4\npress 8\nclose\n");
+  Outcome run = RunProgram("file " + maxwell_ +
+                           "/mximerge\nyes\ninput bob\ninput pw\nno\nno\n"
+                           "press 9\npress 13\npress 0\npress 4\npress 8\nclose\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(fs::is_directory(app_ + "/archive"));
-  EXPECT_TRUE(run.Has("question \"TORVA account?\" \"Do you already have a TORVA account?\" -> yes"));
-  EXPECT_TRUE(run.Has("message \"About TORVAmeter for Maxwell\" \"      TORVAmeter 2.8 for "
-                      "Maxwell Render\\nMade by the TORVA render farm team\\n"
-                      "               https://www.torva.fr\""));
+  EXPECT_TRUE(
+      run.Has("question \"TORVA account?\" \"Do you already have a TORVA account?\" -> yes"));
+  EXPECT_TRUE(
+      run.Has("message \"About TORVAmeter for Maxwell\" \"      TORVAmeter 2.8 for "
+              "Maxwell Render\\nMade by the TORVA render farm team\\n"
+              "               https://www.torva.fr\""));
   EXPECT_NE(run.output.find("message \"CPU Info\" \""), std::string::npos);
   EXPECT_NE(run.output.find(" threads\"\n"), std::string::npos);
   EXPECT_TRUE(run.Has("open \"https://www.torva.fr/en/rendering/maxwell\""));
@@ -130,17 +134,18 @@ TEST_F(ScriptedProgramTest, AMissingRendererSetsTheConfigurationAsideForTheNextS
   std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
   Outcome run = RunProgram("");
   EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(run.Has("message \"TORVAmeter error\" \"The Maxwell Render executable cannot "
-                      "be found, TORVAmeter will now quit.\\nAt next launch, you will be "
-                      "asked to enter some configuration information.\""));
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"The Maxwell Render executable cannot "
+              "be found, TORVAmeter will now quit.\\nAt next launch, you will be "
+              "asked to enter some configuration information.\""));
   EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
   EXPECT_EQ(ReadFile(app_ + "/TORVAmeter_Maxwell.ini.bak"), config);
 
   Outcome next = RunProgram("cancel\n");
   EXPECT_EQ(next.status, 0);
-  EXPECT_NE(next.output.find("message \"Welcome to TORVAmeter - First run\""),
-            std::string::npos);
-  EXPECT_TRUE(next.Has("message \"TORVAmeter error\" \"No file selected, TORVAmeter will now quit\""));
+  EXPECT_NE(next.output.find("message \"Welcome to TORVAmeter - First run\""), std::string::npos);
+  EXPECT_TRUE(
+      next.Has("message \"TORVAmeter error\" \"No file selected, TORVAmeter will now quit\""));
 }
 
 TEST_F(ScriptedProgramTest, HelpOpensTheDocumentOnlyWhenItHasContent) {
@@ -171,8 +176,7 @@ TEST_F(ScriptedProgramTest, AnAnswerFileThatRunsOutIsStuck) {
   WriteConfig();
   Outcome run = RunProgram("no\npress 11\n");  // Config asks a question nobody answers
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.output.find("stuck \"question \\\"Check for updates\\\""),
-            std::string::npos);
+  EXPECT_NE(run.output.find("stuck \"question \\\"Check for updates\\\""), std::string::npos);
   EXPECT_EQ(run.output.substr(run.output.size() - 7), "exit 3\n");
 }
 

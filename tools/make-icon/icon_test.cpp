@@ -23,7 +23,8 @@ Picture TestLogo(int width, int height) {
   Picture logo = BlankPicture(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const bool mark = x >= width / 4 && x < width * 3 / 4 && y >= height / 4 && y < height * 3 / 4;
+      const bool mark =
+          x >= width / 4 && x < width * 3 / 4 && y >= height / 4 && y < height * 3 / 4;
       const Colour c = mark ? kMark : kBackground;
       std::uint8_t* p = &logo.rgb[(static_cast<std::size_t>(y) * width + x) * 3];
       p[0] = c.r, p[1] = c.g, p[2] = c.b;
@@ -45,8 +46,8 @@ TEST(Icon, WideLogoFitsTheWidthCentredOnItsBackground) {
   ASSERT_EQ(icon.width, 64);
   ASSERT_EQ(icon.height, 64);
   ASSERT_EQ(icon.rgb.size(), 64u * 64 * 3);
-  for (auto [x, y] : {std::pair{0, 0}, {63, 0}, {0, 63}, {63, 63}, {2, 32}, {61, 32}, {32, 20},
-                      {32, 42}})
+  for (auto [x, y] :
+       {std::pair{0, 0}, {63, 0}, {0, 63}, {63, 63}, {2, 32}, {61, 32}, {32, 20}, {32, 42}})
     EXPECT_TRUE(PixelIs(icon, x, y, kBackground));
   EXPECT_TRUE(PixelIs(icon, 32, 32, kMark));
   // The mark spans the scaled logo's middle half: 28 of its 56 columns.
@@ -94,7 +95,8 @@ TEST(Icon, ToolMakesAnIconFileFromTheProjectsLogo) {
   EXPECT_EQ(icon->height, 48);
 
   EXPECT_EQ(RunCommand(tool + " " + logo + " 48 2>/dev/null").status, 2);
-  EXPECT_EQ(RunCommand(tool + " /nonexistent.png 48 " + ShellQuote(out) + " 2>/dev/null").status, 1);
+  EXPECT_EQ(RunCommand(tool + " /nonexistent.png 48 " + ShellQuote(out) + " 2>/dev/null").status,
+            1);
   EXPECT_EQ(RunCommand(tool + " " + logo + " 4 " + ShellQuote(out) + " 2>/dev/null").status, 1);
   EXPECT_EQ(RunCommand(tool + " " + logo + " 48 /nonexistent/icon.png 2>/dev/null").status, 1);
 }

@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                         std::istreambuf_iterator<char>()};
   const auto logo = torva::DecodePng(bytes);
-  const torva::Picture icon = torva::IconFromLogo(logo.value_or(torva::Picture{}),
-                                                  std::atoi(argv[2]));
+  const torva::Picture icon =
+      torva::IconFromLogo(logo.value_or(torva::Picture{}), std::atoi(argv[2]));
   if (icon.width == 0 || !torva::SavePng(icon, argv[3])) {
     std::fprintf(stderr, "tm-make-icon: cannot make %s from %s\n", argv[3], argv[1]);
     return 1;

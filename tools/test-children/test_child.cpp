@@ -21,15 +21,15 @@
 //   args ...                         each argument on a line, then the folder
 //   stdio                            says whether stdin is at its end
 //   exit CODE                        writes 1 MiB, exits with CODE
+#include <unistd.h>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <csignal>
 #include <cstring>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 

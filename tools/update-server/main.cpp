@@ -52,16 +52,26 @@ int main(int argc, char** argv) {
     if (i + 1 >= argc) return Usage("missing value after " + arg);
     std::string value = argv[++i];
     bool ok = true;
-    if (arg == "--listen") options.listen = value, have_listen = true;
-    else if (arg == "--version") options.version = value;
-    else if (arg == "--zip") options.zip = value;
-    else if (arg == "--max-connections") ok = ParseCount(value, options.max_connections);
-    else if (arg == "--max-per-address") ok = ParseCount(value, options.max_per_address);
-    else if (arg == "--max-waiting") ok = ParseCount(value, options.max_waiting);
-    else if (arg == "--request-ms") ok = ParseCount(value, options.request_ms);
-    else if (arg == "--answer-ms") ok = ParseCount(value, options.answer_ms);
-    else if (arg == "--stall-ms") ok = ParseCount(value, options.stall_ms);
-    else return Usage("unknown option " + arg);
+    if (arg == "--listen")
+      options.listen = value, have_listen = true;
+    else if (arg == "--version")
+      options.version = value;
+    else if (arg == "--zip")
+      options.zip = value;
+    else if (arg == "--max-connections")
+      ok = ParseCount(value, options.max_connections);
+    else if (arg == "--max-per-address")
+      ok = ParseCount(value, options.max_per_address);
+    else if (arg == "--max-waiting")
+      ok = ParseCount(value, options.max_waiting);
+    else if (arg == "--request-ms")
+      ok = ParseCount(value, options.request_ms);
+    else if (arg == "--answer-ms")
+      ok = ParseCount(value, options.answer_ms);
+    else if (arg == "--stall-ms")
+      ok = ParseCount(value, options.stall_ms);
+    else
+      return Usage("unknown option " + arg);
     if (!ok) return Usage("bad value for " + arg);
   }
   if (!have_listen || options.version.empty() || options.zip.empty())

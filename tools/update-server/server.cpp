@@ -28,9 +28,9 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr std::size_t kChunkBytes = 256 * 1024;
-constexpr int kChunksPerTurn = 4;           // then the next connection's turn
-constexpr int kDrainMs = 10'000;            // for the client to close after the last byte
-constexpr int kAcceptPauseMs = 100;         // when the system has no descriptors left
+constexpr int kChunksPerTurn = 4;    // then the next connection's turn
+constexpr int kDrainMs = 10'000;     // for the client to close after the last byte
+constexpr int kAcceptPauseMs = 100;  // when the system has no descriptors left
 
 enum class Phase { kRequest, kAnswering, kAwaitUpdate, kSending, kDraining, kDone };
 
@@ -72,8 +72,7 @@ std::string Escaped(std::string_view bytes) {
 std::string HostText(const sockaddr* address) {
   char host[INET6_ADDRSTRLEN] = "?";
   if (address->sa_family == AF_INET)
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, host,
-              sizeof host);
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, host, sizeof host);
   else
     inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, host,
               sizeof host);
@@ -105,8 +104,8 @@ int Listen(const std::string& where, std::string& bound) {
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_PASSIVE;
   addrinfo* addresses = nullptr;
-  if (getaddrinfo(host.empty() ? nullptr : host.c_str(), where.substr(colon + 1).c_str(),
-                  &hints, &addresses) != 0)
+  if (getaddrinfo(host.empty() ? nullptr : host.c_str(), where.substr(colon + 1).c_str(), &hints,
+                  &addresses) != 0)
     return -1;
   int fd = -1;
   for (addrinfo* a = addresses; a && fd < 0; a = a->ai_next) {
@@ -131,8 +130,7 @@ int Listen(const std::string& where, std::string& bound) {
 
 class Server {
  public:
-  Server(const Options& options, int listen_fd, int file_fd, std::int64_t file_size,
-         std::FILE* log)
+  Server(const Options& options, int listen_fd, int file_fd, std::int64_t file_size, std::FILE* log)
       : options_(options),
         listen_fd_(listen_fd),
         file_fd_(file_fd),

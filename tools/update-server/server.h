@@ -18,10 +18,10 @@ struct Options {
   // this many (or half of max_connections), the one that has waited longest
   // is closed.
   int max_waiting = 256;
-  int request_ms = 10'000;              // to send the version request
-  int answer_ms = 300'000;              // for the user to decide after the reply
-  int stall_ms = 60'000;                // without progress while sending
-  int settle_ms = 30;                   // quiet after a version request before answering
+  int request_ms = 10'000;  // to send the version request
+  int answer_ms = 300'000;  // for the user to decide after the reply
+  int stall_ms = 60'000;    // without progress while sending
+  int settle_ms = 30;       // quiet after a version request before answering
 };
 
 // Serves until a byte arrives on `stop_fd` (the signal handler writes one).

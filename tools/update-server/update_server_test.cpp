@@ -19,10 +19,10 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/tcp_client.h"
 #include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
-#include "platform/tcp_client.h"
 #include "update/fake_update_server_test.h"
 #include "update/receive_update.h"
 #include "update/update_reply.h"
@@ -112,8 +112,8 @@ class ServerProcess {
  public:
   ServerProcess(const std::string& version, const std::string& zip,
                 const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> argv = {TM_UPDATE_SERVER, "--listen", "127.0.0.1:0",
-                                     "--version", version, "--zip", zip};
+    std::vector<std::string> argv = {
+        TM_UPDATE_SERVER, "--listen", "127.0.0.1:0", "--version", version, "--zip", zip};
     argv.insert(argv.end(), extra.begin(), extra.end());
     process_ = std::make_unique<Spawned>(argv);
     auto first = process_->Line();
@@ -176,7 +176,8 @@ std::string ReadUntilClosed(int fd) {
   std::string bytes;
   char chunk[4096];
   pollfd watch{fd, POLLIN, 0};
-  for (ssize_t got; poll(&watch, 1, kPatienceMs) > 0 && (got = recv(fd, chunk, sizeof chunk, 0)) > 0;)
+  for (ssize_t got;
+       poll(&watch, 1, kPatienceMs) > 0 && (got = recv(fd, chunk, sizeof chunk, 0)) > 0;)
     bytes.append(chunk, static_cast<std::size_t>(got));
   return bytes;
 }
@@ -233,8 +234,7 @@ void ServeACrowd(const std::string& folder, const Crowd& crowd) {
   const std::string content = PatternBytes(crowd.zip_bytes, 11);
   WriteFile(zip, content);
   // Every client comes from the one loopback address.
-  ServerProcess server("TORVAmeter-2.9", zip,
-                       {"--request-ms", "5000", "--max-per-address", "512"});
+  ServerProcess server("TORVAmeter-2.9", zip, {"--request-ms", "5000", "--max-per-address", "512"});
   const long rss_at_start = ProcStatusKb(server.pid(), "VmRSS");
 
   const int kDownloads = crowd.downloads, kChecks = crowd.checks, kSilent = crowd.silent,
@@ -247,8 +247,7 @@ void ServeACrowd(const std::string& folder, const Crowd& crowd) {
     clients.emplace_back([&, i] {
       start.arrive_and_wait();
       if (i < kDownloads) {
-        ok[i] = Download(server.port(), folder + "/zip" + std::to_string(i),
-                         "TORVAmeter-2.9");
+        ok[i] = Download(server.port(), folder + "/zip" + std::to_string(i), "TORVAmeter-2.9");
         return;
       }
       int fd = RawConnect(server.port());
@@ -282,9 +281,9 @@ void ServeACrowd(const std::string& folder, const Crowd& crowd) {
   // Every connection has its line, with the outcome its client earned.
   EXPECT_EQ(server.log.size(), static_cast<std::size_t>(kClients));
   EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"downloaded", kDownloads},
-                                                          {"answered", kChecks},
-                                                          {"timeout", kSilent},
-                                                          {"malformed", kGarbage}}));
+                                                           {"answered", kChecks},
+                                                           {"timeout", kSilent},
+                                                           {"malformed", kGarbage}}));
   // Far more went out than this; the server never held more than a few buffers.
   EXPECT_LT(peak - rss_at_start, 24 * 1024) << "peak " << peak << " kB, start " << rss_at_start;
   std::printf("server memory: %ld kB at start, %ld kB at its peak\n", rss_at_start, peak);
@@ -298,7 +297,6 @@ TEST_F(UpdateServerTest, ManyClientsAtOnceAreServedAndAccountedFor) {
 TEST_F(UpdateServerTest, DISABLED_TwoHundredClientsWithAFiftyMegabyteZip) {
   ServeACrowd(folder_.path(), {20, 80, 50, 50, 50u << 20});
 }
-
 
 TEST_F(UpdateServerTest, TheLogNamesPeerRequestAndBytesSent) {
   WriteFile(zip_, PatternBytes(5000));
@@ -379,8 +377,7 @@ TEST_F(UpdateServerTest, ClientsSittingIdleAfterTheReplyLockNobodyOut) {
   const std::string content = PatternBytes(200'000, 4);
   WriteFile(zip_, content);
   ServerProcess server("TORVAmeter-2.9", zip_,
-                       {"--max-connections", "32", "--max-per-address", "4",
-                        "--max-waiting", "8"});
+                       {"--max-connections", "32", "--max-per-address", "4", "--max-waiting", "8"});
   std::vector<int> idle;
   int replied = 0;
   // One address trying to take every place.
@@ -405,10 +402,9 @@ TEST_F(UpdateServerTest, ClientsSittingIdleAfterTheReplyLockNobodyOut) {
   for (int fd : idle) close(fd);
   // 8 turned away from the crowded address, 4 + 28 + 1 waiting of which the
   // 25 oldest were pushed out, the download, and 7 still waiting at the end.
-  EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"busy", 8},
-                                                          {"evicted", 25},
-                                                          {"downloaded", 1},
-                                                          {"stopped", 7}}));
+  EXPECT_EQ(server.Outcomes(),
+            (std::map<std::string, int>{
+                {"busy", 8}, {"evicted", 25}, {"downloaded", 1}, {"stopped", 7}}));
 }
 
 TEST_F(UpdateServerTest, AClientThatStopsReadingIsDroppedWhileOthersDownload) {
@@ -437,8 +433,7 @@ TEST_F(UpdateServerTest, AClientThatStopsReadingIsDroppedWhileOthersDownload) {
   server.WaitForLog(2);  // the download, and the stuck client given up
   close(stuck);
   ASSERT_EQ(server.Stop(), 0);
-  EXPECT_EQ(server.Outcomes(),
-            (std::map<std::string, int>{{"downloaded", 1}, {"timeout", 1}}));
+  EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"downloaded", 1}, {"timeout", 1}}));
 }
 
 TEST_F(UpdateServerTest, RefusesToStartWithoutAFileToServe) {
@@ -457,8 +452,8 @@ class InstalledProgramTest : public UpdateServerTest {
   std::string config_ =
       ";Maxwell Render path\n" + maxwell_ +
       "/\n;TORVA login (crypted - do not modify)\n\n;TORVA password (crypted - do not "
-      "modify)\n\n;Last directory from previous session\n" + folder_.path() +
-      "/\n;Check for updates?\nYes\n;MXI size limit\n30000\n";
+      "modify)\n\n;Last directory from previous session\n" +
+      folder_.path() + "/\n;Check for updates?\nYes\n;MXI size limit\n30000\n";
 
   void SetUp() override {
     ASSERT_TRUE(MakeSubstituteInstallation(maxwell_));
@@ -510,8 +505,11 @@ TEST_F(InstalledProgramTest, TheProgramDownloadsFromTheServerAtStartUp) {
       "window \"Downloading update...\" 340 50\n"
       "closewin \"Downloading update...\"\n"
       "message \"TORVAmeter for Maxwell update\" \"The new version has been downloaded in " +
-      app + ".\\nUncompress the .zip archive to update your version.\"\n"
-      "open \"" + app + "\"\n"
+      app +
+      ".\\nUncompress the .zip archive to update your version.\"\n"
+      "open \"" +
+      app +
+      "\"\n"
       "exit 0\n";
   EXPECT_EQ(run.output, expected);
   EXPECT_TRUE(ReadFile(app + "/TORVAmeter_Maxwell_Mac.zip") == content);
@@ -520,8 +518,8 @@ TEST_F(InstalledProgramTest, TheProgramDownloadsFromTheServerAtStartUp) {
   ASSERT_EQ(server.Stop(), 0);
   ASSERT_EQ(server.log.size(), 1u);
   EXPECT_NE(server.log[0].find("update=\"TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)\" "
-                               "sent=" + std::to_string(3 + 8 + content.size()) +
-                               " outcome=downloaded"),
+                               "sent=" +
+                               std::to_string(3 + 8 + content.size()) + " outcome=downloaded"),
             std::string::npos)
       << server.log[0];
 }

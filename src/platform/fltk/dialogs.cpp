@@ -37,10 +37,12 @@ class InputBox : public Fl_Window {
     input_ = secret ? new Fl_Secret_Input(15, text_h + 22, width - 30, 25)
                     : new Fl_Input(15, text_h + 22, width - 30, 25);
     auto* ok = new Fl_Return_Button(width - 95, text_h + 57, 80, 25, "OK");
-    ok->callback([](Fl_Widget*, void* self) {
-      static_cast<InputBox*>(self)->accepted_ = true;
-      static_cast<InputBox*>(self)->hide();
-    }, this);
+    ok->callback(
+        [](Fl_Widget*, void* self) {
+          static_cast<InputBox*>(self)->accepted_ = true;
+          static_cast<InputBox*>(self)->hide();
+        },
+        this);
     callback([](Fl_Widget* self, void*) { self->hide(); });
     end();
     set_modal();
@@ -90,8 +92,7 @@ bool FltkDesktop::Question(const std::string& title, const std::string& text) {
   return fl_choice("%s", "No", "Yes", nullptr, fltk::LabelText(text).c_str()) == 1;
 }
 
-std::optional<std::string> FltkDesktop::Input(const std::string& title,
-                                              const std::string& prompt) {
+std::optional<std::string> FltkDesktop::Input(const std::string& title, const std::string& prompt) {
   if (!fltk::EnsureDisplay()) return std::nullopt;
   InputBox box(title, prompt, false);
   return box.Ask();

@@ -45,7 +45,8 @@ void FltkDesktop::WaitForActivity(int fd, int timeout_ms) {
   if (!events_.empty()) return;
   bool readable = false;
   if (fd >= 0) {
-    Fl::add_fd(fd, FL_READ, [](int, void* flag) { *static_cast<bool*>(flag) = true; }, &readable);
+    Fl::add_fd(
+        fd, FL_READ, [](int, void* flag) { *static_cast<bool*>(flag) = true; }, &readable);
   }
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   while (events_.empty() && !readable) {

@@ -39,12 +39,10 @@ class FltkDesktop : public Desktop {
 
   void Message(const std::string& title, const std::string& text) override;
   bool Question(const std::string& title, const std::string& text) override;
-  std::optional<std::string> Input(const std::string& title,
-                                   const std::string& prompt) override;
+  std::optional<std::string> Input(const std::string& title, const std::string& prompt) override;
   std::optional<std::string> SecretInput(const std::string& title,
                                          const std::string& prompt) override;
-  std::optional<std::string> ChooseFile(const std::string& title,
-                                        const std::string& start_dir,
+  std::optional<std::string> ChooseFile(const std::string& title, const std::string& start_dir,
                                         const std::string& filter) override;
 
   std::optional<WindowId> OpenWindow(const WindowLayout& layout) override;

@@ -15,8 +15,7 @@ int Offset(const LogPanelLines& lines, int line) {
 
 }  // namespace
 
-int MirrorAdd(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position,
-              const std::string& text) {
+int MirrorAdd(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position, const std::string& text) {
   const int before = static_cast<int>(lines.lines().size());
   const std::vector<int> at = lines.Add(position, text);
   if (at.front() < before)
@@ -26,10 +25,8 @@ int MirrorAdd(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position,
   return Offset(lines, at.back());
 }
 
-int MirrorSet(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position,
-              const std::string& text) {
-  if (position < 0 || position >= static_cast<int>(lines.lines().size()))
-    return buffer.length();
+int MirrorSet(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position, const std::string& text) {
+  if (position < 0 || position >= static_cast<int>(lines.lines().size())) return buffer.length();
   const int start = Offset(lines, position);
   const int old_end = start + static_cast<int>(lines.lines()[position].size());
   lines.Set(position, text);

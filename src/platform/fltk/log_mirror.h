@@ -11,9 +11,7 @@ class Fl_Text_Buffer;
 namespace torva::fltk {
 
 // Both return the buffer position of the start of the last line changed.
-int MirrorAdd(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position,
-              const std::string& text);
-int MirrorSet(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position,
-              const std::string& text);
+int MirrorAdd(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position, const std::string& text);
+int MirrorSet(Fl_Text_Buffer& buffer, LogPanelLines& lines, int position, const std::string& text);
 
 }  // namespace torva::fltk

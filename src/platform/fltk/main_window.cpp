@@ -49,8 +49,7 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
   new LogoBox(logo, push);
 
   const GadgetPlace& panel_place = kLogPanelPlace;
-  panel = new Fl_Text_Display(panel_place.x, panel_place.y, panel_place.width,
-                              panel_place.height);
+  panel = new Fl_Text_Display(panel_place.x, panel_place.y, panel_place.width, panel_place.height);
   panel->buffer(buffer.get());
   panel->color(FL_WHITE);
   panel->textcolor(FL_BLACK);
@@ -81,8 +80,7 @@ MainWindow::~MainWindow() = default;
 
 bool FltkDesktop::OpenMainWindow(const std::string& title, const Picture& logo) {
   if (!fltk::EnsureDisplay()) return false;
-  main_ = std::make_unique<fltk::MainWindow>(title, logo,
-                                             [this](const Event& e) { Push(e); });
+  main_ = std::make_unique<fltk::MainWindow>(title, logo, [this](const Event& e) { Push(e); });
   if (!log_.lines().empty()) main_->buffer->text(log_.Text().c_str());
   fltk::ShowNow(*main_->window);
   return main_->window->shown();

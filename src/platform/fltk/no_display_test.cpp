@@ -21,10 +21,9 @@ TEST(NoDisplay, SaysSoOnOneLineAndFails) {
       {"DISPLAY=:987", "cannot open the display \":987\"\n"},
   };
   for (const auto& [environment, line] : cases) {
-    const CommandOutcome run =
-        RunCommand(std::string("env ") + environment + " " +
-                   ShellQuote(BuildDir() + "/src/torvameter-sandbox") + " --app-dir " +
-                   ShellQuote(app) + " 2>&1");
+    const CommandOutcome run = RunCommand(std::string("env ") + environment + " " +
+                                          ShellQuote(BuildDir() + "/src/torvameter-sandbox") +
+                                          " --app-dir " + ShellQuote(app) + " 2>&1");
     EXPECT_EQ(run.status, 1) << environment;
     EXPECT_EQ(run.output, line) << environment;
     // Nothing was begun: not even the application folder.
@@ -70,8 +69,8 @@ TEST(NoDisplay, CommandLineIsAnsweredWithoutOne) {
   // Only the sandbox takes the test options.
   const std::string options = " --app-dir " + ShellQuote(app) + " --probe-limit 5 --version";
   EXPECT_EQ(RunCommand(ShellQuote(BuildDir() + "/src/torvameter-sandbox") + options).status, 0);
-  EXPECT_EQ(RunCommand(ShellQuote(BuildDir() + "/src/torvameter") + options + " 2>/dev/null").status,
-            2);
+  EXPECT_EQ(
+      RunCommand(ShellQuote(BuildDir() + "/src/torvameter") + options + " 2>/dev/null").status, 2);
   EXPECT_FALSE(std::filesystem::exists(app));
 }
 

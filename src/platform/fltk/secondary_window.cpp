@@ -72,7 +72,9 @@ void SecondaryWindow::AddCheckBoxes() {
 
 SecondaryWindow::SecondaryWindow(WindowId id, const WindowLayout& layout, PushEvent push)
     : Fl_Window(Left(layout), Top(layout), layout.width, layout.height),
-      id_(id), layout_(layout), push_(std::move(push)) {
+      id_(id),
+      layout_(layout),
+      push_(std::move(push)) {
   copy_label(layout.title.c_str());
   size_range(layout.width, layout.height, layout.width, layout.height);
   callback(OnClose, this);
@@ -127,9 +129,8 @@ void SecondaryWindow::draw() {
 }
 
 void SecondaryWindow::ShowPicture(int x, int y, const Picture& picture) {
-  auto same_place = std::find_if(pictures_.begin(), pictures_.end(), [&](PictureBox* box) {
-    return box->x() == x && box->y() == y;
-  });
+  auto same_place = std::find_if(pictures_.begin(), pictures_.end(),
+                                 [&](PictureBox* box) { return box->x() == x && box->y() == y; });
   if (same_place != pictures_.end()) {
     (*same_place)->SetPicture(picture);
     (*same_place)->size(picture.width, picture.height);

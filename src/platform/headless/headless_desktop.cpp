@@ -38,8 +38,8 @@ const Reply& HeadlessDesktop::Use(const std::string& kind, const std::string& ti
         reply.title_prefix ? title.starts_with(reply.title) : title == reply.title;
     if (!title_matches || !text.starts_with(reply.text)) continue;
     if (used_[i] && single_use) {
-      throw HeadlessStuck{Described(title, text) + " refused the answer \"" + reply.answer +
-                          "\"" + (reply.argument.empty() ? "" : " given by " + reply.argument)};
+      throw HeadlessStuck{Described(title, text) + " refused the answer \"" + reply.answer + "\"" +
+                          (reply.argument.empty() ? "" : " given by " + reply.argument)};
     }
     if (!used_[i] && !reply.failure.empty()) failures_.push_back(reply.failure);
     used_[i] = true;
@@ -68,10 +68,9 @@ void HeadlessDesktop::Message(const std::string& title, const std::string& text)
 bool HeadlessDesktop::Question(const std::string& title, const std::string& text) {
   const Reply& reply = Use("question", title, text, false);
   if (reply.answer != "yes" && reply.answer != "no") {
-    throw HeadlessStuck{reply.failure.empty()
-                            ? "the question " + Described(title, text) +
-                                  " cannot be answered from the command line"
-                            : reply.failure};
+    throw HeadlessStuck{reply.failure.empty() ? "the question " + Described(title, text) +
+                                                    " cannot be answered from the command line"
+                                              : reply.failure};
   }
   output_.Note(title + ": " + text + " -> " + reply.answer +
                (reply.argument.empty() ? "" : " (" + reply.argument + ")"));
@@ -85,8 +84,7 @@ std::optional<std::string> HeadlessDesktop::Input(const std::string& title,
   return reply.answer;
 }
 
-std::optional<std::string> HeadlessDesktop::ChooseFile(const std::string& title,
-                                                       const std::string&,
+std::optional<std::string> HeadlessDesktop::ChooseFile(const std::string& title, const std::string&,
                                                        const std::string&) {
   const Reply& reply = Use("file requester", title, "", true);
   if (reply.answer.empty()) return std::nullopt;

@@ -82,8 +82,7 @@ class HeadlessDesktop : public Desktop {
 
   void Message(const std::string& title, const std::string& text) override;
   bool Question(const std::string& title, const std::string& text) override;
-  std::optional<std::string> Input(const std::string& title,
-                                   const std::string& prompt) override;
+  std::optional<std::string> Input(const std::string& title, const std::string& prompt) override;
   std::optional<std::string> ChooseFile(const std::string& title, const std::string& start_dir,
                                         const std::string& filter) override;
 

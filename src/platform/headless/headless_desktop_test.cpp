@@ -70,8 +70,8 @@ class HeadlessDesktopTest : public ::testing::Test {
 };
 
 TEST_F(HeadlessDesktopTest, RepliesAreFoundByTitleAndTextStart) {
-  desktop_.AddReply({.title = "Compression level", .text = "Maximum", .answer = "no",
-                     .argument = "--fast"});
+  desktop_.AddReply(
+      {.title = "Compression level", .text = "Maximum", .answer = "no", .argument = "--fast"});
   desktop_.AddReply({.title = "Missing file: ", .title_prefix = true, .failure = "missing"});
   desktop_.AddReply({.title = "Sampling Level", .answer = "17", .argument = "--sl"});
 

@@ -43,9 +43,10 @@ std::string ParseLine(const std::string& line, Answer& answer) {
       answer.kind = K::kClose;
       return "";
     }
-    answer.kind = keyword == "yes" ? K::kYes
-                : keyword == "no"  ? K::kNo
-                : keyword == "cancel" ? K::kCancel : K::kClose;
+    answer.kind = keyword == "yes"      ? K::kYes
+                  : keyword == "no"     ? K::kNo
+                  : keyword == "cancel" ? K::kCancel
+                                        : K::kClose;
     return "";
   }
   if (keyword == "file") {
@@ -105,6 +106,5 @@ AnswerFile ParseAnswers(const std::string& content) {
   }
   return file;
 }
-
 
 }  // namespace torva

@@ -12,12 +12,12 @@ namespace torva {
 struct Answer {
   enum class Kind { kYes, kNo, kFile, kCancel, kInput, kPress, kTick, kClose };
   Kind kind;
-  std::string text;        // file path, input text, or the "after" text
-  int gadget = -1;         // press
-  bool after = false;      // press N after TEXT, close after TEXT
+  std::string text;          // file path, input text, or the "after" text
+  int gadget = -1;           // press
+  bool after = false;        // press N after TEXT, close after TEXT
   bool main_window = false;  // close main [after TEXT]: the main window, whatever else is open
-  std::vector<int> ticks;  // tick I J ... (counted from 1)
-  int line = 0;            // line number in the file, for messages
+  std::vector<int> ticks;    // tick I J ... (counted from 1)
+  int line = 0;              // line number in the file, for messages
 };
 
 struct AnswerFile {

@@ -70,20 +70,20 @@ void ScriptedDesktop::AddLogLine(int position, const std::string& text) {
 }
 
 void ScriptedDesktop::SetLogLine(int position, const std::string& text) {
-  if (panel_.Set(position, text))
-    Write("set " + std::to_string(position) + " " + Quote(text));
+  if (panel_.Set(position, text)) Write("set " + std::to_string(position) + " " + Quote(text));
 }
 
 std::vector<std::string> ScriptedDesktop::LogLines() { return panel_.lines(); }
 
-void ScriptedDesktop::SetProgress(int value) {
-  Write("progress " + std::to_string(value));
-}
+void ScriptedDesktop::SetProgress(int value) { Write("progress " + std::to_string(value)); }
 
 void ScriptedDesktop::SetButtons(bool enabled, int keep) {
   for (const GadgetPlace& button : kButtonPlaces) {
     if (button.gadget == keep) continue;
-    if (enabled) disabled_.erase(button.gadget); else disabled_.insert(button.gadget);
+    if (enabled)
+      disabled_.erase(button.gadget);
+    else
+      disabled_.insert(button.gadget);
   }
   Write((enabled ? "enable " : "disable ") + std::to_string(keep));
 }
@@ -101,8 +101,7 @@ bool ScriptedDesktop::Question(const std::string& title, const std::string& text
     Stuck("question \"" + title + "\" \"" + text + "\"");
   bool yes = next->kind == Answer::Kind::kYes;
   Consume();
-  Write("question " + Quote(title) + " " + Quote(text) + " -> " +
-                    (yes ? "yes" : "no"));
+  Write("question " + Quote(title) + " " + Quote(text) + " -> " + (yes ? "yes" : "no"));
   return yes;
 }
 
@@ -125,8 +124,7 @@ std::optional<std::string> ScriptedDesktop::ChooseFile(const std::string& title,
   const Answer* next = Next();
   if (!next || (next->kind != Answer::Kind::kFile && next->kind != Answer::Kind::kCancel))
     Stuck("file \"" + title + "\" \"" + start_dir + "\" \"" + filter + "\"");
-  std::string line =
-      "file " + Quote(title) + " " + Quote(start_dir) + " " + Quote(filter) + " -> ";
+  std::string line = "file " + Quote(title) + " " + Quote(start_dir) + " " + Quote(filter) + " -> ";
   std::optional<std::string> path;
   if (next->kind == Answer::Kind::kFile) path = next->text;
   Consume();
@@ -137,8 +135,8 @@ std::optional<std::string> ScriptedDesktop::ChooseFile(const std::string& title,
 std::optional<WindowId> ScriptedDesktop::OpenWindow(const WindowLayout& layout) {
   WindowId id = next_window_++;
   windows_[id] = Window{layout};
-  Write("window " + Quote(layout.title) + " " + std::to_string(layout.width) +
-                    " " + std::to_string(layout.height));
+  Write("window " + Quote(layout.title) + " " + std::to_string(layout.width) + " " +
+        std::to_string(layout.height));
   return id;
 }
 
@@ -151,9 +149,8 @@ void ScriptedDesktop::CloseWindow(WindowId window) {
 
 void ScriptedDesktop::ShowPicture(WindowId window, int, int, const Picture& picture) {
   if (!windows_.count(window)) return;
-  Write("picture " + Quote(picture.source) + " " +
-                    std::to_string(picture.width) + " " +
-                    std::to_string(picture.height) + " " + Quote(picture.caption));
+  Write("picture " + Quote(picture.source) + " " + std::to_string(picture.width) + " " +
+        std::to_string(picture.height) + " " + Quote(picture.caption));
 }
 
 void ScriptedDesktop::RemovePictures(WindowId) {}
@@ -164,8 +161,8 @@ std::optional<std::vector<bool>> ScriptedDesktop::WaitForCheckBoxes(WindowId win
   std::string title = it == windows_.end() ? "" : it->second.layout.title;
   const Answer* next = Next();
   // "cancel" is the Cancel button (or Escape), "close" the window's close box.
-  const bool close_due = next && next->kind == Answer::Kind::kClose &&
-                         (!next->after || seen_after_text_);
+  const bool close_due =
+      next && next->kind == Answer::Kind::kClose && (!next->after || seen_after_text_);
   if (next && (next->kind == Answer::Kind::kCancel || close_due)) {
     Consume();
     return std::nullopt;
@@ -174,8 +171,8 @@ std::optional<std::vector<bool>> ScriptedDesktop::WaitForCheckBoxes(WindowId win
   std::vector<bool> ticks(count, false);
   for (int box : next->ticks) {
     if (box > static_cast<int>(count))
-      Stuck("tick " + std::to_string(box) + " in \"" + title + "\" (" +
-            std::to_string(count) + " boxes)");
+      Stuck("tick " + std::to_string(box) + " in \"" + title + "\" (" + std::to_string(count) +
+            " boxes)");
     ticks[box - 1] = true;
   }
   Consume();
@@ -238,9 +235,9 @@ Event ScriptedDesktop::TakeEvent() {
 // An answer that TakeEvent would hand out now ends the wait at once.
 void ScriptedDesktop::WaitForActivity(int fd, int timeout_ms) {
   const Answer* next = Next();
-  const bool due = next && (!next->after || seen_after_text_) &&
-                   (next->kind == Answer::Kind::kPress ||
-                    (next->kind == Answer::Kind::kClose && next->after));
+  const bool due =
+      next && (!next->after || seen_after_text_) &&
+      (next->kind == Answer::Kind::kPress || (next->kind == Answer::Kind::kClose && next->after));
   if (!due) Desktop::WaitForActivity(fd, timeout_ms);
 }
 

@@ -59,10 +59,9 @@ TEST(AnswersTest, ParsesEveryKindAndSkipsBlankAndCommentLines) {
 }
 
 TEST(AnswersTest, RejectsMalformedLines) {
-  for (const char* bad : {"maybe\n", "press\n", "press x\n", "press 6 before X\n",
-                          "press 6 after\n", "tick 0\n", "tick a\n", "file\n",
-                          "yes please\n", "close now\n", "close after\n",
-                          "close after \n"}) {
+  for (const char* bad :
+       {"maybe\n", "press\n", "press x\n", "press 6 before X\n", "press 6 after\n", "tick 0\n",
+        "tick a\n", "file\n", "yes please\n", "close now\n", "close after\n", "close after \n"}) {
     EXPECT_NE(ParseAnswers(bad).error, "") << bad;
   }
 }

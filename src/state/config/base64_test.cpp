@@ -9,8 +9,13 @@ using namespace std::string_literals;
 
 TEST(Base64, StandardVectors) {
   const std::pair<const char*, const char*> vectors[] = {
-      {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-      {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+      {"", ""},
+      {"f", "Zg=="},
+      {"fo", "Zm8="},
+      {"foo", "Zm9v"},
+      {"foob", "Zm9vYg=="},
+      {"fooba", "Zm9vYmE="},
+      {"foobar", "Zm9vYmFy"},
   };
   for (const auto& [plain, encoded] : vectors) {
     EXPECT_EQ(EncodeBase64(plain), encoded);
@@ -22,8 +27,8 @@ TEST(Base64, StandardVectors) {
 }
 
 TEST(Base64, RejectsMalformedText) {
-  for (const char* text : {"Zg", "Zg=", "Zm9vY", "Z===", "Zg==Zg==", "Z=g=", "Zm9v\r", " Zm9v", "Zm-v",
-                           "Zm9v\n", "===="}) {
+  for (const char* text : {"Zg", "Zg=", "Zm9vY", "Z===", "Zg==Zg==", "Z=g=", "Zm9v\r", " Zm9v",
+                           "Zm-v", "Zm9v\n", "===="}) {
     EXPECT_EQ(DecodeBase64(text), std::nullopt) << text;
   }
 }

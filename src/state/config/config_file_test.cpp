@@ -53,9 +53,15 @@ TEST(Credential, CharactersOutsideTheBmpTakeTwoUnits) {
 }
 
 TEST(Credential, InvalidInputIsReplacedNotRejected) {
-  EXPECT_EQ(DecodeCredential(EncodeCredential("a\xff" "b\xc3")), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(DecodeCredential(EncodeCredential("a\xff"
+                                              "b\xc3")),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
   // A lone high surrogate (0xD800, little-endian) followed by "A".
-  EXPECT_EQ(DecodeCredential("ANhBAA=="), "\xEF\xBF\xBD" "A" + std::string(38, ' '));
+  EXPECT_EQ(DecodeCredential("ANhBAA=="),
+            "\xEF\xBF\xBD"
+            "A" +
+                std::string(38, ' '));
 }
 
 TEST(Credential, EmptyOrUndecodableLinesReadAsFortySpaces) {
@@ -69,8 +75,8 @@ TEST(Credential, EmptyOrUndecodableLinesReadAsFortySpaces) {
 TEST(Credential, WhatAnEditorAddsOrDropsIsTolerated) {
   const std::string line = EncodeCredential("jdoe");
   const std::string bare = line.substr(0, line.size() - 2);  // without "=="
-  for (const std::string& edited : {line + "\r", bare, bare + "=", line + " ", line + " \t\r",
-                                    " " + line, bare + "\r"}) {
+  for (const std::string& edited :
+       {line + "\r", bare, bare + "=", line + " ", line + " \t\r", " " + line, bare + "\r"}) {
     EXPECT_EQ(DecodeCredential(edited), "jdoe") << edited;
     EXPECT_FALSE(CredentialLineUnreadable(edited));
   }
@@ -92,10 +98,14 @@ TEST(ConfigFile, FormatWritesTenLinesInOrder) {
   const std::string text = FormatConfig(Sample());
   EXPECT_EQ(text,
             ";Maxwell Render path\n/Applications/Maxwell 5/\n"
-            ";TORVA login (crypted - do not modify)\n" + EncodeCredential("jdoe") + "\n"
-            ";TORVA password (crypted - do not modify)\n" + EncodeCredential("s3cr€t") + "\n"
-            ";Last directory from previous session\n/Users/jdoe/scenes/\n"
-            ";Check for updates?\nYes\n");
+            ";TORVA login (crypted - do not modify)\n" +
+                EncodeCredential("jdoe") +
+                "\n"
+                ";TORVA password (crypted - do not modify)\n" +
+                EncodeCredential("s3cr€t") +
+                "\n"
+                ";Last directory from previous session\n/Users/jdoe/scenes/\n"
+                ";Check for updates?\nYes\n");
 }
 
 TEST(ConfigFile, ReadingWhatWasWrittenGivesTheSameBytes) {
@@ -157,7 +167,8 @@ TEST(ConfigFile, GarbageIsReadAsItStands) {
   EXPECT_EQ(read.FarmLogin, kSpaces);  // "\r" is not Base64
   EXPECT_EQ(read.CheckUpdates, "Yes\r");
 
-  const std::string binary = "\x00\xff\n\x00/m\x00/\n"s + std::string(3 << 20, '\x01') + "\n\n\n\n\n\n\n\xfe\n";
+  const std::string binary =
+      "\x00\xff\n\x00/m\x00/\n"s + std::string(3 << 20, '\x01') + "\n\n\n\n\n\n\n\xfe\n";
   const ConfigValues odd = ParseConfig(binary);
   EXPECT_EQ(odd.MaxwellDir, "\x00/m\x00/"s);
   EXPECT_EQ(odd.FarmLogin, kSpaces);
@@ -177,8 +188,9 @@ TEST(ConfigFile, UnreadableCredentialLinesAreWrittenBackAsTheyStood) {
   EXPECT_EQ(read.unreadable_login_line, "??jdoe??");
   EXPECT_EQ(FormatConfig(read),
             ";Maxwell Render path\n/m/\n;TORVA login (crypted - do not modify)\n??jdoe??\n"
-            ";TORVA password (crypted - do not modify)\n" + password +
-            "\n;Last directory from previous session\n/d/\n;Check for updates?\nNo\n");
+            ";TORVA password (crypted - do not modify)\n" +
+                password +
+                "\n;Last directory from previous session\n/d/\n;Check for updates?\nNo\n");
   // The password line unreadable, even without a login.
   for (const std::string& l4 : {login, ""s}) {
     ConfigValues values = ParseConfig(text(l4, "pass word"));

@@ -138,7 +138,7 @@ TEST_F(ConfigWriteTest, ReadsLongFilesUpToTheLimitLine) {
 TEST_F(ConfigWriteTest, ARefusingFolderFallsBackToRewritingTheFile) {
   const auto user = UnprivilegedUser();
   if (!user) GTEST_SKIP() << "running as root and there is no user \"nobody\" to run as";
-  fs::permissions(dir_, fs::perms(0755));  // a temporary folder starts owner-only
+  fs::permissions(dir_, fs::perms(0755));           // a temporary folder starts owner-only
   WriteFile(path_, std::string(4000, 'o') + "\n");  // longer than the new text
   ASSERT_EQ(chown(path_.c_str(), user->first, user->second), 0);
   fs::permissions(path_, fs::perms(0644));
@@ -149,7 +149,8 @@ TEST_F(ConfigWriteTest, ARefusingFolderFallsBackToRewritingTheFile) {
     return WriteConfigFile(path_, Values()) ? 0 : 1;
   });
   const std::string missing = (dir_ / "new.ini").string();
-  const int created = RunUnprivileged(*user, [&] { return WriteConfigFile(missing, Values()) ? 0 : 1; });
+  const int created =
+      RunUnprivileged(*user, [&] { return WriteConfigFile(missing, Values()) ? 0 : 1; });
   fs::permissions(dir_, fs::perms(0755));
   if (written == -1) GTEST_SKIP() << "cannot give up root here (no CAP_SETUID?)";
 

@@ -64,7 +64,8 @@ std::string DecodeCredential(std::string_view line) {
   for (std::size_t i = 0; i < units.size() && units[i] != 0; ++i) {
     const char16_t u = units[i];
     if (IsHighSurrogate(u) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
-      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+      AppendUtf8(out,
+                 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
       ++i;
     } else {
       AppendUtf8(out, u);  // a lone surrogate comes out as U+FFFD

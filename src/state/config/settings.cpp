@@ -17,10 +17,9 @@ std::string UpdateLineOf(const State& s) {
 
 ConfigValues ValuesOf(const Program& program) {
   const State& s = program.state;
-  return ConfigValues{s.MaxwellDir,           s.FarmLogin,
-                      s.FarmPassword,         s.LastDir,
-                      UpdateLineOf(s),        std::nullopt,
-                      s.unreadable_login_line, s.unreadable_password_line};
+  return ConfigValues{
+      s.MaxwellDir,    s.FarmLogin,  s.FarmPassword,          s.LastDir,
+      UpdateLineOf(s), std::nullopt, s.unreadable_login_line, s.unreadable_password_line};
 }
 
 void AskUpdateQuestion(Program& program) {
@@ -31,8 +30,7 @@ void AskUpdateQuestion(Program& program) {
 }
 
 std::string AskLogin(Program& program) {
-  return program.desktop.Input("TORVA login", "Please enter your TORVA login:")
-      .value_or("");
+  return program.desktop.Input("TORVA login", "Please enter your TORVA login:").value_or("");
 }
 
 std::string AskPassword(Program& program) {
@@ -102,8 +100,7 @@ Next AskFirstRunQuestions(Program& program) {
       return {Next::kEndProgram, "You must enter a valid TORVA login! TORVAmeter will now quit"};
     s.FarmPassword = AskPassword(program);
     if (s.FarmPassword.empty())
-      return {Next::kEndProgram,
-              "You must enter a valid TORVA password! TORVAmeter will now quit"};
+      return {Next::kEndProgram, "You must enter a valid TORVA password! TORVAmeter will now quit"};
   }
 
   AskUpdateQuestion(program);

@@ -18,8 +18,8 @@ std::string ConfigText(const std::string& maxwell, const std::string& login_bloc
                        const std::string& updates) {
   return ";Maxwell Render path\n" + maxwell + "\n;TORVA login (crypted - do not modify)\n" +
          login_block + "\n;TORVA password (crypted - do not modify)\n" + password_block +
-         "\n;Last directory from previous session\n" + last +
-         "\n;Check for updates?\n" + updates + "\n";
+         "\n;Last directory from previous session\n" + last + "\n;Check for updates?\n" + updates +
+         "\n";
 }
 
 // "bob" and "pw" as 40-byte UTF-16LE blocks in Base64.
@@ -45,12 +45,12 @@ TEST_F(SettingsTest, FirstRunStoresFolderAccountAndUpdateAnswer) {
   std::string t = session.transcript();
   EXPECT_EQ(t.rfind("message \"Welcome to TORVAmeter - First run\" \"               This", 0), 0u);
   // No Maxwell in /Applications here: the requester opens in the application folder.
-  EXPECT_NE(t.find("file \"Please select any file in your Maxwell Render directory\" \"" +
-                   app_ + "\" \"*.*|*.*\""),
+  EXPECT_NE(t.find("file \"Please select any file in your Maxwell Render directory\" \"" + app_ +
+                   "\" \"*.*|*.*\""),
             std::string::npos);
-  EXPECT_EQ(std::filesystem::status(program.paths.ConfigFile).permissions() &
-                std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(
+      std::filesystem::status(program.paths.ConfigFile).permissions() & std::filesystem::perms::all,
+      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(SettingsTest, FirstRunWithoutAccountLeavesTheCredentialLinesEmpty) {
