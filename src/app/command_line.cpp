@@ -32,6 +32,16 @@ constexpr ValueOption kValueOptions[] = {
     {"--probe-limit", &CommandLine::probe_limit, true},
 };
 
+// The option taking a value called `name`; nullptr when there is none (the
+// testing options exist only in the programs the tests run).
+const ValueOption* ValueOptionNamed(const std::string& name, OptionSet options) {
+  for (const ValueOption& candidate : kValueOptions) {
+    if (name == candidate.name && (!candidate.testing_only || options == OptionSet::kTesting))
+      return &candidate;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet options) {
@@ -70,11 +80,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet opt
       fail(name + " takes no value");
       continue;
     }
-    const ValueOption* option = nullptr;
-    for (const ValueOption& candidate : kValueOptions) {
-      if (name == candidate.name && (!candidate.testing_only || options == OptionSet::kTesting))
-        option = &candidate;
-    }
+    const ValueOption* option = ValueOptionNamed(name, options);
     if (!option && in_command) {
       line.command_args.push_back(arg);  // the command reads its own options
       continue;

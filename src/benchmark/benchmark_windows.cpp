@@ -12,72 +12,84 @@ Picture LoadOr(const std::string& path, Picture fallback) {
   return loaded ? std::move(*loaded) : std::move(fallback);
 }
 
+// A picture window of its own that may be closed before the result window.
+class PictureWindow {
+ public:
+  // No window at all without a layout.
+  PictureWindow(Desktop& desktop, const std::optional<WindowLayout>& layout) : desktop_(desktop) {
+    if (layout) window_ = desktop.OpenWindow(*layout);
+  }
+  ~PictureWindow() { Close(); }
+  PictureWindow(const PictureWindow&) = delete;
+  PictureWindow& operator=(const PictureWindow&) = delete;
+
+  bool Is(WindowId window) const { return window_ && *window_ == window; }
+  bool Open() const { return window_.has_value(); }
+  void Show(int x, const Picture& picture) {
+    if (window_) desktop_.ShowPicture(*window_, x, 0, picture);
+  }
+  void Close() {
+    if (!window_) return;
+    desktop_.RemovePictures(*window_);
+    desktop_.CloseWindow(*window_);
+    window_.reset();
+  }
+
+ private:
+  Desktop& desktop_;
+  std::optional<WindowId> window_;
+};
+
+WindowLayout ClosableLayout(const std::string& title, int width, int height, int x) {
+  WindowLayout layout;
+  layout.title = title;
+  layout.width = width;
+  layout.height = height;
+  layout.x = x;
+  layout.y = 20;
+  layout.closable = true;
+  return layout;
+}
+
+Picture CaptionedHalf(const std::string& path, const std::string& caption) {
+  Picture half = ScalePicture(LoadOr(path, BlankPicture(768, 1024)), kHalfWidth, kResultHeight);
+  DrawCaption(half, caption, 135, 676, kWhite, kBlack);
+  return half;
+}
+
 }  // namespace
 
 // The chart of the estimates opens first, beside where the result goes, so
 // that the result window is the newest: closing the chart only closes the
 // chart; closing the result (or the main window) ends the wait.
 void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
-  constexpr WindowId kNone = -1;
-  WindowId plot = kNone;
-  if (result.estimate_plot) {
-    WindowLayout plot_layout;
-    plot_layout.title = "TORVAmeter benchmark - estimates of PHASE 1";
-    plot_layout.width = result.estimate_plot->width;
-    plot_layout.height = result.estimate_plot->height;
-    plot_layout.x = kResultWidth + 7;
-    plot_layout.y = 20;
-    plot_layout.closable = true;
-    plot = desktop.OpenWindow(plot_layout).value_or(kNone);
-    if (plot != kNone) desktop.ShowPicture(plot, 0, 0, *result.estimate_plot);
-  }
-  auto close_plot = [&] {
-    if (plot == kNone) return;
-    desktop.RemovePictures(plot);
-    desktop.CloseWindow(plot);
-    plot = kNone;
-  };
-
-  WindowLayout layout;
-  layout.title = result.title;
-  layout.width = kResultWidth;
-  layout.height = kResultHeight;
-  layout.x = 0;
-  layout.y = 20;
-  layout.closable = true;
-  std::optional<WindowId> window = desktop.OpenWindow(layout);
-  if (!window) {
-    close_plot();
-    return;
-  }
-
-  Picture system =
-      ScalePicture(LoadOr(result.system_path, BlankPicture(768, 1024)), kHalfWidth, kResultHeight);
-  Picture farm =
-      ScalePicture(LoadOr(result.farm_path, BlankPicture(768, 1024)), kHalfWidth, kResultHeight);
-  DrawCaption(system, result.system_caption, 135, 676, kWhite, kBlack);
-  DrawCaption(farm, result.farm_caption, 135, 676, kWhite, kBlack);
+  const std::optional<Picture>& plot = result.estimate_plot;
+  PictureWindow chart(
+      desktop, plot ? std::optional(ClosableLayout("TORVAmeter benchmark - estimates of PHASE 1",
+                                                   plot->width, plot->height, kResultWidth + 7))
+                    : std::nullopt);
+  if (plot) chart.Show(0, *plot);
+  PictureWindow window(desktop, ClosableLayout(result.title, kResultWidth, kResultHeight, 0));
+  if (!window.Open()) return;
+  const Picture system = CaptionedHalf(result.system_path, result.system_caption);
+  const Picture farm = CaptionedHalf(result.farm_path, result.farm_caption);
   auto draw = [&] {
-    desktop.ShowPicture(*window, 0, 0, system);
-    desktop.ShowPicture(*window, kHalfWidth, 0, farm);
+    window.Show(0, system);
+    window.Show(kHalfWidth, farm);
   };
   draw();
 
   for (;;) {
     const Event event = desktop.WaitEvent();
-    if (event.type == EventType::kCloseWindow &&
-        (event.window == *window || event.window == kMainWindow))
-      break;
-    if (event.type == EventType::kCloseWindow && plot != kNone && event.window == plot)
-      close_plot();
-    if (event.type == EventType::kRepaint && event.window == *window) draw();
-    if (event.type == EventType::kRepaint && plot != kNone && event.window == plot)
-      desktop.ShowPicture(plot, 0, 0, *result.estimate_plot);
+    const bool close = event.type == EventType::kCloseWindow;
+    const bool repaint = event.type == EventType::kRepaint;
+    if (close && (window.Is(event.window) || event.window == kMainWindow)) break;
+    if (close && chart.Is(event.window)) chart.Close();
+    if (repaint && window.Is(event.window)) draw();
+    if (repaint && chart.Is(event.window)) chart.Show(0, *plot);
   }
-
-  close_plot();
-  desktop.RemovePictures(*window);
-  desktop.CloseWindow(*window);
+  chart.Close();  // the chart goes first, as it came first
+  window.Close();
 }
 
 }  // namespace torva
