@@ -97,13 +97,13 @@ PreviewLayout PreviewLayoutFor(const Project& project, const PreviewSize& size) 
 // rendered so far plus the time left) divided by the speed ratio.
 void TakePrediction(Estimation& run, const TimeLeftReading& reading, double seconds) {
   const float ratio = SpeedRatio(run.program.state, run.project.mode);
-  run.farm_time_text = ScaleSeconds(reading.WholeSeconds(), ratio);
+  const std::string farm_time_text = ScaleSeconds(reading.WholeSeconds(), ratio);
   const std::string estimate =
-      EstimateLine(reading.sl_text, run.farm_time_text, reading.time_left_text);
+      EstimateLine(reading.sl_text, farm_time_text, reading.time_left_text);
   ReportAndLog(run, {estimate});
   run.record.predictions.push_back({seconds, reading.sl_text, reading.time_left_text,
-                                    reading.time_left_seconds, run.farm_time_text,
-                                    ParseTimeText(run.farm_time_text), reading.rendered_seconds});
+                                    reading.time_left_seconds, farm_time_text,
+                                    ParseTimeText(farm_time_text), reading.rendered_seconds});
 }
 
 void PriceTheProject(Estimation& run) {
@@ -117,8 +117,8 @@ void PriceTheProject(Estimation& run) {
     run.record.outcome = "not priced";
     return;
   }
-  const float cost =
-      FarmCost(run.farm_time_text, PriceFor(run.program.constants, run.project.mode));
+  const float cost = FarmCost(run.record.predictions.back().farm_time_text,
+                              PriceFor(run.program.constants, run.project.mode));
   const std::string cost_text = CostText(cost);
   Report(run.program, CostPanelLines(cost_text, run.project.mode));
   for (const std::string& line : CostLogLines(cost_text, run.project.mode)) run.log.Write(line);

@@ -38,7 +38,6 @@ struct Estimation {
   std::string log_name, log_path;
   LineLog log;
   WatchedRender render;
-  std::string farm_time_text;  // of the latest prediction
   EstimationRecord record;
 };
 
