@@ -1,7 +1,9 @@
 // What watching costs the program itself: an estimation (and a benchmark)
 // run against the substitute renderer at its real-time speed, stopped after
 // a while, reporting this process's own processor share (its children's
-// time is not counted) and how often it woke up.
+// time is not counted) and how often it woke up: over the whole command, and
+// over the spans while a preview was open (watch_*), which leave out the
+// unpacking, the chart and the record.
 //
 // tm_watch_cost_bench; TM_WATCH_SECONDS sets how long each run is watched
 // (default 60).
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "benchmark/benchmark_run.h"
@@ -37,12 +40,25 @@ struct Usage {
   double cpu_seconds = 0;
   long wakeups = 0;      // voluntary context switches: sleeps that ended
   long preemptions = 0;  // involuntary ones, which say how busy the machine was
+  double wall_seconds = 0;
+  Usage& operator+=(const Usage& more) {
+    cpu_seconds += more.cpu_seconds;
+    wakeups += more.wakeups;
+    preemptions += more.preemptions;
+    wall_seconds += more.wall_seconds;
+    return *this;
+  }
+  Usage Since(const Usage& before) const {
+    return {cpu_seconds - before.cpu_seconds, wakeups - before.wakeups,
+            preemptions - before.preemptions, wall_seconds - before.wall_seconds};
+  }
   static Usage Now() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return {static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6,
-            usage.ru_nvcsw, usage.ru_nivcsw};
+            usage.ru_nvcsw, usage.ru_nivcsw,
+            std::chrono::duration<double>(Clock::now().time_since_epoch()).count()};
   }
 };
 
@@ -63,6 +79,23 @@ class StoppingDesktop : public ScriptedDesktop {
     click.gadget = gadget_;
     return click;
   }
+  std::optional<WindowId> OpenWindow(const WindowLayout& layout) override {
+    const std::optional<WindowId> id = ScriptedDesktop::OpenWindow(layout);
+    if (id && layout.kind == WindowKind::kPicture && !preview_) {
+      preview_ = id;
+      opened_ = Usage::Now();
+    }
+    return id;
+  }
+  void CloseWindow(WindowId window) override {
+    if (window == preview_) {
+      watched_ += Usage::Now().Since(opened_);
+      preview_.reset();
+    }
+    ScriptedDesktop::CloseWindow(window);
+  }
+  const Usage& watched() const { return watched_; }
+
   void WaitForActivity(int fd, int timeout_ms) override {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(next_click_ - Clock::now());
     ScriptedDesktop::WaitForActivity(fd, std::clamp(static_cast<int>(left.count()), 0, timeout_ms));
@@ -71,6 +104,8 @@ class StoppingDesktop : public ScriptedDesktop {
  private:
   int gadget_;
   Clock::time_point next_click_;
+  std::optional<WindowId> preview_;  // open since `opened_`
+  Usage opened_, watched_;
 };
 
 struct Sandbox {
@@ -106,14 +141,19 @@ struct Sandbox {
   }
 };
 
-void Report(benchmark::State& state, const Usage& before, Clock::time_point start) {
-  const Usage after = Usage::Now();
-  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  state.counters["own_cpu_percent"] = 100 * (after.cpu_seconds - before.cpu_seconds) / wall;
-  state.counters["wakeups_per_s"] = static_cast<double>(after.wakeups - before.wakeups) / wall;
+void Report(benchmark::State& state, const Usage& whole, const Usage& watched) {
+  const auto per_second = [](double amount, double seconds) {
+    return seconds > 0 ? amount / seconds : 0;
+  };
+  state.counters["own_cpu_percent"] = 100 * per_second(whole.cpu_seconds, whole.wall_seconds);
+  state.counters["wakeups_per_s"] =
+      per_second(static_cast<double>(whole.wakeups), whole.wall_seconds);
   state.counters["preemptions_per_s"] =
-      static_cast<double>(after.preemptions - before.preemptions) / wall;
-  state.counters["watched_s"] = wall;
+      per_second(static_cast<double>(whole.preemptions), whole.wall_seconds);
+  state.counters["watch_cpu_percent"] = 100 * per_second(watched.cpu_seconds, watched.wall_seconds);
+  state.counters["watch_wakeups_per_s"] =
+      per_second(static_cast<double>(watched.wakeups), watched.wall_seconds);
+  state.counters["watched_s"] = watched.wall_seconds;
 }
 
 void BM_EstimationWatch(benchmark::State& state) {
@@ -133,7 +173,7 @@ void BM_EstimationWatch(benchmark::State& state) {
     sandbox.Prepare(program);
     const Usage before = Usage::Now();
     RunEstimation(program);
-    Report(state, before, start);
+    Report(state, Usage::Now().Since(before), desktop.watched());
   }
   std::fclose(out);
 }
@@ -158,7 +198,7 @@ void BM_BenchmarkPhase1Watch(benchmark::State& state) {
     const Usage before = Usage::Now();
     BenchmarkOptions options;
     RunBenchmarkWithMode(program, RenderMode::kCpu, options);
-    Report(state, before, start);
+    Report(state, Usage::Now().Since(before), desktop.watched());
   }
   std::fclose(out);
 }

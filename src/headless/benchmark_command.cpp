@@ -5,6 +5,7 @@
 #include "benchmark/farm_figures.h"
 #include "headless/command_runs.h"
 #include "headless/stop_rules.h"
+#include "platform/file_stamp.h"
 
 namespace torva {
 
@@ -27,8 +28,8 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
   const std::string log =
       mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
   const std::string record = RecordPathFor(log), chart = PlotPathFor(log);
-  const FileStamp log_before = StampOf(log), record_before = StampOf(record),
-                  chart_before = StampOf(chart);
+  const std::optional<FileStamp> log_before = StampOf(log), record_before = StampOf(record),
+                                 chart_before = StampOf(chart);
   RunBenchmarkWithMode(program, mode);
 
   HeadlessOutcome outcome;

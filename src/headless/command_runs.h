@@ -29,18 +29,6 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
 // the program's latest message said, or else `otherwise`.
 std::string FailureOf(const HeadlessDesktop& desktop, const std::string& otherwise);
 
-// A file's identity and contents' age, to tell whether a run wrote it.
-struct FileStamp {
-  bool exists = false;
-  unsigned long long inode = 0;
-  long long modified_ns = 0;
-  long long bytes = 0;
-  bool operator==(const FileStamp&) const = default;
-};
-FileStamp StampOf(const std::string& path);
-// `path` exists and is not the file `before` described.
-bool WrittenSince(const std::string& path, const FileStamp& before);
-
 // The JSON record at `record_path` with `paths` added as string members, on
 // one line; nullopt when the record cannot be read.
 std::optional<std::string> RecordWithPaths(

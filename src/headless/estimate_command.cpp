@@ -5,6 +5,7 @@
 #include "estimate/estimation_run.h"
 #include "headless/command_runs.h"
 #include "headless/stop_rules.h"
+#include "platform/file_stamp.h"
 #include "text/json.h"
 #include "text/whole_file.h"
 
@@ -41,7 +42,7 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
                       command.sl, mode);
   const std::string stem = log.substr(0, log.size() - 4);  // without ".log"
   const std::string record = stem + ".json", chart = stem + ".png";
-  const FileStamp record_before = StampOf(record), chart_before = StampOf(chart);
+  const std::optional<FileStamp> record_before = StampOf(record), chart_before = StampOf(chart);
   RunEstimation(program);
 
   if (!WrittenSince(record, record_before))

@@ -1,7 +1,5 @@
 #include "headless/headless_run.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -83,19 +81,6 @@ std::string FailureOf(const HeadlessDesktop& desktop, const std::string& otherwi
     return text.substr(0, text.find_first_of("\r\n"));
   }
   return otherwise;
-}
-
-FileStamp StampOf(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return {};
-  return {true, static_cast<unsigned long long>(info.st_ino),
-          static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec,
-          static_cast<long long>(info.st_size)};
-}
-
-bool WrittenSince(const std::string& path, const FileStamp& before) {
-  const FileStamp now = StampOf(path);
-  return now.exists && now != before;
 }
 
 std::optional<std::string> RecordWithPaths(

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "headless/command_runs.h"
+#include "platform/file_stamp.h"
 #include "prepare/camera_list.h"
 #include "prepare/prepare_project.h"
 #include "prepare/scene_name.h"
@@ -123,7 +124,7 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
   // The name the scene will have once made safe, which the archive takes.
   const std::string scene = ShortenedPath(BlankAndQuoteFreePath(command.scene));
   const std::string archive = program.paths.ArchiveDir + "/" + SceneNameOf(scene) + ".vum";
-  const FileStamp before = StampOf(archive);
+  const std::optional<FileStamp> before = StampOf(archive);
   RunPrepareProject(program);
 
   if (!WrittenSince(archive, before))

@@ -23,6 +23,8 @@ using Context = std::unique_ptr<cairo_t, ContextDeleter>;
 Surface NewSurface(int width, int height);
 // Null for the same reasons; `picture` must be valid.
 Surface ToSurface(const Picture& picture);
+// Paints `from` over the whole of `to`, scaled to fit; false when Cairo fails.
+bool PaintScaled(cairo_surface_t* from, cairo_surface_t* to);
 // `picture` must already have the surface's size and its pixel bytes.
 void FromSurface(cairo_surface_t* surface, Picture& picture);
 

@@ -1,25 +1,18 @@
 #include "platform/picture.h"
 
 #include "platform/cairo_surface.h"
+#include "platform/jpeg_decoding.h"
 
 #include <cairo.h>
 #include <fcntl.h>
 #include <png.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
-
-// jpeglib.h needs FILE and size_t declared first.
-#include <jerror.h>
-#include <jpeglib.h>
 
 namespace torva {
 namespace {
@@ -35,101 +28,18 @@ bool Allocate(std::vector<std::uint8_t>& bytes, std::size_t size) {
   }
 }
 
-// Every Huffman-coded JPEG spends at least one bit on each 8 x 8 block of its
-// first component; a file much smaller than its header claims is corrupt.
-// Beyond that, a picture may not unpack to more than kMaxJpegExpansion times
-// its file: a plain black 1536 x 2048 render is about 760 times, while a
-// small file claiming a huge picture would cost hundreds of megabytes a load.
-constexpr long long kMaxJpegExpansion = 1000;
-
-bool JpegBigEnough(const jpeg_decompress_struct& info, long long file_bytes) {
-  const long long pixels = static_cast<long long>(info.image_width) * info.image_height;
-  if (pixels * 3 > file_bytes * kMaxJpegExpansion) return false;
-  if (info.arith_code) return true;
-  const long long blocks = ((info.image_width + 7LL) / 8) * ((info.image_height + 7LL) / 8);
-  return file_bytes * 8 >= blocks;
-}
-
-struct JpegErrors {
-  jpeg_error_mgr base;
-  std::jmp_buf jump;
-  bool premature_end = false;
+class PictureRows : public JpegRows {
+ public:
+  bool Resize(int width, int height) override {
+    picture.width = width;
+    picture.height = height;
+    return Allocate(picture.rgb, static_cast<std::size_t>(width) * height * 3);
+  }
+  std::uint8_t* Row(int y) override {
+    return picture.rgb.data() + static_cast<std::size_t>(y) * picture.width * 3;
+  }
+  Picture picture;
 };
-
-void JpegFatal(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
-}
-
-void JpegWarning(j_common_ptr info, int level) {
-  // Only warnings (level -1) matter: a file that ends early is one the
-  // renderer is still writing.
-  if (level == -1 && info->err->msg_code == JWRN_JPEG_EOF)
-    reinterpret_cast<JpegErrors*>(info->err)->premature_end = true;
-}
-
-void JpegSilent(j_common_ptr) {}
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// Decodes into `picture`; false on any failure. Kept free of C++ objects with
-// destructors between setjmp and longjmp.
-// The largest reduction libjpeg can decode at (1/2, 1/4, 1/8) that still
-// leaves at least `fit_width` x `fit_height` pixels: a big render shown
-// small costs a fraction of its full decoding.
-unsigned int ReductionFor(const jpeg_decompress_struct& info, int fit_width, int fit_height) {
-  if (fit_width <= 0 || fit_height <= 0) return 1;
-  for (unsigned int denominator : {8u, 4u, 2u}) {
-    const long long width = (info.image_width + denominator - 1) / denominator;
-    const long long height = (info.image_height + denominator - 1) / denominator;
-    if (width >= fit_width && height >= fit_height) return denominator;
-  }
-  return 1;
-}
-
-bool DecodeJpeg(std::FILE* file, long long file_bytes, Picture& picture, int fit_width,
-                int fit_height) {
-  jpeg_decompress_struct info;
-  JpegErrors errors;
-  info.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = JpegFatal;
-  errors.base.emit_message = JpegWarning;
-  errors.base.output_message = JpegSilent;
-  if (setjmp(errors.jump)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK ||
-      !PictureSizeAllowed(info.image_width, info.image_height) ||
-      !JpegBigEnough(info, file_bytes)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  info.out_color_space = JCS_RGB;
-  info.scale_num = 1;
-  info.scale_denom = ReductionFor(info, fit_width, fit_height);
-  jpeg_calc_output_dimensions(&info);
-  picture.width = static_cast<int>(info.output_width);
-  picture.height = static_cast<int>(info.output_height);
-  if (!PictureSizeAllowed(picture.width, picture.height) ||
-      !Allocate(picture.rgb, static_cast<std::size_t>(picture.width) * picture.height * 3)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_start_decompress(&info);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row =
-        picture.rgb.data() + static_cast<std::size_t>(info.output_scanline) * picture.width * 3;
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return !errors.premature_end;
-}
 
 // Every chunk of a PNG held in memory must lie within it; libpng would first
 // allocate whatever a corrupt chunk length claims (gigabytes) and only then
@@ -193,6 +103,23 @@ void FromSurface(cairo_surface_t* surface, Picture& picture) {
   }
 }
 
+bool PaintScaled(cairo_surface_t* from, cairo_surface_t* to) {
+  Context cr(cairo_create(to));
+  cairo_scale(
+      cr.get(),
+      static_cast<double>(cairo_image_surface_get_width(to)) / cairo_image_surface_get_width(from),
+      static_cast<double>(cairo_image_surface_get_height(to)) /
+          cairo_image_surface_get_height(from));
+  cairo_set_source_surface(cr.get(), from, 0, 0);
+  cairo_pattern_t* pattern = cairo_get_source(cr.get());
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+  // Without padding the edge pixels blend with transparent black.
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr.get());
+  return cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS;
+}
+
 bool PictureSizeAllowed(long long width, long long height) {
   return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
          width * height <= kMaxPicturePixels;
@@ -221,21 +148,12 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
   return picture;
 }
 
-std::atomic<long long> decoded_jpegs{0};
-
 std::optional<Picture> LoadJpeg(const std::string& path, int fit_width, int fit_height) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  ++decoded_jpegs;
-  Picture picture;
-  if (!DecodeJpeg(file.get(), info.st_size, picture, fit_width, fit_height)) return std::nullopt;
-  picture.source = path;
-  return picture;
+  PictureRows rows;
+  if (!DecodeJpegFile(path, fit_width, fit_height, RowLayout::kRgb, rows)) return std::nullopt;
+  rows.picture.source = path;
+  return std::move(rows.picture);
 }
-
-long long DecodedJpegCount() { return decoded_jpegs; }
 
 Picture BlankPicture(int width, int height) {
   Picture picture;
@@ -256,18 +174,7 @@ Picture ScalePicture(const Picture& picture, int width, int height) {
   Surface source = ToSurface(picture);
   Surface target = NewSurface(width, height);
   if (!source || !target) return scaled;
-  Context cr(cairo_create(target.get()));
-  cairo_scale(cr.get(), static_cast<double>(width) / picture.width,
-              static_cast<double>(height) / picture.height);
-  cairo_set_source_surface(cr.get(), source.get(), 0, 0);
-  cairo_pattern_t* pattern = cairo_get_source(cr.get());
-  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
-  // Without padding the edge pixels blend with transparent black.
-  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr.get());
-  const bool painted = cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS;
-  cr.reset();
+  const bool painted = PaintScaled(source.get(), target.get());
   if (painted) FromSurface(target.get(), scaled);
   return scaled;
 }

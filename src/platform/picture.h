@@ -43,8 +43,8 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes);
 // With a size to fit, a picture at least twice as large in both directions
 // is decoded reduced (by 2, 4 or 8), never below that size.
 std::optional<Picture> LoadJpeg(const std::string& path, int fit_width = 0, int fit_height = 0);
-// How many pictures LoadJpeg has decoded in this process: previews count
-// their work with it.
+// How many JPEG files this process has decoded (LoadJpeg and every
+// ScaledJpegReader): previews count their work with it.
 long long DecodedJpegCount();
 // A blank (black) picture; an empty one (0 x 0) beyond the limits or when
 // memory runs out. A side of 0 or less gives a picture without pixels.

@@ -1,7 +1,7 @@
 #include "render/preview_window.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
+#include <ctime>
 #include <utility>
 
 namespace torva {
@@ -33,12 +33,20 @@ WindowLayout PlacedLayout(Desktop& desktop, const PreviewLayout& preview) {
 
 }  // namespace
 
+std::chrono::milliseconds PauseAfterRead(const RereadPace& pace,
+                                         std::chrono::duration<double> cpu_cost) {
+  if (pace.cpu_share <= 0) return pace.least;
+  const std::chrono::duration<double> fair = cpu_cost / pace.cpu_share;
+  return std::max(pace.least, std::chrono::ceil<std::chrono::milliseconds>(fair));
+}
+
 PreviewWindow::PreviewWindow(Desktop& desktop, const PreviewLayout& layout,
-                             std::string picture_path, std::chrono::milliseconds reread_interval)
+                             std::string picture_path, RereadPace pace)
     : desktop_(desktop),
       layout_(layout),
       picture_path_(std::move(picture_path)),
-      reread_interval_(reread_interval),
+      pace_(pace),
+      reader_(layout.picture_width, layout.picture_height),
       window_(desktop.OpenWindow(PlacedLayout(desktop, layout))) {}
 
 void PreviewWindow::Close() {
@@ -48,28 +56,20 @@ void PreviewWindow::Close() {
   window_.reset();
 }
 
-std::optional<PreviewWindow::FileStamp> PreviewWindow::StampOf() const {
-  struct stat info {};
-  if (::stat(picture_path_.c_str(), &info) != 0) return std::nullopt;
-  return FileStamp{info.st_dev, info.st_ino, info.st_size,
-                   info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
-}
-
 // The renderer rewrites its picture every few seconds while Refresh comes
 // with every line it prints: decoding and scaling only when the file changed
 // keeps watching nearly free.
 void PreviewWindow::RereadIfChanged() {
-  const std::optional<FileStamp> stamp = StampOf();
+  const std::optional<FileStamp> stamp = StampOf(picture_path_);
   if (!stamp || stamp == shown_stamp_) return;
   const Clock::time_point now = Clock::now();
-  if (last_read_ && now - *last_read_ < reread_interval_) return;
-  last_read_ = now;
-  std::optional<Picture> read =
-      LoadJpeg(picture_path_, layout_.picture_width, layout_.picture_height);
-  if (!read) return;  // half written: the next refresh tries again
-  shown_ = ScalePicture(*read, layout_.picture_width, layout_.picture_height);
-  shown_.source = picture_path_;
-  shown_stamp_ = stamp;
+  if (now < next_read_) return;
+  const std::clock_t cpu_before = std::clock();
+  const bool read = reader_.Read(picture_path_, shown_);
+  const std::chrono::duration<double> cost(static_cast<double>(std::clock() - cpu_before) /
+                                           CLOCKS_PER_SEC);
+  next_read_ = now + PauseAfterRead(pace_, cost);
+  if (read) shown_stamp_ = stamp;  // else half written: a later refresh tries again
 }
 
 void PreviewWindow::Refresh(const std::string& caption) {

@@ -2,14 +2,14 @@
 // main window (below it when the screen is too narrow), with a caption.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <optional>
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/file_stamp.h"
 #include "platform/picture.h"
+#include "platform/scaled_jpeg_reader.h"
 
 namespace torva {
 
@@ -21,41 +21,46 @@ struct PreviewLayout {
   bool closable = false;  // closing it is then the command's to handle
 };
 
+// How often the picture file may be read again: at least `least` apart, and
+// far enough apart that reading takes at most `cpu_share` of a processor
+// (a large render's picture costs more to decode and is read less often).
+// A share of 0 sets no such bound.
+struct RereadPace {
+  std::chrono::milliseconds least{1000};
+  double cpu_share = 0.001;
+};
+// The pause after a read that cost `cpu_cost` of processor time.
+std::chrono::milliseconds PauseAfterRead(const RereadPace& pace,
+                                         std::chrono::duration<double> cpu_cost);
+
 class PreviewWindow {
  public:
   PreviewWindow(Desktop& desktop, const PreviewLayout& layout, std::string picture_path,
-                std::chrono::milliseconds reread_interval = std::chrono::seconds(1));
+                RereadPace pace = {});
   ~PreviewWindow() { Close(); }
   PreviewWindow(const PreviewWindow&) = delete;
   PreviewWindow& operator=(const PreviewWindow&) = delete;
 
   // Shows the renderer's latest picture with `caption` over it. The file is
-  // read again only when it changed, and at most once per reread interval; a
+  // read again only when it changed, and no sooner than its pace allows; a
   // picture that cannot be read leaves the previous one (none at first).
   void Refresh(const std::string& caption);
   std::optional<WindowId> id() const { return window_; }
   void Close();
 
  private:
-  struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    long long modified_ns = 0;
-    bool operator==(const FileStamp&) const = default;
-  };
   using Clock = std::chrono::steady_clock;
 
-  std::optional<FileStamp> StampOf() const;
   void RereadIfChanged();
 
   Desktop& desktop_;
   PreviewLayout layout_;
   std::string picture_path_;
-  std::chrono::milliseconds reread_interval_;
+  RereadPace pace_;
+  ScaledJpegReader reader_;
   std::optional<WindowId> window_;
   std::optional<FileStamp> shown_stamp_;  // of the file behind `shown_`
-  std::optional<Clock::time_point> last_read_;
+  Clock::time_point next_read_{};
   Picture shown_;  // scaled; kept across refreshes
 };
 

@@ -18,6 +18,7 @@ using ::testing::NiceMock;
 using ::testing::Return;
 
 constexpr WindowId kPreview = 5;
+const RereadPace kEveryChange{std::chrono::milliseconds(0), 0};
 
 struct Shown {
   std::string source, caption;
@@ -58,7 +59,7 @@ class PreviewWindowTest : public ::testing::Test {
 
 TEST_F(PreviewWindowTest, AnUnchangedPictureIsNotDecodedAgainWhileItsCaptionChanges) {
   ASSERT_TRUE(WriteJpeg(picture_, 30, 40, 250, 0, 0));
-  PreviewWindow preview(desktop_, Layout(), picture_, std::chrono::milliseconds(0));
+  PreviewWindow preview(desktop_, Layout(), picture_, kEveryChange);
   const long long before = DecodedJpegCount();
   preview.Refresh("Current SL = 1.00");
   preview.Refresh("Current SL = 2.00");
@@ -81,7 +82,7 @@ TEST_F(PreviewWindowTest, AnUnchangedPictureIsNotDecodedAgainWhileItsCaptionChan
 
 TEST_F(PreviewWindowTest, AChangedPictureWaitsForTheRereadInterval) {
   ASSERT_TRUE(WriteJpeg(picture_, 30, 40, 250, 0, 0));
-  PreviewWindow preview(desktop_, Layout(), picture_, std::chrono::hours(1));
+  PreviewWindow preview(desktop_, Layout(), picture_, {std::chrono::hours(1), 0});
   preview.Refresh("Current SL = 1.00");
   ASSERT_TRUE(WriteJpeg(picture_, 30, 41, 0, 0, 250));
   const long long before = DecodedJpegCount();
@@ -91,8 +92,18 @@ TEST_F(PreviewWindowTest, AChangedPictureWaitsForTheRereadInterval) {
   EXPECT_GT(shown_.back().first_red, 200);  // still the first picture
 }
 
+TEST(PauseAfterRead, KeepsReadingToItsShareOfAProcessor) {
+  using std::chrono::milliseconds;
+  const RereadPace pace{milliseconds(1000), 0.001};
+  EXPECT_EQ(PauseAfterRead(pace, milliseconds(0)), milliseconds(1000));
+  EXPECT_EQ(PauseAfterRead(pace, std::chrono::microseconds(900)), milliseconds(1000));
+  // A large render's picture: 4.5 ms of decoding is 0.1 % of 4.5 s.
+  EXPECT_EQ(PauseAfterRead(pace, std::chrono::microseconds(4500)), milliseconds(4500));
+  EXPECT_EQ(PauseAfterRead({milliseconds(1000), 0}, milliseconds(30)), milliseconds(1000));
+}
+
 TEST_F(PreviewWindowTest, NothingIsShownUntilAPictureCanBeRead) {
-  PreviewWindow preview(desktop_, Layout(), picture_, std::chrono::milliseconds(0));
+  PreviewWindow preview(desktop_, Layout(), picture_, kEveryChange);
   preview.Refresh("Current SL = 1.00");  // no file yet
   {
     std::FILE* half = std::fopen(picture_.c_str(), "wb");  // one being written

@@ -1,6 +1,7 @@
 #include "platform/fltk/widgets.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Image.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
@@ -47,8 +48,20 @@ PictureBox::PictureBox(int x, int y, const Picture& picture, int w, int h, bool 
   box(framed ? FL_THIN_DOWN_FRAME : FL_NO_BOX);
 }
 
+PictureBox::~PictureBox() = default;
+
 void PictureBox::SetPicture(const Picture& picture) {
-  picture_ = picture;
+  const bool same_pixels = picture.width == picture_.width && picture.height == picture_.height &&
+                           picture.rgb == picture_.rgb;
+  if (!same_pixels) {
+    image_.reset();
+    picture_.width = picture.width;
+    picture_.height = picture.height;
+    picture_.rgb = picture.rgb;
+  }
+  picture_.source = picture.source;
+  picture_.caption = picture.caption;
+  picture_.overlay = picture.overlay;
   redraw();
 }
 
@@ -66,8 +79,10 @@ void PictureBox::draw() {
   const Picture& p = picture_;
   fl_push_clip(x(), y(), w(), h());
   if (p.width > 0 && p.height > 0 &&
-      p.rgb.size() == static_cast<std::size_t>(p.width) * p.height * 3)
-    fl_draw_image(p.rgb.data(), x(), y(), p.width, p.height, 3);
+      p.rgb.size() == static_cast<std::size_t>(p.width) * p.height * 3) {
+    if (!image_) image_ = std::make_unique<Fl_RGB_Image>(p.rgb.data(), p.width, p.height, 3);
+    image_->draw(x(), y());
+  }
   if (p.overlay && !p.caption.empty()) DrawOverlay(p.caption, *p.overlay);
   fl_pop_clip();
   if (framed_) draw_box();

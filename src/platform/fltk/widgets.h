@@ -14,6 +14,7 @@
 class Fl_Button;
 class Fl_Check_Button;
 class Fl_Progress;
+class Fl_RGB_Image;
 class Fl_Text_Buffer;
 class Fl_Text_Display;
 
@@ -37,9 +38,12 @@ void CentredOrigin(int w, int h, int& x, int& y);
 void ShowNow(Fl_Window& window);
 
 // A picture drawn from its own copy of the pixels, clipped to the widget.
+// The pixels are handed to the display once; a new caption over the same
+// pixels is drawn without sending them again.
 class PictureBox : public Fl_Widget {
  public:
   PictureBox(int x, int y, const Picture& picture, int w, int h, bool framed);
+  ~PictureBox() override;
   void SetPicture(const Picture& picture);
   const Picture& picture() const { return picture_; }
 
@@ -50,6 +54,7 @@ class PictureBox : public Fl_Widget {
   void DrawOverlay(const std::string& text, const CaptionOverlay& overlay);
 
   Picture picture_;
+  std::unique_ptr<Fl_RGB_Image> image_;  // over picture_'s pixels, made when first drawn
   bool framed_;
 };
 
