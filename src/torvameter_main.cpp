@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,11 +48,9 @@ void LayOutFromInstalledData(const std::string& app_dir) {
 }
 #endif
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const torva::CommandLine line =
-      torva::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), kOptions);
+// The command lines answered without the application folder: errors, help,
+// the version and the gadget table. nullopt for the others.
+std::optional<int> AnswerAtOnce(const torva::CommandLine& line) {
   switch (line.action) {
     case torva::CommandLineAction::kError: return UsageError(line.error);
     case torva::CommandLineAction::kHelp:
@@ -68,23 +67,12 @@ int main(int argc, char** argv) {
     case torva::CommandLineAction::kRun:
     case torva::CommandLineAction::kCommand: break;
   }
+  return std::nullopt;
+}
 
-  const std::string app_dir = line.app_dir.empty() ? torva::DefaultAppFolder() : line.app_dir;
-  if (app_dir.empty()) {
-    std::fprintf(
-        stderr, "%s: no home folder to put the application folder in; give --app-dir DIR\n", kName);
-    return 1;
-  }
+using LayOut = std::function<void(const std::string&)>;
 
-#ifdef TM_SANDBOX
-  const std::function<void(const std::string&)> lay_out = nullptr;
-#else
-  const std::function<void(const std::string&)> lay_out = LayOutFromInstalledData;
-#endif
-  // The commands need no display, and never touch the window system.
-  if (line.action == torva::CommandLineAction::kCommand)
-    return torva::RunHeadless(line, app_dir, kName, kOptions, lay_out);
-
+int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const LayOut& lay_out) {
   // Without a window system every dialog would be a silent no-op and the run
   // would look like a success.
   if (!torva::ConnectToDisplay()) {
@@ -103,4 +91,28 @@ int main(int argc, char** argv) {
   if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))
     return UsageError("--probe-limit takes whole seconds from 1 to 86400");
   return torva::RunProgram(program);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const torva::CommandLine line =
+      torva::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), kOptions);
+  if (const std::optional<int> status = AnswerAtOnce(line)) return *status;
+
+  const std::string app_dir = line.app_dir.empty() ? torva::DefaultAppFolder() : line.app_dir;
+  if (app_dir.empty()) {
+    std::fprintf(
+        stderr, "%s: no home folder to put the application folder in; give --app-dir DIR\n", kName);
+    return 1;
+  }
+#ifdef TM_SANDBOX
+  const LayOut lay_out = nullptr;
+#else
+  const LayOut lay_out = LayOutFromInstalledData;
+#endif
+  // The commands need no display, and never touch the window system.
+  if (line.action == torva::CommandLineAction::kCommand)
+    return torva::RunHeadless(line, app_dir, kName, kOptions, lay_out);
+  return RunWindow(line, app_dir, lay_out);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "state/program.h"
 
@@ -42,81 +43,84 @@ const ValueOption* ValueOptionNamed(const std::string& name, OptionSet options) 
   return nullptr;
 }
 
-}  // namespace
+// Reads the arguments one by one into a CommandLine; the first error stays.
+class Parser {
+ public:
+  Parser(const std::vector<std::string>& args, OptionSet options)
+      : args_(args), options_(options) {}
 
-CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet options) {
-  CommandLine line;
-  bool help = false, version = false, gadgets = false;
-  auto fail = [&line](const std::string& error) {
-    if (line.error.empty()) line.error = error;
-  };
+  CommandLine Parse() {
+    while (next_ < args_.size()) Take(args_[next_++]);
+    if (!line_.app_dir.empty()) line_.app_dir = AbsoluteFolder(line_.app_dir);
+    line_.action = Action();
+    return line_;
+  }
 
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      help = true;
-      continue;
-    }
-    if (arg == "--version") {
-      version = true;
-      continue;
-    }
-    if (arg == "--gadget-table" && options == OptionSet::kTesting) {
-      gadgets = true;
-      continue;
-    }
-    const bool in_command = !line.command.empty();
-    if (!in_command && (arg.size() < 2 || arg[0] != '-')) {
-      if (std::find(std::begin(kCommands), std::end(kCommands), arg) == std::end(kCommands))
-        fail("unknown command \"" + arg + "\"");
-      else
-        line.command = arg;
-      continue;
-    }
+ private:
+  void Take(const std::string& arg) {
+    if (TakeFlag(arg)) return;
+    const bool in_command = !line_.command.empty();
+    if (!in_command && (arg.size() < 2 || arg[0] != '-')) return TakeCommand(arg);
     const std::size_t equals = arg.find('=');
     const bool inline_value = arg.starts_with("--") && equals != std::string::npos;
     const std::string name = inline_value ? arg.substr(0, equals) : arg;
-    if (name == "--help" || name == "--version") {
-      fail(name + " takes no value");
-      continue;
-    }
-    const ValueOption* option = ValueOptionNamed(name, options);
+    if (name == "--help" || name == "--version") return Fail(name + " takes no value");
+    const ValueOption* option = ValueOptionNamed(name, options_);
     if (!option && in_command) {
-      line.command_args.push_back(arg);  // the command reads its own options
-      continue;
+      line_.command_args.push_back(arg);  // the command reads its own options
+      return;
     }
-    if (!option) {
-      fail("unknown option " + name);
-      continue;
-    }
-    std::string value;
-    if (inline_value) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      fail("missing value after " + name);
-      continue;
-    }
-    if (value.empty()) {
-      fail("empty value for " + name);
-      continue;
-    }
-    line.*(option->field) = value;
+    if (!option) return Fail("unknown option " + name);
+    const std::optional<std::string> value =
+        inline_value ? std::optional(arg.substr(equals + 1)) : NextArgument();
+    if (!value) return Fail("missing value after " + name);
+    if (value->empty()) return Fail("empty value for " + name);
+    line_.*(option->field) = *value;
   }
 
-  if (!line.app_dir.empty()) line.app_dir = AbsoluteFolder(line.app_dir);
-  if (!line.error.empty())
-    line.action = CommandLineAction::kError;
-  else if (help)
-    line.action = CommandLineAction::kHelp;
-  else if (version)
-    line.action = CommandLineAction::kVersion;
-  else if (gadgets)
-    line.action = CommandLineAction::kGadgetTable;
-  else if (!line.command.empty())
-    line.action = CommandLineAction::kCommand;
-  return line;
+  bool TakeFlag(const std::string& arg) {
+    if (arg == "--help" || arg == "-h") return help_ = true;
+    if (arg == "--version") return version_ = true;
+    if (arg == "--gadget-table" && options_ == OptionSet::kTesting) return gadgets_ = true;
+    return false;
+  }
+
+  void TakeCommand(const std::string& arg) {
+    if (std::find(std::begin(kCommands), std::end(kCommands), arg) == std::end(kCommands))
+      Fail("unknown command \"" + arg + "\"");
+    else
+      line_.command = arg;
+  }
+
+  std::optional<std::string> NextArgument() {
+    if (next_ >= args_.size()) return std::nullopt;
+    return args_[next_++];
+  }
+
+  void Fail(const std::string& error) {
+    if (line_.error.empty()) line_.error = error;
+  }
+
+  CommandLineAction Action() const {
+    if (!line_.error.empty()) return CommandLineAction::kError;
+    if (help_) return CommandLineAction::kHelp;
+    if (version_) return CommandLineAction::kVersion;
+    if (gadgets_) return CommandLineAction::kGadgetTable;
+    if (!line_.command.empty()) return CommandLineAction::kCommand;
+    return CommandLineAction::kRun;
+  }
+
+  const std::vector<std::string>& args_;
+  OptionSet options_;
+  std::size_t next_ = 0;
+  CommandLine line_;
+  bool help_ = false, version_ = false, gadgets_ = false;
+};
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet options) {
+  return Parser(args, options).Parse();
 }
 
 std::string VersionText() { return "TORVAmeter " + Constants{}.ProgramVersion; }

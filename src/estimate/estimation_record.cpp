@@ -10,9 +10,9 @@
 namespace torva {
 
 double Settling::Spread() const {
-  return max_farm_seconds > 0
-             ? static_cast<double>(max_farm_seconds - min_farm_seconds) / max_farm_seconds
-             : 0;
+  return max_farm_seconds > 0 ? static_cast<double>(max_farm_seconds - min_farm_seconds) /
+                                    static_cast<double>(max_farm_seconds)
+                              : 0;
 }
 
 std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions, std::size_t last) {

@@ -31,7 +31,7 @@ MxiVerdict JudgeMxi(long long mxi_size_mb, long long limit_mb) {
 }
 
 float FarmCost(std::string_view farm_time_text, FarmPrice price) {
-  const double farm_hours = ParseTimeText(farm_time_text) / 3600.0;
+  const double farm_hours = static_cast<double>(ParseTimeText(farm_time_text)) / 3600.0;
   return static_cast<float>(farm_hours * price.units * price.unit_price);
 }
 

@@ -83,6 +83,55 @@ void SleepUntilExit(pid_t pid, int timeout_ms) {
   Sleep(timeout_ms);
 }
 
+// The child's descriptors: input from /dev/null, output into the pipe's
+// end `output_fd` (/dev/null when it is -1), errors to /dev/null; and the
+// folder it starts in, when one is given.
+class FileActions {
+ public:
+  FileActions(int output_fd, const std::string& working_dir) {
+    posix_spawn_file_actions_init(&actions_);
+    posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
+    if (output_fd >= 0)
+      posix_spawn_file_actions_adddup2(&actions_, output_fd, 1);
+    else
+      posix_spawn_file_actions_addopen(&actions_, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions_, 2, "/dev/null", O_WRONLY, 0);
+    if (!working_dir.empty()) posix_spawn_file_actions_addchdir_np(&actions_, working_dir.c_str());
+  }
+  ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }
+  FileActions(const FileActions&) = delete;
+  FileActions& operator=(const FileActions&) = delete;
+  const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+};
+
+// The child starts with no blocked signals and the default SIGPIPE, whatever
+// this program did with them, in a process group of its own: stopping the
+// child stops what it started as well.
+class SpawnAttributes {
+ public:
+  SpawnAttributes() {
+    posix_spawnattr_init(&attributes_);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes_, &signals);
+    sigaddset(&signals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes_, &signals);
+    posix_spawnattr_setpgroup(&attributes_, 0);
+    posix_spawnattr_setflags(
+        &attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+  }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  const posix_spawnattr_t* get() const { return &attributes_; }
+
+ private:
+  posix_spawnattr_t attributes_;
+};
+
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
@@ -90,44 +139,16 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
                                                   const std::string& working_dir, Output output) {
   int fds[2] = {-1, -1};
   if (output == Output::kPipe && !MakePipe(fds)) return nullptr;
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (output == Output::kPipe) {
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  }
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  if (!working_dir.empty()) {
-    posix_spawn_file_actions_addchdir_np(&actions, working_dir.c_str());
-  }
-
-  // The child starts with no blocked signals and the default SIGPIPE, whatever
-  // this program did with them.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t signals;
-  sigemptyset(&signals);
-  posix_spawnattr_setsigmask(&attributes, &signals);
-  sigaddset(&signals, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attributes, &signals);
-  // A group of its own: stopping the child stops what it started as well.
-  posix_spawnattr_setpgroup(&attributes, 0);
-  posix_spawnattr_setflags(&attributes,
-                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
-
+  const FileActions actions(fds[1], working_dir);
+  const SpawnAttributes attributes;
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(executable.c_str()));
   for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
 
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv.data(),
+  const int rc = posix_spawn(&pid, executable.c_str(), actions.get(), attributes.get(), argv.data(),
                              InheritedEnvironment());
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
   if (fds[1] >= 0) close(fds[1]);
   if (rc != 0) {
     if (fds[0] >= 0) close(fds[0]);

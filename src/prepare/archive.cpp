@@ -4,7 +4,7 @@
 
 #include "prepare/archive_lines.h"
 #include "prepare/preparation.h"
-#include "renderer/process.h"
+#include "renderer/archiver.h"
 #include "text/file_size.h"
 
 namespace torva {
@@ -27,28 +27,27 @@ long long NowMs() {
       .count();
 }
 
-struct ArchiverRun {
+struct Archiving {
   bool quit = false;  // the user chose to quit meanwhile; the archiver was ended
   int exit_code = -1;
 };
 
 // Runs the archiver from the project folder. The bar follows the archiver's
 // own percentage, so a long packing visibly moves.
-ArchiverRun RunArchiver(Program& program, const std::string& archiver,
-                        const std::vector<std::string>& arguments, bool show_progress) {
-  ExternalProcess run = ExternalProcess::Launch(archiver, arguments, program.paths.TempDir);
-  if (show_progress) run.EndLinesAtBackspaces();
+Archiving Archive(Program& program, const std::string& archiver,
+                  const std::vector<std::string>& arguments, bool show_progress) {
   int shown = -1;
-  const RunEnd end = WatchRun(
-      run, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
-      [&](const std::string& text) {
-        const int percent = show_progress ? ArchiverPercent(text) : -1;
-        const int value = percent < 0 ? shown : percent * (kProgressEnd - 1) / 100;
-        if (value > shown) program.desktop.SetProgress(shown = value);
-        return RunAction::kGoOn;
-      },
-      WatchOptions{.pause = false});
-  return {end == RunEnd::kCloseRequested, run.ExitCode()};
+  ArchiverWatch watch;
+  watch.on_event = [&](const Event& event) { return QuitRule(program, event); };
+  watch.progress_lines = show_progress;
+  watch.on_line = [&](const std::string& text) {
+    const int percent = show_progress ? ArchiverPercent(text) : -1;
+    const int value = percent < 0 ? shown : percent * (kProgressEnd - 1) / 100;
+    if (value > shown) program.desktop.SetProgress(shown = value);
+  };
+  const ArchiverRun run =
+      RunArchiver(program.desktop, archiver, arguments, program.paths.TempDir, watch);
+  return {run.end == RunEnd::kCloseRequested, run.exit_code};
 }
 
 // The archive is packed in a folder of its own beside the earlier archive and
@@ -122,8 +121,8 @@ bool Compress(Program& program, Preparation& preparation, Packing& packing) {
   preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
   const long long start_ms = NowMs();
   if (MakePackingFolder(packing.packing_folder)) {
-    const ArchiverRun run = RunArchiver(
-        program, packing.archiver, PackArguments(packing.compression, packing.packing_path), true);
+    const Archiving run = Archive(program, packing.archiver,
+                                  PackArguments(packing.compression, packing.packing_path), true);
     if (run.quit) return false;
     // The fastest packing went through the ".zip" name, which selects the format.
     if (run.exit_code == 0) {
@@ -161,10 +160,10 @@ void LogTheReport(Program& program, Preparation& preparation, Packing& packing) 
 std::optional<bool> AddLogsAndPlace(Program& program, Packing& packing) {
   const std::vector<std::string> logs =
       ExistingLogs({packing.project_log, program.paths.BenchmarkLog});
-  ArchiverRun run{.exit_code = 0};
+  Archiving run{.exit_code = 0};
   if (!logs.empty()) {
-    run = RunArchiver(program, packing.archiver,
-                      AddLogsArguments(packing.compression, packing.packing_path, logs), false);
+    run = Archive(program, packing.archiver,
+                  AddLogsArguments(packing.compression, packing.packing_path, logs), false);
   }
   if (run.quit) return std::nullopt;
   if (run.exit_code != 0) {

@@ -86,7 +86,8 @@ TEST(ScaleTimeText, ReadsBackAsTheScaledSeconds) {
   for (const char* text : texts) {
     for (const float ratio : ratios) {
       const std::string scaled = ScaleTimeText(text, ratio);
-      const double expected = std::nearbyint(ParseTimeText(text) / static_cast<double>(ratio));
+      const double expected =
+          std::nearbyint(static_cast<double>(ParseTimeText(text)) / static_cast<double>(ratio));
       EXPECT_EQ(ParseTimeText(scaled), static_cast<int64_t>(expected)) << text << " / " << ratio;
     }
   }

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       model.clear();
     } else if (operation <= 6) {
       const std::vector<int> at = panel.Add(position, text);
-      int place = position < 0 ? 0 : std::min<int>(position, model.size());
+      int place = position < 0 ? 0 : std::min(position, static_cast<int>(model.size()));
       auto where = std::next(model.begin(), place);
       std::vector<int> expected;
       for (const std::string& piece : Pieces(text)) {

@@ -231,7 +231,7 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.system +
                       "\" 525 700 \"Your system (1 mn render - SL = 12.50)\""));
     const BenchmarkCase bench = BenchmarkCaseFor(Constants{}, c.version, RenderMode::kCpu);
-    EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / bench.farm_seconds);
+    EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / static_cast<float>(bench.farm_seconds));
     EXPECT_EQ(ReadFile(cpu_log_),
               LogStart(c.version) + "The TORVA is " + c.ratio +
                   " times faster (+/- 10%) than this system (with CPU-Low priority, 32 nodes "

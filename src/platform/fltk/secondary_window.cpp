@@ -58,9 +58,9 @@ void SecondaryWindow::AddCheckBoxes() {
     scroll = new Fl_Scroll(0, 0, w(), h() - kButtonRow - 5);
     scroll->type(Fl_Scroll::VERTICAL);
   }
-  for (std::size_t i = 0; i < layout_.check_labels.size(); ++i) {
-    auto* check = new Fl_Check_Button(10, kRowPitch * static_cast<int>(i + 1) - 10, w() - 40, 20);
-    check->copy_label(LabelText(layout_.check_labels[i]).c_str());
+  for (std::size_t row = 0; row < layout_.check_labels.size(); ++row) {
+    auto* check = new Fl_Check_Button(10, kRowPitch * static_cast<int>(row + 1) - 10, w() - 40, 20);
+    check->copy_label(LabelText(layout_.check_labels[row]).c_str());
     checks_.push_back(check);
   }
   if (scroll) scroll->end();

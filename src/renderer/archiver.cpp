@@ -1,0 +1,38 @@
+#include "renderer/archiver.h"
+
+#include <utility>
+
+namespace torva {
+
+ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
+                        std::vector<std::string> arguments, const std::string& working_dir,
+                        const ArchiverWatch& watch) {
+  arguments.push_back("-bse1");  // errors on standard output, where they are read
+  ExternalProcess process = ExternalProcess::Launch(archiver, arguments, working_dir);
+  if (watch.progress_lines) process.EndLinesAtBackspaces();
+  ArchiverRun run;
+  run.end = WatchRun(
+      process, desktop, watch.on_event,
+      [&](const std::string& line) {
+        run.lines.push_back(line);
+        if (watch.on_line) watch.on_line(line);
+        return RunAction::kGoOn;
+      },
+      WatchOptions{.pause = false});
+  run.exit_code = process.ExitCode();
+  return run;
+}
+
+bool ArchiverSucceeded(int status, const std::vector<std::string>& lines) {
+  if (status < 0 || status > 2) return false;
+  if (status < 2) return true;
+  int refused_links = 0;
+  for (const std::string& line : lines) {
+    if (!line.starts_with("ERROR: ")) continue;
+    if (line.find("Dangerous link path was ignored") == std::string::npos) return false;
+    ++refused_links;
+  }
+  return refused_links > 0;
+}
+
+}  // namespace torva

@@ -1,0 +1,37 @@
+// 7za, run and watched like the renderer: the window stays alive while it
+// works, and its lines (its errors among them) are kept to judge the run.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "renderer/process.h"
+
+namespace torva {
+
+struct ArchiverRun {
+  RunEnd end = RunEnd::kFinished;
+  int exit_code = -1;
+  std::vector<std::string> lines;  // standard output and errors, in order
+};
+
+struct ArchiverWatch {
+  // Window events while it runs; by default they are dropped.
+  EventHandler on_event = [](const Event&) { return RunAction::kGoOn; };
+  // Each line as it comes, besides being kept.
+  std::function<void(const std::string&)> on_line;
+  // 7za redraws its progress with backspaces: each redraw is then a line.
+  bool progress_lines = false;
+};
+
+ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
+                        std::vector<std::string> arguments, const std::string& working_dir,
+                        const ArchiverWatch& watch = {});
+
+// Whether 7za's run went well: exit status 0, a warning (1), or errors that
+// are all links it refused to restore (links are removed anyway). Anything
+// else, a full disk or a wrong password among them, is a failure.
+bool ArchiverSucceeded(int status, const std::vector<std::string>& lines);
+
+}  // namespace torva
