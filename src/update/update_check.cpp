@@ -51,12 +51,14 @@ std::string ChosenHost(const Program& program) {
 // spell after some bytes (a reply may come in several pieces). nullopt when
 // not a byte came.
 std::optional<std::string> ReceiveReply(TcpConnection& connection, const UpdateTimeLimits& limits) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.reply_ms);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.reply_ms);
   std::array<char, 1000> bytes{};
   std::size_t have = 0;
   while (have < bytes.size()) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+            .count();
     if (left <= 0) break;
     if (have > 0) left = std::min<long long>(left, limits.reply_quiet_ms);
     const long got =
