@@ -31,7 +31,7 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
   state.LastDir = maxwell_dir;
   state.FarmLogin = command.login;
   state.FarmPassword = command.password;
-  state.CheckUpdates = command.check_updates ? "Yes" : "No";
+  state.CheckUpdates = command.check_updates;
   if (!SaveConfiguration(program))
     return {"the settings cannot be written to " + program.paths.ConfigFile, std::nullopt};
   program.desktop.AddLogLine(0, "Settings written to " + program.paths.ConfigFile +

@@ -77,6 +77,13 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_NE(run.err.find("no Maxwell Render installation in"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
 
+  // Updates are looked for only when asked for.
+  for (const char* updates : {"", " --updates no"}) {
+    run = Torvameter("setup --maxwell " + ShellQuote(maxwell_) + updates);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").ends_with(";Check for updates?\nNo\n"))
+        << updates;
+  }
   run = Torvameter("setup --maxwell " + ShellQuote(maxwell_) + " --updates yes");
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");

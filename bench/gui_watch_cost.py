@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""What watching an estimation costs the real program in its window: the
+sandbox program on an Xvfb of its own, a project of 800 x 600 pixels rendered
+by the substitute renderer at its real-time speed, measured while the preview
+window is open. Reports the program's own processor share (its children's
+time not counted) and its wake-ups per second (voluntary context switches).
+
+gui_watch_cost.py --source-dir D [--seconds S] PROGRAM...
+Several programs (an older build beside a newer one) are measured in turn.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "gui"))
+import gui_driver as gd  # noqa: E402
+
+PREVIEW = "^TORVAmeter estimation running"
+SCENE = "SIM-MXS 1\nlook Kitchen\ncamera Main;800x600 active\nmxi-size-mb 3\n"
+
+
+def sandbox(root, source_dir):
+    app, _ = gd.make_sandbox(root, source_dir)
+    maxwell = os.path.join(root, "maxwell")
+    shutil.rmtree(maxwell)
+    subprocess.run([sys.executable, os.path.join(source_dir, "tools/sim-maxwell/make-installation"),
+                    maxwell, "--speed", "1"], check=True, stdout=subprocess.DEVNULL, timeout=60)
+    shutil.copy(shutil.which("7za"), os.path.join(app, "7za"))
+    os.makedirs(os.path.join(app, "benchmark"))
+    with open(os.path.join(app, "benchmark", "TORVAmeter_Benchmark.log"), "w") as f:
+        f.write("Mac, CPU: Simulated - 8 threads\nMaxwell Render 5.2.1.49\n"
+                "The TORVA is 10.0 times faster (+/- 10%) than this system (with CPU-Low "
+                "priority, 32 nodes V4).\nDeltaSL = 3.00\n(SL=10 on this system <=> SL=13.00 "
+                "(+/- 0.2) on the TORVA.\n")
+    project = os.path.join(root, "project")
+    os.makedirs(project)
+    for name, text in (("Kitchen.mxs", SCENE), ("cameras.txt", "Main;800x600, 35mm, active;1\n")):
+        with open(os.path.join(project, name), "w") as f:
+            f.write(text)
+    os.makedirs(os.path.join(app, "archive"), exist_ok=True)
+    subprocess.run(["7za", "a", "-mx=1", os.path.join(app, "archive", "Kitchen.vum"), "."],
+                   cwd=project, check=True, stdout=subprocess.DEVNULL, timeout=60)
+    return app
+
+
+def usage(pid):
+    """(seconds on a processor, voluntary context switches) of one process."""
+    with open(f"/proc/{pid}/schedstat") as f:
+        cpu_ns = int(f.read().split()[0])
+    with open(f"/proc/{pid}/status") as f:
+        switches = next(int(line.split()[1]) for line in f
+                        if line.startswith("voluntary_ctxt_switches"))
+    return cpu_ns / 1e9, switches
+
+
+def answer(x, title, text):
+    box = x.find(title, timeout=15)
+    x.xdo("windowfocus", box)
+    time.sleep(0.2)
+    x.xdo("type", "--delay", 40, text)
+    x.key(box, "Return")
+    x.gone(title)
+
+
+def measure(program_path, source_dir, seconds):
+    root = tempfile.mkdtemp(prefix="tm-gui-cost-")
+    x = gd.Xserver()
+    try:
+        gd.load_gadgets(program_path)
+        app = sandbox(root, source_dir)
+        program = gd.Program([program_path, "--app-dir", app, "--probe-limit", "600"], x.env)
+        main = x.find(gd.MAIN_TITLE, timeout=15)
+        gd.answer_startup_questions(x, main)
+        x.click(main, *gd.BUTTONS[7])
+        answer(x, "^Choose a vum project to estimate: $", "Kitchen.vum")
+        answer(x, "^Project X \\(width\\) resolution$", "800")
+        answer(x, "^Project Y \\(height\\) resolution$", "600")
+        answer(x, "^Sampling Level$", "25")
+        x.find(PREVIEW, timeout=30)
+        start_cpu, start_switches = usage(program.proc.pid)
+        start = time.monotonic()
+        time.sleep(seconds)
+        cpu, switches = usage(program.proc.pid)
+        wall = time.monotonic() - start
+        gd.check(x.visible(PREVIEW), "the preview closed before the end of the measure")
+        return 100 * (cpu - start_cpu) / wall, (switches - start_switches) / wall, wall
+    finally:
+        for running in gd.RUNNING:
+            running.stop()
+        gd.RUNNING.clear()
+        x.stop()
+        shutil.rmtree(root, ignore_errors=True)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("programs", nargs="+")
+    ap.add_argument("--source-dir", default=os.path.join(HERE, ".."))
+    ap.add_argument("--seconds", type=float, default=60)
+    opts = ap.parse_args()
+    for program in opts.programs:
+        cpu, wakeups, wall = measure(program, opts.source_dir, opts.seconds)
+        print(f"{program}: own_cpu_percent={cpu:.3f} wakeups_per_s={wakeups:.2f} "
+              f"watched_s={wall:.1f}", flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
