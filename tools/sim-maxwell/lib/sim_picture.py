@@ -1,9 +1,11 @@
 """The pictures the substitute renderer writes: a small procedural still life
 (a window, a table, glass bottles and balls) overlaid with grain that fades
 as the sampling level rises, like an unbiased render refining."""
+import hashlib
 import math
 import os
 import random
+import tempfile
 import zlib
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
@@ -124,11 +126,47 @@ def noise_amount(sl):
     return min(0.95, 1.6 * 1.5 ** (-max(sl, 0.0) / 2.0))
 
 
-def refine(clean, sl):
+def grain(size):
+    """Noise around 128 in each channel. Refining scales it, so one grain
+    serves every picture of a run (and, through the cache, every run)."""
+    return _cached("grain %d %d" % size,
+                   lambda: Image.merge("RGB", [Image.effect_noise(size, 90) for _ in range(3)]))
+
+
+def refine(clean, sl, noise=None):
     a = noise_amount(sl)
-    channels = [Image.effect_noise(clean.size, 90).point(lambda v: int(128 + a * (v - 128)))
-                for _ in range(3)]
-    return ImageChops.add(clean, Image.merge("RGB", channels), 1.0, -128)
+    noise = noise or grain(clean.size)
+    return ImageChops.add(clean, noise.point(lambda v: int(128 + a * (v - 128))), 1.0, -128)
+
+
+def cached_clean_picture(width, height, look):
+    return _cached("clean %d %d %s" % (width, height, look),
+                   lambda: clean_picture(width, height, look))
+
+
+def _cached(what, make):
+    """make(), kept in a cache folder shared by every run: drawing costs a
+    tenth of a second, and many runs draw the same pictures. The key holds
+    this file's own text, so a change to the drawing is never hidden."""
+    folder = os.environ.get("SIM_MAXWELL_CACHE") or os.path.join(
+        tempfile.gettempdir(), "sim-maxwell-cache-%d" % os.getuid())
+    with open(__file__, "rb") as f:
+        key = hashlib.sha256(f.read() + b"\0" + what.encode()).hexdigest()
+    path = os.path.join(folder, key[:32] + ".png")
+    try:
+        with Image.open(path) as cached:
+            return cached.convert("RGB")
+    except (OSError, ValueError):
+        pass
+    picture = make()
+    try:
+        os.makedirs(folder, exist_ok=True)
+        tmp = "%s.%d.part" % (path, os.getpid())
+        picture.save(tmp, "PNG", compress_level=1)
+        os.replace(tmp, path)
+    except OSError:
+        pass  # no cache: the next run draws it again
+    return picture
 
 
 def save_atomically(img, path):

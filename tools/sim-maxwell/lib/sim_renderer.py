@@ -239,6 +239,7 @@ class RenderJob(object):
         self.tau = SECONDS_PER_MPIXEL * mpixels * scene.cost / max(power, 1e-6)
         self.rng = random.Random(settings["seed"])
         self.picture = None
+        self.grain = None
         self.mxi_written = False
         self.warned = set()
 
@@ -298,8 +299,10 @@ class RenderJob(object):
             import sim_picture
             if self.picture is None:
                 size = sim_picture.picture_size(self.width, self.height)
-                self.picture = sim_picture.clean_picture(size[0], size[1], self.scene.look)
-            sim_picture.save_atomically(sim_picture.refine(self.picture, sl), self.image_path)
+                self.picture = sim_picture.cached_clean_picture(size[0], size[1], self.scene.look)
+                self.grain = sim_picture.grain(size)
+            sim_picture.save_atomically(sim_picture.refine(self.picture, sl, self.grain),
+                                        self.image_path)
         except OSError as e:
             self._warn_once("image", "Warning: cannot write the image %s (%s)" % (self.image_path, e.strerror))
 
