@@ -39,7 +39,8 @@ def sandbox(root, source_dir):
                 "(+/- 0.2) on the TORVA.\n")
     project = os.path.join(root, "project")
     os.makedirs(project)
-    for name, text in (("Kitchen.mxs", SCENE), ("cameras.txt", "Main;800x600, 35mm, active;1\n")):
+    for name, text in (("Kitchen.mxs", SCENE), ("cameras.txt", "Main;800x600, 35mm, active;1\n"),
+                       ("TORVAmeter_Maxwell.log", "project log\n")):
         with open(os.path.join(project, name), "w") as f:
             f.write(text)
     os.makedirs(os.path.join(app, "archive"), exist_ok=True)
@@ -81,7 +82,12 @@ def measure(program_path, source_dir, seconds):
         answer(x, "^Project X \\(width\\) resolution$", "800")
         answer(x, "^Project Y \\(height\\) resolution$", "600")
         answer(x, "^Sampling Level$", "25")
-        x.find(PREVIEW, timeout=30)
+        try:
+            x.find(PREVIEW, timeout=30)
+        except gd.Failure:
+            for window in x.visible("TORVAmeter"):
+                x.screenshot(window, os.path.join(tempfile.gettempdir(), "gui-watch-cost-%s.png" % window))
+            raise
         start_cpu, start_switches = usage(program.proc.pid)
         start = time.monotonic()
         time.sleep(seconds)
