@@ -11,42 +11,16 @@ Several programs (an older build beside a newer one) are measured in turn.
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "gui"))
+import estimate_gui  # noqa: E402
 import gui_driver as gd  # noqa: E402
 
 PREVIEW = "^TORVAmeter estimation running"
-SCENE = "SIM-MXS 1\nlook Kitchen\ncamera Main;800x600 active\nmxi-size-mb 3\n"
-
-
-def sandbox(root, source_dir):
-    app, _ = gd.make_sandbox(root, source_dir)
-    maxwell = os.path.join(root, "maxwell")
-    shutil.rmtree(maxwell)
-    subprocess.run([sys.executable, os.path.join(source_dir, "tools/sim-maxwell/make-installation"),
-                    maxwell, "--speed", "1"], check=True, stdout=subprocess.DEVNULL, timeout=60)
-    shutil.copy(shutil.which("7za"), os.path.join(app, "7za"))
-    os.makedirs(os.path.join(app, "benchmark"))
-    with open(os.path.join(app, "benchmark", "TORVAmeter_Benchmark.log"), "w") as f:
-        f.write("Mac, CPU: Simulated - 8 threads\nMaxwell Render 5.2.1.49\n"
-                "The TORVA is 10.0 times faster (+/- 10%) than this system (with CPU-Low "
-                "priority, 32 nodes V4).\nDeltaSL = 3.00\n(SL=10 on this system <=> SL=13.00 "
-                "(+/- 0.2) on the TORVA.\n")
-    project = os.path.join(root, "project")
-    os.makedirs(project)
-    for name, text in (("Kitchen.mxs", SCENE), ("cameras.txt", "Main;800x600, 35mm, active;1\n"),
-                       ("TORVAmeter_Maxwell.log", "project log\n")):
-        with open(os.path.join(project, name), "w") as f:
-            f.write(text)
-    os.makedirs(os.path.join(app, "archive"), exist_ok=True)
-    subprocess.run(["7za", "a", "-mx=1", os.path.join(app, "archive", "Kitchen.vum"), "."],
-                   cwd=project, check=True, stdout=subprocess.DEVNULL, timeout=60)
-    return app
 
 
 def usage(pid):
@@ -73,7 +47,7 @@ def measure(program_path, source_dir, seconds):
     x = gd.Xserver()
     try:
         gd.load_gadgets(program_path)
-        app = sandbox(root, source_dir)
+        app = estimate_gui.prepare(root, source_dir, ["--speed", "1"], 800, 600)
         program = gd.Program([program_path, "--app-dir", app, "--probe-limit", "600"], x.env)
         main = x.find(gd.MAIN_TITLE, timeout=15)
         gd.answer_startup_questions(x, main)

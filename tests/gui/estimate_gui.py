@@ -22,14 +22,19 @@ SCENE = "SIM-MXS 1\nlook Kitchen\ncamera Main;720x960 active\nmxi-size-mb 40\n"
 REPLAY = "SL of 8.00\n@sleep 300\nSL of 10.00\nTime left: 0h 30m 0s\n@sleep 60000\n"
 
 
-def prepare(root, source_dir):
+def prepare(root, source_dir, maxwell_options=None, width=WIDTH, height=HEIGHT):
+    """A sandbox with a CPU benchmark and a packed Kitchen project of `width` x
+    `height`; its renderer replays REPLAY unless `maxwell_options` are given
+    (for make-installation). Returns the application folder."""
     app, _ = gd.make_sandbox(root, source_dir)
     maxwell = os.path.join(root, "maxwell")
-    replay = os.path.join(root, "replay.txt")
-    with open(replay, "w") as f:
-        f.write(REPLAY)
+    if maxwell_options is None:
+        replay = os.path.join(root, "replay.txt")
+        with open(replay, "w") as f:
+            f.write(REPLAY)
+        maxwell_options = ["--replay", replay]
     subprocess.run([sys.executable, os.path.join(source_dir, "tools/sim-maxwell/make-installation"),
-                    maxwell, "--replay", replay], check=True, stdout=subprocess.DEVNULL, timeout=60)
+                    maxwell, *maxwell_options], check=True, stdout=subprocess.DEVNULL, timeout=60)
     shutil.copy(shutil.which("7za"), os.path.join(app, "7za"))
     # A CPU benchmark made with this renderer: ratio 10, DeltaSL 3.
     os.makedirs(os.path.join(app, "benchmark"))
@@ -40,7 +45,9 @@ def prepare(root, source_dir):
                 "(+/- 0.2) on the TORVA.\n")
     project = os.path.join(root, "project")
     os.makedirs(project)
-    for name, text in (("Kitchen.mxs", SCENE), ("cameras.txt", "Main;720x960, 35mm, active;1\n"),
+    size = f"{width}x{height}"
+    for name, text in (("Kitchen.mxs", SCENE.replace("720x960", size)),
+                       ("cameras.txt", f"Main;{size}, 35mm, active;1\n"),
                        ("TORVAmeter_Maxwell.log", "project log\n")):
         with open(os.path.join(project, name), "w") as f:
             f.write(text)
