@@ -33,15 +33,6 @@ def usage(pid):
     return cpu_ns / 1e9, switches
 
 
-def answer(x, title, text):
-    box = x.find(title, timeout=15)
-    x.xdo("windowfocus", box)
-    time.sleep(0.2)
-    x.xdo("type", "--delay", 40, text)
-    x.key(box, "Return")
-    x.gone(title)
-
-
 def measure(program_path, source_dir, seconds):
     root = tempfile.mkdtemp(prefix="tm-gui-cost-")
     x = gd.Xserver()
@@ -52,10 +43,10 @@ def measure(program_path, source_dir, seconds):
         main = x.find(gd.MAIN_TITLE, timeout=15)
         gd.answer_startup_questions(x, main)
         x.click(main, *gd.BUTTONS[7])
-        answer(x, "^Choose a vum project to estimate: $", "Kitchen.vum")
-        answer(x, "^Project X \\(width\\) resolution$", "800")
-        answer(x, "^Project Y \\(height\\) resolution$", "600")
-        answer(x, "^Sampling Level$", "25")
+        estimate_gui.answer(x, "^Choose a vum project to estimate: $", "Kitchen.vum")
+        estimate_gui.answer(x, "^Project X \\(width\\) resolution$", "800")
+        estimate_gui.answer(x, "^Project Y \\(height\\) resolution$", "600")
+        estimate_gui.answer(x, "^Sampling Level$", "25")
         try:
             x.find(PREVIEW, timeout=30)
         except gd.Failure:
