@@ -6,17 +6,27 @@
 #include <sys/resource.h>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <optional>
 
+#include "platform/scripted/scripted_desktop.h"
 #include "renderer/process.h"
 #include "testing/commands.h"
-#include "testing/mock_desktop.h"
 
 namespace torva {
 namespace {
 
-using ::testing::NiceMock;
-using ::testing::Return;
+std::FILE* DevNull() {
+  static std::FILE* const file = std::fopen("/dev/null", "w");
+  return file;
+}
+
+// A desktop with no answers to give: no events, waits that sleep, and its
+// transcript thrown away.
+class QuietDesktop : public ScriptedDesktop {
+ public:
+  QuietDesktop() : ScriptedDesktop({}, DevNull()) {}
+};
 
 double CpuSeconds() {
   rusage usage{};
@@ -50,8 +60,7 @@ void MeasureOwnCpu(benchmark::State& state, Watch watch) {
 // each, for 10 s while the child burns a core and prints a line every 50 ms
 // (faster than the loop reads, so the pipe keeps filling).
 void BM_WatchRunBusyChild(benchmark::State& state) {
-  NiceMock<MockDesktop> desktop;
-  ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
+  QuietDesktop desktop;
   MeasureOwnCpu(state, [&](std::optional<Sample>& end) {
     long lines = 0;
     const Sample start;
@@ -93,8 +102,7 @@ BENCHMARK(BM_DetectionLoopSlowChild)->Iterations(1)->UseManualTime()->Unit(bench
 // The gathering and packing loop: an event per pass, no pause, child busy
 // and mostly silent.
 void BM_WatchRunWithoutPauseBusyChild(benchmark::State& state) {
-  NiceMock<MockDesktop> desktop;
-  ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
+  QuietDesktop desktop;
   MeasureOwnCpu(state, [&](std::optional<Sample>&) {
     long lines = 0;
     ExternalProcess child = ExternalProcess::Launch(TM_TEST_CHILD, Words("burn 5 1000"), "/");
@@ -118,8 +126,7 @@ BENCHMARK(BM_WatchRunWithoutPauseBusyChild)
 // the bounded buffer and the pipe) is read and handed on without the pause;
 // also the lines handed on and the most output held unread at once.
 void BM_StopFloodingChild(benchmark::State& state) {
-  NiceMock<MockDesktop> desktop;
-  ON_CALL(desktop, TakeEvent()).WillByDefault(Return(Event{}));
+  QuietDesktop desktop;
   for (auto _ : state) {
     ExternalProcess child =
         ExternalProcess::Launch(TM_TEST_CHILD, Words("repeat \"Engine version 5.2.1\""), "/");
