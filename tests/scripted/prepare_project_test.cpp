@@ -87,6 +87,19 @@ class PrepareProjectTest : public ::testing::Test {
   }
 
   // A copy of a sample scene's folder; returns the copy's path.
+  // The three files the Loft scene lacks, put where the user finds them;
+  // the answers that choose them when asked, in the order asked.
+  std::string PutMissingLoftFiles() {
+    std::string answers;
+    for (const auto& [name, text] : {std::pair{"spot_light.ies", "light"},
+                                     {"concrete.jpg", "concrete"},
+                                     {"missing_normal.png", "normal"}}) {
+      WriteFile(folder_.path() + "/found/" + name, text);
+      answers += "file " + folder_.path() + "/found/" + name + "\n";
+    }
+    return answers;
+  }
+
   std::string CopyScene(const std::string& sample, const std::string& as = "") {
     const std::string target = scenes_ + "/" + (as.empty() ? sample : as);
     fs::create_directories(target);
@@ -789,24 +802,12 @@ TEST_F(PrepareProjectTest, QuittingStopsEachStepOfThePreparation) {
 // it would have, and the program goes on to the next close.
 TEST_F(PrepareProjectTest, ACloseRequestAnsweredNoLetsThePreparationGoOn) {
   const std::string loft = CopyScene("Loft");
-  WriteFile(folder_.path() + "/found/spot_light.ies", "light");
-  WriteFile(folder_.path() + "/found/concrete.jpg", "concrete");
-  WriteFile(folder_.path() + "/found/missing_normal.png", "normal");
+  const std::string found = PutMissingLoftFiles();
   // The renderer takes its time, so that the request comes while it gathers.
   WrapProgram(maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell",
               "case \"$1\" in -script:*) sleep 2 ;; esac\nexec \"$0.real\" \"$@\"\n");
-  CommandOutcome run = Prepare("file " + loft +
-                               "/Loft.mxs\nclose after gathering all files\nno\n"
-                               "file " +
-                               folder_.path() +
-                               "/found/spot_light.ies\n"
-                               "file " +
-                               folder_.path() +
-                               "/found/concrete.jpg\n"
-                               "file " +
-                               folder_.path() +
-                               "/found/missing_normal.png\n"
-                               "tick 1\nyes\n");
+  CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\nclose after gathering all files\nno\n" +
+                               found + "tick 1\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(run.Has(kQuitQuestion + "no"));
   EXPECT_TRUE(run.Has("log 29 \"Your project is now ready to render!\"")) << run.output;
@@ -843,21 +844,10 @@ TEST_F(PrepareProjectTest, QuotesAndBackslashesInPathsReachTheScripts) {
 // program goes on.
 TEST_F(PrepareProjectTest, CancellingTheCameraWindowGivesUpThePreparation) {
   const std::string loft = CopyScene("Loft");
-  WriteFile(folder_.path() + "/found/spot_light.ies", "light");
-  WriteFile(folder_.path() + "/found/concrete.jpg", "concrete");
-  WriteFile(folder_.path() + "/found/missing_normal.png", "normal");
+  const std::string found = PutMissingLoftFiles();
   for (const char* answer : {"cancel", "close"}) {
     SCOPED_TRACE(answer);
-    CommandOutcome run = Prepare("file " + loft +
-                                 "/Loft.mxs\n"
-                                 "file " +
-                                 folder_.path() +
-                                 "/found/spot_light.ies\n"
-                                 "file " +
-                                 folder_.path() +
-                                 "/found/concrete.jpg\n"
-                                 "file " +
-                                 folder_.path() + "/found/missing_normal.png\n" + answer + "\n");
+    CommandOutcome run = Prepare("file " + loft + "/Loft.mxs\n" + found + answer + "\n");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("closewin \"Check cameras to render (2 found)\"\n"
                               "log 22 \"The preparation has been cancelled, nothing has been "
