@@ -1,5 +1,6 @@
-# The fuzz build: every library instrumented for libFuzzer's coverage, the
-# targets in tests/fuzz linked with libFuzzer itself. Only clang has it.
+# Every library instrumented for libFuzzer's coverage, the targets in
+# tests/fuzz linked with libFuzzer itself. Only clang has it. The sanitized
+# test build has it on too, so that CI runs each target briefly.
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   message(FATAL_ERROR "TM_FUZZ needs clang (libFuzzer); use -DCMAKE_CXX_COMPILER=clang++")
 endif()
