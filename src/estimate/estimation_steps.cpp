@@ -199,8 +199,13 @@ bool UnpackProject(Estimation& run) {
   Program& program = run.program;
   program.state.LogLine = 0;
   program.desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
-  if (const std::optional<std::string> failure = Unpack(program, run.project.vum_path)) {
-    AbandonUnpacked(run, *failure);
+  const Unpacking unpacking = Unpack(program, run.project.vum_path);
+  if (unpacking.quit) {
+    DiscardRun(run);
+    return false;
+  }
+  if (unpacking.failure) {
+    AbandonUnpacked(run, *unpacking.failure);
     return false;
   }
   const std::optional<std::string> scene =

@@ -48,7 +48,8 @@ bool ChooseProject(Estimation& run);
 // The log named after the project, with its opening lines.
 void OpenLog(Estimation& run);
 // The archive unpacked into the work folder and its scene found; on failure
-// the user is told and the work folder is gone.
+// the user is told and the work folder is gone. When the user chose to quit
+// meanwhile, the run is discarded.
 bool UnpackProject(Estimation& run);
 // The render, watched in the preview until it ends or the user stops it.
 void RenderProject(Estimation& run);

@@ -669,6 +669,31 @@ TEST_F(EstimationTest, TheArchiversFailuresAndAnArchiveTooBigForTheDiskStopTheRu
   EXPECT_FALSE(fs::exists(work_));
 }
 
+TEST_F(EstimationTest, QuittingWhileUnpackingEndsTheArchiverAndLeavesNothing) {
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  const std::string vum = PackPrepared();
+  const std::string real = app_ + "/7za.real";
+  fs::rename(app_ + "/7za", real);
+  WriteExecutable(app_ + "/7za",
+                  "#!/bin/sh\n[ \"$1\" = e ] && sleep 600\nexec " + ShellQuote(real) + " \"$@\"\n");
+  const std::string answers = Answers(vum) +
+                              "close main after uncompressing the project\nno\n"
+                              "close main after Do you want to stop\nyes\n";
+  const auto start = std::chrono::steady_clock::now();
+  const std::string transcript = Estimate(answers);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
+  const std::string question =
+      "question \"TORVAmeter\" \"Do you want to stop the estimation and quit TORVAmeter?\"";
+  EXPECT_TRUE(Contains(transcript, question + " -> no\n")) << transcript;
+  EXPECT_TRUE(Contains(transcript, question + " -> yes\n")) << transcript;
+  EXPECT_TRUE(quit_requested_);
+  EXPECT_FALSE(Contains(transcript, "message ")) << transcript;
+  EXPECT_FALSE(Contains(transcript, "Simulation is running"));
+  EXPECT_TRUE(transcript.ends_with("enable 7\n")) << transcript;
+  EXPECT_FALSE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
+  EXPECT_FALSE(fs::exists(work_));
+}
+
 TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
   Install();
   renderer_version_before_ = "5.2.1.49";  // from the start-up check
