@@ -1,7 +1,6 @@
 #include "platform/tcp_client.h"
 
 #include <fcntl.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
@@ -10,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+
+#include "platform/name_lookup.h"
 
 namespace torva {
 namespace {
@@ -76,14 +77,9 @@ bool InitialiseNetwork() {
 std::unique_ptr<TcpConnection> TcpConnection::Connect(const std::string& host, int port,
                                                       int timeout_ms) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* addresses = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0)
-    return nullptr;
+  const AddressList addresses = LookUpHost(host, port, MsUntil(deadline));
   std::unique_ptr<TcpConnection> connection;
-  for (addrinfo* address = addresses; address && !connection; address = address->ai_next) {
+  for (addrinfo* address = addresses.get(); address && !connection; address = address->ai_next) {
     int fd = OpenSocket(*address);
     if (fd < 0) continue;
     if (ConnectOnce(fd, *address, deadline) == 0) {
@@ -92,7 +88,6 @@ std::unique_ptr<TcpConnection> TcpConnection::Connect(const std::string& host, i
       close(fd);
     }
   }
-  freeaddrinfo(addresses);
   return connection;
 }
 

@@ -18,9 +18,9 @@ bool InitialiseNetwork();
 
 class TcpConnection {
  public:
-  // Resolves `host` and connects, giving up after `timeout_ms` for all of the
-  // host's addresses together (the name lookup itself keeps the resolver's
-  // own limits). nullptr when no address accepted the connection in time.
+  // Resolves `host` and connects, giving up after `timeout_ms` for the name
+  // lookup and all of the host's addresses together. nullptr when no address
+  // accepted the connection in time.
   static std::unique_ptr<TcpConnection> Connect(const std::string& host, int port, int timeout_ms);
 
   static constexpr int kSendTimeoutMs = 30'000;
