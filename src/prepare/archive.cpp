@@ -202,7 +202,7 @@ bool PackProject(Program& program, Preparation& preparation) {
                             "7za has not been found in the TORVAmeter directory!\nYou will "
                             "have to compress the files in " +
                                 program.paths.AppDir + "/temp manually.");
-  } else if (preparation.dependency_count > 0 && !Compress(program, preparation, packing)) {
+  } else if (preparation.Gathered() && !Compress(program, preparation, packing)) {
     return GiveUpPacking(packing.packing_folder);
   }
   ReportAndLog(program, preparation, "");

@@ -99,7 +99,7 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
     program.desktop.TakeEvent();
   }
   ReportAndLog(program, preparation, "");
-  if (preparation.dependency_count > 0) {
+  if (preparation.Gathered()) {
     const float megabytes = static_cast<float>(preparation.project_size) / 1024.0f / 1024.0f;
     ReportAndLog(program, preparation,
                  std::to_string(preparation.dependency_count - 1) +
@@ -145,6 +145,7 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
             "Missing file: \"" + *given_up + "\" was not found, TORVAmeter will now quit"};
   }
   if (end == RunEnd::kCloseRequested) return {Next::kGiveUp};
+  preparation.renderer_crashed = end == RunEnd::kFinished && renderer.ExitCode() >= 128;
   preparation.scene_name = SceneNameOf(preparation.scene_path);
   ListProjectFolder(program, preparation);
   return {};

@@ -17,6 +17,12 @@ struct Preparation {
   std::string scene_name;      // the file name without ".mxs"
   int dependency_count = 0;    // entries of the project folder, the scene included
   long long project_size = 0;  // their bytes
+  // The renderer died while gathering (a signal, or a status of 128 or more
+  // as a shell reports one): the files it left may not be all.
+  bool renderer_crashed = false;
+
+  // Whether there is a whole project to pack.
+  bool Gathered() const { return dependency_count > 0 && !renderer_crashed; }
   std::map<std::string, std::string> found_by_hand;  // missing name -> the file picked
   ProjectLog log;
 };

@@ -11,7 +11,7 @@
 namespace torva {
 
 bool CheckSameNames(Program& program, Preparation& preparation) {
-  if (preparation.dependency_count == 0) return true;  // nothing gathered, nothing to pack
+  if (!preparation.Gathered()) return true;  // nothing to pack
   namespace fs = std::filesystem;
   const std::string script_path = program.paths.AppDir + "/TORVASources.ms";
   bool written = false;

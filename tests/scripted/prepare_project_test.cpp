@@ -644,6 +644,27 @@ TEST_F(PrepareProjectTest, ABrokenSceneEndsInTheFailureReport) {
   ExpectCleanedUp();
 }
 
+// A renderer that crashes after copying files may not have copied them all:
+// the project is reported as one it left empty, and nothing is packed.
+TEST_F(PrepareProjectTest, ARendererThatCrashesWhileGatheringPacksNothing) {
+  const std::string teapot = CopyScene("Teapot");
+  WrapProgram(maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell",
+              "case \"$1\" in\n"
+              "  -script:*) \"$0.real\" \"$@\"; kill -SEGV $$ ;;\n"
+              "  *) exec \"$0.real\" \"$@\" ;;\n"
+              "esac\n");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(run.Has("log 3 \"Teapot.mxs  --> found... (0.00 MB)\"")) << run.output;
+  EXPECT_TRUE(run.Has("log 5 \"No archive created, Maxwell Render has crashed!\"")) << run.output;
+  EXPECT_EQ(run.output.find("dependancies found"), std::string::npos);
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
+  EXPECT_FALSE(fs::exists(Archive("Teapot")));
+  EXPECT_TRUE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
+  ExpectCleanedUp();
+}
+
 // Without the archiver the gathered files stay for packing by hand.
 TEST_F(PrepareProjectTest, AMissingArchiverKeepsTheProjectFolder) {
   const std::string teapot = CopyScene("Teapot");
