@@ -22,10 +22,19 @@ std::optional<std::string> ReadTemplate(const std::string& path) {
   return text.str();
 }
 
+// Why the cameras could not be listed, for the user.
+std::string ListingFailure(int exit_code) {
+  const std::string why = exit_code < 0
+                              ? "Pymaxwell could not be started"
+                              : "Pymaxwell ended with exit status " + std::to_string(exit_code);
+  return "The cameras of the scene could not be listed (" + why +
+         "). The project will be prepared without its list of cameras.";
+}
+
 // Pymaxwell writes the cameras file; the window stays alive meanwhile. False
-// when the user quit meanwhile.
-bool ListCameras(Program& program, const Preparation& preparation,
-                 const std::string& cameras_file) {
+// when the user quit meanwhile. A run that failed leaves no file: a list cut
+// short by an error would offer only some of the cameras.
+bool ListCameras(Program& program, Preparation& preparation, const std::string& cameras_file) {
   const AppPaths& paths = program.paths;
   const std::string script_path = paths.BenchDir + "/GetCameras_tmp.py";
   const char generation = CameraGeneration(program.state.RendererVersion);
@@ -40,11 +49,17 @@ bool ListCameras(Program& program, const Preparation& preparation,
       PymaxwellExecutable(program.state.MaxwellDir),
       PymaxwellArguments(generation, script_path, preparation.scene_path, cameras_file),
       program.state.MaxwellDir);
-  return WatchRun(
-             pymaxwell, program.desktop,
-             [&](const Event& event) { return QuitRule(program, event); },
-             [](const std::string&) { return RunAction::kGoOn; },
-             WatchOptions{.pause = false}) != RunEnd::kCloseRequested;
+  const RunEnd end = WatchRun(
+      pymaxwell, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
+      [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
+  if (end == RunEnd::kCloseRequested) return false;
+  if (pymaxwell.ExitCode() != 0) {
+    fs::remove(cameras_file, ec);
+    const std::string failure = ListingFailure(pymaxwell.ExitCode());
+    preparation.log.Write(failure);
+    program.desktop.Message("TORVAmeter warning", failure);
+  }
+  return true;
 }
 
 struct CameraChoice {

@@ -665,6 +665,26 @@ TEST_F(PrepareProjectTest, ARendererThatCrashesWhileGatheringPacksNothing) {
   ExpectCleanedUp();
 }
 
+// A camera listing that failed half-way would offer only some of the cameras:
+// the user is told, and the project goes without its list.
+TEST_F(PrepareProjectTest, AFailedCameraListingIsNotPackedAsTheSceneCameras) {
+  const std::string teapot = CopyScene("Teapot");
+  WrapProgram(maxwell_ + "/Pymaxwell.app/Contents/MacOS/Pymaxwell", "\"$0.real\" \"$@\"\nexit 1\n");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const std::string failure =
+      "The cameras of the scene could not be listed (Pymaxwell ended with exit status 1). The "
+      "project will be prepared without its list of cameras.";
+  EXPECT_TRUE(run.Has("message \"TORVAmeter warning\" \"" + failure + "\"")) << run.output;
+  EXPECT_NE(run.output.find("Your project is now ready to render!"), std::string::npos);
+  const ArchiveListing listing = ListArchive(Archive("Teapot"));
+  EXPECT_EQ(listing.paths,
+            (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "Teapot.mxs"}));
+  EXPECT_NE(ExtractFromArchive(Archive("Teapot"), "TORVAmeter_Maxwell.log").find(failure),
+            std::string::npos);
+  ExpectCleanedUp();
+}
+
 // Without the archiver the gathered files stay for packing by hand.
 TEST_F(PrepareProjectTest, AMissingArchiverKeepsTheProjectFolder) {
   const std::string teapot = CopyScene("Teapot");
