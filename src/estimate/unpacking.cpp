@@ -28,8 +28,8 @@ std::optional<std::vector<std::string>> Archive(Program& program,
 
 // A run the user quit has no failure to report, whatever 7za said.
 Unpacking Failed(const Program& program, std::string message) {
-  if (program.quit_requested) return {.quit = true};
-  return {.failure = std::move(message)};
+  if (program.quit_requested) return {.quit = true, .failure = std::nullopt};
+  return {.quit = false, .failure = std::move(message)};
 }
 
 std::string WholeMBText(std::uintmax_t bytes) {

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""GUI test of an estimation in the real window: the sandbox program, the
+"""GUI tests of an estimation in the real window: the sandbox program, the
 substitute renderer replaying fixed lines, a packed project chosen in the file
-chooser, the preview window checked for its place, size and picture.
+chooser, the preview window checked for its place, size and picture; or a
+close request while the project is unpacked.
 
-estimate_gui.py --program P --wm-close P --source-dir D --artifacts D
+estimate_gui.py [estimation | quit-while-unpacking] --program P --wm-close P
+                --source-dir D --artifacts D
 """
 import argparse
 import os
@@ -125,14 +127,67 @@ def estimation(x, opts, root):
     gd.check(program.wait(10) == 0, "exit status")
 
 
+def process_runs(command_line):
+    """Whether a process runs whose arguments, joined by blanks, begin so."""
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if f.read().replace(b"\0", b" ").startswith(command_line.encode()):
+                    return True
+        except OSError:
+            pass
+    return False
+
+
+def quit_while_unpacking(x, opts, root):
+    """Closing the main window while 7za unpacks asks whether to quit; Yes ends
+    7za and the program, and leaves neither a log nor a work folder."""
+    app = prepare(root, opts.source_dir)
+    # 7za takes its time over the extraction, in a sleep nothing else runs.
+    marker = "sleep 120.75"
+    archiver = os.path.join(app, "7za")
+    os.rename(archiver, archiver + ".real")
+    with open(archiver, "w") as f:
+        f.write(f'#!/bin/sh\n[ "$1" = e ] && {marker}\nexec "$0.real" "$@"\n')
+    os.chmod(archiver, 0o755)
+    unpacking = lambda: process_runs(marker)
+    program = gd.Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
+    main = x.find(gd.MAIN_TITLE, timeout=15)
+    gd.answer_startup_questions(x, main)
+    x.click(main, *gd.BUTTONS[7])
+    answer(x, "^Choose a vum project to estimate: $", "Kitchen.vum")
+    answer(x, "^Project X \\(width\\) resolution$", str(WIDTH))
+    answer(x, "^Project Y \\(height\\) resolution$", str(HEIGHT))
+    answer(x, "^Sampling Level$", "20")
+    wait_for(unpacking, "7za at work")
+
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    question = x.find("^TORVAmeter$", timeout=15)
+    x.screenshot(question, os.path.join(opts.artifacts, "estimate-unpacking-quit-question.png"))
+    x.key(question, "Escape")  # No: the unpacking goes on
+    x.gone("^TORVAmeter$")
+    gd.check(program.proc.poll() is None and unpacking(), "No ended the program or 7za")
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    question = x.find("^TORVAmeter$", timeout=15)
+    x.key(question, "Return")  # Yes
+    gd.check(program.wait(15) == 0, "exit status")
+    wait_for(lambda: not unpacking(), "the end of 7za")
+    gd.check(not os.path.exists(os.path.join(app, "workdir")), "work folder left behind")
+    gd.check(not os.path.exists(os.path.join(app, "estimate", LOG)), "estimation log left behind")
+
+
+SCENARIOS = {"estimation": estimation, "quit-while-unpacking": quit_while_unpacking}
+
+
 def main():
     ap = argparse.ArgumentParser()
+    ap.add_argument("scenario", nargs="?", choices=SCENARIOS, default="estimation")
     ap.add_argument("--program")
     ap.add_argument("--wm-close")
     ap.add_argument("--source-dir")
     ap.add_argument("--artifacts")
     opts = ap.parse_args()
-    return gd.run_scenario("estimation", estimation, opts)
+    return gd.run_scenario(opts.scenario, SCENARIOS[opts.scenario], opts)
 
 
 if __name__ == "__main__":
