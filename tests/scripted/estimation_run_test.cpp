@@ -25,6 +25,11 @@ bool Contains(const std::string& text, const std::string& piece) {
   return text.find(piece) != std::string::npos;
 }
 
+std::string Answers(const std::string& vum,
+                    const std::string& sizes = "input 800\ninput 600\ninput 20\n") {
+  return "file " + vum + "\n" + sizes;
+}
+
 // The benchmark results the estimation finds.
 struct Ratios {
   float cpu = 12.5f, delta = 3.5f, gpu = 0, gpu_delta = 0;
@@ -106,14 +111,30 @@ class EstimationTest : public ::testing::Test {
   std::string Log(const std::string& name) { return ReadFile(estimate_ + "/" + name); }
   std::string RendererArguments() { return ReadFile(args_file_); }
 
+  // An estimation whose main window is closed after `after` is answered No,
+  // then Yes at the next close. Its transcript; the run must end in minutes
+  // and leave nothing behind.
+  std::string QuitOnTheSecondClose(const std::string& vum, const std::string& after,
+                                   Ratios ratios = {}) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string transcript = Estimate(Answers(vum) + "close main after " + after +
+                                                "\nno\nclose main after Do you want to stop\nyes\n",
+                                            ratios);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
+    const std::string question =
+        "question \"TORVAmeter\" \"Do you want to stop the estimation and quit TORVAmeter?\"";
+    EXPECT_TRUE(Contains(transcript, question + " -> no\n")) << transcript;
+    EXPECT_TRUE(Contains(transcript, question + " -> yes\n")) << transcript;
+    EXPECT_TRUE(quit_requested_);
+    EXPECT_TRUE(transcript.ends_with("enable 7\n")) << transcript;
+    EXPECT_FALSE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
+    EXPECT_FALSE(fs::exists(work_));
+    return transcript;
+  }
+
   std::string renderer_version_before_;
   int limit_mb_ = 20480;
 };
-
-std::string Answers(const std::string& vum,
-                    const std::string& sizes = "input 800\ninput 600\ninput 20\n") {
-  return "file " + vum + "\n" + sizes;
-}
 
 TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
   // 2h 5m 0s left after 5 minutes rendered: a whole render of 7800 s, 624 s
@@ -221,21 +242,9 @@ TEST_F(EstimationTest, ThePriceComesFromTheLatestPredictionOnly) {
 
 TEST_F(EstimationTest, QuittingDuringTheRenderLeavesNothingHalfWritten) {
   Install("SL of 12.00. Elapsed 0h 1m 0s\nTime left: 4h 0m 0s\n@sleep 600000\n");
-  const std::string answers = Answers(PackPrepared()) +
-                              "close main after (your system)\nno\n"
-                              "close main after Do you want to stop\nyes\n";
-  const auto start = std::chrono::steady_clock::now();
-  const std::string transcript = Estimate(answers, Ratios{.cpu = 1});
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
-  const std::string question =
-      "question \"TORVAmeter\" \"Do you want to stop the estimation and quit TORVAmeter?\"";
-  EXPECT_TRUE(Contains(transcript, question + " -> no\n")) << transcript;
-  EXPECT_TRUE(Contains(transcript, question + " -> yes\n")) << transcript;
-  EXPECT_TRUE(quit_requested_);
+  const std::string transcript =
+      QuitOnTheSecondClose(PackPrepared(), "(your system)", Ratios{.cpu = 1});
   EXPECT_FALSE(Contains(transcript, "Simulation finished!"));
-  EXPECT_TRUE(transcript.ends_with("enable 7\n")) << transcript;
-  EXPECT_FALSE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
-  EXPECT_FALSE(fs::exists(work_));
 }
 
 TEST_F(EstimationTest, ClosingThePreviewIsAStopRequest) {
@@ -676,22 +685,9 @@ TEST_F(EstimationTest, QuittingWhileUnpackingEndsTheArchiverAndLeavesNothing) {
   fs::rename(app_ + "/7za", real);
   WriteExecutable(app_ + "/7za",
                   "#!/bin/sh\n[ \"$1\" = e ] && sleep 600\nexec " + ShellQuote(real) + " \"$@\"\n");
-  const std::string answers = Answers(vum) +
-                              "close main after uncompressing the project\nno\n"
-                              "close main after Do you want to stop\nyes\n";
-  const auto start = std::chrono::steady_clock::now();
-  const std::string transcript = Estimate(answers);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
-  const std::string question =
-      "question \"TORVAmeter\" \"Do you want to stop the estimation and quit TORVAmeter?\"";
-  EXPECT_TRUE(Contains(transcript, question + " -> no\n")) << transcript;
-  EXPECT_TRUE(Contains(transcript, question + " -> yes\n")) << transcript;
-  EXPECT_TRUE(quit_requested_);
+  const std::string transcript = QuitOnTheSecondClose(vum, "uncompressing the project");
   EXPECT_FALSE(Contains(transcript, "message ")) << transcript;
   EXPECT_FALSE(Contains(transcript, "Simulation is running"));
-  EXPECT_TRUE(transcript.ends_with("enable 7\n")) << transcript;
-  EXPECT_FALSE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
-  EXPECT_FALSE(fs::exists(work_));
 }
 
 TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
