@@ -1,6 +1,6 @@
-# Every library instrumented for libFuzzer's coverage, the targets in
-# tests/fuzz linked with libFuzzer itself. Only clang has it. The sanitized
-# test build has it on too, so that CI runs each target briefly.
+# libFuzzer, for the targets in tests/fuzz (which also instrument the
+# libraries they read with). Only clang has it. The sanitized test build has
+# it on too, so that CI runs each target briefly.
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   message(FATAL_ERROR "TM_FUZZ needs clang (libFuzzer); use -DCMAKE_CXX_COMPILER=clang++")
 endif()
@@ -15,4 +15,3 @@ unset(CMAKE_REQUIRED_FLAGS)
 if(NOT TM_HAVE_LIBFUZZER)
   message(FATAL_ERROR "TM_FUZZ: this clang cannot link libFuzzer (package libclang-rt-dev?)")
 endif()
-add_compile_options(-fsanitize=fuzzer-no-link)
