@@ -159,7 +159,7 @@ def quit_while_unpacking(x, opts, root):
     answer(x, "^Project X \\(width\\) resolution$", str(WIDTH))
     answer(x, "^Project Y \\(height\\) resolution$", str(HEIGHT))
     answer(x, "^Sampling Level$", "20")
-    wait_for(unpacking, "7za at work")
+    wait_for(unpacking, "7za at work", timeout=60)
 
     subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
     question = x.find("^TORVAmeter$", timeout=15)
