@@ -199,13 +199,11 @@ bool UnpackProject(Estimation& run) {
   Program& program = run.program;
   program.state.LogLine = 0;
   program.desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
-  const Unpacking unpacking = Unpack(program, run.project.vum_path);
-  if (unpacking.quit) {
-    DiscardRun(run);
-    return false;
-  }
-  if (unpacking.failure) {
-    AbandonUnpacked(run, *unpacking.failure);
+  if (const std::optional<std::string> failure = Unpack(program, run.project.vum_path)) {
+    if (program.quit_requested)
+      DiscardRun(run);
+    else
+      AbandonUnpacked(run, *failure);
     return false;
   }
   const std::optional<std::string> scene =

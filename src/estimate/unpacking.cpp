@@ -16,20 +16,13 @@ std::optional<std::vector<std::string>> Archive(Program& program,
                                                 std::vector<std::string> arguments) {
   ArchiverWatch watch;
   watch.on_event = [&](const Event& event) {
-    const bool close = event.type == EventType::kCloseWindow && event.window == kMainWindow;
-    return close && ConfirmQuit(program, "the estimation") ? RunAction::kClose : RunAction::kGoOn;
+    return CloseAsksToQuit(program, event, "the estimation");
   };
   ArchiverRun run = RunArchiver(program.desktop, program.paths.AppDir + "/7za",
                                 std::move(arguments), program.paths.AppDir, watch);
   if (run.end == RunEnd::kCloseRequested || !ArchiverSucceeded(run.exit_code, run.lines))
     return std::nullopt;
   return std::move(run.lines);
-}
-
-// A run the user quit has no failure to report, whatever 7za said.
-Unpacking Failed(const Program& program, std::string message) {
-  if (program.quit_requested) return {.quit = true, .failure = std::nullopt};
-  return {.quit = false, .failure = std::move(message)};
 }
 
 std::string WholeMBText(std::uintmax_t bytes) {
@@ -44,24 +37,24 @@ std::string WholeMBText(std::uintmax_t bytes) {
 // whose files would not fit on the disk is refused before it fills it, and
 // whatever the archive holds that is not a plain file (links above all) is
 // removed before anything reads or writes there.
-Unpacking Unpack(Program& program, const std::string& vum_path) {
+std::optional<std::string> Unpack(Program& program, const std::string& vum_path) {
   const std::string& work_dir = program.paths.WorkDir;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(vum_path, ec)) return Failed(program, kCannotUncompress);
-  if (!MakeEmptyWorkFolder(work_dir)) return Failed(program, kCannotUncompress);
+  if (!std::filesystem::is_regular_file(vum_path, ec)) return kCannotUncompress;
+  if (!MakeEmptyWorkFolder(work_dir)) return kCannotUncompress;
   const std::optional<std::vector<std::string>> listing = Archive(program, {"l", "-slt", vum_path});
   const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
-  if (!needed) return Failed(program, kCannotUncompress);
+  if (!needed) return kCannotUncompress;
   const std::filesystem::space_info space = std::filesystem::space(work_dir, ec);
   if (!ec && *needed > space.available) {
-    return Failed(program, "The project archive needs " + WholeMBText(*needed) +
-                               " once uncompressed, more than the " + WholeMBText(space.available) +
-                               " free on the disk of " + work_dir + ".");
+    return "The project archive needs " + WholeMBText(*needed) +
+           " once uncompressed, more than the " + WholeMBText(space.available) +
+           " free on the disk of " + work_dir + ".";
   }
   const bool unpacked = Archive(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();
   RemoveUnsafeEntries(work_dir);
-  if (!unpacked) return Failed(program, kCannotUncompress);
-  return {};
+  if (!unpacked) return kCannotUncompress;
+  return std::nullopt;
 }
 
 }  // namespace torva

@@ -10,13 +10,10 @@ namespace torva {
 
 inline constexpr const char* kCannotUncompress = "The project archive cannot be uncompressed!";
 
-struct Unpacking {
-  bool quit = false;                   // the user chose to quit meanwhile; 7za was ended
-  std::optional<std::string> failure;  // the message to show
-};
-
-// Only plain files stay in the work folder, whatever the archive held. A close
-// request of the main window meanwhile asks whether to stop and quit.
-Unpacking Unpack(Program& program, const std::string& vum_path);
+// nullopt when unpacked; else the message to show. Only plain files stay in
+// the work folder, whatever the archive held. A close request of the main
+// window meanwhile asks whether to stop and quit; when the user chose to, 7za
+// was ended and `program.quit_requested` is set (the message is not for them).
+std::optional<std::string> Unpack(Program& program, const std::string& vum_path);
 
 }  // namespace torva

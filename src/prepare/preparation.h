@@ -36,9 +36,7 @@ inline void ReportAndLog(Program& program, Preparation& preparation, const std::
 // What every watched run of the preparation does with a window event: a close
 // request of the main window asks whether to stop and quit.
 inline RunAction QuitRule(Program& program, const Event& event) {
-  const bool close = event.type == EventType::kCloseWindow && event.window == kMainWindow;
-  return close && ConfirmQuit(program, "the preparation of the project") ? RunAction::kClose
-                                                                         : RunAction::kGoOn;
+  return CloseAsksToQuit(program, event, "the preparation of the project");
 }
 
 // The steps, in the order the command runs them. A step that returns false

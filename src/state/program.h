@@ -8,6 +8,7 @@
 
 #include "platform/desktop.h"
 #include "renderer/detect.h"
+#include "renderer/process.h"
 #include "renderer/render_mode.h"
 
 namespace torva {
@@ -135,6 +136,14 @@ inline bool ConfirmQuit(Program& program, const std::string& activity) {
   program.quit_requested = program.desktop.Question(
       "TORVAmeter", "Do you want to stop " + activity + " and quit TORVAmeter?");
   return program.quit_requested;
+}
+
+// What a watched run does with a window event: a close request of the main
+// window asks whether to stop `activity` and quit.
+inline RunAction CloseAsksToQuit(Program& program, const Event& event,
+                                 const std::string& activity) {
+  const bool close = event.type == EventType::kCloseWindow && event.window == kMainWindow;
+  return close && ConfirmQuit(program, activity) ? RunAction::kClose : RunAction::kGoOn;
 }
 
 // LogPanel: add 1 to LogLine, then add the text at position LogLine.
