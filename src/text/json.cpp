@@ -23,7 +23,9 @@ std::string Shortest(T value) {
 
 std::string JsonText(std::string_view text) {
   std::string out = "\"";
-  for (const unsigned char c : text) {
+  // JSON is UTF-8: a name with a stray byte (a file named in Latin-1, say)
+  // must not make the whole record unreadable.
+  for (const unsigned char c : ValidUtf8(std::string(text))) {
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

@@ -11,7 +11,8 @@
 namespace torva {
 
 // `text` in double quotes, with quotes, backslashes and control characters
-// escaped (\n, \r, \t by name, others as \u00XX); other bytes as they are.
+// escaped (\n, \r, \t by name, others as \u00XX); bytes that are not UTF-8
+// become U+FFFD, so the result is always valid UTF-8.
 std::string JsonText(std::string_view text);
 
 // The shortest text that reads back as the same value; "null" for what JSON
