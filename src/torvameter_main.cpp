@@ -12,6 +12,7 @@
 #include "platform/app_folder.h"
 #include "platform/fltk/fltk_desktop.h"
 #include "platform/gadgets.h"
+#include "platform/standard_streams.h"
 #include "state/program.h"
 #include "update/update_check.h"
 
@@ -83,6 +84,7 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
       std::fprintf(stderr, "cannot open the display: DISPLAY is not set\n");
     return 1;
   }
+  torva::ReserveStandardStreams();
   if (lay_out) lay_out(app_dir);
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);

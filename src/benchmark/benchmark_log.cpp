@@ -33,28 +33,6 @@ std::string EquivalentSLLine(float delta_sl) {
          " (+/- 0.2) on the TORVA.";
 }
 
-bool BenchmarkLogWriter::Create(const std::string& path) {
-  Discard();
-  path_ = path;
-  temporary_ = path + ".new";
-  return log_.Open(temporary_);
-}
-
-void BenchmarkLogWriter::WriteLine(const std::string& text) { log_.Write(text); }
-
-bool BenchmarkLogWriter::Commit() {
-  if (!log_.IsOpen()) return false;
-  if (log_.Close() && std::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
-  ::unlink(temporary_.c_str());
-  return false;
-}
-
-void BenchmarkLogWriter::Discard() {
-  if (!log_.IsOpen()) return;
-  log_.Close();
-  ::unlink(temporary_.c_str());
-}
-
 bool BenchmarkLogPresent(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;

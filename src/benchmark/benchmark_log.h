@@ -22,31 +22,6 @@ std::string DeltaSLLine(float delta_sl);
 // Line 5: what SL 10 here is on the farm.
 std::string EquivalentSLLine(float delta_sl);
 
-// Writes the log line by line into a new file beside the log, each line on
-// disk as soon as it is written; only a run that wrote all its lines puts it
-// in place of the log. A run that fails or is killed leaves the earlier log
-// as it was, byte for byte.
-class BenchmarkLogWriter {
- public:
-  BenchmarkLogWriter() = default;
-  BenchmarkLogWriter(const BenchmarkLogWriter&) = delete;
-  BenchmarkLogWriter& operator=(const BenchmarkLogWriter&) = delete;
-  ~BenchmarkLogWriter() { Discard(); }
-
-  // Starts the new log beside `path`. False when it cannot be created.
-  bool Create(const std::string& path);
-  // Ignored when the log could not be created.
-  void WriteLine(const std::string& text);
-  // Replaces the log at `path` by the new one. False when that failed.
-  bool Commit();
-  // Drops the new log; the earlier one stays.
-  void Discard();
-
- private:
-  LineLog log_;
-  std::string path_, temporary_;
-};
-
 struct BenchmarkResults {
   float speed_ratio = 0;
   float delta_sl = 0;

@@ -36,17 +36,17 @@ TEST(BenchmarkLogTest, LinesGoBesideTheLogUntilTheRunHasWrittenThemAll) {
   const std::string path = folder.path() + "/TORVAmeter_Benchmark.log";
   const std::string earlier = "an older log\nwith more lines than the new one\n";
   WriteFile(path, earlier);
-  BenchmarkLogWriter log;
+  ReplacingLog log;
   ASSERT_TRUE(log.Create(path));
-  log.WriteLine("Mac, CPU: X - 2 threads");
-  log.WriteLine("Maxwell Render 5.2.1.49");
+  log.Write("Mac, CPU: X - 2 threads");
+  log.Write("Maxwell Render 5.2.1.49");
   // Each line is on disk as it is written, and the earlier log is untouched.
   EXPECT_EQ(ReadFile(path + ".new"), "Mac, CPU: X - 2 threads\nMaxwell Render 5.2.1.49\n");
   EXPECT_EQ(ReadFile(path), earlier);
 
-  log.WriteLine(RatioLine(12.34f, RenderMode::kCpu));
-  log.WriteLine(DeltaSLLine(3.5f));
-  log.WriteLine(EquivalentSLLine(3.5f));
+  log.Write(RatioLine(12.34f, RenderMode::kCpu));
+  log.Write(DeltaSLLine(3.5f));
+  log.Write(EquivalentSLLine(3.5f));
   ASSERT_TRUE(log.Commit());
   EXPECT_FALSE(fs::exists(path + ".new"));
   auto results = ReadBenchmarkLog(path);
@@ -62,9 +62,9 @@ TEST(BenchmarkLogTest, AnUnfinishedRunLeavesTheEarlierLogByteForByte) {
   const std::string earlier = "1\n2\nThe TORVA is 8.0 times faster\nDeltaSL = 1.00\n5\n";
   WriteFile(path, earlier);
   {
-    BenchmarkLogWriter log;
+    ReplacingLog log;
     ASSERT_TRUE(log.Create(path));
-    log.WriteLine("Mac, CPU: X - 2 threads");
+    log.Write("Mac, CPU: X - 2 threads");
   }  // gone without a commit, as when the renderer gave nothing
   EXPECT_EQ(ReadFile(path), earlier);
   EXPECT_FALSE(fs::exists(path + ".new"));
@@ -73,9 +73,9 @@ TEST(BenchmarkLogTest, AnUnfinishedRunLeavesTheEarlierLogByteForByte) {
   const std::string victim = folder.path() + "/victim";
   WriteFile(victim, "keep me");
   fs::create_symlink(victim, path + ".new");
-  BenchmarkLogWriter log;
+  ReplacingLog log;
   ASSERT_TRUE(log.Create(path));
-  log.WriteLine("x");
+  log.Write("x");
   log.Discard();
   EXPECT_EQ(ReadFile(victim), "keep me");
   EXPECT_EQ(ReadFile(path), earlier);
@@ -86,7 +86,7 @@ TEST(BenchmarkLogTest, MissingAndMalformedLogs) {
   const std::string path = folder.path() + "/log";
   EXPECT_FALSE(ReadBenchmarkLog(path));
   EXPECT_FALSE(LoggedRendererVersion(path));
-  EXPECT_FALSE(BenchmarkLogWriter().Create(folder.path() + "/no/such/folder/log"));
+  EXPECT_FALSE(ReplacingLog().Create(folder.path() + "/no/such/folder/log"));
 
   WriteFile(path, "");
   EXPECT_FALSE(ReadBenchmarkLog(path));

@@ -49,8 +49,12 @@ std::string RecordJson(const BenchmarkRecord& r) {
   return json;
 }
 
-std::string RecordPathFor(const std::string& log_path) { return Replace(log_path, ".json"); }
-std::string PlotPathFor(const std::string& log_path) { return Replace(log_path, ".png"); }
+std::string RecordPathFor(const std::string& log_path, bool finished) {
+  return Replace(log_path, finished ? ".json" : ".unfinished.json");
+}
+std::string PlotPathFor(const std::string& log_path, bool finished) {
+  return Replace(log_path, finished ? ".png" : ".unfinished.png");
+}
 
 bool WriteRecord(const std::string& path, const BenchmarkRecord& record) {
   return WriteWholeFile(path, RecordJson(record));

@@ -45,9 +45,11 @@ struct BenchmarkRecord {
 std::string RecordJson(const BenchmarkRecord& record);
 
 // The record's file and the plot's beside `log_path`: ".log" becomes ".json"
-// and ".png".
-std::string RecordPathFor(const std::string& log_path);
-std::string PlotPathFor(const std::string& log_path);
+// and ".png". A run that did not finish keeps its own under names of their
+// own (".unfinished.json", ".unfinished.png"), so that the record and the
+// plot beside the log always describe the run the log holds.
+std::string RecordPathFor(const std::string& log_path, bool finished = true);
+std::string PlotPathFor(const std::string& log_path, bool finished = true);
 
 // Written whole (through a temporary file); false when it cannot be.
 bool WriteRecord(const std::string& path, const BenchmarkRecord& record);

@@ -63,7 +63,7 @@ struct Run {
   const RenderMode mode;
   const BenchmarkCase bench;
   const std::string log_path;
-  BenchmarkLogWriter log;
+  ReplacingLog log;
   BenchmarkRecord record;
   float delta_sl = 0;
   bool close_requested = false;  // during the minute that cannot be interrupted
@@ -169,8 +169,8 @@ bool CreateLog(Run& run) {
   run.record.scene = run.bench.scene;
   run.record.farm_seconds = run.bench.farm_seconds;
   run.record.farm_sl = run.bench.farm_sl;
-  run.log.WriteLine(MachineLine(run.record.processor_brand, run.record.logical_processors));
-  run.log.WriteLine(RendererLine(run.record.renderer_version));
+  run.log.Write(MachineLine(run.record.processor_brand, run.record.logical_processors));
+  run.log.Write(RendererLine(run.record.renderer_version));
   return true;
 }
 
@@ -191,7 +191,7 @@ void ReportBanner(Run& run) {
 
 // The speed ratio, into the log and the panel.
 void ReportRatio(Run& run, float ratio) {
-  run.log.WriteLine(RatioLine(ratio, run.mode));
+  run.log.Write(RatioLine(ratio, run.mode));
   run.Report("");
   run.Report("The TORVA is " + FormatFixed(ratio, 1) + " times faster (+/- 10%) than");
   run.Report("this system (with " + FarmPoolText(run.mode) + ").");
@@ -323,8 +323,8 @@ std::optional<Stop> MeasureDeltaSL(Run& run, const BenchmarkOptions& options) {
 
 // The log's last lines, and the new log in place of the earlier one.
 std::optional<Stop> CommitLog(Run& run) {
-  run.log.WriteLine(DeltaSLLine(run.delta_sl));
-  run.log.WriteLine(EquivalentSLLine(run.delta_sl));
+  run.log.Write(DeltaSLLine(run.delta_sl));
+  run.log.Write(EquivalentSLLine(run.delta_sl));
   if (!run.log.Commit())
     return Stop{"log not written", "The benchmark log " + run.log_path + " cannot be written."};
   run.record.delta_sl = run.delta_sl;
@@ -368,13 +368,20 @@ void EndWithoutResults(Run& run, const Stop& stop) {
                                   "its results.");
 }
 
-// Beside the log: the record and the chart of the estimates. Failures to
-// write them are not reported: nothing depends on them.
-std::optional<Picture> SaveRecordAndPlot(Run& run) {
-  WriteRecord(RecordPathFor(run.log_path), run.record);
+// Beside the log: the record and the chart of the estimates, under names of
+// their own when the run did not finish. Failures to write them are not
+// reported: nothing depends on them.
+std::optional<Picture> SaveRecordAndPlot(Run& run, bool finished) {
+  std::error_code ec;
+  if (finished) {
+    // What an earlier unfinished run left would only contradict this one.
+    std::filesystem::remove(RecordPathFor(run.log_path, false), ec);
+    std::filesystem::remove(PlotPathFor(run.log_path, false), ec);
+  }
+  WriteRecord(RecordPathFor(run.log_path, finished), run.record);
   if (run.record.estimates.empty()) return std::nullopt;
   Picture plot = DrawTimeChart(EstimatesChart(run.record));
-  plot.source = PlotPathFor(run.log_path);
+  plot.source = PlotPathFor(run.log_path, finished);
   SavePng(plot, plot.source);
   return plot;
 }
@@ -414,17 +421,17 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options)
   if (!stop) stop = CommitLog(run);
   if (stop) {
     EndWithoutResults(run, *stop);
-    SaveRecordAndPlot(run);
+    SaveRecordAndPlot(run, false);
     return {Next::kGiveUp};
   }
   // The run is complete: a close request kept during the minute may now end it.
   if (run.close_requested && ConfirmQuit(program, "the benchmark")) {
-    SaveRecordAndPlot(run);
+    SaveRecordAndPlot(run, true);
     return {Next::kGiveUp};
   }
   ReportClosingLines(run, run.delta_sl);
   scene.Remove();
-  ShowResult(run, SaveRecordAndPlot(run));
+  ShowResult(run, SaveRecordAndPlot(run, true));
   return {};
 }
 

@@ -7,6 +7,7 @@
 #include "estimate/extrapolation.h"
 #include "estimate/unpacking.h"
 #include "estimate/work_folder.h"
+#include "platform/own_folder.h"
 #include "render/preview_window.h"
 #include "renderer/command_lines.h"
 #include "state/renderer_check.h"
@@ -46,8 +47,8 @@ FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
 void AbandonUnpacked(Estimation& run, const std::string& text) {
   run.program.desktop.Message("TORVAmeter error", text);
   run.program.desktop.ClearLog();
-  RemoveWorkFolder(run.program.paths.WorkDir);
-  run.log.Close();
+  RemoveOwnFolder(run.program.paths.WorkDir);
+  run.log.Discard();
 }
 
 void WarnAboutTheProject(Program& program) {
@@ -164,7 +165,6 @@ bool ChooseProject(Estimation& run) {
   std::error_code ec;
   fs::create_directories(paths.EstimateDir, ec);
   desktop.ClearLog();
-  fs::create_directories(paths.WorkDir, ec);
 
   std::optional<int> width = AskResolution(desktop, "Project X (width) resolution",
                                            "Enter the X resolution (400-32768 pix)");
@@ -187,7 +187,7 @@ void OpenLog(Estimation& run) {
   run.log_name = EstimateLogName(ArchiveBase(project.vum_path), project.resolution,
                                  project.sl_answer, project.mode);
   run.log_path = run.program.paths.EstimateDir + "/" + run.log_name;
-  run.log.Open(run.log_path);  // a log that cannot be made drops its lines; the run goes on
+  run.log.Create(run.log_path);  // a log that cannot be made drops its lines; the run goes on
   run.log.Write("Project \"" + FileNameOf(project.vum_path) + "\" " + ModeName(project.mode) +
                 " estimation.");
   run.log.Write("");
@@ -258,16 +258,18 @@ void RenderProject(Estimation& run) {
 }
 
 void DiscardRun(Estimation& run) {
-  run.log.Close();
-  std::error_code ec;
-  fs::remove(run.log_path, ec);
-  RemoveWorkFolder(run.program.paths.WorkDir);
+  run.log.Discard();
+  RemoveOwnFolder(run.program.paths.WorkDir);
 }
 
 void Evaluate(Estimation& run) {
   Program& program = run.program;
-  Report(program, {"", "Simulation finished!", "", "Results have been written in:",
-                   "   \"" + run.log_name + "\" ('/estimate/' subfolder).", ""});
+  Report(program, {"", "Simulation finished!", ""});
+  // Without an estimate the earlier log stays as it was.
+  if (!run.record.predictions.empty()) {
+    Report(program, {"Results have been written in:",
+                     "   \"" + run.log_name + "\" ('/estimate/' subfolder).", ""});
+  }
   run.log.Write(std::string(ModeName(run.project.mode)) + " simulation finished!");
   run.log.Write("");
 
@@ -312,16 +314,25 @@ void KeepTheRecord(Estimation& run) {
   record.stopped_by_user = run.render.stop_requested;
   record.render_seconds = run.render.seconds;
   record.price_per_farm_hour = price.units * static_cast<double>(price.unit_price);
+  if (record.predictions.empty()) {
+    run.log.Discard();
+    WriteRecord(stem + ".unfinished.json", record);
+    return;
+  }
+  if (!run.log.Commit()) {
+    program.desktop.Message("TORVAmeter error",
+                            "The estimation log " + run.log_path + " cannot be written.");
+  }
+  std::error_code ec;
+  fs::remove(stem + ".unfinished.json", ec);  // an earlier failed run's, now out of date
   WriteRecord(stem + ".json", record);
-  if (record.predictions.empty()) return;
   Picture chart = DrawTimeChart(PredictionsChart(record));
   if (SavePng(chart, stem + ".png")) program.desktop.Open(stem + ".png");
 }
 
 void CleanUp(Estimation& run) {
   ReportLine(run.program, "");
-  RemoveWorkFolder(run.program.paths.WorkDir);
-  run.log.Close();
+  RemoveOwnFolder(run.program.paths.WorkDir);
 }
 
 }  // namespace torva

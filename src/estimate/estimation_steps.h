@@ -36,7 +36,7 @@ struct Estimation {
   const EstimationOptions& options;
   Project project;
   std::string log_name, log_path;
-  LineLog log;
+  ReplacingLog log;
   WatchedRender render;
   EstimationRecord record;
 };
@@ -55,8 +55,10 @@ bool UnpackProject(Estimation& run);
 void RenderProject(Estimation& run);
 // The user chose to quit: nothing half-written stays behind.
 void DiscardRun(Estimation& run);
-// The MXI file's verdict and, when it passes, the price; then the record and
-// the chart beside the log, and the work folder removed.
+// The MXI file's verdict and, when it passes, the price; then the log, the
+// record and the chart put in place of the earlier ones when the run made an
+// estimate (else the earlier ones stay, and the record goes under a name of
+// its own), and the work folder removed.
 void Evaluate(Estimation& run);
 void KeepTheRecord(Estimation& run);
 void CleanUp(Estimation& run);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "estimate/work_folder.h"
+#include "platform/own_folder.h"
 #include "renderer/archiver.h"
 
 namespace torva {
@@ -41,7 +42,11 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
   const std::string& work_dir = program.paths.WorkDir;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(vum_path, ec)) return kCannotUncompress;
-  if (!MakeEmptyWorkFolder(work_dir)) return kCannotUncompress;
+  switch (MakeOwnFolder(work_dir)) {
+    case OwnFolder::kReady: break;
+    case OwnFolder::kForeign: return ForeignFolderMessage(work_dir);
+    case OwnFolder::kFailed: return kCannotUncompress;
+  }
   const std::optional<std::vector<std::string>> listing = Archive(program, {"l", "-slt", vum_path});
   const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
   if (!needed) return kCannotUncompress;

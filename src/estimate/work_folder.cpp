@@ -13,19 +13,6 @@ namespace torva {
 
 namespace fs = std::filesystem;
 
-bool RemoveWorkFolder(const std::string& folder) {
-  std::error_code ec;
-  fs::remove_all(folder, ec);  // removes links themselves, never their targets
-  return !fs::exists(fs::symlink_status(folder, ec));
-}
-
-bool MakeEmptyWorkFolder(const std::string& folder) {
-  if (!RemoveWorkFolder(folder)) return false;
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  return fs::is_directory(fs::symlink_status(folder, ec)) && fs::is_empty(folder, ec) && !ec;
-}
-
 std::vector<std::string> RemoveUnsafeEntries(const std::string& folder) {
   std::vector<std::string> removed;
   std::error_code ec;

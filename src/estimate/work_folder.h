@@ -9,14 +9,6 @@
 
 namespace torva {
 
-// Removes `folder` with everything in it, never following a link (a link is
-// removed, not what it points at). True when nothing is left.
-bool RemoveWorkFolder(const std::string& folder);
-
-// `folder` exists and is empty afterwards (leftovers of an earlier run are
-// gone); false when that cannot be achieved.
-bool MakeEmptyWorkFolder(const std::string& folder);
-
 // Removes every entry that is not a plain file of its own: links, folders,
 // pipes, devices, and files with further hard links. Returns their names.
 std::vector<std::string> RemoveUnsafeEntries(const std::string& folder);

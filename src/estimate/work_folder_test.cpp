@@ -43,26 +43,6 @@ TEST_F(WorkFolderTest, OnlyPlainFilesOfTheirOwnStay) {
   EXPECT_EQ(ReadFile(outside_ + "/victim"), "keep me");
 }
 
-TEST_F(WorkFolderTest, RemovingAndEmptyingNeverFollowLinks) {
-  WriteFile(work_ + "/old.mxs", "leftover");
-  fs::create_symlink(outside_, work_ + "/link");
-  fs::create_symlink(outside_ + "/victim", work_ + "/file link");
-  EXPECT_TRUE(MakeEmptyWorkFolder(work_));
-  EXPECT_TRUE(fs::is_empty(work_));
-  EXPECT_EQ(ReadFile(outside_ + "/victim"), "keep me");
-
-  // A work folder that is itself a link to another folder: the link goes.
-  fs::remove(work_);
-  fs::create_directory_symlink(outside_, work_);
-  EXPECT_TRUE(MakeEmptyWorkFolder(work_));
-  EXPECT_FALSE(fs::is_symlink(work_));
-  EXPECT_EQ(ReadFile(outside_ + "/victim"), "keep me");
-
-  EXPECT_TRUE(RemoveWorkFolder(work_));
-  EXPECT_FALSE(fs::exists(work_));
-  EXPECT_TRUE(RemoveWorkFolder(work_));  // already gone
-}
-
 TEST_F(WorkFolderTest, TheSceneIsTheOneNamedAfterTheArchiveElseTheFirstByName) {
   EXPECT_EQ(FindScene(work_, "Kitchen"), std::nullopt);
   WriteFile(work_ + "/notes.mxs.txt", "");

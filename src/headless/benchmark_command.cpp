@@ -27,20 +27,23 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
 
   const std::string log =
       mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
-  const std::string record = RecordPathFor(log), chart = PlotPathFor(log);
-  const std::optional<FileStamp> log_before = StampOf(log), record_before = StampOf(record),
-                                 chart_before = StampOf(chart);
+  const std::optional<FileStamp> log_before = StampOf(log);
+  const std::optional<FileStamp> records_before[] = {StampOf(RecordPathFor(log, false)),
+                                                     StampOf(RecordPathFor(log, true))};
+  const std::optional<FileStamp> charts_before[] = {StampOf(PlotPathFor(log, false)),
+                                                    StampOf(PlotPathFor(log, true))};
   RunBenchmarkWithMode(program, mode);
 
   HeadlessOutcome outcome;
   const std::optional<BenchmarkResults> results = ReadBenchmarkLog(log);
-  if (!WrittenSince(log, log_before) || !results || results->speed_ratio <= 0 ||
-      results->delta_sl <= 0)
-    outcome.failure = FailureOf(desktop, "the benchmark did not finish");
-  if (WrittenSince(record, record_before)) {
+  const bool finished =
+      WrittenSince(log, log_before) && results && results->speed_ratio > 0 && results->delta_sl > 0;
+  if (!finished) outcome.failure = FailureOf(desktop, "the benchmark did not finish");
+  const std::string record = RecordPathFor(log, finished), chart = PlotPathFor(log, finished);
+  if (WrittenSince(record, records_before[finished])) {
     std::vector<std::pair<std::string, std::string>> paths = {{"record", record}};
-    if (outcome.failure.empty()) paths.emplace_back("log", log);
-    if (WrittenSince(chart, chart_before)) paths.emplace_back("chart", chart);
+    if (finished) paths.emplace_back("log", log);
+    if (WrittenSince(chart, charts_before[finished])) paths.emplace_back("chart", chart);
     outcome.json = RecordWithPaths(record, paths);
   }
   return outcome;

@@ -41,13 +41,19 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
                       ResolutionText(std::stoi(command.width), std::stoi(command.height)),
                       command.sl, mode);
   const std::string stem = log.substr(0, log.size() - 4);  // without ".log"
-  const std::string record = stem + ".json", chart = stem + ".png";
-  const std::optional<FileStamp> record_before = StampOf(record), chart_before = StampOf(chart);
+  const std::string record = stem + ".json", chart = stem + ".png",
+                    unfinished = stem + ".unfinished.json";
+  const std::optional<FileStamp> record_before = StampOf(record), chart_before = StampOf(chart),
+                                 unfinished_before = StampOf(unfinished);
   RunEstimation(program);
 
-  if (!WrittenSince(record, record_before))
-    return {FailureOf(desktop, "no estimation has been made"), std::nullopt};
   HeadlessOutcome outcome;
+  if (!WrittenSince(record, record_before)) {
+    outcome.failure = FailureOf(desktop, "no estimation has been made");
+    if (WrittenSince(unfinished, unfinished_before))
+      outcome.json = RecordWithPaths(unfinished, {{"record", unfinished}});
+    return outcome;
+  }
   std::vector<std::pair<std::string, std::string>> paths = {{"log", log}, {"record", record}};
   if (WrittenSince(chart, chart_before)) paths.emplace_back("chart", chart);
   outcome.json = RecordWithPaths(record, paths);

@@ -1,12 +1,16 @@
 #include "headless/headless_run.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "app/startup.h"
 #include "benchmark/benchmark_log.h"
 #include "headless/command_runs.h"
 #include "platform/folder_lock.h"
+#include "platform/standard_streams.h"
 #include "state/config/settings.h"
 #include "state/renderer_check.h"
 #include "text/json.h"
@@ -115,6 +119,14 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
     return kUsageExitStatus;
   };
   if (!command.error.empty()) return usage_error(command.error);
+  const ClosedStreams closed = ReserveStandardStreams();
+  if (command.json && closed.output) {
+    std::fprintf(stderr,
+                 "%s: standard output is closed, so the --json result could not be "
+                 "written\n",
+                 name.c_str());
+    return 1;
+  }
 
   StatusOutput output(stderr, IsTerminal(stderr), TerminalWidth(stderr));
   HeadlessDesktop desktop(output);
@@ -143,9 +155,21 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   }
   output.Finish();
   if (command.json && outcome.json) {
-    std::fprintf(stdout, "%s\n", outcome.json->c_str());
-    std::fflush(stdout);
+    errno = 0;
+    if (std::fprintf(stdout, "%s\n", outcome.json->c_str()) < 0 || std::fflush(stdout) != 0) {
+      const std::string reason = errno ? std::strerror(errno) : "write error";
+      if (outcome.failure.empty())
+        outcome.failure = "the --json result could not be written (" + reason + ")";
+    }
   }
+  // After a clean stop, the status a shell expects of a program the signal ended.
+  if (const int signal = HeadlessDesktop::InterruptSignal()) {
+    const char* signal_name = signal == SIGINT ? "SIGINT" : signal == SIGHUP ? "SIGHUP" : "SIGTERM";
+    std::fprintf(stderr, "%s: stopped by %s\n", name.c_str(), signal_name);
+    return 128 + signal;
+  }
+  if (output.lost() && outcome.failure.empty())
+    outcome.failure = "the progress could not be written to standard error";
   if (outcome.failure.empty()) return 0;
   std::fprintf(stderr, "%s: %s\n", name.c_str(), outcome.failure.c_str());
   return 1;

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 namespace torva {
 
 bool LineLog::Open(const std::string& path, Start start) {
@@ -36,6 +38,26 @@ bool LineLog::Close() {
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   return !failed_ && synced && closed;
+}
+
+bool ReplacingLog::Create(const std::string& path) {
+  Discard();
+  path_ = path;
+  temporary_ = path + ".new";
+  return log_.Open(temporary_);
+}
+
+bool ReplacingLog::Commit() {
+  if (!log_.IsOpen()) return false;
+  if (log_.Close() && std::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
+  ::unlink(temporary_.c_str());
+  return false;
+}
+
+void ReplacingLog::Discard() {
+  if (!log_.IsOpen()) return;
+  log_.Close();
+  ::unlink(temporary_.c_str());
 }
 
 }  // namespace torva

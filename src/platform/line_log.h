@@ -32,4 +32,30 @@ class LineLog {
   bool failed_ = false;
 };
 
+// A log written line by line into a new file beside its path, each line on
+// disk as soon as it is written; only Commit puts it in place of the file at
+// the path (a link there is replaced, not followed). A run that fails or is
+// killed leaves the earlier file as it was, byte for byte.
+class ReplacingLog {
+ public:
+  ReplacingLog() = default;
+  ReplacingLog(const ReplacingLog&) = delete;
+  ReplacingLog& operator=(const ReplacingLog&) = delete;
+  ~ReplacingLog() { Discard(); }
+
+  // Starts the new file beside `path`. False when it cannot be created.
+  bool Create(const std::string& path);
+  // Ignored when the file could not be created.
+  void Write(std::string_view line) { log_.Write(line); }
+  // Replaces the file at `path` by the new one. False when that failed (and
+  // then the earlier file is still there).
+  bool Commit();
+  // Drops the new file; the earlier one stays.
+  void Discard();
+
+ private:
+  LineLog log_;
+  std::string path_, temporary_;
+};
+
 }  // namespace torva

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/own_folder.h"
 #include "prepare/archive_lines.h"
 #include "prepare/preparation.h"
 #include "renderer/archiver.h"
@@ -194,6 +195,15 @@ void ReportPrepared(Program& program, const Packing& packing) {
 
 }  // namespace
 
+void RemovePackingLeftovers(const AppPaths& paths) {
+  std::error_code ec;
+  for (fs::directory_iterator it(paths.ArchiveDir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.starts_with(".") && name.ends_with(".vum.packing"))
+      fs::remove_all(it->path(), ec);  // never follows a link
+  }
+}
+
 bool PackProject(Program& program, Preparation& preparation) {
   Packing packing(program.paths, preparation.scene_name);
   const bool archiver_missing = FileBytes(packing.archiver) <= 0;
@@ -222,7 +232,7 @@ bool PackProject(Program& program, Preparation& preparation) {
 
   std::error_code ec;
   fs::remove_all(packing.packing_folder, ec);
-  if (!archiver_missing) fs::remove_all(program.paths.AppDir + "/temp", ec);
+  if (!archiver_missing) RemoveOwnFolder(ProjectFolder(program.paths));
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/cpu_info.h"
+#include "platform/own_folder.h"
 #include "prepare/file_copy.h"
 #include "prepare/gather_script.h"
 #include "prepare/preparation.h"
@@ -114,12 +115,15 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
 
 Next GatherDependencies(Program& program, Preparation& preparation) {
   const AppPaths& paths = program.paths;
-  const std::string project_folder = paths.AppDir + "/temp";
+  const std::string project_folder = ProjectFolder(paths);
+  RemovePackingLeftovers(paths);
+  if (MakeOwnFolder(project_folder) == OwnFolder::kForeign) {
+    program.desktop.Message("TORVAmeter error", ForeignFolderMessage(project_folder));
+    return {Next::kGiveUp};
+  }
   if (!WriteWholeFile(paths.GatherScript, GatherScript(preparation.scene_path, project_folder)))
     return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit"};
   std::error_code ec;
-  fs::remove_all(project_folder, ec);
-  fs::create_directories(project_folder, ec);
   StartProjectLog(program, preparation);
 
   const std::string scene_folder = FolderOf(preparation.scene_path);

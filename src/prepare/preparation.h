@@ -39,6 +39,11 @@ inline RunAction QuitRule(Program& program, const Event& event) {
   return CloseAsksToQuit(program, event, "the preparation of the project");
 }
 
+// The flat folder the scene's files are gathered in, without a final "/".
+inline std::string ProjectFolder(const AppPaths& paths) { return paths.AppDir + "/temp"; }
+// Removes what a packing that was killed left in the archive folder.
+void RemovePackingLeftovers(const AppPaths& paths);
+
 // The steps, in the order the command runs them. A step that returns false
 // (or kGiveUp) has been given up by the user (quit, cancel); GiveUpPreparation
 // then leaves nothing of it behind.
@@ -48,7 +53,8 @@ std::optional<std::string> ChooseScene(Program& program);
 // characters. False when a rename could not be done (the user was told).
 bool MakeSceneNameSafe(Program& program, std::string& scene_path);
 // Ends the program when its script cannot be written or a missing file is
-// not found by the user.
+// not found by the user; gives up when a folder of the user's stands where
+// the project folder goes.
 Next GatherDependencies(Program& program, Preparation& preparation);
 // Asks whether to go on when files of one name but different bytes met in
 // the flat project folder.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/buttons_disabled.h"
+#include "platform/own_folder.h"
 #include "prepare/preparation.h"
 #include "prepare/scene_name.h"
 
@@ -32,7 +33,7 @@ void GiveUpPreparation(Program& program, Preparation& preparation) {
   preparation.log.Close();
   std::error_code ec;
   std::filesystem::remove(program.paths.AppDir + "/TORVAmeter_Maxwell.log", ec);
-  std::filesystem::remove_all(program.paths.AppDir + "/temp", ec);
+  RemoveOwnFolder(ProjectFolder(program.paths));
   ReportLine(program, "The preparation has been cancelled, nothing has been packed.");
 }
 

@@ -146,6 +146,14 @@ inline RunAction CloseAsksToQuit(Program& program, const Event& event,
   return close && ConfirmQuit(program, activity) ? RunAction::kClose : RunAction::kGoOn;
 }
 
+// Why a work folder of the program (the project folder, the unpacking
+// folder) cannot be used: one of that name holds what the user keeps there.
+inline std::string ForeignFolderMessage(const std::string& folder) {
+  return "The folder " + folder +
+         " holds files that TORVAmeter did not make, and TORVAmeter works in a folder of that "
+         "name.\nMove them elsewhere, or give TORVAmeter an application folder of its own.";
+}
+
 // LogPanel: add 1 to LogLine, then add the text at position LogLine.
 inline void ReportLine(Program& program, const std::string& text) {
   ++program.state.LogLine;

@@ -535,16 +535,21 @@ TEST_F(BenchmarkRunTest, AOneMinuteRenderThatNeverEndsIsStopped) {
           "SL of 6.50. x\nTime left: 0h 10m 0s\nSL of 7.00. x\nTime left: 0h 10m 0s\n"
           "@sleep 600000\n");
   Session s(*this, "press 6 after (estimation 2)\n", "5.2.1.49");
+  // The record and chart beside the log keep describing the log's run.
+  WriteFile(bench_ + "/TORVAmeter_Benchmark.json", "the earlier run's record");
+  WriteFile(bench_ + "/TORVAmeter_Benchmark.png", "the earlier run's chart");
   BenchmarkOptions options;
   options.phase2_limit_ms = 1500;
   RunBenchmark(s.program, options);
+  EXPECT_EQ(ReadFile(bench_ + "/TORVAmeter_Benchmark.json"), "the earlier run's record");
+  EXPECT_EQ(ReadFile(bench_ + "/TORVAmeter_Benchmark.png"), "the earlier run's chart");
   EXPECT_EQ(s.Panel().back(), "The benchmark has been stopped: run it again to get its results.");
   EXPECT_TRUE(
       s.Has("message \"TORVAmeter Benchmark Error\" \"The one minute render did not "
             "end and has been stopped, so DeltaSL could not be measured.\\nThe "
             "benchmark has been stopped: run it again to get its results.\""));
   EXPECT_EQ(s.program.state.DeltaSL, 0);
-  EXPECT_NE(ReadFile(bench_ + "/TORVAmeter_Benchmark.json")
+  EXPECT_NE(ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json")
                 .find("\"outcome\": \"one-minute render timed out\""),
             std::string::npos);
 }

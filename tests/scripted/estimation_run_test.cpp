@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "platform/own_folder.h"
 #include "testing/commands.h"
 #include "testing/scripted_session.h"
 
@@ -267,15 +268,20 @@ TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
   // A renderer that prints nothing believable, then stays silent.
   Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 99999999h 0m 0s\n@sleep 600000\n");
   options_.silence_limit_ms = 1500;
+  // A re-run that fails leaves the earlier run's log, record and chart.
+  const std::string stem = "Kitchen_800x600_SL20_estimate_CPU";
+  for (const char* extension : {".log", ".json", ".png"})
+    WriteFile(estimate_ + "/" + stem + extension, std::string("earlier ") + extension);
   const std::string transcript = Estimate(Answers(PackPrepared()), Ratios{.cpu = 1});
   const std::string why =
       "Maxwell Render gave no estimation of the time left, so the project could not be priced.";
   EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error\" \"" + why + "\"")) << transcript;
   EXPECT_FALSE(Contains(transcript, " EUR (With"));
   EXPECT_FALSE(Contains(transcript, "Est. at SL"));
-  EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.log"),
-                       "CPU simulation finished!\n\n" + why + "\n"));
-  const std::string json = Log("Kitchen_800x600_SL20_estimate_CPU.json");
+  EXPECT_FALSE(Contains(transcript, "Results have been written in:"));
+  for (const char* extension : {".log", ".json", ".png"})
+    EXPECT_EQ(Log(stem + extension), std::string("earlier ") + extension);
+  const std::string json = Log(stem + ".unfinished.json");
   EXPECT_TRUE(Contains(json, "\"outcome\": \"not priced\"")) << json;
   EXPECT_TRUE(Contains(json, "\"cost_eur\": null")) << json;
 }
@@ -446,10 +452,9 @@ TEST_F(EstimationTest, AnArchiveWithoutALowerCaseSceneCannotBeUncompressed) {
 
   WriteFile(app_ + "/archive/Broken.vum", "not an archive at all");
   EXPECT_TRUE(Estimate(Answers(app_ + "/archive/Broken.vum")).ends_with(failure));
-  // The log holds the first lines only.
-  EXPECT_EQ(Log("Broken_800x600_SL20_estimate_CPU.log"),
-            "Project \"Broken.vum\" CPU estimation.\n\nProject resolution: 800x600\n"
-            "Desired Sampling Level: 20.00\n");
+  // Nothing was estimated, so no log stands in place of an earlier one.
+  EXPECT_FALSE(fs::exists(estimate_ + "/Broken_800x600_SL20_estimate_CPU.log"));
+  EXPECT_FALSE(fs::exists(estimate_ + "/Broken_800x600_SL20_estimate_CPU.log.new"));
 }
 
 TEST_F(EstimationTest, TheMxiSizeIsJudgedInWholeMiBAgainstTheLimit) {
@@ -604,6 +609,7 @@ TEST_F(EstimationTest, AnMxiThatCameWithTheArchiveIsNotTakenForTheRenderersOwn) 
 
 TEST_F(EstimationTest, LeftoversOfAnUnfinishedRunAreNotTakenForTheScene) {
   Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  ASSERT_EQ(MakeOwnFolder(work_), OwnFolder::kReady);
   WriteFile(work_ + "/Aaa.mxs", kScene);  // sorts before this project's scene
   WriteFile(work_ + "/TORVAmeter_Maxwell.log", "");
   WriteFile(project_ + "/Zed.mxs", kScene);
@@ -698,7 +704,7 @@ TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
   EXPECT_TRUE(Contains(transcript, "log 10 \"Simulation finished!\"\n")) << transcript;
   EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error: MXI file not found!\""));
   EXPECT_FALSE(Contains(transcript, "Est. at"));
-  EXPECT_TRUE(transcript.ends_with("log 17 \"\"\nenable 7\n"));
+  EXPECT_TRUE(transcript.ends_with("log 14 \"\"\nenable 7\n")) << transcript;
   EXPECT_FALSE(fs::exists(work_));
 }
 

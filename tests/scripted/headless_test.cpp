@@ -169,6 +169,61 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
 }
 
+TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
+  ASSERT_EQ(Torvameter("setup --maxwell " + ShellQuote(maxwell_)).status, 0);
+  ASSERT_EQ(Torvameter("benchmark --estimates 2").status, 0);
+  // Folders of the user's where the program works are refused, not emptied.
+  WriteFile(app_ + "/temp/notes.txt", "mine");
+  ProgramRun run = Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("The folder " + app_ + "/temp holds files that TORVAmeter did not make"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(ReadFile(app_ + "/temp/notes.txt"), "mine");
+  fs::remove_all(app_ + "/temp");
+
+  // A killed packing's leftovers go with the next preparation, and a result
+  // that cannot be written fails the run.
+  WriteFile(app_ + "/archive/.Loft.vum.packing/Loft.vum", "half packed");
+  run = Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names --json >/dev/full");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("the --json result could not be written"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/archive/.Loft.vum.packing"));
+  const std::string estimate = "estimate " + ShellQuote(app_ + "/archive/Kitchen.vum");
+  WriteFile(app_ + "/workdir/render.exr", "mine");
+  run = Torvameter(estimate + " --size 800x600 --sl 14");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("The folder " + app_ + "/workdir holds files"), std::string::npos);
+  EXPECT_EQ(ReadFile(app_ + "/workdir/render.exr"), "mine");
+  fs::remove_all(app_ + "/workdir");
+
+  // A reader that goes away and a closed terminal stop the run as Ctrl-C
+  // does: the renderer ends, the work folder goes, the earlier log stays.
+  const std::string log = app_ + "/estimate/Kitchen_1280x720_SL20_estimate_CPU.log";
+  ASSERT_EQ(Torvameter(estimate + " --size 1280x720 --sl 20 --seconds 1").status, 0);
+  const std::string earlier = ReadFile(log);
+  ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, "--speed 3 --seed 7"));
+  const std::string program = "env -u DISPLAY " +
+                              ShellQuote(BuildDir() + "/src/torvameter-sandbox") + " --app-dir " +
+                              ShellQuote(app_) + " " + estimate + " --size 1280x720 --sl 20";
+  // "[M]" keeps the pattern from matching this shell's own command line.
+  const std::string orphans = "grep -qs -- " + ShellQuote(maxwell_ + "/[M]axwell.app") +
+                              " /proc/[0-9]*/cmdline && echo orphan; ";
+  CommandOutcome outcome = RunCommand(
+      "bash -c " + ShellQuote(program + " 2>&1 | head -c 300 >/dev/null; s=${PIPESTATUS[0]}; " +
+                              orphans + "echo $s"));
+  EXPECT_EQ(outcome.output, "1\n");
+  const std::string err = root_.path() + "/hup.txt";
+  outcome =
+      RunCommand("bash -c " + ShellQuote(program + " 2>" + ShellQuote(err) +
+                                         " & p=$!; until grep -q 'Est. at' " + ShellQuote(err) +
+                                         "; do sleep 0.1; done; kill -HUP $p; wait $p; s=$?; " +
+                                         orphans + "echo $s"));
+  EXPECT_EQ(outcome.output, "129\n") << ReadFile(err);
+  EXPECT_EQ(ReadFile(log), earlier);
+  EXPECT_FALSE(fs::exists(app_ + "/workdir"));
+}
+
 TEST_F(Headless, WrongCommandLinesAndMissingInputsEndAtOnce) {
   ProgramRun run = Torvameter("estimate x.vum --size 10x10 --sl 20");
   EXPECT_EQ(run.status, 2);

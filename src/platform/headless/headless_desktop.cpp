@@ -5,9 +5,11 @@
 namespace torva {
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t stop_signal = 0;
 
-extern "C" void NoteInterrupt(int) { interrupted = 1; }
+extern "C" void NoteInterrupt(int signal) {
+  if (stop_signal == 0) stop_signal = signal;
+}
 
 // What a box says, on one line, for a message about it.
 std::string Described(const std::string& title, const std::string& text) {
@@ -23,11 +25,16 @@ void HeadlessDesktop::CatchInterrupts() {
   struct sigaction action {};
   action.sa_handler = NoteInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // A closed terminal stops the run as Ctrl-C does; a reader that went away
+  // is a failed write, which the output notices, not a sudden death that
+  // would leave the renderer and the work files behind.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
 }
 
-bool HeadlessDesktop::Interrupted() { return interrupted != 0; }
+bool HeadlessDesktop::Interrupted() { return stop_signal != 0; }
+
+int HeadlessDesktop::InterruptSignal() { return stop_signal; }
 
 const Reply& HeadlessDesktop::Use(const std::string& kind, const std::string& title,
                                   const std::string& text, bool single_use) {
@@ -123,7 +130,7 @@ Event HeadlessDesktop::WaitEvent() {
 }
 
 Event HeadlessDesktop::TakeEvent() {
-  if (Interrupted() && !interrupt_delivered_) {
+  if ((Interrupted() || output_.lost()) && !interrupt_delivered_) {
     interrupt_delivered_ = true;
     return Event{EventType::kCloseWindow, kMainWindow};
   }

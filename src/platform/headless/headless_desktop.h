@@ -58,10 +58,13 @@ class HeadlessDesktop : public Desktop {
   // Asked each time the program looks for an event.
   void SetClickRule(ClickRule rule) { click_rule_ = std::move(rule); }
 
-  // An interrupt (SIGINT, SIGTERM) becomes a close request of the main
-  // window at the next event the program looks for.
+  // An interrupt (SIGINT, SIGTERM, SIGHUP), or output that can no longer be
+  // written, becomes a close request of the main window at the next event
+  // the program looks for. SIGPIPE is ignored.
   static void CatchInterrupts();
   static bool Interrupted();
+  // The first interrupt's signal number, 0 before any.
+  static int InterruptSignal();
 
   // Why the run failed, in the order the replies that say so were used.
   const std::vector<std::string>& failures() const { return failures_; }

@@ -21,13 +21,12 @@ void StatusOutput::Line(const std::string& text) {
         Redraw();
       }
     } else if (!piece.empty() || !last_empty_) {
-      std::fprintf(out_, "%s\n", piece.c_str());
+      Write(piece + "\n");
       last_empty_ = piece.empty();
     }
     if (end == std::string::npos) break;
     start = end + 1;
   }
-  std::fflush(out_);
 }
 
 void StatusOutput::Progress(int value, int end) {
@@ -36,35 +35,37 @@ void StatusOutput::Progress(int value, int end) {
   if (percent == percent_) return;
   percent_ = percent;
   Redraw();
-  std::fflush(out_);
 }
 
 void StatusOutput::Note(const std::string& text) {
-  if (terminal_ && drawn_) std::fputs("\r\033[K", out_);
   std::string shown = text;
   for (char& c : shown) {
     if (c == '\r') c = '\n';
   }
-  std::fprintf(out_, "%s\n", shown.c_str());
+  Write((terminal_ && drawn_ ? "\r\033[K" : "") + shown + "\n");
   last_empty_ = false;
   drawn_ = false;
   if (terminal_ && !shown_.empty()) Redraw();
-  std::fflush(out_);
 }
 
 void StatusOutput::Finish() {
-  if (terminal_ && drawn_) std::fputs("\n", out_);
+  if (terminal_ && drawn_) Write("\n");
   drawn_ = false;
   shown_.clear();
   percent_ = -1;
-  std::fflush(out_);
 }
 
 void StatusOutput::Redraw() {
   std::string line = percent_ >= 0 ? "[" + std::to_string(percent_) + "%] " + shown_ : shown_;
   // One column stays free: a full line would wrap on some terminals.
-  std::fprintf(out_, "\r\033[K%s", line.substr(0, Utf8PrefixBytes(line, width_ - 1)).c_str());
+  Write("\r\033[K" + line.substr(0, Utf8PrefixBytes(line, width_ - 1)));
   drawn_ = true;
+}
+
+void StatusOutput::Write(const std::string& text) {
+  if (lost_) return;
+  if (std::fwrite(text.data(), 1, text.size(), out_) != text.size() || std::fflush(out_) != 0)
+    lost_ = true;
 }
 
 int TerminalWidth(std::FILE* stream) {

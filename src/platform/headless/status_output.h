@@ -25,9 +25,13 @@ class StatusOutput {
   void Note(const std::string& text);
   // Ends the terminal's line, so that what comes next starts on its own.
   void Finish();
+  // A write failed (the reader went away, the disk is full): nothing more is
+  // written, and the run should stop.
+  bool lost() const { return lost_; }
 
  private:
   void Redraw();
+  void Write(const std::string& text);
 
   std::FILE* out_;
   bool terminal_;
@@ -36,6 +40,7 @@ class StatusOutput {
   int percent_ = -1;    // shown before it while a bar runs
   bool drawn_ = false;  // the terminal's line holds something
   bool last_empty_ = true;
+  bool lost_ = false;
 };
 
 // The columns of the terminal behind `stream`, 80 when unknown.
