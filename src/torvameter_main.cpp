@@ -85,14 +85,13 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
     return 1;
   }
   torva::ReserveStandardStreams();
-  if (lay_out) lay_out(app_dir);
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
   if (!line.update_host.empty() && !torva::PointUpdatesAt(line.update_host, program.update_servers))
     return UsageError("bad port in --update-host");
   if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))
     return UsageError("--probe-limit takes whole seconds from 1 to 86400");
-  return torva::RunProgram(program);
+  return torva::RunProgram(program, lay_out);
 }
 
 }  // namespace

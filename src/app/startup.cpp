@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <cstring>
 #include <filesystem>
 
 #include "app/logo.h"
@@ -42,19 +43,22 @@ void CheckRendererAtStart(Program& program) {
   }
 }
 
-[[noreturn]] void StartUp(Program& program) {
+[[noreturn]] void StartUp(Program& program,
+                          const std::function<void(const std::string&)>& lay_out) {
   Picture logo = DecodePng(EmbeddedLogoPng()).value_or(BlankPicture(405, 89));
 
-  MakeFolderIfMissing(program.paths.AppDir);
   // Two programs on one folder would mix their scripts, work folders and
   // configuration: the second one leaves at once, writing nothing.
-  const std::optional<FolderLock> lock = FolderLock::Take(program.paths.AppDir);
-  if (!lock) {
-    program.desktop.Message("TORVAmeter warning", "TORVAmeter is already running with the folder " +
-                                                      program.paths.AppDir +
-                                                      ".\nThis copy will now quit.");
+  const AppFolderLock lock = LockAppFolder(program.paths.AppDir);
+  if (lock.held_by_another) {
+    program.desktop.Message("TORVAmeter warning", lock.refusal + ".\nThis copy will now quit.");
     EndProgram();
   }
+  if (!lock.refusal.empty()) {
+    program.desktop.Message("TORVAmeter error", lock.refusal + ".\nTORVAmeter will now quit.");
+    EndProgram();
+  }
+  if (lay_out) lay_out(program.paths.AppDir);
   MakeFolderIfMissing(program.paths.ArchiveDir);
   program.state.LastDir = program.paths.AppDir;
 
@@ -77,9 +81,28 @@ void CheckRendererAtStart(Program& program) {
 
 }  // namespace
 
-int RunProgram(Program& program) {
+AppFolderLock LockAppFolder(const std::string& app_dir) {
+  MakeFolderIfMissing(app_dir);
+  FolderLockAttempt attempt = FolderLock::Take(app_dir);
+  AppFolderLock folder;
+  switch (attempt.result) {
+    case FolderLockAttempt::Result::kTaken: folder.lock.emplace(std::move(*attempt.lock)); break;
+    case FolderLockAttempt::Result::kReadOnly: break;
+    case FolderLockAttempt::Result::kHeld:
+      folder.held_by_another = true;
+      folder.refusal = "TORVAmeter is already running with the folder " + app_dir;
+      break;
+    case FolderLockAttempt::Result::kFailed:
+      folder.refusal =
+          "The application folder " + app_dir + " cannot be used: " + std::strerror(attempt.error);
+      break;
+  }
+  return folder;
+}
+
+int RunProgram(Program& program, const std::function<void(const std::string&)>& lay_out) {
   try {
-    StartUp(program);
+    StartUp(program, lay_out);
   } catch (const ProgramEnded&) {
   }
   return 0;

@@ -89,5 +89,30 @@ TEST_F(StartUpEndTest, AFirstRunWithoutARendererFolderEndsAfterItsMessage) {
   EXPECT_FALSE(fs::exists(app_ + "/TORVAmeter_Maxwell.ini"));
 }
 
+// "Already running" only when another copy holds the folder, and then the
+// folder is left as it was; any other trouble is named as it is.
+TEST_F(StartUpEndTest, OnlyAHeldLockIsAnotherCopyAndTheFolderIsLaidOutOnlyOnceHeld) {
+  bool laid_out = false;
+  const auto lay_out = [&](const std::string&) { laid_out = true; };
+  {
+    const FolderLockAttempt first = FolderLock::Take(app_);
+    ASSERT_TRUE(first.lock);
+    ScriptedSession session("");
+    Program program(session.desktop(), app_);
+    RunProgram(program, lay_out);
+    EXPECT_FALSE(laid_out);
+    EXPECT_NE(session.transcript().find("already running"), std::string::npos);
+  }
+  WriteFile(scratch_.path() + "/a file", "");
+  fs::remove(app_ + "/.TORVAmeter.lock");
+  fs::create_symlink(".TORVAmeter.lock", app_ + "/.TORVAmeter.lock");  // a loop
+  for (const std::string& folder : {scratch_.path() + "/a file", app_}) {
+    const AppFolderLock lock = LockAppFolder(folder);
+    EXPECT_FALSE(lock.lock || lock.held_by_another) << folder;
+    EXPECT_TRUE(lock.refusal.starts_with("The application folder " + folder + " cannot be used: "))
+        << lock.refusal;
+  }
+}
+
 }  // namespace
 }  // namespace torva

@@ -88,7 +88,8 @@ class SceneCopy {
     for (const char* name : {"Bottles_on_a_window.mxs", "OpenfootageNEtHDRCow_small.hdr"}) {
       copies_.push_back(run.InBenchDir(name));
       std::error_code error;
-      fs::copy_file(source + name, copies_.back(), fs::copy_options::overwrite_existing, error);
+      fs::remove(copies_.back(), error);  // a link left there goes, not what it points at
+      fs::copy_file(source + name, copies_.back(), error);
     }
   }
   ~SceneCopy() { Remove(); }

@@ -134,15 +134,14 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
     return usage_error("--probe-limit takes whole seconds from 1 to 86400");
   HeadlessDesktop::CatchInterrupts();
-  if (lay_out) lay_out(app_dir);
 
   HeadlessOutcome outcome;
   // One program per application folder, as for the window.
-  MakeFolderIfMissing(program.paths.AppDir);
-  const std::optional<FolderLock> lock = FolderLock::Take(program.paths.AppDir);
-  if (!lock) {
-    outcome.failure = "TORVAmeter is already running with the folder " + program.paths.AppDir;
+  const AppFolderLock lock = LockAppFolder(program.paths.AppDir);
+  if (!lock.refusal.empty()) {
+    outcome.failure = lock.refusal;
   } else {
+    if (lay_out) lay_out(app_dir);
     MakeFolderIfMissing(program.paths.ArchiveDir);
     try {
       outcome = Dispatch(command, program, desktop, program_name);

@@ -4,17 +4,28 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace torva {
 
-std::optional<FolderLock> FolderLock::Take(const std::string& folder) {
+FolderLockAttempt FolderLock::Take(const std::string& folder) {
+  using Result = FolderLockAttempt::Result;
   const std::string path = folder + "/.TORVAmeter.lock";
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return std::nullopt;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return std::nullopt;
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    // A lock file left by another user (a run under sudo) still locks:
+    // flock needs no write access.
+    fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return {Result::kReadOnly, std::nullopt, 0};
   }
-  return FolderLock(fd);
+  if (fd < 0) return {Result::kFailed, std::nullopt, errno};
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(fd);
+    if (error == EWOULDBLOCK) return {Result::kHeld, std::nullopt, 0};
+    return {Result::kFailed, std::nullopt, error};
+  }
+  return {Result::kTaken, FolderLock(fd), 0};
 }
 
 FolderLock::~FolderLock() {

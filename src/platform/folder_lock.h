@@ -7,10 +7,11 @@
 
 namespace torva {
 
+struct FolderLockAttempt;
+
 class FolderLock {
  public:
-  // nullopt when another program holds the lock (or the file cannot be opened).
-  static std::optional<FolderLock> Take(const std::string& folder);
+  static FolderLockAttempt Take(const std::string& folder);
 
   FolderLock(FolderLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   FolderLock& operator=(FolderLock&&) = delete;
@@ -20,6 +21,19 @@ class FolderLock {
  private:
   explicit FolderLock(int fd) : fd_(fd) {}
   int fd_;
+};
+
+// What taking the lock found.
+struct FolderLockAttempt {
+  enum class Result {
+    kTaken,
+    kHeld,      // another process holds it
+    kReadOnly,  // nothing in the folder can be written, so no other copy can spoil it
+    kFailed,    // the folder cannot be used (see `error`)
+  };
+  Result result = Result::kFailed;
+  std::optional<FolderLock> lock;  // with kTaken
+  int error = 0;                   // errno, with kFailed
 };
 
 }  // namespace torva

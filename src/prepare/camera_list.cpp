@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "text/text.h"
+#include "text/whole_file.h"
 
 namespace torva {
 
@@ -26,10 +27,7 @@ std::optional<std::vector<std::string>> ReadCameraLines(const std::string& path)
 bool WriteCameraLines(const std::string& path, const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && written;
+  return WriteWholeFile(path, text);
 }
 
 std::string CameraLabel(const std::string& line) {

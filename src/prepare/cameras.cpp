@@ -8,6 +8,7 @@
 #include "prepare/preparation.h"
 #include "renderer/command_lines.h"
 #include "renderer/process.h"
+#include "text/whole_file.h"
 
 namespace torva {
 namespace {
@@ -43,7 +44,7 @@ bool ListCameras(Program& program, Preparation& preparation, const std::string& 
   const std::string script = CameraScript({generation, program.state.MaxwellDir,
                                            ReadTemplate(paths.BenchDir + "/GetCameras.py"),
                                            preparation.scene_path, cameras_file});
-  if (std::ofstream out{script_path, std::ios::binary}) out << script;
+  WriteWholeFile(script_path, script);  // a failure shows as Pymaxwell finding no script
 
   ExternalProcess pymaxwell = ExternalProcess::Launch(
       PymaxwellExecutable(program.state.MaxwellDir),

@@ -1,7 +1,6 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/cpu_info.h"
 #include "platform/own_folder.h"
@@ -14,18 +13,12 @@
 #include "text/file_size.h"
 #include "text/numbers.h"
 #include "text/utf8.h"
+#include "text/whole_file.h"
 
 namespace torva {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  return static_cast<bool>(out);
-}
 
 std::string LocalDateLine() {
   const std::time_t now = std::time(nullptr);

@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <fstream>
 
 #include "prepare/dependency_sources.h"
 #include "prepare/gather_script.h"
@@ -7,6 +6,7 @@
 #include "prepare/scene_name.h"
 #include "renderer/command_lines.h"
 #include "renderer/process.h"
+#include "text/whole_file.h"
 
 namespace torva {
 
@@ -14,12 +14,7 @@ bool CheckSameNames(Program& program, Preparation& preparation) {
   if (!preparation.Gathered()) return true;  // nothing to pack
   namespace fs = std::filesystem;
   const std::string script_path = program.paths.AppDir + "/TORVASources.ms";
-  bool written = false;
-  if (std::ofstream out{script_path, std::ios::binary | std::ios::trunc}) {
-    out << SourcesScript(preparation.scene_path);
-    out.close();
-    written = static_cast<bool>(out);
-  }
+  const bool written = WriteWholeFile(script_path, SourcesScript(preparation.scene_path));
 
   SourcesReader reader;
   int exit_code = -1;

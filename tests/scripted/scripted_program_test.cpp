@@ -47,8 +47,8 @@ TEST_F(ScriptedProgramTest, ASecondProgramOnTheSameFolderLeavesAtOnce) {
   WriteConfig();
   const std::string config = ReadFile(app_ + "/TORVAmeter_Maxwell.ini");
   {
-    const std::optional<FolderLock> first = FolderLock::Take(app_);
-    ASSERT_TRUE(first);
+    const FolderLockAttempt first = FolderLock::Take(app_);
+    ASSERT_TRUE(first.lock);
     Outcome second = RunProgram("close\n");
     EXPECT_EQ(second.status, 0);
     EXPECT_EQ(second.output,

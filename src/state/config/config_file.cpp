@@ -126,7 +126,8 @@ bool ReplaceThroughTemporaryFile(const std::string& target, std::string_view tex
 // Rewrites the file itself (creating it 0600 when missing). Its space is
 // reserved first, so that a full disk fails before the old text is touched.
 bool RewriteInPlace(const std::string& path, std::string_view text) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   struct stat info {};
   bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -229,23 +230,16 @@ std::optional<ConfigValues> ReadConfigFile(const std::string& path) {
 
 bool WriteConfigFile(const std::string& path, const ConfigValues& values) {
   const std::string text = FormatConfig(values);
-  // A symbolic link stays one: the file it points to is written.
-  std::string target = path;
-  struct stat link {};
-  if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    // A dangling link: only opening it creates the file it names.
-    if (!resolved) return RewriteInPlace(path, text);
-    target = resolved.get();
-  }
+  // A link at the settings' name is replaced by the file itself, never
+  // written through: nothing outside the folder is touched.
   struct stat old {};
-  const bool exists = stat(target.c_str(), &old) == 0;
-  if (exists && !S_ISREG(old.st_mode)) return false;
-  const mode_t mode = exists && (old.st_mode & 077) == 0 ? (old.st_mode & 0700) : 0600;
+  const bool exists = lstat(path.c_str(), &old) == 0;
+  const bool regular = exists && S_ISREG(old.st_mode);
+  if (exists && !regular && !S_ISLNK(old.st_mode)) return false;
+  const mode_t mode = regular && (old.st_mode & 077) == 0 ? (old.st_mode & 0700) : 0600;
+  if (ReplaceThroughTemporaryFile(path, text, mode, regular ? &old : nullptr)) return true;
   // The folder may refuse new files while the file itself is writable.
-  return ReplaceThroughTemporaryFile(target, text, mode, exists ? &old : nullptr) ||
-         RewriteInPlace(target, text);
+  return !exists || regular ? RewriteInPlace(path, text) : false;
 }
 
 }  // namespace torva

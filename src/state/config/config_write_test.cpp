@@ -161,23 +161,25 @@ TEST_F(ConfigWriteTest, ARefusingFolderFallsBackToRewritingTheFile) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"TORVAmeter_Maxwell.ini"});
 }
 
-TEST_F(ConfigWriteTest, ASymbolicLinkIsWrittenThroughAndStaysALink) {
-  fs::create_directory(dir_ / "real");
-  const fs::path real = dir_ / "real" / "settings.ini";
-  WriteFile(real.string(), "old\n");
-  fs::permissions(real, fs::perms(0600));
-  fs::create_symlink("real/settings.ini", path_);
+TEST_F(ConfigWriteTest, ALinkIsReplacedAndNothingOutsideIsWritten) {
+  fs::create_directory(dir_ / "outside");
+  const fs::path important = dir_ / "outside" / "important.conf";
+  WriteFile(important.string(), "keep me\n");
+  fs::permissions(important, fs::perms(0644));
+  fs::create_symlink(important, path_);
   ASSERT_TRUE(WriteConfigFile(path_, Values()));
-  EXPECT_TRUE(fs::is_symlink(path_));
-  EXPECT_EQ(ReadFile(real.string()), FormatConfig(Values()));
-  EXPECT_EQ(fs::directory_iterator(dir_ / "real")->path().filename(), "settings.ini");
+  EXPECT_FALSE(fs::is_symlink(path_));
+  EXPECT_EQ(ReadFile(path_), FormatConfig(Values()));
+  EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all, fs::perms(0600));
+  EXPECT_EQ(ReadFile(important.string()), "keep me\n");
+  EXPECT_EQ(fs::status(important).permissions() & fs::perms::all, fs::perms(0644));
 
-  // A link to a file not made yet: the file is made where it points.
-  fs::remove(real);
+  // A dangling link makes no file where it points.
+  fs::remove(path_);
+  fs::create_symlink(dir_ / "outside" / "new.conf", path_);
   ASSERT_TRUE(WriteConfigFile(path_, Values()));
-  EXPECT_TRUE(fs::is_symlink(path_));
-  EXPECT_EQ(ReadFile(real.string()), FormatConfig(Values()));
-  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0600));
+  EXPECT_FALSE(fs::exists(dir_ / "outside" / "new.conf"));
+  EXPECT_EQ(ReadFile(path_), FormatConfig(Values()));
 }
 
 TEST_F(ConfigWriteTest, APrivateFileKeepsItsMode) {
