@@ -226,6 +226,10 @@ WatchedRender RunPhase1(Run& run, const BenchmarkOptions& options) {
 std::optional<Stop> MeasureRatio(Run& run, const BenchmarkOptions& options) {
   const WatchedRender phase1 = RunPhase1(run, options);
   if (phase1.quit) return Stop{"stopped to quit", ""};
+  if (phase1.silenced) {
+    run.Report(SilenceLine(options.silence_limit_ms));
+    run.Report("");
+  }
   if (phase1.readings.empty()) {
     return Stop{"no estimate",
                 "Maxwell Render gave no estimation of the time left, so the speed ratio could "

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "render/watched_render.h"
 #include "state/program.h"
 
 namespace torva {
@@ -11,8 +12,8 @@ namespace torva {
 struct BenchmarkOptions {
   // A one-minute render that has not ended after this is killed.
   int phase2_limit_ms = 5 * 60 * 1000;
-  // PHASE 1 is given up when this long passes without an estimate.
-  int silence_limit_ms = 5 * 60 * 1000;
+  // PHASE 1 is stopped when the renderer prints nothing for this long.
+  int silence_limit_ms = kSilenceLimitMs;
 };
 
 // The "Benchmark" button: asks CPU or GPU when the renderer can do both.

@@ -264,6 +264,7 @@ void DiscardRun(Estimation& run) {
 
 void Evaluate(Estimation& run) {
   Program& program = run.program;
+  if (run.render.silenced) ReportAndLog(run, {"", SilenceLine(run.options.silence_limit_ms)});
   Report(program, {"", "Simulation finished!", ""});
   // Without an estimate the earlier log stays as it was.
   if (!run.record.predictions.empty()) {

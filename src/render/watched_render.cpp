@@ -4,11 +4,19 @@
 
 namespace torva {
 
+std::string SilenceLine(int limit_ms) {
+  const int seconds = limit_ms / 1000;
+  const std::string span = seconds >= 120 ? std::to_string(seconds / 60) + " minutes"
+                           : seconds == 1 ? "1 second"
+                                          : std::to_string(seconds) + " seconds";
+  return "Maxwell Render printed nothing for " + span + ", so the render has been stopped.";
+}
+
 WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::string& output_line,
                           const RenderWatch& watch) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
-  Clock::time_point last_reading = start;
+  Clock::time_point last_line = start;
   auto since_start = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
   RenderProgress progress;
   WatchedRender result;
@@ -30,9 +38,9 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::stri
     return RunAction::kGoOn;
   };
   auto on_line = [&](const std::string& line) {
+    last_line = Clock::now();
     const ProgressLine kind = progress.Take(line, since_start());
     if (kind.kind == ProgressLineKind::kTimeLeft) {
-      last_reading = Clock::now();
       result.readings.push_back(*progress.latest());
       if (watch.on_reading) watch.on_reading(result.readings.back(), since_start());
     } else if (kind.kind == ProgressLineKind::kSamplingLevel && watch.on_sampling_level) {
@@ -42,9 +50,8 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::stri
   };
   WatchOptions options;
   options.on_pass = [&] {
-    const bool silent =
-        Clock::now() - last_reading > std::chrono::milliseconds(watch.silence_limit_ms);
-    return silent ? RunAction::kStop : RunAction::kGoOn;
+    result.silenced = Clock::now() - last_line > std::chrono::milliseconds(watch.silence_limit_ms);
+    return result.silenced ? RunAction::kStop : RunAction::kGoOn;
   };
 
   result.end =

@@ -15,12 +15,20 @@
 
 namespace torva {
 
+// A render that prints nothing for this long is taken for hung. Heavy
+// scenes may take many minutes between predictions, but not without a line.
+inline constexpr int kSilenceLimitMs = 30 * 60 * 1000;
+
+// Why the render was stopped after `limit_ms` without a line, for the panel
+// and the logs.
+std::string SilenceLine(int limit_ms);
+
 struct RenderWatch {
-  int stop_gadget = -1;                  // a click on it asks to stop
-  std::optional<WindowId> stop_window;   // closing it asks to stop too
-  int readings_before_stop = 1;          // earlier requests are refused ...
-  std::vector<std::string> too_early;    // ... with these panel lines
-  int silence_limit_ms = 5 * 60 * 1000;  // this long without a prediction stops the render
+  int stop_gadget = -1;                    // a click on it asks to stop
+  std::optional<WindowId> stop_window;     // closing it asks to stop too
+  int readings_before_stop = 1;            // earlier requests are refused ...
+  std::vector<std::string> too_early;      // ... with these panel lines
+  int silence_limit_ms = kSilenceLimitMs;  // this long without a line stops the render
   // A close request of the main window: true when the user wants to quit.
   std::function<bool()> confirm_quit;
   // Each prediction, with the seconds since the render started.
@@ -33,6 +41,7 @@ struct WatchedRender {
   RunEnd end = RunEnd::kFinished;
   bool stop_requested = false;            // the user asked to stop, and it was granted
   bool quit = false;                      // the user chose to stop and quit
+  bool silenced = false;                  // stopped after silence_limit_ms without a line
   double seconds = 0;                     // how long the render ran, by the program's clock
   std::vector<TimeLeftReading> readings;  // the predictions, in order
 };

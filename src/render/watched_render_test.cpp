@@ -71,17 +71,23 @@ TEST(WatchedRender, AStopRequestIsRefusedUntilEnoughPredictionsCame) {
 }
 
 TEST(WatchedRender, ARendererThatGoesQuietIsStoppedWithoutAUserRequest) {
+  // Lines that are not predictions still show the renderer at work.
   TempFolder folder;
-  ExternalProcess renderer = RendererPrinting(folder, "Time left: 0h 1m 0s\\n");
+  const std::string script = folder.path() + "/renderer";
+  WriteExecutable(script,
+                  "#!/bin/sh\necho 'Time left: 0h 1m 0s'\n"
+                  "for i in $(seq 15); do sleep 0.2; echo \"working $i\"; done\nexec sleep 60\n");
+  ExternalProcess renderer = ExternalProcess::Launch(script, {}, folder.path());
   NiceMock<MockDesktop> desktop;
   Watching w;
-  w.watch.silence_limit_ms = 300;
+  w.watch.silence_limit_ms = 2000;
   std::string output_line;
   const WatchedRender render = WatchRender(renderer, desktop, output_line, w.watch);
   EXPECT_EQ(render.end, RunEnd::kStopped);
+  EXPECT_TRUE(render.silenced);
   EXPECT_FALSE(render.stop_requested);
   EXPECT_EQ(render.readings.size(), 1u);
-  EXPECT_GE(render.seconds, 0.3);
+  EXPECT_EQ(output_line, "working 15");
 }
 
 TEST(WatchedRender, ClosingTheMainWindowQuitsOnlyWhenTheUserConfirms) {

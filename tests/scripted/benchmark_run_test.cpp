@@ -454,6 +454,8 @@ TEST_F(BenchmarkRunTest, QuittingDuringPhase1StopsTheRendererAndKeepsTheEarlierL
   RunBenchmark(s.program);
   // The renderer would sleep ten minutes more: it was stopped.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
+  const std::vector<std::string> panel = s.Panel();
+  EXPECT_NE(std::find(panel.begin(), panel.end(), SilenceLine(1500)), panel.end());
   EXPECT_TRUE(s.program.quit_requested);
   EXPECT_TRUE(
       s.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "

@@ -279,6 +279,7 @@ TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
   EXPECT_FALSE(Contains(transcript, " EUR (With"));
   EXPECT_FALSE(Contains(transcript, "Est. at SL"));
   EXPECT_FALSE(Contains(transcript, "Results have been written in:"));
+  EXPECT_TRUE(Contains(transcript, SilenceLine(1500))) << transcript;
   for (const char* extension : {".log", ".json", ".png"})
     EXPECT_EQ(Log(stem + extension), std::string("earlier ") + extension);
   const std::string json = Log(stem + ".unfinished.json");
