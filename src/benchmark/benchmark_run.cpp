@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -77,8 +78,9 @@ struct Stop {
 };
 
 // The renderer 5 scene and its light come from the renderer's own library
-// for each run, and go again at its end, whichever way it ends. A copy that
-// fails is not reported: the render then finds no scene.
+// for each run, and go again at its end, whichever way it ends. A scene
+// missing from the library is not reported (the render then finds none); a
+// copy that fails (a full disk) is.
 class SceneCopy {
  public:
   explicit SceneCopy(const Run& run) {
@@ -89,9 +91,13 @@ class SceneCopy {
       copies_.push_back(run.InBenchDir(name));
       std::error_code error;
       fs::remove(copies_.back(), error);  // a link left there goes, not what it points at
+      if (!fs::exists(source + name, error)) continue;
       fs::copy_file(source + name, copies_.back(), error);
+      if (error && !failure_) failure_ = error;
     }
   }
+  // Why a copy failed; empty when all went well.
+  const std::error_code& failure() const { return failure_; }
   ~SceneCopy() { Remove(); }
   SceneCopy(const SceneCopy&) = delete;
   SceneCopy& operator=(const SceneCopy&) = delete;
@@ -106,6 +112,7 @@ class SceneCopy {
 
  private:
   std::vector<std::string> copies_;
+  std::error_code failure_;
 };
 
 ExternalProcess LaunchRenderer(const Run& run, int phase) {
@@ -172,6 +179,12 @@ bool CreateLog(Run& run) {
   run.record.farm_sl = run.bench.farm_sl;
   run.log.Write(MachineLine(run.record.processor_brand, run.record.logical_processors));
   run.log.Write(RendererLine(run.record.renderer_version));
+  if (run.log.error() != 0) {
+    run.program.desktop.Message(
+        kErrorTitle, "The benchmark log " + run.log_path + " cannot be written: " +
+                         std::strerror(run.log.error()) + ".\nThe benchmark has not been run.");
+    return false;
+  }
   return true;
 }
 
@@ -418,6 +431,12 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options)
   if (!CreateLog(run)) return {Next::kGiveUp};
   ReportBanner(run);
   SceneCopy scene(run);
+  if (scene.failure()) {
+    program.desktop.Message(
+        kErrorTitle, "The benchmark scene cannot be copied into " + program.paths.BenchDir + ": " +
+                         scene.failure().message() + ".\nThe benchmark has not been run.");
+    return {Next::kGiveUp};
+  }
   run.Report("Estimating the time needed to reach SL=20 at " + run.bench.phase1_size + "...");
   run.Report("");
 

@@ -26,8 +26,13 @@ std::optional<std::vector<std::string>> Archive(Program& program,
   return std::move(run.lines);
 }
 
-std::string WholeMBText(std::uintmax_t bytes) {
-  return std::to_string(bytes / 1024 / 1024) + " MB";
+// A size for a message that compares two: in KB below 10 MB, so that a
+// small archive on a nearly full disk does not read "0 MB, more than 0 MB";
+// what is needed rounds up and what is free rounds down.
+std::string SpaceText(std::uintmax_t bytes, bool round_up) {
+  const std::uintmax_t unit = bytes < 10 * 1024 * 1024 ? 1024 : 1024 * 1024;
+  const std::uintmax_t count = bytes / unit + (round_up && bytes % unit != 0 ? 1 : 0);
+  return std::to_string(count) + (unit == 1024 ? " KB" : " MB");
 }
 
 }  // namespace
@@ -42,18 +47,21 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
   const std::string& work_dir = program.paths.WorkDir;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(vum_path, ec)) return kCannotUncompress;
-  switch (MakeOwnFolder(work_dir)) {
+  std::error_code why;
+  switch (MakeOwnFolder(work_dir, &why)) {
     case OwnFolder::kReady: break;
     case OwnFolder::kForeign: return ForeignFolderMessage(work_dir);
-    case OwnFolder::kFailed: return kCannotUncompress;
+    case OwnFolder::kFailed:
+      return std::string(kCannotUncompress) + "\nThe folder " + work_dir +
+             " cannot be made ready for it: " + why.message() + ".";
   }
   const std::optional<std::vector<std::string>> listing = Archive(program, {"l", "-slt", vum_path});
   const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
   if (!needed) return kCannotUncompress;
   const std::filesystem::space_info space = std::filesystem::space(work_dir, ec);
   if (!ec && *needed > space.available) {
-    return "The project archive needs " + WholeMBText(*needed) +
-           " once uncompressed, more than the " + WholeMBText(space.available) +
+    return "The project archive needs " + SpaceText(*needed, true) +
+           " once uncompressed, more than the " + SpaceText(space.available, false) +
            " free on the disk of " + work_dir + ".";
   }
   const bool unpacked = Archive(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace torva {
@@ -10,6 +11,7 @@ namespace torva {
 bool LineLog::Open(const std::string& path, Start start) {
   Close();
   failed_ = false;
+  error_ = 0;
   int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
   if (start == Start::kAnew) {
     ::unlink(path.c_str());  // a link is removed, not followed
@@ -28,6 +30,7 @@ void LineLog::Write(std::string_view line) {
   if (!file_) return;
   if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
       std::fputc('\n', file_) == EOF || std::fflush(file_) != 0) {
+    if (!failed_) error_ = errno ? errno : EIO;
     failed_ = true;
   }
 }

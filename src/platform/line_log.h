@@ -23,6 +23,8 @@ class LineLog {
   bool Open(const std::string& path, Start start = Start::kAnew);
   bool IsOpen() const { return file_ != nullptr; }
   void Write(std::string_view line);
+  // The errno of the first write that failed (a full disk), 0 while all went well.
+  int error() const { return error_; }
   // Every line written so far reached the disk (fsync) and the file closed
   // cleanly. False for a log that was not open.
   bool Close();
@@ -30,6 +32,7 @@ class LineLog {
  private:
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 // A log written line by line into a new file beside its path, each line on
@@ -47,6 +50,7 @@ class ReplacingLog {
   bool Create(const std::string& path);
   // Ignored when the file could not be created.
   void Write(std::string_view line) { log_.Write(line); }
+  int error() const { return log_.error(); }
   // Replaces the file at `path` by the new one. False when that failed (and
   // then the earlier file is still there).
   bool Commit();

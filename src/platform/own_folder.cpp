@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
@@ -32,20 +33,26 @@ bool Ours(const std::string& folder) {
 
 }  // namespace
 
-OwnFolder MakeOwnFolder(const std::string& folder) {
+OwnFolder MakeOwnFolder(const std::string& folder, std::error_code* error) {
   std::error_code ec;
+  const auto failed = [&](std::error_code why) {
+    if (error) *error = why ? why : std::make_error_code(std::errc::io_error);
+    return OwnFolder::kFailed;
+  };
   const fs::file_status status = fs::symlink_status(folder, ec);
   if (Ours(folder)) {
     fs::remove_all(folder, ec);  // never follows a link
-    if (ec) return OwnFolder::kFailed;
+    if (ec) return failed(ec);
   } else if (fs::exists(status)) {
     if (!fs::is_directory(status) || !fs::is_empty(folder, ec) || ec) return OwnFolder::kForeign;
     // An empty folder holds nothing to lose: it becomes the program's own.
   }
   fs::create_directory(folder, ec);
   const std::optional<std::string> identity = Identity(folder);
-  if (ec || !identity || !fs::is_empty(folder, ec)) return OwnFolder::kFailed;
-  return WriteWholeFile(MarkOf(folder), *identity) ? OwnFolder::kReady : OwnFolder::kFailed;
+  if (ec || !identity || !fs::is_empty(folder, ec)) return failed(ec);
+  errno = 0;
+  if (WriteWholeFile(MarkOf(folder), *identity)) return OwnFolder::kReady;
+  return failed(std::error_code(errno, std::generic_category()));
 }
 
 bool RemoveOwnFolder(const std::string& folder) {

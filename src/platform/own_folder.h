@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 namespace torva {
 
@@ -18,8 +19,9 @@ enum class OwnFolder {
 
 // Makes `folder` an empty folder of the program's own: what an earlier run
 // left there is removed, never following a link. A folder of that name that
-// the program did not make is taken over only when it is empty.
-OwnFolder MakeOwnFolder(const std::string& folder);
+// the program did not make is taken over only when it is empty. With
+// kFailed, `error` (when given) says why.
+OwnFolder MakeOwnFolder(const std::string& folder, std::error_code* error = nullptr);
 
 // Removes `folder` (never following a link) and its mark when the program
 // made it; anything else of that name stays. True when no folder of the

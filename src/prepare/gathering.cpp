@@ -110,9 +110,17 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
   const AppPaths& paths = program.paths;
   const std::string project_folder = ProjectFolder(paths);
   RemovePackingLeftovers(paths);
-  if (MakeOwnFolder(project_folder) == OwnFolder::kForeign) {
-    program.desktop.Message("TORVAmeter error", ForeignFolderMessage(project_folder));
-    return {Next::kGiveUp};
+  std::error_code why;
+  switch (MakeOwnFolder(project_folder, &why)) {
+    case OwnFolder::kReady: break;
+    case OwnFolder::kForeign:
+      program.desktop.Message("TORVAmeter error", ForeignFolderMessage(project_folder));
+      return {Next::kGiveUp};
+    case OwnFolder::kFailed:
+      program.desktop.Message("TORVAmeter error",
+                              "The folder " + project_folder +
+                                  " cannot be made ready for the project: " + why.message() + ".");
+      return {Next::kGiveUp};
   }
   if (!WriteWholeFile(paths.GatherScript, GatherScript(preparation.scene_path, project_folder)))
     return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit"};

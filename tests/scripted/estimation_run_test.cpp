@@ -679,7 +679,7 @@ TEST_F(EstimationTest, TheArchiversFailuresAndAnArchiveTooBigForTheDiskStopTheRu
   transcript = Estimate(Answers(vum));
   EXPECT_TRUE(Contains(transcript,
                        "message \"TORVAmeter error\" \"The project archive needs "
-                       "17166137695312 MB once uncompressed, more than the "))
+                       "17166137695313 MB once uncompressed, more than the "))
       << transcript;
   EXPECT_FALSE(fs::exists(temp_.path() + "/unpacked"));
   EXPECT_FALSE(fs::exists(work_));

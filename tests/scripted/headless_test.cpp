@@ -57,7 +57,7 @@ class Headless : public ::testing::Test {
   }
 
   TempFolder root_;
-  const std::string app_ = root_.path() + "/TORVAmeter_Maxwell";
+  std::string app_ = root_.path() + "/TORVAmeter_Maxwell";
   const std::string maxwell_ = root_.path() + "/Maxwell";
   const std::string kitchen_ = root_.path() + "/Kitchen/Kitchen.mxs";
 };
@@ -222,6 +222,40 @@ TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
   EXPECT_EQ(outcome.output, "129\n") << ReadFile(err);
   EXPECT_EQ(ReadFile(log), earlier);
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
+}
+
+// A full disk is named as the reason, with sizes that tell apart.
+TEST_F(Headless, AFullDiskIsSaidToBeFull) {
+  const std::string disk = root_.path() + "/disk";
+  fs::create_directory(disk);
+  if (RunCommand("mount -t tmpfs -o size=20m tmpfs " + ShellQuote(disk) + " 2>&1").status != 0)
+    GTEST_SKIP() << "no tmpfs can be mounted here";
+  struct Unmount {
+    std::string disk;
+    ~Unmount() { RunCommand("umount -l " + ShellQuote(disk)); }
+  } unmount{disk};
+  ASSERT_EQ(Torvameter("setup --maxwell " + ShellQuote(maxwell_)).status, 0);
+  ASSERT_EQ(Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names").status, 0);
+  fs::copy(app_, disk + "/app", fs::copy_options::recursive);
+  app_ = disk + "/app";
+  const auto fill = [&](int free_kb) {
+    const auto free = fs::space(disk).available / 1024;
+    return RunCommand("dd if=/dev/zero of=" + ShellQuote(disk + "/fill") +
+                      " bs=1024 count=" + std::to_string(free - free_kb) + " 2>/dev/null")
+               .status == 0;
+  };
+  ASSERT_TRUE(fill(0));
+  ProgramRun run = Torvameter("benchmark");
+  EXPECT_NE(run.err.find("cannot be written: No space left on device"), std::string::npos)
+      << run.err;
+  fs::remove(disk + "/fill");
+  WriteFile(app_ + "/benchmark/TORVAmeter_Benchmark.log",
+            "Linux, CPU: x - 2 threads\nMaxwell Render 5.2.1.49\nThe TORVA is 8.0 times faster "
+            "(+/- 10%) than this system.\nDeltaSL = 5.00\n(SL=10 on this system <=> SL=15.00\n");
+  ASSERT_TRUE(fill(8));
+  run = Torvameter("estimate " + ShellQuote(app_ + "/archive/Kitchen.vum") +
+                   " --size 800x600 --sl 14");
+  EXPECT_NE(run.err.find(" KB once uncompressed, more than the "), std::string::npos) << run.err;
 }
 
 TEST_F(Headless, WrongCommandLinesAndMissingInputsEndAtOnce) {
