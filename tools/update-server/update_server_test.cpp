@@ -201,9 +201,8 @@ class UpdateServerTest : public ::testing::Test {
 // Limits that only a stuck test reaches, however slow the machine.
 DownloadLimits PatientDownload() {
   DownloadLimits limits;
-  limits.stall_ms = kPatienceMs;
-  limits.slowest_bytes_per_second = 1;
-  limits.minimum_ms = kPatienceMs;
+  limits.window_ms = kPatienceMs;
+  limits.least_bytes = 1;
   return limits;
 }
 
