@@ -18,6 +18,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kReceiveBytes = 1024;
 constexpr std::size_t kHeaderBytes = 8;
+constexpr int kEventPassMs = 50;
+constexpr int kWaitPassMs = 1000;
 
 // The zip as it arrives: buffered, so that 1024-byte receives do not each
 // cost a write to the disk.
@@ -103,17 +105,30 @@ void DownloadPace::Arrived(std::int64_t bytes, Clock::time_point now) {
   deadline_ = now + window_;
 }
 
-bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path,
+bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path, Desktop& desktop,
                        const DownloadLimits& limits) {
   DownloadPace pace(limits, Clock::now());
-  // Waits for the next piece until the pace is lost.
+  Clock::time_point next_event = Clock::now();
+  // Waits for the next piece until the pace is lost, taking the window's
+  // events meanwhile: between waits, and now and then while the data
+  // streams in (each take costs the window system a round trip).
   auto receive = [&](char* into, std::size_t room) -> long {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(pace.Deadline() - Clock::now()).count();
-    if (left <= 0) return TcpConnection::kTimedOut;
-    const long got = connection.Receive(into, room, static_cast<int>(left));
-    if (got > 0) pace.Arrived(got, Clock::now());
-    return got;
+    for (;;) {
+      if (Clock::now() >= next_event) {
+        desktop.TakeEvent();
+        next_event = Clock::now() + std::chrono::milliseconds(kEventPassMs);
+      }
+      const long got = connection.Receive(into, room, 0);
+      if (got > 0) pace.Arrived(got, Clock::now());
+      if (got != TcpConnection::kTimedOut) return got;
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(pace.Deadline() - Clock::now()).count();
+      if (left <= 0) return TcpConnection::kTimedOut;
+      // Not every desktop wakes for its events: a second at most.
+      desktop.WaitForActivity(connection.NativeHandle(),
+                              static_cast<int>(std::min<long long>(left, kWaitPassMs)));
+      next_event = Clock::now();
+    }
   };
 
   std::array<char, kReceiveBytes> buffer;

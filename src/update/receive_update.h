@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/desktop.h"
 #include "platform/tcp_client.h"
 
 namespace torva {
@@ -41,10 +42,12 @@ class DownloadPace {
 
 // Reads the 8-byte little-endian size header and then that many bytes, 1024
 // at a time, into a temporary file beside `path`, which replaces `path` only
-// once exactly the announced count has arrived. False on any failure (size not positive or too
+// once exactly the announced count has arrived. While it waits for the
+// server it takes the desktop's events (and drops them), so that the windows
+// stay drawn. False on any failure (size not positive or too
 // large, connection closed before the end, the pace lost, more bytes than announced, file not
 // writable); then neither a partial file nor a changed `path` is left.
-bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path,
+bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path, Desktop& desktop,
                        const DownloadLimits& limits);
 
 }  // namespace torva

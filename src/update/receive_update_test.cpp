@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "testing/mock_desktop.h"
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
 
@@ -24,17 +25,30 @@ DownloadLimits Patient(int stall_ms = kPatientMs) {
   return limits;
 }
 
+// Notes how the download waits.
+class WatchingDesktop : public MockDesktop {
+ public:
+  void WaitForActivity(int fd, int timeout_ms) override {
+    waits.emplace_back(fd, timeout_ms);
+    Desktop::WaitForActivity(fd, timeout_ms);
+  }
+  std::vector<std::pair<int, int>> waits;
+};
+
 class ReceiveUpdateTest : public ::testing::Test {
  protected:
   TempFolder folder_;
   std::string zip_ = folder_.path() + "/TORVAmeter_Maxwell_Mac.zip";
+  ::testing::NiceMock<WatchingDesktop> desktop_;
+  int socket_ = -1;
 
   // Connects to a server playing `script` and receives into zip_.
   bool Receive(FakeUpdateServer::Script script, const DownloadLimits& limits = Patient()) {
     FakeUpdateServer server(std::move(script));
     auto connection = TcpConnection::Connect("127.0.0.1", server.port(), kPatientMs);
     if (!connection) ADD_FAILURE() << "no connection";
-    return connection && ReceiveUpdateFile(*connection, zip_, limits);
+    socket_ = connection ? connection->NativeHandle() : -1;
+    return connection && ReceiveUpdateFile(*connection, zip_, desktop_, limits);
   }
 
   std::vector<std::string> FolderContent() {
@@ -113,6 +127,26 @@ TEST_F(ReceiveUpdateTest, AStalledTransferFailsAfterTheTimeLimit) {
       },
       Patient(200)));
   EXPECT_TRUE(FolderContent().empty());
+}
+
+// The windows stay drawn: a download that waits for the server waits on its
+// socket through the desktop, a second at most before the next event is
+// taken.
+TEST_F(ReceiveUpdateTest, WhileItWaitsTheDesktopTakesEvents) {
+  EXPECT_CALL(desktop_, TakeEvent())
+      .Times(::testing::AtLeast(3))
+      .WillRepeatedly(::testing::Return(Event{EventType::kOther}));
+  EXPECT_FALSE(Receive(
+      [&](FakeServerSide& s) {
+        s.Send(SizeHeader(5000) + PatternBytes(1500));
+        s.StaySilent();
+      },
+      Patient(2100)));
+  EXPECT_GE(desktop_.waits.size(), 3u);
+  for (auto [fd, timeout_ms] : desktop_.waits) {
+    EXPECT_EQ(fd, socket_);
+    EXPECT_TRUE(timeout_ms > 0 && timeout_ms <= 1000) << timeout_ms;
+  }
 }
 
 // Whatever was left at the temporary name (a stale file, a link planted by

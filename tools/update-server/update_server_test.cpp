@@ -22,6 +22,7 @@
 #include "platform/tcp_client.h"
 #include "testing/commands.h"
 #include "testing/files.h"
+#include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
 #include "update/fake_update_server_test.h"
 #include "update/receive_update.h"
@@ -216,8 +217,9 @@ bool Download(int port, const std::string& into, const std::string& expected) {
   char reply[1000];
   long got = connection->Receive(reply, sizeof reply, kPatienceMs);
   if (got <= 0 || ReplyText(reply, got) != expected) return false;
+  ::testing::NiceMock<MockDesktop> desktop;
   return connection->Send(UpdateRequest("5.2.1.49")) &&
-         ReceiveUpdateFile(*connection, into, PatientDownload());
+         ReceiveUpdateFile(*connection, into, desktop, PatientDownload());
 }
 
 struct Crowd {
