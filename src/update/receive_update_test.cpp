@@ -188,6 +188,7 @@ TEST_F(ReceiveUpdateTest, ATrickleLosesThePaceWhateverTheAnnouncedSize) {
   DownloadLimits limits;
   limits.window_ms = 300;
   limits.least_bytes = 1024;
+  WriteFile(zip_, "an older download");
   bool client_hung_up = false;
   EXPECT_FALSE(Receive(
       [&](FakeServerSide& s) {
@@ -199,7 +200,8 @@ TEST_F(ReceiveUpdateTest, ATrickleLosesThePaceWhateverTheAnnouncedSize) {
       },
       limits));
   EXPECT_TRUE(client_hung_up);
-  EXPECT_TRUE(FolderContent().empty());
+  EXPECT_EQ(ReadFile(zip_), "an older download");
+  EXPECT_EQ(FolderContent(), std::vector<std::string>{"TORVAmeter_Maxwell_Mac.zip"});
 }
 
 // A download that keeps the pace completes however long it takes in all.
