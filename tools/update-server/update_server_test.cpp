@@ -1,6 +1,7 @@
 // The update server as a separate process, with real clients: the program's
 // own update client, the scripted program, and clients that misbehave.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <latch>
 #include <map>
 #include <sstream>
@@ -435,6 +437,60 @@ TEST_F(UpdateServerTest, AClientThatStopsReadingIsDroppedWhileOthersDownload) {
   close(stuck);
   ASSERT_EQ(server.Stop(), 0);
   EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"downloaded", 1}, {"timeout", 1}}));
+}
+
+// Asks for the update and reads the stream until the server closes,
+// running `meanwhile` after its first MiB. A small receive buffer keeps most
+// of the file on the server's side until then.
+std::string DownloadAround(int port, const std::function<void()>& meanwhile) {
+  int fd = RawConnect(port);
+  int buffer_bytes = 256 * 1024;
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer_bytes, sizeof buffer_bytes);
+  const std::string request = VersionRequest("2.8", "5.2.1.49");
+  const std::string update = UpdateRequest("5.2.1.49");
+  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  char reply[32];
+  recv(fd, reply, sizeof reply, 0);
+  send(fd, update.data(), update.size(), MSG_NOSIGNAL);
+  std::string stream(1 << 20, '\0');
+  stream.resize(std::max<ssize_t>(recv(fd, stream.data(), stream.size(), MSG_WAITALL), 0));
+  meanwhile();
+  stream += ReadUntilClosed(fd);
+  close(fd);
+  return stream;
+}
+
+// `cp` over the served file rewrites it in place (here without cp's moment
+// of an empty file: only the bytes and the time change): the download under
+// way must not go on with the new bytes under the old size. A complete copy
+// renamed over it leaves the opened file whole.
+TEST_F(UpdateServerTest, AFileRewrittenInPlaceEndsTheDownloadAndARenameDoesNot) {
+  const std::string served = SizeHeader(16 << 20) + PatternBytes(16 << 20, 1);
+  const std::string other = PatternBytes(16 << 20, 2);
+  WriteFile(zip_, served.substr(8));
+  {
+    ServerProcess server("TORVAmeter-2.9", zip_);
+    const std::string got = DownloadAround(server.port(), [&] {
+      WriteFile(zip_ + ".new", other);
+      fs::rename(zip_ + ".new", zip_);
+    });
+    EXPECT_TRUE(got == served) << got.size();
+    server.WaitForLog(1);
+    ASSERT_EQ(server.Stop(), 0);
+    EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"downloaded", 1}}));
+  }
+  WriteFile(zip_, served.substr(8));
+  ServerProcess server("TORVAmeter-2.9", zip_);
+  const std::string got = DownloadAround(server.port(), [&] {
+    int fd = open(zip_.c_str(), O_WRONLY | O_CLOEXEC);
+    EXPECT_EQ(pwrite(fd, other.data(), other.size(), 0), static_cast<ssize_t>(other.size()));
+    close(fd);
+  });
+  EXPECT_LT(got.size(), served.size());
+  EXPECT_TRUE(served.starts_with(got)) << "the other file's bytes were sent";
+  server.WaitForLog(1);
+  ASSERT_EQ(server.Stop(), 0);
+  EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"file-changed", 1}}));
 }
 
 TEST_F(UpdateServerTest, RefusesToStartWithoutAFileToServe) {
