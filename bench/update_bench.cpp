@@ -45,6 +45,7 @@ class LocalServer {
       options.version = "TORVAmeter-2.9";
       options.zip = zip;
       options.settle_ms = 1;
+      options.max_per_address = 64;  // every client comes from the loopback address
       update_server::Serve(options, stop_[0], log);
       std::fclose(log);
     });
