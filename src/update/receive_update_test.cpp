@@ -119,20 +119,10 @@ TEST_F(ReceiveUpdateTest, FailuresLeaveNoPartialZipAndKeepAnEarlierOne) {
   }
 }
 
+// A silent server is given up after the window; meanwhile the windows stay
+// drawn: the download waits on its socket through the desktop, a second at
+// most before it takes the next event.
 TEST_F(ReceiveUpdateTest, AStalledTransferFailsAfterTheTimeLimit) {
-  EXPECT_FALSE(Receive(
-      [&](FakeServerSide& s) {
-        s.Send(SizeHeader(5000) + PatternBytes(1500));
-        s.StaySilent();
-      },
-      Patient(200)));
-  EXPECT_TRUE(FolderContent().empty());
-}
-
-// The windows stay drawn: a download that waits for the server waits on its
-// socket through the desktop, a second at most before the next event is
-// taken.
-TEST_F(ReceiveUpdateTest, WhileItWaitsTheDesktopTakesEvents) {
   EXPECT_CALL(desktop_, TakeEvent())
       .Times(::testing::AtLeast(3))
       .WillRepeatedly(::testing::Return(Event{EventType::kOther}));
@@ -142,11 +132,10 @@ TEST_F(ReceiveUpdateTest, WhileItWaitsTheDesktopTakesEvents) {
         s.StaySilent();
       },
       Patient(2100)));
+  EXPECT_TRUE(FolderContent().empty());
   EXPECT_GE(desktop_.waits.size(), 3u);
-  for (auto [fd, timeout_ms] : desktop_.waits) {
-    EXPECT_EQ(fd, socket_);
-    EXPECT_TRUE(timeout_ms > 0 && timeout_ms <= 1000) << timeout_ms;
-  }
+  for (auto [fd, timeout_ms] : desktop_.waits)
+    EXPECT_TRUE(fd == socket_ && timeout_ms > 0 && timeout_ms <= 1000) << fd << " " << timeout_ms;
 }
 
 // Whatever was left at the temporary name (a stale file, a link planted by
@@ -224,22 +213,14 @@ TEST_F(ReceiveUpdateTest, ASteadyDownloadMayTakeLongerThanOneWindow) {
 }
 
 TEST(DownloadPaceTest, EachShareMustFollowThePreviousWithinTheWindow) {
-  using Clock = DownloadPace::Clock;
   using std::chrono::milliseconds;
-  const Clock::time_point start{};
-  DownloadLimits limits;
-  limits.window_ms = 1000;
-  limits.least_bytes = 100;
-  DownloadPace pace(limits, start);
-  EXPECT_EQ(pace.Deadline(), start + milliseconds(1000));
-  pace.Arrived(99, start + milliseconds(900));  // not yet a share
+  const DownloadPace::Clock::time_point start{};
+  DownloadPace pace(DownloadLimits{.window_ms = 1000, .least_bytes = 100}, start);
+  pace.Arrived(99, start + milliseconds(900));
   EXPECT_EQ(pace.Deadline(), start + milliseconds(1000));
   pace.Arrived(150, start + milliseconds(950));  // the excess starts no new share
-  EXPECT_EQ(pace.Deadline(), start + milliseconds(1950));
   pace.Arrived(99, start + milliseconds(1900));
   EXPECT_EQ(pace.Deadline(), start + milliseconds(1950));
-  pace.Arrived(1, start + milliseconds(1920));
-  EXPECT_EQ(pace.Deadline(), start + milliseconds(2920));
 }
 
 TEST_F(ReceiveUpdateTest, AnUnwritableFolderIsAFailure) {
