@@ -15,7 +15,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <latch>
 #include <map>
 #include <sstream>
@@ -439,27 +438,6 @@ TEST_F(UpdateServerTest, AClientThatStopsReadingIsDroppedWhileOthersDownload) {
   EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"downloaded", 1}, {"timeout", 1}}));
 }
 
-// Asks for the update and reads the stream until the server closes,
-// running `meanwhile` after its first MiB. A small receive buffer keeps most
-// of the file on the server's side until then.
-std::string DownloadAround(int port, const std::function<void()>& meanwhile) {
-  int fd = RawConnect(port);
-  int buffer_bytes = 256 * 1024;
-  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer_bytes, sizeof buffer_bytes);
-  const std::string request = VersionRequest("2.8", "5.2.1.49");
-  const std::string update = UpdateRequest("5.2.1.49");
-  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-  char reply[32];
-  recv(fd, reply, sizeof reply, 0);
-  send(fd, update.data(), update.size(), MSG_NOSIGNAL);
-  std::string stream(1 << 20, '\0');
-  stream.resize(std::max<ssize_t>(recv(fd, stream.data(), stream.size(), MSG_WAITALL), 0));
-  meanwhile();
-  stream += ReadUntilClosed(fd);
-  close(fd);
-  return stream;
-}
-
 // `cp` over the served file rewrites it in place (here without cp's moment
 // of an empty file: only the bytes and the time change): the download under
 // way must not go on with the new bytes under the old size. A complete copy
@@ -467,16 +445,27 @@ std::string DownloadAround(int port, const std::function<void()>& meanwhile) {
 TEST_F(UpdateServerTest, AFileRewrittenInPlaceEndsTheDownloadAndARenameDoesNot) {
   const std::string served = SizeHeader(16 << 20) + PatternBytes(16 << 20, 1);
   const std::string other = PatternBytes(16 << 20, 2);
+  const std::string request = VersionRequest("2.8", "5.2.1.49");
+  const std::string update = UpdateRequest("5.2.1.49");
   for (bool in_place : {false, true}) {
     WriteFile(zip_, served.substr(8));
     ServerProcess server("TORVAmeter-2.9", zip_);
-    const std::string got = DownloadAround(server.port(), [&] {
-      const std::string path = in_place ? zip_ : zip_ + ".new";
-      int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-      EXPECT_EQ(pwrite(fd, other.data(), other.size(), 0), static_cast<ssize_t>(other.size()));
-      close(fd);
-      if (!in_place) fs::rename(path, zip_);
-    });
+    int fd = RawConnect(server.port());
+    int buffer_bytes = 256 * 1024;  // most of the file stays on the server's side
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer_bytes, sizeof buffer_bytes);
+    char reply[32];
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    recv(fd, reply, sizeof reply, 0);
+    send(fd, update.data(), update.size(), MSG_NOSIGNAL);
+    std::string got(1 << 20, '\0');
+    got.resize(std::max<ssize_t>(recv(fd, got.data(), got.size(), MSG_WAITALL), 0));
+    const std::string path = in_place ? zip_ : zip_ + ".new";
+    int file = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    EXPECT_EQ(pwrite(file, other.data(), other.size(), 0), static_cast<ssize_t>(other.size()));
+    close(file);
+    if (!in_place) fs::rename(path, zip_);
+    got += ReadUntilClosed(fd);
+    close(fd);
     EXPECT_TRUE(in_place ? got.size() < served.size() && served.starts_with(got) : got == served)
         << in_place << ": " << got.size() << " bytes, not all the first file's";
     server.WaitForLog(1);
