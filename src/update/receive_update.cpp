@@ -114,6 +114,9 @@ bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path, Deskt
   // streams in (each take costs the window system a round trip).
   auto receive = [&](char* into, std::size_t room) -> long {
     for (;;) {
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(pace.Deadline() - Clock::now()).count();
+      if (left <= 0) return TcpConnection::kTimedOut;
       if (Clock::now() >= next_event) {
         desktop.TakeEvent();
         next_event = Clock::now() + std::chrono::milliseconds(kEventPassMs);
@@ -121,9 +124,6 @@ bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path, Deskt
       const long got = connection.Receive(into, room, 0);
       if (got > 0) pace.Arrived(got, Clock::now());
       if (got != TcpConnection::kTimedOut) return got;
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(pace.Deadline() - Clock::now()).count();
-      if (left <= 0) return TcpConnection::kTimedOut;
       // Not every desktop wakes for its events: a second at most.
       desktop.WaitForActivity(connection.NativeHandle(),
                               static_cast<int>(std::min<long long>(left, kWaitPassMs)));

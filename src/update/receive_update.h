@@ -44,9 +44,10 @@ class DownloadPace {
 // at a time, into a temporary file beside `path`, which replaces `path` only
 // once exactly the announced count has arrived. While it waits for the
 // server it takes the desktop's events (and drops them), so that the windows
-// stay drawn. False on any failure (size not positive or too
-// large, connection closed before the end, the pace lost, more bytes than announced, file not
-// writable); then neither a partial file nor a changed `path` is left.
+// stay drawn. False on any failure (size not positive or too large,
+// connection closed before the end, the pace lost, more bytes than
+// announced, file not writable); then neither a partial file nor a changed
+// `path` is left.
 bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path, Desktop& desktop,
                        const DownloadLimits& limits);
 
