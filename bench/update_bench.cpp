@@ -17,6 +17,7 @@
 #include "platform/tcp_client.h"
 #include "server.h"
 #include "testing/files.h"
+#include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
 #include "update/receive_update.h"
 #include "update/update_reply.h"
@@ -44,6 +45,7 @@ class LocalServer {
       options.version = "TORVAmeter-2.9";
       options.zip = zip;
       options.settle_ms = 1;
+      options.max_per_address = 64;  // every client comes from the loopback address
       update_server::Serve(options, stop_[0], log);
       std::fclose(log);
     });
@@ -91,10 +93,11 @@ void BM_ClientDownloadsFromServer(benchmark::State& state) {
   const std::string zip = folder.path() + "/served.zip";
   WriteFile(zip, Bytes(kZipBytes));
   LocalServer server(zip);
+  ::testing::NiceMock<MockDesktop> desktop;
   for (auto _ : state) {
     auto connection = AskForUpdate(server.port());
     if (!connection ||
-        !ReceiveUpdateFile(*connection, folder.path() + "/got.zip", DownloadLimits{}))
+        !ReceiveUpdateFile(*connection, folder.path() + "/got.zip", desktop, DownloadLimits{}))
       state.SkipWithError("download failed");
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kZipBytes));

@@ -18,6 +18,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kReceiveBytes = 1024;
 constexpr std::size_t kHeaderBytes = 8;
+constexpr int kEventPassMs = 50;
+constexpr int kWaitPassMs = 1000;
 
 // The zip as it arrives: buffered, so that 1024-byte receives do not each
 // cost a write to the disk.
@@ -91,23 +93,42 @@ std::int64_t LittleEndian64(const char* bytes) {
 
 }  // namespace
 
-std::int64_t WholeDownloadMs(std::int64_t size, const DownloadLimits& limits) {
-  const std::int64_t rate = std::max<std::int64_t>(limits.slowest_bytes_per_second, 1);
-  const std::int64_t at_rate = size / rate * 1000 + size % rate * 1000 / rate;
-  return std::max<std::int64_t>(at_rate, limits.minimum_ms);
+DownloadPace::DownloadPace(const DownloadLimits& limits, Clock::time_point start)
+    : window_(limits.window_ms),
+      least_bytes_(std::max<std::int64_t>(limits.least_bytes, 1)),
+      deadline_(start + window_) {}
+
+void DownloadPace::Arrived(std::int64_t bytes, Clock::time_point now) {
+  in_window_ += bytes;
+  if (in_window_ < least_bytes_) return;
+  in_window_ = 0;
+  deadline_ = now + window_;
 }
 
-bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path,
+bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path, Desktop& desktop,
                        const DownloadLimits& limits) {
-  const Clock::time_point start = Clock::now();
-  // Until the header tells the size, the whole download has its minimum.
-  Clock::time_point deadline = start + std::chrono::milliseconds(limits.minimum_ms);
-  // Waits for the next piece: the stall limit, cut short by the whole one.
+  DownloadPace pace(limits, Clock::now());
+  Clock::time_point next_event = Clock::now();
+  // Waits for the next piece until the pace is lost, taking the window's
+  // events meanwhile: between waits, and now and then while the data
+  // streams in (each take costs the window system a round trip).
   auto receive = [&](char* into, std::size_t room) -> long {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return TcpConnection::kTimedOut;
-    const int wait = static_cast<int>(std::min<long long>(left, limits.stall_ms));
-    return connection.Receive(into, room, wait);
+    for (;;) {
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(pace.Deadline() - Clock::now()).count();
+      if (left <= 0) return TcpConnection::kTimedOut;
+      if (Clock::now() >= next_event) {
+        desktop.TakeEvent();
+        next_event = Clock::now() + std::chrono::milliseconds(kEventPassMs);
+      }
+      const long got = connection.Receive(into, room, 0);
+      if (got > 0) pace.Arrived(got, Clock::now());
+      if (got != TcpConnection::kTimedOut) return got;
+      // Not every desktop wakes for its events: a second at most.
+      desktop.WaitForActivity(connection.NativeHandle(),
+                              static_cast<int>(std::min<long long>(left, kWaitPassMs)));
+      next_event = Clock::now();
+    }
   };
 
   std::array<char, kReceiveBytes> buffer;
@@ -120,14 +141,13 @@ bool ReceiveUpdateFile(TcpConnection& connection, const std::string& path,
   }
   const std::int64_t size = LittleEndian64(buffer.data());
   if (size <= 0 || size > kMaxUpdateBytes) return false;
-  deadline = start + std::chrono::milliseconds(WholeDownloadMs(size, limits));
 
   std::int64_t received = static_cast<std::int64_t>(have - kHeaderBytes);
   PartFile part(path + ".part");
   part.Write(buffer.data() + kHeaderBytes, have - kHeaderBytes);
   while (received < size) {
     long got = receive(buffer.data(), buffer.size());
-    if (got <= 0) return false;  // closed early, broken, stalled or too slow
+    if (got <= 0) return false;  // closed early, broken, or the pace lost
     part.Write(buffer.data(), static_cast<std::size_t>(got));
     received += got;
   }

@@ -79,7 +79,8 @@ void ShowNotAvailable(Program& program) {
 // A failed transfer leaves no partial zip and keeps an earlier download.
 bool Download(Program& program, TcpConnection& connection, const UpdateTimeLimits& limits) {
   StatusWindow downloading(program.desktop, "Downloading update...");
-  return ReceiveUpdateFile(connection, program.paths.UpdateZipPath, limits.download);
+  return ReceiveUpdateFile(connection, program.paths.UpdateZipPath, program.desktop,
+                           limits.download);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ struct UpdateTimeLimits {
   // The reply has no end mark: after its first bytes, this long without more
   // ends it too (unless a zero byte, the connection's end or 1000 bytes did).
   int reply_quiet_ms = 1'000;
-  DownloadLimits download;  // 30 s between two pieces, at least 16 KiB/s in all
+  DownloadLimits download;  // at least 480 KiB in each 30 s
 };
 
 // At start-up the report is silent; the "Updates" button shows it. After a

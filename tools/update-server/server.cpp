@@ -130,15 +130,17 @@ int Listen(const std::string& where, std::string& bound) {
 
 class Server {
  public:
-  Server(const Options& options, int listen_fd, int file_fd, std::int64_t file_size, std::FILE* log)
+  Server(const Options& options, int listen_fd, int file_fd, const struct stat& file,
+         std::FILE* log)
       : options_(options),
         listen_fd_(listen_fd),
         file_fd_(file_fd),
-        file_size_(file_size),
+        file_size_(file.st_size),
+        file_mtime_(file.st_mtim),
         log_(log),
         chunk_(kChunkBytes) {
     for (int i = 0; i < 8; ++i)
-      header_[i] = static_cast<char>((static_cast<std::uint64_t>(file_size) >> (8 * i)) & 0xff);
+      header_[i] = static_cast<char>((static_cast<std::uint64_t>(file_size_) >> (8 * i)) & 0xff);
   }
 
   void Run(int stop_fd) {
@@ -322,6 +324,10 @@ class Server {
           std::min<std::int64_t>(file_size_ - offset, chunk_.size() - size));
       if (want > 0) {
         ssize_t got = pread(file_fd_, chunk_.data() + size, want, offset);
+        if (FileChanged()) {
+          Finish(c, "file-changed");
+          return;
+        }
         if (got <= 0) {
           Finish(c, "file-unreadable");
           return;
@@ -342,6 +348,17 @@ class Server {
       c.phase = Phase::kDraining;
       c.deadline = Clock::now() + milliseconds(kDrainMs);
     }
+  }
+
+  // Whether the opened file was written since the start (`cp` over it
+  // rewrites it in place): the rest of a download would come from another
+  // file under the first one's size. A write changes the time before its
+  // bytes can be read, so this check after a read covers what was read. A
+  // file renamed over the path leaves the opened one as it was.
+  bool FileChanged() const {
+    struct stat now {};
+    return fstat(file_fd_, &now) != 0 || now.st_size != file_size_ ||
+           now.st_mtim.tv_sec != file_mtime_.tv_sec || now.st_mtim.tv_nsec != file_mtime_.tv_nsec;
   }
 
   // The client has its reply; its user now decides. Clients that sit idle
@@ -392,6 +409,7 @@ class Server {
   int listen_fd_;
   int file_fd_;
   std::int64_t file_size_;
+  timespec file_mtime_;
   std::FILE* log_;
   char header_[8];
   std::vector<char> chunk_;  // shared by every download: one at a time is sent
@@ -427,7 +445,7 @@ int Serve(const Options& options, int stop_fd, std::FILE* log) {
   std::fprintf(log, "listening on %s\n", bound.c_str());
   std::fflush(log);
   {
-    Server server(options, listen_fd, file_fd, info.st_size, log);
+    Server server(options, listen_fd, file_fd, info, log);
     server.Run(stop_fd);
   }
   std::fprintf(log, "stopped\n");

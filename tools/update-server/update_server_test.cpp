@@ -1,6 +1,7 @@
 // The update server as a separate process, with real clients: the program's
 // own update client, the scripted program, and clients that misbehave.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -22,6 +23,7 @@
 #include "platform/tcp_client.h"
 #include "testing/commands.h"
 #include "testing/files.h"
+#include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
 #include "update/fake_update_server_test.h"
 #include "update/receive_update.h"
@@ -201,9 +203,8 @@ class UpdateServerTest : public ::testing::Test {
 // Limits that only a stuck test reaches, however slow the machine.
 DownloadLimits PatientDownload() {
   DownloadLimits limits;
-  limits.stall_ms = kPatienceMs;
-  limits.slowest_bytes_per_second = 1;
-  limits.minimum_ms = kPatienceMs;
+  limits.window_ms = kPatienceMs;
+  limits.least_bytes = 1;
   return limits;
 }
 
@@ -217,8 +218,9 @@ bool Download(int port, const std::string& into, const std::string& expected) {
   char reply[1000];
   long got = connection->Receive(reply, sizeof reply, kPatienceMs);
   if (got <= 0 || ReplyText(reply, got) != expected) return false;
+  ::testing::NiceMock<MockDesktop> desktop;
   return connection->Send(UpdateRequest("5.2.1.49")) &&
-         ReceiveUpdateFile(*connection, into, PatientDownload());
+         ReceiveUpdateFile(*connection, into, desktop, PatientDownload());
 }
 
 struct Crowd {
@@ -434,6 +436,43 @@ TEST_F(UpdateServerTest, AClientThatStopsReadingIsDroppedWhileOthersDownload) {
   close(stuck);
   ASSERT_EQ(server.Stop(), 0);
   EXPECT_EQ(server.Outcomes(), (std::map<std::string, int>{{"downloaded", 1}, {"timeout", 1}}));
+}
+
+// `cp` over the served file rewrites it in place (here without cp's moment
+// of an empty file: only the bytes and the time change): the download under
+// way must not go on with the new bytes under the old size. A complete copy
+// renamed over it leaves the opened file whole.
+TEST_F(UpdateServerTest, AFileRewrittenInPlaceEndsTheDownloadAndARenameDoesNot) {
+  const std::string served = SizeHeader(16 << 20) + PatternBytes(16 << 20, 1);
+  const std::string other = PatternBytes(16 << 20, 2);
+  const std::string request = VersionRequest("2.8", "5.2.1.49");
+  const std::string update = UpdateRequest("5.2.1.49");
+  for (bool in_place : {false, true}) {
+    WriteFile(zip_, served.substr(8));
+    ServerProcess server("TORVAmeter-2.9", zip_);
+    int fd = RawConnect(server.port());
+    int buffer_bytes = 256 * 1024;  // most of the file stays on the server's side
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer_bytes, sizeof buffer_bytes);
+    char reply[32];
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    recv(fd, reply, sizeof reply, 0);
+    send(fd, update.data(), update.size(), MSG_NOSIGNAL);
+    std::string got(1 << 20, '\0');
+    got.resize(std::max<ssize_t>(recv(fd, got.data(), got.size(), MSG_WAITALL), 0));
+    const std::string path = in_place ? zip_ : zip_ + ".new";
+    int file = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    EXPECT_EQ(pwrite(file, other.data(), other.size(), 0), static_cast<ssize_t>(other.size()));
+    close(file);
+    if (!in_place) fs::rename(path, zip_);
+    got += ReadUntilClosed(fd);
+    close(fd);
+    EXPECT_TRUE(in_place ? got.size() < served.size() && served.starts_with(got) : got == served)
+        << in_place << ": " << got.size() << " bytes, not all the first file's";
+    server.WaitForLog(1);
+    ASSERT_EQ(server.Stop(), 0);
+    EXPECT_EQ(server.Outcomes(),
+              (std::map<std::string, int>{{in_place ? "file-changed" : "downloaded", 1}}));
+  }
 }
 
 TEST_F(UpdateServerTest, RefusesToStartWithoutAFileToServe) {
