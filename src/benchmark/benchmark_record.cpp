@@ -1,5 +1,7 @@
 #include "benchmark/benchmark_record.h"
 
+#include <algorithm>
+
 #include "text/json.h"
 #include "text/whole_file.h"
 
@@ -29,11 +31,18 @@ std::string RecordJson(const BenchmarkRecord& r) {
     json += std::string(i ? "," : "") +
             "\n    {\"elapsed_seconds\": " + JsonNumber(e.elapsed_seconds) +
             ", \"estimate_seconds\": " + std::to_string(e.seconds) +
-            ", \"time_left\": " + JsonText(e.time_text) + ", \"sl\": " + JsonText(e.sl_text) +
+            ", \"time_left\": " + JsonText(e.time_text) + ", \"sl\": " + JsonOptional(e.sl) +
+            ", \"sl_text\": " + JsonText(e.sl_text) +
             ", \"rendered_seconds\": " + std::to_string(e.rendered_seconds) +
             ", \"whole_render_seconds\": " + std::to_string(e.WholeSeconds()) + "}";
   }
   json += r.estimates.empty() ? "],\n" : "\n  ],\n";
+  json += "  \"phase1_ended_by\": " + JsonText(r.phase1_ended_by) + ",\n";
+  json += "  \"ratio_from\": " +
+          JsonText(r.settled_from ? "settled estimates" : "all estimates (not settled)") + ",\n";
+  json += "  \"settled_from_estimate\": " +
+          (r.settled_from ? std::to_string(*r.settled_from + 1) : std::string("null")) + ",\n";
+  json += "  \"spread\": " + JsonNumber(r.spread) + ",\n";
   json += "  \"mean_seconds\": " + JsonOptional(r.mean_seconds) + ",\n";
   json += "  \"speed_ratio\": " + JsonOptional(r.speed_ratio) + ",\n";
   json += "  \"phase2_sl_readings\": [";
@@ -45,6 +54,8 @@ std::string RecordJson(const BenchmarkRecord& r) {
   }
   json += r.sampling_levels.empty() ? "],\n" : "\n  ],\n";
   json += "  \"delta_sl\": " + JsonOptional(r.delta_sl) + ",\n";
+  if (r.measured_delta_sl)
+    json += "  \"measured_delta_sl\": " + JsonNumber(*r.measured_delta_sl) + ",\n";
   json += "  \"outcome\": " + JsonText(r.outcome) + "\n}\n";
   return json;
 }
@@ -72,6 +83,17 @@ TimeChart EstimatesChart(const BenchmarkRecord& record) {
   if (record.mean_seconds) {
     chart.mean_y = static_cast<double>(*record.mean_seconds);
     chart.mean_label = "mean " + AxisTimeLabel(*chart.mean_y);
+  }
+  if (record.settled_from && *record.settled_from < record.estimates.size()) {
+    ChartBand band{record.estimates[*record.settled_from].elapsed_seconds,
+                   record.estimates.back().elapsed_seconds, 0, 0, "settled"};
+    band.y_min = band.y_max = static_cast<double>(record.estimates.back().WholeSeconds());
+    for (std::size_t i = *record.settled_from; i < record.estimates.size(); ++i) {
+      const double whole = static_cast<double>(record.estimates[i].WholeSeconds());
+      band.y_min = std::min(band.y_min, whole);
+      band.y_max = std::max(band.y_max, whole);
+    }
+    chart.band = band;
   }
   return chart;
 }

@@ -16,6 +16,7 @@ struct Phase1Reading {
   long long seconds = 0;           // the renderer's estimate of the time left to SL 20
   std::string time_text;           // as the renderer wrote it
   std::string sl_text;             // the SL line shown with it
+  std::optional<double> sl;        // its sampling level
   long long rendered_seconds = 0;  // render time when the estimate came
   // The whole render time to SL 20 it predicts: rendered + left.
   long long WholeSeconds() const { return rendered_seconds + seconds; }
@@ -35,10 +36,18 @@ struct BenchmarkRecord {
   int farm_seconds = 0;
   float farm_sl = 0;
   std::vector<Phase1Reading> estimates;
+  std::string phase1_ended_by;  // "user", a stop rule's reason, "render ended", ...
+  // The estimates the mean comes from: the settled ones from this index on,
+  // or all of them when they had not settled.
+  std::optional<std::size_t> settled_from;
+  double spread = 0;  // of the estimates the mean comes from
   std::optional<long long> mean_seconds;
   std::optional<float> speed_ratio;
   std::vector<SamplingLevelReading> sampling_levels;
   std::optional<float> delta_sl;
+  // The SL difference as measured, when it would have read back as 0.00 and
+  // the log holds the smallest difference of its sign instead.
+  std::optional<float> measured_delta_sl;
   std::string outcome;  // "finished", or what ended the run early
 };
 

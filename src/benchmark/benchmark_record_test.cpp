@@ -17,9 +17,9 @@ BenchmarkRecord ThreeEstimates() {
   record.scene = "Bottles_on_a_window.mxs";
   record.farm_seconds = 481;
   record.farm_sl = 15.4f;
-  record.estimates = {{1.25, 600, "0h 10m 0s", "6.50. Elapsed 0h 0m 15s"},
-                      {2.5, 601, "0h 10m 1s", "8.12\tx", 30},
-                      {3.75, 602, "0h 10m 2s", "9.00"}};
+  record.estimates = {{1.25, 600, "0h 10m 0s", "6.50. Elapsed 0h 0m 15s", 6.5, 0},
+                      {2.5, 601, "0h 10m 1s", "8.12\tx", 8.12, 30},
+                      {3.75, 602, "0h 10m 2s", "9.00", 9.0, 0}};
   record.mean_seconds = 601;
   record.speed_ratio = 601.0f / 481.0f;
   record.sampling_levels = {{0.5, 6.5f}, {1.0, 12.5f}};
@@ -31,10 +31,11 @@ BenchmarkRecord ThreeEstimates() {
 TEST(BenchmarkRecordTest, HoldsEveryReadingAtFullPrecision) {
   const std::string json = RecordJson(ThreeEstimates());
   EXPECT_NE(json.find("\"processor\": \"CPU \\\"quoted\\\" \\\\ name\""), std::string::npos);
-  EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"estimate_seconds\": 601, \"time_left\": "
-                      "\"0h 10m 1s\", \"sl\": \"8.12\\tx\", \"rendered_seconds\": 30, "
-                      "\"whole_render_seconds\": 631}"),
-            std::string::npos)
+  EXPECT_NE(
+      json.find("{\"elapsed_seconds\": 2.5, \"estimate_seconds\": 601, \"time_left\": "
+                "\"0h 10m 1s\", \"sl\": 8.12, \"sl_text\": \"8.12\\tx\", \"rendered_seconds\": 30, "
+                "\"whole_render_seconds\": 631}"),
+      std::string::npos)
       << json;
   // The shortest texts that read back as the same single-precision values.
   EXPECT_NE(json.find("\"speed_ratio\": 1.2494802,"), std::string::npos) << json;
@@ -46,7 +47,10 @@ TEST(BenchmarkRecordTest, HoldsEveryReadingAtFullPrecision) {
   none.speed_ratio = std::nanf("");
   none.outcome = "no estimate";
   const std::string empty = RecordJson(none);
-  EXPECT_NE(empty.find("\"phase1_estimates\": [],\n  \"mean_seconds\": null,\n  "
+  EXPECT_NE(empty.find("\"phase1_estimates\": [],\n  \"phase1_ended_by\": \"\",\n  "
+                       "\"ratio_from\": \"all estimates (not settled)\",\n  "
+                       "\"settled_from_estimate\": null,\n  \"spread\": 0,\n  "
+                       "\"mean_seconds\": null,\n  "
                        "\"speed_ratio\": null,\n  \"phase2_sl_readings\": [],"),
             std::string::npos)
       << empty;

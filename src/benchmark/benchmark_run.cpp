@@ -14,6 +14,7 @@
 #include "platform/buttons_disabled.h"
 #include "platform/cpu_info.h"
 #include "render/preview_window.h"
+#include "render/settling.h"
 #include "render/watched_render.h"
 #include "renderer/command_lines.h"
 #include "renderer/output_lines.h"
@@ -213,13 +214,14 @@ void ReportRatio(Run& run, float ratio) {
 }
 
 // PHASE 1: the renderer's estimates of the time to SL 20, until the user
-// stops it after at least two. Each estimate counts as the whole render time
-// it predicts (the time rendered so far plus the time left), so the mean
-// does not depend on when the user stops.
+// (or the options' stop rule) stops it after at least two. Each estimate
+// counts as the whole render time it predicts (the time rendered so far plus
+// the time left), so the mean does not depend on when the render stops.
 WatchedRender RunPhase1(Run& run, const BenchmarkOptions& options) {
   RenderWatch watch;
   watch.stop_gadget = kBenchmark;
   watch.readings_before_stop = 2;
+  watch.stop_rule = options.phase1_stop_rule;
   watch.too_early = {"At least two estimations are needed before you can stop the simulation...",
                      "The more estimations are done, the more reliable the test.", ""};
   watch.silence_limit_ms = options.silence_limit_ms;
@@ -229,7 +231,8 @@ WatchedRender RunPhase1(Run& run, const BenchmarkOptions& options) {
     run.Report("Time left to reach SL=20 ->  " + reading.time_left_text + " (estimation " +
                std::to_string(run.record.estimates.size() + 1) + ") at SL=" + reading.sl_text);
     run.record.estimates.push_back({seconds, reading.time_left_seconds, reading.time_left_text,
-                                    reading.sl_text, reading.rendered_seconds});
+                                    reading.sl_text, reading.sampling_level,
+                                    reading.rendered_seconds});
   };
   ExternalProcess renderer = LaunchRenderer(run, 1);
   return WatchRender(renderer, run.program.desktop, run.program.state.OutputLine, watch);
@@ -248,9 +251,17 @@ std::optional<Stop> MeasureRatio(Run& run, const BenchmarkOptions& options) {
                 "Maxwell Render gave no estimation of the time left, so the speed ratio could "
                 "not be measured."};
   }
+  run.record.phase1_ended_by = EndedByText(phase1);
+  // Early estimates lean one way; once they have settled, only the settled
+  // ones count.
+  std::vector<std::int64_t> whole;
+  for (const TimeLeftReading& reading : phase1.readings) whole.push_back(reading.WholeSeconds());
+  run.record.settled_from = SettledFrom(whole);
+  const std::size_t first = run.record.settled_from.value_or(0);
+  run.record.spread = SpreadOf(whole, first, whole.size());
   long long whole_sum = 0;
-  for (const TimeLeftReading& reading : phase1.readings) whole_sum += reading.WholeSeconds();
-  const long long mean_seconds = MeanSeconds(whole_sum, static_cast<int>(phase1.readings.size()));
+  for (std::size_t i = first; i < whole.size(); ++i) whole_sum += whole[i];
+  const long long mean_seconds = MeanSeconds(whole_sum, static_cast<int>(whole.size() - first));
   const float ratio = SpeedRatio(mean_seconds, run.bench.farm_seconds);
   if (!std::isfinite(ratio) || ratio <= 0) {
     return Stop{"no estimate",
@@ -325,14 +336,19 @@ std::optional<Stop> MeasureDeltaSL(Run& run, const BenchmarkOptions& options) {
                 "Maxwell Render gave no sampling level during the one minute render, so "
                 "DeltaSL could not be measured."};
   }
-  const float delta_sl = run.bench.farm_sl - *phase2.sl;
-  // 0 would read back as "not run", and this computer outrunning the farm's
-  // pool in a minute is not a reading to keep.
-  if (!std::isfinite(delta_sl) || delta_sl <= 0) {
+  float delta_sl = run.bench.farm_sl - *phase2.sl;
+  if (!std::isfinite(delta_sl)) {
     return Stop{"no usable SL reading",
-                "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +
-                    " in the one minute render, not below the farm's, so DeltaSL could not be "
-                    "measured."};
+                "Maxwell Render gave no usable sampling level in the one minute render, so "
+                "DeltaSL could not be measured."};
+  }
+  // A machine faster than the farm's pool gives a negative difference, a
+  // result like any other. Only one the log would show as 0.00 cannot be
+  // kept as it is: 0 reads back as "not run". It becomes the smallest
+  // difference of its sign, and the record keeps the measured one.
+  if (FormatFixed(std::fabs(delta_sl), 2) == "0.00") {
+    run.record.measured_delta_sl = delta_sl;
+    delta_sl = std::signbit(delta_sl) ? -0.01f : 0.01f;
   }
   run.delta_sl = delta_sl;
   run.DeltaResult() = delta_sl;
@@ -361,6 +377,12 @@ void ReportClosingLines(Run& run, float delta_sl) {
   run.Report("");
   run.Report("Results have been written in:");
   run.Report("   \"" + FileNameOf(run.log_path) + "\" ('/benchmark/' subfolder).");
+  if (!run.record.settled_from) {
+    run.Report("");
+    run.Report(
+        "PHASE 1 ended before its estimates had settled: a longer PHASE 1 gives a more "
+        "reliable speed ratio.");
+  }
 }
 
 // A run that ends without both results leaves the earlier log as it was, and

@@ -14,6 +14,8 @@ struct BenchmarkOptions {
   int phase2_limit_ms = 5 * 60 * 1000;
   // PHASE 1 is stopped when the renderer prints nothing for this long.
   int silence_limit_ms = kSilenceLimitMs;
+  // Ends PHASE 1 without a click (the runs without a window); none in the window.
+  StopRule phase1_stop_rule;
 };
 
 // The "Benchmark" button: asks CPU or GPU when the renderer can do both.

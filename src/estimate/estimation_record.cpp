@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "text/json.h"
+#include "text/numbers.h"
 #include "text/whole_file.h"
 
 namespace torva {
@@ -42,12 +43,14 @@ std::string RecordJson(const EstimationRecord& r) {
       << "  \"renderer_version\": " << JsonText(r.renderer_version) << ",\n"
       << "  \"speed_ratio\": " << JsonNumber(r.speed_ratio) << ",\n"
       << "  \"stopped_by_user\": " << (r.stopped_by_user ? "true" : "false") << ",\n"
+      << "  \"ended_by\": " << JsonText(r.ended_by) << ",\n"
       << "  \"render_seconds\": " << JsonNumber(r.render_seconds) << ",\n"
       << "  \"predictions\": [";
   for (std::size_t i = 0; i < r.predictions.size(); ++i) {
     const Prediction& p = r.predictions[i];
     out << (i ? ",\n" : "\n") << "    {\"elapsed_seconds\": " << JsonNumber(p.elapsed_seconds)
-        << ", \"sl\": " << JsonText(p.sl_text) << ", \"time_left\": " << JsonText(p.time_left_text)
+        << ", \"sl\": " << JsonOptional(p.sl) << ", \"sl_text\": " << JsonText(p.sl_text)
+        << ", \"time_left\": " << JsonText(p.time_left_text)
         << ", \"time_left_seconds\": " << p.time_left_seconds
         << ", \"rendered_seconds\": " << p.rendered_seconds
         << ", \"farm_time\": " << JsonText(p.farm_time_text)
@@ -67,8 +70,11 @@ std::string RecordJson(const EstimationRecord& r) {
       << "  \"mxi_size_mb\": " << r.mxi_size_mb << ",\n"
       << "  \"mxi_size_limit_mb\": " << r.mxi_size_limit_mb << ",\n"
       << "  \"outcome\": " << JsonText(r.outcome) << ",\n"
-      << "  \"price_per_farm_hour_eur\": " << JsonNumber(r.price_per_farm_hour) << ",\n"
-      << "  \"cost_eur\": " << (r.cost ? JsonNumber(*r.cost) : "null") << "\n"
+      << "  \"price_from\": " << (r.price_from.empty() ? "null" : JsonText(r.price_from))
+      << ",\n"
+      // Money as the log writes it: two decimals.
+      << "  \"price_per_farm_hour_eur\": " << FormatFixed(r.price_per_farm_hour, 2) << ",\n"
+      << "  \"cost_eur\": " << (r.cost ? FormatFixed(*r.cost, 2) : "null") << "\n"
       << "}\n";
   return out.str();
 }

@@ -14,6 +14,7 @@ namespace torva {
 struct Prediction {
   double elapsed_seconds = 0;  // render time on this computer when it came
   std::string sl_text;
+  std::optional<double> sl;  // the level of `sl_text`
   std::string time_left_text;
   std::int64_t time_left_seconds = 0;
   std::string farm_time_text;  // the whole render (rendered + left) on the farm
@@ -44,6 +45,7 @@ struct EstimationRecord {
   std::string renderer_version;
   float speed_ratio = 0;
   bool stopped_by_user = false;
+  std::string ended_by;  // "user", a stop rule's reason, "render ended", "silence limit"
   double render_seconds = 0;
   std::vector<Prediction> predictions;
   std::uintmax_t mxi_bytes = 0;
@@ -51,6 +53,9 @@ struct EstimationRecord {
   long long mxi_size_limit_mb = 0;
   // "priced", "not priced" (no prediction came), "mxi too big", "mxi not produced"
   std::string outcome;
+  // What the price comes from: "latest prediction", or "finished render" for a
+  // render that ended before any prediction (its whole time is known).
+  std::string price_from;
   double price_per_farm_hour = 0;
   std::optional<float> cost;
 };

@@ -16,8 +16,8 @@ EstimationRecord SampleRecord() {
   r.height = 1080;
   r.target_sl = 20;
   r.speed_ratio = 12.5f;
-  r.predictions = {{2.5, "12.00", "2h 10m 0s", 7800, "0h10m26s", 626, 30},
-                   {5.25, "14.21", "2h 5m 0s", 7500, "0h10m3s", 603, 40}};
+  r.predictions = {{2.5, "12.00", 12.0, "2h 10m 0s", 7800, "0h10m26s", 626, 30},
+                   {5.25, "14.21", 14.21, "2h 5m 0s", 7500, "0h10m3s", 603, 40}};
   r.mxi_bytes = 20480ull * 1048576 + 1048575;
   r.mxi_size_mb = 20480;
   r.mxi_size_limit_mb = 20480;
@@ -30,7 +30,8 @@ EstimationRecord SampleRecord() {
 TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
   const std::string json = RecordJson(SampleRecord());
   EXPECT_NE(json.find("\"archive\": \"Kit\\\"chen\\n.vum\""), std::string::npos) << json;
-  EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"sl\": \"12.00\", \"time_left\": \"2h 10m 0s\", "
+  EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"sl\": 12, \"sl_text\": \"12.00\", "
+                      "\"time_left\": \"2h 10m 0s\", "
                       "\"time_left_seconds\": 7800, \"rendered_seconds\": 30, "
                       "\"farm_time\": \"0h10m26s\", \"farm_seconds\": 626},\n"),
             std::string::npos);
@@ -41,10 +42,9 @@ TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
             std::string::npos)
       << json;
   EXPECT_NE(json.find("\"speed_ratio\": 12.5,"), std::string::npos);
-  // The float cost in full (the shortest text that reads back as it), not its
-  // two-decimal text.
+  // Money with two decimals, as the log writes it.
   EXPECT_NE(json.find("\"cost_eur\": 17.97\n"), std::string::npos) << json;
-  EXPECT_NE(json.find("\"price_per_farm_hour_eur\": 107.8199975900352"), std::string::npos);
+  EXPECT_NE(json.find("\"price_per_farm_hour_eur\": 107.82,"), std::string::npos);
 
   EstimationRecord unpriced = SampleRecord();
   unpriced.cost.reset();

@@ -10,6 +10,8 @@ namespace torva {
 struct EstimationOptions {
   // A render that prints nothing for this long is stopped.
   int silence_limit_ms = kSilenceLimitMs;
+  // Ends the render without a click (the runs without a window); none in the window.
+  StopRule stop_rule;
 };
 
 void RunEstimation(Program& program, const EstimationOptions& options = {});

@@ -1,5 +1,6 @@
 #include "estimate/estimation_steps.h"
 
+#include <cmath>
 #include <filesystem>
 
 #include "estimate/estimation_names.h"
@@ -100,15 +101,41 @@ void TakePrediction(Estimation& run, const TimeLeftReading& reading, double seco
   const float ratio = SpeedRatio(run.program.state, run.project.mode);
   const std::string farm_time_text = ScaleSeconds(reading.WholeSeconds(), ratio);
   const std::string estimate =
-      EstimateLine(reading.sl_text, farm_time_text, reading.time_left_text);
+      EstimateLine(reading.sl_text, farm_time_text, FormatRendererTimeText(reading.WholeSeconds()));
   ReportAndLog(run, {estimate});
-  run.record.predictions.push_back({seconds, reading.sl_text, reading.time_left_text,
-                                    reading.time_left_seconds, farm_time_text,
-                                    ParseTimeText(farm_time_text), reading.rendered_seconds});
+  run.record.predictions.push_back({seconds, reading.sl_text, reading.sampling_level,
+                                    reading.time_left_text, reading.time_left_seconds,
+                                    farm_time_text, ParseTimeText(farm_time_text),
+                                    reading.rendered_seconds});
+}
+
+// A render that reached its SL before the renderer predicted anything: its
+// whole time is known, so it is priced from that.
+bool FinishedBeforeAnyPrediction(const Estimation& run) {
+  const WatchedRender& render = run.render;
+  return run.record.predictions.empty() && render.ended_by == RenderEndedBy::kRenderer &&
+         render.end == RunEnd::kFinished && render.exit_code == 0;
+}
+
+// The run has something to show for itself: a prediction, or a render that
+// finished on its own.
+bool MadeAnEstimate(const Estimation& run) {
+  return !run.record.predictions.empty() || FinishedBeforeAnyPrediction(run);
 }
 
 void PriceTheProject(Estimation& run) {
-  if (run.record.predictions.empty()) {
+  std::string farm_time_text;
+  if (FinishedBeforeAnyPrediction(run)) {
+    const std::int64_t local_seconds =
+        run.render.renderer_elapsed_seconds.value_or(std::llround(run.render.seconds));
+    farm_time_text = ScaleSeconds(local_seconds, SpeedRatio(run.program.state, run.project.mode));
+    ReportAndLog(run, {"Maxwell Render finished before predicting the time left: the price comes "
+                       "from the finished render (" +
+                           FormatRendererTimeText(local_seconds) + " on your system, " +
+                           farm_time_text + " on the TORVA).",
+                       ""});
+    run.record.price_from = "finished render";
+  } else if (run.record.predictions.empty()) {
     // Without a prediction there is no farm time to price.
     const std::string why =
         "Maxwell Render gave no estimation of the time left, so the project could not be "
@@ -117,9 +144,11 @@ void PriceTheProject(Estimation& run) {
     run.program.desktop.Message("TORVAmeter error", why);
     run.record.outcome = "not priced";
     return;
+  } else {
+    farm_time_text = run.record.predictions.back().farm_time_text;
+    run.record.price_from = "latest prediction";
   }
-  const float cost = FarmCost(run.record.predictions.back().farm_time_text,
-                              PriceFor(run.program.constants, run.project.mode));
+  const float cost = FarmCost(farm_time_text, PriceFor(run.program.constants, run.project.mode));
   const std::string cost_text = CostText(cost);
   Report(run.program, CostPanelLines(cost_text, run.project.mode));
   for (const std::string& line : CostLogLines(cost_text, run.project.mode)) run.log.Write(line);
@@ -246,6 +275,7 @@ void RenderProject(Estimation& run) {
   watch.too_early = {"At least one estimation is needed before you can stop the simulation...",
                      "The more estimations are done, the more reliable the test.", ""};
   watch.silence_limit_ms = run.options.silence_limit_ms;
+  watch.stop_rule = run.options.stop_rule;
   watch.confirm_quit = [&] { return ConfirmQuit(program, "the estimation"); };
   watch.report = [&](const std::string& text) { ReportLine(program, text); };
   watch.on_reading = [&](const TimeLeftReading& reading, double seconds) {
@@ -267,7 +297,7 @@ void Evaluate(Estimation& run) {
   if (run.render.silenced) ReportAndLog(run, {"", SilenceLine(run.options.silence_limit_ms)});
   Report(program, {"", "Simulation finished!", ""});
   // Without an estimate the earlier log stays as it was.
-  if (!run.record.predictions.empty()) {
+  if (MadeAnEstimate(run)) {
     Report(program, {"Results have been written in:",
                      "   \"" + run.log_name + "\" ('/estimate/' subfolder).", ""});
   }
@@ -312,10 +342,11 @@ void KeepTheRecord(Estimation& run) {
   record.target_sl = project.target_sl;
   record.renderer_version = program.state.RendererVersion;
   record.speed_ratio = SpeedRatio(program.state, project.mode);
-  record.stopped_by_user = run.render.stop_requested;
+  record.stopped_by_user = run.render.ended_by == RenderEndedBy::kUser;
+  record.ended_by = EndedByText(run.render);
   record.render_seconds = run.render.seconds;
   record.price_per_farm_hour = price.units * static_cast<double>(price.unit_price);
-  if (record.predictions.empty()) {
+  if (!MadeAnEstimate(run)) {
     run.log.Discard();
     WriteRecord(stem + ".unfinished.json", record);
     return;
@@ -327,6 +358,7 @@ void KeepTheRecord(Estimation& run) {
   std::error_code ec;
   fs::remove(stem + ".unfinished.json", ec);  // an earlier failed run's, now out of date
   WriteRecord(stem + ".json", record);
+  if (record.predictions.empty()) return;
   Picture chart = DrawTimeChart(PredictionsChart(record));
   if (SavePng(chart, stem + ".png")) program.desktop.Open(stem + ".png");
 }

@@ -17,9 +17,9 @@ const std::string kDiscountLine = std::string(10, ' ') + "  ...or less with volu
 }  // namespace
 
 std::string EstimateLine(std::string_view sl_text, std::string_view farm_time_text,
-                         std::string_view time_left_text) {
+                         std::string_view local_time_text) {
   return "Est. at SL=" + std::string(sl_text) + " -->  " + std::string(farm_time_text) +
-         " (TORVA) - " + std::string(time_left_text) + " (your system)";
+         " (TORVA) - " + std::string(local_time_text) + " (your system)";
 }
 
 long long WholeMiB(std::uintmax_t bytes) { return static_cast<long long>(bytes / 1024 / 1024); }

@@ -11,9 +11,10 @@
 
 namespace torva {
 
-// "Est. at SL=" + SL text + " -->  " + farm time + " (TORVA) - " + time left + " (your system)".
+// "Est. at SL=" + SL text + " -->  " + farm time + " (TORVA) - " + local time + " (your system)",
+// the two times describing the same render (the whole of it, on the farm and here).
 std::string EstimateLine(std::string_view sl_text, std::string_view farm_time_text,
-                         std::string_view time_left_text);
+                         std::string_view local_time_text);
 
 // Whole MiB, remainders dropped at each division by 1024.
 long long WholeMiB(std::uintmax_t bytes);

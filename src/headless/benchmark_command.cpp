@@ -23,7 +23,6 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
   // After the CPU benchmark the GPU one is offered when its log is missing.
   desktop.AddReply({.title = "TORVAmeter GPU benchmark?", .answer = "no"});
   desktop.AddReply(QuitOnInterrupt());
-  desktop.SetClickRule(BenchmarkStop(command.estimates));
 
   const std::string log =
       mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
@@ -32,12 +31,14 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
                                                      StampOf(RecordPathFor(log, true))};
   const std::optional<FileStamp> charts_before[] = {StampOf(PlotPathFor(log, false)),
                                                     StampOf(PlotPathFor(log, true))};
-  RunBenchmarkWithMode(program, mode);
+  BenchmarkOptions options;
+  options.phase1_stop_rule = BenchmarkStop(command.estimates);
+  RunBenchmarkWithMode(program, mode, options);
 
   HeadlessOutcome outcome;
   const std::optional<BenchmarkResults> results = ReadBenchmarkLog(log);
-  const bool finished =
-      WrittenSince(log, log_before) && results && results->speed_ratio > 0 && results->delta_sl > 0;
+  const bool finished = WrittenSince(log, log_before) && results && results->speed_ratio > 0 &&
+                        results->delta_sl != 0;
   if (!finished) outcome.failure = FailureOf(desktop, "the benchmark did not finish");
   const std::string record = RecordPathFor(log, finished), chart = PlotPathFor(log, finished);
   if (WrittenSince(record, records_before[finished])) {

@@ -1,6 +1,4 @@
 // estimate: the window's "Estimate project" with the answers of the command line.
-#include <chrono>
-
 #include "estimate/estimation_names.h"
 #include "estimate/estimation_run.h"
 #include "headless/command_runs.h"
@@ -29,10 +27,6 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
       {.title = "Project Y (height) resolution", .answer = command.height, .argument = "--size"});
   desktop.AddReply({.title = "Sampling Level", .answer = command.sl, .argument = "--sl"});
   desktop.AddReply(QuitOnInterrupt());
-  const auto start = std::chrono::steady_clock::now();
-  desktop.SetClickRule(EstimationStop(command.seconds, [start] {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }));
 
   const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
   const std::string log =
@@ -45,7 +39,9 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
                     unfinished = stem + ".unfinished.json";
   const std::optional<FileStamp> record_before = StampOf(record), chart_before = StampOf(chart),
                                  unfinished_before = StampOf(unfinished);
-  RunEstimation(program);
+  EstimationOptions options;
+  options.stop_rule = EstimationStop(command.seconds);
+  RunEstimation(program, options);
 
   HeadlessOutcome outcome;
   if (!WrittenSince(record, record_before)) {

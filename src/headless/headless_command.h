@@ -25,8 +25,8 @@ struct HeadlessCommand {
   bool check_updates = false;
   // benchmark, estimate
   bool gpu = false;
-  // benchmark
-  int estimates = 3;
+  // benchmark: PHASE 1 ends after this many estimates; without, once they settle
+  std::optional<int> estimates;
   // prepare
   std::string scene;  // absolute
   CameraPick cameras;

@@ -26,7 +26,7 @@ TEST(HeadlessCommand, EachCommandTakesItsArgumentsInBothForms) {
   EXPECT_EQ(benchmark.kind, HeadlessKind::kBenchmark);
   EXPECT_TRUE(benchmark.gpu && benchmark.json);
   EXPECT_EQ(benchmark.estimates, 5);
-  EXPECT_EQ(ParseHeadlessCommand("benchmark", {}).estimates, 3);
+  EXPECT_EQ(ParseHeadlessCommand("benchmark", {}).estimates, std::nullopt);  // once settled
 
   const HeadlessCommand prepare = ParseHeadlessCommand(
       "prepare", {"my scene.MXS", "--cameras", "3,1,3", "--fast", "--allow-same-names"});

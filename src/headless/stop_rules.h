@@ -1,25 +1,23 @@
-// When a run without a window stops the long commands' renders: the click
-// a person would give, delivered once the panel shows that its time has come.
+// When a run without a window stops the long commands' renders, where a
+// person would click: rules over the predictions the watched render keeps.
 #pragma once
 
-#include <functional>
 #include <optional>
 
-#include "platform/headless/headless_desktop.h"
+#include "render/watched_render.h"
 
 namespace torva {
 
-// PHASE 1 of the benchmark ends after `estimates` estimations: "Benchmark"
-// is clicked once the panel shows that many, and again after each further
-// one should the command want more.
-ClickRule BenchmarkStop(int estimates);
+// PHASE 1 at real-time speed lasts at most this long without a click.
+inline constexpr double kPhase1LimitSeconds = 180;
 
-// Predictions that agree this closely (spread of the last five) have settled.
-inline constexpr double kSettledSpread = 0.05;
+// PHASE 1 of the benchmark ends after `estimates` estimates when given; else
+// once they have settled, or after `limit_seconds`.
+StopRule BenchmarkStop(std::optional<int> estimates, double limit_seconds = kPhase1LimitSeconds);
 
-// The estimation's render is stopped ("Estimate project") once `seconds` of
-// rendering have passed and a prediction has come; without `seconds`, once
-// the latest predictions have settled. `now` is a clock in seconds.
-ClickRule EstimationStop(std::optional<double> seconds, std::function<double()> now);
+// The estimation's render is stopped once `seconds` of rendering have passed
+// (and a prediction has come); without `seconds`, once the predictions have
+// settled.
+StopRule EstimationStop(std::optional<double> seconds);
 
 }  // namespace torva

@@ -5,63 +5,39 @@
 namespace torva {
 namespace {
 
-using Panel = std::vector<std::string>;
-
-std::string TimeLeftLine(int estimation) {
-  return "Time left to reach SL=20 ->  1h 4m 58s (estimation " + std::to_string(estimation) +
-         ") at SL=8.12";
+// Predictions of `whole` seconds in all, made 15 s apart.
+std::vector<TimeLeftReading> Predictions(const std::vector<std::int64_t>& whole) {
+  std::vector<TimeLeftReading> readings;
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    TimeLeftReading reading;
+    reading.rendered_seconds = 15 * static_cast<std::int64_t>(i + 1);
+    reading.time_left_seconds = whole[i] - reading.rendered_seconds;
+    readings.push_back(reading);
+  }
+  return readings;
 }
 
-TEST(StopRules, BenchmarkClicksAfterTheNthEstimationAndAgainOnlyAfterAnother) {
-  ClickRule rule = BenchmarkStop(3);
-  Panel panel = {"The TORVAmeter benchmark is currently running... (PHASE 1)", "", TimeLeftLine(1),
-                 TimeLeftLine(2)};
-  EXPECT_EQ(rule(panel), std::nullopt);
-  panel.push_back(TimeLeftLine(3));
-  EXPECT_EQ(rule(panel), kBenchmark);
-  EXPECT_EQ(rule(panel), std::nullopt);  // one click per estimation
-  panel.push_back("At least two estimations are needed before you can stop the simulation...");
-  EXPECT_EQ(rule(panel), std::nullopt);
-  panel.push_back(TimeLeftLine(4));
-  EXPECT_EQ(rule(panel), kBenchmark);
+TEST(StopRules, TheBenchmarkStopsAtItsCountOrOnceSettledOrAtItsLimit) {
+  const StopRule three = BenchmarkStop(3);
+  EXPECT_EQ(three(Predictions({900, 800}), 30), std::nullopt);
+  EXPECT_EQ(three(Predictions({900, 800, 700}), 45), "estimate count");
+
+  const StopRule settle = BenchmarkStop(std::nullopt, 180);
+  EXPECT_EQ(settle(Predictions({900, 800, 700, 650, 612, 605}), 90), std::nullopt);
+  EXPECT_EQ(settle(Predictions({900, 800, 700, 650, 612, 605, 600, 598, 603}), 135), "settle rule");
+  EXPECT_EQ(settle(Predictions({600, 700, 560, 690, 610, 720}), 180), "time limit");
 }
 
-std::string EstimateLine(const std::string& farm) {
-  return "Est. at SL=10.26. Elapsed 0h 0m 30s -->  " + farm + " (TORVA) - 0h 7m 27s (your system)";
-}
+TEST(StopRules, TheEstimationStopsAfterItsSecondsOnceAPredictionCameOrOnceSettled) {
+  const StopRule five = EstimationStop(5.0);
+  EXPECT_EQ(five({}, 60), std::nullopt);
+  EXPECT_EQ(five(Predictions({100}), 4.9), std::nullopt);
+  EXPECT_EQ(five(Predictions({100}), 5), "time limit");
 
-TEST(StopRules, EstimationStopsAfterTheSecondsOfRenderingOnceAPredictionCame) {
-  double now = 100;
-  ClickRule rule = EstimationStop(5.0, [&] { return now; });
-  Panel panel = {"TORVAmeter is uncompressing the project, please wait..."};
-  EXPECT_EQ(rule(panel), std::nullopt);
-  now = 110;  // unpacking does not count
-  panel.push_back("Simulation is running for project \"Kitchen.mxs\", please wait...");
-  EXPECT_EQ(rule(panel), std::nullopt);  // the render starts now
-  now = 116;
-  EXPECT_EQ(rule(panel), std::nullopt);  // no prediction yet
-  panel.push_back(EstimateLine("0h0m59s"));
-  EXPECT_EQ(rule(panel), kEstimateProject);
-  EXPECT_EQ(rule(panel), std::nullopt);
-
-  ClickRule early = EstimationStop(5.0, [&] { return now; });
-  EXPECT_EQ(early(panel), std::nullopt);  // the clock starts when the rule first sees the render
-  now = 121;
-  EXPECT_EQ(early(panel), kEstimateProject);
-}
-
-TEST(StopRules, EstimationWithoutSecondsWaitsForFiveAgreeingPredictions) {
-  ClickRule rule = EstimationStop(std::nullopt, [] { return 0.0; });
-  Panel panel = {"Simulation is running for project \"K.mxs\", please wait..."};
-  // The first of the last five is 20% off; then five within 5% (100 s against 96 s).
-  for (const char* farm : {"0h1m20s", "0h1m40s", "0h1m40s", "0h1m38s", "0h1m36s"})
-    panel.push_back(EstimateLine(farm));
-  EXPECT_EQ(rule(panel), std::nullopt);
-  panel.push_back(EstimateLine("0h1m39s"));
-  EXPECT_EQ(rule(panel), kEstimateProject);
-  // A farm time the parser cannot read counts as 0, which is far from settled.
-  panel.push_back(EstimateLine("soon"));
-  EXPECT_EQ(rule(panel), std::nullopt);
+  const StopRule settle = EstimationStop(std::nullopt);
+  // The first of the last five is 20 % off; then five within 5 %.
+  EXPECT_EQ(settle(Predictions({80, 100, 100, 98, 96}), 75), std::nullopt);
+  EXPECT_EQ(settle(Predictions({80, 100, 100, 98, 96, 99}), 90), "settle rule");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::stri
   auto on_event = [&](const Event& event) {
     if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
       result.quit = watch.confirm_quit && watch.confirm_quit();
+      if (result.quit) result.ended_by = RenderEndedBy::kQuit;
       return result.quit ? RunAction::kClose : RunAction::kGoOn;
     }
     const bool stop_click = event.type == EventType::kGadget && event.gadget == watch.stop_gadget;
@@ -32,6 +33,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::stri
     if (!stop_click && !window_closed) return RunAction::kGoOn;
     if (progress.estimations() >= watch.readings_before_stop) {
       result.stop_requested = true;
+      result.ended_by = RenderEndedBy::kUser;
       return RunAction::kStop;
     }
     for (const std::string& line : watch.too_early) watch.report(line);
@@ -51,13 +53,36 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::stri
   WatchOptions options;
   options.on_pass = [&] {
     result.silenced = Clock::now() - last_line > std::chrono::milliseconds(watch.silence_limit_ms);
-    return result.silenced ? RunAction::kStop : RunAction::kGoOn;
+    if (result.silenced) {
+      result.ended_by = RenderEndedBy::kSilence;
+      return RunAction::kStop;
+    }
+    if (!watch.stop_rule || progress.estimations() < watch.readings_before_stop)
+      return RunAction::kGoOn;
+    std::optional<std::string> reason = watch.stop_rule(result.readings, since_start());
+    if (!reason) return RunAction::kGoOn;
+    result.ended_by = RenderEndedBy::kStopRule;
+    result.stop_reason = std::move(*reason);
+    return RunAction::kStop;
   };
 
   result.end =
       WatchRun(renderer, desktop, on_event, StoringEachLine(output_line, on_line), options);
   result.seconds = since_start();
+  result.renderer_elapsed_seconds = progress.elapsed();
+  if (result.end == RunEnd::kFinished) result.exit_code = renderer.ExitCode();
   return result;
+}
+
+std::string EndedByText(const WatchedRender& render) {
+  switch (render.ended_by) {
+    case RenderEndedBy::kRenderer: return "render ended";
+    case RenderEndedBy::kUser: return "user";
+    case RenderEndedBy::kStopRule: return render.stop_reason;
+    case RenderEndedBy::kSilence: return "silence limit";
+    case RenderEndedBy::kQuit: return "quit";
+  }
+  return "";
 }
 
 }  // namespace torva

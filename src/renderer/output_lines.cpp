@@ -47,11 +47,16 @@ ProgressLine ClassifyProgressLine(std::string_view line) {
     result.seconds = seconds;
   } else if (Holds(line, kSamplingLevelMarker)) {
     const std::string text = TextAfter(line, kSamplingLevelMarker);
-    if (!BelievableSamplingLevel(text)) return result;
+    const std::optional<double> level = BelievableSamplingLevel(text);
+    if (!level) return result;
     result.kind = ProgressLineKind::kSamplingLevel;
     result.text = text;
-    if (Holds(text, kElapsedMarker)) {
-      const int64_t elapsed = ParseTimeText(TextAfter(text, kElapsedMarker));
+    result.sampling_level = *level;
+    // An elapsed time it cannot read leaves the program's own clock to say
+    // how long the render has run.
+    const std::string elapsed_text = TextAfter(text, kElapsedMarker);
+    if (Holds(text, kElapsedMarker) && StartsAsTimeText(elapsed_text)) {
+      const int64_t elapsed = ParseTimeText(elapsed_text);
       if (BelievableSeconds(elapsed)) result.elapsed_seconds = elapsed;
     }
   }
@@ -73,7 +78,8 @@ ProgressLine RenderProgress::Take(std::string_view line, double seconds_since_st
   ProgressLine progress = ClassifyProgressLine(line);
   if (progress.kind == ProgressLineKind::kSamplingLevel) {
     sl_text_ = progress.text;
-    if (progress.elapsed_seconds) elapsed_ = progress.elapsed_seconds;
+    sampling_level_ = progress.sampling_level;
+    elapsed_ = progress.elapsed_seconds;
   } else if (progress.kind == ProgressLineKind::kTimeLeft) {
     ++estimations_;
     TimeLeftReading reading;
@@ -82,6 +88,7 @@ ProgressLine RenderProgress::Take(std::string_view line, double seconds_since_st
     reading.rendered_seconds =
         elapsed_ ? *elapsed_ : std::llround(std::max(0.0, seconds_since_start));
     reading.sl_text = sl_text_;
+    reading.sampling_level = sampling_level_;
     latest_ = reading;
   }
   return progress;

@@ -18,7 +18,9 @@ struct ProgressLine {
   // kTimeLeft: the text after "Time left: "; kSamplingLevel: after "SL of ".
   std::string text;
   int64_t seconds = 0;  // kTimeLeft: `text` in seconds
-  // kSamplingLevel: the render time the line reports after "Elapsed ", if any.
+  // kSamplingLevel: the level, and the render time the line reports after
+  // "Elapsed " when it can be read.
+  double sampling_level = 0;
   std::optional<int64_t> elapsed_seconds;
 };
 
@@ -39,7 +41,8 @@ struct TimeLeftReading {
   std::string time_left_text;
   int64_t time_left_seconds = 0;
   int64_t rendered_seconds = 0;
-  std::string sl_text;  // the latest sampling level text before it
+  std::string sl_text;                   // the latest sampling level text before it
+  std::optional<double> sampling_level;  // its level
   // What the renderer predicts for the whole render.
   int64_t WholeSeconds() const { return rendered_seconds + time_left_seconds; }
 };
@@ -47,7 +50,8 @@ struct TimeLeftReading {
 // Follows one render's progress lines. The time left shrinks as the render
 // goes on, so a figure to compare with a whole render time on the farm is the
 // time rendered plus the time left: the renderer's own elapsed time where its
-// SL lines report one, else the program's clock since the render started.
+// latest SL line reports one it can read, else the program's clock since the
+// render started.
 class RenderProgress {
  public:
   // Classifies `line`; a time line also yields its reading.
@@ -55,9 +59,12 @@ class RenderProgress {
   const std::optional<TimeLeftReading>& latest() const { return latest_; }
   const std::string& sl_text() const { return sl_text_; }
   int estimations() const { return estimations_; }
+  // The render time the latest SL line reported, when it could be read.
+  const std::optional<int64_t>& elapsed() const { return elapsed_; }
 
  private:
   std::string sl_text_;
+  std::optional<double> sampling_level_;
   std::optional<int64_t> elapsed_;
   std::optional<TimeLeftReading> latest_;
   int estimations_ = 0;

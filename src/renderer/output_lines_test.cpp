@@ -73,10 +73,19 @@ TEST(RenderProgress, PredictsTheWholeRenderFromElapsedOrClock) {
   EXPECT_EQ(progress.latest()->sl_text, "4.00. Elapsed 0h 2m 0s");
   EXPECT_EQ(progress.estimations(), 2);
 
+  EXPECT_EQ(progress.latest()->sampling_level, 4.0);
+
+  // An elapsed time that cannot be read leaves the clock to count again.
+  progress.Take("SL of 5.00. Elapsed 00:03:00", 200.4);
+  progress.Take("Time left: 0h 6m 0s", 200.4);
+  EXPECT_EQ(progress.latest()->WholeSeconds(), 200 + 360);
+  progress.Take("SL of 4.00. Elapsed 0h 2m 0s", 5000);
+  progress.Take("Time left: 0h 8m 0s", 5000);
+
   // Readings to ignore change nothing.
   progress.Take("Time left: 99999999h", 5000);
   progress.Take("SL of nan. Elapsed 9h", 5000);
-  EXPECT_EQ(progress.estimations(), 2);
+  EXPECT_EQ(progress.estimations(), 4);
   EXPECT_EQ(progress.latest()->WholeSeconds(), 600);
   EXPECT_EQ(progress.sl_text(), "4.00. Elapsed 0h 2m 0s");
 }

@@ -38,6 +38,15 @@ int64_t ParseTimeText(std::string_view text) {
   return static_cast<int64_t>(total);
 }
 
+bool StartsAsTimeText(std::string_view text) {
+  std::size_t i = text.find_first_not_of(' ');
+  const std::size_t digits = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  if (digits == std::string_view::npos || i == digits) return false;
+  while (i < text.size() && text[i] == ' ') ++i;
+  return i < text.size() && (text[i] == 'h' || text[i] == 'm' || text[i] == 's');
+}
+
 bool BelievableSeconds(int64_t seconds) {
   return seconds >= 0 && seconds <= kLongestBelievableSeconds;
 }
@@ -47,6 +56,13 @@ std::string FormatTimeText(int64_t seconds) {
   const int64_t minutes = (seconds - hours * 3600) / 60;
   const int64_t rest = seconds - hours * 3600 - minutes * 60;
   return std::to_string(hours) + "h" + std::to_string(minutes) + "m" + std::to_string(rest) + "s";
+}
+
+std::string FormatRendererTimeText(int64_t seconds) {
+  const int64_t hours = seconds / 3600;
+  const int64_t minutes = (seconds - hours * 3600) / 60;
+  return std::to_string(hours) + "h " + std::to_string(minutes) + "m " +
+         std::to_string(seconds - hours * 3600 - minutes * 60) + "s";
 }
 
 std::string ScaleSeconds(int64_t seconds, float ratio) {

@@ -15,11 +15,18 @@ constexpr int64_t kLongestBelievableSeconds = 10LL * 366 * 24 * 3600;
 // 64 bits; sums beyond its range saturate.
 int64_t ParseTimeText(std::string_view text);
 
+// `text` starts as a time text does: a number with its unit (h, m or s),
+// blanks allowed. "00:00:30" does not, and ParseTimeText would read it as 0.
+bool StartsAsTimeText(std::string_view text);
+
 // A time the renderer may really have meant: not negative, at most ten years.
 bool BelievableSeconds(int64_t seconds);
 
 // "<h>h<m>m<s>s" without blanks or leading zeros (hours are not folded into days).
 std::string FormatTimeText(int64_t seconds);
+
+// "<h>h <m>m <s>s", as the renderer writes its times ("0h 4m 55s").
+std::string FormatRendererTimeText(int64_t seconds);
 
 // `seconds` divided by `ratio`, rounded half to even, formatted as above. A
 // quotient outside the 64-bit range saturates; a NaN quotient counts as 0.

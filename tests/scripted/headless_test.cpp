@@ -158,7 +158,8 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_EQ(Text(estimate, "log"), stem + ".log");
   EXPECT_EQ(Text(estimate, "record"), stem + ".json");
   EXPECT_EQ(Text(estimate, "chart"), stem + ".png");
-  EXPECT_TRUE(estimate.Find("stopped_by_user")->boolean);
+  EXPECT_FALSE(estimate.Find("stopped_by_user")->boolean);
+  EXPECT_EQ(Text(estimate, "ended_by"), "time limit");
   EXPECT_GE(estimate.Find("predictions")->items.size(), 1u);
   EXPECT_GT(estimate.Find("cost_eur")->Number(), 0);
   // The ratio is the benchmark's, as its log keeps it (one decimal).
