@@ -1,6 +1,7 @@
 #include "estimate/work_folder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -8,6 +9,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+
+#include "text/whole_file.h"
 
 namespace torva {
 
@@ -93,10 +96,11 @@ int CountActiveCameras(const std::string& cameras_file) {
 }
 
 std::uintmax_t PlainFileBytes(const std::string& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::symlink_status(path, ec))) return 0;
-  const std::uintmax_t bytes = fs::file_size(path, ec);
-  return ec ? 0 : bytes;
+  long long bytes = 0;
+  const int fd = OpenRegularFile(path, &bytes);
+  if (fd < 0) return 0;
+  ::close(fd);
+  return static_cast<std::uintmax_t>(bytes);
 }
 
 }  // namespace torva

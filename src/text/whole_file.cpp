@@ -1,6 +1,7 @@
 #include "text/whole_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +17,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   content << in.rdbuf();
   if (in.bad()) return std::nullopt;
   return content.str();
+}
+
+int OpenRegularFile(const std::string& path, long long* bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  if (bytes) *bytes = info.st_size;
+  return fd;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content) {

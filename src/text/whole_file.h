@@ -9,6 +9,12 @@ namespace torva {
 // The whole content; nullopt when the file cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// Opens for reading a file that another program or an archive made: never
+// through a link at its name, never waiting (a FIFO is refused, not waited
+// on), and only a regular file. The descriptor, or -1; `bytes` (when given)
+// gets the file's size.
+int OpenRegularFile(const std::string& path, long long* bytes = nullptr);
+
 // Writes `content` to a new file beside `path` (never through a link left at
 // that name) and renames it over `path` once every byte is on disk, so that
 // an earlier file is replaced only by a complete one. False on failure, and
