@@ -8,7 +8,7 @@
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 
 #include "text/whole_file.h"
 
@@ -86,8 +86,10 @@ std::optional<std::string> FindScene(const std::string& folder, const std::strin
   return named_after_archive != scenes.end() ? *named_after_archive : scenes.front();
 }
 
-int CountActiveCameras(const std::string& cameras_file) {
-  std::ifstream in(cameras_file, std::ios::binary);
+std::optional<int> CountActiveCameras(const std::string& cameras_file) {
+  const BoundedFile file = ReadBoundedFile(cameras_file);
+  if (file.status == BoundedFile::Status::kTooLarge) return std::nullopt;
+  std::istringstream in(file.content);
   int count = 0;
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '1') ++count;
