@@ -15,6 +15,7 @@
 #include "text/file_size.h"
 #include "text/numbers.h"
 #include "text/time_text.h"
+#include "text/whole_file.h"
 
 namespace torva {
 namespace {
@@ -54,7 +55,13 @@ void AbandonUnpacked(Estimation& run, const std::string& text) {
 
 void WarnAboutTheProject(Program& program) {
   const std::string& work_dir = program.paths.WorkDir;
-  if (CountActiveCameras(work_dir + "/cameras.txt") > 1) {
+  const std::optional<int> active_cameras = CountActiveCameras(work_dir + "/cameras.txt");
+  if (!active_cameras) {
+    program.desktop.Message("TORVAmeter warning",
+                            "cameras.txt is too large (more than " +
+                                std::to_string(kMaxTextFileBytes >> 20) +
+                                " MB). The estimation goes on without counting its cameras.");
+  } else if (*active_cameras > 1) {
     program.desktop.Message("TORVAmeter warning",
                             "This is a multi-camera project.\nThe estimation will process THE "
                             "ACTIVE CAMERA ONLY!\nTo estimate the whole project, multiply by the "

@@ -1,13 +1,16 @@
 #include "estimate/work_folder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
+
+#include "text/whole_file.h"
 
 namespace torva {
 
@@ -70,8 +73,10 @@ std::optional<std::string> FindScene(const std::string& folder, const std::strin
   return named_after_archive != scenes.end() ? *named_after_archive : scenes.front();
 }
 
-int CountActiveCameras(const std::string& cameras_file) {
-  std::ifstream in(cameras_file, std::ios::binary);
+std::optional<int> CountActiveCameras(const std::string& cameras_file) {
+  const BoundedFile file = ReadBoundedFile(cameras_file);
+  if (file.status == BoundedFile::Status::kTooLarge) return std::nullopt;
+  std::istringstream in(file.content);
   int count = 0;
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '1') ++count;
@@ -80,10 +85,11 @@ int CountActiveCameras(const std::string& cameras_file) {
 }
 
 std::uintmax_t PlainFileBytes(const std::string& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::symlink_status(path, ec))) return 0;
-  const std::uintmax_t bytes = fs::file_size(path, ec);
-  return ec ? 0 : bytes;
+  long long bytes = 0;
+  const int fd = OpenRegularFile(path, &bytes);
+  if (fd < 0) return 0;
+  ::close(fd);
+  return static_cast<std::uintmax_t>(bytes);
 }
 
 }  // namespace torva

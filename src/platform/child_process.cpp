@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
@@ -55,8 +56,30 @@ bool MakePipe(int fds[2]) {
 #endif
 }
 
-// Blocks until `pid` ends (without reaping it) or `timeout_ms` passes.
-void SleepUntilExit(pid_t pid, int timeout_ms) {
+// A descriptor that becomes readable when `pid` ends; -1 where the system
+// has none.
+int OpenPidFd(pid_t pid) {
+#if !defined(__APPLE__) && defined(SYS_pidfd_open)
+  return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  return -1;
+#endif
+}
+
+// Without a pidfd, a wait for output checks this often whether the child
+// has ended.
+constexpr int kEndCheckMs = 100;
+
+// Blocks until `pid` ends (without reaping it) or `timeout_ms` passes;
+// `pidfd` is the child's from OpenPidFd.
+void SleepUntilExit(pid_t pid, int pidfd, int timeout_ms) {
+  if (pidfd >= 0) {
+    pollfd p{pidfd, POLLIN, 0};
+    while (poll(&p, 1, timeout_ms) < 0 && errno == EINTR) {
+    }
+    return;
+  }
 #ifdef __APPLE__
   const int kq = kqueue();
   if (kq >= 0) {
@@ -68,15 +91,6 @@ void SleepUntilExit(pid_t pid, int timeout_ms) {
     close(kq);
     // ESRCH: the child has already ended.
     if (n >= 0 || errno == ESRCH) return;
-  }
-#elif defined(SYS_pidfd_open)
-  const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-  if (pidfd >= 0) {
-    pollfd p{pidfd, POLLIN, 0};
-    while (poll(&p, 1, timeout_ms) < 0 && errno == EINTR) {
-    }
-    close(pidfd);
-    return;
   }
 #endif
   (void)pid;
@@ -158,16 +172,18 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
   return std::unique_ptr<ChildProcess>(new ChildProcess(pid, fds[0]));
 }
 
-ChildProcess::ChildProcess(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
+ChildProcess::ChildProcess(pid_t pid, int fd) : pid_(pid), fd_(fd), pidfd_(OpenPidFd(pid)) {}
 
 ChildProcess::~ChildProcess() {
   // An abandoned run ends with everything it started.
   if (Alive() || fd_ >= 0) Kill();
   if (fd_ >= 0) close(fd_);
+  if (pidfd_ >= 0) close(pidfd_);
   Reap();
 }
 
 void ChildProcess::Drain() {
+  if (fd_ >= 0) Alive();
   char chunk[64 * 1024];
   std::size_t total = 0;
   while (fd_ >= 0 && !Full() && total < kDrainLimit) {
@@ -176,15 +192,24 @@ void ChildProcess::Drain() {
     if (n > 0) {
       Append(chunk, static_cast<std::size_t>(n));
       total += static_cast<std::size_t>(n);
+      owed_ -= std::min(owed_, static_cast<std::size_t>(n));
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // Empty after the child's end: all it wrote was taken.
+      if (ended_) EndOutput();
       return;
     } else {  // end of output, or a read error that ends it all the same
-      close(fd_);
-      fd_ = -1;
+      EndOutput();
     }
   }
+  // Someone else keeps writing into the pipe after the child's end.
+  if (fd_ >= 0 && ended_ && owed_ == 0 && Clock::now() >= output_deadline_) EndOutput();
+}
+
+void ChildProcess::EndOutput() {
+  close(fd_);
+  fd_ = -1;
 }
 
 void ChildProcess::Append(const char* data, std::size_t size) {
@@ -247,9 +272,15 @@ std::string ChildProcess::TakeLine() {
 }
 
 bool ChildProcess::WaitReadable(int timeout_ms) {
-  pollfd p{fd_, POLLIN, 0};
+  pollfd p[2] = {{fd_, POLLIN, 0}, {pidfd_, POLLIN, 0}};
+  nfds_t count = 1;
+  if (!ended_ && pidfd_ >= 0) {
+    count = 2;
+  } else if (!ended_ && (timeout_ms < 0 || timeout_ms > kEndCheckMs)) {
+    timeout_ms = kEndCheckMs;
+  }
   int n;
-  while ((n = poll(&p, 1, timeout_ms)) < 0 && errno == EINTR) {
+  while ((n = poll(p, count, timeout_ms)) < 0 && errno == EINTR) {
   }
   return n > 0;
 }
@@ -299,12 +330,22 @@ bool ChildProcess::Alive() {
   while ((r = waitid(P_PID, pid_, &info, WEXITED | WNOHANG | WNOWAIT)) < 0 && errno == EINTR) {
   }
   if (r < 0) {
-    ended_ = reaped_ = true;  // reaped elsewhere; nothing is left to wait for
+    reaped_ = true;  // reaped elsewhere; nothing is left to wait for
+    NoteEnd(-1);
   } else if (info.si_pid == pid_) {
-    ended_ = true;
-    exit_code_ = ExitCode(info);
+    NoteEnd(ExitCode(info));
   }
   return !ended_;
+}
+
+void ChildProcess::NoteEnd(int exit_code) {
+  ended_ = true;
+  exit_code_ = exit_code;
+  // Whatever the child wrote is in the pipe by now.
+  int pending = 0;
+  if (fd_ >= 0 && ioctl(fd_, FIONREAD, &pending) == 0 && pending > 0)
+    owed_ = static_cast<std::size_t>(pending);
+  output_deadline_ = Clock::now() + std::chrono::milliseconds(kOutputAfterEndMs);
 }
 
 void ChildProcess::WaitForExit(int timeout_ms) {
@@ -314,15 +355,11 @@ void ChildProcess::WaitForExit(int timeout_ms) {
     int r;
     while ((r = waitid(P_PID, pid_, &info, WEXITED | WNOWAIT)) < 0 && errno == EINTR) {
     }
-    ended_ = true;
-    if (r < 0) {
-      reaped_ = true;
-    } else {
-      exit_code_ = ExitCode(info);
-    }
+    if (r < 0) reaped_ = true;
+    NoteEnd(r < 0 ? -1 : ExitCode(info));
     return;
   }
-  if (timeout_ms > 0) SleepUntilExit(pid_, timeout_ms);
+  if (timeout_ms > 0) SleepUntilExit(pid_, pidfd_, timeout_ms);
   Alive();
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -22,6 +23,10 @@ class ChildProcess {
   static constexpr std::size_t kMaxUnreadBytes = std::size_t{1} << 20;
   // How long the child's group has to end after SIGTERM before SIGKILL.
   static constexpr int kGraceMs = 500;
+  // Once the child has ended, its output ends too: when the pipe is found
+  // empty, or at the latest this long after, once every byte the child wrote
+  // was taken, whoever else still holds the pipe (a detached helper may).
+  static constexpr int kOutputAfterEndMs = 1000;
 
   enum class Output { kPipe, kDiscard };
 
@@ -53,7 +58,7 @@ class ChildProcess {
   void EndLinesAtBackspaces() { backspace_ends_line_ = true; }
 
   // Blocks until HasLine(), or the output ended and the child ended, or
-  // `timeout_ms` passed (negative: no limit).
+  // `timeout_ms` passed (negative: no limit); the child's end wakes it.
   void WaitForLine(int timeout_ms);
   // The pipe the output comes through; -1 once it has ended.
   int OutputFd() const { return fd_; }
@@ -76,17 +81,26 @@ class ChildProcess {
   // Appends bytes read from the pipe, cutting over-long lines.
   void Append(const char* data, std::size_t size);
   bool Full() const { return BufferedBytes() >= kMaxUnreadBytes; }
+  // Until the pipe is readable or the child ends.
   bool WaitReadable(int timeout_ms);
   // Notes the child's end without reaping it; blocks up to `timeout_ms`
   // (negative: no limit).
   void WaitForExit(int timeout_ms);
+  // The child has ended: its output ends soon after.
+  void NoteEnd(int exit_code);
+  void EndOutput();
   void Reap();
 
   pid_t pid_;  // also the id of its process group
   int fd_;     // -1 once the output has ended
+  int pidfd_;  // readable once the child has ended; -1 where there is none
   bool ended_ = false;
   bool reaped_ = false;
   int exit_code_ = -1;
+  // After the child's end: how many of the bytes its pipe held then are not
+  // yet taken, and when reading stops at the latest once they are.
+  std::size_t owed_ = 0;
+  std::chrono::steady_clock::time_point output_deadline_{};
   std::string buffer_;  // unread bytes from head_ on
   std::size_t head_ = 0;
   std::size_t line_start_ = 0;  // start of the unfinished last line

@@ -1,6 +1,6 @@
 #include "platform/jpeg_decoding.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <csetjmp>
@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 #include "platform/picture.h"
+#include "text/whole_file.h"
 
 namespace torva {
 namespace {
@@ -151,13 +152,17 @@ std::vector<std::uint8_t> SpareRow(RowLayout layout) {
 
 bool DecodeJpegFile(const std::string& path, int fit_width, int fit_height, RowLayout layout,
                     JpegRows& rows) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  long long bytes = 0;
+  const int fd = OpenRegularFile(path, &bytes);
+  if (fd < 0) return false;
+  std::unique_ptr<std::FILE, FileCloser> file(fdopen(fd, "rb"));
+  if (!file) {
+    close(fd);
+    return false;
+  }
   ++decoded_jpegs;
   std::vector<std::uint8_t> spare_row = SpareRow(layout);
-  return Decode(file.get(), info.st_size, fit_width, fit_height, layout, rows, spare_row);
+  return Decode(file.get(), bytes, fit_width, fit_height, layout, rows, spare_row);
 }
 
 long long DecodedJpegCount() { return decoded_jpegs; }

@@ -22,10 +22,10 @@ class JpegRows {
   virtual std::uint8_t* Row(int y) = 0;
 };
 
-// Decodes the regular file at `path` into `rows`; false for anything
-// unreadable, beyond the picture limits, or ending early (one still being
-// written); each attempt counts in DecodedJpegCount. With a size to fit, a picture at least twice
-// as large in both directions is decoded reduced (by 2, 4 or 8), never below that size.
+// Decodes the regular file at `path` (opened as OpenRegularFile does) into `rows`; false for
+// anything unreadable, beyond the picture limits, or ending early (one still being written); each
+// attempt counts in DecodedJpegCount. With a size to fit, a picture at least twice as large in both
+// directions is decoded reduced (by 2, 4 or 8), never below that size.
 bool DecodeJpegFile(const std::string& path, int fit_width, int fit_height, RowLayout layout,
                     JpegRows& rows);
 

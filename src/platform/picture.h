@@ -38,7 +38,8 @@ constexpr long long kMaxPicturePixels = 64LL * 1024 * 1024;
 bool PictureSizeAllowed(long long width, long long height);
 
 // nullopt for anything unreadable or beyond the limits. A JPEG that ends early
-// (one the renderer is still writing) counts as unreadable.
+// (one the renderer is still writing) counts as unreadable, and so does
+// anything but a regular file: a link, or a FIFO, which is never waited on.
 std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes);
 // With a size to fit, a picture at least twice as large in both directions
 // is decoded reduced (by 2, 4 or 8), never below that size.

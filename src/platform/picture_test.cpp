@@ -9,13 +9,17 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <jpeglib.h>
 
+#include "platform/scaled_jpeg_reader.h"
 #include "testing/jpeg.h"
 
 namespace torva {
@@ -383,6 +387,29 @@ TEST_F(PictureFiles, AJpegUnpackingToFarMoreThanItsFileIsRefused) {
   const std::optional<Picture> loaded = LoadJpeg(black.string());
   ASSERT_TRUE(loaded);
   EXPECT_EQ(loaded->width, 1536);
+}
+
+// The renderer's picture path taken by a FIFO or a link: refused, never
+// waited on, by the preview's reader and by a whole load alike.
+TEST_F(PictureFiles, AFifoOrALinkInThePlaceOfThePictureIsRefusedAtOnce) {
+  const std::string fifo = (dir_ / "fifo.jpg").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto read = std::async(std::launch::async, [&] {
+    Picture shown;
+    return LoadJpeg(fifo).has_value() || ScaledJpegReader(8, 8).Read(fifo, shown);
+  });
+  if (read.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+    ADD_FAILURE() << "waits for a writer";
+    while (read.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+      ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  EXPECT_FALSE(read.get());
+
+  const fs::path good = dir_ / "good.jpg", link = dir_ / "link.jpg";
+  ASSERT_TRUE(WriteJpeg(good, 16, 16, 3, JCS_RGB, TwoColours(16, 16)));
+  fs::create_symlink(good, link);
+  EXPECT_TRUE(LoadJpeg(good.string()));
+  EXPECT_FALSE(LoadJpeg(link.string()));
 }
 
 }  // namespace

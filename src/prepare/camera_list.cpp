@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "text/text.h"
@@ -10,18 +9,18 @@
 
 namespace torva {
 
-std::optional<std::vector<std::string>> ReadCameraLines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+CameraFile ReadCameraLines(const std::string& path) {
+  const BoundedFile file = ReadBoundedFile(path);
+  if (file.status == BoundedFile::Status::kTooLarge)
+    return {.lines = std::nullopt, .too_large = true};
+  if (file.content.empty()) return {};
+  std::istringstream in(file.content);
   std::vector<std::string> lines;
-  bool any_byte = false;
   for (std::string line; std::getline(in, line);) {
-    any_byte = true;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
-  if (!any_byte) return std::nullopt;
-  return lines;
+  return {.lines = std::move(lines), .too_large = false};
 }
 
 bool WriteCameraLines(const std::string& path, const std::vector<std::string>& lines) {

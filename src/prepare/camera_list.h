@@ -8,8 +8,12 @@
 
 namespace torva {
 
-// The file's lines; nullopt when it is missing or empty.
-std::optional<std::vector<std::string>> ReadCameraLines(const std::string& path);
+struct CameraFile {
+  std::optional<std::vector<std::string>> lines;  // nullopt when missing, empty or too large
+  bool too_large = false;                         // over kMaxTextFileBytes
+};
+// The file's lines, read only from a regular file of a bounded size.
+CameraFile ReadCameraLines(const std::string& path);
 
 // Writes the lines whole; false when the file cannot be written.
 bool WriteCameraLines(const std::string& path, const std::vector<std::string>& lines);

@@ -12,9 +12,9 @@ namespace {
 TEST(CameraListTest, MissingOrEmptyFilesHoldNoCameras) {
   TempFolder folder;
   const std::string path = folder.path() + "/cameras.txt";
-  EXPECT_FALSE(ReadCameraLines(path));
+  EXPECT_FALSE(ReadCameraLines(path).lines);
   WriteFile(path, "");
-  EXPECT_FALSE(ReadCameraLines(path));
+  EXPECT_FALSE(ReadCameraLines(path).lines);
 }
 
 // The window keeps 40 pixels a camera while the screen holds it, then stops

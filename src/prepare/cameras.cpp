@@ -101,7 +101,17 @@ bool ChooseCameras(Program& program, Preparation& preparation) {
   if (!ListCameras(program, preparation, cameras_file)) return false;
 
   // Every camera is kept, however many the scene has.
-  std::optional<std::vector<std::string>> lines = ReadCameraLines(cameras_file);
+  const CameraFile file = ReadCameraLines(cameras_file);
+  if (file.too_large) {
+    std::error_code ec;
+    fs::remove(cameras_file, ec);
+    const std::string failure = "cameras.txt is too large (more than " +
+                                std::to_string(kMaxTextFileBytes >> 20) +
+                                " MB). The project will be prepared without its list of cameras.";
+    preparation.log.Write(failure);
+    program.desktop.Message("TORVAmeter warning", failure);
+  }
+  const std::optional<std::vector<std::string>>& lines = file.lines;
   if (!lines) return true;
   program.state.CameraLines = *lines;
 

@@ -158,16 +158,12 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
   RunControl control(process, options.time_limit_ms);
   Clock::time_point last_line = Clock::now() - std::chrono::milliseconds(kPollPauseMs);
   while (process.Running()) {
-    // Once ended by a handler or the limit, the read ends with the program
-    // and what it left in the pipe, even if a detached grandchild keeps the
-    // pipe open.
-    if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;
     const int left_ms = control.CheckTimeLimit();
     if (options.on_pass && !control.Ended()) control.Apply(options.on_pass());
     if (!process.OutputAvailable()) {
       desktop.WaitForActivity(process.OutputFd(),
                               IdleWaitMs(left_ms, control.Ended(), process.OutputFd() < 0));
-    } else if (options.pause && !control.Ended()) {
+    } else if (options.pause && !control.Ended() && !process.Ended()) {
       // Lines that come in a burst are handed on at a reading pace.
       const auto since =
           std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_line);
@@ -188,7 +184,6 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
 RunEnd ReadRun(ExternalProcess& process, const LineHandler& on_line, int time_limit_ms) {
   RunControl control(process, time_limit_ms);
   while (process.Running()) {
-    if (control.Ended() && process.Ended() && !process.OutputAvailable()) break;
     const int left = control.CheckTimeLimit();
     process.WaitForOutput(control.Ended() ? kEventPassMs : left);
     if (process.OutputAvailable()) control.Apply(on_line(process.ReadLine()));

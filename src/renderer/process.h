@@ -35,7 +35,8 @@ class ExternalProcess {
 
   bool Started() const;
   // True while the program runs or unread output remains; false once it has
-  // ended and all of its output was read.
+  // ended and all of its output was read (a helper it left holding the pipe
+  // is not waited for).
   bool Running();
   // A whole line, or the last piece of the output, can be read at once.
   bool OutputAvailable();
@@ -116,9 +117,10 @@ using LineHandler = std::function<RunAction(const std::string&)>;
 // The watched run: while the program runs, each pass takes at most one
 // pending window event (handed to `on_event`) and reads at most one line
 // (handed to `on_line`). A pass with nothing to read sleeps until output, an
-// event or the time limit comes, and at most a second. Once the program was
-// ended by a handler or the limit, its remaining output is read without the
-// pause. Closes the handle.
+// event or the time limit comes, and at most a second. Once the program has
+// ended (by itself, or by a handler or the limit), its remaining output is
+// read without the pause, and the run ends soon after, whoever else still
+// holds the output. Closes the handle.
 RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
                 const LineHandler& on_line, const WatchOptions& options = {});
 

@@ -406,6 +406,45 @@ TEST_F(WatchedRun, ADetachedGrandchildHoldingThePipeDoesNotHoldTheRead) {
   RunCommand("kill $(cat " + ShellQuote(pid_file) + ") 2>/dev/null");
 }
 
+// Once the program has ended by itself, a helper it left holding the pipe,
+// silent or writing without end, keeps no run waiting; the program's own
+// lines all arrive, even to a handler that is slow once the program ended.
+TEST_F(WatchedRun, AHelperLeftHoldingThePipeDoesNotOutliveTheProgram) {
+  const auto start = Clock::now();
+  std::vector<std::string> helpers;
+  const auto run = [&](const std::string& arguments, auto watch) {
+    lines.clear();
+    ExternalProcess process = ExternalProcess::Launch(kChild, Words("detach " + arguments), "/");
+    EXPECT_EQ(watch(process), RunEnd::kFinished) << arguments;
+    std::erase_if(lines, [&](const std::string& line) {
+      if (line.starts_with("helper ")) helpers.push_back(line.substr(7));
+      return !line.starts_with("line ");  // the helper's, the last maybe cut short
+    });
+  };
+  run("3 100", [&](ExternalProcess& p) { return WatchRun(p, desktop, Ignore, Collect()); });
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2", "line 3"));
+  run("2 100", [&](ExternalProcess& p) { return ReadRun(p, Collect()); });
+  EXPECT_THAT(lines, ElementsAre("line 1", "line 2"));
+  bool slept = false;
+  run("20000 100 flood", [&](ExternalProcess& p) {
+    const auto slow = [&](const std::string& line) {
+      if (!slept && p.Ended()) {
+        slept = true;
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(ChildProcess::kOutputAfterEndMs + 500));
+      }
+      lines.push_back(line);
+      return RunAction::kGoOn;
+    };
+    return WatchRun(p, desktop, Ignore, slow, {.pause = false});
+  });
+  EXPECT_EQ(lines.size(), 20000u);
+  EXPECT_EQ(lines.back(), "line 20000");
+  // Each helper would hold the pipe for 100 s.
+  EXPECT_LT(SecondsSince(start), 60);
+  for (const std::string& pid : helpers) RunCommand("kill " + pid + " 2>/dev/null");
+}
+
 TEST_F(WatchedRun, ProgramThatEndsByItselfIsFinished) {
   ExternalProcess process = ExternalProcess::Launch(kChild, Words("lines 2 0 x"), "/");
   EXPECT_EQ(WatchRun(process, desktop, Ignore, Collect(), {.time_limit_ms = 600000}),

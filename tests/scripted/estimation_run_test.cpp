@@ -417,6 +417,16 @@ TEST_F(EstimationTest, MultiCameraAndUnpreparedProjectsAreWarnedAbout) {
   // One active camera and the project log: no warning.
   const std::string prepared = Estimate(Answers(PackPrepared()));
   EXPECT_FALSE(Contains(prepared, "TORVAmeter warning")) << prepared;
+
+  // A camera list of one 5 MB line is not read; the run goes on.
+  WriteFile(project_ + "/cameras.txt", std::string(5 << 20, 'x') + ";1\n");
+  const std::string too_large = Estimate(Answers(Pack("Loft.vum")));
+  EXPECT_TRUE(Contains(too_large,
+                       "message \"TORVAmeter warning\" \"cameras.txt is too large "
+                       "(more than 4 MB). The estimation goes on without counting its "
+                       "cameras.\"\n"))
+      << too_large.substr(0, 2000);
+  EXPECT_TRUE(Contains(too_large, "Simulation finished!"));
 }
 
 TEST_F(EstimationTest, AnArchiveWithoutALowerCaseSceneCannotBeUncompressed) {

@@ -685,6 +685,21 @@ TEST_F(PrepareProjectTest, AFailedCameraListingIsNotPackedAsTheSceneCameras) {
   ExpectCleanedUp();
 }
 
+// Pymaxwell's list of one 5 MB line is refused as a whole, not read.
+TEST_F(PrepareProjectTest, ACameraListTooLargeToReadIsNotPacked) {
+  const std::string teapot = CopyScene("Teapot");
+  WrapProgram(maxwell_ + "/Pymaxwell.app/Contents/MacOS/Pymaxwell",
+              "for last; do :; done\nhead -c 5242880 /dev/zero | tr '\\0' x > \"$last\"\n");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(
+      run.Has("message \"TORVAmeter warning\" \"cameras.txt is too large (more than 4 "
+              "MB). The project will be prepared without its list of cameras.\""))
+      << run.output.substr(0, 3000);
+  EXPECT_EQ(ListArchive(Archive("Teapot")).paths,
+            (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "Teapot.mxs"}));
+}
+
 // Without the archiver the gathered files stay for packing by hand.
 TEST_F(PrepareProjectTest, AMissingArchiverKeepsTheProjectFolder) {
   const std::string teapot = CopyScene("Teapot");

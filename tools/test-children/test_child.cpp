@@ -15,6 +15,11 @@
 //                                    and keeps stdout open; each says who it
 //                                    is and its process group, then both
 //                                    sleep until killed
+//   detach COUNT SECONDS [flood]     starts a helper in a session of its own that
+//                                    keeps stdout open for SECONDS, silent or
+//                                    writing "helper" lines as fast as the pipe
+//                                    takes them; says "helper PID", writes COUNT
+//                                    lines (one write each) and exits
 //   repeat TEXT                      "TEXT" lines as fast as the pipe takes
 //                                    them, forever
 //   burn SECONDS INTERVAL_MS         burns CPU, one line per interval
@@ -105,6 +110,26 @@ int main(int argc, char** argv) {
     }
     Write("child " + group + "\n");
     for (;;) pause();
+  } else if (mode == "detach") {
+    const long seconds = Arg(argc, argv, 3);
+    const bool flood = argc > 4 && std::string(argv[4]) == "flood";
+    const pid_t helper = fork();
+    if (helper == 0) {
+      setsid();
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+      // Writes of at most PIPE_BUF bytes stay whole between other writers'.
+      std::string block;
+      while (block.size() + 7 <= PIPE_BUF) block += "helper\n";
+      while (std::chrono::steady_clock::now() < end) {
+        if (!flood)
+          SleepMs(100);
+        else if (write(1, block.data(), block.size()) < 0)
+          break;
+      }
+      return 0;
+    }
+    Write("helper " + std::to_string(helper) + "\n");
+    for (long i = 1; i <= Arg(argc, argv, 2); ++i) Write("line " + std::to_string(i) + "\n");
   } else if (mode == "repeat" && argc > 2) {
     const std::string line = std::string(argv[2]) + "\n";
     std::string block;
