@@ -225,6 +225,31 @@ TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
 }
 
+// A machine faster than the farm's pool reaches a higher SL in its minute: a
+// negative DeltaSL is a result, and its estimations run. A render that ends
+// before any prediction is priced from its own time.
+TEST_F(Headless, AFasterMachineFinishesItsBenchmarkAndAShortRenderIsPriced) {
+  ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, "--speed 60 --seed 7 --cpu-power 20"));
+  ASSERT_EQ(Torvameter("setup --maxwell " + ShellQuote(maxwell_)).status, 0);
+  ProgramRun run = Torvameter("benchmark --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const JsonValue benchmark = Result(run);
+  EXPECT_LT(benchmark.Find("delta_sl")->Number(), 0);
+  EXPECT_EQ(Text(benchmark, "phase1_ended_by"), "settle rule");
+  EXPECT_EQ(Text(benchmark, "ratio_from"), "settled estimates");
+  EXPECT_NE(ReadFile(Text(benchmark, "log")).find("DeltaSL = -"), std::string::npos);
+
+  ASSERT_EQ(Torvameter("prepare " + ShellQuote(kitchen_) + " --allow-same-names").status, 0);
+  run = Torvameter("estimate " + ShellQuote(app_ + "/archive/Kitchen.vum") +
+                   " --size 400x400 --sl 10 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const JsonValue estimate = Result(run);
+  EXPECT_EQ(Text(estimate, "price_from"), "finished render");
+  EXPECT_EQ(Text(estimate, "ended_by"), "render ended");
+  EXPECT_GT(estimate.Find("cost_eur")->Number(), 0);
+  EXPECT_NE(run.err.find("the price comes from the finished render"), std::string::npos);
+}
+
 // A full disk is named as the reason, with sizes that tell apart.
 TEST_F(Headless, AFullDiskIsSaidToBeFull) {
   const std::string disk = root_.path() + "/disk";
