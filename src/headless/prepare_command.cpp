@@ -122,7 +122,7 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
   });
 
   // The name the scene will have once made safe, which the archive takes.
-  const std::string scene = ShortenedPath(BlankAndQuoteFreePath(command.scene));
+  const std::string scene = ShortenedPath(BlankFreePath(command.scene));
   const std::string archive = program.paths.ArchiveDir + "/" + SceneNameOf(scene) + ".vum";
   const std::optional<FileStamp> before = StampOf(archive);
   RunPrepareProject(program);

@@ -23,10 +23,10 @@ bool IsSceneFile(std::string_view path) {
   return path.size() >= 3 && Lowered(path.substr(path.size() - 3)) == "mxs";
 }
 
-std::string BlankAndQuoteFreePath(std::string_view path) {
+std::string BlankFreePath(std::string_view path) {
   std::string name = FileNameOf(path);
   for (char& c : name) {
-    if (c == ' ' || c == '"') c = '_';
+    if (c == ' ') c = '_';
   }
   return FolderOf(path) + name;
 }

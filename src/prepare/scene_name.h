@@ -1,5 +1,5 @@
 // The scene-name rules: which files count as scenes, and the safe names the
-// later command lines need (no blanks or quotes, at most 24 characters).
+// later command lines need (no blanks, at most 24 characters).
 #pragma once
 
 #include <string>
@@ -17,9 +17,10 @@ std::string ExtensionPart(std::string_view path);
 // The last three characters, lower-cased, are "mxs".
 bool IsSceneFile(std::string_view path);
 
-// Every blank and double quote of the file name replaced by "_"; those in
-// folders stay.
-std::string BlankAndQuoteFreePath(std::string_view path);
+// Every blank of the file name replaced by "_"; those in folders stay. (The
+// command lines are argument vectors and the scripts escape what they quote,
+// so other characters need no renaming.)
+std::string BlankFreePath(std::string_view path);
 // For a file name over 24 characters: the folder, the name's first 20
 // characters, "." and the extension. Otherwise the path unchanged.
 std::string ShortenedPath(std::string_view path);

@@ -21,15 +21,15 @@ TEST(SceneNameTest, AnyLetterCaseOfMxsCountsAsAScene) {
 
 TEST(SceneNameTest, BlanksThenLengthGiveTheTwentyFourCharacterName) {
   const std::string path = "/Users/me/my projects/my big scene with a long name.mxs";
-  const std::string blank_free = BlankAndQuoteFreePath(path);
+  const std::string blank_free = BlankFreePath(path);
   EXPECT_EQ(blank_free, "/Users/me/my projects/my_big_scene_with_a_long_name.mxs");
   EXPECT_EQ(ShortenedPath(blank_free), "/Users/me/my projects/my_big_scene_with_a_.mxs");
 }
 
-TEST(SceneNameTest, QuotesGoLikeBlanksButOnlyInTheFileName) {
-  EXPECT_EQ(BlankAndQuoteFreePath("/Jo's \"odd\" disk/say \"cheese\".mxs"),
-            "/Jo's \"odd\" disk/say__cheese_.mxs");
-  EXPECT_EQ(BlankAndQuoteFreePath("/a b/plain.mxs"), "/a b/plain.mxs");
+TEST(SceneNameTest, OnlyBlanksGoAndOnlyInTheFileName) {
+  EXPECT_EQ(BlankFreePath("/Jo's \"odd\" disk/say \"cheese\".mxs"),
+            "/Jo's \"odd\" disk/say_\"cheese\".mxs");
+  EXPECT_EQ(BlankFreePath("/a b/plain.mxs"), "/a b/plain.mxs");
 }
 
 TEST(SceneNameTest, TwentyFourCharactersStayAndTwentyFiveLoseTheLastBeforeTheDot) {

@@ -43,8 +43,7 @@ bool RenameScene(Program& program, std::string& scene_path, const std::string& n
 }  // namespace
 
 bool MakeSceneNameSafe(Program& program, std::string& scene_path) {
-  // A quote would end the quoted scene path of the later command lines.
-  const std::string blank_free = BlankAndQuoteFreePath(scene_path);
+  const std::string blank_free = BlankFreePath(scene_path);
   if (blank_free != scene_path) {
     if (!RenameScene(program, scene_path, blank_free)) return false;
     program.desktop.Message("TORVAmeter warning",
