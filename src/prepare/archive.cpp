@@ -83,8 +83,13 @@ bool GiveUpPacking(const std::string& packing_folder) {
   return false;
 }
 
-void ReportFailure(Program& program, Preparation& preparation, const std::string& message) {
-  ReportAndLog(program, preparation, "An error occurred during the compression:");
+// `detail` says what failed. Nothing gathered means nothing was compressed:
+// the message then says so rather than blame the compression.
+void ReportFailure(Program& program, Preparation& preparation, const std::string& detail) {
+  const bool gathered = preparation.Gathered();
+  ReportAndLog(program, preparation,
+               gathered ? "An error occurred during the compression:"
+                        : "The scene's files could not be gathered:");
   ReportAndLog(program, preparation, "   the project HAS NOT BEEN prepared sucessfully!");
   ReportAndLog(program, preparation, "");
   preparation.log.Close();
@@ -92,7 +97,17 @@ void ReportFailure(Program& program, Preparation& preparation, const std::string
   std::error_code ec;
   if (FileBytes(error_log) > 0) fs::remove(error_log, ec);
   fs::rename(program.paths.AppDir + "/TORVAmeter_Maxwell.log", error_log, ec);
-  program.desktop.Message("TORVAmeter error", message);
+  if (!gathered) {
+    program.desktop.Message("TORVAmeter error",
+                            preparation.renderer_crashed
+                                ? "Maxwell Render has crashed while gathering the scene's files: "
+                                  "nothing has been compressed."
+                                : "Maxwell Render gathered no file of the scene: nothing has been "
+                                  "compressed.");
+    return;
+  }
+  program.desktop.Message("TORVAmeter error", "An error occurred during the compression!" +
+                                                  (detail.empty() ? "" : "\n" + detail));
 }
 
 // One packing: where the archive goes, how it went.
@@ -106,8 +121,8 @@ struct Packing {
 
   const std::string archive_path, packing_folder, packing_path, archiver, project_log;
   Compression compression = Compression::kMaximum;
-  std::string packed;  // the archive where the archiver wrote it
-  std::string failure = "An error occurred during the compression!";
+  std::string packed;   // the archive where the archiver wrote it
+  std::string failure;  // what went wrong, below the compression's error line
   long long elapsed_ms = 0;
   std::string packed_in, decreased;  // the report's lines
 };

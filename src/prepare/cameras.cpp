@@ -25,16 +25,16 @@ std::optional<std::string> ReadTemplate(const std::string& path) {
 
 // Why the cameras could not be listed, for the user.
 std::string ListingFailure(int exit_code) {
-  const std::string why = exit_code < 0
-                              ? "Pymaxwell could not be started"
-                              : "Pymaxwell ended with exit status " + std::to_string(exit_code);
+  const std::string why = "Pymaxwell ended with exit status " + std::to_string(exit_code);
   return "The cameras of the scene could not be listed (" + why +
          "). The project will be prepared without its list of cameras.";
 }
 
 // Pymaxwell writes the cameras file; the window stays alive meanwhile. False
 // when the user quit meanwhile. A run that failed leaves no file: a list cut
-// short by an error would offer only some of the cameras.
+// short by an error would offer only some of the cameras, and the user is
+// told. Without Pymaxwell (or a list) the step ends quietly: the project
+// goes without the list.
 bool ListCameras(Program& program, Preparation& preparation, const std::string& cameras_file) {
   const AppPaths& paths = program.paths;
   const std::string script_path = paths.BenchDir + "/GetCameras_tmp.py";
@@ -54,7 +54,7 @@ bool ListCameras(Program& program, Preparation& preparation, const std::string& 
       pymaxwell, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
       [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
   if (end == RunEnd::kCloseRequested) return false;
-  if (pymaxwell.ExitCode() != 0) {
+  if (pymaxwell.ExitCode() != 0 && fs::exists(fs::symlink_status(cameras_file, ec))) {
     fs::remove(cameras_file, ec);
     const std::string failure = ListingFailure(pymaxwell.ExitCode());
     preparation.log.Write(failure);

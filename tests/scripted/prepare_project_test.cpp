@@ -617,16 +617,19 @@ TEST_F(PrepareProjectTest, ABrokenSceneEndsInTheFailureReport) {
   EXPECT_TRUE(run.Has("log 4 \"No archive created, Maxwell Render has crashed!\""));
   EXPECT_EQ(run.output.find("question"), std::string::npos);
   EXPECT_TRUE(run.Has("log 5 \"\""));
-  EXPECT_TRUE(run.Has("log 6 \"An error occurred during the compression:\""));
+  // Nothing was compressed, and the last message does not say otherwise.
+  EXPECT_TRUE(run.Has("log 6 \"The scene's files could not be gathered:\""));
   EXPECT_TRUE(run.Has("log 7 \"   the project HAS NOT BEEN prepared sucessfully!\""));
   EXPECT_TRUE(run.Has("log 8 \"\""));
   EXPECT_TRUE(
-      run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
+      run.Has("message \"TORVAmeter error\" \"Maxwell Render gathered no file of the "
+              "scene: nothing has been compressed.\""))
+      << run.output;
   EXPECT_TRUE(run.Has("enable 5"));
   const std::string error_log = ReadFile(app_ + "/ERROR_TORVAmeter.log");
   EXPECT_NE(error_log.find("TORVAmeter is gathering all files needed by Broken.mxs...\n\n\n"
                            "No archive created, Maxwell Render has crashed!\n\n"
-                           "An error occurred during the compression:\n"
+                           "The scene's files could not be gathered:\n"
                            "   the project HAS NOT BEEN prepared sucessfully!\n\n"),
             std::string::npos)
       << error_log;
@@ -649,7 +652,8 @@ TEST_F(PrepareProjectTest, ARendererThatCrashesWhileGatheringPacksNothing) {
   EXPECT_TRUE(run.Has("log 5 \"No archive created, Maxwell Render has crashed!\"")) << run.output;
   EXPECT_EQ(run.output.find("dependancies found"), std::string::npos);
   EXPECT_TRUE(
-      run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\""));
+      run.Has("message \"TORVAmeter error\" \"Maxwell Render has crashed while gathering "
+              "the scene's files: nothing has been compressed.\""));
   EXPECT_FALSE(fs::exists(Archive("Teapot")));
   EXPECT_TRUE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
   ExpectCleanedUp();
@@ -673,6 +677,17 @@ TEST_F(PrepareProjectTest, AFailedCameraListingIsNotPackedAsTheSceneCameras) {
   EXPECT_NE(ExtractFromArchive(Archive("Teapot"), "TORVAmeter_Maxwell.log").find(failure),
             std::string::npos);
   ExpectCleanedUp();
+}
+
+// Without Pymaxwell the step ends quietly and the project goes without the list.
+TEST_F(PrepareProjectTest, AMissingPymaxwellLeavesOutTheListWithoutAWord) {
+  const std::string teapot = CopyScene("Teapot");
+  fs::remove(maxwell_ + "/Pymaxwell.app/Contents/MacOS/Pymaxwell");
+  CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\nyes\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output.find("TORVAmeter warning"), std::string::npos) << run.output;
+  EXPECT_EQ(ListArchive(Archive("Teapot")).paths,
+            (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "Teapot.mxs"}));
 }
 
 // Pymaxwell's list of one 5 MB line is refused as a whole, not read.
@@ -741,7 +756,8 @@ TEST_F(PrepareProjectTest, AFailedPackingKeepsTheEarlierArchive) {
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(run.Has("log 8 \"An error occurred during the compression:\""));
     EXPECT_TRUE(
-        run.Has("message \"TORVAmeter error\" \"7za failed while compressing the "
+        run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\\n"
+                "7za failed while compressing the "
                 "project (exit status 2).\\nNo archive has been written; an earlier "
                 "archive of this scene is kept as it was.\""));
     EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
@@ -767,7 +783,8 @@ TEST_F(PrepareProjectTest, AFailureWhileAddingTheLogsIsReported) {
     CommandOutcome run = Prepare("file " + teapot + "/Teapot.mxs\n" + answer + "\n");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(
-        run.Has("message \"TORVAmeter error\" \"7za failed while adding the logs to the "
+        run.Has("message \"TORVAmeter error\" \"An error occurred during the compression!\\n"
+                "7za failed while adding the logs to the "
                 "archive (exit status 2).\\nNo archive has been written; an earlier "
                 "archive of this scene is kept as it was.\""));
     EXPECT_EQ(run.output.find("ready to render"), std::string::npos);
