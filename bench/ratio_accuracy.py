@@ -82,11 +82,12 @@ def main():
         (f"--estimates {n}", ["--estimates", n]) for n in args.estimates.split(",") if n]
     root = tempfile.mkdtemp(prefix="tm-ratio-")
     try:
+        # A copy, so that a rebuild meanwhile does not pull it away.
+        program = shutil.copy(args.program, os.path.join(root, "program"))
         truth = true_whole_seconds(root, args.cpu_power) / FARM_SECONDS_V5
         with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
             runs = list(pool.map(
-                lambda seed: one_seed(os.path.abspath(args.program), root, seed,
-                                      args.cpu_power, variants),
+                lambda seed: one_seed(program, root, seed, args.cpu_power, variants),
                 range(1, args.seeds + 1)))
     finally:
         shutil.rmtree(root, ignore_errors=True)
