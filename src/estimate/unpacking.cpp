@@ -1,12 +1,16 @@
 #include "estimate/unpacking.h"
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "estimate/work_folder.h"
 #include "platform/own_folder.h"
 #include "renderer/archiver.h"
+#include "text/whole_file.h"
 
 namespace torva {
 namespace {
@@ -35,6 +39,24 @@ std::string SpaceText(std::uintmax_t bytes, bool round_up) {
   return std::to_string(count) + (unit == 1024 ? " KB" : " MB");
 }
 
+// Why `path` is no project archive, before 7za is asked: a name that is
+// not there, a pipe (which would keep 7za waiting), a file that begins as
+// neither a 7z nor a zip archive does.
+std::optional<std::string> NotAnArchive(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+    return "No such file: " + path;
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return path + " is not a plain file.";
+  char start[6] = {};
+  const ssize_t got = ::read(fd, start, sizeof start);
+  ::close(fd);
+  const std::string_view magic(start, got > 0 ? static_cast<std::size_t>(got) : 0);
+  if (magic == std::string_view("7z\xBC\xAF\x27\x1C", 6) || magic.starts_with("PK\x03\x04"))
+    return std::nullopt;
+  return path + " is not a 7z or zip archive.";
+}
+
 }  // namespace
 
 // 7za unpacks every file flat into a work folder emptied first, so that
@@ -45,8 +67,8 @@ std::string SpaceText(std::uintmax_t bytes, bool round_up) {
 // removed before anything reads or writes there.
 std::optional<std::string> Unpack(Program& program, const std::string& vum_path) {
   const std::string& work_dir = program.paths.WorkDir;
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(vum_path, ec)) return kCannotUncompress;
+  if (const std::optional<std::string> why = NotAnArchive(vum_path))
+    return std::string(kCannotUncompress) + "\n" + *why;
   std::error_code why;
   switch (MakeOwnFolder(work_dir, &why)) {
     case OwnFolder::kReady: break;
@@ -58,6 +80,7 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
   const std::optional<std::vector<std::string>> listing = Archive(program, {"l", "-slt", vum_path});
   const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
   if (!needed) return kCannotUncompress;
+  std::error_code ec;
   const std::filesystem::space_info space = std::filesystem::space(work_dir, ec);
   if (!ec && *needed > space.available) {
     return "The project archive needs " + SpaceText(*needed, true) +

@@ -81,8 +81,11 @@ HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, Headl
 std::string FailureOf(const HeadlessDesktop& desktop, const std::string& otherwise) {
   if (!desktop.failures().empty()) return desktop.failures().front();
   if (!desktop.last_message().empty()) {
-    const std::string& text = desktop.last_message();
-    return text.substr(0, text.find_first_of("\r\n"));
+    std::string text = desktop.last_message();
+    for (char& c : text) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    return text;
   }
   return otherwise;
 }

@@ -320,9 +320,13 @@ TEST_F(Headless, WrongCommandLinesAndMissingInputsEndAtOnce) {
                    " --size 800x600 --sl 12 --json");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_NE(run.err.find("estimate: The project archive cannot be uncompressed!"),
+  EXPECT_NE(run.err.find("estimate: The project archive cannot be uncompressed! " + root_.path() +
+                         "/bad.vum is not a 7z or zip archive."),
             std::string::npos)
       << run.err;
+  run =
+      Torvameter("estimate " + ShellQuote(root_.path() + "/none.vum") + " --size 800x600 --sl 12");
+  EXPECT_NE(run.err.find("No such file: " + root_.path() + "/none.vum"), std::string::npos);
 }
 
 }  // namespace
