@@ -43,22 +43,22 @@ TEST(StatusOutput, PlainLinesOneBlankForARunOfThem) {
   EXPECT_EQ(err.text(), "first\n\ntwo\nlines\nTORVAmeter warning: the\nscene\n");
 }
 
-TEST(StatusOutput, ATerminalShowsOneLineRedrawnInPlace) {
+TEST(StatusOutput, ATerminalKeepsEveryLineAndRedrawsOnlyTheBar) {
   Captured err;
   {
     StatusOutput output(err.file(), true, 24);
     output.Line("Estimating the time needed to reach SL=20");
-    output.Line("");  // keeps what is shown
     output.Progress(30, 60);
     output.Note("A message");
-    output.Progress(60, 60);  // the bar's end takes the percentage away
+    output.Progress(60, 60);  // the bar's end takes it away
+    output.Line("The result");
   }
   const std::string clear = "\r\033[K";
-  // 23 columns: the last one stays free; the message stands on its own line
-  // and the display comes back below it.
-  EXPECT_EQ(err.text(), clear + "Estimating the time nee" + clear + "[50%] Estimating the ti" +
-                            clear + "A message\n" + clear + "[50%] Estimating the ti" + clear +
-                            "Estimating the time nee" + "\n");
+  // The bar takes 23 columns (the last one stays free) and comes back below
+  // a message; the lines themselves stay whole.
+  EXPECT_EQ(err.text(), "Estimating the time needed to reach SL=20\n" + clear +
+                            "[50%] Estimating the ti" + clear + "A message\n" + clear +
+                            "[50%] Estimating the ti" + clear + "The result\n");
 }
 
 class HeadlessDesktopTest : public ::testing::Test {

@@ -6,6 +6,12 @@
 #include "text/utf8.h"
 
 namespace torva {
+namespace {
+
+constexpr const char* kClearLine = "\r\033[K";
+
+}  // namespace
+
 StatusOutput::StatusOutput(std::FILE* out, bool terminal, int width)
     : out_(out), terminal_(terminal), width_(width < 20 ? 20 : width) {}
 
@@ -15,15 +21,8 @@ void StatusOutput::Line(const std::string& text) {
   for (;;) {
     const std::size_t end = text.find('\n', start);
     const std::string piece = text.substr(start, end == std::string::npos ? end : end - start);
-    if (terminal_) {
-      if (!piece.empty()) {
-        shown_ = piece;
-        Redraw();
-      }
-    } else if (!piece.empty() || !last_empty_) {
-      Write(piece + "\n");
-      last_empty_ = piece.empty();
-    }
+    if (!piece.empty() || !last_empty_) Print(piece);
+    if (!piece.empty()) shown_ = piece;
     if (end == std::string::npos) break;
     start = end + 1;
   }
@@ -34,7 +33,12 @@ void StatusOutput::Progress(int value, int end) {
   const int percent = value >= end ? -1 : value * 100 / end;
   if (percent == percent_) return;
   percent_ = percent;
-  Redraw();
+  if (percent_ >= 0) {
+    Redraw();
+  } else if (drawn_) {
+    Write(kClearLine);
+    drawn_ = false;
+  }
 }
 
 void StatusOutput::Note(const std::string& text) {
@@ -42,23 +46,28 @@ void StatusOutput::Note(const std::string& text) {
   for (char& c : shown) {
     if (c == '\r') c = '\n';
   }
-  Write((terminal_ && drawn_ ? "\r\033[K" : "") + shown + "\n");
-  last_empty_ = false;
-  drawn_ = false;
-  if (terminal_ && !shown_.empty()) Redraw();
+  Print(shown);
 }
 
 void StatusOutput::Finish() {
-  if (terminal_ && drawn_) Write("\n");
+  if (drawn_) Write(kClearLine);
   drawn_ = false;
-  shown_.clear();
   percent_ = -1;
 }
 
+void StatusOutput::Print(const std::string& line) {
+  if (drawn_) Write(kClearLine);
+  drawn_ = false;
+  Write(line + "\n");
+  last_empty_ = line.empty();
+  // The bar stays below what was printed while its step runs.
+  if (terminal_ && percent_ >= 0) Redraw();
+}
+
 void StatusOutput::Redraw() {
-  std::string line = percent_ >= 0 ? "[" + std::to_string(percent_) + "%] " + shown_ : shown_;
+  const std::string line = "[" + std::to_string(percent_) + "%] " + shown_;
   // One column stays free: a full line would wrap on some terminals.
-  Write("\r\033[K" + line.substr(0, Utf8PrefixBytes(line, width_ - 1)));
+  Write(kClearLine + line.substr(0, Utf8PrefixBytes(line, width_ - 1)));
   drawn_ = true;
 }
 

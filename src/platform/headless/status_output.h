@@ -1,5 +1,6 @@
-// Where a run without a window reports its progress: whole lines when the
-// stream is a file or a pipe, one line redrawn in place on a terminal.
+// Where a run without a window reports its progress: whole lines that stay,
+// and on a terminal a progress bar redrawn in place below them while a step
+// with a bar runs.
 #pragma once
 
 #include <cstdio>
@@ -15,30 +16,29 @@ class StatusOutput {
   StatusOutput(const StatusOutput&) = delete;
   StatusOutput& operator=(const StatusOutput&) = delete;
 
-  // A progress line: printed as it is, or shown as the terminal's one line.
-  // Runs of empty lines print as one.
+  // A panel line, printed as it is; runs of empty lines print as one.
   void Line(const std::string& text);
   // Progress of a step that has a bar (0..`end`); only the terminal shows it.
   void Progress(int value, int end);
-  // Something the reader must not miss (a message, a question and its
-  // answer): always whole lines, also on a terminal.
+  // A message, or a question and its answer.
   void Note(const std::string& text);
-  // Ends the terminal's line, so that what comes next starts on its own.
+  // Takes the bar away, so that what comes next starts on its own line.
   void Finish();
   // A write failed (the reader went away, the disk is full): nothing more is
   // written, and the run should stop.
   bool lost() const { return lost_; }
 
  private:
+  void Print(const std::string& line);
   void Redraw();
   void Write(const std::string& text);
 
   std::FILE* out_;
   bool terminal_;
   int width_;
-  std::string shown_;   // the terminal's line without its percentage
-  int percent_ = -1;    // shown before it while a bar runs
-  bool drawn_ = false;  // the terminal's line holds something
+  std::string shown_;   // the latest line, which the bar repeats
+  int percent_ = -1;    // while a bar runs
+  bool drawn_ = false;  // the bar is on the terminal's last line
   bool last_empty_ = true;
   bool lost_ = false;
 };
