@@ -49,6 +49,11 @@ struct Run {
         log_path(LogPathOf(program, mode)) {}
 
   void Report(const std::string& text) { ReportLine(program, text); }
+  // The error box, which is also why the command failed.
+  void Fail(const std::string& text) {
+    program.desktop.Message(kErrorTitle, text);
+    outcome.Fail(text);
+  }
   std::string InBenchDir(const std::string& name) const {
     return program.paths.BenchDir + "/" + name;
   }
@@ -67,6 +72,7 @@ struct Run {
   const std::string log_path;
   ReplacingLog log;
   BenchmarkRecord record;
+  BenchmarkOutcome outcome;
   float delta_sl = 0;
   bool close_requested = false;  // during the minute that cannot be interrupted
 };
@@ -126,16 +132,20 @@ ExternalProcess LaunchRenderer(const Run& run, int phase) {
 
 // What may end the command before anything is changed: the renderer 5
 // scene, the renderer check, an earlier log the user wants to keep.
-Next ReadyToRun(Program& program, RenderMode mode) {
+Next ReadyToRun(Program& program, RenderMode mode, Outcome& outcome) {
   Desktop& desktop = program.desktop;
   State& state = program.state;
+  const auto fail = [&](const std::string& title, const std::string& text) {
+    desktop.Message(title, text);
+    outcome.Fail(text);
+    return Next{Next::kGiveUp};
+  };
   if (state.RendererVersion.starts_with('5') &&
       !fs::exists(state.MaxwellDir +
                   "library/Scenes/Bottles_on_a_window/Bottles_on_a_window.mxs")) {
-    desktop.Message(kErrorTitle,
-                    "Can't find Maxwell 5 benchmark scene!\nPlease install Maxwell Studio on "
-                    "this system.");
-    return {Next::kGiveUp};
+    return fail(kErrorTitle,
+                "Can't find Maxwell 5 benchmark scene!\nPlease install Maxwell Studio on this "
+                "system.");
   }
 
   desktop.ClearLog();
@@ -144,11 +154,9 @@ Next ReadyToRun(Program& program, RenderMode mode) {
   const RendererCheck renderer_check = CheckRenderer(program);
   if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program);
   if (renderer_check == RendererCheck::kTooOld) {
-    desktop.Message("TORVAmeter error",
-                    "Your Maxwell Render version is " + state.RendererVersion +
-                        ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the "
-                        "benchmark.");
-    return {Next::kGiveUp};
+    return fail("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
+                                        ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to "
+                                        "run the benchmark.");
   }
 
   const bool run = !BenchmarkLogPresent(LogPathOf(program, mode)) ||
@@ -156,6 +164,7 @@ Next ReadyToRun(Program& program, RenderMode mode) {
                                     "The benchmark has already been run. Do you want to "
                                     "run it again?\nIf yes the new data will replace the old "
                                     "values.");
+  if (!run) outcome.ending = Outcome::Ending::kCancelled;
   return {run ? Next::kGoOn : Next::kGiveUp};
 }
 
@@ -166,9 +175,8 @@ bool CreateLog(Run& run) {
   std::error_code error;
   fs::create_directories(run.program.paths.BenchDir, error);
   if (!run.log.Create(run.log_path)) {
-    run.program.desktop.Message(kErrorTitle, "The benchmark log " + run.log_path +
-                                                 " cannot be created.\nThe benchmark has "
-                                                 "not been run.");
+    run.Fail("The benchmark log " + run.log_path +
+             " cannot be created.\nThe benchmark has not been run.");
     return false;
   }
   run.record.bench_mode = run.mode;
@@ -181,9 +189,8 @@ bool CreateLog(Run& run) {
   run.log.Write(MachineLine(run.record.processor_brand, run.record.logical_processors));
   run.log.Write(RendererLine(run.record.renderer_version));
   if (run.log.error() != 0) {
-    run.program.desktop.Message(
-        kErrorTitle, "The benchmark log " + run.log_path + " cannot be written: " +
-                         std::strerror(run.log.error()) + ".\nThe benchmark has not been run.");
+    run.Fail("The benchmark log " + run.log_path + " cannot be written: " +
+             std::strerror(run.log.error()) + ".\nThe benchmark has not been run.");
     return false;
   }
   return true;
@@ -361,6 +368,7 @@ std::optional<Stop> CommitLog(Run& run) {
   run.log.Write(EquivalentSLLine(run.delta_sl));
   if (!run.log.Commit())
     return Stop{"log not written", "The benchmark log " + run.log_path + " cannot be written."};
+  run.outcome.log = run.log_path;
   run.record.delta_sl = run.delta_sl;
   run.record.outcome = "finished";
   return std::nullopt;
@@ -398,14 +406,14 @@ void KeepEarlierResults(Run& run) {
 void EndWithoutResults(Run& run, const Stop& stop) {
   KeepEarlierResults(run);
   run.record.outcome = stop.outcome;
-  if (stop.why.empty()) return;
+  if (stop.why.empty()) {
+    run.outcome.ending = Outcome::Ending::kQuit;
+    return;
+  }
   run.Report("");
   run.Report(stop.why);
   run.Report("The benchmark has been stopped: run it again to get its results.");
-  run.program.desktop.Message(kErrorTitle,
-                              stop.why +
-                                  "\nThe benchmark has been stopped: run it again to get "
-                                  "its results.");
+  run.Fail(stop.why + "\nThe benchmark has been stopped: run it again to get its results.");
 }
 
 // Beside the log: the record and the chart of the estimates, under names of
@@ -418,11 +426,13 @@ std::optional<Picture> SaveRecordAndPlot(Run& run, bool finished) {
     std::filesystem::remove(RecordPathFor(run.log_path, false), ec);
     std::filesystem::remove(PlotPathFor(run.log_path, false), ec);
   }
-  WriteRecord(RecordPathFor(run.log_path, finished), run.record);
+  run.outcome.record = run.record;
+  if (WriteRecord(RecordPathFor(run.log_path, finished), run.record))
+    run.outcome.record_path = RecordPathFor(run.log_path, finished);
   if (run.record.estimates.empty()) return std::nullopt;
   Picture plot = DrawTimeChart(EstimatesChart(run.record));
   plot.source = PlotPathFor(run.log_path, finished);
-  SavePng(plot, plot.source);
+  if (SavePng(plot, plot.source)) run.outcome.chart = plot.source;
   return plot;
 }
 
@@ -444,19 +454,16 @@ void ShowResult(Run& run, std::optional<Picture> plot) {
   ShowResultWindow(run.program.desktop, result);
 }
 
-// One run, from its checks to its result window: kGoOn once the result was
-// shown, kGiveUp when it ended before.
-Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options) {
-  if (const Next ready = ReadyToRun(program, mode); ready.kind != Next::kGoOn) return ready;
-  ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
-  Run run(program, mode);
+// The steps of one run once its checks have passed: kGoOn once the result
+// was shown, kGiveUp when it ended before.
+Next RunSteps(Run& run, const BenchmarkOptions& options) {
+  Program& program = run.program;
   if (!CreateLog(run)) return {Next::kGiveUp};
   ReportBanner(run);
   SceneCopy scene(run);
   if (scene.failure()) {
-    program.desktop.Message(
-        kErrorTitle, "The benchmark scene cannot be copied into " + program.paths.BenchDir + ": " +
-                         scene.failure().message() + ".\nThe benchmark has not been run.");
+    run.Fail("The benchmark scene cannot be copied into " + program.paths.BenchDir + ": " +
+             scene.failure().message() + ".\nThe benchmark has not been run.");
     return {Next::kGiveUp};
   }
   run.Report("Estimating the time needed to reach SL=20 at " + run.bench.phase1_size + "...");
@@ -473,6 +480,7 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options)
   // The run is complete: a close request kept during the minute may now end it.
   if (run.close_requested && ConfirmQuit(program, "the benchmark")) {
     SaveRecordAndPlot(run, true);
+    run.outcome.ending = Outcome::Ending::kQuit;
     return {Next::kGiveUp};
   }
   ReportClosingLines(run, run.delta_sl);
@@ -481,27 +489,43 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options)
   return {};
 }
 
+// One run, from its checks to its result window.
+Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options,
+             BenchmarkOutcome& outcome) {
+  if (const Next ready = ReadyToRun(program, mode, outcome); ready.kind != Next::kGoOn)
+    return ready;
+  ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
+  Run run(program, mode);
+  const Next next = RunSteps(run, options);
+  outcome = std::move(run.outcome);
+  return next;
+}
+
 }  // namespace
 
-void RunBenchmark(Program& program, const BenchmarkOptions& options) {
+BenchmarkOutcome RunBenchmark(Program& program, const BenchmarkOptions& options) {
   const bool cpu = !program.state.GpuCapable ||
                    program.desktop.Question("TORVAmeter Benchmark",
                                             "Do you want to run the CPU benchmark?\nIf you "
                                             "answer 'No', the GPU benchmark will be run.");
-  RunBenchmarkWithMode(program, cpu ? RenderMode::kCpu : RenderMode::kGpu, options);
+  return RunBenchmarkWithMode(program, cpu ? RenderMode::kCpu : RenderMode::kGpu, options);
 }
 
-void RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
-                          const BenchmarkOptions& options) {
+// The outcome is the first run's: the one asked for.
+BenchmarkOutcome RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
+                                      const BenchmarkOptions& options) {
+  BenchmarkOutcome first;
   for (RenderMode mode = bench_mode;; mode = RenderMode::kGpu) {
     program.state.BenchMode = mode;
-    const Next run = RunOnce(program, mode, options);
+    BenchmarkOutcome outcome;
+    const Next run = RunOnce(program, mode, options, outcome);
+    if (mode == bench_mode) first = std::move(outcome);
     if (run.kind == Next::kEndProgram) EndProgramAfter(program.desktop, run);
-    if (run.kind == Next::kGiveUp) return;
     // At the end the GPU log is read back (so the GPU results are what it
     // shows), or, when it is missing, the GPU benchmark is offered.
-    if (!program.state.GpuCapable) return;
-    if (!LoadResultsOrOfferBenchmark(program, RenderMode::kGpu)) return;
+    if (run.kind == Next::kGiveUp || !program.state.GpuCapable ||
+        !LoadResultsOrOfferBenchmark(program, RenderMode::kGpu))
+      return first;
   }
 }
 

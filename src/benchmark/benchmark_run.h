@@ -2,9 +2,13 @@
 // with renderer 5, on the GPU.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "benchmark/benchmark_record.h"
+
 #include "render/watched_render.h"
+#include "state/outcome.h"
 #include "state/program.h"
 
 namespace torva {
@@ -18,11 +22,18 @@ struct BenchmarkOptions {
   StopRule phase1_stop_rule;
 };
 
+// How a benchmark ended, the record it kept and the files it wrote ("" for
+// none). The record's phase1_ended_by says who ended PHASE 1.
+struct BenchmarkOutcome : Outcome {
+  std::optional<BenchmarkRecord> record;  // once PHASE 1 has started
+  std::string log, record_path, chart;
+};
+
 // The "Benchmark" button: asks CPU or GPU when the renderer can do both.
-void RunBenchmark(Program& program, const BenchmarkOptions& options = {});
+BenchmarkOutcome RunBenchmark(Program& program, const BenchmarkOptions& options = {});
 
 // The run with BenchMode already chosen (start-up offers, the GPU prompt).
-void RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
-                          const BenchmarkOptions& options = {});
+BenchmarkOutcome RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
+                                      const BenchmarkOptions& options = {});
 
 }  // namespace torva

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/time_chart.h"
+#include "render/settling.h"
 #include "renderer/render_mode.h"
 
 namespace torva {
@@ -31,7 +32,6 @@ struct Settling {
   // (max - min) / max; 0 when every prediction was 0.
   double Spread() const;
 };
-constexpr std::size_t kSettlingPredictions = 5;
 // nullopt with fewer than two predictions.
 std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions,
                                    std::size_t last = kSettlingPredictions);

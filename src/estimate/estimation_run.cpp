@@ -5,22 +5,27 @@
 
 namespace torva {
 
-void RunEstimation(Program& program, const EstimationOptions& options) {
+EstimationOutcome RunEstimation(Program& program, const EstimationOptions& options) {
   Estimation run(program, options);
   const Next ready = CheckReady(run);
   if (ready.kind == Next::kEndProgram) EndProgramAfter(program.desktop, ready);
-  if (ready.kind == Next::kGiveUp || !ChooseProject(run)) return;
+  if (ready.kind == Next::kGiveUp) return run.outcome;
+  if (!ChooseProject(run)) {
+    run.outcome.ending = Outcome::Ending::kCancelled;
+    return run.outcome;
+  }
   ButtonsDisabled greyed(program.desktop, kEstimateProject);
   OpenLog(run);
-  if (!UnpackProject(run)) return;
+  if (!UnpackProject(run)) return run.outcome;
   RenderProject(run);
   if (run.render.quit) {
     DiscardRun(run);
-    return;
+    return run.outcome;
   }
   Evaluate(run);
   KeepTheRecord(run);
   CleanUp(run);
+  return run.outcome;
 }
 
 }  // namespace torva

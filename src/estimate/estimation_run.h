@@ -2,7 +2,12 @@
 // and turns the renderer's predictions into the farm's time and price.
 #pragma once
 
+#include <optional>
+#include <string>
+
+#include "estimate/estimation_record.h"
 #include "render/watched_render.h"
+#include "state/outcome.h"
 #include "state/program.h"
 
 namespace torva {
@@ -14,6 +19,14 @@ struct EstimationOptions {
   StopRule stop_rule;
 };
 
-void RunEstimation(Program& program, const EstimationOptions& options = {});
+// How an estimation ended, the record it kept and the files it wrote ("" for
+// none). A render stopped by the user or a stop rule that was priced is
+// finished; the record's ended_by says who stopped it.
+struct EstimationOutcome : Outcome {
+  std::optional<EstimationRecord> record;  // once the render has run
+  std::string log, record_path, chart;
+};
+
+EstimationOutcome RunEstimation(Program& program, const EstimationOptions& options = {});
 
 }  // namespace torva

@@ -46,8 +46,14 @@ FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
                                   : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
 }
 
+// The message the user gets is also why the command failed.
+void Fail(Estimation& run, const std::string& title, const std::string& text) {
+  run.program.desktop.Message(title, text);
+  run.outcome.Fail(text);
+}
+
 void AbandonUnpacked(Estimation& run, const std::string& text) {
-  run.program.desktop.Message("TORVAmeter error", text);
+  Fail(run, "TORVAmeter error", text);
   run.program.desktop.ClearLog();
   RemoveOwnFolder(run.program.paths.WorkDir);
   run.log.Discard();
@@ -148,7 +154,7 @@ void PriceTheProject(Estimation& run) {
         "Maxwell Render gave no estimation of the time left, so the project could not be "
         "priced.";
     ReportAndLog(run, {why});
-    run.program.desktop.Message("TORVAmeter error", why);
+    Fail(run, "TORVAmeter error", why);
     run.record.outcome = "not priced";
     return;
   } else {
@@ -175,15 +181,15 @@ Next CheckReady(Estimation& run) {
     run.project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
-    desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
-                                            ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 "
-                                            "to run the estimator.");
+    Fail(run, "TORVAmeter error",
+         "Your Maxwell Render version is " + state.RendererVersion +
+             ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the estimator.");
     return {Next::kGiveUp};
   }
   if (!BenchmarkDone(state, run.project.mode)) {
-    desktop.Message("TORVAmeter error",
-                    "Before doing an estimation, you must run the benchmark on your system!\n"
-                    "Click on the 'Benchmark' button below to do so.");
+    Fail(run, "TORVAmeter error",
+         "Before doing an estimation, you must run the benchmark on your system!\n"
+         "Click on the 'Benchmark' button below to do so.");
     return {Next::kGiveUp};
   }
   return {};
@@ -295,6 +301,7 @@ void RenderProject(Estimation& run) {
 }
 
 void DiscardRun(Estimation& run) {
+  run.outcome.ending = Outcome::Ending::kQuit;
   run.log.Discard();
   RemoveOwnFolder(run.program.paths.WorkDir);
 }
@@ -320,15 +327,13 @@ void Evaluate(Estimation& run) {
   switch (JudgeMxi(record.mxi_size_mb, limit)) {
     case MxiVerdict::kTooBig:
       ReportAndLog(run, TooBigLines(FileSizeMB(mxi), limit));
-      program.desktop.Message("TORVAmeter warning: MXI too big!",
-                              TooBigMessage(record.mxi_size_mb, limit));
+      Fail(run, "TORVAmeter warning: MXI too big!", TooBigMessage(record.mxi_size_mb, limit));
       record.outcome = "mxi too big";
       return;
     case MxiVerdict::kNotProduced:
       ReportAndLog(run, NotProducedLines());
-      program.desktop.Message("TORVAmeter error: MXI file not found!",
-                              "Make sure the scene is compatible with your Maxwell version and "
-                              "has no error.");
+      Fail(run, "TORVAmeter error: MXI file not found!",
+           "Make sure the scene is compatible with your Maxwell version and has no error.");
       record.outcome = "mxi not produced";
       return;
     case MxiVerdict::kAccepted: PriceTheProject(run); return;
@@ -353,21 +358,28 @@ void KeepTheRecord(Estimation& run) {
   record.ended_by = EndedByText(run.render);
   record.render_seconds = run.render.seconds;
   record.price_per_farm_hour = price.units * static_cast<double>(price.unit_price);
+  EstimationOutcome& outcome = run.outcome;
+  outcome.record = record;
   if (!MadeAnEstimate(run)) {
     run.log.Discard();
-    WriteRecord(stem + ".unfinished.json", record);
+    if (WriteRecord(stem + ".unfinished.json", record))
+      outcome.record_path = stem + ".unfinished.json";
     return;
   }
-  if (!run.log.Commit()) {
-    program.desktop.Message("TORVAmeter error",
-                            "The estimation log " + run.log_path + " cannot be written.");
+  if (run.log.Commit()) {
+    outcome.log = run.log_path;
+  } else {
+    Fail(run, "TORVAmeter error", "The estimation log " + run.log_path + " cannot be written.");
   }
   std::error_code ec;
   fs::remove(stem + ".unfinished.json", ec);  // an earlier failed run's, now out of date
-  WriteRecord(stem + ".json", record);
+  if (WriteRecord(stem + ".json", record)) outcome.record_path = stem + ".json";
   if (record.predictions.empty()) return;
   Picture chart = DrawTimeChart(PredictionsChart(record));
-  if (SavePng(chart, stem + ".png")) program.desktop.Open(stem + ".png");
+  if (SavePng(chart, stem + ".png")) {
+    outcome.chart = stem + ".png";
+    program.desktop.Open(stem + ".png");
+  }
 }
 
 void CleanUp(Estimation& run) {

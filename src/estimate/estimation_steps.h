@@ -39,6 +39,7 @@ struct Estimation {
   ReplacingLog log;
   WatchedRender render;
   EstimationRecord record;
+  EstimationOutcome outcome;
 };
 
 // The renderer, the kind of render, the benchmark it needs.

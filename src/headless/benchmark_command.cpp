@@ -1,19 +1,17 @@
 // benchmark: the window's "Benchmark" with the answers of the command line.
-#include "benchmark/benchmark_log.h"
-#include "benchmark/benchmark_record.h"
 #include "benchmark/benchmark_run.h"
 #include "benchmark/farm_figures.h"
 #include "headless/command_runs.h"
 #include "headless/stop_rules.h"
-#include "platform/file_stamp.h"
+#include "text/numbers.h"
 
 namespace torva {
 
 HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,
                                      HeadlessDesktop& desktop) {
   if (command.gpu && !program.state.GpuCapable) {
-    return {"Maxwell Render " + program.state.RendererVersion + " cannot render on the GPU",
-            std::nullopt};
+    return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
+                                   " cannot render on the GPU");
   }
   const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
   desktop.AddReply({.title = BenchmarkTitle(mode),
@@ -24,28 +22,25 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
   desktop.AddReply({.title = "TORVAmeter GPU benchmark?", .answer = "no"});
   desktop.AddReply(QuitOnInterrupt());
 
-  const std::string log =
-      mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
-  const std::optional<FileStamp> log_before = StampOf(log);
-  const std::optional<FileStamp> records_before[] = {StampOf(RecordPathFor(log, false)),
-                                                     StampOf(RecordPathFor(log, true))};
-  const std::optional<FileStamp> charts_before[] = {StampOf(PlotPathFor(log, false)),
-                                                    StampOf(PlotPathFor(log, true))};
   BenchmarkOptions options;
   options.phase1_stop_rule = BenchmarkStop(command.estimates);
-  RunBenchmarkWithMode(program, mode, options);
+  const BenchmarkOutcome benchmark = RunBenchmarkWithMode(program, mode, options);
 
   HeadlessOutcome outcome;
-  const std::optional<BenchmarkResults> results = ReadBenchmarkLog(log);
-  const bool finished = WrittenSince(log, log_before) && results && results->speed_ratio > 0 &&
-                        results->delta_sl != 0;
-  if (!finished) outcome.failure = FailureOf(desktop, "the benchmark did not finish");
-  const std::string record = RecordPathFor(log, finished), chart = PlotPathFor(log, finished);
-  if (WrittenSince(record, records_before[finished])) {
-    std::vector<std::pair<std::string, std::string>> paths = {{"record", record}};
-    if (finished) paths.emplace_back("log", log);
-    if (WrittenSince(chart, charts_before[finished])) paths.emplace_back("chart", chart);
-    outcome.json = RecordWithPaths(record, paths);
+  outcome.failure = FailureOf(benchmark, desktop);
+  if (benchmark.record) {
+    outcome.json = RecordLine(
+        RecordJson(*benchmark.record),
+        {{"log", benchmark.log}, {"record", benchmark.record_path}, {"chart", benchmark.chart}});
+  }
+  if (benchmark.Finished() && benchmark.record && benchmark.record->speed_ratio &&
+      benchmark.record->delta_sl) {
+    const BenchmarkRecord& record = *benchmark.record;
+    outcome.summary = "Speed ratio " + FormatFixed(*record.speed_ratio, 2) + " (from " +
+                      (record.settled_from ? "the settled" : "all the") + " " +
+                      std::to_string(record.estimates.size() - record.settled_from.value_or(0)) +
+                      " estimates), DeltaSL " + FormatFixed(*record.delta_sl, 2) +
+                      ". Log: " + benchmark.log;
   }
   return outcome;
 }

@@ -7,6 +7,7 @@
 
 #include "headless/headless_command.h"
 #include "platform/headless/headless_desktop.h"
+#include "state/outcome.h"
 #include "state/program.h"
 
 namespace torva {
@@ -14,6 +15,13 @@ namespace torva {
 struct HeadlessOutcome {
   std::string failure;              // empty: the command did its work
   std::optional<std::string> json;  // the result, for --json (also after a failure)
+  std::string summary;              // what it made, for the last line on standard error
+
+  static HeadlessOutcome Failed(std::string why) {
+    HeadlessOutcome outcome;
+    outcome.failure = std::move(why);
+    return outcome;
+  }
 };
 
 HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program);
@@ -25,14 +33,14 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
 HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& program,
                                     HeadlessDesktop& desktop);
 
-// Why a command did not do its work: the reason a reply gave, or else what
-// the program's latest message said, or else `otherwise`.
-std::string FailureOf(const HeadlessDesktop& desktop, const std::string& otherwise);
+// Why a long command did not do its work ("" when it did): its own message
+// on one line, or the reason the reply that declined or cancelled gave.
+std::string FailureOf(const Outcome& outcome, const HeadlessDesktop& desktop);
 
-// The JSON record at `record_path` with `paths` added as string members, on
-// one line; nullopt when the record cannot be read.
-std::optional<std::string> RecordWithPaths(
-    const std::string& record_path, const std::vector<std::pair<std::string, std::string>>& paths);
+// The record's JSON on one line, with the paths that are not empty added as
+// string members.
+std::string RecordLine(const std::string& record_json,
+                       const std::vector<std::pair<std::string, std::string>>& paths);
 
 // The reply that answers the question asked when the user closes the main
 // window during a command: only an interrupt sends that close.

@@ -66,7 +66,7 @@ HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, Headl
                          const std::string& name) {
   if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program);
   if (const std::string failure = LoadState(program, desktop, name); !failure.empty())
-    return {failure, std::nullopt};
+    return HeadlessOutcome::Failed(failure);
   switch (command.kind) {
     case HeadlessKind::kBenchmark: return RunHeadlessBenchmark(command, program, desktop);
     case HeadlessKind::kPrepare: return RunHeadlessPrepare(command, program, desktop);
@@ -78,24 +78,33 @@ HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, Headl
 
 }  // namespace
 
-std::string FailureOf(const HeadlessDesktop& desktop, const std::string& otherwise) {
-  if (!desktop.failures().empty()) return desktop.failures().front();
-  if (!desktop.last_message().empty()) {
-    std::string text = desktop.last_message();
-    for (char& c : text) {
-      if (c == '\r' || c == '\n') c = ' ';
-    }
-    return text;
+namespace {
+
+std::string OnOneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
   }
-  return otherwise;
+  return text;
 }
 
-std::optional<std::string> RecordWithPaths(
-    const std::string& record_path, const std::vector<std::pair<std::string, std::string>>& paths) {
-  const std::optional<std::string> text = ReadWholeFile(record_path);
-  std::optional<JsonValue> record = text ? ParseJson(*text) : std::nullopt;
-  if (!record || record->type != JsonValue::Type::kObject) return std::nullopt;
+}  // namespace
+
+std::string FailureOf(const Outcome& outcome, const HeadlessDesktop& desktop) {
+  switch (outcome.ending) {
+    case Outcome::Ending::kFinished: return "";
+    case Outcome::Ending::kFailed: return OnOneLine(outcome.message);
+    case Outcome::Ending::kQuit: return "interrupted";
+    case Outcome::Ending::kCancelled: break;
+  }
+  return desktop.failures().empty() ? "cancelled" : desktop.failures().front();
+}
+
+std::string RecordLine(const std::string& record_json,
+                       const std::vector<std::pair<std::string, std::string>>& paths) {
+  std::optional<JsonValue> record = ParseJson(record_json);
+  if (!record) return "{}";  // the records are the program's own, always JSON
   for (const auto& [key, path] : paths) {
+    if (path.empty()) continue;
     JsonValue value;
     value.type = JsonValue::Type::kString;
     value.text = path;
@@ -150,11 +159,14 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
       outcome = Dispatch(command, program, desktop, program_name);
     } catch (const HeadlessStuck& stuck) {
       outcome.failure = stuck.message;
-    } catch (const ProgramEnded&) {
-      outcome.failure = FailureOf(desktop, "TORVAmeter ended");
+    } catch (const ProgramEnded& ended) {
+      outcome.failure = !desktop.failures().empty() ? desktop.failures().front()
+                        : ended.message.empty()     ? "TORVAmeter ended"
+                                                    : OnOneLine(ended.message);
     }
     if (outcome.failure.empty() && HeadlessDesktop::Interrupted()) outcome.failure = "interrupted";
   }
+  if (!outcome.summary.empty()) output.Note(outcome.summary);
   output.Finish();
   if (command.json && outcome.json) {
     errno = 0;

@@ -2,7 +2,6 @@
 #include <filesystem>
 
 #include "headless/command_runs.h"
-#include "platform/file_stamp.h"
 #include "prepare/camera_list.h"
 #include "prepare/prepare_project.h"
 #include "prepare/scene_name.h"
@@ -11,8 +10,6 @@
 
 namespace torva {
 namespace {
-
-constexpr const char* kFoundMark = "  --> found... (";
 
 TickAnswer TickCameras(const CameraPick& pick, const std::vector<std::string>& labels) {
   std::vector<bool> ticks(labels.size(), pick.kind == CameraPick::Kind::kAll);
@@ -52,24 +49,19 @@ JsonValue Member(JsonValue object, const std::string& key, JsonValue value) {
   return object;
 }
 
-// What the preparation made: the files it gathered (as the panel listed
-// them), the cameras and their marks, the archive.
-std::string PreparationJson(const Program& program, const std::string& scene,
-                            const std::string& archive, bool fast,
-                            const std::vector<std::string>& panel) {
+// What the preparation made: the files it gathered, the cameras and their
+// marks, the archive.
+std::string PreparationJson(const PreparationOutcome& prepared) {
   JsonValue result;
   result.type = JsonValue::Type::kObject;
-  result.members.emplace_back("scene", Text(scene));
+  result.members.emplace_back("scene", Text(prepared.scene));
   JsonValue files;
   files.type = JsonValue::Type::kArray;
-  for (const std::string& line : panel) {
-    if (line.find(kFoundMark) != std::string::npos)
-      files.items.push_back(Text(TextBefore(line, kFoundMark)));
-  }
+  for (const std::string& file : prepared.files) files.items.push_back(Text(file));
   result.members.emplace_back("files", files);
   JsonValue cameras;
   cameras.type = JsonValue::Type::kArray;
-  for (const std::string& line : program.state.CameraLines) {
+  for (const std::string& line : prepared.cameras) {
     JsonValue render;
     render.type = JsonValue::Type::kBool;
     render.boolean = line.ends_with(";1");
@@ -81,13 +73,12 @@ std::string PreparationJson(const Program& program, const std::string& scene,
     cameras.items.push_back(std::move(camera));
   }
   result.members.emplace_back("cameras", cameras);
-  result.members.emplace_back("compression", Text(fast ? "fastest" : "maximum"));
-  std::error_code ec;
+  result.members.emplace_back("compression", Text(prepared.fastest ? "fastest" : "maximum"));
   JsonValue bytes;
   bytes.type = JsonValue::Type::kNumber;
-  bytes.text = std::to_string(std::filesystem::file_size(archive, ec));
+  bytes.text = std::to_string(prepared.archive_bytes);
   result.members.emplace_back("archive_bytes", bytes);
-  result.members.emplace_back("archive", Text(archive));
+  result.members.emplace_back("archive", Text(prepared.archive));
   return JsonLine(result);
 }
 
@@ -97,7 +88,7 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
                                    HeadlessDesktop& desktop) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(command.scene, ec))
-    return {command.scene + ": no such scene file", std::nullopt};
+    return HeadlessOutcome::Failed(command.scene + ": no such scene file");
   desktop.AddReply({.title = "Choose the MXS scene to process",
                     .answer = command.scene,
                     .argument = "SCENE.mxs"});
@@ -121,15 +112,15 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
     return TickCameras(command.cameras, labels);
   });
 
-  // The name the scene will have once made safe, which the archive takes.
-  const std::string scene = ShortenedPath(BlankFreePath(command.scene));
-  const std::string archive = program.paths.ArchiveDir + "/" + SceneNameOf(scene) + ".vum";
-  const std::optional<FileStamp> before = StampOf(archive);
-  RunPrepareProject(program);
-
-  if (!WrittenSince(archive, before))
-    return {FailureOf(desktop, "no archive has been made"), std::nullopt};
-  return {"", PreparationJson(program, scene, archive, command.fast, desktop.LogLines())};
+  const PreparationOutcome prepared = RunPrepareProject(program);
+  HeadlessOutcome outcome;
+  outcome.failure = FailureOf(prepared, desktop);
+  if (!outcome.failure.empty()) return outcome;
+  outcome.json = PreparationJson(prepared);
+  outcome.summary = "Archive: " + prepared.archive + " (" + std::to_string(prepared.archive_bytes) +
+                    " bytes, " + (prepared.fastest ? "zip, fastest" : "7z, maximum compression") +
+                    ")";
+  return outcome;
 }
 
 }  // namespace torva

@@ -10,20 +10,21 @@ namespace torva {
 HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
   std::error_code ec;
   if (!std::filesystem::is_directory(command.maxwell_dir, ec))
-    return {"--maxwell: " + command.maxwell_dir + " is not a folder", std::nullopt};
+    return HeadlessOutcome::Failed("--maxwell: " + command.maxwell_dir + " is not a folder");
 
   // The renderer is checked before anything is written, so that a wrong
   // folder leaves the earlier settings as they were.
   const std::string maxwell_dir = command.maxwell_dir == "/" ? "/" : command.maxwell_dir + "/";
   const RendererProbe probe = ProbeRenderer(maxwell_dir, "", program.renderer_probe_limit_ms);
   if (!probe.merge_tool_present)
-    return {"no Maxwell Render installation in " + maxwell_dir + " (no mximerge)", std::nullopt};
+    return HeadlessOutcome::Failed("no Maxwell Render installation in " + maxwell_dir +
+                                   " (no mximerge)");
   if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
     program.desktop.Message("TORVAmeter error",
                             "Your Maxwell Render version is " + probe.version +
                                 ".\nThis version of TORVAmeter needs Maxwell Render " +
                                 program.constants.MinRendererVersion + " (or newer) to run.");
-    return {"Maxwell Render is too old", std::nullopt};
+    return HeadlessOutcome::Failed("Maxwell Render is too old");
   }
 
   State& state = program.state;
@@ -33,7 +34,7 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
   state.FarmPassword = command.password;
   state.CheckUpdates = command.check_updates;
   if (!SaveConfiguration(program))
-    return {"the settings cannot be written to " + program.paths.ConfigFile, std::nullopt};
+    return HeadlessOutcome::Failed("the settings cannot be written to " + program.paths.ConfigFile);
   program.desktop.AddLogLine(0, "Settings written to " + program.paths.ConfigFile +
                                     " (Maxwell Render " + probe.version +
                                     (probe.gpu_capable ? ", with a GPU" : "") + ").");

@@ -98,16 +98,15 @@ void ReportFailure(Program& program, Preparation& preparation, const std::string
   if (FileBytes(error_log) > 0) fs::remove(error_log, ec);
   fs::rename(program.paths.AppDir + "/TORVAmeter_Maxwell.log", error_log, ec);
   if (!gathered) {
-    program.desktop.Message("TORVAmeter error",
-                            preparation.renderer_crashed
-                                ? "Maxwell Render has crashed while gathering the scene's files: "
-                                  "nothing has been compressed."
-                                : "Maxwell Render gathered no file of the scene: nothing has been "
-                                  "compressed.");
+    Fail(program, preparation,
+         preparation.renderer_crashed
+             ? "Maxwell Render has crashed while gathering the scene's files: nothing has been "
+               "compressed."
+             : "Maxwell Render gathered no file of the scene: nothing has been compressed.");
     return;
   }
-  program.desktop.Message("TORVAmeter error", "An error occurred during the compression!" +
-                                                  (detail.empty() ? "" : "\n" + detail));
+  Fail(program, preparation,
+       "An error occurred during the compression!" + (detail.empty() ? "" : "\n" + detail));
 }
 
 // One packing: where the archive goes, how it went.
@@ -227,6 +226,7 @@ bool PackProject(Program& program, Preparation& preparation) {
                             "7za has not been found in the TORVAmeter directory!\nYou will "
                             "have to compress the files in " +
                                 program.paths.AppDir + "/temp manually.");
+
   } else if (preparation.Gathered() && !Compress(program, preparation, packing)) {
     return GiveUpPacking(packing.packing_folder);
   }
@@ -238,10 +238,15 @@ bool PackProject(Program& program, Preparation& preparation) {
     const std::optional<bool> placed = AddLogsAndPlace(program, packing);
     if (!placed) return GiveUpPacking(packing.packing_folder);
     prepared = *placed;
-    if (prepared)
+    if (prepared) {
       ReportPrepared(program, packing);
-    else
+      preparation.outcome.archive = packing.archive_path;
+      preparation.outcome.archive_bytes =
+          static_cast<std::uintmax_t>(FileBytes(packing.archive_path));
+      preparation.outcome.fastest = packing.compression == Compression::kFastest;
+    } else {
       preparation.log.Reopen();
+    }
   }
   if (!prepared) ReportFailure(program, preparation, packing.failure);
 

@@ -85,6 +85,7 @@ void ListProjectFolder(Program& program, Preparation& preparation) {
     const std::string name = it->path().filename().string();
     if (name == "TORVAmeter_Maxwell.log") continue;
     ++preparation.dependency_count;
+    preparation.outcome.files.push_back(ValidUtf8(name));
     ReportAndLog(program, preparation,
                  ValidUtf8(name) + "  --> found... (" + FileSizeMB(it->path().string()) + ")");
     std::error_code size_error;
@@ -114,12 +115,12 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
   switch (MakeOwnFolder(project_folder, &why)) {
     case OwnFolder::kReady: break;
     case OwnFolder::kForeign:
-      program.desktop.Message("TORVAmeter error", ForeignFolderMessage(project_folder));
+      Fail(program, preparation, ForeignFolderMessage(project_folder));
       return {Next::kGiveUp};
     case OwnFolder::kFailed:
-      program.desktop.Message("TORVAmeter error",
-                              "The folder " + project_folder +
-                                  " cannot be made ready for the project: " + why.message() + ".");
+      Fail(program, preparation,
+           "The folder " + project_folder +
+               " cannot be made ready for the project: " + why.message() + ".");
       return {Next::kGiveUp};
   }
   if (!WriteWholeFile(paths.GatherScript, GatherScript(preparation.scene_path, project_folder)))

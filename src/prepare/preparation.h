@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "prepare/prepare_project.h"
 #include "prepare/project_log.h"
 #include "renderer/process.h"
 #include "state/next.h"
@@ -25,7 +26,14 @@ struct Preparation {
   bool Gathered() const { return dependency_count > 0 && !renderer_crashed; }
   std::map<std::string, std::string> found_by_hand;  // missing name -> the file picked
   ProjectLog log;
+  PreparationOutcome outcome;
 };
+
+// The error box, which is also why the preparation failed.
+inline void Fail(Program& program, Preparation& preparation, const std::string& text) {
+  program.desktop.Message("TORVAmeter error", text);
+  preparation.outcome.Fail(text);
+}
 
 // Reports `text` as the next LogPanel line and writes it into the project log.
 inline void ReportAndLog(Program& program, Preparation& preparation, const std::string& text) {
@@ -51,7 +59,7 @@ void RemovePackingLeftovers(const AppPaths& paths);
 std::optional<std::string> ChooseScene(Program& program);
 // Renames the scene so that its name holds no blank or quote and at most 24
 // characters. False when a rename could not be done (the user was told).
-bool MakeSceneNameSafe(Program& program, std::string& scene_path);
+bool MakeSceneNameSafe(Program& program, Preparation& preparation);
 // Ends the program when its script cannot be written or a missing file is
 // not found by the user; gives up when a folder of the user's stands where
 // the project folder goes.

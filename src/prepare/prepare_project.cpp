@@ -9,9 +9,13 @@
 
 namespace torva {
 
-void RunPrepareProject(Program& program) {
+PreparationOutcome RunPrepareProject(Program& program) {
   const std::optional<std::string> chosen = ChooseScene(program);
-  if (!chosen) return;
+  if (!chosen) {
+    PreparationOutcome cancelled;
+    cancelled.ending = Outcome::Ending::kCancelled;
+    return cancelled;
+  }
 
   ButtonsDisabled greyed(program.desktop, kPrepareProject);
   program.desktop.ClearLog();
@@ -20,13 +24,22 @@ void RunPrepareProject(Program& program) {
 
   Preparation preparation;
   preparation.scene_path = *chosen;
-  if (!MakeSceneNameSafe(program, preparation.scene_path)) return;
+  if (!MakeSceneNameSafe(program, preparation)) return preparation.outcome;
+  preparation.outcome.scene = preparation.scene_path;
 
   const Next gathered = GatherDependencies(program, preparation);
   if (gathered.kind == Next::kEndProgram) EndProgramAfter(program.desktop, gathered);
   if (gathered.kind == Next::kGiveUp || !CheckSameNames(program, preparation) ||
-      !ChooseCameras(program, preparation) || !PackProject(program, preparation))
+      !ChooseCameras(program, preparation) || !PackProject(program, preparation)) {
     GiveUpPreparation(program, preparation);
+    // What was not a failure was the user's choice: a question declined, a
+    // window cancelled, or the program quit.
+    if (preparation.outcome.Finished())
+      preparation.outcome.ending =
+          program.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
+  }
+  preparation.outcome.cameras = program.state.CameraLines;
+  return preparation.outcome;
 }
 
 void GiveUpPreparation(Program& program, Preparation& preparation) {

@@ -2,10 +2,25 @@
 // holding the scene, every file it needs, the camera choice and two logs.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "state/outcome.h"
 #include "state/program.h"
 
 namespace torva {
 
-void RunPrepareProject(Program& program);
+// How a preparation ended and what it made.
+struct PreparationOutcome : Outcome {
+  std::string scene;                 // the scene, under its safe name
+  std::vector<std::string> files;    // gathered into the project, the scene first
+  std::vector<std::string> cameras;  // the camera lines with their render marks (";1", ";0")
+  std::string archive;               // "" unless one was packed
+  std::uintmax_t archive_bytes = 0;
+  bool fastest = false;  // a zip packed at maximum speed, else 7z at maximum compression
+};
+
+PreparationOutcome RunPrepareProject(Program& program);
 
 }  // namespace torva

@@ -17,42 +17,43 @@ namespace {
 
 // The user's scene keeps its new name after the command; a file already
 // standing under that name is never replaced.
-bool RenameScene(Program& program, std::string& scene_path, const std::string& new_path) {
+bool RenameScene(Program& program, Preparation& preparation, const std::string& new_path) {
+  std::string& scene_path = preparation.scene_path;
   switch (RenameWithoutReplacing(scene_path, new_path)) {
     case RenameResult::kDone: scene_path = new_path; return true;
     case RenameResult::kTargetExists:
-      program.desktop.Message(
-          "TORVAmeter error",
-          "The scene \"" + FileNameOf(scene_path) + "\" has to be renamed to \"" +
-              FileNameOf(new_path) +
-              "\", but a file of that name already exists in "
-              "its folder:\n" +
-              FolderOf(scene_path) +
-              "\nNothing has been renamed. Please rename the scene yourself and prepare it "
-              "again.");
+      Fail(program, preparation,
+           "The scene \"" + FileNameOf(scene_path) + "\" has to be renamed to \"" +
+               FileNameOf(new_path) +
+               "\", but a file of that name already exists in "
+               "its folder:\n" +
+               FolderOf(scene_path) +
+               "\nNothing has been renamed. Please rename the scene yourself and prepare it "
+               "again.");
       return false;
     case RenameResult::kFailed: break;
   }
-  program.desktop.Message("TORVAmeter error",
-                          "The scene \"" + FileNameOf(scene_path) + "\" cannot be renamed to \"" +
-                              FileNameOf(new_path) + "\" in its folder:\n" + FolderOf(scene_path) +
-                              "\nPlease rename the scene yourself and prepare it again.");
+  Fail(program, preparation,
+       "The scene \"" + FileNameOf(scene_path) + "\" cannot be renamed to \"" +
+           FileNameOf(new_path) + "\" in its folder:\n" + FolderOf(scene_path) +
+           "\nPlease rename the scene yourself and prepare it again.");
   return false;
 }
 
 }  // namespace
 
-bool MakeSceneNameSafe(Program& program, std::string& scene_path) {
+bool MakeSceneNameSafe(Program& program, Preparation& preparation) {
+  const std::string& scene_path = preparation.scene_path;
   const std::string blank_free = BlankFreePath(scene_path);
   if (blank_free != scene_path) {
-    if (!RenameScene(program, scene_path, blank_free)) return false;
+    if (!RenameScene(program, preparation, blank_free)) return false;
     program.desktop.Message("TORVAmeter warning",
                             "Spaces are not allowed in the scene name, they have been "
                             "replaced by '_'");
   }
   const std::string shortened = ShortenedPath(scene_path);
   if (shortened != scene_path) {
-    if (!RenameScene(program, scene_path, shortened)) return false;
+    if (!RenameScene(program, preparation, shortened)) return false;
     program.desktop.Message("TORVAmeter warning",
                             "For compatibility reasons (command-line length), the\rscene "
                             "name has been truncated to 24 characters");

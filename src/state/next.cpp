@@ -4,7 +4,7 @@ namespace torva {
 
 void EndProgramAfter(Desktop& desktop, const Next& next) {
   if (!next.last_message.empty()) desktop.Message("TORVAmeter error", next.last_message);
-  EndProgram();
+  EndProgram(next.last_message);
 }
 
 }  // namespace torva

@@ -19,11 +19,16 @@ struct Next {
 };
 
 // Thrown by EndProgram; the program's entry point catches it and exits with
-// status 0, so everything held open is released on the way out.
-struct ProgramEnded {};
+// status 0, so everything held open is released on the way out. `message`:
+// the last message shown, when there was one.
+struct ProgramEnded {
+  std::string message;
+};
 
 // The immediate end after a fatal message: writes nothing. For the top only.
-[[noreturn]] inline void EndProgram() { throw ProgramEnded{}; }
+[[noreturn]] inline void EndProgram(std::string message = "") {
+  throw ProgramEnded{std::move(message)};
+}
 
 // Shows the last message of a step that ends the program ("TORVAmeter
 // error"), then ends it.
