@@ -24,7 +24,10 @@ TEST(StopRules, TheBenchmarkStopsAtItsCountOrOnceSettledOrAtItsLimit) {
 
   const StopRule settle = BenchmarkStop(std::nullopt, 180);
   EXPECT_EQ(settle(Predictions({900, 800, 700, 650, 612, 605}), 90), std::nullopt);
-  EXPECT_EQ(settle(Predictions({900, 800, 700, 650, 612, 605, 600, 598, 603}), 135), "settle rule");
+  EXPECT_EQ(settle(Predictions(
+                       {900, 800, 700, 650, 612, 605, 600, 598, 603, 601, 599, 602, 600, 597, 601}),
+                   225),
+            "settle rule");
   EXPECT_EQ(settle(Predictions({600, 700, 560, 690, 610, 720}), 180), "time limit");
 }
 
@@ -35,9 +38,10 @@ TEST(StopRules, TheEstimationStopsAfterItsSecondsOnceAPredictionCameOrOnceSettle
   EXPECT_EQ(five(Predictions({100}), 5), "time limit");
 
   const StopRule settle = EstimationStop(std::nullopt);
-  // The first of the last five is 20 % off; then five within 5 %.
-  EXPECT_EQ(settle(Predictions({80, 100, 100, 98, 96}), 75), std::nullopt);
-  EXPECT_EQ(settle(Predictions({80, 100, 100, 98, 96, 99}), 90), "settle rule");
+  // Ten that agree settle; with the first 20 % off, the five before the
+  // last still drift.
+  EXPECT_EQ(settle(Predictions({80, 100, 100, 98, 96, 99, 100, 97, 98, 99}), 150), std::nullopt);
+  EXPECT_EQ(settle(Predictions({100, 100, 98, 96, 99, 100, 97, 98, 99, 100}), 150), "settle rule");
 }
 
 }  // namespace

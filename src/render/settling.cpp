@@ -1,6 +1,7 @@
 #include "render/settling.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace torva {
 
@@ -11,10 +12,23 @@ double SpreadOf(const std::vector<std::int64_t>& values, std::size_t first, std:
   return *high == 0 ? 0 : static_cast<double>(*high - *low) / static_cast<double>(*high);
 }
 
+namespace {
+
+double MeanOf(const std::vector<std::int64_t>& values, std::size_t first, std::size_t last) {
+  double sum = 0;
+  for (std::size_t i = first; i < last; ++i) sum += static_cast<double>(values[i]);
+  return sum / static_cast<double>(last - first);
+}
+
+}  // namespace
+
 bool Settled(const std::vector<std::int64_t>& whole_seconds) {
+  constexpr std::size_t k = kSettlingPredictions;
   const std::size_t n = whole_seconds.size();
-  return n >= kSettlingPredictions &&
-         SpreadOf(whole_seconds, n - kSettlingPredictions, n) <= kSettledSpread;
+  if (n < 2 * k || SpreadOf(whole_seconds, n - k, n) > kSettledSpread) return false;
+  const double latest = MeanOf(whole_seconds, n - k, n),
+               before = MeanOf(whole_seconds, n - 2 * k, n - k);
+  return latest > 0 && std::abs(latest - before) / latest <= kSettledDrift;
 }
 
 std::optional<std::size_t> SettledFrom(const std::vector<std::int64_t>& whole_seconds) {
