@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "platform/system_name.h"
 #include "testing/network.h"
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
@@ -15,8 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kRequest = "TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49";
-const std::string kUpdateRequest = "TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)";
+const std::string kSystem = SystemName();
+const std::string kRequest = "TORVAmeter_Maxwell v2.8 / " + kSystem + " - Maxwell 5.2.1.49";
+const std::string kUpdateRequest =
+    "TORVAmeter_Maxwell-update   (" + kSystem + " - Maxwell 5.2.1.49)";
 const std::string kConnecting =
     "window \"Connecting to TORVAUpdateServer...\" 340 50\n"
     "closewin \"Connecting to TORVAUpdateServer...\"\n";

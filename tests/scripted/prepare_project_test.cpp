@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_name.h"
 #include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
@@ -201,7 +202,8 @@ TEST_F(PrepareProjectTest, KitchenWithThreeCamerasPackedAsSevenZip) {
 
   const std::string log = ExtractFromArchive(Archive("Kitchen"), "TORVAmeter_Maxwell.log");
   EXPECT_TRUE(std::regex_search(
-      log, std::regex("^Mac, CPU: .* - \\d+ threads\n"
+      log, std::regex("^" + std::string(SystemName()) +
+                      ", CPU: .* - \\d+ threads\n"
                       "The TORVA is 12.3 times faster \\(\\+/- 10%\\) than this system.\n"
                       "Maxwell Render 5.2.1.49\nTORVAmeter version: 2.8\n"
                       "Date: [-0-9]+ - Hour: [:0-9]+\n"

@@ -314,8 +314,7 @@ TEST_F(UpdateServerTest, TheLogNamesPeerRequestAndBytesSent) {
   EXPECT_TRUE(server.stopped_cleanly);
   ASSERT_EQ(server.log.size(), 1u);
   EXPECT_EQ(server.log[0].substr(0, 15), "peer=127.0.0.1:");
-  EXPECT_NE(server.log[0].find(" request=\"TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49\" "
-                               "update=\"\" sent=3 outcome=answered"),
+  EXPECT_NE(server.log[0].find(" request=\"" + request + "\" update=\"\" sent=3 outcome=answered"),
             std::string::npos)
       << server.log[0];
 }
@@ -556,8 +555,7 @@ TEST_F(InstalledProgramTest, TheProgramDownloadsFromTheServerAtStartUp) {
 
   ASSERT_EQ(server.Stop(), 0);
   ASSERT_EQ(server.log.size(), 1u);
-  EXPECT_NE(server.log[0].find("update=\"TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)\" "
-                               "sent=" +
+  EXPECT_NE(server.log[0].find("update=\"" + UpdateRequest("5.2.1.49") + "\" sent=" +
                                std::to_string(3 + 8 + content.size()) + " outcome=downloaded"),
             std::string::npos)
       << server.log[0];
