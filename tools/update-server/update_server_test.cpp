@@ -20,6 +20,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/scripted/transcript.h"
 #include "platform/tcp_client.h"
 #include "testing/commands.h"
 #include "testing/files.h"
@@ -27,6 +28,7 @@
 #include "testing/temp_folder.h"
 #include "update/fake_update_server_test.h"
 #include "update/receive_update.h"
+#include "update/update_check.h"
 #include "update/update_reply.h"
 
 extern char** environ;
@@ -542,9 +544,9 @@ TEST_F(InstalledProgramTest, TheProgramDownloadsFromTheServerAtStartUp) {
       "you want to download the new version?\" -> yes\n"
       "window \"Downloading update...\" 340 50\n"
       "closewin \"Downloading update...\"\n"
-      "message \"TORVAmeter for Maxwell update\" \"The new version has been downloaded in " +
-      app +
-      ".\\nUncompress the .zip archive to update your version.\"\n"
+      "message \"TORVAmeter for Maxwell update\" " +
+      Quote(DownloadedMessage(app + "/TORVAmeter_Maxwell_Mac.zip", ThisSystem())) +
+      "\n"
       "open \"" +
       app +
       "\"\n"
