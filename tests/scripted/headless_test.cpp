@@ -169,6 +169,20 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
 }
 
+// The password comes through a pipe, kept out of the process list; the
+// settings that hold it are the owner's only.
+TEST_F(Headless, SetupReadsThePasswordFromStandardInput) {
+  WriteFile(root_.path() + "/password", "s3cret\n");
+  const ProgramRun run =
+      Torvameter("setup --maxwell " + ShellQuote(maxwell_) + " --login ann --password - <" +
+                 ShellQuote(root_.path() + "/password"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string settings = app_ + "/TORVAmeter_Maxwell.ini";
+  EXPECT_NE(ReadFile(settings).find("\ncwAzAGMAcgBlAHQAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA==\n"),
+            std::string::npos);
+  EXPECT_EQ(fs::status(settings).permissions() & fs::perms::all, fs::perms(0600));
+}
+
 TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
   ASSERT_EQ(Torvameter("setup --maxwell " + ShellQuote(maxwell_)).status, 0);
   ASSERT_EQ(Torvameter("benchmark --estimates 2").status, 0);
