@@ -13,6 +13,7 @@
 #include "benchmark/farm_figures.h"
 #include "platform/buttons_disabled.h"
 #include "platform/cpu_info.h"
+#include "platform/work_file.h"
 #include "render/preview_window.h"
 #include "render/watched_render.h"
 #include "renderer/command_lines.h"
@@ -430,6 +431,8 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options)
   Run run(program, mode);
   if (!CreateLog(run)) return {Next::kGiveUp};
   ReportBanner(run);
+  // The renderer's MXI (some 200 MB) serves no purpose once the run is over.
+  const WorkFile mxi(BenchmarkMxiPath(run.bench.generation, program.paths.BenchDir));
   SceneCopy scene(run);
   if (scene.failure()) {
     program.desktop.Message(

@@ -8,6 +8,31 @@
 #include "prepare/scene_name.h"
 
 namespace torva {
+namespace {
+
+// The project folder and the project log go on every way out that skips the
+// steps' own clean-up: the end of the program after a missing file, a
+// failure thrown from a step.
+class LeftoversRemoved {
+ public:
+  LeftoversRemoved(Program& program, Preparation& preparation)
+      : program_(program), preparation_(preparation) {}
+  ~LeftoversRemoved() {
+    if (!armed_) return;
+    preparation_.log.Close();
+    RemoveWorkFiles(program_);
+  }
+  LeftoversRemoved(const LeftoversRemoved&) = delete;
+  LeftoversRemoved& operator=(const LeftoversRemoved&) = delete;
+  void Disarm() { armed_ = false; }
+
+ private:
+  Program& program_;
+  Preparation& preparation_;
+  bool armed_ = true;
+};
+
+}  // namespace
 
 void RunPrepareProject(Program& program) {
   const std::optional<std::string> chosen = ChooseScene(program);
@@ -22,18 +47,28 @@ void RunPrepareProject(Program& program) {
   preparation.scene_path = *chosen;
   if (!MakeSceneNameSafe(program, preparation.scene_path)) return;
 
+  LeftoversRemoved leftovers(program, preparation);
   const Next gathered = GatherDependencies(program, preparation);
   if (gathered.kind == Next::kEndProgram) EndProgramAfter(program.desktop, gathered);
-  if (gathered.kind == Next::kGiveUp || !CheckSameNames(program, preparation) ||
-      !ChooseCameras(program, preparation) || !PackProject(program, preparation))
-    GiveUpPreparation(program, preparation);
+  // The packing cleans up itself, and leaves the project folder to be packed
+  // by hand when the archiver is missing.
+  if (gathered.kind != Next::kGiveUp && CheckSameNames(program, preparation) &&
+      ChooseCameras(program, preparation) && PackProject(program, preparation)) {
+    leftovers.Disarm();
+    return;
+  }
+  GiveUpPreparation(program, preparation);
+}
+
+void RemoveWorkFiles(Program& program) {
+  std::error_code ec;
+  std::filesystem::remove(program.paths.AppDir + "/TORVAmeter_Maxwell.log", ec);
+  RemoveOwnFolder(ProjectFolder(program.paths));
 }
 
 void GiveUpPreparation(Program& program, Preparation& preparation) {
   preparation.log.Close();
-  std::error_code ec;
-  std::filesystem::remove(program.paths.AppDir + "/TORVAmeter_Maxwell.log", ec);
-  RemoveOwnFolder(ProjectFolder(program.paths));
+  RemoveWorkFiles(program);
   ReportLine(program, "The preparation has been cancelled, nothing has been packed.");
 }
 

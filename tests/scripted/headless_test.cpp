@@ -120,6 +120,7 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_NE(ReadFile(Text(benchmark, "log")).find("DeltaSL = "), std::string::npos);
   EXPECT_TRUE(ReadFile(Text(benchmark, "chart")).starts_with("\x89PNG"));
   EXPECT_NE(run.err.find("Time left to reach SL=20 ->"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/benchmark/Bottles.mxi"));  // the renderer's, 200 MB
 
   // Two different diffuse.jpg meet in the Kitchen's project.
   run = Torvameter("prepare " + ShellQuote(kitchen_) + " --json");
@@ -290,6 +291,7 @@ TEST_F(Headless, WrongCommandLinesAndMissingInputsEndAtOnce) {
             std::string::npos)
       << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/archive/Loft.vum"));
+  EXPECT_FALSE(fs::exists(app_ + "/temp"));
   run = Torvameter("prepare " + ShellQuote(root_.path() + "/none.mxs"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("none.mxs: no such scene file"), std::string::npos) << run.err;
