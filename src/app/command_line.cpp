@@ -155,7 +155,12 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
       "done, 1 failed, 2 wrong command line):\n"
       "  setup             write the settings: the Maxwell Render folder, the TORVA\n"
       "                    login and password, whether to look for updates at each\n"
-      "                    start of the window (default: no)\n"
+      "                    start of the window (default: no); with --login the\n"
+      "                    password is read from standard input (--password -), from\n"
+      "                    the first line of FILE (--password-file FILE), or else from\n"
+      "                    the environment variable TORVAMETER_PASSWORD. --password P\n"
+      "                    works too, but every user of this computer can see P (ps)\n"
+      "                    and the shell's history keeps it: the other ways are safer\n"
       "  benchmark         run the benchmark (--gpu: the GPU one); PHASE 1 ends\n"
       "                    after N estimations (default 3, at least 2)\n"
       "  prepare           pack SCENE.mxs into an archive; --cameras: the cameras to\n"
@@ -182,7 +187,8 @@ std::string UsageLines(OptionSet options) {
       options == OptionSet::kTesting ? " [--update-host HOST[:PORT]] [--probe-limit SECONDS]" : "";
   const std::string indent = "       " + name + " [--app-dir DIR] ";
   return "usage: " + name + " [--app-dir DIR]" + extra + "\n" + indent +
-         "setup --maxwell DIR [--login L --password P] [--updates yes|no]\n" + indent +
+         "setup --maxwell DIR [--updates yes|no]\n" + std::string(indent.size() + 6, ' ') +
+         "[--login L [--password -|--password-file FILE|--password P]]\n" + indent +
          "benchmark [--gpu] [--estimates N] [--json]\n" + indent +
          "prepare SCENE.mxs [--cameras all|active|1,3,...] [--fast]\n" +
          std::string(indent.size() + 18, ' ') + "[--allow-same-names] [--json]\n" + indent +

@@ -8,13 +8,15 @@
 #include <fstream>
 
 #include "benchmark/farm_figures.h"
+#include "platform/system_name.h"
 #include "text/numbers.h"
 #include "text/text.h"
 
 namespace torva {
 
 std::string MachineLine(const std::string& processor_brand, int logical_processors) {
-  return "Mac, CPU: " + processor_brand + " - " + std::to_string(logical_processors) + " threads";
+  return std::string(SystemName()) + ", CPU: " + processor_brand + " - " +
+         std::to_string(logical_processors) + " threads";
 }
 
 std::string RendererLine(const std::string& renderer_version) {

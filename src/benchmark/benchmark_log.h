@@ -11,7 +11,7 @@
 
 namespace torva {
 
-// Line 1: "Mac, CPU: " + brand + " - " + threads + " threads".
+// Line 1: the system's name ("Linux", "Mac") + ", CPU: " + brand + " - " + threads + " threads".
 std::string MachineLine(const std::string& processor_brand, int logical_processors);
 // Line 2.
 std::string RendererLine(const std::string& renderer_version);

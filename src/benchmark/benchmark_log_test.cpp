@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "benchmark/farm_figures.h"
+#include "platform/system_name.h"
 #include "testing/scripted_session.h"
 
 namespace torva {
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 
 TEST(BenchmarkLogTest, LinesHoldTheRoundedResults) {
   EXPECT_EQ(MachineLine("Intel(R) Xeon(R) CPU @ 2.20GHz", 8),
-            "Mac, CPU: Intel(R) Xeon(R) CPU @ 2.20GHz - 8 threads");
+            std::string(SystemName()) + ", CPU: Intel(R) Xeon(R) CPU @ 2.20GHz - 8 threads");
   EXPECT_EQ(RendererLine("5.2.1.49"), "Maxwell Render 5.2.1.49");
   EXPECT_EQ(RatioLine(12.34f, RenderMode::kCpu),
             "The TORVA is 12.3 times faster (+/- 10%) than this system (with CPU-Low "

@@ -13,6 +13,7 @@
 #include "benchmark/farm_figures.h"
 #include "platform/buttons_disabled.h"
 #include "platform/cpu_info.h"
+#include "platform/work_file.h"
 #include "render/preview_window.h"
 #include "render/settling.h"
 #include "render/watched_render.h"
@@ -460,6 +461,8 @@ Next RunSteps(Run& run, const BenchmarkOptions& options) {
   Program& program = run.program;
   if (!CreateLog(run)) return {Next::kGiveUp};
   ReportBanner(run);
+  // The renderer's MXI (some 200 MB) serves no purpose once the run is over.
+  const WorkFile mxi(BenchmarkMxiPath(run.bench.generation, program.paths.BenchDir));
   SceneCopy scene(run);
   if (scene.failure()) {
     run.Fail("The benchmark scene cannot be copied into " + program.paths.BenchDir + ": " +

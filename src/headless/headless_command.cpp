@@ -57,7 +57,11 @@ std::optional<CameraPick> ReadCameras(const std::string& text) {
 const std::map<std::string, bool>& OptionsOf(HeadlessKind kind) {
   static const std::map<HeadlessKind, std::map<std::string, bool>> options = {
       {HeadlessKind::kSetup,
-       {{"--maxwell", true}, {"--login", true}, {"--password", true}, {"--updates", true}}},
+       {{"--maxwell", true},
+        {"--login", true},
+        {"--password", true},
+        {"--password-file", true},
+        {"--updates", true}}},
       {HeadlessKind::kBenchmark, {{"--gpu", false}, {"--estimates", true}, {"--json", false}}},
       {HeadlessKind::kPrepare,
        {{"--cameras", true}, {"--fast", false}, {"--allow-same-names", false}, {"--json", false}}},
@@ -86,9 +90,19 @@ std::string TakeOption(HeadlessCommand& command, const std::string& name,
     command.maxwell_dir = Absolute(value);
   else if (name == "--login")
     command.login = value;
-  else if (name == "--password")
-    command.password = value;
-  else if (name == "--updates") {
+  else if (name == "--password" || name == "--password-file") {
+    using From = HeadlessCommand::PasswordFrom;
+    if (command.password_from != From::kNone) return "give the password once";
+    if (name == "--password-file") {
+      command.password_from = From::kFile;
+      command.password_file = value;
+    } else if (value == "-") {
+      command.password_from = From::kStandardInput;
+    } else {
+      command.password_from = From::kArgument;
+      command.password = value;
+    }
+  } else if (name == "--updates") {
     if (value != "yes" && value != "no") return "--updates takes yes or no";
     command.check_updates = value == "yes";
   } else if (name == "--estimates") {
@@ -129,7 +143,7 @@ std::string CheckComplete(const HeadlessCommand& command, const std::vector<std:
   switch (command.kind) {
     case HeadlessKind::kSetup:
       if (command.maxwell_dir.empty()) return "setup needs --maxwell DIR";
-      if (command.login.empty() != command.password.empty())
+      if (command.login.empty() && command.password_from != HeadlessCommand::PasswordFrom::kNone)
         return "--login and --password go together";
       return "";
     case HeadlessKind::kBenchmark: return "";
@@ -193,6 +207,9 @@ HeadlessCommand ParseHeadlessCommand(const std::string& name,
     if (const std::string error = TakeOption(command, option, value); !error.empty()) fail(error);
   }
   if (command.error.empty()) fail(CheckComplete(command, words));
+  // A login without a password on the command line takes it from the environment.
+  if (!command.login.empty() && command.password_from == HeadlessCommand::PasswordFrom::kNone)
+    command.password_from = HeadlessCommand::PasswordFrom::kEnvironment;
   if (!words.empty()) {
     if (command.kind == HeadlessKind::kPrepare) command.scene = Absolute(words.front());
     if (command.kind == HeadlessKind::kEstimate) command.archive = Absolute(words.front());

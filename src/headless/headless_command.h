@@ -20,8 +20,14 @@ struct HeadlessCommand {
   HeadlessKind kind = HeadlessKind::kBenchmark;
   bool json = false;
   // setup
-  std::string maxwell_dir;      // absolute, without a final "/"
-  std::string login, password;  // both or neither
+  std::string maxwell_dir;  // absolute, without a final "/"
+  std::string login;
+  // Where the password comes from when a login is given. On the command line
+  // every user sees it (ps) and the shell's history keeps it.
+  enum class PasswordFrom { kNone, kArgument, kStandardInput, kFile, kEnvironment };
+  PasswordFrom password_from = PasswordFrom::kNone;
+  std::string password;       // kArgument
+  std::string password_file;  // kFile
   bool check_updates = false;
   // benchmark, estimate
   bool gpu = false;

@@ -19,6 +19,8 @@ TEST(HeadlessCommand, EachCommandTakesItsArgumentsInBothForms) {
   EXPECT_EQ(setup.password, "p w");
   EXPECT_TRUE(setup.check_updates);
   EXPECT_FALSE(ParseHeadlessCommand("setup", {"--maxwell", "/m"}).check_updates);
+  EXPECT_EQ(ParseHeadlessCommand("setup", {"--maxwell=/m", "--login=a"}).password_from,
+            HeadlessCommand::PasswordFrom::kEnvironment);
 
   const HeadlessCommand benchmark =
       ParseHeadlessCommand("benchmark", {"--gpu", "--estimates=5", "--json"});
@@ -54,7 +56,10 @@ TEST(HeadlessCommand, EachCommandTakesItsArgumentsInBothForms) {
 TEST(HeadlessCommand, WrongArgumentsAreTold) {
   const std::tuple<std::string, Args, std::string> cases[] = {
       {"setup", {}, "setup needs --maxwell DIR"},
-      {"setup", {"--maxwell", "/m", "--login", "ann"}, "--login and --password go together"},
+      {"setup", {"--maxwell", "/m", "--password-file", "f"}, "--login and --password go together"},
+      {"setup",
+       {"--maxwell=/m", "--login=a", "--password=-", "--password=p"},
+       "give the password once"},
       {"setup", {"--maxwell", "/m", "--updates", "Yes"}, "--updates takes yes or no"},
       {"setup", {"--maxwell"}, "missing value after --maxwell"},
       {"setup", {"--maxwell="}, "empty value for --maxwell"},

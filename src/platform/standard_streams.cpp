@@ -27,4 +27,6 @@ ClosedStreams ReserveStandardStreams() {
   return closed;
 }
 
+bool StandardInputIsTerminal() { return isatty(0) == 1; }
+
 }  // namespace torva

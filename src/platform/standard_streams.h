@@ -12,4 +12,7 @@ struct ClosedStreams {
 // was meant for the terminal). Says which ones were closed.
 ClosedStreams ReserveStandardStreams();
 
+// Standard input is a terminal (a person would have to type).
+bool StandardInputIsTerminal();
+
 }  // namespace torva

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/work_file.h"
 #include "prepare/camera_list.h"
 #include "prepare/camera_script.h"
 #include "prepare/preparation.h"
@@ -37,7 +38,8 @@ std::string ListingFailure(int exit_code) {
 // goes without the list.
 bool ListCameras(Program& program, Preparation& preparation, const std::string& cameras_file) {
   const AppPaths& paths = program.paths;
-  const std::string script_path = paths.BenchDir + "/GetCameras_tmp.py";
+  const WorkFile script_file(paths.BenchDir + "/GetCameras_tmp.py");
+  const std::string& script_path = script_file.path();
   const char generation = CameraGeneration(program.state.RendererVersion);
   std::error_code ec;
   fs::remove(script_path, ec);

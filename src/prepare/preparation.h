@@ -73,5 +73,7 @@ bool PackProject(Program& program, Preparation& preparation);
 // Removes the project folder and the project log; nothing is packed and an
 // earlier archive stays as it was.
 void GiveUpPreparation(Program& program, Preparation& preparation);
+// The same without a word, for a preparation that ends otherwise.
+void RemoveWorkFiles(Program& program);
 
 }  // namespace torva

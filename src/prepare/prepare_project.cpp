@@ -8,6 +8,31 @@
 #include "prepare/scene_name.h"
 
 namespace torva {
+namespace {
+
+// The project folder and the project log go on every way out that skips the
+// steps' own clean-up: the end of the program after a missing file, a
+// failure thrown from a step.
+class LeftoversRemoved {
+ public:
+  LeftoversRemoved(Program& program, Preparation& preparation)
+      : program_(program), preparation_(preparation) {}
+  ~LeftoversRemoved() {
+    if (!armed_) return;
+    preparation_.log.Close();
+    RemoveWorkFiles(program_);
+  }
+  LeftoversRemoved(const LeftoversRemoved&) = delete;
+  LeftoversRemoved& operator=(const LeftoversRemoved&) = delete;
+  void Disarm() { armed_ = false; }
+
+ private:
+  Program& program_;
+  Preparation& preparation_;
+  bool armed_ = true;
+};
+
+}  // namespace
 
 PreparationOutcome RunPrepareProject(Program& program) {
   const std::optional<std::string> chosen = ChooseScene(program);
@@ -27,10 +52,15 @@ PreparationOutcome RunPrepareProject(Program& program) {
   if (!MakeSceneNameSafe(program, preparation)) return preparation.outcome;
   preparation.outcome.scene = preparation.scene_path;
 
+  LeftoversRemoved leftovers(program, preparation);
   const Next gathered = GatherDependencies(program, preparation);
   if (gathered.kind == Next::kEndProgram) EndProgramAfter(program.desktop, gathered);
-  if (gathered.kind == Next::kGiveUp || !CheckSameNames(program, preparation) ||
-      !ChooseCameras(program, preparation) || !PackProject(program, preparation)) {
+  // The packing cleans up itself, and leaves the project folder to be packed
+  // by hand when the archiver is missing.
+  if (gathered.kind != Next::kGiveUp && CheckSameNames(program, preparation) &&
+      ChooseCameras(program, preparation) && PackProject(program, preparation)) {
+    leftovers.Disarm();
+  } else {
     GiveUpPreparation(program, preparation);
     // What was not a failure was the user's choice: a question declined, a
     // window cancelled, or the program quit.
@@ -42,11 +72,15 @@ PreparationOutcome RunPrepareProject(Program& program) {
   return preparation.outcome;
 }
 
-void GiveUpPreparation(Program& program, Preparation& preparation) {
-  preparation.log.Close();
+void RemoveWorkFiles(Program& program) {
   std::error_code ec;
   std::filesystem::remove(program.paths.AppDir + "/TORVAmeter_Maxwell.log", ec);
   RemoveOwnFolder(ProjectFolder(program.paths));
+}
+
+void GiveUpPreparation(Program& program, Preparation& preparation) {
+  preparation.log.Close();
+  RemoveWorkFiles(program);
   ReportLine(program, "The preparation has been cancelled, nothing has been packed.");
 }
 

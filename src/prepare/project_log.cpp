@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/system_name.h"
 #include "text/numbers.h"
 
 namespace torva {
@@ -30,8 +31,8 @@ std::string DateLine(const std::tm& local) {
 
 std::vector<std::string> ProjectLogHeader(const LogHeader& header, const std::string& date_line) {
   return {
-      "Mac, CPU: " + header.processor_brand + " - " + std::to_string(header.logical_processors) +
-          " threads",
+      std::string(SystemName()) + ", CPU: " + header.processor_brand + " - " +
+          std::to_string(header.logical_processors) + " threads",
       header.farm_speed_ratio > 0 ? "The TORVA is " + FormatFixed(header.farm_speed_ratio, 1) +
                                         " times faster (+/- 10%) than this system."
                                   : "The benchmark has not been run on this system yet.",

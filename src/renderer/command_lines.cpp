@@ -16,16 +16,22 @@ char RendererGeneration(std::string_view renderer_version) {
   return '3';
 }
 
+std::string BenchmarkMxiPath(char generation, const std::string& bench_dir) {
+  const char* name = generation == '2'   ? "Absolute.mxi"
+                     : generation == '5' ? "Bottles.mxi"
+                                         : "TrainSSS.mxi";
+  return bench_dir + "/" + name;
+}
+
 std::vector<std::string> BenchmarkArguments(int phase, char generation, RenderMode bench_mode,
                                             const std::string& bench_dir) {
   const bool gpu = generation == '5' && bench_mode == RenderMode::kGpu;
-  std::string scene, size, mxi, image;
+  std::string scene, size, image;
   std::vector<std::string> switches;
   switch (generation) {
     case '2':
       scene = "Absolute.mxs";
       size = phase == 1 ? "2304x3072" : "768x1024";
-      mxi = "Absolute.mxi";
       image = "Absolute_yoursystem_1mn.jpg";
       break;
     case '5':
@@ -34,13 +40,11 @@ std::vector<std::string> BenchmarkArguments(int phase, char generation, RenderMo
       switches = gpu ? std::vector<std::string>{"-nomxi:off", "-noimage:off", "-rs:2", "-gpuall",
                                                 "-multigpu:coop"}
                      : std::vector<std::string>{"-nomxi:off", "-noimage:off", "-rs:1"};
-      mxi = "Bottles.mxi";
       image = gpu && phase == 2 ? "Bottles_yoursystem_1mn_gpu.jpg" : "Bottles_yoursystem_1mn.jpg";
       break;
     default:
       scene = "TrainSSS.mxs";
       size = "768x1024";
-      mxi = "TrainSSS.mxi";
       image = "TrainSSS_yoursystem_1mn.jpg";
       break;
   }
@@ -52,7 +56,7 @@ std::vector<std::string> BenchmarkArguments(int phase, char generation, RenderMo
   }
   arguments.push_back("-th:0");
   arguments.insert(arguments.end(), switches.begin(), switches.end());
-  arguments.insert(arguments.end(), {"-mxi:" + bench_dir + "/" + mxi,
+  arguments.insert(arguments.end(), {"-mxi:" + BenchmarkMxiPath(generation, bench_dir),
                                      "-o:" + bench_dir + "/" + image, "-nogui", "-nowait"});
   return arguments;
 }

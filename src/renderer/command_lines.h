@@ -24,5 +24,7 @@ char RendererGeneration(std::string_view renderer_version);
 // is one argument, blanks and all.
 std::vector<std::string> BenchmarkArguments(int phase, char generation, RenderMode bench_mode,
                                             const std::string& bench_dir);
+// The MXI file both benchmark phases have the renderer write ("-mxi:").
+std::string BenchmarkMxiPath(char generation, const std::string& bench_dir);
 
 }  // namespace torva

@@ -20,9 +20,14 @@ RendererCheck CheckRenderer(Program& program) {
 }
 
 Next GiveUpOnInstallation(Program& program) {
+  namespace fs = std::filesystem;
   std::error_code error;
-  std::filesystem::remove(program.paths.ConfigBackup, error);
-  std::filesystem::rename(program.paths.ConfigFile, program.paths.ConfigBackup, error);
+  fs::remove(program.paths.ConfigBackup, error);
+  // The set-aside copy keeps the login and password: only its owner may read it.
+  if (fs::is_regular_file(fs::symlink_status(program.paths.ConfigFile, error)))
+    fs::permissions(program.paths.ConfigFile, fs::perms::group_all | fs::perms::others_all,
+                    fs::perm_options::remove, error);
+  fs::rename(program.paths.ConfigFile, program.paths.ConfigBackup, error);
   return {Next::kEndProgram,
           "The Maxwell Render executable cannot be found, TORVAmeter will now quit.\nAt next "
           "launch, you will be asked to enter some configuration information."};

@@ -66,6 +66,7 @@ TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
   InstallFakeRenderer(maxwell_dir, PrintingBanner("Engine version 5.2.1.49\n"));
   WriteFile(maxwell_dir + "mximerge", "");
   WriteFile(program.paths.ConfigFile, "current configuration\n");
+  fs::permissions(program.paths.ConfigFile, fs::perms(0644));
   WriteFile(program.paths.ConfigBackup, "older backup\n");
   const std::string message =
       "The Maxwell Render executable cannot be found, TORVAmeter will now quit.\nAt next "
@@ -81,6 +82,7 @@ TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
   EXPECT_EQ(end.last_message, message);
   EXPECT_FALSE(fs::exists(program.paths.ConfigFile));
   EXPECT_EQ(ReadFile(program.paths.ConfigBackup), "current configuration\n");
+  EXPECT_EQ(fs::status(program.paths.ConfigBackup).permissions() & fs::perms::all, fs::perms(0600));
 
   // Without a configuration to move the message and the end come all the same.
   const Next again = GiveUpOnInstallation(program);

@@ -85,6 +85,23 @@ bool Download(Program& program, TcpConnection& connection, const UpdateTimeLimit
 
 }  // namespace
 
+std::string ShownVersion(const std::string& reply) {
+  // Text before a "-" names the program already ("TORVAmeter-2.9").
+  return reply.find('-') == std::string::npos ? "v" + reply : reply;
+}
+
+std::string DownloadedMessage(const std::string& zip_path, HostSystem system) {
+  const std::string folder = zip_path.substr(0, zip_path.rfind('/'));
+  if (system == HostSystem::kMac) {
+    return "The new version has been downloaded in " + folder +
+           ".\nUncompress the .zip archive to update your version.";
+  }
+  return "The new version has been downloaded to " + zip_path +
+         ".\nUnpack it (unzip) and install the Linux package it holds, for example with "
+         "\"sudo apt install ./torvameter_VERSION_amd64.deb\", then start TORVAmeter "
+         "again.\nTORVAmeter will now quit.";
+}
+
 void CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
                     const UpdateTimeLimits& limits) {
   State& state = program.state;
@@ -116,20 +133,19 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
       program.desktop.Message(kUpdateTitle, "Your TORVAmeter version is up to date.");
     return;
   }
-  if (!program.desktop.Question(kUpdateTitle, "New TORVAmeter version detected: v" + *reply +
-                                                  "\nDo you want to download the new "
-                                                  "version?"))
+  if (!program.desktop.Question(kUpdateTitle,
+                                "New TORVAmeter version detected: " + ShownVersion(*reply) +
+                                    "\nDo you want to download the new "
+                                    "version?"))
     return;
   if (!connection->Send(UpdateRequest(state.RendererVersion), limits.reply_ms) ||
       !Download(program, *connection, limits)) {
     program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
     return;
   }
-  const std::string& folder = program.paths.AppDir;
-  program.desktop.Message(kUpdateTitle, "The new version has been downloaded in " + folder +
-                                            ".\nUncompress the .zip archive to update your "
-                                            "version.");
-  program.desktop.Open(folder);
+  program.desktop.Message(kUpdateTitle,
+                          DownloadedMessage(program.paths.UpdateZipPath, ThisSystem()));
+  program.desktop.Open(program.paths.AppDir);
   EndProgram();  // the connection closes on the way out
 }
 

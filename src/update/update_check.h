@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/system_name.h"
 #include "state/next.h"
 #include "state/program.h"
 #include "update/receive_update.h"
@@ -24,6 +25,15 @@ struct UpdateTimeLimits {
 // successful download and its message the program ends: this does not return.
 void CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
                     const UpdateTimeLimits& limits = {});
+
+// The new version as the question shows it: "v2.9" for the reply "2.9", and
+// a reply that names the program ("TORVAmeter-2.9") as it stands.
+std::string ShownVersion(const std::string& reply);
+
+// What the user is told after a download to `zip_path`, on `system`: on a
+// Mac the folder to look in; elsewhere the file itself, what to do with it,
+// and that the program now ends.
+std::string DownloadedMessage(const std::string& zip_path, HostSystem system);
 
 // Points both update hosts at HOST[:PORT] (tests, the sandbox). False when
 // the port is not a number from 1 to 65535.

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "platform/scripted/transcript.h"
 #include "testing/network.h"
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"
@@ -15,8 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kRequest = "TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49";
-const std::string kUpdateRequest = "TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)";
+const std::string kSystem = SystemName();
+const std::string kRequest = "TORVAmeter_Maxwell v2.8 / " + kSystem + " - Maxwell 5.2.1.49";
+const std::string kUpdateRequest =
+    "TORVAmeter_Maxwell-update   (" + kSystem + " - Maxwell 5.2.1.49)";
 const std::string kConnecting =
     "window \"Connecting to TORVAUpdateServer...\" 340 50\n"
     "closewin \"Connecting to TORVAUpdateServer...\"\n";
@@ -26,8 +29,9 @@ const std::string kNotAvailable =
 const std::string kUpToDate =
     "message \"TORVAmeter for Maxwell update\" \"Your TORVAmeter version is up to date.\"\n";
 
-std::string Question(const std::string& reply, const std::string& answer) {
-  return "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter version detected: v" + reply +
+// `shown`: the version as the question names it.
+std::string Question(const std::string& shown, const std::string& answer) {
+  return "question \"TORVAmeter for Maxwell update\" \"New TORVAmeter version detected: " + shown +
          "\\nDo you want to download the new version?\" -> " + answer + "\n";
 }
 
@@ -72,18 +76,28 @@ TEST_F(UpdateCheckTest, ANewerVersionIsDownloadedAndEndsTheProgram) {
   const std::string body = PatternBytes(5000);
   FakeUpdateServer server(Answering("2.9", SizeHeader(5000) + body));
   EXPECT_TRUE(Check(server.port(), "yes\n", UpToDateReport::kSilent));
-  EXPECT_EQ(transcript_, kConnecting + Question("2.9", "yes") +
+  EXPECT_EQ(transcript_, kConnecting + Question("v2.9", "yes") +
                              "window \"Downloading update...\" 340 50\n"
                              "closewin \"Downloading update...\"\n"
-                             "message \"TORVAmeter for Maxwell update\" \"The new version has been "
-                             "downloaded in " +
-                             folder_.path() +
-                             ".\\nUncompress the .zip archive to update your version.\"\n"
+                             "message \"TORVAmeter for Maxwell update\" " +
+                             Quote(DownloadedMessage(zip_, ThisSystem())) +
+                             "\n"
                              "open \"" +
                              folder_.path() + "\"\n");
   EXPECT_EQ(server.received(), kRequest + kUpdateRequest);
   EXPECT_EQ(ReadFile(zip_), body);
   EXPECT_TRUE(network_ready_);
+}
+
+// On Linux the zip lies in a hidden folder and holds no Linux program to run.
+TEST(DownloadedMessageTest, OnLinuxNamesTheFileAndTheEnd) {
+  const std::string text =
+      DownloadedMessage("/home/a/.local/share/T/T_Mac.zip", HostSystem::kLinux);
+  EXPECT_NE(text.find("downloaded to /home/a/.local/share/T/T_Mac.zip.\n"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\nTORVAmeter will now quit."));
+  EXPECT_EQ(DownloadedMessage("/Applications/T/T_Mac.zip", HostSystem::kMac),
+            "The new version has been downloaded in /Applications/T.\nUncompress the .zip archive "
+            "to update your version.");
 }
 
 TEST_F(UpdateCheckTest, TheQuestionShowsTheWholeReplyAndNoDownloadsNothing) {
@@ -112,7 +126,7 @@ TEST_F(UpdateCheckTest, LongOddRepliesAreCutAtTheBuffer) {
   reply[3] = '\xff';
   FakeUpdateServer server(Answering(reply));
   Check(server.port(), "no\n", UpToDateReport::kShow);
-  EXPECT_EQ(transcript_, kConnecting + Question("xxx\xEF\xBF\xBD" + std::string(996, 'x'), "no"));
+  EXPECT_EQ(transcript_, kConnecting + Question("vxxx\xEF\xBF\xBD" + std::string(996, 'x'), "no"));
 }
 
 // The reply has no end mark of its own: it ends with a zero byte, the
@@ -190,7 +204,7 @@ TEST_F(UpdateCheckTest, ABrokenTransferKeepsAnEarlierZipAndReturns) {
   WriteFile(zip_, "an older download");
   FakeUpdateServer server(Answering("2.9", SizeHeader(5000) + PatternBytes(4999)));
   EXPECT_FALSE(Check(server.port(), "yes\n", UpToDateReport::kShow));
-  EXPECT_EQ(transcript_, kConnecting + Question("2.9", "yes") +
+  EXPECT_EQ(transcript_, kConnecting + Question("v2.9", "yes") +
                              "window \"Downloading update...\" 340 50\n"
                              "closewin \"Downloading update...\"\n"
                              "message \"TORVAmeter for Maxwell update\" \"An error has "
@@ -245,7 +259,7 @@ TEST_F(UpdateCheckTest, TheMarkerFileChoosesTheMiniFarmServer) {
   program.update_servers.mini_farm_host = "127.0.0.2";
   program.update_servers.port = public_server.port();
   CheckForUpdate(program, "2.8", UpToDateReport::kShow);
-  EXPECT_EQ(session.transcript(), kConnecting + Question("2.9", "no"));
+  EXPECT_EQ(session.transcript(), kConnecting + Question("v2.9", "no"));
   EXPECT_TRUE(mini_farm.connected());
   EXPECT_FALSE(public_server.connected());
 

@@ -3,17 +3,19 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/system_name.h"
 #include "text/text.h"
 #include "text/utf8.h"
 
 namespace torva {
 
 std::string VersionRequest(const std::string& version, const std::string& renderer_version) {
-  return "TORVAmeter_Maxwell v" + version + " / Mac - Maxwell " + renderer_version;
+  return "TORVAmeter_Maxwell v" + version + " / " + SystemName() + " - Maxwell " + renderer_version;
 }
 
 std::string UpdateRequest(const std::string& renderer_version) {
-  return "TORVAmeter_Maxwell-update   (Mac - Maxwell " + renderer_version + ")";
+  return "TORVAmeter_Maxwell-update   (" + std::string(SystemName()) + " - Maxwell " +
+         renderer_version + ")";
 }
 
 std::string ReplyText(const char* bytes, std::size_t count) {

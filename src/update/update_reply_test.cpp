@@ -4,12 +4,17 @@
 
 #include <string>
 
+#include "platform/system_name.h"
+
 namespace torva {
 namespace {
 
 TEST(UpdateReplyTest, RequestsAreTheExactBytes) {
-  EXPECT_EQ(VersionRequest("2.8", "5.2.1.49"), "TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49");
-  EXPECT_EQ(UpdateRequest("5.2.1.49"), "TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)");
+  const std::string system = SystemName();
+  EXPECT_EQ(VersionRequest("2.8", "5.2.1.49"),
+            "TORVAmeter_Maxwell v2.8 / " + system + " - Maxwell 5.2.1.49");
+  EXPECT_EQ(UpdateRequest("5.2.1.49"),
+            "TORVAmeter_Maxwell-update   (" + system + " - Maxwell 5.2.1.49)");
 }
 
 TEST(UpdateReplyTest, ReplyEndsAtTheFirstZeroByteOrTheReceivedCount) {

@@ -120,6 +120,7 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_NE(ReadFile(Text(benchmark, "log")).find("DeltaSL = "), std::string::npos);
   EXPECT_TRUE(ReadFile(Text(benchmark, "chart")).starts_with("\x89PNG"));
   EXPECT_NE(run.err.find("Time left to reach SL=20 ->"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(app_ + "/benchmark/Bottles.mxi"));  // the renderer's, 200 MB
 
   // Two different diffuse.jpg meet in the Kitchen's project.
   run = Torvameter("prepare " + ShellQuote(kitchen_) + " --json");
@@ -168,6 +169,20 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_TRUE(ReadFile(stem + ".png").starts_with("\x89PNG"));
   EXPECT_NE(run.err.find("This is a multi-camera project."), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
+}
+
+// The password comes through a pipe, kept out of the process list; the
+// settings that hold it are the owner's only.
+TEST_F(Headless, SetupReadsThePasswordFromStandardInput) {
+  WriteFile(root_.path() + "/password", "s3cret\n");
+  const ProgramRun run =
+      Torvameter("setup --maxwell " + ShellQuote(maxwell_) + " --login ann --password - <" +
+                 ShellQuote(root_.path() + "/password"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string settings = app_ + "/TORVAmeter_Maxwell.ini";
+  EXPECT_NE(ReadFile(settings).find("\ncwAzAGMAcgBlAHQAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA==\n"),
+            std::string::npos);
+  EXPECT_EQ(fs::status(settings).permissions() & fs::perms::all, fs::perms(0600));
 }
 
 TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
@@ -307,6 +322,7 @@ TEST_F(Headless, WrongCommandLinesAndMissingInputsEndAtOnce) {
             std::string::npos)
       << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/archive/Loft.vum"));
+  EXPECT_FALSE(fs::exists(app_ + "/temp"));
   run = Torvameter("prepare " + ShellQuote(root_.path() + "/none.mxs"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("none.mxs: no such scene file"), std::string::npos) << run.err;

@@ -16,9 +16,10 @@ enum class RequestState {
   kMalformed,   // cannot become a valid request
 };
 
-// "TORVAmeter_Maxwell v" VERSION " / Mac - Maxwell " RENDERER
+// "TORVAmeter_Maxwell v" VERSION " / " SYSTEM " - Maxwell " RENDERER, where
+// SYSTEM is "Mac" or "Linux"
 RequestState CheckVersionRequest(std::string_view bytes);
-// "TORVAmeter_Maxwell-update   (Mac - Maxwell " RENDERER ")"
+// "TORVAmeter_Maxwell-update   (" SYSTEM " - Maxwell " RENDERER ")"
 RequestState CheckUpdateRequest(std::string_view bytes);
 
 }  // namespace torva::update_server

@@ -10,6 +10,8 @@ namespace {
 TEST(RequestTest, VersionRequestGrowsIntoAWholeOne) {
   const std::string whole = "TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49";
   EXPECT_EQ(CheckVersionRequest(whole), RequestState::kComplete);
+  EXPECT_EQ(CheckVersionRequest("TORVAmeter_Maxwell v2.8 / Linux - Maxwell 5"),
+            RequestState::kComplete);
   EXPECT_EQ(CheckVersionRequest(""), RequestState::kIncomplete);
   EXPECT_EQ(CheckVersionRequest("TORVA"), RequestState::kIncomplete);
   EXPECT_EQ(CheckVersionRequest("TORVAmeter_Maxwell v2.8 / Mac - Max"), RequestState::kIncomplete);
@@ -31,6 +33,9 @@ TEST(RequestTest, ForeignOversizedAndBinaryRequestsAreMalformed) {
 TEST(RequestTest, UpdateRequestEndsWithItsParenthesis) {
   const std::string whole = "TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)";
   EXPECT_EQ(CheckUpdateRequest(whole), RequestState::kComplete);
+  EXPECT_EQ(CheckUpdateRequest("TORVAmeter_Maxwell-update   (Linux - Maxwell 5)"),
+            RequestState::kComplete);
+  EXPECT_EQ(CheckUpdateRequest("TORVAmeter_Maxwell-update   (Li"), RequestState::kIncomplete);
   EXPECT_EQ(CheckUpdateRequest(whole.substr(0, 40)), RequestState::kIncomplete);
   EXPECT_EQ(CheckUpdateRequest(whole.substr(0, whole.size() - 1)), RequestState::kIncomplete);
   EXPECT_EQ(CheckUpdateRequest(whole + "x"), RequestState::kMalformed);

@@ -20,6 +20,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/scripted/transcript.h"
 #include "platform/tcp_client.h"
 #include "testing/commands.h"
 #include "testing/files.h"
@@ -27,6 +28,7 @@
 #include "testing/temp_folder.h"
 #include "update/fake_update_server_test.h"
 #include "update/receive_update.h"
+#include "update/update_check.h"
 #include "update/update_reply.h"
 
 extern char** environ;
@@ -314,8 +316,7 @@ TEST_F(UpdateServerTest, TheLogNamesPeerRequestAndBytesSent) {
   EXPECT_TRUE(server.stopped_cleanly);
   ASSERT_EQ(server.log.size(), 1u);
   EXPECT_EQ(server.log[0].substr(0, 15), "peer=127.0.0.1:");
-  EXPECT_NE(server.log[0].find(" request=\"TORVAmeter_Maxwell v2.8 / Mac - Maxwell 5.2.1.49\" "
-                               "update=\"\" sent=3 outcome=answered"),
+  EXPECT_NE(server.log[0].find(" request=\"" + request + "\" update=\"\" sent=3 outcome=answered"),
             std::string::npos)
       << server.log[0];
 }
@@ -543,9 +544,9 @@ TEST_F(InstalledProgramTest, TheProgramDownloadsFromTheServerAtStartUp) {
       "you want to download the new version?\" -> yes\n"
       "window \"Downloading update...\" 340 50\n"
       "closewin \"Downloading update...\"\n"
-      "message \"TORVAmeter for Maxwell update\" \"The new version has been downloaded in " +
-      app +
-      ".\\nUncompress the .zip archive to update your version.\"\n"
+      "message \"TORVAmeter for Maxwell update\" " +
+      Quote(DownloadedMessage(app + "/TORVAmeter_Maxwell_Mac.zip", ThisSystem())) +
+      "\n"
       "open \"" +
       app +
       "\"\n"
@@ -556,8 +557,7 @@ TEST_F(InstalledProgramTest, TheProgramDownloadsFromTheServerAtStartUp) {
 
   ASSERT_EQ(server.Stop(), 0);
   ASSERT_EQ(server.log.size(), 1u);
-  EXPECT_NE(server.log[0].find("update=\"TORVAmeter_Maxwell-update   (Mac - Maxwell 5.2.1.49)\" "
-                               "sent=" +
+  EXPECT_NE(server.log[0].find("update=\"" + UpdateRequest("5.2.1.49") + "\" sent=" +
                                std::to_string(3 + 8 + content.size()) + " outcome=downloaded"),
             std::string::npos)
       << server.log[0];

@@ -41,7 +41,11 @@ std::string AskPassword(Program& program) {
 }  // namespace
 
 bool SaveConfiguration(const Program& program) {
-  return WriteConfigFile(program.paths.ConfigFile, ValuesOf(program));
+  if (!WriteConfigFile(program.paths.ConfigFile, ValuesOf(program))) return false;
+  // The settings a failed start set aside hold the login and password too.
+  std::error_code ec;
+  std::filesystem::remove(program.paths.ConfigBackup, ec);
+  return true;
 }
 
 bool LoadConfiguration(Program& program) {
