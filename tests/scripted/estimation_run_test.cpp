@@ -112,15 +112,16 @@ class EstimationTest : public ::testing::Test {
   std::string Log(const std::string& name) { return ReadFile(estimate_ + "/" + name); }
   std::string RendererArguments() { return ReadFile(args_file_); }
 
-  // An estimation whose main window is closed after `after` is answered No,
-  // then Yes at the next close. Its transcript; the run must end in minutes
+  // An estimation whose main window is closed after `after` is answered with
+  // Return (No), then Yes at the next close. Its transcript; the run must end in minutes
   // and leave nothing behind.
   std::string QuitOnTheSecondClose(const std::string& vum, const std::string& after,
                                    Ratios ratios = {}) {
     const auto start = std::chrono::steady_clock::now();
-    const std::string transcript = Estimate(Answers(vum) + "close main after " + after +
-                                                "\nno\nclose main after Do you want to stop\nyes\n",
-                                            ratios);
+    const std::string transcript =
+        Estimate(Answers(vum) + "close main after " + after +
+                     "\nreturn\nclose main after Do you want to stop\nyes\n",
+                 ratios);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
     const std::string question =
         "question \"TORVAmeter\" \"Do you want to stop the estimation and quit TORVAmeter?\"";
