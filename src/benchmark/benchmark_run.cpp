@@ -31,7 +31,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kErrorTitle = "TORVAmeter Benchmark Error";
-constexpr const char* kCloseToContinue = " - close this window to continue";
 
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -440,12 +439,10 @@ std::optional<Picture> SaveRecordAndPlot(Run& run, bool finished) {
 // This system's one-minute picture beside the farm's, until closed.
 void ShowResult(Run& run, std::optional<Picture> plot) {
   ResultPictures result;
-  // The title also says how to go on: the program waits for this window.
-  result.title = (run.Gpu() ? "TORVAmeter GPU benchmark result - 1 min. render (real size " +
-                                  run.bench.phase2_size + ")"
-                            : "TORVAmeter benchmark result - 1 minute render (real size " +
-                                  run.bench.phase2_size + ")") +
-                 kCloseToContinue;
+  result.title = run.Gpu() ? "TORVAmeter GPU benchmark result - 1 min. render (real size " +
+                                 run.bench.phase2_size + ")"
+                           : "TORVAmeter benchmark result - 1 minute render (real size " +
+                                 run.bench.phase2_size + ")";
   result.system_path = run.InBenchDir(run.bench.system_image);
   result.farm_path = run.InBenchDir(run.bench.farm_image);
   result.system_caption =

@@ -1,11 +1,16 @@
 #include "benchmark/benchmark_windows.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace torva {
 namespace {
 
 constexpr Colour kWhite{255, 255, 255}, kBlack{0, 0, 0};
 constexpr int kResultWidth = 1050, kResultHeight = 700;
 constexpr int kHalfWidth = kResultWidth / 2;
+constexpr int kNoteHeight = 24;  // the line under the pictures
+constexpr int kGap = 7;
 
 Picture LoadOr(const std::string& path, Picture fallback) {
   std::optional<Picture> loaded = LoadJpeg(path);
@@ -25,8 +30,9 @@ class PictureWindow {
 
   bool Is(WindowId window) const { return window_ && *window_ == window; }
   bool Open() const { return window_.has_value(); }
-  void Show(int x, const Picture& picture) {
-    if (window_) desktop_.ShowPicture(*window_, x, 0, picture);
+  void Show(int x, const Picture& picture) { Show(x, 0, picture); }
+  void Show(int x, int y, const Picture& picture) {
+    if (window_) desktop_.ShowPicture(*window_, x, y, picture);
   }
   void Close() {
     if (!window_) return;
@@ -40,42 +46,78 @@ class PictureWindow {
   std::optional<WindowId> window_;
 };
 
-WindowLayout ClosableLayout(const std::string& title, int width, int height, int x) {
+WindowLayout ClosableLayout(const std::string& title, int width, int height, int x, int y) {
   WindowLayout layout;
   layout.title = title;
   layout.width = width;
   layout.height = height;
   layout.x = x;
-  layout.y = 20;
+  layout.y = y;
   layout.closable = true;
+  layout.escape_closes = true;
   return layout;
 }
 
-Picture CaptionedHalf(const std::string& path, const std::string& caption) {
-  Picture half = ScalePicture(LoadOr(path, BlankPicture(768, 1024)), kHalfWidth, kResultHeight);
-  DrawCaption(half, caption, 135, 676, kWhite, kBlack);
+// Rounded down, so that what was scaled to fit still fits.
+int Scaled(int pixels, double scale) { return static_cast<int>(std::floor(pixels * scale)); }
+
+Picture CaptionedHalf(const std::string& path, const std::string& caption, double scale) {
+  Picture half = ScalePicture(LoadOr(path, BlankPicture(768, 1024)), Scaled(kHalfWidth, scale),
+                              Scaled(kResultHeight, scale));
+  DrawCaption(half, caption, Scaled(135, scale), Scaled(676, scale), kWhite, kBlack);
   return half;
 }
 
+// The program waits for this window: it says so under the pictures.
+Picture Note(int width) {
+  Picture note = BlankPicture(width, kNoteHeight);
+  DrawCaption(note, "Close this window (or press Escape) to continue.", 10, 3, kWhite, kBlack);
+  return note;
+}
+
 }  // namespace
+
+ResultPlace PlaceResult(Rect room) {
+  ResultPlace place;
+  place.scale = std::min({1.0, static_cast<double>(room.width) / kResultWidth,
+                          static_cast<double>(room.height - kNoteHeight) / kResultHeight});
+  place.scale = std::max(place.scale, 0.1);
+  place.half_width = Scaled(kHalfWidth, place.scale);
+  place.width = 2 * place.half_width;
+  place.height = Scaled(kResultHeight, place.scale) + kNoteHeight;
+  // 20 pixels from the top when the screen has them to spare.
+  place.x = room.x;
+  place.y = room.y + std::clamp(room.height - place.height, 0, 20);
+  return place;
+}
 
 // The chart of the estimates opens first, beside where the result goes, so
 // that the result window is the newest: closing the chart only closes the
 // chart; closing the result (or the main window) ends the wait.
 void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
+  const Rect room = WindowRoom(desktop);
+  const ResultPlace place = PlaceResult(room);
   const std::optional<Picture>& plot = result.estimate_plot;
-  PictureWindow chart(
-      desktop, plot ? std::optional(ClosableLayout("TORVAmeter benchmark - estimates of PHASE 1",
-                                                   plot->width, plot->height, kResultWidth + 7))
-                    : std::nullopt);
+  std::optional<WindowLayout> chart_layout;
+  if (plot) {
+    // Beside the result when the screen has room, else at its right edge.
+    const int beside = place.x + place.width + kGap;
+    chart_layout = ClosableLayout(
+        "TORVAmeter benchmark - estimates of PHASE 1", plot->width, plot->height,
+        std::max(room.x, std::min(beside, room.x + room.width - plot->width)), place.y);
+  }
+  PictureWindow chart(desktop, chart_layout);
   if (plot) chart.Show(0, *plot);
-  PictureWindow window(desktop, ClosableLayout(result.title, kResultWidth, kResultHeight, 0));
+  PictureWindow window(desktop,
+                       ClosableLayout(result.title, place.width, place.height, place.x, place.y));
   if (!window.Open()) return;
-  const Picture system = CaptionedHalf(result.system_path, result.system_caption);
-  const Picture farm = CaptionedHalf(result.farm_path, result.farm_caption);
+  const Picture system = CaptionedHalf(result.system_path, result.system_caption, place.scale);
+  const Picture farm = CaptionedHalf(result.farm_path, result.farm_caption, place.scale);
+  const Picture note = Note(place.width);
   auto draw = [&] {
     window.Show(0, system);
-    window.Show(kHalfWidth, farm);
+    window.Show(place.half_width, farm);
+    window.Show(0, place.height - kNoteHeight, note);
   };
   draw();
 

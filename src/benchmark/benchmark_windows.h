@@ -16,8 +16,17 @@ struct ResultPictures {
   std::optional<Picture> estimate_plot;  // shown in a window of its own
 };
 
-// Opens the 1050 x 700 result window and waits until it is closed (a close
-// request of the main window ends the wait too). Missing pictures stay black.
+// Where the result window goes in `room` (WindowRoom): 1050 x 700 of
+// pictures and a line under them, or all of it scaled down to fit.
+struct ResultPlace {
+  int x = 0, y = 0, width = 0, height = 0;
+  int half_width = 0;  // of each picture
+  double scale = 1;
+};
+ResultPlace PlaceResult(Rect room);
+
+// Opens the result window and waits until it is closed (a close request of
+// the main window ends the wait too). Missing pictures stay black.
 void ShowResultWindow(Desktop& desktop, const ResultPictures& result);
 
 }  // namespace torva

@@ -38,6 +38,11 @@ struct Rect {
   int x = 0, y = 0, width = 0, height = 0;
 };
 
+// What the window manager draws around a window's inside.
+struct Margins {
+  int left = 0, right = 0, top = 0, bottom = 0;
+};
+
 enum class WindowKind {
   kPicture,     // one or more pictures, no gadgets of its own
   kCheckBoxes,  // the camera selection: check boxes, OK and Cancel
@@ -51,6 +56,7 @@ struct WindowLayout {
   std::optional<int> x, y;                // centred on the screen when not given
   bool closable = false;                  // shows a close button
   std::vector<std::string> check_labels;  // kCheckBoxes only
+  bool escape_closes = false;             // Escape asks to close it, as the close button does
 };
 
 class Desktop {
@@ -63,6 +69,9 @@ class Desktop {
   virtual Rect MainWindowFrame() = 0;
   // The part of the screen that windows may use.
   virtual Rect ScreenArea() { return {0, 0, 1280, 1024}; }
+  // The title bar and borders around a window (as around the main window);
+  // none without a window manager.
+  virtual Margins WindowMargins() { return {}; }
 
   // LogPanel: a list of text lines.
   virtual void ClearLog() = 0;
@@ -79,7 +88,12 @@ class Desktop {
 
   // Modal boxes.
   virtual void Message(const std::string& title, const std::string& text) = 0;
+  // Yes or No; Return, before the focus is moved, answers Yes.
   virtual bool Question(const std::string& title, const std::string& text) = 0;
+  // The same with No for Return: for a question whose Yes gives up work.
+  virtual bool QuestionDefaultNo(const std::string& title, const std::string& text) {
+    return Question(title, text);
+  }
   // nullopt when cancelled.
   virtual std::optional<std::string> Input(const std::string& title, const std::string& prompt) = 0;
   // The same for a secret such as a password, which the window system masks
@@ -117,5 +131,9 @@ class Desktop {
   // still at work after a short wait counts as done.
   virtual bool Open(const std::string& target) = 0;
 };
+
+// The largest inside a window can have on the screen's work area, and where
+// that inside starts.
+Rect WindowRoom(Desktop& desktop);
 
 }  // namespace torva

@@ -33,9 +33,8 @@ std::string CameraLabel(const std::string& line) {
   return TextBefore(line, ";") + " (" + TextAfter(line, ";") + ")";
 }
 
-int CameraWindowHeight(int count, int screen_height) {
-  constexpr int kTitleBar = 40;
-  return std::min(count * 40 + 20, screen_height - kTitleBar);
+int CameraWindowHeight(int count, int room_height) {
+  return std::min(count * 40 + 20, room_height);
 }
 
 std::vector<std::string> MarkedCameraLines(const std::vector<std::string>& lines,

@@ -22,9 +22,9 @@ bool WriteCameraLines(const std::string& path, const std::vector<std::string>& l
 std::string CameraLabel(const std::string& line);
 
 // The height of the window listing `count` cameras, 40 pixels each and 20
-// more, but no more than a screen `screen_height` high holds with the window's
-// title bar; the list scrolls inside it then.
-int CameraWindowHeight(int count, int screen_height);
+// more, but no more than `room_height` (WindowRoom's); the list scrolls
+// inside it then.
+int CameraWindowHeight(int count, int room_height);
 
 // `lines` with ";1" added to the ticked ones and ";0" to the others.
 std::vector<std::string> MarkedCameraLines(const std::vector<std::string>& lines,

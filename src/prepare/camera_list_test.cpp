@@ -17,13 +17,13 @@ TEST(CameraListTest, MissingOrEmptyFilesHoldNoCameras) {
   EXPECT_FALSE(ReadCameraLines(path).lines);
 }
 
-// The window keeps 40 pixels a camera while the screen holds it, then stops
-// at the screen's height less the title bar.
+// The window keeps 40 pixels a camera while the room (the screen less a
+// title bar) holds it, then stops at the room's height.
 TEST(CameraListTest, TheWindowGrowsWithTheCamerasUntilTheScreenIsFull) {
-  EXPECT_EQ(CameraWindowHeight(3, 1024), 140);
-  EXPECT_EQ(CameraWindowHeight(24, 1024), 980);
-  EXPECT_EQ(CameraWindowHeight(25, 1024), 984);
-  EXPECT_EQ(CameraWindowHeight(60, 1080), 1040);
+  EXPECT_EQ(CameraWindowHeight(3, 984), 140);
+  EXPECT_EQ(CameraWindowHeight(24, 984), 980);
+  EXPECT_EQ(CameraWindowHeight(25, 984), 984);
+  EXPECT_EQ(CameraWindowHeight(60, 1040), 1040);
 }
 
 TEST(ArchiveLinesTest, ReportTexts) {

@@ -77,7 +77,7 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& l
   layout.kind = WindowKind::kCheckBoxes;
   layout.title = "Check cameras to render (" + std::to_string(count) + " found)";
   layout.width = 290;
-  layout.height = CameraWindowHeight(count, program.desktop.ScreenArea().height);
+  layout.height = CameraWindowHeight(count, WindowRoom(program.desktop).height);
   for (const std::string& line : lines) layout.check_labels.push_back(CameraLabel(line));
   const std::optional<WindowId> window = program.desktop.OpenWindow(layout);
   if (!window) return {};

@@ -1,6 +1,7 @@
 #include "render/preview_window.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <utility>
 
@@ -9,29 +10,76 @@ namespace {
 
 constexpr int kGap = 7;
 
-// Beside the main window so that its stop button stays in sight, or below it
-// when the screen is too narrow for that.
-WindowLayout PlacedLayout(Desktop& desktop, const PreviewLayout& preview) {
-  const Rect main = desktop.MainWindowFrame();
-  const Rect screen = desktop.ScreenArea();
-  WindowLayout layout;
-  layout.kind = WindowKind::kPicture;
-  layout.title = preview.title;
-  layout.width = preview.window_width;
-  layout.height = preview.window_height;
-  layout.closable = preview.closable;
-  layout.x = main.x + main.width + kGap;
-  layout.y = main.y;
-  const bool fits_beside = *layout.x + layout.width <= screen.x + screen.width;
-  const bool fits_below = main.y + main.height + kGap + layout.height <= screen.y + screen.height;
-  if (!fits_beside && fits_below) {
-    layout.x = main.x;
-    layout.y = main.y + main.height + kGap;
-  }
+int Between(int value, int low, int high) { return std::max(low, std::min(value, high)); }
+
+int Scaled(int pixels, double scale) { return static_cast<int>(std::lround(pixels * scale)); }
+
+PreviewLayout ScaledLayout(PreviewLayout layout, double scale) {
+  if (scale >= 1) return layout;
+  layout.window_width = std::max(2, Scaled(layout.window_width, scale));
+  layout.window_height = std::max(2, Scaled(layout.window_height, scale));
+  layout.picture_width = std::max(1, Scaled(layout.picture_width, scale));
+  layout.picture_height = std::max(1, Scaled(layout.picture_height, scale));
+  layout.caption_x = Scaled(layout.caption_x, scale);
+  layout.caption_y = Scaled(layout.caption_y, scale);
   return layout;
 }
 
 }  // namespace
+
+PreviewPlace PlacePreview(Rect main, Rect screen, Margins m, int width, int height) {
+  // The insides a window may take beside, below and left of the main window,
+  // its frame kept off the main window's and on the screen.
+  const int top = screen.y + m.top, bottom = screen.y + screen.height - m.bottom;
+  const int left = screen.x + m.left, right = screen.x + screen.width - m.right;
+  const int beside = main.x + main.width + kGap;
+  const int below = main.y + main.height + m.bottom + kGap + m.top;
+  const int left_end = main.x - m.left - kGap - m.right;
+  struct Room {
+    Rect area;
+    int x, y;  // where the preview would go in it, before it is kept inside
+  };
+  const Room rooms[] = {
+      {{beside, top, right - beside, bottom - top}, beside, main.y},
+      {{left, below, right - left, bottom - below}, main.x, below},
+      {{left, top, left_end - left, bottom - top}, left_end - width, main.y},
+  };
+  const Room* best = nullptr;
+  double best_scale = -1;
+  for (const Room& room : rooms) {
+    const double scale = std::min({1.0, static_cast<double>(room.area.width) / width,
+                                   static_cast<double>(room.area.height) / height});
+    if (scale > best_scale) {
+      best = &room;
+      best_scale = scale;
+    }
+    if (scale >= 1) break;
+  }
+  PreviewPlace place;
+  place.scale = std::max(best_scale, 0.05);
+  const int w = Scaled(width, std::min(1.0, place.scale));
+  const int h = Scaled(height, std::min(1.0, place.scale));
+  const Rect& area = best->area;
+  place.x = Between(best == &rooms[2] ? left_end - w : best->x, area.x, area.x + area.width - w);
+  place.y = Between(best->y, area.y, area.y + area.height - h);
+  return place;
+}
+
+PreviewWindow::Placed PreviewWindow::Place(Desktop& desktop, const PreviewLayout& preview) {
+  const PreviewPlace place =
+      PlacePreview(desktop.MainWindowFrame(), desktop.ScreenArea(), desktop.WindowMargins(),
+                   preview.window_width, preview.window_height);
+  Placed placed{ScaledLayout(preview, place.scale), {}};
+  WindowLayout& layout = placed.window;
+  layout.kind = WindowKind::kPicture;
+  layout.title = preview.title;
+  layout.width = placed.preview.window_width;
+  layout.height = placed.preview.window_height;
+  layout.closable = preview.closable;
+  layout.x = place.x;
+  layout.y = place.y;
+  return placed;
+}
 
 std::chrono::milliseconds PauseAfterRead(const RereadPace& pace,
                                          std::chrono::duration<double> cpu_cost) {
@@ -42,12 +90,16 @@ std::chrono::milliseconds PauseAfterRead(const RereadPace& pace,
 
 PreviewWindow::PreviewWindow(Desktop& desktop, const PreviewLayout& layout,
                              std::string picture_path, RereadPace pace)
+    : PreviewWindow(desktop, Place(desktop, layout), std::move(picture_path), pace) {}
+
+PreviewWindow::PreviewWindow(Desktop& desktop, const Placed& placed, std::string picture_path,
+                             RereadPace pace)
     : desktop_(desktop),
-      layout_(layout),
+      layout_(placed.preview),
       picture_path_(std::move(picture_path)),
       pace_(pace),
-      reader_(layout.picture_width, layout.picture_height),
-      window_(desktop.OpenWindow(PlacedLayout(desktop, layout))) {}
+      reader_(layout_.picture_width, layout_.picture_height),
+      window_(desktop.OpenWindow(placed.window)) {}
 
 void PreviewWindow::Close() {
   if (!window_) return;

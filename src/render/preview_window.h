@@ -1,5 +1,6 @@
 // The window that shows the renderer's picture while it renders, beside the
-// main window (below it when the screen is too narrow), with a caption.
+// main window (below or left of it when the screen is too narrow), with a
+// caption.
 #pragma once
 
 #include <chrono>
@@ -35,6 +36,17 @@ struct RereadPace {
 std::chrono::milliseconds PauseAfterRead(const RereadPace& pace,
                                          std::chrono::duration<double> cpu_cost);
 
+// Where a preview of `width` x `height` goes, given the main window's inside
+// `main`: beside it (7 pixels right of it, the tops level), else below it,
+// else left of it, inside the screen's work area and never over the main
+// window. Where it fits whole nowhere, it is scaled down to the largest size
+// one of those places holds. Positions are of the inside, `m` the frame.
+struct PreviewPlace {
+  int x = 0, y = 0;
+  double scale = 1;  // below 1 when scaled down
+};
+PreviewPlace PlacePreview(Rect main, Rect screen, Margins m, int width, int height);
+
 class PreviewWindow {
  public:
   PreviewWindow(Desktop& desktop, const PreviewLayout& layout, std::string picture_path,
@@ -53,6 +65,12 @@ class PreviewWindow {
  private:
   using Clock = std::chrono::steady_clock;
 
+  struct Placed {
+    PreviewLayout preview;  // scaled to the place
+    WindowLayout window;
+  };
+  static Placed Place(Desktop& desktop, const PreviewLayout& preview);
+  PreviewWindow(Desktop& desktop, const Placed& placed, std::string picture_path, RereadPace pace);
   void RereadIfChanged();
 
   Desktop& desktop_;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <tuple>
 
 #include "testing/jpeg.h"
 #include "testing/mock_desktop.h"
@@ -90,6 +91,24 @@ TEST_F(PreviewWindowTest, AChangedPictureWaitsForTheRereadInterval) {
   EXPECT_EQ(DecodedJpegCount(), before);
   ASSERT_EQ(shown_.size(), 2u);
   EXPECT_GT(shown_.back().first_red, 200);  // still the first picture
+}
+
+// Beside the main window when the screen has room, else below or left of
+// it; else scaled into the largest of those rooms, its frame off the main
+// window's (a 1-pixel border and a 20-pixel title bar here).
+TEST(PlacePreview, NeverCoversTheMainWindow) {
+  const Margins m{1, 1, 20, 1};
+  const Rect main{100, 40, 440, 640};
+  const PreviewPlace beside = PlacePreview(main, {0, 0, 1920, 1080}, m, 480, 640);
+  EXPECT_EQ(std::tie(beside.x, beside.y, beside.scale), std::make_tuple(547, 40, 1.0));
+  const PreviewPlace below = PlacePreview(main, {0, 0, 1000, 1600}, m, 480, 640);
+  EXPECT_EQ(std::tie(below.x, below.y), std::make_tuple(100, 40 + 640 + 1 + 7 + 20));
+  const PreviewPlace left = PlacePreview({600, 40, 440, 640}, {0, 0, 1100, 768}, m, 480, 640);
+  EXPECT_EQ(std::tie(left.x, left.scale), std::make_tuple(600 - 1 - 7 - 1 - 480, 1.0));
+  // 1024 x 768, the main window centred: 284 x 747 beside it, 282 x 747 left.
+  const PreviewPlace scaled = PlacePreview({292, 84, 440, 640}, {0, 0, 1024, 768}, m, 480, 640);
+  EXPECT_DOUBLE_EQ(scaled.scale, 284.0 / 480);
+  EXPECT_EQ(scaled.x, 292 + 440 + 7);
 }
 
 TEST(PauseAfterRead, KeepsReadingToItsShareOfAProcessor) {

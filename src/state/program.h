@@ -133,7 +133,7 @@ struct Program {
 // user wants to stop `activity` (e.g. "the benchmark") and quit; the command
 // then ends its child, leaves nothing half-written and returns.
 inline bool ConfirmQuit(Program& program, const std::string& activity) {
-  program.quit_requested = program.desktop.Question(
+  program.quit_requested = program.desktop.QuestionDefaultNo(
       "TORVAmeter", "Do you want to stop " + activity + " and quit TORVAmeter?");
   return program.quit_requested;
 }

@@ -113,8 +113,9 @@ def estimation(x, opts, root):
     gd.check(picture_drawn(shot), "preview picture or its caption not drawn")
 
     log = os.path.join(app, "estimate", LOG)
-    wait_for(lambda: "Est. at SL=10.00 -->  0h3m0s (TORVA) - 0h 30m 0s (your system)" in read(log),
-             "estimate line in the log")
+    # The log is written beside its place and renamed there once complete.
+    wait_for(lambda: "Est. at SL=10.00 -->  0h3m0s (TORVA) - 0h 30m 0s (your system)" in
+             read(log + ".new"), "estimate line in the log")
     x.click(main, *gd.BUTTONS[7])  # stop: one estimation is done
     x.gone(PREVIEW, timeout=15)
     wait_for(lambda: "...or less with volume discounts!" in read(log), "cost in the log")
@@ -169,14 +170,60 @@ def quit_while_unpacking(x, opts, root):
     gd.check(program.proc.poll() is None and unpacking(), "No ended the program or 7za")
     subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
     question = x.find("^TORVAmeter$", timeout=15)
-    x.key(question, "Return")  # Yes
+    x.key(question, "Tab")  # from No, the safe default, to Yes
+    x.xdo("key", "Return")
     gd.check(program.wait(15) == 0, "exit status")
     wait_for(lambda: not unpacking(), "the end of 7za")
     gd.check(not os.path.exists(os.path.join(app, "workdir")), "work folder left behind")
     gd.check(not os.path.exists(os.path.join(app, "estimate", LOG)), "estimation log left behind")
 
 
-SCENARIOS = {"estimation": estimation, "quit-while-unpacking": quit_while_unpacking}
+def start_estimation(x, opts, app):
+    program = gd.Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
+    main = x.find(gd.MAIN_TITLE, timeout=15)
+    gd.answer_startup_questions(x, main)
+    x.click(main, *gd.BUTTONS[7])
+    answer(x, "^Choose a vum project to estimate: $", "Kitchen.vum")
+    answer(x, "^Project X \\(width\\) resolution$", str(WIDTH))
+    answer(x, "^Project Y \\(height\\) resolution$", str(HEIGHT))
+    answer(x, "^Sampling Level$", "20")
+    return program, main
+
+
+@gd.with_window_manager(1024, 768)
+def quit_over_preview(x, opts, root):
+    """On a 1024 x 768 screen the preview keeps off the main window and the
+    screen's edges; a close request asks whether to quit in a box above the
+    preview, and Return answers No."""
+    app = prepare(root, opts.source_dir)
+    program, main = start_estimation(x, opts, app)
+    preview = x.find(PREVIEW, timeout=20)
+    (mx, my, mw, mh), (left, right, top, bottom) = x.frame(main)
+    (px, py, pw, ph), _ = x.frame(preview)
+    gd.check(px - left >= mx + mw + right or px + pw + right <= mx - left or
+             py - top >= my + mh + bottom, f"preview {px},{py} {pw}x{ph} over the main window")
+    gd.check(px - left >= 0 and px + pw + right <= 1024 and py - top >= 0 and
+             py + ph + bottom <= 768, f"preview {px},{py} {pw}x{ph} off the screen")
+
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    question = x.find("^TORVAmeter$", timeout=15)
+    x.screenshot("root", os.path.join(opts.artifacts, "estimate-quit-over-preview.png"))
+    stack = x.stacking()
+    gd.check(stack.index(question) > stack.index(preview), f"question below the preview: {stack}")
+    x.key(question, "Return")  # No, the default
+    x.gone("^TORVAmeter$")
+    gd.check(program.proc.poll() is None and x.visible(PREVIEW), "Return stopped the estimation")
+
+    log = os.path.join(app, "estimate", LOG)
+    wait_for(lambda: "Est. at SL=10.00" in read(log + ".new"), "estimate line in the log")
+    x.click(main, *gd.BUTTONS[7])
+    wait_for(lambda: "...or less with volume discounts!" in read(log), "cost in the log")
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    gd.check(program.wait(10) == 0, "exit status")
+
+
+SCENARIOS = {"estimation": estimation, "quit-while-unpacking": quit_while_unpacking,
+             "quit-over-preview": quit_over_preview}
 
 
 def main():

@@ -70,6 +70,9 @@ void CheckBoxes(Desktop& desktop) {
 int main() {
   FltkDesktop desktop;
   if (!desktop.OpenMainWindow("FLTK probe", Gradient(405, 89))) return 2;
+  // Longer than the panel at the window's first width.
+  desktop.AddLogLine(0,
+                     "Project prepared in /home/someone/.local/share/TORVAmeter_Maxwell/archive.");
   Say("ready");
   bool disabled = false;
   WindowId pictures = 0;  // none open

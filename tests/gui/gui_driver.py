@@ -68,13 +68,15 @@ def load_gadgets(program):
 
 
 class Xserver:
-    """An Xvfb of our own: -displayfd picks a free display number."""
+    """An Xvfb of our own: -displayfd picks a free display number. With
+    `wm`, openbox manages its windows (title bars, stacking, transients)."""
 
-    def __init__(self):
+    def __init__(self, width=SCREEN_W, height=SCREEN_H, wm=False):
         read_end, write_end = os.pipe()
+        self.wm = None
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
+             f"{width}x{height}x24", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
@@ -89,8 +91,34 @@ class Xserver:
             number += chunk
         os.close(read_end)
         self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
+        if wm:
+            self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 15 * PATIENCE
+            while "window id" not in self.prop("-root", "_NET_SUPPORTING_WM_CHECK"):
+                check(time.monotonic() < deadline, "openbox did not start")
+                time.sleep(0.1)
+
+    def prop(self, *args):
+        return subprocess.run(["xprop", *map(str, args)], env=self.env, capture_output=True,
+                              text=True, timeout=10).stdout
+
+    def frame(self, window):
+        """The window's inside (x, y, width, height) and the frame around it
+        (left, right, top, bottom)."""
+        extents = self.prop("-id", window, "_NET_FRAME_EXTENTS").partition("=")[2]
+        margins = tuple(map(int, extents.split(","))) if extents.strip() else (0, 0, 0, 0)
+        return self.geometry(window), margins
+
+    def stacking(self):
+        """The managed windows, bottom to top."""
+        ids = self.prop("-root", "_NET_CLIENT_LIST_STACKING").partition("#")[2]
+        return [int(w, 16) for w in ids.replace(",", " ").split()]
 
     def stop(self):
+        if self.wm:
+            self.wm.terminate()
+            self.wm.wait(5)
         self.proc.terminate()
         try:
             self.proc.wait(5)
@@ -512,12 +540,79 @@ def probe_dialogs(x, opts, root):
     x.key(box, "Return")
     probe.expect("message done")
 
-    for key, answer in (("Return", "yes"), ("Escape", "no")):
+    # Return presses the focused button: Yes at first, No after a Tab.
+    for keys, answer in ((["Return"], "yes"), (["Escape"], "no"), (["Tab", "Return"], "no")):
         x.click(main, *BUTTONS[12])
         box = x.find("^Probe question$")
-        x.key(box, key)
+        x.key(box, keys[0])
+        for key in keys[1:]:
+            x.xdo("key", key)
         probe.expect(f"answer {answer}")
     probe.stop()
+
+
+def with_window_manager(width, height):
+    """The scenario runs on a `width` x `height` screen managed by openbox."""
+    def mark(scenario):
+        scenario.screen = (width, height)
+        return scenario
+    return mark
+
+
+def ink_right_edge(image, top, bottom, left, right):
+    """The rightmost column between `left` and `right` with dark pixels in rows
+    `top` to `bottom`; `left` when there are none."""
+    for px in range(right - 1, left, -1):
+        if any(max(image.pixel(px, py)) < 100 for py in range(top, bottom)):
+            return px
+    return left
+
+
+@with_window_manager(1024, 768)
+def probe_resize(x, opts, root):
+    """The main window opens at 440 x 640 and may be made larger: the log panel
+    takes the room and shows its long first line whole; the buttons follow the
+    bottom edge."""
+    probe, main = start_probe(x, opts)
+    hints = x.prop("-id", main, "WM_NORMAL_HINTS")
+    check("minimum size: 440 by 640" in hints and "maximum size" not in hints, hints)
+    (_, _, width, height), _ = x.frame(main)
+    check((width, height) == (440, 640), f"main window is {width}x{height}")
+    px, py, pw, ph = PLACES[1]
+    line = (py + 3, py + 18)  # the panel's first line
+    shot = x.screenshot(main, os.path.join(opts.artifacts, "main-window-440.png"))
+    check(ink_right_edge(shot, *line, px, px + pw - 3) > px + pw - 20, "first line not cut at 440")
+    x.xdo("windowsize", main, 800, 700)
+    shot = x.screenshot_when(main, os.path.join(opts.artifacts, "main-window-800.png"),
+                             lambda image: image.width == 800 and
+                             image.pixel(px + pw + 300, py + 200) == (255, 255, 255))
+    check(shot.pixel(px + pw + 300, py + 200) == (255, 255, 255), "the panel did not widen")
+    right = ink_right_edge(shot, *line, px, 800 - 3)
+    check(px + pw < right < 800 - 40, f"the first line ends at x {right} of 800")
+    x.click(main, BUTTONS[9][0], BUTTONS[9][1] + 60)  # About, 60 rows lower
+    probe.expect("gadget 9 left=1 repeated=0 control=0")
+    probe.stop()
+
+
+@with_window_manager(1024, 768)
+def result_window(x, opts, root):
+    """The benchmark's result window, on a screen smaller than its pictures:
+    scaled down into the work area with its frame, and closed by Escape."""
+    probe = Program([opts.result_probe], x.env)
+    probe.expect("ready", timeout=15)
+    window = x.find("^Probe result$")
+    (wx, wy, width, height), (left, right, top, bottom) = x.frame(window)
+    check(top > 0, "no title bar: not managed")
+    check(wx - left >= 0 and wy - top >= 0 and wx + width + right <= 1024 and
+          wy + height + bottom <= 768, f"result window at {wx},{wy} {width}x{height}")
+    # The line under the pictures: white text on black in the last 24 rows.
+    shot = x.screenshot_when(window, os.path.join(opts.artifacts, "result-window-1024.png"),
+                             lambda image: any(min(image.pixel(px, height - 12)) > 200
+                                               for px in range(10, 300)))
+    check(any(min(shot.pixel(px, height - 12)) > 200 for px in range(10, 300)), "no note drawn")
+    x.key(window, "Escape")
+    probe.expect("closed")
+    check(probe.wait() == 0, "probe failed")
 
 
 SCENARIOS = {
@@ -532,6 +627,8 @@ SCENARIOS = {
     "probe-pictures": probe_pictures,
     "probe-check-boxes": probe_check_boxes,
     "probe-dialogs": probe_dialogs,
+    "probe-resize": probe_resize,
+    "result-window": result_window,
 }
 
 
@@ -539,7 +636,8 @@ def run_scenario(name, scenario, opts):
     """Runs scenario(x, opts, root) on an X server of its own and prints PASS or
     FAIL; returns the exit status. Programs left running are stopped."""
     root = tempfile.mkdtemp(prefix="tm-gui-")
-    x = Xserver()
+    screen = getattr(scenario, "screen", None)
+    x = Xserver(*screen, wm=True) if screen else Xserver()
     try:
         if getattr(opts, "program", None):
             load_gadgets(opts.program)
@@ -561,6 +659,7 @@ def main():
     ap.add_argument("scenario", choices=SCENARIOS)
     ap.add_argument("--program")
     ap.add_argument("--probe")
+    ap.add_argument("--result-probe")
     ap.add_argument("--wm-close")
     ap.add_argument("--source-dir")
     ap.add_argument("--artifacts")

@@ -146,12 +146,13 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
   EXPECT_EQ(ReadFile(gpu_log_), "the GPU log stays as it is\n");
 
   EXPECT_TRUE(s.Has("disable 6"));
-  EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark running... (real size 1536 x 2048)\" 480 640"));
+  // Scaled down to the room beside the main window; the result with its note.
+  EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark running... (real size 1536 x 2048)\" 413 551"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
-                    "/Bottles_yoursystem_1mn.jpg\" 480 640 \"Current SL = 12.50\""));
+                    "/Bottles_yoursystem_1mn.jpg\" 413 551 \"Current SL = 12.50\""));
   EXPECT_TRUE(
       s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size 1536 x "
-            "2048) - close this window to continue\" 1050 700"));
+            "2048)\" 1050 724"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn.jpg\" 525 700 \"Your system (1 mn render - SL = "
                     "12.50)\""));
@@ -226,9 +227,9 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
     ASSERT_GE(panel.size(), 5u);
     EXPECT_EQ(panel[4], "Estimating the time needed to reach SL=20 at " + c.size1 + "...");
     EXPECT_TRUE(
-        s.Has("window \"TORVAmeter benchmark running... (real size " + c.size2 + ")\" 480 640"));
+        s.Has("window \"TORVAmeter benchmark running... (real size " + c.size2 + ")\" 413 551"));
     EXPECT_TRUE(s.Has("window \"TORVAmeter benchmark result - 1 minute render (real size " +
-                      c.size2 + ") - close this window to continue\" 1050 700"));
+                      c.size2 + ")\" 1050 724"));
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.farm +
                       "\" 525 700 \"The TORVA (1 mn render - SL = " + c.farm_sl + ")\""));
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.system +
@@ -274,7 +275,7 @@ TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
   EXPECT_TRUE(s.Has("log 13 \"The TORVAmeter GPU benchmark is running... (PHASE 2)\""));
   EXPECT_TRUE(
       s.Has("window \"TORVAmeter GPU benchmark result - 1 min. render (real size 1536 "
-            "x 2048) - close this window to continue\" 1050 700"));
+            "x 2048)\" 1050 724"));
   EXPECT_TRUE(s.Has("picture \"" + bench_ +
                     "/Bottles_yoursystem_1mn_gpu.jpg\" 525 700 \"Your system (1 mn render - "
                     "SL = 12.34)\""));

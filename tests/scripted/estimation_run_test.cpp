@@ -112,15 +112,16 @@ class EstimationTest : public ::testing::Test {
   std::string Log(const std::string& name) { return ReadFile(estimate_ + "/" + name); }
   std::string RendererArguments() { return ReadFile(args_file_); }
 
-  // An estimation whose main window is closed after `after` is answered No,
-  // then Yes at the next close. Its transcript; the run must end in minutes
+  // An estimation whose main window is closed after `after` is answered with
+  // Return (No), then Yes at the next close. Its transcript; the run must end in minutes
   // and leave nothing behind.
   std::string QuitOnTheSecondClose(const std::string& vum, const std::string& after,
                                    Ratios ratios = {}) {
     const auto start = std::chrono::steady_clock::now();
-    const std::string transcript = Estimate(Answers(vum) + "close main after " + after +
-                                                "\nno\nclose main after Do you want to stop\nyes\n",
-                                            ratios);
+    const std::string transcript =
+        Estimate(Answers(vum) + "close main after " + after +
+                     "\nreturn\nclose main after Do you want to stop\nyes\n",
+                 ratios);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
     const std::string question =
         "question \"TORVAmeter\" \"Do you want to stop the estimation and quit TORVAmeter?\"";
@@ -169,10 +170,10 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
           "log 8 \"\"\n"
           "window " +
           preview +
-          " 853 640\n"
+          " 413 310\n"
           "picture \"" +
           work_ +
-          "/Kitchen.jpg\" 852 639 \"Current SL = 14.21. Elapsed 0h 5m 0s\"\n"
+          "/Kitchen.jpg\" 413 309 \"Current SL = 14.21. Elapsed 0h 5m 0s\"\n"
           "log 9 \"Est. at SL=14.21. Elapsed 0h 5m 0s -->  0h10m24s (TORVA) - 2h 10m 0s (your "
           "system)\"\n"
           "closewin " +
@@ -370,7 +371,7 @@ TEST_F(EstimationTest, SizesAndLevelAreAskedAgainUntilValid) {
   EXPECT_TRUE(Contains(transcript, "-> \"9.6\"\ndisable 7\n"));
   EXPECT_TRUE(Contains(transcript, "\"Time to reach SL = 10.00 (with 32 CPU nodes) below:\""));
   EXPECT_TRUE(Contains(
-      transcript, "window \"TORVAmeter estimation running... (real size 1920x1080)\" 1138 640\n"));
+      transcript, "window \"TORVAmeter estimation running... (real size 1920x1080)\" 413 232\n"));
   EXPECT_TRUE(Contains(
       transcript,
       "\"Est. at SL=11.00. Elapsed 0h 0m 0s -->  0h0m2s (TORVA) - 0h 0m 25s (your system)\""));
@@ -644,7 +645,7 @@ TEST_F(EstimationTest, SceneNamesWithBlanksAndQuotesAreRendered) {
   Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   WriteFile(project_ + "/studio shot.mxs", kScene);
   const std::string transcript = Estimate(Answers(Pack("Studio.vum")));
-  EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/studio shot.jpg\" 852 639"))
+  EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/studio shot.jpg\" 413 309"))
       << transcript;
   EXPECT_TRUE(Contains(transcript, "\"            0.15 EUR (With CPU-Low priority)\""));
   EXPECT_TRUE(Contains(RendererArguments(), "-mxs:" + work_ + "/studio shot.mxs\n-res:800x600\n"));

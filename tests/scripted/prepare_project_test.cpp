@@ -263,13 +263,13 @@ TEST_F(PrepareProjectTest, OnlySceneFilesAreTakenAndCancelChangesNothing) {
   EXPECT_FALSE(fs::exists(app_ + "/temp"));
 }
 
-// Answered No, the same-name warning gives up the preparation: nothing is
-// packed, the earlier archive stays, the buttons come back.
+// Answered No (Return's answer too), the same-name warning gives up the
+// preparation: nothing is packed, the earlier archive stays, the buttons come back.
 TEST_F(PrepareProjectTest, SameNameFilesThatDifferCanStopThePreparation) {
   const std::string kitchen = CopyScene("Kitchen");
   ASSERT_EQ(Prepare("file " + kitchen + "/Kitchen.mxs\nyes\ntick 1\nno\n").status, 0);
   const std::string earlier = ReadFile(Archive("Kitchen"));
-  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nno\n");
+  CommandOutcome run = Prepare("file " + kitchen + "/Kitchen.mxs\nreturn\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find(SameNameQuestion(kitchen) +
                             "no\nlog 9 \"The preparation has been "

@@ -1,13 +1,15 @@
-// The desktop icon, made from the program's logo: the whole word mark,
-// scaled to fit a square with a margin, on the logo's own background colour.
+// The desktop icon: a mark from the logo, drawn for each size so that it
+// reads at 48 pixels: the white "T" and orange "m" of "TORVAmeter" on the
+// logo's dark ground, a rounded square with its orange band, the corners
+// transparent.
 #pragma once
 
-#include "platform/picture.h"
+#include <string>
 
 namespace torva {
 
-// A `size` x `size` picture; an empty one (0 x 0) for an unusable logo or a
-// size out of 16 to 1024.
-Picture IconFromLogo(const Picture& logo, int size);
+// Writes the `size` x `size` icon as an RGBA PNG file; false for a size out of
+// 16 to 1024 or when the file cannot be written.
+bool WriteIcon(int size, const std::string& path);
 
 }  // namespace torva

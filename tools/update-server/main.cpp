@@ -25,12 +25,14 @@ void OnStopSignal(int) {
   errno = saved;
 }
 
+constexpr const char* kUsage =
+    "usage: torvameter-update-server --listen HOST:PORT --version TEXT --zip FILE\n"
+    "       [--max-connections N] [--max-per-address N] [--max-waiting N]\n"
+    "       [--request-ms MS] [--answer-ms MS] [--stall-ms MS]\n";
+
 int Usage(const std::string& message) {
   std::fprintf(stderr, "torvameter-update-server: %s\n", message.c_str());
-  std::fprintf(stderr,
-               "usage: torvameter-update-server --listen HOST:PORT --version TEXT --zip FILE\n"
-               "       [--max-connections N] [--max-per-address N] [--max-waiting N]\n"
-               "       [--request-ms MS] [--answer-ms MS] [--stall-ms MS]\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -49,6 +51,11 @@ int main(int argc, char** argv) {
   bool have_listen = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      std::puts("See man 8 torvameter-update-server.");
+      return 0;
+    }
     if (i + 1 >= argc) return Usage("missing value after " + arg);
     std::string value = argv[++i];
     bool ok = true;

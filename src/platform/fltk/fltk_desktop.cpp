@@ -1,7 +1,7 @@
 #include "platform/fltk/fltk_desktop.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_ask.H>
+#include <FL/Fl_Window.H>
 #include <FL/x.H>
 
 #include <algorithm>
@@ -15,7 +15,9 @@ bool ConnectToDisplay() { return fltk::EnsureDisplay(); }
 
 FltkDesktop::FltkDesktop() {
   Fl::scheme("gtk+");
-  fl_close = "OK";  // the button of a message box
+  // WM_CLASS, which the desktop entry names (StartupWMClass) so that the
+  // windows are matched with the menu's entry and its icon.
+  Fl_Window::default_xclass("TORVAmeter");
 }
 
 FltkDesktop::~FltkDesktop() {

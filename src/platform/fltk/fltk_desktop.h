@@ -10,6 +10,8 @@
 #include "platform/desktop.h"
 #include "platform/log_panel.h"
 
+class Fl_Window;
+
 namespace torva {
 
 namespace fltk {
@@ -28,6 +30,7 @@ class FltkDesktop : public Desktop {
   void CloseMainWindow() override;
   Rect MainWindowFrame() override;
   Rect ScreenArea() override;
+  Margins WindowMargins() override;
 
   void ClearLog() override;
   void AddLogLine(int position, const std::string& text) override;
@@ -39,6 +42,7 @@ class FltkDesktop : public Desktop {
 
   void Message(const std::string& title, const std::string& text) override;
   bool Question(const std::string& title, const std::string& text) override;
+  bool QuestionDefaultNo(const std::string& title, const std::string& text) override;
   std::optional<std::string> Input(const std::string& title, const std::string& prompt) override;
   std::optional<std::string> SecretInput(const std::string& title,
                                          const std::string& prompt) override;
@@ -64,6 +68,7 @@ class FltkDesktop : public Desktop {
   void SetButtons(bool active, int keep);
   void DrawMainWindowNow();
   fltk::SecondaryWindow* Find(WindowId window);
+  Fl_Window* DialogOwner();
 
   std::unique_ptr<fltk::MainWindow> main_;
   std::map<WindowId, std::unique_ptr<fltk::SecondaryWindow>> windows_;

@@ -1,8 +1,11 @@
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Progress.H>
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Display.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
 
 #include <algorithm>
 
@@ -43,7 +46,9 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
   CentredOrigin(kMainWindowWidth, kMainWindowHeight, x, y);
   window = std::make_unique<Fl_Window>(x, y, kMainWindowWidth, kMainWindowHeight);
   window->copy_label(title.c_str());
-  window->size_range(kMainWindowWidth, kMainWindowHeight, kMainWindowWidth, kMainWindowHeight);
+  // Larger on demand: the log panel takes the room, so long lines (a path,
+  // a price table) can be read whole.
+  window->size_range(kMainWindowWidth, kMainWindowHeight);
   window->callback(OnWindowClose, this);
 
   new LogoBox(logo, push);
@@ -56,6 +61,16 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
   panel->textfont(FL_HELVETICA);
   panel->textsize(12);
 
+  // Before the buttons, which it touches: they are drawn over it. Its right
+  // edge stays inside the window.
+  const GadgetPlace& bar = kProgressBarPlace;
+  progress =
+      new Fl_Progress(bar.x, bar.y, std::min(bar.width, kMainWindowWidth - bar.x - 1), bar.height);
+  progress->minimum(0);
+  progress->maximum(60);
+  progress->value(0);
+  progress->selection_color(FL_BLUE);
+
   for (const GadgetPlace& place : kButtonPlaces) {
     auto* button = new Fl_Button(place.x, place.y, place.width, place.height, place.label);
     button->labelsize(12);
@@ -64,13 +79,12 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
     buttons[place.gadget] = button;
   }
 
-  const GadgetPlace& bar = kProgressBarPlace;
-  progress = new Fl_Progress(bar.x, bar.y, bar.width, bar.height);
-  progress->minimum(0);
-  progress->maximum(60);
-  progress->value(0);
-  progress->selection_color(FL_BLUE);
-
+  // FLTK stretches what spans the resizable box and moves what lies beyond
+  // it: a box at the panel's right end, inside its top, stretches the panel
+  // and the progress bar alone and moves the buttons down with the bottom.
+  const int right = panel_place.x + panel_place.width;
+  auto* room = new Fl_Box(right - 1, panel_place.y + 3, 1, 1);
+  window->resizable(room);
   window->end();
 }
 
@@ -99,11 +113,39 @@ Rect FltkDesktop::MainWindowFrame() {
   return {w.x(), w.y(), w.w(), w.h()};
 }
 
+// The window manager says what it draws around a window in
+// _NET_FRAME_EXTENTS (left, right, top, bottom); without one there is nothing.
+Margins FltkDesktop::WindowMargins() {
+  if (!main_ || !main_->window->shown()) return {};
+  const Atom extents = XInternAtom(fl_display, "_NET_FRAME_EXTENTS", True);
+  if (extents == None) return {};
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  Margins margins;
+  if (XGetWindowProperty(fl_display, fl_xid(main_->window.get()), extents, 0, 4, False, XA_CARDINAL,
+                         &type, &format, &count, &after, &data) == Success &&
+      data && format == 32 && count == 4) {
+    // Format 32 comes as longs, whatever their size.
+    const auto* values = reinterpret_cast<const long*>(data);
+    margins = {static_cast<int>(values[0]), static_cast<int>(values[1]),
+               static_cast<int>(values[2]), static_cast<int>(values[3])};
+  }
+  if (data) XFree(data);
+  return margins;
+}
+
+// FLTK keeps a new window's corner a pixel right of the screen's left edge
+// and 20 below its top (room for a border it assumes): the area starts there.
 Rect FltkDesktop::ScreenArea() {
   if (!fltk::EnsureDisplay()) return Desktop::ScreenArea();
   Rect area;
   Fl::screen_work_area(area.x, area.y, area.width, area.height, 0);
-  return area;
+  int sx = 0, sy = 0, sw = 0, sh = 0;
+  Fl::screen_xywh(sx, sy, sw, sh, 0);
+  const int left = std::max(area.x, sx + 1), top = std::max(area.y, sy + 20);
+  return {left, top, area.width - (left - area.x), area.height - (top - area.y)};
 }
 
 void FltkDesktop::ClearLog() {
@@ -132,7 +174,12 @@ void FltkDesktop::SetLogLine(int position, const std::string& text) {
 std::vector<std::string> FltkDesktop::LogLines() { return log_.lines(); }
 
 void FltkDesktop::SetProgress(int value) {
-  if (main_) main_->progress->value(static_cast<float>(std::clamp(value, 0, 60)));
+  if (!main_) return;
+  Fl_Progress& bar = *main_->progress;
+  bar.value(static_cast<float>(std::clamp(value, 0, 60)));
+  // The bar redraws itself alone: the buttons it touches are drawn over it again.
+  for (auto& [gadget, button] : main_->buttons)
+    if (button->y() + button->h() > bar.y()) button->redraw();
 }
 
 void FltkDesktop::SetButtons(bool active, int keep) {

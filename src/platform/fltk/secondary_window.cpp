@@ -2,7 +2,6 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
-#include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Scroll.H>
 #include <FL/fl_draw.H>
 
@@ -27,46 +26,54 @@ int Top(const WindowLayout& layout) {
   return layout.y.value_or(y);
 }
 
-// The check-box window: box i (from 0) at y 30 i + 20, the buttons in the
-// last 40 pixels, OK at the right.
+// The check-box window: box i (from 0) at y 30 i + 20, OK in the last 40
+// pixels at the right, Cancel beside it below the last box's row.
 constexpr int kRowPitch = 30;
 constexpr int kButtonRow = 40;
-// What the window manager puts beside a title (icon, buttons) and above a
-// window (the title bar), at most.
-constexpr int kTitleBarSides = 110;
-constexpr int kTitleBarHeight = 40;
+// What the window manager puts beside a title (icon, buttons), at most; the
+// title's own font is the window manager's, a little smaller than ours.
+constexpr int kTitleBarSides = 70;
+constexpr int kTitleFontSize = 11;
 
-int RowsBottom(std::size_t rows) { return kRowPitch * static_cast<int>(rows) + 10; }
+// The height the boxes and buttons are given: beyond it, the boxes scroll.
+int ListedHeight(std::size_t rows) { return 40 * static_cast<int>(rows) + 20; }
 
 }  // namespace
 
+// The window is as asked unless its title would not show, or its boxes do not
+// fit in its height and scroll, which takes a scroll bar's width more.
 WindowLayout SecondaryWindow::CheckBoxLayout(WindowLayout layout) {
   int sx = 0, sy = 0, sw = 0, sh = 0;
   Fl::screen_work_area(sx, sy, sw, sh, 0);
-  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  fl_font(FL_HELVETICA, kTitleFontSize);
   const int title = static_cast<int>(fl_width(layout.title.c_str())) + kTitleBarSides;
-  layout.width = std::min(std::max(layout.width, title), sw);
-  const int needed = RowsBottom(layout.check_labels.size()) + kButtonRow;
-  if (layout.height < needed && needed <= sh - kTitleBarHeight) layout.height = needed;
+  layout.width = std::max(layout.width, title);
+  if (layout.height < ListedHeight(layout.check_labels.size()))
+    layout.width += Fl::scrollbar_size();
+  layout.width = std::min(layout.width, sw);
   return layout;
 }
 
-// More boxes than the window holds scroll above the buttons.
 void SecondaryWindow::AddCheckBoxes() {
+  const std::size_t rows = layout_.check_labels.size();
+  const bool scrolls = h() < ListedHeight(rows);
   Fl_Scroll* scroll = nullptr;
-  if (RowsBottom(layout_.check_labels.size()) > h() - kButtonRow) {
+  if (scrolls) {
     scroll = new Fl_Scroll(0, 0, w(), h() - kButtonRow - 5);
     scroll->type(Fl_Scroll::VERTICAL);
   }
-  for (std::size_t row = 0; row < layout_.check_labels.size(); ++row) {
-    auto* check = new Fl_Check_Button(10, kRowPitch * static_cast<int>(row + 1) - 10, w() - 40, 20);
+  const int box_width = w() - 40 - (scrolls ? Fl::scrollbar_size() : 0);
+  for (std::size_t row = 0; row < rows; ++row) {
+    auto* check =
+        new Fl_Check_Button(10, kRowPitch * static_cast<int>(row + 1) - 10, box_width, 20);
     check->copy_label(LabelText(layout_.check_labels[row]).c_str());
     checks_.push_back(check);
   }
   if (scroll) scroll->end();
-  auto* cancel = new Fl_Button(w() - 135, h() - kButtonRow, 70, 35, "Cancel");
+  // Return presses the button that has the focus, OK while none has it.
+  auto* cancel = new DialogButton(w() - 135, h() - 30, 70, 25, "Cancel", false);
   cancel->callback(OnCancel, this);
-  auto* ok = new Fl_Return_Button(w() - 60, h() - kButtonRow, 45, 35, "OK");
+  auto* ok = new DialogButton(w() - 60, h() - kButtonRow, 45, 35, "OK", true);
   ok->callback(OnOk, this);
 }
 
@@ -99,7 +106,8 @@ void SecondaryWindow::OnClose(Fl_Widget*, void* data) {
     self->cancelled_ = true;
     return;
   }
-  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+  const bool escape = Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape;
+  if (escape && !self->layout_.escape_closes) return;
   if (self->layout_.kind != WindowKind::kPicture || !self->layout_.closable) return;
   Event event;
   event.type = EventType::kCloseWindow;
@@ -172,11 +180,19 @@ fltk::SecondaryWindow* FltkDesktop::Find(WindowId window) {
 std::optional<WindowId> FltkDesktop::OpenWindow(const WindowLayout& layout) {
   if (layout.width <= 0 || layout.height <= 0 || !fltk::EnsureDisplay()) return std::nullopt;
   const WindowId id = next_window_++;
-  auto window = std::make_unique<fltk::SecondaryWindow>(
-      id,
-      layout.kind == WindowKind::kCheckBoxes ? fltk::SecondaryWindow::CheckBoxLayout(layout)
-                                             : layout,
-      [this](const Event& e) { Push(e); });
+  WindowLayout shown = layout.kind == WindowKind::kCheckBoxes
+                           ? fltk::SecondaryWindow::CheckBoxLayout(layout)
+                           : layout;
+  // Positions are the inside's; window managers such as openbox put a new
+  // window's frame where it asks to be (static gravity notwithstanding), so it
+  // asks for its frame's corner.
+  const Margins m = WindowMargins();
+  if (layout.x && layout.y) {
+    shown.x = *layout.x - m.left;
+    shown.y = *layout.y - m.top;
+  }
+  auto window =
+      std::make_unique<fltk::SecondaryWindow>(id, shown, [this](const Event& e) { Push(e); });
   fltk::ShowNow(*window);
   if (!window->shown()) return std::nullopt;
   windows_[id] = std::move(window);

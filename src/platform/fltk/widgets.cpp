@@ -5,17 +5,27 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
+#include <algorithm>
+
 namespace torva::fltk {
 
-std::string LabelText(const std::string& text) {
-  std::string escaped;
+std::string LineBreaks(const std::string& text) {
+  std::string broken;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '\r') {
       // FLTK would draw "^M"; a following line feed makes the one break.
-      if (i + 1 == text.size() || text[i + 1] != '\n') escaped += '\n';
+      if (i + 1 == text.size() || text[i + 1] != '\n') broken += '\n';
       continue;
     }
+    broken += c;
+  }
+  return broken;
+}
+
+std::string LabelText(const std::string& text) {
+  std::string escaped;
+  for (const char c : LineBreaks(text)) {
     if (c == '@') escaped += '@';
     escaped += c;
   }
@@ -41,6 +51,42 @@ void ShowNow(Fl_Window& window) {
   window.show();
   window.wait_for_expose();
   Fl::flush();
+}
+
+DialogButton::DialogButton(int x, int y, int w, int h, const char* label, bool is_default)
+    : Fl_Button(x, y, w, h, label), is_default_(is_default) {}
+
+bool DialogButton::TakesReturn() const {
+  const Fl_Widget* focus = Fl::focus();
+  if (focus == this) return true;
+  const bool on_other_button =
+      focus && focus->window() == window() && dynamic_cast<const DialogButton*>(focus) != nullptr;
+  return is_default_ && !on_other_button;
+}
+
+int DialogButton::handle(int event) {
+  const bool return_key = Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter;
+  if ((event == FL_KEYBOARD || event == FL_SHORTCUT) && return_key && TakesReturn()) {
+    do_callback();
+    return 1;
+  }
+  // The arrow follows the focus.
+  if ((event == FL_FOCUS || event == FL_UNFOCUS) && window()) window()->redraw();
+  return Fl_Button::handle(event);
+}
+
+// Fl_Return_Button's look, the arrow drawn only where Return goes.
+void DialogButton::draw() {
+  const bool down = value() != 0;
+  draw_box(down ? (down_box() ? down_box() : fl_down(box())) : box(),
+           down ? selection_color() : color());
+  int arrow = 0;
+  if (TakesReturn()) {
+    arrow = std::min(h(), w() / 3);
+    fl_draw_symbol("@returnarrow", x() + w() - arrow - 4, y(), arrow, h(), labelcolor());
+  }
+  draw_label(x(), y(), w() - arrow, h());
+  if (Fl::focus() == this) draw_focus();
 }
 
 PictureBox::PictureBox(int x, int y, const Picture& picture, int w, int h, bool framed)

@@ -1,6 +1,7 @@
 // FLTK pieces shared by the desktop's files; not for use elsewhere.
 #pragma once
 
+#include <FL/Fl_Button.H>
 #include <FL/Fl_Widget.H>
 #include <FL/Fl_Window.H>
 
@@ -11,7 +12,6 @@
 
 #include "platform/desktop.h"
 
-class Fl_Button;
 class Fl_Check_Button;
 class Fl_Progress;
 class Fl_RGB_Image;
@@ -26,6 +26,8 @@ using PushEvent = std::function<void(const Event&)>;
 // character. A carriage return (alone or before a line feed) becomes a line
 // break.
 std::string LabelText(const std::string& text);
+// The same for a text shown as it is (in a text field): line breaks only.
+std::string LineBreaks(const std::string& text);
 
 // Opens the X display once; false when there is none (FLTK itself would exit).
 bool EnsureDisplay();
@@ -36,6 +38,23 @@ void CentredOrigin(int w, int h, int& x, int& y);
 // Shows the window and waits until it is drawn, so that it appears even when
 // the program goes on without taking events.
 void ShowNow(Fl_Window& window);
+
+// A button that Return presses while it has the focus, so that the button a
+// person moved to with Tab is the one that answers. A window's default button
+// also takes Return while no other such button has the focus. The button
+// that Return would press shows the return arrow.
+class DialogButton : public Fl_Button {
+ public:
+  DialogButton(int x, int y, int w, int h, const char* label, bool is_default);
+  int handle(int event) override;
+
+ protected:
+  void draw() override;
+
+ private:
+  bool TakesReturn() const;
+  bool is_default_;
+};
 
 // A picture drawn from its own copy of the pixels, clipped to the widget.
 // The pixels are handed to the display once; a new caption over the same

@@ -31,12 +31,13 @@ std::string ParseCloseAfter(const std::string& rest, Answer& answer) {
   return "";
 }
 
-// "yes", "no", "cancel", "close" or "close main", with nothing after them.
+// "yes", "no", "return", "cancel", "close" or "close main", with nothing after them.
 std::string ParseButton(const std::string& keyword, const std::string& rest, Answer& answer) {
   if (!Words(rest).empty()) return "'" + keyword + "' takes nothing after it";
   answer.kind = answer.main_window    ? K::kClose
                 : keyword == "yes"    ? K::kYes
                 : keyword == "no"     ? K::kNo
+                : keyword == "return" ? K::kReturn
                 : keyword == "cancel" ? K::kCancel
                                       : K::kClose;
   return "";
@@ -76,7 +77,8 @@ std::string ParseLine(const std::string& line, Answer& answer) {
     rest = rest.substr(rest.size() > 4 ? 5 : 4);
   }
   if (keyword == "close" && !Words(rest).empty()) return ParseCloseAfter(rest, answer);
-  if (keyword == "yes" || keyword == "no" || keyword == "cancel" || keyword == "close")
+  if (keyword == "yes" || keyword == "no" || keyword == "return" || keyword == "cancel" ||
+      keyword == "close")
     return ParseButton(keyword, rest, answer);
   if (keyword == "file") {
     if (rest.empty()) return "'file' needs a path";

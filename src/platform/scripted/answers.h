@@ -1,4 +1,5 @@
 // The answer file of the scripted desktop: one answer per line, used in order.
+// "return" answers a question as the Return key would: its default answer.
 #pragma once
 
 #include <optional>
@@ -10,7 +11,7 @@
 namespace torva {
 
 struct Answer {
-  enum class Kind { kYes, kNo, kFile, kCancel, kInput, kPress, kTick, kClose };
+  enum class Kind { kYes, kNo, kReturn, kFile, kCancel, kInput, kPress, kTick, kClose };
   Kind kind;
   std::string text;          // file path, input text, or the "after" text
   int gadget = -1;           // press

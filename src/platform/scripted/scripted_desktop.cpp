@@ -96,10 +96,19 @@ void ScriptedDesktop::Message(const std::string& title, const std::string& text)
 }
 
 bool ScriptedDesktop::Question(const std::string& title, const std::string& text) {
+  return Ask(title, text, true);
+}
+
+bool ScriptedDesktop::QuestionDefaultNo(const std::string& title, const std::string& text) {
+  return Ask(title, text, false);
+}
+
+bool ScriptedDesktop::Ask(const std::string& title, const std::string& text, bool default_yes) {
   const Answer* next = Next();
-  if (!next || (next->kind != Answer::Kind::kYes && next->kind != Answer::Kind::kNo))
+  using Kind = Answer::Kind;
+  if (!next || (next->kind != Kind::kYes && next->kind != Kind::kNo && next->kind != Kind::kReturn))
     Stuck("question \"" + title + "\" \"" + text + "\"");
-  bool yes = next->kind == Answer::Kind::kYes;
+  const bool yes = next->kind == Kind::kReturn ? default_yes : next->kind == Kind::kYes;
   Consume();
   Write("question " + Quote(title) + " " + Quote(text) + " -> " + (yes ? "yes" : "no"));
   return yes;

@@ -27,6 +27,8 @@ class ScriptedDesktop : public Desktop {
   bool OpenMainWindow(const std::string& title, const Picture& logo) override;
   void CloseMainWindow() override;
   Rect MainWindowFrame() override;
+  // A title bar 40 pixels high, and no borders.
+  Margins WindowMargins() override { return {0, 0, 40, 0}; }
 
   void ClearLog() override;
   void AddLogLine(int position, const std::string& text) override;
@@ -38,6 +40,7 @@ class ScriptedDesktop : public Desktop {
 
   void Message(const std::string& title, const std::string& text) override;
   bool Question(const std::string& title, const std::string& text) override;
+  bool QuestionDefaultNo(const std::string& title, const std::string& text) override;
   std::optional<std::string> Input(const std::string& title, const std::string& prompt) override;
   std::optional<std::string> ChooseFile(const std::string& title, const std::string& start_dir,
                                         const std::string& filter) override;
@@ -56,6 +59,7 @@ class ScriptedDesktop : public Desktop {
 
  private:
   const Answer* Next() const;
+  bool Ask(const std::string& title, const std::string& text, bool default_yes);
   void Consume();
   [[noreturn]] void Stuck(const std::string& what);
   // Writes a transcript line; an awaited "after" text in it is noted.
