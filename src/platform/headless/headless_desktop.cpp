@@ -69,7 +69,6 @@ void HeadlessDesktop::SetLogLine(int position, const std::string& text) {
 
 void HeadlessDesktop::Message(const std::string& title, const std::string& text) {
   output_.Note(title + ": " + text);
-  last_message_ = text;
 }
 
 bool HeadlessDesktop::Question(const std::string& title, const std::string& text) {
@@ -133,10 +132,6 @@ Event HeadlessDesktop::TakeEvent() {
   if ((Interrupted() || output_.lost()) && !interrupt_delivered_) {
     interrupt_delivered_ = true;
     return Event{EventType::kCloseWindow, kMainWindow};
-  }
-  if (click_rule_) {
-    if (const std::optional<int> gadget = click_rule_(panel_.lines()))
-      return Event{EventType::kGadget, kMainWindow, *gadget};
   }
   return {};
 }

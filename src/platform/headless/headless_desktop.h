@@ -39,9 +39,6 @@ struct TickAnswer {
 };
 using TickRule = std::function<TickAnswer(const std::vector<std::string>& labels)>;
 
-// A click the run should get now: a gadget of the main window, or nothing.
-using ClickRule = std::function<std::optional<int>(const std::vector<std::string>& panel)>;
-
 // Thrown when the program asks for what the replies do not give.
 struct HeadlessStuck {
   std::string message;
@@ -55,8 +52,6 @@ class HeadlessDesktop : public Desktop {
   // requester asked again means the answer was refused, which ends the run.
   void AddReply(Reply reply) { replies_.push_back(std::move(reply)); }
   void SetTickRule(TickRule rule) { tick_rule_ = std::move(rule); }
-  // Asked each time the program looks for an event.
-  void SetClickRule(ClickRule rule) { click_rule_ = std::move(rule); }
 
   // An interrupt (SIGINT, SIGTERM, SIGHUP), or output that can no longer be
   // written, becomes a close request of the main window at the next event
@@ -68,8 +63,6 @@ class HeadlessDesktop : public Desktop {
 
   // Why the run failed, in the order the replies that say so were used.
   const std::vector<std::string>& failures() const { return failures_; }
-  // The text of the latest message box ("" before the first).
-  const std::string& last_message() const { return last_message_; }
 
   bool OpenMainWindow(const std::string& title, const Picture& logo) override;
   void CloseMainWindow() override {}
@@ -112,9 +105,7 @@ class HeadlessDesktop : public Desktop {
   std::vector<Reply> replies_;
   std::vector<bool> used_;
   TickRule tick_rule_;
-  ClickRule click_rule_;
   std::vector<std::string> failures_;
-  std::string last_message_;
   LogPanelLines panel_;
   struct Window {
     WindowLayout layout;

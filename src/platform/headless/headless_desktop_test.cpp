@@ -129,25 +129,12 @@ TEST_F(HeadlessDesktopTest, CheckBoxesComeFromTheRuleOnce) {
   EXPECT_THROW(desktop_.WaitForCheckBoxes(second), HeadlessStuck);
 }
 
-TEST_F(HeadlessDesktopTest, EventsAreTheRulesClicksAndClosesOfTheNewestWindow) {
+TEST_F(HeadlessDesktopTest, WaitingClosesTheNewestClosableWindow) {
   EXPECT_EQ(desktop_.TakeEvent().type, EventType::kNone);
-  int calls = 0;
-  desktop_.SetClickRule([&](const std::vector<std::string>& panel) -> std::optional<int> {
-    ++calls;
-    if (panel.size() < 2) return std::nullopt;
-    return kBenchmark;
-  });
   desktop_.AddLogLine(0, "one");
-  EXPECT_EQ(desktop_.TakeEvent().type, EventType::kNone);
-  desktop_.AddLogLine(1, "two");
-  const Event click = desktop_.TakeEvent();
-  EXPECT_EQ(click.type, EventType::kGadget);
-  EXPECT_EQ(click.gadget, kBenchmark);
-  EXPECT_EQ(calls, 2);
-  EXPECT_EQ(desktop_.LogLines(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(desktop_.LogLines(), (std::vector<std::string>{"one"}));
 
   // Nobody looks at a window: waiting closes the newest closable one.
-  desktop_.SetClickRule(nullptr);
   WindowLayout closable;
   closable.closable = true;
   const WindowId first = *desktop_.OpenWindow(closable);
