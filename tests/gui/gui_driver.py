@@ -187,7 +187,7 @@ class Xserver:
     def screenshot(self, window, path):
         """Saves the window as a PNG file and returns it as an Image."""
         done = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"], env=self.env,
-                              check=True, timeout=20, capture_output=True)
+                              check=True, timeout=120, capture_output=True)
         image = Image.from_ppm(done.stdout)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         image.save_png(path)
