@@ -54,10 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string file;
   while (input.remaining_bytes() > 0 && written.size() < 20) {
     Answer a{};
-    a.kind = static_cast<Kind>(input.ConsumeIntegralInRange(0, 7));
+    a.kind = static_cast<Kind>(input.ConsumeIntegralInRange(0, 8));
     switch (a.kind) {
       case Kind::kYes: file += "yes"; break;
       case Kind::kNo: file += "no"; break;
+      case Kind::kReturn: file += "return"; break;
       case Kind::kCancel: file += "cancel"; break;
       case Kind::kClose:
         file += "close";

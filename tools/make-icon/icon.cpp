@@ -82,14 +82,3 @@ bool WriteIcon(int size, const std::string& path) {
 }
 
 }  // namespace torva
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TM_ICON_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(TM_ICON_ADDRESS_SANITIZER)
-// Fontconfig, reached through Cairo's font lookup, keeps a few hundred bytes
-// for the process's life; that is not ours to free.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
