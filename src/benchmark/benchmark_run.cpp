@@ -197,7 +197,15 @@ bool CreateLog(Run& run) {
 }
 
 // The banner above PHASE 1.
-void ReportBanner(Run& run) {
+void ReportBanner(Run& run, const BenchmarkOptions& options) {
+  // Without a window nobody clicks: the stop rule ends PHASE 1.
+  if (options.phase1_stop_rule) {
+    run.Report("PHASE 1 ends by itself once its estimations have settled.");
+    run.Report("");
+    run.Report(run.Gpu() ? "The TORVAmeter GPU benchmark is running... (PHASE 1)"
+                         : "The TORVAmeter benchmark is currently running... (PHASE 1)");
+    return;
+  }
   if (run.Gpu()) {
     run.Report("<<           PLEASE WAIT FOR THE ESTIMATION TO          >>");
     run.Report("<<      STABILIZE BEFORE CLICKING ON THE 'BENCHMARK' BUTTON   >>");
@@ -457,7 +465,7 @@ void ShowResult(Run& run, std::optional<Picture> plot) {
 Next RunSteps(Run& run, const BenchmarkOptions& options) {
   Program& program = run.program;
   if (!CreateLog(run)) return {Next::kGiveUp};
-  ReportBanner(run);
+  ReportBanner(run, options);
   // The renderer's MXI (some 200 MB) serves no purpose once the run is over.
   const WorkFile mxi(BenchmarkMxiPath(run.bench.generation, program.paths.BenchDir));
   SceneCopy scene(run);

@@ -88,9 +88,14 @@ void Announce(Estimation& run) {
   const std::string target = "Time to reach SL = " + FormatFixed(project.target_sl, 2) +
                              (project.mode == RenderMode::kGpu ? " (with 14 GPU nodes) below:"
                                                                : " (with 32 CPU nodes) below:");
-  Report(run.program, {"", "<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>",
-                       "<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>", "",
-                       running, "", target, ""});
+  // Without a window nobody clicks: the stop rule ends the render.
+  if (run.options.stop_rule)
+    Report(run.program, {"", "The render stops by itself once it has run long enough.", ""});
+  else
+    Report(run.program,
+           {"", "<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>",
+            "<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>", ""});
+  Report(run.program, {running, "", target, ""});
   for (const std::string& line : {running, std::string(), target, std::string()})
     run.log.Write(line);
 }

@@ -120,6 +120,7 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_NE(ReadFile(Text(benchmark, "log")).find("DeltaSL = "), std::string::npos);
   EXPECT_TRUE(ReadFile(Text(benchmark, "chart")).starts_with("\x89PNG"));
   EXPECT_NE(run.err.find("Time left to reach SL=20 ->"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("CLICK"), std::string::npos) << run.err;  // nobody clicks here
   EXPECT_FALSE(fs::exists(app_ + "/benchmark/Bottles.mxi"));  // the renderer's, 200 MB
 
   // Two different diffuse.jpg meet in the Kitchen's project.
@@ -168,6 +169,7 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_TRUE(ReadFile(stem + ".log").starts_with("Project \"Kitchen.vum\" CPU estimation.\n"));
   EXPECT_TRUE(ReadFile(stem + ".png").starts_with("\x89PNG"));
   EXPECT_NE(run.err.find("This is a multi-camera project."), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("CLICK"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
 }
 
