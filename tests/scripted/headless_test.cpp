@@ -121,7 +121,7 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_TRUE(ReadFile(Text(benchmark, "chart")).starts_with("\x89PNG"));
   EXPECT_NE(run.err.find("Time left to reach SL=20 ->"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("CLICK"), std::string::npos) << run.err;  // nobody clicks here
-  EXPECT_FALSE(fs::exists(app_ + "/benchmark/Bottles.mxi"));  // the renderer's, 200 MB
+  EXPECT_FALSE(fs::exists(app_ + "/benchmark/Bottles.mxi"));       // the renderer's, 200 MB
 
   // Two different diffuse.jpg meet in the Kitchen's project.
   run = Torvameter("prepare " + ShellQuote(kitchen_) + " --json");
