@@ -14,7 +14,7 @@
 #include <random>
 #include <string>
 
-#include "platform/scripted/scripted_desktop.h"
+#include "desktop/scripted/scripted_desktop.h"
 #include "prepare/preparation.h"
 #include "renderer/process.h"
 #include "testing/commands.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/scripted/scripted_desktop.h"
+#include "desktop/scripted/scripted_desktop.h"
 #include "renderer/process.h"
 #include "testing/commands.h"
 

@@ -20,7 +20,7 @@
 
 #include "benchmark/benchmark_run.h"
 #include "estimate/estimation_run.h"
-#include "platform/scripted/scripted_desktop.h"
+#include "desktop/scripted/scripted_desktop.h"
 #include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/startup.h"
-#include "platform/scripted/scripted_desktop.h"
+#include "desktop/scripted/scripted_desktop.h"
 #include "update/update_check.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/app_folder.h"
+#include "install/app_folder.h"
 #include "state/program.h"
 
 namespace torva {

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/picture.h"
+#include "picture/picture.h"
 
 namespace torva {
 namespace {

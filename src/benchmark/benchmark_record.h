@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/time_chart.h"
+#include "picture/time_chart.h"
 #include "renderer/render_mode.h"
 
 namespace torva {

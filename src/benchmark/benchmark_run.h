@@ -7,7 +7,7 @@
 
 #include "benchmark/benchmark_record.h"
 
-#include "render/watched_render.h"
+#include "watch/watched_render.h"
 #include "state/outcome.h"
 #include "state/program.h"
 

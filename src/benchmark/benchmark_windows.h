@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/desktop.h"
-#include "platform/picture.h"
+#include "desktop/desktop.h"
+#include "picture/picture.h"
 
 namespace torva {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/time_chart.h"
-#include "render/settling.h"
+#include "picture/time_chart.h"
+#include "watch/settling.h"
 #include "renderer/render_mode.h"
 
 namespace torva {

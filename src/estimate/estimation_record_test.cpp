@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/picture.h"
+#include "picture/picture.h"
 #include "testing/scripted_session.h"
 
 namespace torva {

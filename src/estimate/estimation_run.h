@@ -6,7 +6,7 @@
 #include <string>
 
 #include "estimate/estimation_record.h"
-#include "render/watched_render.h"
+#include "watch/watched_render.h"
 #include "state/outcome.h"
 #include "state/program.h"
 

@@ -9,7 +9,7 @@
 #include "estimate/unpacking.h"
 #include "estimate/work_folder.h"
 #include "platform/own_folder.h"
-#include "render/preview_window.h"
+#include "watch/preview_window.h"
 #include "renderer/command_lines.h"
 #include "state/renderer_check.h"
 #include "text/file_size.h"

@@ -10,7 +10,7 @@
 #include "estimate/estimation_run.h"
 #include "estimate/preview_size.h"
 #include "platform/line_log.h"
-#include "render/watched_render.h"
+#include "watch/watched_render.h"
 #include "state/next.h"
 #include "state/program.h"
 

@@ -1,7 +1,7 @@
 // The size of the estimation's preview window and of the picture in it.
 #pragma once
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 
 namespace torva {
 

@@ -8,7 +8,7 @@
 namespace torva {
 
 HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,
-                                     HeadlessDesktop& desktop) {
+                                     TerminalDesktop& desktop) {
   if (command.gpu && !program.state.GpuCapable) {
     return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
                                    " cannot render on the GPU");

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "headless/headless_command.h"
-#include "platform/headless/headless_desktop.h"
+#include "desktop/terminal/terminal_desktop.h"
 #include "state/outcome.h"
 #include "state/program.h"
 
@@ -27,15 +27,15 @@ struct HeadlessOutcome {
 HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program);
 // The other three expect the settings loaded and the renderer checked.
 HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,
-                                     HeadlessDesktop& desktop);
+                                     TerminalDesktop& desktop);
 HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& program,
-                                   HeadlessDesktop& desktop);
+                                   TerminalDesktop& desktop);
 HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& program,
-                                    HeadlessDesktop& desktop);
+                                    TerminalDesktop& desktop);
 
 // Why a long command did not do its work ("" when it did): its own message
 // on one line, or the reason the reply that declined or cancelled gave.
-std::string FailureOf(const Outcome& outcome, const HeadlessDesktop& desktop);
+std::string FailureOf(const Outcome& outcome, const TerminalDesktop& desktop);
 
 // The record's JSON on one line, with the paths that are not empty added as
 // string members.

@@ -7,7 +7,7 @@
 namespace torva {
 
 HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& program,
-                                    HeadlessDesktop& desktop) {
+                                    TerminalDesktop& desktop) {
   if (command.gpu && !program.state.GpuCapable) {
     return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
                                    " cannot render on the GPU");

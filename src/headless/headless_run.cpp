@@ -27,7 +27,7 @@ void MakeFolderIfMissing(const std::string& folder) {
 // Loads the settings, checks the renderer and loads the benchmark results, as
 // the window's start-up does, but asks nothing and changes no file: a log of
 // another renderer version counts as no benchmark. Returns the failure, if any.
-std::string LoadState(Program& program, HeadlessDesktop& desktop, const std::string& name) {
+std::string LoadState(Program& program, TerminalDesktop& desktop, const std::string& name) {
   desktop.AddReply({.title = "Check for updates",
                     .failure = "the settings do not say whether to look for updates: run \"" +
                                name + " setup\" with --updates yes|no"});
@@ -62,7 +62,7 @@ std::string LoadState(Program& program, HeadlessDesktop& desktop, const std::str
   return "";
 }
 
-HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, HeadlessDesktop& desktop,
+HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, TerminalDesktop& desktop,
                          const std::string& name) {
   if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program);
   if (const std::string failure = LoadState(program, desktop, name); !failure.empty())
@@ -89,7 +89,7 @@ std::string OnOneLine(std::string text) {
 
 }  // namespace
 
-std::string FailureOf(const Outcome& outcome, const HeadlessDesktop& desktop) {
+std::string FailureOf(const Outcome& outcome, const TerminalDesktop& desktop) {
   switch (outcome.ending) {
     case Outcome::Ending::kFinished: return "";
     case Outcome::Ending::kFailed: return OnOneLine(outcome.message);
@@ -141,11 +141,11 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   }
 
   StatusOutput output(stderr, IsTerminal(stderr), TerminalWidth(stderr));
-  HeadlessDesktop desktop(output);
+  TerminalDesktop desktop(output);
   Program program(desktop, app_dir);
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
     return usage_error("--probe-limit takes whole seconds from 1 to 86400");
-  HeadlessDesktop::CatchInterrupts();
+  TerminalDesktop::CatchInterrupts();
 
   HeadlessOutcome outcome;
   // One program per application folder, as for the window.
@@ -164,7 +164,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
                         : ended.message.empty()     ? "TORVAmeter ended"
                                                     : OnOneLine(ended.message);
     }
-    if (outcome.failure.empty() && HeadlessDesktop::Interrupted()) outcome.failure = "interrupted";
+    if (outcome.failure.empty() && TerminalDesktop::Interrupted()) outcome.failure = "interrupted";
   }
   if (!outcome.summary.empty()) output.Note(outcome.summary);
   output.Finish();
@@ -177,7 +177,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
     }
   }
   // After a clean stop, the status a shell expects of a program the signal ended.
-  if (const int signal = HeadlessDesktop::InterruptSignal()) {
+  if (const int signal = TerminalDesktop::InterruptSignal()) {
     const char* signal_name = signal == SIGINT ? "SIGINT" : signal == SIGHUP ? "SIGHUP" : "SIGTERM";
     std::fprintf(stderr, "%s: stopped by %s\n", name.c_str(), signal_name);
     return 128 + signal;

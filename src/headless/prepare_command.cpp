@@ -85,7 +85,7 @@ std::string PreparationJson(const PreparationOutcome& prepared) {
 }  // namespace
 
 HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& program,
-                                   HeadlessDesktop& desktop) {
+                                   TerminalDesktop& desktop) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(command.scene, ec))
     return HeadlessOutcome::Failed(command.scene + ": no such scene file");

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/settling.h"
+#include "watch/settling.h"
 
 namespace torva {
 namespace {

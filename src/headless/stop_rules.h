@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "render/watched_render.h"
+#include "watch/watched_render.h"
 
 namespace torva {
 

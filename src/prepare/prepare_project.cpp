@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/buttons_disabled.h"
+#include "desktop/buttons_disabled.h"
 #include "platform/own_folder.h"
 #include "prepare/preparation.h"
 #include "prepare/scene_name.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/app_folder.h"
+#include "install/app_folder.h"
 #include "testing/files.h"
 #include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"

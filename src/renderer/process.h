@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 
 namespace torva {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 #include "renderer/detect.h"
 #include "renderer/process.h"
 #include "renderer/render_mode.h"

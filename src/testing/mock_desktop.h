@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 
 namespace torva {
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/scripted/scripted_desktop.h"
+#include "desktop/scripted/scripted_desktop.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 

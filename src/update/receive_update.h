@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 #include "platform/tcp_client.h"
 
 namespace torva {

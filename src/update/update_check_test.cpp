@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/scripted/transcript.h"
+#include "desktop/scripted/transcript.h"
 #include "testing/network.h"
 #include "testing/scripted_session.h"
 #include "update/fake_update_server_test.h"

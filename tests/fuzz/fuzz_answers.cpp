@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "fuzz_check.h"
-#include "platform/scripted/answers.h"
+#include "desktop/scripted/answers.h"
 
 using namespace torva;
 

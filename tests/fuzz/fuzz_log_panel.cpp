@@ -5,7 +5,7 @@
 #include <list>
 
 #include "fuzz_check.h"
-#include "platform/log_panel.h"
+#include "desktop/log_panel.h"
 
 using namespace torva;
 

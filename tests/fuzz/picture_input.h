@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "platform/picture.h"
+#include "picture/picture.h"
 
 namespace fuzz_pictures {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/fltk/fltk_desktop.h"
+#include "desktop/fltk/fltk_desktop.h"
 #include "prepare/preparation.h"
 
 int main(int argc, char** argv) {

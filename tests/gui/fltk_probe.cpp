@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/fltk/fltk_desktop.h"
+#include "desktop/fltk/fltk_desktop.h"
 
 using namespace torva;
 

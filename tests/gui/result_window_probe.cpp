@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "benchmark/benchmark_windows.h"
-#include "platform/fltk/fltk_desktop.h"
+#include "desktop/fltk/fltk_desktop.h"
 
 int main() {
   torva::FltkDesktop desktop;

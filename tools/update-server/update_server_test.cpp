@@ -20,7 +20,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/scripted/transcript.h"
+#include "desktop/scripted/transcript.h"
 #include "platform/tcp_client.h"
 #include "testing/commands.h"
 #include "testing/files.h"

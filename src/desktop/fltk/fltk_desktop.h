@@ -1,0 +1,88 @@
+// The desktop on a real window system, through FLTK. A thin layer: it shows
+// what it is told and queues what the person does; the program decides what
+// any of it means.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+
+#include "desktop/desktop.h"
+#include "desktop/log_panel.h"
+
+class Fl_Window;
+
+namespace torva {
+
+namespace fltk {
+struct MainWindow;
+class SecondaryWindow;
+}  // namespace fltk
+
+class FltkDesktop : public Desktop {
+ public:
+  FltkDesktop();
+  ~FltkDesktop() override;
+  FltkDesktop(const FltkDesktop&) = delete;
+  FltkDesktop& operator=(const FltkDesktop&) = delete;
+
+  bool OpenMainWindow(const std::string& title, const Picture& logo) override;
+  void CloseMainWindow() override;
+  Rect MainWindowFrame() override;
+  Rect ScreenArea() override;
+  Margins WindowMargins() override;
+
+  void ClearLog() override;
+  void AddLogLine(int position, const std::string& text) override;
+  void SetLogLine(int position, const std::string& text) override;
+  std::vector<std::string> LogLines() override;
+  void SetProgress(int value) override;
+  void DisableButtons(int keep) override;
+  void EnableButtons(int keep) override;
+
+  void Message(const std::string& title, const std::string& text) override;
+  bool Question(const std::string& title, const std::string& text) override;
+  bool QuestionDefaultNo(const std::string& title, const std::string& text) override;
+  std::optional<std::string> Input(const std::string& title, const std::string& prompt) override;
+  std::optional<std::string> SecretInput(const std::string& title,
+                                         const std::string& prompt) override;
+  std::optional<std::string> ChooseFile(const std::string& title, const std::string& start_dir,
+                                        const std::string& filter) override;
+
+  std::optional<WindowId> OpenWindow(const WindowLayout& layout) override;
+  void CloseWindow(WindowId window) override;
+  void ShowPicture(WindowId window, int x, int y, const Picture& picture) override;
+  void RemovePictures(WindowId window) override;
+  std::optional<std::vector<bool>> WaitForCheckBoxes(WindowId window) override;
+  void ResetCheckBoxes(WindowId window) override;
+
+  Event WaitEvent() override;
+  Event TakeEvent() override;
+  void WaitForActivity(int fd, int timeout_ms) override;
+  bool Open(const std::string& target) override;
+
+  // For the widgets' callbacks.
+  void Push(const Event& event);
+
+ private:
+  void SetButtons(bool active, int keep);
+  void DrawMainWindowNow();
+  fltk::SecondaryWindow* Find(WindowId window);
+  Fl_Window* DialogOwner();
+
+  std::unique_ptr<fltk::MainWindow> main_;
+  std::map<WindowId, std::unique_ptr<fltk::SecondaryWindow>> windows_;
+  WindowId next_window_ = 1;
+  std::deque<Event> events_;
+  LogPanelLines log_;
+};
+
+// Connects to the window system named by DISPLAY. False when there is none or
+// it refuses; every window and dialog would then silently do nothing.
+bool ConnectToDisplay();
+
+// "Description|pattern" as FLTK's chooser wants it: "Description\tpattern".
+// A pattern list "*.a;*.b" becomes "{*.a,*.b}", and "*.*" means every file.
+std::string FltkFilter(const std::string& filter);
+
+}  // namespace torva

@@ -1,0 +1,139 @@
+#include "desktop/terminal/terminal_desktop.h"
+
+#include <csignal>
+
+namespace torva {
+namespace {
+
+volatile std::sig_atomic_t stop_signal = 0;
+
+extern "C" void NoteInterrupt(int signal) {
+  if (stop_signal == 0) stop_signal = signal;
+}
+
+// What a box says, on one line, for a message about it.
+std::string Described(const std::string& title, const std::string& text) {
+  std::string shown = "\"" + title + "\"";
+  if (text.empty()) return shown;
+  std::string flat = text.substr(0, text.find_first_of("\r\n"));
+  return shown + " (" + flat + (flat.size() < text.size() ? " ..." : "") + ")";
+}
+
+}  // namespace
+
+void TerminalDesktop::CatchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = NoteInterrupt;
+  sigemptyset(&action.sa_mask);
+  // A closed terminal stops the run as Ctrl-C does; a reader that went away
+  // is a failed write, which the output notices, not a sudden death that
+  // would leave the renderer and the work files behind.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+}
+
+bool TerminalDesktop::Interrupted() { return stop_signal != 0; }
+
+int TerminalDesktop::InterruptSignal() { return stop_signal; }
+
+const Reply& TerminalDesktop::Use(const std::string& kind, const std::string& title,
+                                  const std::string& text, bool single_use) {
+  used_.resize(replies_.size(), false);
+  for (std::size_t i = 0; i < replies_.size(); ++i) {
+    const Reply& reply = replies_[i];
+    const bool title_matches =
+        reply.title_prefix ? title.starts_with(reply.title) : title == reply.title;
+    if (!title_matches || !text.starts_with(reply.text)) continue;
+    if (used_[i] && single_use) {
+      throw HeadlessStuck{Described(title, text) + " refused the answer \"" + reply.answer + "\"" +
+                          (reply.argument.empty() ? "" : " given by " + reply.argument)};
+    }
+    if (!used_[i] && !reply.failure.empty()) failures_.push_back(reply.failure);
+    used_[i] = true;
+    return reply;
+  }
+  throw HeadlessStuck{"the " + kind + " " + Described(title, text) +
+                      " cannot be answered from the command line"};
+}
+
+bool TerminalDesktop::OpenMainWindow(const std::string&, const Picture&) { return true; }
+
+void TerminalDesktop::AddLogLine(int position, const std::string& text) {
+  panel_.Add(position, text);
+  output_.Line(text);
+}
+
+void TerminalDesktop::SetLogLine(int position, const std::string& text) {
+  if (panel_.Set(position, text)) output_.Line(text);
+}
+
+void TerminalDesktop::Message(const std::string& title, const std::string& text) {
+  output_.Note(title + ": " + text);
+}
+
+bool TerminalDesktop::Question(const std::string& title, const std::string& text) {
+  const Reply& reply = Use("question", title, text, false);
+  if (reply.answer != "yes" && reply.answer != "no") {
+    throw HeadlessStuck{reply.failure.empty() ? "the question " + Described(title, text) +
+                                                    " cannot be answered from the command line"
+                                              : reply.failure};
+  }
+  output_.Note(title + ": " + text + " -> " + reply.answer +
+               (reply.argument.empty() ? "" : " (" + reply.argument + ")"));
+  return reply.answer == "yes";
+}
+
+std::optional<std::string> TerminalDesktop::Input(const std::string& title,
+                                                  const std::string& prompt) {
+  const Reply& reply = Use("input box", title, prompt, true);
+  if (reply.answer.empty()) return std::nullopt;
+  return reply.answer;
+}
+
+std::optional<std::string> TerminalDesktop::ChooseFile(const std::string& title, const std::string&,
+                                                       const std::string&) {
+  const Reply& reply = Use("file requester", title, "", true);
+  if (reply.answer.empty()) return std::nullopt;
+  return reply.answer;
+}
+
+std::optional<WindowId> TerminalDesktop::OpenWindow(const WindowLayout& layout) {
+  const WindowId id = next_window_++;
+  windows_[id] = Window{layout};
+  return id;
+}
+
+std::optional<std::vector<bool>> TerminalDesktop::WaitForCheckBoxes(WindowId window) {
+  const auto found = windows_.find(window);
+  if (found == windows_.end()) return std::nullopt;
+  const WindowLayout& layout = found->second.layout;
+  if (!tick_rule_) {
+    throw HeadlessStuck{"the window " + Described(layout.title, "") +
+                        " cannot be answered from the command line"};
+  }
+  // Asked again: the ticks given were refused.
+  if (found->second.asked)
+    throw HeadlessStuck{"the window " + Described(layout.title, "") + " refused the choice"};
+  found->second.asked = true;
+  TickAnswer answer = tick_rule_(layout.check_labels);
+  if (!answer.failure.empty()) failures_.push_back(answer.failure);
+  return answer.ticks;
+}
+
+Event TerminalDesktop::WaitEvent() {
+  if (Event event = TakeEvent(); event.type != EventType::kNone) return event;
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (it->second.layout.closable) return Event{EventType::kCloseWindow, it->first};
+  }
+  throw HeadlessStuck{"the program waits for a click, which a run without a window never gets"};
+}
+
+Event TerminalDesktop::TakeEvent() {
+  if ((Interrupted() || output_.lost()) && !interrupt_delivered_) {
+    interrupt_delivered_ = true;
+    return Event{EventType::kCloseWindow, kMainWindow};
+  }
+  return {};
+}
+
+}  // namespace torva

@@ -1,0 +1,153 @@
+#include "desktop/terminal/terminal_desktop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace torva {
+namespace {
+
+// What a StatusOutput wrote, kept in memory.
+class Captured {
+ public:
+  Captured() : file_(open_memstream(&buffer_, &size_)) {}
+  ~Captured() {
+    std::fclose(file_);
+    std::free(buffer_);
+  }
+  std::FILE* file() { return file_; }
+  std::string text() {
+    std::fflush(file_);
+    return std::string(buffer_, size_);
+  }
+
+ private:
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
+TEST(StatusOutput, PlainLinesOneBlankForARunOfThem) {
+  Captured err;
+  {
+    StatusOutput output(err.file(), false);
+    output.Line("");
+    output.Line("first");
+    output.Line("");
+    output.Line("");
+    output.Line("two\nlines");
+    output.Progress(30, 60);  // a bar only a terminal shows
+    output.Note("TORVAmeter warning: the\rscene");
+  }
+  EXPECT_EQ(err.text(), "first\n\ntwo\nlines\nTORVAmeter warning: the\nscene\n");
+}
+
+TEST(StatusOutput, ATerminalKeepsEveryLineAndRedrawsOnlyTheBar) {
+  Captured err;
+  {
+    StatusOutput output(err.file(), true, 24);
+    output.Line("Estimating the time needed to reach SL=20");
+    output.Progress(30, 60);
+    output.Note("A message");
+    output.Progress(60, 60);  // the bar's end takes it away
+    output.Line("The result");
+  }
+  const std::string clear = "\r\033[K";
+  // The bar takes 23 columns (the last one stays free) and comes back below
+  // a message; the lines themselves stay whole.
+  EXPECT_EQ(err.text(), "Estimating the time needed to reach SL=20\n" + clear +
+                            "[50%] Estimating the ti" + clear + "A message\n" + clear +
+                            "[50%] Estimating the ti" + clear + "The result\n");
+}
+
+class TerminalDesktopTest : public ::testing::Test {
+ protected:
+  TerminalDesktopTest() : output_(err_.file(), false), desktop_(output_) {}
+  Captured err_;
+  StatusOutput output_;
+  TerminalDesktop desktop_;
+};
+
+TEST_F(TerminalDesktopTest, RepliesAreFoundByTitleAndTextStart) {
+  desktop_.AddReply(
+      {.title = "Compression level", .text = "Maximum", .answer = "no", .argument = "--fast"});
+  desktop_.AddReply({.title = "Missing file: ", .title_prefix = true, .failure = "missing"});
+  desktop_.AddReply({.title = "Sampling Level", .answer = "17", .argument = "--sl"});
+
+  EXPECT_FALSE(desktop_.Question("Compression level", "Maximum compression?"));
+  EXPECT_FALSE(desktop_.Question("Compression level", "Maximum compression?"));  // again: same
+  EXPECT_EQ(desktop_.Input("Sampling Level", "Enter the SL"), "17");
+  // An empty answer cancels, and its failure is noted once.
+  EXPECT_EQ(desktop_.ChooseFile("Missing file: \"a.jpg\" is missing", "/", "*"), std::nullopt);
+  EXPECT_EQ(desktop_.failures(), std::vector<std::string>{"missing"});
+  EXPECT_NE(err_.text().find("Compression level: Maximum compression? -> no (--fast)\n"),
+            std::string::npos);
+
+  // An input asked again was refused; the argument is named.
+  try {
+    desktop_.Input("Sampling Level", "Enter the SL");
+    FAIL() << "a refused answer went on";
+  } catch (const HeadlessStuck& stuck) {
+    EXPECT_NE(stuck.message.find("refused the answer \"17\" given by --sl"), std::string::npos)
+        << stuck.message;
+  }
+  // A box no reply knows ends the run; so does a text that does not match.
+  EXPECT_THROW(desktop_.Question("TORVA account?", "Do you already have a TORVA account?"),
+               HeadlessStuck);
+  EXPECT_THROW(desktop_.Question("Compression level", "Other"), HeadlessStuck);
+  EXPECT_THROW(desktop_.ChooseFile("Missing", "/", "*"), HeadlessStuck);
+}
+
+TEST_F(TerminalDesktopTest, AQuestionWithoutAnswerFailsWithItsReason) {
+  desktop_.AddReply({.title = "Check for updates", .failure = "run setup with --updates"});
+  try {
+    desktop_.Question("Check for updates", "Do you want ...?");
+    FAIL();
+  } catch (const HeadlessStuck& stuck) {
+    EXPECT_EQ(stuck.message, "run setup with --updates");
+  }
+}
+
+TEST_F(TerminalDesktopTest, CheckBoxesComeFromTheRuleOnce) {
+  WindowLayout layout;
+  layout.kind = WindowKind::kCheckBoxes;
+  layout.title = "Check cameras to render (2 found)";
+  layout.check_labels = {"A (x)", "B (y, active)"};
+  const WindowId window = *desktop_.OpenWindow(layout);
+  EXPECT_THROW(desktop_.WaitForCheckBoxes(window), HeadlessStuck);  // no rule
+
+  std::vector<std::string> seen;
+  desktop_.SetTickRule([&](const std::vector<std::string>& labels) {
+    seen = labels;
+    return TickAnswer{std::vector<bool>{false, true}, ""};
+  });
+  const WindowId second = *desktop_.OpenWindow(layout);
+  EXPECT_EQ(desktop_.WaitForCheckBoxes(second), (std::vector<bool>{false, true}));
+  EXPECT_EQ(seen, layout.check_labels);
+  // Asked again after a refusal: no second guess.
+  EXPECT_THROW(desktop_.WaitForCheckBoxes(second), HeadlessStuck);
+}
+
+TEST_F(TerminalDesktopTest, WaitingClosesTheNewestClosableWindow) {
+  EXPECT_EQ(desktop_.TakeEvent().type, EventType::kNone);
+  desktop_.AddLogLine(0, "one");
+  EXPECT_EQ(desktop_.LogLines(), (std::vector<std::string>{"one"}));
+
+  // Nobody looks at a window: waiting closes the newest closable one.
+  WindowLayout closable;
+  closable.closable = true;
+  const WindowId first = *desktop_.OpenWindow(closable);
+  const WindowId second = *desktop_.OpenWindow(closable);
+  *desktop_.OpenWindow(WindowLayout{});  // a status window cannot be closed
+  EXPECT_EQ(desktop_.WaitEvent().window, second);
+  desktop_.CloseWindow(second);
+  const Event next = desktop_.WaitEvent();
+  EXPECT_EQ(next.type, EventType::kCloseWindow);
+  EXPECT_EQ(next.window, first);
+  desktop_.CloseWindow(first);
+  EXPECT_THROW(desktop_.WaitEvent(), HeadlessStuck);
+}
+
+}  // namespace
+}  // namespace torva

@@ -1,0 +1,88 @@
+#include "watch/watched_render.h"
+
+#include <chrono>
+
+namespace torva {
+
+std::string SilenceLine(int limit_ms) {
+  const int seconds = limit_ms / 1000;
+  const std::string span = seconds >= 120 ? std::to_string(seconds / 60) + " minutes"
+                           : seconds == 1 ? "1 second"
+                                          : std::to_string(seconds) + " seconds";
+  return "Maxwell Render printed nothing for " + span + ", so the render has been stopped.";
+}
+
+WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::string& output_line,
+                          const RenderWatch& watch) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  Clock::time_point last_line = start;
+  auto since_start = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+  RenderProgress progress;
+  WatchedRender result;
+
+  auto on_event = [&](const Event& event) {
+    if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
+      result.quit = watch.confirm_quit && watch.confirm_quit();
+      if (result.quit) result.ended_by = RenderEndedBy::kQuit;
+      return result.quit ? RunAction::kClose : RunAction::kGoOn;
+    }
+    const bool stop_click = event.type == EventType::kGadget && event.gadget == watch.stop_gadget;
+    const bool window_closed = event.type == EventType::kCloseWindow && watch.stop_window &&
+                               event.window == *watch.stop_window;
+    if (!stop_click && !window_closed) return RunAction::kGoOn;
+    if (progress.estimations() >= watch.readings_before_stop) {
+      result.stop_requested = true;
+      result.ended_by = RenderEndedBy::kUser;
+      return RunAction::kStop;
+    }
+    for (const std::string& line : watch.too_early) watch.report(line);
+    return RunAction::kGoOn;
+  };
+  auto on_line = [&](const std::string& line) {
+    last_line = Clock::now();
+    const ProgressLine kind = progress.Take(line, since_start());
+    if (kind.kind == ProgressLineKind::kTimeLeft) {
+      result.readings.push_back(*progress.latest());
+      if (watch.on_reading) watch.on_reading(result.readings.back(), since_start());
+    } else if (kind.kind == ProgressLineKind::kSamplingLevel && watch.on_sampling_level) {
+      watch.on_sampling_level(progress.sl_text());
+    }
+    return RunAction::kGoOn;
+  };
+  WatchOptions options;
+  options.on_pass = [&] {
+    result.silenced = Clock::now() - last_line > std::chrono::milliseconds(watch.silence_limit_ms);
+    if (result.silenced) {
+      result.ended_by = RenderEndedBy::kSilence;
+      return RunAction::kStop;
+    }
+    if (!watch.stop_rule || progress.estimations() < watch.readings_before_stop)
+      return RunAction::kGoOn;
+    std::optional<std::string> reason = watch.stop_rule(result.readings, since_start());
+    if (!reason) return RunAction::kGoOn;
+    result.ended_by = RenderEndedBy::kStopRule;
+    result.stop_reason = std::move(*reason);
+    return RunAction::kStop;
+  };
+
+  result.end =
+      WatchRun(renderer, desktop, on_event, StoringEachLine(output_line, on_line), options);
+  result.seconds = since_start();
+  result.renderer_elapsed_seconds = progress.elapsed();
+  if (result.end == RunEnd::kFinished) result.exit_code = renderer.ExitCode();
+  return result;
+}
+
+std::string EndedByText(const WatchedRender& render) {
+  switch (render.ended_by) {
+    case RenderEndedBy::kRenderer: return "render ended";
+    case RenderEndedBy::kUser: return "user";
+    case RenderEndedBy::kStopRule: return render.stop_reason;
+    case RenderEndedBy::kSilence: return "silence limit";
+    case RenderEndedBy::kQuit: return "quit";
+  }
+  return "";
+}
+
+}  // namespace torva
