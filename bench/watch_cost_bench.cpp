@@ -19,8 +19,8 @@
 #include <string>
 
 #include "benchmark/benchmark_run.h"
-#include "estimate/estimation_run.h"
 #include "desktop/scripted/scripted_desktop.h"
+#include "estimate/estimation_run.h"
 #include "testing/commands.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"

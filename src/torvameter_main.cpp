@@ -8,10 +8,10 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
-#include "headless/headless_run.h"
-#include "install/app_folder.h"
 #include "desktop/fltk/fltk_desktop.h"
 #include "desktop/gadgets.h"
+#include "headless/headless_run.h"
+#include "install/app_folder.h"
 #include "platform/standard_streams.h"
 #include "state/program.h"
 #include "update/update_check.h"

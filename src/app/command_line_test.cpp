@@ -140,7 +140,7 @@ TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
 
 // The installed data and the program agree on the help document's name.
 TEST(InstalledData, NamesMatchTheApplicationFolder) {
-  EXPECT_EQ(AppPaths::For("/x").HelpDocument, std::string("/x/") + kHelpDocumentName);
+  EXPECT_EQ(AppPaths::For("/x").help_document, std::string("/x/") + kHelpDocumentName);
   EXPECT_EQ(AppPaths::For("/x").BenchDir, "/x/benchmark");
 }
 

@@ -45,7 +45,7 @@ void ShowAbout(Program& program) {
 }
 
 void OpenHelp(Program& program) {
-  const std::string& pdf = program.paths.HelpDocument;
+  const std::string& pdf = program.paths.help_document;
   std::error_code ec;
   auto size = std::filesystem::file_size(pdf, ec);
   if (ec || size == 0) {

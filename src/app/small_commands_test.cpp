@@ -29,7 +29,7 @@ TEST(SmallCommandsTest, WhatCouldNotBeOpenedIsNamedInAMessage) {
   TempFolder folder;
   ::testing::StrictMock<MockDesktop> desktop;
   Program program(desktop, folder.path());
-  WriteFile(program.paths.HelpDocument, "%PDF-1.4");
+  WriteFile(program.paths.help_document, "%PDF-1.4");
   struct Case {
     void (*command)(Program&);
     std::string target;
@@ -45,8 +45,8 @@ TEST(SmallCommandsTest, WhatCouldNotBeOpenedIsNamedInAMessage) {
        "The web page " + site +
            "/en/renderfarm/prices could not be opened.\nPlease open it in "
            "your web browser."},
-      {OpenHelp, program.paths.HelpDocument,
-       "The help document " + program.paths.HelpDocument +
+      {OpenHelp, program.paths.help_document,
+       "The help document " + program.paths.help_document +
            " could not be opened.\nPlease "
            "open it with a PDF viewer."},
       {[](Program& p) {

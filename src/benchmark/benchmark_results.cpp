@@ -15,7 +15,8 @@ const std::string& LogOf(const Program& program, RenderMode bench_mode) {
 }
 
 const std::string& BackupOf(const Program& program, RenderMode bench_mode) {
-  return bench_mode == RenderMode::kGpu ? program.paths.GpuLogBackup : program.paths.CpuLogBackup;
+  return bench_mode == RenderMode::kGpu ? program.paths.gpu_log_backup
+                                        : program.paths.cpu_log_backup;
 }
 
 // The renderer is not examined again here: the new folder is checked at the

@@ -60,7 +60,7 @@ TEST_F(BenchmarkResultsTest, LogsOfTheInstalledRendererAreLoadedWithoutAQuestion
 TEST_F(BenchmarkResultsTest, ALogOfAnotherRendererIsSetAsideAndTheBenchmarkOffered) {
   Session s(folder_.path(), "yes\nno\n", "4.2.1.0", false);
   WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
-  WriteFile(s.program.paths.CpuLogBackup, "an older backup");
+  WriteFile(s.program.paths.cpu_log_backup, "an older backup");
   EXPECT_EQ(AtStart(s.program), std::nullopt);
   EXPECT_EQ(s.scripted.transcript(),
             "question \"Maxwell Render path\" \"Is Maxwell Render path still /Maxwell/?\" -> "
@@ -71,7 +71,7 @@ TEST_F(BenchmarkResultsTest, ALogOfAnotherRendererIsSetAsideAndTheBenchmarkOffer
             "benchmark now?\\nRunning the benchmark is mandatory to run estimations.\\nYou can "
             "launch it at any time by clicking on the 'Benchmark' button.\" -> no\n");
   EXPECT_FALSE(fs::exists(s.program.paths.BenchmarkLog));
-  EXPECT_EQ(ReadFile(s.program.paths.CpuLogBackup), kCpuLog);
+  EXPECT_EQ(ReadFile(s.program.paths.cpu_log_backup), kCpuLog);
   EXPECT_EQ(s.program.state.FarmSpeedRatio, 0);
 }
 
@@ -95,8 +95,8 @@ TEST_F(BenchmarkResultsTest, BothLogsAreSetAsideCpuFirstAndANewFolderIsTaken) {
             std::string::npos);
   EXPECT_EQ(s.program.state.MaxwellDir, "/Other/Maxwell/");
   EXPECT_EQ(s.program.state.LastDir, "/Other/Maxwell/");
-  EXPECT_TRUE(fs::exists(s.program.paths.CpuLogBackup));
-  EXPECT_TRUE(fs::exists(s.program.paths.GpuLogBackup));
+  EXPECT_TRUE(fs::exists(s.program.paths.cpu_log_backup));
+  EXPECT_TRUE(fs::exists(s.program.paths.gpu_log_backup));
 }
 
 TEST_F(BenchmarkResultsTest, NoFileChosenForTheRendererFolderEndsTheProgram) {

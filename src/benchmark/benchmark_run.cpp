@@ -14,15 +14,15 @@
 #include "desktop/buttons_disabled.h"
 #include "platform/cpu_info.h"
 #include "platform/work_file.h"
-#include "watch/preview_window.h"
-#include "watch/settling.h"
-#include "watch/watched_render.h"
 #include "renderer/command_lines.h"
 #include "renderer/output_lines.h"
 #include "renderer/process.h"
 #include "state/renderer_check.h"
 #include "text/numbers.h"
 #include "text/paths.h"
+#include "watch/preview_window.h"
+#include "watch/settling.h"
+#include "watch/watched_render.h"
 
 namespace torva {
 namespace {
@@ -250,7 +250,7 @@ WatchedRender RunPhase1(Run& run, const BenchmarkOptions& options) {
                                     reading.rendered_seconds});
   };
   ExternalProcess renderer = LaunchRenderer(run, 1);
-  return WatchRender(renderer, run.program.desktop, run.program.state.OutputLine, watch);
+  return WatchRender(renderer, run.program.desktop, watch);
 }
 
 // The speed ratio from PHASE 1's mean whole-render prediction.
@@ -332,8 +332,7 @@ Phase2 RunPhase2(Run& run, int time_limit_ms) {
   };
   WatchOptions watch;
   watch.time_limit_ms = time_limit_ms;
-  const RunEnd end = WatchRun(renderer, desktop, on_event,
-                              StoringEachLine(run.program.state.OutputLine, on_line), watch);
+  const RunEnd end = WatchRun(renderer, desktop, on_event, on_line, watch);
   result.timed_out = end == RunEnd::kTimedOut;
   return result;
 }

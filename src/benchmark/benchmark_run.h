@@ -7,9 +7,9 @@
 
 #include "benchmark/benchmark_record.h"
 
-#include "watch/watched_render.h"
 #include "state/outcome.h"
 #include "state/program.h"
+#include "watch/watched_render.h"
 
 namespace torva {
 

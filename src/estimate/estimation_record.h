@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "picture/time_chart.h"
-#include "watch/settling.h"
 #include "renderer/render_mode.h"
+#include "watch/settling.h"
 
 namespace torva {
 

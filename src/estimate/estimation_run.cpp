@@ -1,7 +1,7 @@
 #include "estimate/estimation_run.h"
 
-#include "estimate/estimation_steps.h"
 #include "desktop/buttons_disabled.h"
+#include "estimate/estimation_steps.h"
 
 namespace torva {
 

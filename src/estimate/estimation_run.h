@@ -6,9 +6,9 @@
 #include <string>
 
 #include "estimate/estimation_record.h"
-#include "watch/watched_render.h"
 #include "state/outcome.h"
 #include "state/program.h"
+#include "watch/watched_render.h"
 
 namespace torva {
 

@@ -9,13 +9,13 @@
 #include "estimate/unpacking.h"
 #include "estimate/work_folder.h"
 #include "platform/own_folder.h"
-#include "watch/preview_window.h"
 #include "renderer/command_lines.h"
 #include "state/renderer_check.h"
 #include "text/file_size.h"
 #include "text/numbers.h"
 #include "text/time_text.h"
 #include "text/whole_file.h"
+#include "watch/preview_window.h"
 
 namespace torva {
 namespace {
@@ -275,7 +275,6 @@ void RenderProject(Estimation& run) {
   std::error_code ec;
   fs::remove(work_dir + "/" + project.scene_base + ".mxi", ec);
   fs::remove(work_dir + "/" + project.scene_base + ".jpg", ec);
-  program.state.OutputLine.clear();
   ExternalProcess renderer = ExternalProcess::Launch(
       RendererExecutable(program.state.MaxwellDir),
       EstimationArguments(project.mode, work_dir, project.scene_file, project.scene_base,
@@ -302,7 +301,7 @@ void RenderProject(Estimation& run) {
   watch.on_sampling_level = [&](const std::string& sl_text) {
     preview.Refresh("Current SL = " + sl_text);
   };
-  run.render = WatchRender(renderer, program.desktop, program.state.OutputLine, watch);
+  run.render = WatchRender(renderer, program.desktop, watch);
 }
 
 void DiscardRun(Estimation& run) {

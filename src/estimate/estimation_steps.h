@@ -10,9 +10,9 @@
 #include "estimate/estimation_run.h"
 #include "estimate/preview_size.h"
 #include "platform/line_log.h"
-#include "watch/watched_render.h"
 #include "state/next.h"
 #include "state/program.h"
+#include "watch/watched_render.h"
 
 namespace torva {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "headless/headless_command.h"
 #include "desktop/terminal/terminal_desktop.h"
+#include "headless/headless_command.h"
 #include "state/outcome.h"
 #include "state/program.h"
 

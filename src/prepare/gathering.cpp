@@ -123,7 +123,7 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
                " cannot be made ready for the project: " + why.message() + ".");
       return {Next::kGiveUp};
   }
-  if (!WriteWholeFile(paths.GatherScript, GatherScript(preparation.scene_path, project_folder)))
+  if (!WriteWholeFile(paths.gather_script, gather_script(preparation.scene_path, project_folder)))
     return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit"};
   std::error_code ec;
   StartProjectLog(program, preparation);
@@ -131,7 +131,7 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
   const std::string scene_folder = FolderOf(preparation.scene_path);
   ExternalProcess renderer =
       ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
-                              GatherArguments(paths.GatherScript), program.state.MaxwellDir);
+                              GatherArguments(paths.gather_script), program.state.MaxwellDir);
   std::optional<std::string> given_up;  // the missing file the user did not find
   const RunEnd end = WatchRun(
       renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
@@ -145,7 +145,7 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
         return RunAction::kStop;  // no renderer is left running on its own
       },
       WatchOptions{.pause = false, .line_bytes = true});
-  fs::remove(paths.GatherScript, ec);
+  fs::remove(paths.gather_script, ec);
   if (given_up) {
     return {Next::kEndProgram,
             "Missing file: \"" + *given_up + "\" was not found, TORVAmeter will now quit"};

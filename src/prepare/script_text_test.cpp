@@ -32,7 +32,7 @@ TEST(ScriptTextTest, OrdinaryPathsAreWrittenAsTheyAre) {
 }
 
 TEST(GatherScriptTest, ThirtyLinesWithTheTwoPathsQuoted) {
-  const std::string script = GatherScript("/Users/me/Kitchen/Kitchen.mxs", "/App/temp");
+  const std::string script = gather_script("/Users/me/Kitchen/Kitchen.mxs", "/App/temp");
   std::vector<std::string> lines;
   for (std::size_t from = 0, end; (end = script.find('\n', from)) != std::string::npos;
        from = end + 1)

@@ -42,7 +42,6 @@ RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& k
   const RunEnd end = ReadRun(
       renderer,
       [&probe](const std::string& line) {
-        probe.last_line = line;
         if (line.find("Engine version ") != std::string::npos) {
           probe.version = TextAfter(line, "Engine version ");
           probe.version_found = true;

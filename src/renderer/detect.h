@@ -2,7 +2,6 @@
 // was found; what to tell the user about it is the caller's business.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,8 +20,6 @@ struct RendererProbe {
   bool version_found = false;
   // A "GPU INFO " line came while the version (so far) began with "5".
   bool gpu_capable = false;
-  // The last line read, when any was.
-  std::optional<std::string> last_line;
   // The renderer was still running at the time limit and was ended.
   bool timed_out = false;
 };

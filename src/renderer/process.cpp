@@ -192,11 +192,4 @@ RunEnd ReadRun(ExternalProcess& process, const LineHandler& on_line, int time_li
   return control.End();
 }
 
-LineHandler StoringEachLine(std::string& output_line, LineHandler on_line) {
-  return [&output_line, on_line = std::move(on_line)](const std::string& line) {
-    output_line = line;
-    return on_line(line);
-  };
-}
-
 }  // namespace torva

@@ -128,7 +128,4 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
 // on as soon as it arrives. Closes the handle.
 RunEnd ReadRun(ExternalProcess& process, const LineHandler& on_line, int time_limit_ms = -1);
 
-// `on_line`, each line first stored in `output_line` (the program's OutputLine).
-LineHandler StoringEachLine(std::string& output_line, LineHandler on_line);
-
 }  // namespace torva

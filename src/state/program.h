@@ -35,7 +35,8 @@ struct Constants {
   float FarmSLV5Gpu = 17.96f;
 };
 
-// Folders and files under the application folder.
+// Folders and files under the application folder: the established names,
+// then the program's own.
 struct AppPaths {
   std::string AppDir;
   std::string ArchiveDir;
@@ -44,14 +45,14 @@ struct AppPaths {
   std::string EstimateDir;
   std::string TempDir;
   std::string ConfigFile;
-  std::string ConfigBackup;
   std::string BenchmarkLog;
   std::string GpuBenchmarkLog;
-  std::string CpuLogBackup;
-  std::string GpuLogBackup;
-  std::string HelpDocument;
-  std::string GatherScript;
   std::string UpdateZipPath;
+  std::string config_backup;
+  std::string cpu_log_backup;
+  std::string gpu_log_backup;
+  std::string help_document;
+  std::string gather_script;
 
   static AppPaths For(const std::string& app_dir) {
     AppPaths p;
@@ -62,13 +63,13 @@ struct AppPaths {
     p.EstimateDir = app_dir + "/estimate";
     p.TempDir = app_dir + "/temp/";
     p.ConfigFile = app_dir + "/TORVAmeter_Maxwell.ini";
-    p.ConfigBackup = app_dir + "/TORVAmeter_Maxwell.ini.bak";
+    p.config_backup = app_dir + "/TORVAmeter_Maxwell.ini.bak";
     p.BenchmarkLog = p.BenchDir + "/TORVAmeter_Benchmark.log";
     p.GpuBenchmarkLog = p.BenchDir + "/TORVAmeter_BenchmarkGPU.log";
-    p.CpuLogBackup = p.BenchDir + "/TORVAmeter_Benchmark.bak";
-    p.GpuLogBackup = p.BenchDir + "/TORVAmeter_BenchmarkGPU.bak";
-    p.HelpDocument = app_dir + "/TORVAmeter_Maxwell_Mac.pdf";
-    p.GatherScript = app_dir + "/TORVAGather.ms";
+    p.cpu_log_backup = p.BenchDir + "/TORVAmeter_Benchmark.bak";
+    p.gpu_log_backup = p.BenchDir + "/TORVAmeter_BenchmarkGPU.bak";
+    p.help_document = app_dir + "/TORVAmeter_Maxwell_Mac.pdf";
+    p.gather_script = app_dir + "/TORVAGather.ms";
     p.UpdateZipPath = app_dir + "/TORVAmeter_Maxwell_Mac.zip";
     return p;
   }
@@ -98,7 +99,6 @@ struct State {
   bool NetworkReady = false;
   std::vector<std::string> CameraLines;  // the lines of "cameras.txt", however many
   int LogLine = 0;
-  std::string OutputLine;  // the last line read from an external program
 };
 
 // Where the update check connects: the public server, or the local

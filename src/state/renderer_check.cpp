@@ -13,7 +13,6 @@ RendererCheck CheckRenderer(Program& program) {
 
   state.RendererVersion = probe.version;
   state.GpuCapable = probe.gpu_capable;
-  if (probe.last_line) state.OutputLine = *probe.last_line;
   return VersionIsOlder(state.RendererVersion, program.constants.MinRendererVersion)
              ? RendererCheck::kTooOld
              : RendererCheck::kUsable;
@@ -22,12 +21,12 @@ RendererCheck CheckRenderer(Program& program) {
 Next GiveUpOnInstallation(Program& program) {
   namespace fs = std::filesystem;
   std::error_code error;
-  fs::remove(program.paths.ConfigBackup, error);
+  fs::remove(program.paths.config_backup, error);
   // The set-aside copy keeps the login and password: only its owner may read it.
   if (fs::is_regular_file(fs::symlink_status(program.paths.ConfigFile, error)))
     fs::permissions(program.paths.ConfigFile, fs::perms::group_all | fs::perms::others_all,
                     fs::perm_options::remove, error);
-  fs::rename(program.paths.ConfigFile, program.paths.ConfigBackup, error);
+  fs::rename(program.paths.ConfigFile, program.paths.config_backup, error);
   return {Next::kEndProgram,
           "The Maxwell Render executable cannot be found, TORVAmeter will now quit.\nAt next "
           "launch, you will be asked to enter some configuration information."};

@@ -32,7 +32,6 @@ TEST_F(CheckRendererTest, SetsTheProgramStateFromTheRendererSilently) {
   EXPECT_EQ(CheckRenderer(program), RendererCheck::kUsable);
   EXPECT_EQ(program.state.RendererVersion, "5.2.1.49");
   EXPECT_TRUE(program.state.GpuCapable);
-  EXPECT_EQ(program.state.OutputLine, "bye");
 
   // A second detection starts without GPU support.
   InstallFakeRenderer(maxwell_dir, PrintingBanner("Engine version 2.6.9.0\n"));
@@ -58,7 +57,6 @@ TEST_F(CheckRendererTest, RendererThatHangsWithoutAVersionIsTooOld) {
   program.renderer_probe_limit_ms = 2000;
   EXPECT_EQ(CheckRenderer(program), RendererCheck::kTooOld);
   EXPECT_EQ(program.state.RendererVersion, "");
-  EXPECT_EQ(program.state.OutputLine, "Maxwell Render console");
   EXPECT_EQ(session.transcript(), "");
 }
 
@@ -67,7 +65,7 @@ TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
   WriteFile(maxwell_dir + "mximerge", "");
   WriteFile(program.paths.ConfigFile, "current configuration\n");
   fs::permissions(program.paths.ConfigFile, fs::perms(0644));
-  WriteFile(program.paths.ConfigBackup, "older backup\n");
+  WriteFile(program.paths.config_backup, "older backup\n");
   const std::string message =
       "The Maxwell Render executable cannot be found, TORVAmeter will now quit.\nAt next "
       "launch, you will be asked to enter some configuration information.";
@@ -81,14 +79,15 @@ TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
   EXPECT_EQ(end.kind, Next::kEndProgram);
   EXPECT_EQ(end.last_message, message);
   EXPECT_FALSE(fs::exists(program.paths.ConfigFile));
-  EXPECT_EQ(ReadFile(program.paths.ConfigBackup), "current configuration\n");
-  EXPECT_EQ(fs::status(program.paths.ConfigBackup).permissions() & fs::perms::all, fs::perms(0600));
+  EXPECT_EQ(ReadFile(program.paths.config_backup), "current configuration\n");
+  EXPECT_EQ(fs::status(program.paths.config_backup).permissions() & fs::perms::all,
+            fs::perms(0600));
 
   // Without a configuration to move the message and the end come all the same.
   const Next again = GiveUpOnInstallation(program);
   EXPECT_EQ(again.kind, Next::kEndProgram);
   EXPECT_EQ(again.last_message, message);
-  EXPECT_FALSE(fs::exists(program.paths.ConfigBackup));
+  EXPECT_FALSE(fs::exists(program.paths.config_backup));
   EXPECT_EQ(session.transcript(), "");
 
   // The top shows the message, then the program ends.

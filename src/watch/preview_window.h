@@ -8,9 +8,9 @@
 #include <string>
 
 #include "desktop/desktop.h"
-#include "platform/file_stamp.h"
 #include "picture/picture.h"
 #include "picture/scaled_jpeg_reader.h"
+#include "platform/file_stamp.h"
 
 namespace torva {
 

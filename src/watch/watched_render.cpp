@@ -12,8 +12,7 @@ std::string SilenceLine(int limit_ms) {
   return "Maxwell Render printed nothing for " + span + ", so the render has been stopped.";
 }
 
-WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::string& output_line,
-                          const RenderWatch& watch) {
+WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const RenderWatch& watch) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   Clock::time_point last_line = start;
@@ -66,8 +65,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::stri
     return RunAction::kStop;
   };
 
-  result.end =
-      WatchRun(renderer, desktop, on_event, StoringEachLine(output_line, on_line), options);
+  result.end = WatchRun(renderer, desktop, on_event, on_line, options);
   result.seconds = since_start();
   result.renderer_elapsed_seconds = progress.elapsed();
   if (result.end == RunEnd::kFinished) result.exit_code = renderer.ExitCode();

@@ -66,8 +66,7 @@ struct WatchedRender {
 // "user", "render ended", the stop rule's reason, "silence limit" or "quit".
 std::string EndedByText(const WatchedRender& render);
 
-// Watches `renderer` to its end; each line is first stored in `output_line`.
-WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, std::string& output_line,
-                          const RenderWatch& watch);
+// Watches `renderer` to its end.
+WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const RenderWatch& watch);
 
 }  // namespace torva

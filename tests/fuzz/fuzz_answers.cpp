@@ -5,8 +5,8 @@
 
 #include <sstream>
 
-#include "fuzz_check.h"
 #include "desktop/scripted/answers.h"
+#include "fuzz_check.h"
 
 using namespace torva;
 

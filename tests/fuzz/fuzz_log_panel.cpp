@@ -4,8 +4,8 @@
 
 #include <list>
 
-#include "fuzz_check.h"
 #include "desktop/log_panel.h"
+#include "fuzz_check.h"
 
 using namespace torva;
 

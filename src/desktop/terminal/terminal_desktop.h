@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "desktop/desktop.h"
-#include "desktop/terminal/status_output.h"
 #include "desktop/log_panel.h"
+#include "desktop/terminal/status_output.h"
 
 namespace torva {
 

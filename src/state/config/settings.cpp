@@ -44,7 +44,7 @@ bool SaveConfiguration(const Program& program) {
   if (!WriteConfigFile(program.paths.ConfigFile, ValuesOf(program))) return false;
   // The settings a failed start set aside hold the login and password too.
   std::error_code ec;
-  std::filesystem::remove(program.paths.ConfigBackup, ec);
+  std::filesystem::remove(program.paths.config_backup, ec);
   return true;
 }
 

@@ -36,9 +36,9 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, FirstRunStoresFolderAccountAndUpdateAnswer) {
   ScriptedSession session("file /opt/Maxwell 5/mximerge\nyes\ninput bob\ninput pw\nno\n");
   Program program(session.desktop(), app_);
-  WriteFile(program.paths.ConfigBackup, "set aside by a failed start");
+  WriteFile(program.paths.config_backup, "set aside by a failed start");
   EXPECT_EQ(AskFirstRunQuestions(program).kind, Next::kGoOn);
-  EXPECT_FALSE(std::filesystem::exists(program.paths.ConfigBackup));
+  EXPECT_FALSE(std::filesystem::exists(program.paths.config_backup));
 
   EXPECT_EQ(program.state.MaxwellDir, "/opt/Maxwell 5/");
   EXPECT_EQ(program.state.LastDir, "/opt/Maxwell 5/");
