@@ -23,11 +23,12 @@ const std::string& BackupOf(const Program& program, RenderMode bench_mode) {
 // next start or benchmark run.
 Next AskWhetherRendererFolderMoved(Program& program) {
   State& state = program.state;
-  if (program.desktop.Question("Maxwell Render path",
+  if (program.desktop.Question(QuestionId::kRendererFolderMoved, "Maxwell Render path",
                                "Is Maxwell Render path still " + state.MaxwellDir + "?"))
     return {};
   auto chosen = program.desktop.ChooseFile(
-      "Please select any file in your Maxwell Render directory", state.FirstRunDir, "*.*|*.*");
+      QuestionId::kMaxwellFolder, "Please select any file in your Maxwell Render directory",
+      state.FirstRunDir, "*.*|*.*");
   if (!chosen || chosen->empty())
     return {Next::kEndProgram, "No file selected, TORVAmeter will now quit"};
   state.MaxwellDir = FolderOf(*chosen);
@@ -70,7 +71,7 @@ bool LoadResultsOrOfferBenchmark(Program& program, RenderMode bench_mode) {
   }
   const std::string kind = bench_mode == RenderMode::kGpu ? "GPU benchmark" : "benchmark";
   const bool yes = program.desktop.Question(
-      "TORVAmeter " + kind + "?",
+      QuestionId::kBenchmarkNow, "TORVAmeter " + kind + "?",
       "Do you want to launch the TORVAmeter " + kind +
           " now?\nRunning the benchmark is mandatory to run estimations.\nYou can launch it "
           "at any time by clicking on the 'Benchmark' button.");

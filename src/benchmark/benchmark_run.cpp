@@ -160,7 +160,7 @@ Next ReadyToRun(Program& program, RenderMode mode, Outcome& outcome) {
   }
 
   const bool run = !BenchmarkLogPresent(LogPathOf(program, mode)) ||
-                   desktop.Question(BenchmarkTitle(mode),
+                   desktop.Question(QuestionId::kBenchmarkAgain, BenchmarkTitle(mode),
                                     "The benchmark has already been run. Do you want to "
                                     "run it again?\nIf yes the new data will replace the old "
                                     "values.");
@@ -512,7 +512,7 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options,
 
 BenchmarkOutcome RunBenchmark(Program& program, const BenchmarkOptions& options) {
   const bool cpu = !program.state.GpuCapable ||
-                   program.desktop.Question("TORVAmeter Benchmark",
+                   program.desktop.Question(QuestionId::kBenchmarkMode, "TORVAmeter Benchmark",
                                             "Do you want to run the CPU benchmark?\nIf you "
                                             "answer 'No', the GPU benchmark will be run.");
   return RunBenchmarkWithMode(program, cpu ? RenderMode::kCpu : RenderMode::kGpu, options);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/gadgets.h"
+#include "desktop/question_id.h"
 #include "picture/picture.h"
 
 namespace torva {
@@ -89,22 +90,27 @@ class Desktop {
 
   // Modal boxes.
   virtual void Message(const std::string& title, const std::string& text) = 0;
+  // The last message before the program ends. Without a window, the
+  // command's own last line says why instead.
+  virtual void Farewell(const std::string& title, const std::string& text) { Message(title, text); }
   // Yes or No; Return, before the focus is moved, answers Yes.
-  virtual bool Question(const std::string& title, const std::string& text) = 0;
+  // Each box names what it asks (`id`) for those who answer without reading it.
+  virtual bool Question(QuestionId id, const std::string& title, const std::string& text) = 0;
   // The same with No for Return: for a question whose Yes gives up work.
-  virtual bool QuestionDefaultNo(const std::string& title, const std::string& text) {
-    return Question(title, text);
+  virtual bool QuestionDefaultNo(QuestionId id, const std::string& title, const std::string& text) {
+    return Question(id, title, text);
   }
   // nullopt when cancelled.
-  virtual std::optional<std::string> Input(const std::string& title, const std::string& prompt) = 0;
+  virtual std::optional<std::string> Input(QuestionId id, const std::string& title,
+                                           const std::string& prompt) = 0;
   // The same for a secret such as a password, which the window system masks
   // while it is typed.
-  virtual std::optional<std::string> SecretInput(const std::string& title,
+  virtual std::optional<std::string> SecretInput(QuestionId id, const std::string& title,
                                                  const std::string& prompt) {
-    return Input(title, prompt);
+    return Input(id, title, prompt);
   }
   // `filter` is "Description|pattern", e.g. "Maxwell Render scene (*.mxs)|*.mxs".
-  virtual std::optional<std::string> ChooseFile(const std::string& title,
+  virtual std::optional<std::string> ChooseFile(QuestionId id, const std::string& title,
                                                 const std::string& start_dir,
                                                 const std::string& filter) = 0;
 

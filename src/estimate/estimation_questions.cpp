@@ -28,10 +28,10 @@ std::optional<int> SamplingLevelFromAnswer(std::string_view answer) {
   return static_cast<int>(rounded);
 }
 
-std::optional<int> AskResolution(Desktop& desktop, const std::string& title,
+std::optional<int> AskResolution(Desktop& desktop, QuestionId id, const std::string& title,
                                  const std::string& prompt) {
   for (;;) {
-    const std::optional<std::string> answer = desktop.Input(title, prompt);
+    const std::optional<std::string> answer = desktop.Input(id, title, prompt);
     if (!answer || answer->empty()) return std::nullopt;
     if (auto value = ResolutionFromAnswer(*answer)) return value;
   }
@@ -39,8 +39,8 @@ std::optional<int> AskResolution(Desktop& desktop, const std::string& title,
 
 std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop) {
   for (;;) {
-    const std::optional<std::string> answer =
-        desktop.Input("Sampling Level", "Enter the SL to reach (SL >= 10)");
+    const std::optional<std::string> answer = desktop.Input(
+        QuestionId::kSamplingLevel, "Sampling Level", "Enter the SL to reach (SL >= 10)");
     if (!answer || answer->empty()) return std::nullopt;
     if (auto level = SamplingLevelFromAnswer(*answer)) return SamplingLevelAnswer{*level, *answer};
   }

@@ -19,7 +19,7 @@ std::optional<int> SamplingLevelFromAnswer(std::string_view answer);
 
 // Asks until the answer is in range; nullopt when the user cancels or
 // answers nothing.
-std::optional<int> AskResolution(Desktop& desktop, const std::string& title,
+std::optional<int> AskResolution(Desktop& desktop, QuestionId id, const std::string& title,
                                  const std::string& prompt);
 
 struct SamplingLevelAnswer {

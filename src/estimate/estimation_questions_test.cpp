@@ -29,9 +29,9 @@ TEST(SamplingLevelAnswer, RoundsHalfToEvenAndKeepsTenToFifty) {
 
 TEST(AskingTheSizes, AsksAgainUntilInRangeAndEndsOnAnEmptyAnswer) {
   ScriptedSession session("input 399\ninput 32769\ninput  1920px\ninput \ncancel\n");
-  EXPECT_EQ(AskResolution(session.desktop(), "T", "P"), 1920);
-  EXPECT_EQ(AskResolution(session.desktop(), "T", "P"), std::nullopt);
-  EXPECT_EQ(AskResolution(session.desktop(), "T", "P"), std::nullopt);
+  EXPECT_EQ(AskResolution(session.desktop(), QuestionId::kProjectWidth, "T", "P"), 1920);
+  EXPECT_EQ(AskResolution(session.desktop(), QuestionId::kProjectWidth, "T", "P"), std::nullopt);
+  EXPECT_EQ(AskResolution(session.desktop(), QuestionId::kProjectWidth, "T", "P"), std::nullopt);
   EXPECT_EQ(session.transcript(),
             "input \"T\" \"P\" -> \"399\"\ninput \"T\" \"P\" -> \"32769\"\n"
             "input \"T\" \"P\" -> \" 1920px\"\ninput \"T\" \"P\" -> \"\"\n"

@@ -32,11 +32,6 @@ void ReportAndLog(Estimation& run, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) run.log.Write(line);
 }
 
-bool BenchmarkDone(const State& state, RenderMode mode) {
-  return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio != 0 && state.GpuDeltaSL != 0
-                                  : state.FarmSpeedRatio != 0 && state.DeltaSL != 0;
-}
-
 float SpeedRatio(const State& state, RenderMode mode) {
   return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
 }
@@ -181,8 +176,8 @@ Next CheckReady(Estimation& run) {
   State& state = run.program.state;
   const RendererCheck renderer_check = CheckRenderer(run.program);
   if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(run.program);
-  if (state.GpuCapable &&
-      desktop.Question("Estimation type", "Is this scene designed for GPU rendering?")) {
+  if (state.GpuCapable && desktop.Question(QuestionId::kEstimationType, "Estimation type",
+                                           "Is this scene designed for GPU rendering?")) {
     run.project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
@@ -204,20 +199,22 @@ bool ChooseProject(Estimation& run) {
   Desktop& desktop = run.program.desktop;
   const AppPaths& paths = run.program.paths;
   Project& project = run.project;
-  std::optional<std::string> vum =
-      desktop.ChooseFile("Choose a vum project to estimate: ", paths.AppDir + "/archive/",
-                         "vum archive (*.vum)|*.vum");
+  std::optional<std::string> vum = desktop.ChooseFile(
+      QuestionId::kProjectArchive, "Choose a vum project to estimate: ", paths.AppDir + "/archive/",
+      "vum archive (*.vum)|*.vum");
   if (!vum || vum->empty()) return false;
   project.vum_path = *vum;
   std::error_code ec;
   fs::create_directories(paths.EstimateDir, ec);
   desktop.ClearLog();
 
-  std::optional<int> width = AskResolution(desktop, "Project X (width) resolution",
-                                           "Enter the X resolution (400-32768 pix)");
+  std::optional<int> width =
+      AskResolution(desktop, QuestionId::kProjectWidth, "Project X (width) resolution",
+                    "Enter the X resolution (400-32768 pix)");
   if (!width) return false;
-  std::optional<int> height = AskResolution(desktop, "Project Y (height) resolution",
-                                            "Enter the Y resolution (400-32768 pix)");
+  std::optional<int> height =
+      AskResolution(desktop, QuestionId::kProjectHeight, "Project Y (height) resolution",
+                    "Enter the Y resolution (400-32768 pix)");
   if (!height) return false;
   project.width = *width;
   project.height = *height;

@@ -1,6 +1,5 @@
 // benchmark: the window's "Benchmark" with the answers of the command line.
 #include "benchmark/benchmark_run.h"
-#include "benchmark/farm_figures.h"
 #include "headless/command_runs.h"
 #include "headless/stop_rules.h"
 #include "text/numbers.h"
@@ -14,12 +13,10 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
                                    " cannot render on the GPU");
   }
   const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
-  desktop.AddReply({.title = BenchmarkTitle(mode),
-                    .text = "The benchmark has already been run.",
-                    .answer = "yes",
-                    .argument = "benchmark"});
+  desktop.AddReply(
+      {.question = QuestionId::kBenchmarkAgain, .answer = "yes", .argument = "benchmark"});
   // After the CPU benchmark the GPU one is offered when its log is missing.
-  desktop.AddReply({.title = "TORVAmeter GPU benchmark?", .answer = "no"});
+  desktop.AddReply({.question = QuestionId::kBenchmarkNow, .answer = "no"});
   desktop.AddReply(QuitOnInterrupt());
 
   BenchmarkOptions options;

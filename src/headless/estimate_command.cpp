@@ -12,17 +12,24 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
     return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
                                    " cannot render on the GPU");
   }
-  desktop.AddReply({.title = "Estimation type",
+  const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
+  if (!BenchmarkDone(program.state, mode)) {
+    return HeadlessOutcome::Failed(std::string("this computer has no ") + ModeName(mode) +
+                                   " benchmark of Maxwell Render " + program.state.RendererVersion +
+                                   " yet: run the benchmark command first");
+  }
+  desktop.AddReply({.question = QuestionId::kEstimationType,
                     .answer = command.gpu ? "yes" : "no",
                     .argument = command.gpu ? "--gpu" : ""});
-  desktop.AddReply({.title = "Choose a vum project to estimate: ",
+  desktop.AddReply({.question = QuestionId::kProjectArchive,
                     .answer = command.archive,
                     .argument = "ARCHIVE.vum"});
   desktop.AddReply(
-      {.title = "Project X (width) resolution", .answer = command.width, .argument = "--size"});
+      {.question = QuestionId::kProjectWidth, .answer = command.width, .argument = "--size"});
   desktop.AddReply(
-      {.title = "Project Y (height) resolution", .answer = command.height, .argument = "--size"});
-  desktop.AddReply({.title = "Sampling Level", .answer = command.sl, .argument = "--sl"});
+      {.question = QuestionId::kProjectHeight, .answer = command.height, .argument = "--size"});
+  desktop.AddReply(
+      {.question = QuestionId::kSamplingLevel, .answer = command.sl, .argument = "--sl"});
   desktop.AddReply(QuitOnInterrupt());
 
   EstimationOptions options;

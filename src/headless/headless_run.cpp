@@ -28,7 +28,7 @@ void MakeFolderIfMissing(const std::string& folder) {
 // the window's start-up does, but asks nothing and changes no file: a log of
 // another renderer version counts as no benchmark. Returns the failure, if any.
 std::string LoadState(Program& program, TerminalDesktop& desktop, const std::string& name) {
-  desktop.AddReply({.title = "Check for updates",
+  desktop.AddReply({.question = QuestionId::kCheckUpdates,
                     .failure = "the settings do not say whether to look for updates: run \"" +
                                name + " setup\" with --updates yes|no"});
   if (!LoadConfiguration(program)) {
@@ -36,7 +36,9 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
            " setup --maxwell DIR\" first";
   }
   State& state = program.state;
-  if (CheckRenderer(program) == RendererCheck::kTooOld) {
+  const RendererCheck check = CheckRenderer(program);
+  if (check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program).reason;
+  if (check == RendererCheck::kTooOld) {
     desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
                                             ".\nThis version of TORVAmeter needs Maxwell Render " +
                                             program.constants.MinRendererVersion +
@@ -114,10 +116,7 @@ std::string RecordLine(const std::string& record_json,
 }
 
 Reply QuitOnInterrupt() {
-  return {.title = "TORVAmeter",
-          .text = "Do you want to stop ",
-          .answer = "yes",
-          .failure = "interrupted"};
+  return {.question = QuestionId::kStopAndQuit, .answer = "yes", .failure = "interrupted"};
 }
 
 int RunHeadless(const CommandLine& line, const std::string& app_dir,
@@ -161,6 +160,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
       outcome.failure = stuck.message;
     } catch (const ProgramEnded& ended) {
       outcome.failure = !desktop.failures().empty() ? desktop.failures().front()
+                        : !ended.reason.empty()     ? ended.reason
                         : ended.message.empty()     ? "TORVAmeter ended"
                                                     : OnOneLine(ended.message);
     }

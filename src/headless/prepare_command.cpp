@@ -89,22 +89,19 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
   std::error_code ec;
   if (!std::filesystem::is_regular_file(command.scene, ec))
     return HeadlessOutcome::Failed(command.scene + ": no such scene file");
-  desktop.AddReply({.title = "Choose the MXS scene to process",
-                    .answer = command.scene,
-                    .argument = "SCENE.mxs"});
-  desktop.AddReply({.title = "Missing file: ",
-                    .title_prefix = true,
+  desktop.AddReply(
+      {.question = QuestionId::kScene, .answer = command.scene, .argument = "SCENE.mxs"});
+  desktop.AddReply({.question = QuestionId::kMissingFile,
                     .failure = "a file the scene needs is neither where the scene says nor "
                                "below the scene's folder"});
-  desktop.AddReply({.title = "TORVAmeter warning",
-                    .text = "Files of the same name come from different folders",
+  desktop.AddReply({.question = QuestionId::kSameNames,
                     .answer = command.allow_same_names ? "yes" : "no",
                     .argument = command.allow_same_names ? "--allow-same-names" : "",
                     .failure = command.allow_same_names
                                    ? ""
                                    : "different files of one name would meet in the project: "
                                      "give --allow-same-names to pack it anyway"});
-  desktop.AddReply({.title = "Compression level",
+  desktop.AddReply({.question = QuestionId::kCompression,
                     .answer = command.fast ? "no" : "yes",
                     .argument = command.fast ? "--fast" : ""});
   desktop.AddReply(QuitOnInterrupt());

@@ -128,10 +128,10 @@ struct Packing {
 
 // Packs the gathered files; false when the user chose to quit meanwhile.
 bool Compress(Program& program, Preparation& preparation, Packing& packing) {
-  packing.compression =
-      program.desktop.Question("Compression level", "Maximum compression? (if No, maximum speed)")
-          ? Compression::kMaximum
-          : Compression::kFastest;
+  packing.compression = program.desktop.Question(QuestionId::kCompression, "Compression level",
+                                                 "Maximum compression? (if No, maximum speed)")
+                            ? Compression::kMaximum
+                            : Compression::kFastest;
   ReportLine(program, "All files gathered, TORVAmeter is compressing the project...");
   preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
   const long long start_ms = NowMs();

@@ -57,8 +57,8 @@ bool SearchMissingFile(Program& program, Preparation& preparation, const Missing
   std::string chosen;
   for (;;) {
     std::optional<std::string> path = program.desktop.ChooseFile(
-        "Missing file: \"" + shown_name + "\" is missing, please find it", program.state.LastDir,
-        "Missing file (*." + extension + ")|*." + extension);
+        QuestionId::kMissingFile, "Missing file: \"" + shown_name + "\" is missing, please find it",
+        program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
     if (!path || path->empty()) return false;
     chosen = *path;
     if (FileNameOf(chosen) != missing.name) continue;
@@ -124,7 +124,8 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
       return {Next::kGiveUp};
   }
   if (!WriteWholeFile(paths.gather_script, gather_script(preparation.scene_path, project_folder)))
-    return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit"};
+    return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit",
+            "the Maxwell script file " + paths.gather_script + " cannot be created"};
   std::error_code ec;
   StartProjectLog(program, preparation);
 
@@ -148,7 +149,8 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
   fs::remove(paths.gather_script, ec);
   if (given_up) {
     return {Next::kEndProgram,
-            "Missing file: \"" + *given_up + "\" was not found, TORVAmeter will now quit"};
+            "Missing file: \"" + *given_up + "\" was not found, TORVAmeter will now quit",
+            "missing file: \"" + *given_up + "\" was not found"};
   }
   if (end == RunEnd::kCloseRequested) return {Next::kGiveUp};
   preparation.renderer_crashed = end == RunEnd::kFinished && renderer.ExitCode() >= 128;

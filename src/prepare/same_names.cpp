@@ -51,7 +51,8 @@ bool CheckSameNames(Program& program, Preparation& preparation) {
                         CopiedFrom(dependency, scene_folder, preparation.found_by_hand));
   const std::vector<SameNameFiles> clashes = DifferingSameNameFiles(copies, program.paths.TempDir);
   return clashes.empty() ||
-         program.desktop.QuestionDefaultNo("TORVAmeter warning", SameNameQuestion(clashes));
+         program.desktop.QuestionDefaultNo(QuestionId::kSameNames, "TORVAmeter warning",
+                                           SameNameQuestion(clashes));
 }
 
 }  // namespace torva

@@ -6,8 +6,8 @@ namespace torva {
 std::optional<std::string> ChooseScene(Program& program) {
   for (;;) {
     std::optional<std::string> path =
-        program.desktop.ChooseFile("Choose the MXS scene to process", program.state.LastDir,
-                                   "Maxwell Render scene (*.mxs)|*.mxs");
+        program.desktop.ChooseFile(QuestionId::kScene, "Choose the MXS scene to process",
+                                   program.state.LastDir, "Maxwell Render scene (*.mxs)|*.mxs");
     if (!path || path->empty()) return std::nullopt;
     if (IsSceneFile(*path)) return path;
   }

@@ -101,6 +101,12 @@ struct State {
   int LogLine = 0;
 };
 
+// A benchmark in `mode` has given both of its figures (0 means not run).
+inline bool BenchmarkDone(const State& state, RenderMode mode) {
+  return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio != 0 && state.GpuDeltaSL != 0
+                                  : state.FarmSpeedRatio != 0 && state.DeltaSL != 0;
+}
+
 // Where the update check connects: the public server, or the local
 // mini-farm's when the marker file exists. Tests point both at a local server.
 struct UpdateServers {
@@ -134,7 +140,8 @@ struct Program {
 // then ends its child, leaves nothing half-written and returns.
 inline bool ConfirmQuit(Program& program, const std::string& activity) {
   program.quit_requested = program.desktop.QuestionDefaultNo(
-      "TORVAmeter", "Do you want to stop " + activity + " and quit TORVAmeter?");
+      QuestionId::kStopAndQuit, "TORVAmeter",
+      "Do you want to stop " + activity + " and quit TORVAmeter?");
   return program.quit_requested;
 }
 

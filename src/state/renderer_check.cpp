@@ -29,7 +29,9 @@ Next GiveUpOnInstallation(Program& program) {
   fs::rename(program.paths.ConfigFile, program.paths.config_backup, error);
   return {Next::kEndProgram,
           "The Maxwell Render executable cannot be found, TORVAmeter will now quit.\nAt next "
-          "launch, you will be asked to enter some configuration information."};
+          "launch, you will be asked to enter some configuration information.",
+          "The Maxwell Render executable cannot be found: the settings have been set aside as " +
+              program.paths.config_backup + "; give the Maxwell Render folder again with setup"};
 }
 
 }  // namespace torva

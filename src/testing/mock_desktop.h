@@ -23,13 +23,13 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(void, DisableButtons, (int), (override));
   MOCK_METHOD(void, EnableButtons, (int), (override));
   MOCK_METHOD(void, Message, (const std::string&, const std::string&), (override));
-  MOCK_METHOD(bool, Question, (const std::string&, const std::string&), (override));
-  MOCK_METHOD(std::optional<std::string>, Input, (const std::string&, const std::string&),
-              (override));
-  MOCK_METHOD(std::optional<std::string>, SecretInput, (const std::string&, const std::string&),
-              (override));
+  MOCK_METHOD(bool, Question, (QuestionId, const std::string&, const std::string&), (override));
+  MOCK_METHOD(std::optional<std::string>, Input,
+              (QuestionId, const std::string&, const std::string&), (override));
+  MOCK_METHOD(std::optional<std::string>, SecretInput,
+              (QuestionId, const std::string&, const std::string&), (override));
   MOCK_METHOD(std::optional<std::string>, ChooseFile,
-              (const std::string&, const std::string&, const std::string&), (override));
+              (QuestionId, const std::string&, const std::string&, const std::string&), (override));
   MOCK_METHOD(std::optional<WindowId>, OpenWindow, (const WindowLayout&), (override));
   MOCK_METHOD(void, CloseWindow, (WindowId), (override));
   MOCK_METHOD(void, ShowPicture, (WindowId, int, int, const Picture&), (override));

@@ -133,7 +133,7 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
       program.desktop.Message(kUpdateTitle, "Your TORVAmeter version is up to date.");
     return;
   }
-  if (!program.desktop.Question(kUpdateTitle,
+  if (!program.desktop.Question(QuestionId::kUpdateOffer, kUpdateTitle,
                                 "New TORVAmeter version detected: " + ShownVersion(*reply) +
                                     "\nDo you want to download the new "
                                     "version?"))

@@ -94,17 +94,20 @@ int main() {
         } else if (event.gadget == kPrepareProject) {
           CheckBoxes(desktop);
         } else if (event.gadget == kConfig) {
-          auto text = desktop.Input("Probe input", "Your login (name@domain):");
+          auto text = desktop.Input(QuestionId::kLogin, "Probe input", "Your login (name@domain):");
           Say("input %s", text ? text->c_str() : "cancelled");
         } else if (event.gadget == kCpuDetect) {
-          auto text = desktop.SecretInput("Probe secret", "Your password:");
+          auto text = desktop.SecretInput(QuestionId::kPassword, "Probe secret", "Your password:");
           Say("secret %s", text ? text->c_str() : "cancelled");
         } else if (event.gadget == kPriceInfo) {
           desktop.Message("Probe message",
                           "100% sure: mail name@domain\nsecond line %s %d\rthird line");
           Say("message done");
         } else if (event.gadget == kUpdates) {
-          Say("answer %s", desktop.Question("Probe question", "Download v2.9?") ? "yes" : "no");
+          Say("answer %s",
+              desktop.Question(QuestionId::kUpdateOffer, "Probe question", "Download v2.9?")
+                  ? "yes"
+                  : "no");
         } else if (event.gadget == kEstimateProject && !pictures) {
           Rect main = desktop.MainWindowFrame();
           WindowLayout layout;

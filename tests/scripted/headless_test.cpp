@@ -98,9 +98,11 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   run = Torvameter("estimate " + ShellQuote(app_ + "/archive/Kitchen.vum") +
                    " --size 1280x720 --sl 17");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("Before doing an estimation, you must run the benchmark on your system!"),
+  EXPECT_NE(run.err.find("no CPU benchmark of Maxwell Render 5.2.1.49 yet: run the benchmark "
+                         "command first\n"),
             std::string::npos)
       << run.err;
+  EXPECT_EQ(run.err.find("button"), std::string::npos) << run.err;
 
   run = Torvameter("benchmark --estimates 2 --json");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -171,6 +173,17 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   EXPECT_NE(run.err.find("This is a multi-camera project."), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("CLICK"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
+
+  // A renderer gone is said in the words of a command, not of the window.
+  fs::remove(maxwell_ + "/mximerge");
+  run = Torvameter("estimate " + ShellQuote(archive) + " --size 1280x720 --sl 17");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("estimate: The Maxwell Render executable cannot be found: the settings "
+                         "have been set aside as " +
+                         app_ + "/TORVAmeter_Maxwell.ini.bak;"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("will now quit"), std::string::npos) << run.err;
 }
 
 // The password comes through a pipe, kept out of the process list; the

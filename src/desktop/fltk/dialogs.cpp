@@ -201,34 +201,35 @@ void FltkDesktop::Message(const std::string& title, const std::string& text) {
   box.Ask(owner);
 }
 
-bool FltkDesktop::Question(const std::string& title, const std::string& text) {
+bool FltkDesktop::Question(QuestionId, const std::string& title, const std::string& text) {
   if (!fltk::EnsureDisplay()) return false;
   Fl_Window* owner = DialogOwner();
   ChoiceBox box(owner, title, text, {"No", "Yes"}, 1, 0);
   return box.Ask(owner) == 1;
 }
 
-bool FltkDesktop::QuestionDefaultNo(const std::string& title, const std::string& text) {
+bool FltkDesktop::QuestionDefaultNo(QuestionId, const std::string& title, const std::string& text) {
   if (!fltk::EnsureDisplay()) return false;
   Fl_Window* owner = DialogOwner();
   ChoiceBox box(owner, title, text, {"No", "Yes"}, 0, 0);
   return box.Ask(owner) == 1;
 }
 
-std::optional<std::string> FltkDesktop::Input(const std::string& title, const std::string& prompt) {
+std::optional<std::string> FltkDesktop::Input(QuestionId, const std::string& title,
+                                              const std::string& prompt) {
   if (!fltk::EnsureDisplay()) return std::nullopt;
   InputBox box(title, prompt, false);
   return box.Ask(DialogOwner());
 }
 
-std::optional<std::string> FltkDesktop::SecretInput(const std::string& title,
+std::optional<std::string> FltkDesktop::SecretInput(QuestionId, const std::string& title,
                                                     const std::string& prompt) {
   if (!fltk::EnsureDisplay()) return std::nullopt;
   InputBox box(title, prompt, true);
   return box.Ask(DialogOwner());
 }
 
-std::optional<std::string> FltkDesktop::ChooseFile(const std::string& title,
+std::optional<std::string> FltkDesktop::ChooseFile(QuestionId, const std::string& title,
                                                    const std::string& start_dir,
                                                    const std::string& filter) {
   if (!fltk::EnsureDisplay()) return std::nullopt;

@@ -41,12 +41,14 @@ class FltkDesktop : public Desktop {
   void EnableButtons(int keep) override;
 
   void Message(const std::string& title, const std::string& text) override;
-  bool Question(const std::string& title, const std::string& text) override;
-  bool QuestionDefaultNo(const std::string& title, const std::string& text) override;
-  std::optional<std::string> Input(const std::string& title, const std::string& prompt) override;
-  std::optional<std::string> SecretInput(const std::string& title,
+  bool Question(QuestionId id, const std::string& title, const std::string& text) override;
+  bool QuestionDefaultNo(QuestionId id, const std::string& title, const std::string& text) override;
+  std::optional<std::string> Input(QuestionId id, const std::string& title,
+                                   const std::string& prompt) override;
+  std::optional<std::string> SecretInput(QuestionId id, const std::string& title,
                                          const std::string& prompt) override;
-  std::optional<std::string> ChooseFile(const std::string& title, const std::string& start_dir,
+  std::optional<std::string> ChooseFile(QuestionId id, const std::string& title,
+                                        const std::string& start_dir,
                                         const std::string& filter) override;
 
   std::optional<WindowId> OpenWindow(const WindowLayout& layout) override;

@@ -95,11 +95,12 @@ void ScriptedDesktop::Message(const std::string& title, const std::string& text)
   Write("message " + Quote(title) + " " + Quote(text));
 }
 
-bool ScriptedDesktop::Question(const std::string& title, const std::string& text) {
+bool ScriptedDesktop::Question(QuestionId, const std::string& title, const std::string& text) {
   return Ask(title, text, true);
 }
 
-bool ScriptedDesktop::QuestionDefaultNo(const std::string& title, const std::string& text) {
+bool ScriptedDesktop::QuestionDefaultNo(QuestionId, const std::string& title,
+                                        const std::string& text) {
   return Ask(title, text, false);
 }
 
@@ -114,7 +115,7 @@ bool ScriptedDesktop::Ask(const std::string& title, const std::string& text, boo
   return yes;
 }
 
-std::optional<std::string> ScriptedDesktop::Input(const std::string& title,
+std::optional<std::string> ScriptedDesktop::Input(QuestionId, const std::string& title,
                                                   const std::string& prompt) {
   const Answer* next = Next();
   if (!next || (next->kind != Answer::Kind::kInput && next->kind != Answer::Kind::kCancel))
@@ -127,7 +128,7 @@ std::optional<std::string> ScriptedDesktop::Input(const std::string& title,
   return answer;
 }
 
-std::optional<std::string> ScriptedDesktop::ChooseFile(const std::string& title,
+std::optional<std::string> ScriptedDesktop::ChooseFile(QuestionId, const std::string& title,
                                                        const std::string& start_dir,
                                                        const std::string& filter) {
   const Answer* next = Next();

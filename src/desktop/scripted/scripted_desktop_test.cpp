@@ -69,10 +69,10 @@ TEST(AnswersTest, RejectsMalformedLines) {
 TEST_F(ScriptedDesktopTest, AnswersBoxesInOrderAndQuotesTexts) {
   Start("yes\ninput a\"b\\c\nfile /x y.mxs\ncancel\n");
   desktop().Message("T", "line1\nline2\r\ttab");
-  EXPECT_TRUE(desktop().Question("Q", "Sure?"));
-  EXPECT_EQ(desktop().Input("I", "Name:"), "a\"b\\c");
-  EXPECT_EQ(desktop().ChooseFile("F", "/start", "*.*|*.*"), "/x y.mxs");
-  EXPECT_EQ(desktop().ChooseFile("F", "/start", "*.*|*.*"), std::nullopt);
+  EXPECT_TRUE(desktop().Question(QuestionId::kCompression, "Q", "Sure?"));
+  EXPECT_EQ(desktop().Input(QuestionId::kLogin, "I", "Name:"), "a\"b\\c");
+  EXPECT_EQ(desktop().ChooseFile(QuestionId::kScene, "F", "/start", "*.*|*.*"), "/x y.mxs");
+  EXPECT_EQ(desktop().ChooseFile(QuestionId::kScene, "F", "/start", "*.*|*.*"), std::nullopt);
   EXPECT_EQ(Transcript(),
             "message \"T\" \"line1\\nline2\\r\\ttab\"\n"
             "question \"Q\" \"Sure?\" -> yes\n"
@@ -93,7 +93,7 @@ TEST_F(ScriptedDesktopTest, ControlBytesCannotCutOrGarbleATranscriptLine) {
 
 TEST_F(ScriptedDesktopTest, AWrongKindOfAnswerIsStuck) {
   Start("file /x\n");
-  EXPECT_THROW(desktop().Question("Q", "Sure?"), ScriptStuck);
+  EXPECT_THROW(desktop().Question(QuestionId::kCompression, "Q", "Sure?"), ScriptStuck);
   EXPECT_EQ(Transcript(), "stuck \"question \\\"Q\\\" \\\"Sure?\\\"\"\n");
 }
 

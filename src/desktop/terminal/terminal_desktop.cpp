@@ -36,14 +36,13 @@ bool TerminalDesktop::Interrupted() { return stop_signal != 0; }
 
 int TerminalDesktop::InterruptSignal() { return stop_signal; }
 
-const Reply& TerminalDesktop::Use(const std::string& kind, const std::string& title,
-                                  const std::string& text, bool single_use) {
+const Reply& TerminalDesktop::Use(const std::string& kind, QuestionId question,
+                                  const std::string& title, const std::string& text,
+                                  bool single_use) {
   used_.resize(replies_.size(), false);
   for (std::size_t i = 0; i < replies_.size(); ++i) {
     const Reply& reply = replies_[i];
-    const bool title_matches =
-        reply.title_prefix ? title.starts_with(reply.title) : title == reply.title;
-    if (!title_matches || !text.starts_with(reply.text)) continue;
+    if (reply.question != question) continue;
     if (used_[i] && single_use) {
       throw HeadlessStuck{Described(title, text) + " refused the answer \"" + reply.answer + "\"" +
                           (reply.argument.empty() ? "" : " given by " + reply.argument)};
@@ -71,8 +70,8 @@ void TerminalDesktop::Message(const std::string& title, const std::string& text)
   output_.Note(title + ": " + text);
 }
 
-bool TerminalDesktop::Question(const std::string& title, const std::string& text) {
-  const Reply& reply = Use("question", title, text, false);
+bool TerminalDesktop::Question(QuestionId id, const std::string& title, const std::string& text) {
+  const Reply& reply = Use("question", id, title, text, false);
   if (reply.answer != "yes" && reply.answer != "no") {
     throw HeadlessStuck{reply.failure.empty() ? "the question " + Described(title, text) +
                                                     " cannot be answered from the command line"
@@ -83,16 +82,16 @@ bool TerminalDesktop::Question(const std::string& title, const std::string& text
   return reply.answer == "yes";
 }
 
-std::optional<std::string> TerminalDesktop::Input(const std::string& title,
+std::optional<std::string> TerminalDesktop::Input(QuestionId id, const std::string& title,
                                                   const std::string& prompt) {
-  const Reply& reply = Use("input box", title, prompt, true);
+  const Reply& reply = Use("input box", id, title, prompt, true);
   if (reply.answer.empty()) return std::nullopt;
   return reply.answer;
 }
 
-std::optional<std::string> TerminalDesktop::ChooseFile(const std::string& title, const std::string&,
-                                                       const std::string&) {
-  const Reply& reply = Use("file requester", title, "", true);
+std::optional<std::string> TerminalDesktop::ChooseFile(QuestionId id, const std::string& title,
+                                                       const std::string&, const std::string&) {
+  const Reply& reply = Use("file requester", id, title, "", true);
   if (reply.answer.empty()) return std::nullopt;
   return reply.answer;
 }

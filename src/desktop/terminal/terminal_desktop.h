@@ -17,12 +17,9 @@
 
 namespace torva {
 
-// The answer to one box, recognised by its title and the start of its text
-// (or prompt; "" matches any).
+// The answer to one box, recognised by what it asks.
 struct Reply {
-  std::string title = {};
-  std::string text = {};
-  bool title_prefix = false;  // `title` is only the start of the box's title
+  QuestionId question;
   // Questions: "yes" or "no". Inputs: the text. File requesters: the path;
   // "" cancels.
   std::string answer = {};
@@ -77,9 +74,12 @@ class TerminalDesktop : public Desktop {
   void EnableButtons(int) override {}
 
   void Message(const std::string& title, const std::string& text) override;
-  bool Question(const std::string& title, const std::string& text) override;
-  std::optional<std::string> Input(const std::string& title, const std::string& prompt) override;
-  std::optional<std::string> ChooseFile(const std::string& title, const std::string& start_dir,
+  void Farewell(const std::string&, const std::string&) override {}
+  bool Question(QuestionId id, const std::string& title, const std::string& text) override;
+  std::optional<std::string> Input(QuestionId id, const std::string& title,
+                                   const std::string& prompt) override;
+  std::optional<std::string> ChooseFile(QuestionId id, const std::string& title,
+                                        const std::string& start_dir,
                                         const std::string& filter) override;
 
   std::optional<WindowId> OpenWindow(const WindowLayout& layout) override;
@@ -98,8 +98,8 @@ class TerminalDesktop : public Desktop {
  private:
   // The reply for a box, marked used; throws when there is none or when a
   // single-use one comes back.
-  const Reply& Use(const std::string& kind, const std::string& title, const std::string& text,
-                   bool single_use);
+  const Reply& Use(const std::string& kind, QuestionId question, const std::string& title,
+                   const std::string& text, bool single_use);
 
   StatusOutput& output_;
   std::vector<Reply> replies_;

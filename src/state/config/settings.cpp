@@ -24,17 +24,19 @@ ConfigValues ValuesOf(const Program& program) {
 
 void AskUpdateQuestion(Program& program) {
   program.state.CheckUpdates = program.desktop.Question(
-      "Check for updates",
+      QuestionId::kCheckUpdates, "Check for updates",
       "Do you want TORVAmeter to check for updates automatically (highly recommended)?");
   program.state.unusual_update_line.clear();
 }
 
 std::string AskLogin(Program& program) {
-  return program.desktop.Input("TORVA login", "Please enter your TORVA login:").value_or("");
+  return program.desktop.Input(QuestionId::kLogin, "TORVA login", "Please enter your TORVA login:")
+      .value_or("");
 }
 
 std::string AskPassword(Program& program) {
-  return program.desktop.SecretInput("TORVA password", "Please enter your TORVA password:")
+  return program.desktop
+      .SecretInput(QuestionId::kPassword, "TORVA password", "Please enter your TORVA password:")
       .value_or("");
 }
 
@@ -91,14 +93,16 @@ Next AskFirstRunQuestions(Program& program) {
     }
   }
 
-  auto chosen = desktop.ChooseFile("Please select any file in your Maxwell Render directory",
+  auto chosen = desktop.ChooseFile(QuestionId::kMaxwellFolder,
+                                   "Please select any file in your Maxwell Render directory",
                                    s.FirstRunDir, "*.*|*.*");
   if (!chosen || chosen->empty())
     return {Next::kEndProgram, "No file selected, TORVAmeter will now quit"};
   s.MaxwellDir = FolderOf(*chosen);
   s.LastDir = s.MaxwellDir;
 
-  if (desktop.Question("TORVA account?", "Do you already have a TORVA account?")) {
+  if (desktop.Question(QuestionId::kHasAccount, "TORVA account?",
+                       "Do you already have a TORVA account?")) {
     s.FarmLogin = AskLogin(program);
     if (s.FarmLogin.empty())
       return {Next::kEndProgram, "You must enter a valid TORVA login! TORVAmeter will now quit"};
@@ -119,7 +123,7 @@ void RunConfigButton(Program& program) {
   AskUpdateQuestion(program);
   SaveConfiguration(program);  // a failure here is not reported
 
-  if (!desktop.Question("Modify user info",
+  if (!desktop.Question(QuestionId::kModifyUserInfo, "Modify user info",
                         "Do you want to modify the login/password TORVAmeter is using "
                         "to access the TORVA web site?"))
     return;

@@ -208,15 +208,16 @@ TEST_F(SettingsTest, ThePasswordIsAskedForAsASecret) {
   using ::testing::Return;
   ::testing::NiceMock<MockDesktop> desktop;
   Program program(desktop, app_);
-  ON_CALL(desktop, Question(_, _)).WillByDefault(Return(true));
-  ON_CALL(desktop, ChooseFile(_, _, _)).WillByDefault(Return("/opt/Maxwell 5/mximerge"));
-  EXPECT_CALL(desktop, Input("TORVA login", "Please enter your TORVA login:"))
+  ON_CALL(desktop, Question(_, _, _)).WillByDefault(Return(true));
+  ON_CALL(desktop, ChooseFile(_, _, _, _)).WillByDefault(Return("/opt/Maxwell 5/mximerge"));
+  EXPECT_CALL(desktop, Input(QuestionId::kLogin, "TORVA login", "Please enter your TORVA login:"))
       .Times(2)
       .WillRepeatedly(Return("bob"));
-  EXPECT_CALL(desktop, SecretInput("TORVA password", "Please enter your TORVA password:"))
+  EXPECT_CALL(desktop, SecretInput(QuestionId::kPassword, "TORVA password",
+                                   "Please enter your TORVA password:"))
       .Times(2)
       .WillRepeatedly(Return("pw"));
-  EXPECT_CALL(desktop, Input("TORVA password", _)).Times(0);
+  EXPECT_CALL(desktop, Input(_, "TORVA password", _)).Times(0);
   AskFirstRunQuestions(program);
   RunConfigButton(program);
   EXPECT_EQ(program.state.FarmPassword, "pw");
