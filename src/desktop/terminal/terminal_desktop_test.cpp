@@ -74,6 +74,7 @@ TEST_F(TerminalDesktopTest, RepliesAreFoundByWhatTheBoxAsksWhateverItsWords) {
   desktop_.AddReply({.question = kCompression, .answer = "no", .argument = "--fast"});
   desktop_.AddReply({.question = kMissingFile, .failure = "missing"});
   desktop_.AddReply({.question = kSamplingLevel, .answer = "17", .argument = "--sl"});
+  desktop_.AddReply({.question = kBenchmarkNow, .answer = "no"});
 
   EXPECT_FALSE(desktop_.Question(kCompression, "Compression level", "Maximum compression?"));
   EXPECT_FALSE(desktop_.Question(kCompression, "Renamed", "Other words"));  // again: same
@@ -82,8 +83,10 @@ TEST_F(TerminalDesktopTest, RepliesAreFoundByWhatTheBoxAsksWhateverItsWords) {
   EXPECT_EQ(desktop_.ChooseFile(kMissingFile, "Missing file: \"a.jpg\" is missing", "/", "*"),
             std::nullopt);
   EXPECT_EQ(desktop_.failures(), std::vector<std::string>{"missing"});
-  EXPECT_NE(err_.text().find("Compression level: Maximum compression? -> no (--fast)\n"),
-            std::string::npos);
+  EXPECT_FALSE(desktop_.Question(kBenchmarkNow, "Now?", "Click on the 'Benchmark' button"));
+  EXPECT_EQ(err_.text(),
+            "Compression level: Maximum compression? -> no (--fast)\nRenamed: Other words -> no "
+            "(--fast)\n");
 
   // An input asked again was refused; the argument is named.
   try {
