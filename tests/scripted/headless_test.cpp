@@ -44,6 +44,24 @@ class Headless : public ::testing::Test {
     return {outcome.status, outcome.output, ReadFile(err)};
   }
 
+  // What a terminal shows of the program with `args` (script gives it one).
+  std::string OnTerminal(const std::string& args) {
+    const CommandOutcome screen = RunCommand(
+        "script -qec " +
+        ShellQuote("env -u DISPLAY " + ShellQuote(BuildDir() + "/src/torvameter-sandbox") +
+                   " --app-dir " + ShellQuote(app_) + " " + args) +
+        " /dev/null");
+    EXPECT_EQ(screen.status, 0) << screen.output;
+    return screen.output;
+  }
+  // A line starting with `start` is on the screen, and nothing redraws it.
+  static void ExpectLastOnScreen(const std::string& screen, const std::string& start) {
+    const std::size_t last = screen.rfind(start);
+    ASSERT_NE(last, std::string::npos) << screen;
+    EXPECT_EQ(screen.find_first_of("\r\033", screen.find('\n', last) + 1), std::string::npos)
+        << screen;
+  }
+
   // The one JSON object a --json run printed on its one line.
   static JsonValue Result(const ProgramRun& run) {
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
@@ -272,18 +290,10 @@ TEST_F(Headless, AFasterMachineFinishesItsBenchmarkAndAShortRenderIsPriced) {
   // A quote in the scene's name goes through every script and command line.
   const std::string quoted = root_.path() + "/Kitchen/Kit\"chen.mxs";
   fs::rename(kitchen_, quoted);
-  // On a terminal (script gives it one) the summary stays on the screen last.
-  const CommandOutcome screen =
-      RunCommand("script -qec " +
-                 ShellQuote("env -u DISPLAY " + ShellQuote(BuildDir() + "/src/torvameter-sandbox") +
-                            " --app-dir " + ShellQuote(app_) + " prepare " + ShellQuote(quoted) +
-                            " --allow-same-names") +
-                 " /dev/null");
-  ASSERT_EQ(screen.status, 0) << screen.output;
-  const std::size_t last = screen.output.rfind("Archive: " + app_ + "/archive/Kit\"chen.vum (");
-  ASSERT_NE(last, std::string::npos) << screen.output;
-  EXPECT_EQ(screen.output.find_first_of("\r\033", screen.output.find('\n', last) + 1),
-            std::string::npos);
+  // On a terminal the summaries stay on the screen, last.
+  ExpectLastOnScreen(OnTerminal("prepare " + ShellQuote(quoted) + " --allow-same-names"),
+                     "Archive: " + app_ + "/archive/Kit\"chen.vum (");
+  ExpectLastOnScreen(OnTerminal("benchmark --estimates 2"), "Speed ratio ");
   EXPECT_TRUE(fs::exists(quoted));
   run = Torvameter("estimate " + ShellQuote(app_ + "/archive/Kit\"chen.vum") +
                    " --size 400x400 --sl 10 --json");
@@ -293,6 +303,9 @@ TEST_F(Headless, AFasterMachineFinishesItsBenchmarkAndAShortRenderIsPriced) {
   EXPECT_EQ(Text(estimate, "ended_by"), "render ended");
   EXPECT_EQ(Text(estimate, "outcome"), "priced");
   EXPECT_NE(run.err.find("the price comes from the finished render"), std::string::npos);
+  ExpectLastOnScreen(OnTerminal("estimate " + ShellQuote(app_ + "/archive/Kit\"chen.vum") +
+                                " --size 400x400 --sl 10"),
+                     "Estimated from the finished render: ");
 }
 
 // A full disk is named as the reason, with sizes that tell apart.
