@@ -8,6 +8,7 @@
 #include "estimate/extrapolation.h"
 #include "estimate/unpacking.h"
 #include "estimate/work_folder.h"
+#include "platform/folders.h"
 #include "platform/own_folder.h"
 #include "renderer/command_lines.h"
 #include "state/renderer_check.h"
@@ -22,23 +23,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Report(Program& program, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) ReportLine(program, line);
-}
-
-// The panel and the log both get `lines`.
-void ReportAndLog(Estimation& run, const std::vector<std::string>& lines) {
-  Report(run.program, lines);
-  for (const std::string& line : lines) run.log.Write(line);
-}
-
 bool BenchmarkDone(const State& state, RenderMode mode) {
-  return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio != 0 && state.GpuDeltaSL != 0
-                                  : state.FarmSpeedRatio != 0 && state.DeltaSL != 0;
+  const BenchmarkResults results = ResultsFor(state, mode);
+  return results.speed_ratio != 0 && results.delta_sl != 0;
 }
 
 float SpeedRatio(const State& state, RenderMode mode) {
-  return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
+  return ResultsFor(state, mode).speed_ratio;
 }
 
 FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
@@ -46,14 +37,8 @@ FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
                                   : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
 }
 
-// The message the user gets is also why the command failed.
-void Fail(Estimation& run, const std::string& title, const std::string& text) {
-  run.program.desktop.Message(title, text);
-  run.outcome.Fail(text);
-}
-
 void AbandonUnpacked(Estimation& run, const std::string& text) {
-  Fail(run, "TORVAmeter error", text);
+  run.Fail("TORVAmeter error", text);
   run.program.desktop.ClearLog();
   RemoveOwnFolder(run.program.paths.WorkDir);
   run.log.Discard();
@@ -74,7 +59,7 @@ void WarnAboutTheProject(Program& program) {
                             "number of cameras.");
   }
   std::error_code ec;
-  if (!fs::exists(work_dir + "/TORVAmeter_Maxwell.log", ec)) {
+  if (!fs::exists(work_dir + "/" + kProjectLogName, ec)) {
     program.desktop.Message("TORVAmeter warning",
                             "This project has not been prepared by TORVAmeter. The estimation "
                             "may or may not work.");
@@ -90,14 +75,11 @@ void Announce(Estimation& run) {
                                                                : " (with 32 CPU nodes) below:");
   // Without a window nobody clicks: the stop rule ends the render.
   if (run.options.stop_rule)
-    Report(run.program, {"", "The render stops by itself once it has run long enough.", ""});
+    run.ReportLines({"", "The render stops by itself once it has run long enough.", ""});
   else
-    Report(run.program,
-           {"", "<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>",
-            "<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>", ""});
-  Report(run.program, {running, "", target, ""});
-  for (const std::string& line : {running, std::string(), target, std::string()})
-    run.log.Write(line);
+    run.ReportLines({"", "<< CLICK ON THE 'ESTIMATE PROJECT' BUTTON TO GO TO PHASE 2 >>",
+                     "<<              AFTER AT LEAST ONE ESTIMATION IS DONE            >>", ""});
+  run.ReportAndLog({running, "", target, ""});
 }
 
 PreviewLayout PreviewLayoutFor(const Project& project, const PreviewSize& size) {
@@ -120,7 +102,7 @@ void TakePrediction(Estimation& run, const TimeLeftReading& reading, double seco
   const std::string farm_time_text = ScaleSeconds(reading.WholeSeconds(), ratio);
   const std::string estimate =
       EstimateLine(reading.sl_text, farm_time_text, FormatRendererTimeText(reading.WholeSeconds()));
-  ReportAndLog(run, {estimate});
+  run.ReportAndLog({estimate});
   run.record.predictions.push_back({seconds, reading.sl_text, reading.sampling_level,
                                     reading.time_left_text, reading.time_left_seconds,
                                     farm_time_text, ParseTimeText(farm_time_text),
@@ -147,19 +129,20 @@ void PriceTheProject(Estimation& run) {
     const std::int64_t local_seconds =
         run.render.renderer_elapsed_seconds.value_or(std::llround(run.render.seconds));
     farm_time_text = ScaleSeconds(local_seconds, SpeedRatio(run.program.state, run.project.mode));
-    ReportAndLog(run, {"Maxwell Render finished before predicting the time left: the price comes "
-                       "from the finished render (" +
-                           FormatRendererTimeText(local_seconds) + " on your system, " +
-                           farm_time_text + " on the TORVA).",
-                       ""});
+    run.ReportAndLog(
+        {"Maxwell Render finished before predicting the time left: the price comes "
+         "from the finished render (" +
+             FormatRendererTimeText(local_seconds) + " on your system, " + farm_time_text +
+             " on the TORVA).",
+         ""});
     run.record.price_from = "finished render";
   } else if (run.record.predictions.empty()) {
     // Without a prediction there is no farm time to price.
     const std::string why =
         "Maxwell Render gave no estimation of the time left, so the project could not be "
         "priced.";
-    ReportAndLog(run, {why});
-    Fail(run, "TORVAmeter error", why);
+    run.ReportAndLog({why});
+    run.Fail("TORVAmeter error", why);
     run.record.outcome = "not priced";
     return;
   } else {
@@ -168,7 +151,7 @@ void PriceTheProject(Estimation& run) {
   }
   const float cost = FarmCost(farm_time_text, PriceFor(run.program.constants, run.project.mode));
   const std::string cost_text = CostText(cost);
-  Report(run.program, CostPanelLines(cost_text, run.project.mode));
+  run.ReportLines(CostPanelLines(cost_text, run.project.mode));
   for (const std::string& line : CostLogLines(cost_text, run.project.mode)) run.log.Write(line);
   run.record.outcome = "priced";
   run.record.cost = cost;
@@ -186,15 +169,13 @@ Next CheckReady(Estimation& run) {
     run.project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
-    Fail(run, "TORVAmeter error",
-         "Your Maxwell Render version is " + state.RendererVersion +
-             ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run the estimator.");
+    run.Fail("TORVAmeter error", TooOldToRunMessage(run.program, "the estimator"));
     return {Next::kGiveUp};
   }
   if (!BenchmarkDone(state, run.project.mode)) {
-    Fail(run, "TORVAmeter error",
-         "Before doing an estimation, you must run the benchmark on your system!\n"
-         "Click on the 'Benchmark' button below to do so.");
+    run.Fail("TORVAmeter error",
+             "Before doing an estimation, you must run the benchmark on your system!\n"
+             "Click on the 'Benchmark' button below to do so.");
     return {Next::kGiveUp};
   }
   return {};
@@ -209,8 +190,7 @@ bool ChooseProject(Estimation& run) {
                          "vum archive (*.vum)|*.vum");
   if (!vum || vum->empty()) return false;
   project.vum_path = *vum;
-  std::error_code ec;
-  fs::create_directories(paths.EstimateDir, ec);
+  MakeFolderIfMissing(paths.EstimateDir);
   desktop.ClearLog();
 
   std::optional<int> width = AskResolution(desktop, "Project X (width) resolution",
@@ -294,7 +274,7 @@ void RenderProject(Estimation& run) {
   watch.silence_limit_ms = run.options.silence_limit_ms;
   watch.stop_rule = run.options.stop_rule;
   watch.confirm_quit = [&] { return ConfirmQuit(program, "the estimation"); };
-  watch.report = [&](const std::string& text) { ReportLine(program, text); };
+  watch.report = [&](const std::string& text) { run.Report(text); };
   watch.on_reading = [&](const TimeLeftReading& reading, double seconds) {
     TakePrediction(run, reading, seconds);
   };
@@ -312,11 +292,11 @@ void DiscardRun(Estimation& run) {
 
 void Evaluate(Estimation& run) {
   Program& program = run.program;
-  if (run.render.silenced) ReportAndLog(run, {"", SilenceLine(run.options.silence_limit_ms)});
-  Report(program, {"", "Simulation finished!", ""});
+  if (run.render.silenced) run.ReportAndLog({"", SilenceLine(run.options.silence_limit_ms)});
+  run.ReportLines({"", "Simulation finished!", ""});
   // Without an estimate the earlier log stays as it was.
   if (MadeAnEstimate(run)) {
-    Report(program, {"Results have been written in:",
+    run.ReportLines({"Results have been written in:",
                      "   \"" + run.log_name + "\" ('/estimate/' subfolder).", ""});
   }
   run.log.Write(std::string(ModeName(run.project.mode)) + " simulation finished!");
@@ -330,14 +310,14 @@ void Evaluate(Estimation& run) {
   record.mxi_size_limit_mb = limit;
   switch (JudgeMxi(record.mxi_size_mb, limit)) {
     case MxiVerdict::kTooBig:
-      ReportAndLog(run, TooBigLines(FileSizeMB(mxi), limit));
-      Fail(run, "TORVAmeter warning: MXI too big!", TooBigMessage(record.mxi_size_mb, limit));
+      run.ReportAndLog(TooBigLines(FileSizeMB(mxi), limit));
+      run.Fail("TORVAmeter warning: MXI too big!", TooBigMessage(record.mxi_size_mb, limit));
       record.outcome = "mxi too big";
       return;
     case MxiVerdict::kNotProduced:
-      ReportAndLog(run, NotProducedLines());
-      Fail(run, "TORVAmeter error: MXI file not found!",
-           "Make sure the scene is compatible with your Maxwell version and has no error.");
+      run.ReportAndLog(NotProducedLines());
+      run.Fail("TORVAmeter error: MXI file not found!",
+               "Make sure the scene is compatible with your Maxwell version and has no error.");
       record.outcome = "mxi not produced";
       return;
     case MxiVerdict::kAccepted: PriceTheProject(run); return;
@@ -373,7 +353,7 @@ void KeepTheRecord(Estimation& run) {
   if (run.log.Commit()) {
     outcome.log = run.log_path;
   } else {
-    Fail(run, "TORVAmeter error", "The estimation log " + run.log_path + " cannot be written.");
+    run.Fail("TORVAmeter error", "The estimation log " + run.log_path + " cannot be written.");
   }
   std::error_code ec;
   fs::remove(stem + ".unfinished.json", ec);  // an earlier failed run's, now out of date
@@ -387,7 +367,7 @@ void KeepTheRecord(Estimation& run) {
 }
 
 void CleanUp(Estimation& run) {
-  ReportLine(run.program, "");
+  run.Report("");
   RemoveOwnFolder(run.program.paths.WorkDir);
 }
 

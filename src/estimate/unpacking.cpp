@@ -15,16 +15,16 @@
 namespace torva {
 namespace {
 
-// Runs 7za from the application folder; its lines, or nullopt when it failed
-// or the user chose to quit meanwhile.
-std::optional<std::vector<std::string>> Archive(Program& program,
-                                                std::vector<std::string> arguments) {
+// Lists or extracts the archive with 7za, run from the application folder;
+// its lines, or nullopt when it failed or the user chose to quit meanwhile.
+std::optional<std::vector<std::string>> ListOrExtract(Program& program,
+                                                      std::vector<std::string> arguments) {
   ArchiverWatch watch;
   watch.on_event = [&](const Event& event) {
     return CloseAsksToQuit(program, event, "the estimation");
   };
-  ArchiverRun run = RunArchiver(program.desktop, program.paths.AppDir + "/7za",
-                                std::move(arguments), program.paths.AppDir, watch);
+  ArchiverRun run = RunArchiver(program.desktop, program.paths.archiver, std::move(arguments),
+                                program.paths.AppDir, watch);
   if (run.end == RunEnd::kCloseRequested || !ArchiverSucceeded(run.exit_code, run.lines))
     return std::nullopt;
   return std::move(run.lines);
@@ -77,7 +77,8 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
       return std::string(kCannotUncompress) + "\nThe folder " + work_dir +
              " cannot be made ready for it: " + why.message() + ".";
   }
-  const std::optional<std::vector<std::string>> listing = Archive(program, {"l", "-slt", vum_path});
+  const std::optional<std::vector<std::string>> listing =
+      ListOrExtract(program, {"l", "-slt", vum_path});
   const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
   if (!needed) return kCannotUncompress;
   std::error_code ec;
@@ -87,7 +88,7 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
            " once uncompressed, more than the " + SpaceText(space.available, false) +
            " free on the disk of " + work_dir + ".";
   }
-  const bool unpacked = Archive(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();
+  const bool unpacked = ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();
   RemoveUnsafeEntries(work_dir);
   if (!unpacked) return kCannotUncompress;
   return std::nullopt;
