@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "estimate/estimation_names.h"
+#include "estimate/estimation_steps.h"
 #include "estimate/work_folder.h"
 #include "platform/own_folder.h"
 #include "renderer/archiver.h"
@@ -57,6 +59,35 @@ std::optional<std::string> NotAnArchive(const std::string& path) {
   return path + " is not a 7z or zip archive.";
 }
 
+void AbandonUnpacked(Estimation& run, const std::string& text) {
+  run.Fail("TORVAmeter error", text);
+  run.program.desktop.ClearLog();
+  RemoveOwnFolder(run.program.paths.WorkDir);
+  run.log.Discard();
+}
+
+void WarnAboutTheProject(Program& program) {
+  const std::string& work_dir = program.paths.WorkDir;
+  const std::optional<int> active_cameras = CountActiveCameras(work_dir + "/cameras.txt");
+  if (!active_cameras) {
+    program.desktop.Message("TORVAmeter warning",
+                            "cameras.txt is too large (more than " +
+                                std::to_string(kMaxTextFileBytes >> 20) +
+                                " MB). The estimation goes on without counting its cameras.");
+  } else if (*active_cameras > 1) {
+    program.desktop.Message("TORVAmeter warning",
+                            "This is a multi-camera project.\nThe estimation will process THE "
+                            "ACTIVE CAMERA ONLY!\nTo estimate the whole project, multiply by the "
+                            "number of cameras.");
+  }
+  std::error_code ec;
+  if (!std::filesystem::exists(work_dir + "/" + kProjectLogName, ec)) {
+    program.desktop.Message("TORVAmeter warning",
+                            "This project has not been prepared by TORVAmeter. The estimation "
+                            "may or may not work.");
+  }
+}
+
 }  // namespace
 
 // 7za unpacks every file flat into a work folder emptied first, so that
@@ -92,6 +123,29 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
   RemoveUnsafeEntries(work_dir);
   if (!unpacked) return kCannotUncompress;
   return std::nullopt;
+}
+
+bool UnpackProject(Estimation& run) {
+  Program& program = run.program;
+  program.state.LogLine = 0;
+  program.desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
+  if (const std::optional<std::string> failure = Unpack(program, run.project.vum_path)) {
+    if (program.quit_requested)
+      DiscardRun(run);
+    else
+      AbandonUnpacked(run, *failure);
+    return false;
+  }
+  const std::optional<std::string> scene =
+      FindScene(program.paths.WorkDir, ArchiveBase(run.project.vum_path));
+  if (!scene) {
+    AbandonUnpacked(run, kCannotUncompress);
+    return false;
+  }
+  run.project.scene_file = *scene;
+  run.project.scene_base = SceneBase(*scene);
+  WarnAboutTheProject(program);
+  return true;
 }
 
 }  // namespace torva
