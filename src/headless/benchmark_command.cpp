@@ -9,10 +9,6 @@ namespace torva {
 
 HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,
                                      TerminalDesktop& desktop) {
-  if (command.gpu && !program.state.GpuCapable) {
-    return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
-                                   " cannot render on the GPU");
-  }
   const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
   desktop.AddReply({.title = BenchmarkTitle(mode),
                     .text = "The benchmark has already been run.",

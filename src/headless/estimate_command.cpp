@@ -8,10 +8,6 @@ namespace torva {
 
 HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& program,
                                     TerminalDesktop& desktop) {
-  if (command.gpu && !program.state.GpuCapable) {
-    return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
-                                   " cannot render on the GPU");
-  }
   desktop.AddReply({.title = "Estimation type",
                     .answer = command.gpu ? "yes" : "no",
                     .argument = command.gpu ? "--gpu" : ""});

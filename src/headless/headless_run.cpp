@@ -44,6 +44,10 @@ HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, Termi
   if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program);
   if (const std::string failure = LoadState(program, desktop, name); !failure.empty())
     return HeadlessOutcome::Failed(failure);
+  if (command.gpu && !program.state.GpuCapable) {
+    return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
+                                   " cannot render on the GPU");
+  }
   switch (command.kind) {
     case HeadlessKind::kBenchmark: return RunHeadlessBenchmark(command, program, desktop);
     case HeadlessKind::kPrepare: return RunHeadlessPrepare(command, program, desktop);

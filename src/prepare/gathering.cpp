@@ -124,7 +124,7 @@ Next GatherDependencies(Preparation& preparation) {
                            " cannot be made ready for the project: " + why.message() + ".");
       return {Next::kGiveUp};
   }
-  if (!WriteWholeFile(paths.gather_script, gather_script(preparation.scene_path, project_folder)))
+  if (!WriteWholeFile(paths.gather_script, GatherScript(preparation.scene_path, project_folder)))
     return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit"};
   std::error_code ec;
   StartProjectLog(preparation);

@@ -47,7 +47,7 @@ struct AppPaths {
   std::string BenchDir;
   std::string WorkDir;
   std::string EstimateDir;
-  std::string TempDir;
+  std::string TempDir;  // the project folder, with a final "/"
   std::string ConfigFile;
   std::string BenchmarkLog;
   std::string GpuBenchmarkLog;
