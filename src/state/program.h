@@ -126,8 +126,13 @@ inline BenchmarkResults ResultsFor(const State& state, RenderMode mode) {
                                   : BenchmarkResults{state.FarmSpeedRatio, state.DeltaSL};
 }
 inline void SetResults(State& state, RenderMode mode, BenchmarkResults results) {
-  (mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio) = results.speed_ratio;
-  (mode == RenderMode::kGpu ? state.GpuDeltaSL : state.DeltaSL) = results.delta_sl;
+  if (mode == RenderMode::kGpu) {
+    state.GpuFarmSpeedRatio = results.speed_ratio;
+    state.GpuDeltaSL = results.delta_sl;
+  } else {
+    state.FarmSpeedRatio = results.speed_ratio;
+    state.DeltaSL = results.delta_sl;
+  }
 }
 
 // Where the update check connects: the public server, or the local
