@@ -22,7 +22,6 @@ struct PictureSize {
 
 // One row in one BenchMode; the file names are in BenchDir.
 struct BenchmarkCase {
-  BenchmarkRow row = BenchmarkRow::kRenderer5;
   std::string scene;
   std::string mxi;  // what both phases have the renderer write
   PictureSize phase1_size, phase2_size;
