@@ -4,7 +4,7 @@
 
 namespace torva {
 
-PymaxwellGeneration CameraGeneration(std::string_view renderer_version) {
+PymaxwellGeneration PymaxwellGenerationFor(std::string_view renderer_version) {
   if (renderer_version < "3.0") return PymaxwellGeneration::k2;
   if (renderer_version < "4.0") return PymaxwellGeneration::k3;
   if (renderer_version < "5.0") return PymaxwellGeneration::k4;

@@ -14,7 +14,7 @@ namespace torva {
 enum class PymaxwellGeneration { k2, k3, k4, k5 };
 
 // By the version compared as text with "3.0", "4.0" and "5.0".
-PymaxwellGeneration CameraGeneration(std::string_view renderer_version);
+PymaxwellGeneration PymaxwellGenerationFor(std::string_view renderer_version);
 
 struct CameraScriptInput {
   PymaxwellGeneration generation = PymaxwellGeneration::k5;

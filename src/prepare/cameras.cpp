@@ -41,7 +41,7 @@ bool ListCameras(Preparation& preparation, const std::string& cameras_file) {
   const AppPaths& paths = program.paths;
   const WorkFile script_file(paths.BenchDir + "/GetCameras_tmp.py");
   const std::string& script_path = script_file.path();
-  const PymaxwellGeneration generation = CameraGeneration(program.state.RendererVersion);
+  const PymaxwellGeneration generation = PymaxwellGenerationFor(program.state.RendererVersion);
   std::error_code ec;
   fs::remove(script_path, ec);
   const std::string script = CameraScript({generation, program.state.MaxwellDir,

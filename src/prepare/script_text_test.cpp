@@ -65,11 +65,11 @@ TEST(GatherScriptTest, NotFoundLinesGiveTheNameAndTheFolderAsPrinted) {
 }
 
 TEST(CameraScriptTest, GenerationDigitsFromTheVersionText) {
-  EXPECT_EQ(CameraGeneration("2.7.0"), PymaxwellGeneration::k2);
-  EXPECT_EQ(CameraGeneration("3.9.9"), PymaxwellGeneration::k3);
-  EXPECT_EQ(CameraGeneration("4.2.1"), PymaxwellGeneration::k4);
-  EXPECT_EQ(CameraGeneration("5.0.1"), PymaxwellGeneration::k5);
-  EXPECT_EQ(CameraGeneration(""), PymaxwellGeneration::k2);
+  EXPECT_EQ(PymaxwellGenerationFor("2.7.0"), PymaxwellGeneration::k2);
+  EXPECT_EQ(PymaxwellGenerationFor("3.9.9"), PymaxwellGeneration::k3);
+  EXPECT_EQ(PymaxwellGenerationFor("4.2.1"), PymaxwellGeneration::k4);
+  EXPECT_EQ(PymaxwellGenerationFor("5.0.1"), PymaxwellGeneration::k5);
+  EXPECT_EQ(PymaxwellGenerationFor(""), PymaxwellGeneration::k2);
 }
 
 TEST(CameraScriptTest, HeaderTemplateAndTheCallOfEachGeneration) {
