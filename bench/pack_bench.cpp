@@ -15,7 +15,7 @@
 #include <string>
 
 #include "desktop/scripted/scripted_desktop.h"
-#include "prepare/preparation.h"
+#include "prepare/preparation_steps.h"
 #include "renderer/process.h"
 #include "testing/commands.h"
 #include "testing/files.h"
@@ -104,14 +104,14 @@ void BM_PackThroughProgram(benchmark::State& state) {
     ScriptedDesktop desktop(ParseAnswers(maximum ? "yes\n" : "no\n").answers, transcript);
     Program program(desktop, setup.app);
     setup.FreshProjectFolder(program.paths.TempDir);
-    Preparation preparation;
+    Preparation preparation(program);
     preparation.scene_name = "Bench";
     preparation.dependency_count = kFiles;
     preparation.project_size = setup.project_bytes;
-    preparation.log.Open(setup.app + "/TORVAmeter_Maxwell.log");
+    preparation.log.Open(program.paths.project_log);
     state.ResumeTiming();
 
-    PackProject(program, preparation);
+    PackProject(preparation);
 
     state.PauseTiming();
     std::fclose(transcript);

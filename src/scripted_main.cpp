@@ -2,11 +2,11 @@
 //                     [--probe-limit SECONDS]
 // The program with answers read from FILE and a transcript on standard output.
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "app/startup.h"
 #include "desktop/scripted/scripted_desktop.h"
+#include "platform/folders.h"
 #include "update/update_check.h"
 
 namespace {
@@ -40,8 +40,7 @@ int main(int argc, char** argv) {
   }
   if (app_dir.empty() || answers_path.empty()) return Usage("--app-dir and --answers are required");
   // Paths built from the folder must not depend on the working folder.
-  app_dir = std::filesystem::absolute(app_dir).lexically_normal().string();
-  while (app_dir.size() > 1 && app_dir.back() == '/') app_dir.pop_back();
+  app_dir = torva::AbsolutePath(app_dir);
 
   auto content = torva::ReadWholeFile(answers_path);
   if (!content) return Usage(("cannot read " + answers_path).c_str());

@@ -1,22 +1,13 @@
 #include "app/command_line.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 
+#include "platform/folders.h"
 #include "state/program.h"
 
 namespace torva {
 namespace {
-
-std::string AbsoluteFolder(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
-  if (ec) absolute = folder;
-  std::string text = absolute.lexically_normal().string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return text;
-}
 
 // Options followed by a value, and where the value goes.
 struct ValueOption {
@@ -51,7 +42,7 @@ class Parser {
 
   CommandLine Parse() {
     while (next_ < args_.size()) Take(args_[next_++]);
-    if (!line_.app_dir.empty()) line_.app_dir = AbsoluteFolder(line_.app_dir);
+    if (!line_.app_dir.empty()) line_.app_dir = AbsolutePath(line_.app_dir);
     line_.action = Action();
     return line_;
   }

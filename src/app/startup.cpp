@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include <cstring>
-#include <filesystem>
 
 #include "app/logo.h"
 #include "app/main_loop.h"
@@ -9,6 +8,7 @@
 #include "benchmark/benchmark_results.h"
 #include "benchmark/benchmark_run.h"
 #include "platform/folder_lock.h"
+#include "platform/folders.h"
 #include "state/config/settings.h"
 #include "state/next.h"
 #include "state/renderer_check.h"
@@ -16,14 +16,6 @@
 
 namespace torva {
 namespace {
-
-// A folder counts as present when it can be listed; a failure to create it
-// is not reported.
-void MakeFolderIfMissing(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::directory_iterator probe(folder, ec);
-  if (ec) std::filesystem::create_directories(folder, ec);
-}
 
 void EndIfAsked(Program& program, const Next& next) {
   if (next.kind == Next::kEndProgram) EndProgramAfter(program.desktop, next);
@@ -36,9 +28,7 @@ void CheckRendererAtStart(Program& program) {
       EndProgramAfter(program.desktop, GiveUpOnInstallation(program));
     case RendererCheck::kTooOld:
       program.desktop.Message("TORVAmeter error",
-                              "Your Maxwell Render version is " + program.state.RendererVersion +
-                                  ".\nThis version of TORVAmeter needs Maxwell Render " +
-                                  program.constants.MinRendererVersion + " (or newer) to run.");
+                              RendererTooOldMessage(program, program.state.RendererVersion));
       EndProgram();
   }
 }

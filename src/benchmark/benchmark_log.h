@@ -8,6 +8,7 @@
 #include "platform/line_log.h"
 
 #include "renderer/render_mode.h"
+#include "state/program.h"
 
 namespace torva {
 
@@ -21,11 +22,6 @@ std::string RatioLine(float ratio, RenderMode bench_mode);
 std::string DeltaSLLine(float delta_sl);
 // Line 5: what SL 10 here is on the farm.
 std::string EquivalentSLLine(float delta_sl);
-
-struct BenchmarkResults {
-  float speed_ratio = 0;
-  float delta_sl = 0;
-};
 
 // The log exists and is not empty.
 bool BenchmarkLogPresent(const std::string& path);

@@ -9,11 +9,6 @@
 namespace torva {
 namespace {
 
-const std::string& LogOf(const Program& program, RenderMode bench_mode) {
-  return bench_mode == RenderMode::kGpu ? program.paths.GpuBenchmarkLog
-                                        : program.paths.BenchmarkLog;
-}
-
 const std::string& BackupOf(const Program& program, RenderMode bench_mode) {
   return bench_mode == RenderMode::kGpu ? program.paths.gpu_log_backup
                                         : program.paths.cpu_log_backup;
@@ -37,7 +32,7 @@ Next AskWhetherRendererFolderMoved(Program& program) {
 }
 
 Next SetAsideLogOfOtherRenderer(Program& program, RenderMode bench_mode) {
-  const std::string& log = LogOf(program, bench_mode);
+  const std::string& log = BenchmarkLogFor(program.paths, bench_mode);
   std::optional<std::string> logged_version = LoggedRendererVersion(log);
   if (!logged_version || *logged_version == program.state.RendererVersion) return {};
 
@@ -52,6 +47,14 @@ Next SetAsideLogOfOtherRenderer(Program& program, RenderMode bench_mode) {
   return {};
 }
 
+// The results of `bench_mode`'s log, when it is there.
+bool LoadResults(Program& program, RenderMode bench_mode) {
+  const std::optional<BenchmarkResults> results =
+      ReadBenchmarkLog(BenchmarkLogFor(program.paths, bench_mode));
+  if (results) SetResults(program.state, bench_mode, *results);
+  return results.has_value();
+}
+
 }  // namespace
 
 Next SetAsideLogsOfOtherRenderer(Program& program) {
@@ -62,13 +65,7 @@ Next SetAsideLogsOfOtherRenderer(Program& program) {
 
 bool LoadResultsOrOfferBenchmark(Program& program, RenderMode bench_mode) {
   State& state = program.state;
-  if (auto results = ReadBenchmarkLog(LogOf(program, bench_mode))) {
-    float& ratio = bench_mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio;
-    float& delta = bench_mode == RenderMode::kGpu ? state.GpuDeltaSL : state.DeltaSL;
-    ratio = results->speed_ratio;
-    delta = results->delta_sl;
-    return false;
-  }
+  if (LoadResults(program, bench_mode)) return false;
   const std::string kind = bench_mode == RenderMode::kGpu ? "GPU benchmark" : "benchmark";
   const bool yes = program.desktop.Question(
       QuestionId::kBenchmarkNow, "TORVAmeter " + kind + "?",
@@ -77,6 +74,20 @@ bool LoadResultsOrOfferBenchmark(Program& program, RenderMode bench_mode) {
           "at any time by clicking on the 'Benchmark' button.");
   if (yes) state.BenchMode = bench_mode;
   return yes;
+}
+
+void LoadResultsOfThisRenderer(Program& program) {
+  for (const RenderMode mode : {RenderMode::kCpu, RenderMode::kGpu}) {
+    if (mode == RenderMode::kGpu && !program.state.GpuCapable) continue;
+    const std::string& log = BenchmarkLogFor(program.paths, mode);
+    const std::optional<std::string> version = LoggedRendererVersion(log);
+    if (version && *version != program.state.RendererVersion) {
+      program.desktop.Message("TORVAmeter warning", "The benchmark log " + log + " was made with " +
+                                                        *version + "; run the benchmark again.");
+    } else if (version) {
+      LoadResults(program, mode);
+    }
+  }
 }
 
 std::optional<RenderMode> LoadBenchmarksAtStart(Program& program) {

@@ -20,6 +20,11 @@ Next SetAsideLogsOfOtherRenderer(Program& program);
 // the CPU benchmark).
 std::optional<RenderMode> LoadBenchmarksAtStart(Program& program);
 
+// For the commands without a window: the results of the logs (GPU only when
+// GpuCapable) that RendererVersion made, asking nothing and changing no file.
+// A log of another version counts as no benchmark, with a warning.
+void LoadResultsOfThisRenderer(Program& program);
+
 // Loads the results of `bench_mode` from its log; when the log is missing or
 // empty, offers to run that benchmark. True when the user wants it now
 // (BenchMode is then set).

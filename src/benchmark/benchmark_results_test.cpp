@@ -130,5 +130,18 @@ TEST_F(BenchmarkResultsTest, YesToTheCpuOfferSkipsTheGpuLog) {
   EXPECT_EQ(gpu.program.state.BenchMode, RenderMode::kGpu);
 }
 
+TEST_F(BenchmarkResultsTest, WithoutAWindowALogOfAnotherRendererIsOnlyWarnedAbout) {
+  Session s(folder_.path(), "", "5.2.1.49", true);
+  WriteFile(s.program.paths.BenchmarkLog, kCpuLog);
+  WriteFile(s.program.paths.GpuBenchmarkLog, kGpuLog);
+  LoadResultsOfThisRenderer(s.program);
+  EXPECT_EQ(s.scripted.transcript(), "message \"TORVAmeter warning\" \"The benchmark log " +
+                                         s.program.paths.BenchmarkLog +
+                                         " was made with 4.2.0.3; run the benchmark again.\"\n");
+  EXPECT_EQ(ResultsFor(s.program.state, RenderMode::kCpu).speed_ratio, 0);
+  EXPECT_FLOAT_EQ(ResultsFor(s.program.state, RenderMode::kGpu).delta_sl, 1.25f);
+  EXPECT_EQ(ReadFile(s.program.paths.BenchmarkLog), kCpuLog);
+}
+
 }  // namespace
 }  // namespace torva

@@ -17,35 +17,6 @@ Picture LoadOr(const std::string& path, Picture fallback) {
   return loaded ? std::move(*loaded) : std::move(fallback);
 }
 
-// A picture window of its own that may be closed before the result window.
-class PictureWindow {
- public:
-  // No window at all without a layout.
-  PictureWindow(Desktop& desktop, const std::optional<WindowLayout>& layout) : desktop_(desktop) {
-    if (layout) window_ = desktop.OpenWindow(*layout);
-  }
-  ~PictureWindow() { Close(); }
-  PictureWindow(const PictureWindow&) = delete;
-  PictureWindow& operator=(const PictureWindow&) = delete;
-
-  bool Is(WindowId window) const { return window_ && *window_ == window; }
-  bool Open() const { return window_.has_value(); }
-  void Show(int x, const Picture& picture) { Show(x, 0, picture); }
-  void Show(int x, int y, const Picture& picture) {
-    if (window_) desktop_.ShowPicture(*window_, x, y, picture);
-  }
-  void Close() {
-    if (!window_) return;
-    desktop_.RemovePictures(*window_);
-    desktop_.CloseWindow(*window_);
-    window_.reset();
-  }
-
- private:
-  Desktop& desktop_;
-  std::optional<WindowId> window_;
-};
-
 WindowLayout ClosableLayout(const std::string& title, int width, int height, int x, int y) {
   WindowLayout layout;
   layout.title = title;
@@ -106,17 +77,18 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
         "TORVAmeter benchmark - estimates of PHASE 1", plot->width, plot->height,
         std::max(room.x, std::min(beside, room.x + room.width - plot->width)), place.y);
   }
-  PictureWindow chart(desktop, chart_layout);
-  if (plot) chart.Show(0, *plot);
-  PictureWindow window(desktop,
-                       ClosableLayout(result.title, place.width, place.height, place.x, place.y));
-  if (!window.Open()) return;
+  // The chart may be closed before the result window.
+  OwnedWindow chart(desktop, chart_layout);
+  if (plot) chart.Show(0, 0, *plot);
+  OwnedWindow window(desktop,
+                     ClosableLayout(result.title, place.width, place.height, place.x, place.y));
+  if (!window.id()) return;
   const Picture system = CaptionedHalf(result.system_path, result.system_caption, place.scale);
   const Picture farm = CaptionedHalf(result.farm_path, result.farm_caption, place.scale);
   const Picture note = Note(place.width);
   auto draw = [&] {
-    window.Show(0, system);
-    window.Show(place.half_width, farm);
+    window.Show(0, 0, system);
+    window.Show(place.half_width, 0, farm);
     window.Show(0, place.height - kNoteHeight, note);
   };
   draw();
@@ -128,7 +100,7 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
     if (close && (window.Is(event.window) || event.window == kMainWindow)) break;
     if (close && chart.Is(event.window)) chart.Close();
     if (repaint && window.Is(event.window)) draw();
-    if (repaint && chart.Is(event.window)) chart.Show(0, *plot);
+    if (repaint && chart.Is(event.window)) chart.Show(0, 0, *plot);
   }
   chart.Close();  // the chart goes first, as it came first
   window.Close();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "desktop/desktop.h"
+#include "desktop/owned_window.h"
 #include "picture/picture.h"
 
 namespace torva {

@@ -1,31 +1,30 @@
 // The farm's reference figures: what the farm pools measured on each
-// benchmark scene, and the files a benchmark run of that case uses.
+// benchmark case, and how a run's figures compare with them.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "renderer/benchmark_case.h"
 #include "renderer/render_mode.h"
 #include "state/program.h"
 
 namespace torva {
 
-struct BenchmarkCase {
-  char generation = '5';    // '2', '5', or '3' for renderers 3 and 4
-  std::string scene;        // file name in BenchDir
-  std::string phase1_size;  // as the messages show it, "1536 x 2048"
-  std::string phase2_size;
-  int farm_seconds = 0;      // farm time to SL 20 at the PHASE 1 size
-  float farm_sl = 0;         // SL the farm reaches in one minute at the PHASE 2 size
-  std::string farm_image;    // file name in BenchDir
-  std::string system_image;  // this computer's one-minute picture, in BenchDir
+// What the farm's pool measured on a benchmark case.
+struct FarmFigures {
+  int seconds = 0;  // time to SL 20 at the PHASE 1 size
+  float sl = 0;     // the SL reached in one minute at the PHASE 2 size
 };
 
-// The case of a renderer version and BenchMode. The figures follow the
-// version compared as text with "3.0.0.0", "4.0.0.0" and "5.0.0.0"; the scene,
-// sizes and pictures follow its first character.
-BenchmarkCase BenchmarkCaseFor(const Constants& constants, std::string_view renderer_version,
-                               RenderMode bench_mode);
+// The figures follow the renderer version compared as text with "3.0.0.0",
+// "4.0.0.0" and "5.0.0.0", and BenchMode; renderers 3 and 4 share a case but
+// not its figures.
+FarmFigures FarmFiguresFor(const Constants& constants, std::string_view renderer_version,
+                           RenderMode bench_mode);
+
+// "1536 x 2048", as the messages show a size.
+std::string SizeText(PictureSize size);
 
 // The mean of the PHASE 1 estimates in whole seconds, rounded toward zero.
 // `estimations` must be above 0.

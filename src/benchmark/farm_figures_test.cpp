@@ -9,41 +9,46 @@ namespace {
 
 TEST(FarmFiguresTest, TheVersionTextChoosesTheRow) {
   const Constants constants;
-  BenchmarkCase v2 = BenchmarkCaseFor(constants, "2.7.0", RenderMode::kCpu);
+  const BenchmarkCase v2 = BenchmarkCaseFor(BenchmarkRowFor("2.7.0"), RenderMode::kCpu);
+  const FarmFigures v2_farm = FarmFiguresFor(constants, "2.7.0", RenderMode::kCpu);
   EXPECT_EQ(v2.scene, "Absolute.mxs");
-  EXPECT_EQ(v2.phase1_size, "2304 x 3072");
-  EXPECT_EQ(v2.phase2_size, "768 x 1024");
-  EXPECT_EQ(v2.farm_seconds, 873);
-  EXPECT_EQ(v2.farm_sl, 19.26f);
+  EXPECT_EQ(SizeText(v2.phase1_size), "2304 x 3072");
+  EXPECT_EQ(SizeText(v2.phase2_size), "768 x 1024");
+  EXPECT_EQ(v2_farm.seconds, 873);
+  EXPECT_EQ(v2_farm.sl, 19.26f);
   EXPECT_EQ(v2.farm_image, "Absolute_Torva_1mn.jpg");
   EXPECT_EQ(v2.system_image, "Absolute_yoursystem_1mn.jpg");
 
   // Renderers 3 and 4 share the scene but not the figures; 3.9.9 sorts
   // below "4.0.0.0" as text, 4.0.0.0 does not.
-  BenchmarkCase v3 = BenchmarkCaseFor(constants, "3.9.9", RenderMode::kCpu);
-  BenchmarkCase v4 = BenchmarkCaseFor(constants, "4.0.0.0", RenderMode::kCpu);
+  const BenchmarkCase v3 = BenchmarkCaseFor(BenchmarkRowFor("3.9.9"), RenderMode::kCpu);
+  const BenchmarkCase v4 = BenchmarkCaseFor(BenchmarkRowFor("4.0.0.0"), RenderMode::kCpu);
+  const FarmFigures v3_farm = FarmFiguresFor(constants, "3.9.9", RenderMode::kCpu);
+  const FarmFigures v4_farm = FarmFiguresFor(constants, "4.0.0.0", RenderMode::kCpu);
   EXPECT_EQ(v3.scene, "TrainSSS.mxs");
   EXPECT_EQ(v4.scene, "TrainSSS.mxs");
-  EXPECT_EQ(v3.phase1_size, "768 x 1024");
+  EXPECT_EQ(SizeText(v3.phase1_size), "768 x 1024");
   EXPECT_EQ(v3.farm_image, "TrainSSS_Torva_1mn.jpg");
-  EXPECT_EQ(v3.farm_seconds, 386);
-  EXPECT_EQ(v3.farm_sl, 16.04f);
-  EXPECT_EQ(v4.farm_seconds, 368);
-  EXPECT_EQ(v4.farm_sl, 16.25f);
+  EXPECT_EQ(v3_farm.seconds, 386);
+  EXPECT_EQ(v3_farm.sl, 16.04f);
+  EXPECT_EQ(v4_farm.seconds, 368);
+  EXPECT_EQ(v4_farm.sl, 16.25f);
 }
 
 TEST(FarmFiguresTest, Renderer5HasACpuAndAGpuRow) {
   const Constants constants;
-  BenchmarkCase cpu = BenchmarkCaseFor(constants, "5.2.1.49", RenderMode::kCpu);
-  BenchmarkCase gpu = BenchmarkCaseFor(constants, "5.2.1.49", RenderMode::kGpu);
+  const BenchmarkCase cpu = BenchmarkCaseFor(BenchmarkRow::kRenderer5, RenderMode::kCpu);
+  const BenchmarkCase gpu = BenchmarkCaseFor(BenchmarkRow::kRenderer5, RenderMode::kGpu);
+  const FarmFigures cpu_farm = FarmFiguresFor(constants, "5.2.1.49", RenderMode::kCpu);
+  const FarmFigures gpu_farm = FarmFiguresFor(constants, "5.2.1.49", RenderMode::kGpu);
   EXPECT_EQ(cpu.scene, "Bottles_on_a_window.mxs");
-  EXPECT_EQ(cpu.phase2_size, "1536 x 2048");
-  EXPECT_EQ(cpu.farm_seconds, 481);
-  EXPECT_EQ(cpu.farm_sl, 15.4f);
+  EXPECT_EQ(SizeText(cpu.phase2_size), "1536 x 2048");
+  EXPECT_EQ(cpu_farm.seconds, 481);
+  EXPECT_EQ(cpu_farm.sl, 15.4f);
   EXPECT_EQ(cpu.farm_image, "Bottles_Torva_1mn.jpg");
   EXPECT_EQ(cpu.system_image, "Bottles_yoursystem_1mn.jpg");
-  EXPECT_EQ(gpu.farm_seconds, 218);
-  EXPECT_EQ(gpu.farm_sl, 17.96f);
+  EXPECT_EQ(gpu_farm.seconds, 218);
+  EXPECT_EQ(gpu_farm.sl, 17.96f);
   EXPECT_EQ(gpu.farm_image, "Bottles_Torva_1mn_gpu.jpg");
   EXPECT_EQ(gpu.system_image, "Bottles_yoursystem_1mn_gpu.jpg");
   EXPECT_EQ(FarmPoolText(RenderMode::kGpu), "GPU-Low priority, 14 nodes RTX");

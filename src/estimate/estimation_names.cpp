@@ -53,10 +53,6 @@ std::string SceneBase(std::string_view scene_file) {
   return RemoveIgnoringCase(scene_file, ".mxs");
 }
 
-std::string ResolutionText(int width, int height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
 std::string EstimateLogName(std::string_view archive_base, std::string_view resolution_text,
                             std::string_view sl_answer, RenderMode mode) {
   const std::string middle = "_" + std::string(resolution_text) + "_SL";

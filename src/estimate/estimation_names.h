@@ -18,8 +18,6 @@ std::string SceneBase(std::string_view scene_file);
 // Every occurrence of `piece` removed, left to right, ignoring ASCII case.
 std::string RemoveIgnoringCase(std::string_view text, std::string_view piece);
 
-std::string ResolutionText(int width, int height);
-
 // archive base + "_" + resolution + "_SL" + SL answer + "_estimate_CPU.log".
 // Characters a file name cannot safely hold ("/", control characters) become
 // "_", and over-long pieces are cut, so that the name stays one file name.

@@ -10,6 +10,7 @@
 #include "estimate/estimation_run.h"
 #include "estimate/preview_size.h"
 #include "platform/line_log.h"
+#include "state/command_run.h"
 #include "state/next.h"
 #include "state/program.h"
 #include "watch/watched_render.h"
@@ -28,18 +29,15 @@ struct Project {
   std::string scene_base;
 };
 
-struct Estimation {
+struct Estimation : CommandRun<EstimationOutcome, ReplacingLog> {
   Estimation(Program& program_, const EstimationOptions& options_)
-      : program(program_), options(options_) {}
+      : CommandRun(program_), options(options_) {}
 
-  Program& program;
   const EstimationOptions& options;
   Project project;
   std::string log_name, log_path;
-  ReplacingLog log;
   WatchedRender render;
   EstimationRecord record;
-  EstimationOutcome outcome;
 };
 
 // The renderer, the kind of render, the benchmark it needs.

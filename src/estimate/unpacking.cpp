@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "estimate/estimation_names.h"
+#include "estimate/estimation_steps.h"
 #include "estimate/work_folder.h"
 #include "platform/own_folder.h"
 #include "renderer/archiver.h"
@@ -15,16 +17,16 @@
 namespace torva {
 namespace {
 
-// Runs 7za from the application folder; its lines, or nullopt when it failed
-// or the user chose to quit meanwhile.
-std::optional<std::vector<std::string>> Archive(Program& program,
-                                                std::vector<std::string> arguments) {
+// Lists or extracts the archive with 7za, run from the application folder;
+// its lines, or nullopt when it failed or the user chose to quit meanwhile.
+std::optional<std::vector<std::string>> ListOrExtract(Program& program,
+                                                      std::vector<std::string> arguments) {
   ArchiverWatch watch;
   watch.on_event = [&](const Event& event) {
     return CloseAsksToQuit(program, event, "the estimation");
   };
-  ArchiverRun run = RunArchiver(program.desktop, program.paths.AppDir + "/7za",
-                                std::move(arguments), program.paths.AppDir, watch);
+  ArchiverRun run = RunArchiver(program.desktop, program.paths.archiver, std::move(arguments),
+                                program.paths.AppDir, watch);
   if (run.end == RunEnd::kCloseRequested || !ArchiverSucceeded(run.exit_code, run.lines))
     return std::nullopt;
   return std::move(run.lines);
@@ -57,6 +59,35 @@ std::optional<std::string> NotAnArchive(const std::string& path) {
   return path + " is not a 7z or zip archive.";
 }
 
+void AbandonUnpacked(Estimation& run, const std::string& text) {
+  run.Fail("TORVAmeter error", text);
+  run.program.desktop.ClearLog();
+  RemoveOwnFolder(run.program.paths.WorkDir);
+  run.log.Discard();
+}
+
+void WarnAboutTheProject(Program& program) {
+  const std::string& work_dir = program.paths.WorkDir;
+  const std::optional<int> active_cameras = CountActiveCameras(work_dir + "/cameras.txt");
+  if (!active_cameras) {
+    program.desktop.Message("TORVAmeter warning",
+                            "cameras.txt is too large (more than " +
+                                std::to_string(kMaxTextFileBytes >> 20) +
+                                " MB). The estimation goes on without counting its cameras.");
+  } else if (*active_cameras > 1) {
+    program.desktop.Message("TORVAmeter warning",
+                            "This is a multi-camera project.\nThe estimation will process THE "
+                            "ACTIVE CAMERA ONLY!\nTo estimate the whole project, multiply by the "
+                            "number of cameras.");
+  }
+  std::error_code ec;
+  if (!std::filesystem::exists(work_dir + "/" + kProjectLogName, ec)) {
+    program.desktop.Message("TORVAmeter warning",
+                            "This project has not been prepared by TORVAmeter. The estimation "
+                            "may or may not work.");
+  }
+}
+
 }  // namespace
 
 // 7za unpacks every file flat into a work folder emptied first, so that
@@ -77,7 +108,8 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
       return std::string(kCannotUncompress) + "\nThe folder " + work_dir +
              " cannot be made ready for it: " + why.message() + ".";
   }
-  const std::optional<std::vector<std::string>> listing = Archive(program, {"l", "-slt", vum_path});
+  const std::optional<std::vector<std::string>> listing =
+      ListOrExtract(program, {"l", "-slt", vum_path});
   const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
   if (!needed) return kCannotUncompress;
   std::error_code ec;
@@ -87,10 +119,33 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
            " once uncompressed, more than the " + SpaceText(space.available, false) +
            " free on the disk of " + work_dir + ".";
   }
-  const bool unpacked = Archive(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();
+  const bool unpacked = ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();
   RemoveUnsafeEntries(work_dir);
   if (!unpacked) return kCannotUncompress;
   return std::nullopt;
+}
+
+bool UnpackProject(Estimation& run) {
+  Program& program = run.program;
+  program.state.LogLine = 0;
+  program.desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
+  if (const std::optional<std::string> failure = Unpack(program, run.project.vum_path)) {
+    if (program.quit_requested)
+      DiscardRun(run);
+    else
+      AbandonUnpacked(run, *failure);
+    return false;
+  }
+  const std::optional<std::string> scene =
+      FindScene(program.paths.WorkDir, ArchiveBase(run.project.vum_path));
+  if (!scene) {
+    AbandonUnpacked(run, kCannotUncompress);
+    return false;
+  }
+  run.project.scene_file = *scene;
+  run.project.scene_base = SceneBase(*scene);
+  WarnAboutTheProject(program);
+  return true;
 }
 
 }  // namespace torva

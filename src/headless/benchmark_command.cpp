@@ -8,10 +8,6 @@ namespace torva {
 
 HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,
                                      TerminalDesktop& desktop) {
-  if (command.gpu && !program.state.GpuCapable) {
-    return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
-                                   " cannot render on the GPU");
-  }
   const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
   desktop.AddReply(
       {.question = QuestionId::kBenchmarkAgain, .answer = "yes", .argument = "benchmark"});

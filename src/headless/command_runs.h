@@ -25,7 +25,8 @@ struct HeadlessOutcome {
 };
 
 HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program);
-// The other three expect the settings loaded and the renderer checked.
+// The other three expect the settings loaded, the renderer checked and, for
+// --gpu, a renderer that renders on the GPU.
 HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,
                                      TerminalDesktop& desktop);
 HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& program,

@@ -8,10 +8,6 @@ namespace torva {
 
 HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& program,
                                     TerminalDesktop& desktop) {
-  if (command.gpu && !program.state.GpuCapable) {
-    return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
-                                   " cannot render on the GPU");
-  }
   const RenderMode mode = command.gpu ? RenderMode::kGpu : RenderMode::kCpu;
   if (!BenchmarkDone(program.state, mode)) {
     return HeadlessOutcome::Failed(std::string("this computer has no ") + ModeName(mode) +

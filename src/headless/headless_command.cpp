@@ -1,23 +1,14 @@
 #include "headless/headless_command.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 
 #include "estimate/estimation_questions.h"
+#include "platform/folders.h"
 #include "prepare/scene_name.h"
 
 namespace torva {
 namespace {
-
-std::string Absolute(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  if (ec) absolute = path;
-  std::string text = absolute.lexically_normal().string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return text;
-}
 
 bool AllDigits(const std::string& text) {
   return !text.empty() && text.size() <= 9 &&
@@ -87,7 +78,7 @@ std::string TakeOption(HeadlessCommand& command, const std::string& name,
   else if (name == "--allow-same-names")
     command.allow_same_names = true;
   else if (name == "--maxwell")
-    command.maxwell_dir = Absolute(value);
+    command.maxwell_dir = AbsolutePath(value);
   else if (name == "--login")
     command.login = value;
   else if (name == "--password" || name == "--password-file") {
@@ -211,8 +202,8 @@ HeadlessCommand ParseHeadlessCommand(const std::string& name,
   if (!command.login.empty() && command.password_from == HeadlessCommand::PasswordFrom::kNone)
     command.password_from = HeadlessCommand::PasswordFrom::kEnvironment;
   if (!words.empty()) {
-    if (command.kind == HeadlessKind::kPrepare) command.scene = Absolute(words.front());
-    if (command.kind == HeadlessKind::kEstimate) command.archive = Absolute(words.front());
+    if (command.kind == HeadlessKind::kPrepare) command.scene = AbsolutePath(words.front());
+    if (command.kind == HeadlessKind::kEstimate) command.archive = AbsolutePath(words.front());
   }
   return command;
 }

@@ -4,12 +4,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "app/startup.h"
-#include "benchmark/benchmark_log.h"
+#include "benchmark/benchmark_results.h"
 #include "headless/command_runs.h"
 #include "platform/folder_lock.h"
+#include "platform/folders.h"
 #include "platform/standard_streams.h"
 #include "state/config/settings.h"
 #include "state/renderer_check.h"
@@ -18,11 +18,6 @@
 
 namespace torva {
 namespace {
-
-void MakeFolderIfMissing(const std::string& folder) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) std::filesystem::create_directories(folder, ec);
-}
 
 // Loads the settings, checks the renderer and loads the benchmark results, as
 // the window's start-up does, but asks nothing and changes no file: a log of
@@ -39,28 +34,10 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
   const RendererCheck check = CheckRenderer(program);
   if (check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program).reason;
   if (check == RendererCheck::kTooOld) {
-    desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
-                                            ".\nThis version of TORVAmeter needs Maxwell Render " +
-                                            program.constants.MinRendererVersion +
-                                            " (or newer) to run.");
+    desktop.Message("TORVAmeter error", RendererTooOldMessage(program, state.RendererVersion));
     return "Maxwell Render is too old";
   }
-  for (const RenderMode mode : {RenderMode::kCpu, RenderMode::kGpu}) {
-    if (mode == RenderMode::kGpu && !state.GpuCapable) continue;
-    const bool gpu = mode == RenderMode::kGpu;
-    const std::string& log = gpu ? program.paths.GpuBenchmarkLog : program.paths.BenchmarkLog;
-    const std::optional<std::string> version = LoggedRendererVersion(log);
-    if (!version) continue;
-    if (*version != state.RendererVersion) {
-      desktop.Message("TORVAmeter warning", "The benchmark log " + log + " was made with " +
-                                                *version + "; run the benchmark again.");
-      continue;
-    }
-    if (const std::optional<BenchmarkResults> results = ReadBenchmarkLog(log)) {
-      (gpu ? state.GpuFarmSpeedRatio : state.FarmSpeedRatio) = results->speed_ratio;
-      (gpu ? state.GpuDeltaSL : state.DeltaSL) = results->delta_sl;
-    }
-  }
+  LoadResultsOfThisRenderer(program);
   return "";
 }
 
@@ -69,6 +46,10 @@ HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, Termi
   if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program);
   if (const std::string failure = LoadState(program, desktop, name); !failure.empty())
     return HeadlessOutcome::Failed(failure);
+  if (command.gpu && !program.state.GpuCapable) {
+    return HeadlessOutcome::Failed("Maxwell Render " + program.state.RendererVersion +
+                                   " cannot render on the GPU");
+  }
   switch (command.kind) {
     case HeadlessKind::kBenchmark: return RunHeadlessBenchmark(command, program, desktop);
     case HeadlessKind::kPrepare: return RunHeadlessPrepare(command, program, desktop);

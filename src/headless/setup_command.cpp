@@ -8,6 +8,7 @@
 #include "platform/standard_streams.h"
 #include "renderer/detect.h"
 #include "state/config/settings.h"
+#include "state/renderer_check.h"
 
 namespace torva {
 namespace {
@@ -75,10 +76,7 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
     return HeadlessOutcome::Failed("no Maxwell Render installation in " + maxwell_dir +
                                    " (no mximerge)");
   if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
-    program.desktop.Message("TORVAmeter error",
-                            "Your Maxwell Render version is " + probe.version +
-                                ".\nThis version of TORVAmeter needs Maxwell Render " +
-                                program.constants.MinRendererVersion + " (or newer) to run.");
+    program.desktop.Message("TORVAmeter error", RendererTooOldMessage(program, probe.version));
     return HeadlessOutcome::Failed("Maxwell Render is too old");
   }
 

@@ -4,7 +4,7 @@
 
 #include "platform/own_folder.h"
 #include "prepare/archive_lines.h"
-#include "prepare/preparation.h"
+#include "prepare/preparation_steps.h"
 #include "renderer/archiver.h"
 #include "text/file_size.h"
 
@@ -35,8 +35,7 @@ struct Archiving {
 
 // Runs the archiver from the project folder. The bar follows the archiver's
 // own percentage, so a long packing visibly moves.
-Archiving Archive(Program& program, const std::string& archiver,
-                  const std::vector<std::string>& arguments, bool show_progress) {
+Archiving Pack(Program& program, const std::vector<std::string>& arguments, bool show_progress) {
   int shown = -1;
   ArchiverWatch watch;
   watch.on_event = [&](const Event& event) { return QuitRule(program, event); };
@@ -47,7 +46,7 @@ Archiving Archive(Program& program, const std::string& archiver,
     if (value > shown) program.desktop.SetProgress(shown = value);
   };
   const ArchiverRun run =
-      RunArchiver(program.desktop, archiver, arguments, program.paths.TempDir, watch);
+      RunArchiver(program.desktop, program.paths.archiver, arguments, program.paths.TempDir, watch);
   return {run.end == RunEnd::kCloseRequested, run.exit_code};
 }
 
@@ -85,28 +84,28 @@ bool GiveUpPacking(const std::string& packing_folder) {
 
 // `detail` says what failed. Nothing gathered means nothing was compressed:
 // the message then says so rather than blame the compression.
-void ReportFailure(Program& program, Preparation& preparation, const std::string& detail) {
+void ReportFailure(Preparation& preparation, const std::string& detail) {
+  const AppPaths& paths = preparation.program.paths;
   const bool gathered = preparation.Gathered();
-  ReportAndLog(program, preparation,
-               gathered ? "An error occurred during the compression:"
-                        : "The scene's files could not be gathered:");
-  ReportAndLog(program, preparation, "   the project HAS NOT BEEN prepared sucessfully!");
-  ReportAndLog(program, preparation, "");
+  preparation.ReportAndLog({gathered ? "An error occurred during the compression:"
+                                     : "The scene's files could not be gathered:",
+                            "   the project HAS NOT BEEN prepared sucessfully!", ""});
   preparation.log.Close();
-  const std::string error_log = program.paths.AppDir + "/ERROR_TORVAmeter.log";
+  const std::string error_log = paths.AppDir + "/ERROR_TORVAmeter.log";
   std::error_code ec;
   if (FileBytes(error_log) > 0) fs::remove(error_log, ec);
-  fs::rename(program.paths.AppDir + "/TORVAmeter_Maxwell.log", error_log, ec);
+  fs::rename(paths.project_log, error_log, ec);
   if (!gathered) {
-    Fail(program, preparation,
-         preparation.renderer_crashed
-             ? "Maxwell Render has crashed while gathering the scene's files: nothing has been "
-               "compressed."
-             : "Maxwell Render gathered no file of the scene: nothing has been compressed.");
+    preparation.Fail(
+        "TORVAmeter error",
+        preparation.renderer_crashed
+            ? "Maxwell Render has crashed while gathering the scene's files: nothing has been "
+              "compressed."
+            : "Maxwell Render gathered no file of the scene: nothing has been compressed.");
     return;
   }
-  Fail(program, preparation,
-       "An error occurred during the compression!" + (detail.empty() ? "" : "\n" + detail));
+  preparation.Fail("TORVAmeter error", "An error occurred during the compression!" +
+                                           (detail.empty() ? "" : "\n" + detail));
 }
 
 // One packing: where the archive goes, how it went.
@@ -114,11 +113,9 @@ struct Packing {
   Packing(const AppPaths& paths, const std::string& scene_name)
       : archive_path(paths.ArchiveDir + "/" + scene_name + ".vum"),
         packing_folder(paths.ArchiveDir + "/." + scene_name + ".vum.packing"),
-        packing_path(packing_folder + "/" + scene_name + ".vum"),
-        archiver(paths.AppDir + "/7za"),
-        project_log(paths.AppDir + "/TORVAmeter_Maxwell.log") {}
+        packing_path(packing_folder + "/" + scene_name + ".vum") {}
 
-  const std::string archive_path, packing_folder, packing_path, archiver, project_log;
+  const std::string archive_path, packing_folder, packing_path;
   Compression compression = Compression::kMaximum;
   std::string packed;   // the archive where the archiver wrote it
   std::string failure;  // what went wrong, below the compression's error line
@@ -127,17 +124,18 @@ struct Packing {
 };
 
 // Packs the gathered files; false when the user chose to quit meanwhile.
-bool Compress(Program& program, Preparation& preparation, Packing& packing) {
+bool Compress(Preparation& preparation, Packing& packing) {
+  Program& program = preparation.program;
   packing.compression = program.desktop.Question(QuestionId::kCompression, "Compression level",
                                                  "Maximum compression? (if No, maximum speed)")
                             ? Compression::kMaximum
                             : Compression::kFastest;
-  ReportLine(program, "All files gathered, TORVAmeter is compressing the project...");
+  preparation.Report("All files gathered, TORVAmeter is compressing the project...");
   preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
   const long long start_ms = NowMs();
   if (MakePackingFolder(packing.packing_folder)) {
-    const Archiving run = Archive(program, packing.archiver,
-                                  PackArguments(packing.compression, packing.packing_path), true);
+    const Archiving run =
+        Pack(program, PackArguments(packing.compression, packing.packing_path), true);
     if (run.quit) return false;
     // The fastest packing went through the ".zip" name, which selects the format.
     if (run.exit_code == 0) {
@@ -157,15 +155,15 @@ bool Compress(Program& program, Preparation& preparation, Packing& packing) {
 
 // The report goes into the project log before the log is packed; the panel
 // shows it once the archive stands in its place.
-void LogTheReport(Program& program, Preparation& preparation, Packing& packing) {
+void LogTheReport(Preparation& preparation, Packing& packing) {
   packing.packed_in = PackedInLine(packing.elapsed_ms);
   packing.decreased = "Compression has decreased the project size by " +
                       ReductionPercent(FileBytes(packing.packed), preparation.project_size) +
                       "% (" + FileSizeMB(packing.packed) + ").";
   for (const std::string& line :
        {packing.packed_in, packing.decreased, std::string(),
-        "The project has been prepared in " + program.paths.ArchiveDir + ".", std::string(),
-        std::string("Your project is now ready to render!")})
+        "The project has been prepared in " + preparation.program.paths.ArchiveDir + ".",
+        std::string(), std::string("Your project is now ready to render!")})
     preparation.log.Write(line);
   preparation.log.Close();
 }
@@ -174,11 +172,10 @@ void LogTheReport(Program& program, Preparation& preparation, Packing& packing) 
 // earlier one. nullopt when the user chose to quit meanwhile.
 std::optional<bool> AddLogsAndPlace(Program& program, Packing& packing) {
   const std::vector<std::string> logs =
-      ExistingLogs({packing.project_log, program.paths.BenchmarkLog});
+      ExistingLogs({program.paths.project_log, program.paths.BenchmarkLog});
   Archiving run{.exit_code = 0};
   if (!logs.empty()) {
-    run = Archive(program, packing.archiver,
-                  AddLogsArguments(packing.compression, packing.packing_path, logs), false);
+    run = Pack(program, AddLogsArguments(packing.compression, packing.packing_path, logs), false);
   }
   if (run.quit) return std::nullopt;
   if (run.exit_code != 0) {
@@ -194,17 +191,14 @@ std::optional<bool> AddLogsAndPlace(Program& program, Packing& packing) {
   return true;
 }
 
-void ReportPrepared(Program& program, const Packing& packing) {
-  ReportLine(program, packing.packed_in);
-  ReportLine(program, packing.decreased);
-  ReportLine(program, "");
-  ReportLine(program, "Project prepared in " + program.paths.ArchiveDir + ".");
+void ReportPrepared(Preparation& preparation, const Packing& packing) {
+  Program& program = preparation.program;
+  preparation.ReportLines({packing.packed_in, packing.decreased, "",
+                           "Project prepared in " + program.paths.ArchiveDir + "."});
   program.desktop.Open(program.paths.ArchiveDir);
-  ReportLine(program, "");
-  ReportLine(program, "Your project is now ready to render!");
-  ReportLine(program, "");
+  preparation.ReportLines({"", "Your project is now ready to render!", ""});
   std::error_code ec;
-  fs::remove(packing.project_log, ec);
+  fs::remove(program.paths.project_log, ec);
 }
 
 }  // namespace
@@ -218,28 +212,29 @@ void RemovePackingLeftovers(const AppPaths& paths) {
   }
 }
 
-bool PackProject(Program& program, Preparation& preparation) {
+bool PackProject(Preparation& preparation) {
+  Program& program = preparation.program;
   Packing packing(program.paths, preparation.scene_name);
-  const bool archiver_missing = FileBytes(packing.archiver) <= 0;
+  const bool archiver_missing = FileBytes(program.paths.archiver) <= 0;
   if (archiver_missing) {
     program.desktop.Message("TORVAmeter error",
                             "7za has not been found in the TORVAmeter directory!\nYou will "
                             "have to compress the files in " +
-                                program.paths.AppDir + "/temp manually.");
+                                ProjectFolder(program.paths) + " manually.");
 
-  } else if (preparation.Gathered() && !Compress(program, preparation, packing)) {
+  } else if (preparation.Gathered() && !Compress(preparation, packing)) {
     return GiveUpPacking(packing.packing_folder);
   }
-  ReportAndLog(program, preparation, "");
+  preparation.ReportAndLog({""});
 
   bool prepared = !packing.packed.empty() && FileBytes(packing.packed) > 0;
   if (prepared) {
-    LogTheReport(program, preparation, packing);
+    LogTheReport(preparation, packing);
     const std::optional<bool> placed = AddLogsAndPlace(program, packing);
     if (!placed) return GiveUpPacking(packing.packing_folder);
     prepared = *placed;
     if (prepared) {
-      ReportPrepared(program, packing);
+      ReportPrepared(preparation, packing);
       preparation.outcome.archive = packing.archive_path;
       preparation.outcome.archive_bytes =
           static_cast<std::uintmax_t>(FileBytes(packing.archive_path));
@@ -248,7 +243,7 @@ bool PackProject(Program& program, Preparation& preparation) {
       preparation.log.Reopen();
     }
   }
-  if (!prepared) ReportFailure(program, preparation, packing.failure);
+  if (!prepared) ReportFailure(preparation, packing.failure);
 
   std::error_code ec;
   fs::remove_all(packing.packing_folder, ec);

@@ -4,18 +4,18 @@
 
 namespace torva {
 
-char CameraGeneration(std::string_view renderer_version) {
-  if (renderer_version < "3.0") return '2';
-  if (renderer_version < "4.0") return '3';
-  if (renderer_version < "5.0") return '4';
-  return '5';
+PymaxwellGeneration PymaxwellGenerationFor(std::string_view renderer_version) {
+  if (renderer_version < "3.0") return PymaxwellGeneration::k2;
+  if (renderer_version < "4.0") return PymaxwellGeneration::k3;
+  if (renderer_version < "5.0") return PymaxwellGeneration::k4;
+  return PymaxwellGeneration::k5;
 }
 
 namespace {
 
-std::string ImportLine(char generation) {
-  if (generation == '5') return "from pymaxwell5 import *";
-  if (generation == '4') return "from pymaxwell4 import *";
+std::string ImportLine(PymaxwellGeneration generation) {
+  if (generation == PymaxwellGeneration::k5) return "from pymaxwell5 import *";
+  if (generation == PymaxwellGeneration::k4) return "from pymaxwell4 import *";
   return "from pymaxwell import *";
 }
 
@@ -42,7 +42,7 @@ std::string CameraScript(const CameraScriptInput& input) {
   script += ImportLine(input.generation) + "\n\n";
   if (input.template_text) AppendTemplateLines(script, *input.template_text);
   script += "\n";
-  if (input.generation == '2') {
+  if (input.generation == PymaxwellGeneration::k2) {
     script += "getCameras(\"" + PythonStringContent(input.scene_path) + "\",\"" +
               PythonStringContent(input.cameras_file) + "\")\n";
   } else {
@@ -51,10 +51,11 @@ std::string CameraScript(const CameraScriptInput& input) {
   return script;
 }
 
-std::vector<std::string> PymaxwellArguments(char generation, const std::string& script_path,
+std::vector<std::string> PymaxwellArguments(PymaxwellGeneration generation,
+                                            const std::string& script_path,
                                             const std::string& scene_path,
                                             const std::string& cameras_file) {
-  if (generation == '2') return {"-nogui", script_path};
+  if (generation == PymaxwellGeneration::k2) return {"-nogui", script_path};
   return {"-nogui", script_path, scene_path, cameras_file};
 }
 

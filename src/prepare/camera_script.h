@@ -9,12 +9,15 @@
 
 namespace torva {
 
-// '2', '3', '4' or '5': the pymaxwell generation of a renderer version,
-// compared as text with "3.0", "4.0" and "5.0".
-char CameraGeneration(std::string_view renderer_version);
+// The pymaxwell a renderer version comes with: which module the script
+// imports and how it gets the scene and the output file.
+enum class PymaxwellGeneration { k2, k3, k4, k5 };
+
+// By the version compared as text with "3.0", "4.0" and "5.0".
+PymaxwellGeneration PymaxwellGenerationFor(std::string_view renderer_version);
 
 struct CameraScriptInput {
-  char generation = '5';
+  PymaxwellGeneration generation = PymaxwellGeneration::k5;
   std::string maxwell_dir;                   // ends with "/"
   std::optional<std::string> template_text;  // nullopt when it cannot be read
   std::string scene_path;
@@ -26,7 +29,8 @@ std::string CameraScript(const CameraScriptInput& input);
 
 // Pymaxwell's arguments: the script, and for generations 3 to 5 the scene
 // and the output file (generation 2 finds both inside the script).
-std::vector<std::string> PymaxwellArguments(char generation, const std::string& script_path,
+std::vector<std::string> PymaxwellArguments(PymaxwellGeneration generation,
+                                            const std::string& script_path,
                                             const std::string& scene_path,
                                             const std::string& cameras_file);
 

@@ -6,7 +6,7 @@
 #include "platform/work_file.h"
 #include "prepare/camera_list.h"
 #include "prepare/camera_script.h"
-#include "prepare/preparation.h"
+#include "prepare/preparation_steps.h"
 #include "renderer/command_lines.h"
 #include "renderer/process.h"
 #include "text/whole_file.h"
@@ -36,11 +36,12 @@ std::string ListingFailure(int exit_code) {
 // short by an error would offer only some of the cameras, and the user is
 // told. Without Pymaxwell (or a list) the step ends quietly: the project
 // goes without the list.
-bool ListCameras(Program& program, Preparation& preparation, const std::string& cameras_file) {
+bool ListCameras(Preparation& preparation, const std::string& cameras_file) {
+  Program& program = preparation.program;
   const AppPaths& paths = program.paths;
   const WorkFile script_file(paths.BenchDir + "/GetCameras_tmp.py");
   const std::string& script_path = script_file.path();
-  const char generation = CameraGeneration(program.state.RendererVersion);
+  const PymaxwellGeneration generation = PymaxwellGenerationFor(program.state.RendererVersion);
   std::error_code ec;
   fs::remove(script_path, ec);
   const std::string script = CameraScript({generation, program.state.MaxwellDir,
@@ -98,9 +99,10 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& l
 
 }  // namespace
 
-bool ChooseCameras(Program& program, Preparation& preparation) {
+bool ChooseCameras(Preparation& preparation) {
+  Program& program = preparation.program;
   const std::string cameras_file = program.paths.TempDir + "cameras.txt";
-  if (!ListCameras(program, preparation, cameras_file)) return false;
+  if (!ListCameras(preparation, cameras_file)) return false;
 
   // Every camera is kept, however many the scene has.
   const CameraFile file = ReadCameraLines(cameras_file);

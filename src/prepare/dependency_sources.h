@@ -50,7 +50,8 @@ struct SameNameFiles {
 
 // The names given by files whose bytes differ. `copies` holds, in the
 // scene's order, each dependency's project name and the file it came from;
-// one file reached by several paths counts once.
+// one file reached by several paths counts once. `project_folder` ends with
+// "/" (TempDir).
 std::vector<SameNameFiles> DifferingSameNameFiles(
     const std::vector<std::pair<std::string, std::string>>& copies,
     const std::string& project_folder);

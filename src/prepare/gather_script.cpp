@@ -18,7 +18,7 @@ std::string SceneScriptOpening(const std::string& scene_path) {
   return s;
 }
 
-std::string gather_script(const std::string& scene_path, const std::string& target_folder) {
+std::string GatherScript(const std::string& scene_path, const std::string& target_folder) {
   std::string s = SceneScriptOpening(scene_path);
   s += "var targetFolder = \"" + ScriptStringContent(target_folder) + "\";\n";
   s += "FileManager.copyFile( mxsPath, targetFolder + \"/\" + FileManager.getFileNameAndExtension( "

@@ -15,7 +15,7 @@ std::string SceneScriptOpening(const std::string& scene_path);
 
 // The 30 lines of the gather script, each ended by a line feed.
 // `target_folder` is the project folder without its trailing "/".
-std::string gather_script(const std::string& scene_path, const std::string& target_folder);
+std::string GatherScript(const std::string& scene_path, const std::string& target_folder);
 
 // The renderer's arguments for running the script at `script_path`.
 std::vector<std::string> GatherArguments(const std::string& script_path);

@@ -6,7 +6,7 @@
 #include "platform/own_folder.h"
 #include "prepare/file_copy.h"
 #include "prepare/gather_script.h"
-#include "prepare/preparation.h"
+#include "prepare/preparation_steps.h"
 #include "prepare/scene_name.h"
 #include "renderer/command_lines.h"
 #include "renderer/process.h"
@@ -27,10 +27,11 @@ std::string LocalDateLine() {
   return DateLine(local);
 }
 
-void StartProjectLog(Program& program, Preparation& preparation) {
+void StartProjectLog(Preparation& preparation) {
+  Program& program = preparation.program;
   const std::string scene_file = FileNameOf(preparation.scene_path);
   const std::string date_line = LocalDateLine();
-  preparation.log.Open(program.paths.AppDir + "/TORVAmeter_Maxwell.log");
+  preparation.log.Open(program.paths.project_log);
   Desktop& desktop = program.desktop;
   desktop.AddLogLine(0, date_line);
   desktop.AddLogLine(1, "TORVAmeter is gathering all files needed by \"" + scene_file + "\"...");
@@ -49,10 +50,10 @@ void StartProjectLog(Program& program, Preparation& preparation) {
 // that name is chosen and copied into the project. False when the user gives up.
 // The name is compared and copied as the renderer wrote its bytes; only what
 // is shown is made valid UTF-8.
-bool SearchMissingFile(Program& program, Preparation& preparation, const MissingFile& missing) {
+bool SearchMissingFile(Preparation& preparation, const MissingFile& missing) {
+  Program& program = preparation.program;
   const std::string shown_name = ValidUtf8(missing.name);
-  ReportAndLog(program, preparation, "Not found: " + shown_name);
-  ReportAndLog(program, preparation, "  in " + ValidUtf8(missing.in_folder));
+  preparation.ReportAndLog({"Not found: " + shown_name, "  in " + ValidUtf8(missing.in_folder)});
   const std::string extension = ValidUtf8(ExtensionPart(missing.name));
   std::string chosen;
   for (;;) {
@@ -70,44 +71,44 @@ bool SearchMissingFile(Program& program, Preparation& preparation, const Missing
                                 "another one.");
   }
   preparation.found_by_hand[missing.name] = chosen;
-  ReportAndLog(program, preparation, "Missing item has been found manually");
-  ReportAndLog(program, preparation, "");
+  preparation.ReportAndLog({"Missing item has been found manually", ""});
   program.state.LastDir = FolderOf(chosen);
   return true;
 }
 
-void ListProjectFolder(Program& program, Preparation& preparation) {
+void ListProjectFolder(Preparation& preparation) {
+  Program& program = preparation.program;
   preparation.dependency_count = 0;
   preparation.project_size = 0;
   std::error_code ec;
   for (fs::directory_iterator it(program.paths.TempDir, ec), end; !ec && it != end;
        it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (name == "TORVAmeter_Maxwell.log") continue;
+    if (name == kProjectLogName) continue;
     ++preparation.dependency_count;
     preparation.outcome.files.push_back(ValidUtf8(name));
-    ReportAndLog(program, preparation,
-                 ValidUtf8(name) + "  --> found... (" + FileSizeMB(it->path().string()) + ")");
+    preparation.ReportAndLog(
+        {ValidUtf8(name) + "  --> found... (" + FileSizeMB(it->path().string()) + ")"});
     std::error_code size_error;
     const auto bytes = it->is_regular_file(size_error) ? it->file_size(size_error) : 0;
     if (!size_error) preparation.project_size += static_cast<long long>(bytes);
     program.desktop.TakeEvent();
   }
-  ReportAndLog(program, preparation, "");
+  preparation.ReportAndLog({""});
   if (preparation.Gathered()) {
     const float megabytes = static_cast<float>(preparation.project_size) / 1024.0f / 1024.0f;
-    ReportAndLog(program, preparation,
-                 std::to_string(preparation.dependency_count - 1) +
-                     " dependancies found. Project size (uncompressed): " +
-                     FormatFixed(megabytes, 2) + " MB.");
+    preparation.ReportAndLog({std::to_string(preparation.dependency_count - 1) +
+                              " dependancies found. Project size (uncompressed): " +
+                              FormatFixed(megabytes, 2) + " MB."});
   } else {
-    ReportAndLog(program, preparation, "No archive created, Maxwell Render has crashed!");
+    preparation.ReportAndLog({"No archive created, Maxwell Render has crashed!"});
   }
 }
 
 }  // namespace
 
-Next GatherDependencies(Program& program, Preparation& preparation) {
+Next GatherDependencies(Preparation& preparation) {
+  Program& program = preparation.program;
   const AppPaths& paths = program.paths;
   const std::string project_folder = ProjectFolder(paths);
   RemovePackingLeftovers(paths);
@@ -115,19 +116,19 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
   switch (MakeOwnFolder(project_folder, &why)) {
     case OwnFolder::kReady: break;
     case OwnFolder::kForeign:
-      Fail(program, preparation, ForeignFolderMessage(project_folder));
+      preparation.Fail("TORVAmeter error", ForeignFolderMessage(project_folder));
       return {Next::kGiveUp};
     case OwnFolder::kFailed:
-      Fail(program, preparation,
-           "The folder " + project_folder +
-               " cannot be made ready for the project: " + why.message() + ".");
+      preparation.Fail("TORVAmeter error",
+                       "The folder " + project_folder +
+                           " cannot be made ready for the project: " + why.message() + ".");
       return {Next::kGiveUp};
   }
-  if (!WriteWholeFile(paths.gather_script, gather_script(preparation.scene_path, project_folder)))
+  if (!WriteWholeFile(paths.gather_script, GatherScript(preparation.scene_path, project_folder)))
     return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit",
             "the Maxwell script file " + paths.gather_script + " cannot be created"};
   std::error_code ec;
-  StartProjectLog(program, preparation);
+  StartProjectLog(preparation);
 
   const std::string scene_folder = FolderOf(preparation.scene_path);
   ExternalProcess renderer =
@@ -141,7 +142,7 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
         if (given_up || program.quit_requested) return RunAction::kGoOn;
         const std::optional<MissingFile> missing = ReadNotFoundLine(line);
         if (!missing || fs::exists(scene_folder + missing->name, ec)) return RunAction::kGoOn;
-        if (SearchMissingFile(program, preparation, *missing)) return RunAction::kGoOn;
+        if (SearchMissingFile(preparation, *missing)) return RunAction::kGoOn;
         given_up = ValidUtf8(missing->name);
         return RunAction::kStop;  // no renderer is left running on its own
       },
@@ -155,7 +156,7 @@ Next GatherDependencies(Program& program, Preparation& preparation) {
   if (end == RunEnd::kCloseRequested) return {Next::kGiveUp};
   preparation.renderer_crashed = end == RunEnd::kFinished && renderer.ExitCode() >= 128;
   preparation.scene_name = SceneNameOf(preparation.scene_path);
-  ListProjectFolder(program, preparation);
+  ListProjectFolder(preparation);
   return {};
 }
 

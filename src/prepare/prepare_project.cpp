@@ -4,7 +4,7 @@
 
 #include "desktop/buttons_disabled.h"
 #include "platform/own_folder.h"
-#include "prepare/preparation.h"
+#include "prepare/preparation_steps.h"
 #include "prepare/scene_name.h"
 
 namespace torva {
@@ -15,19 +15,17 @@ namespace {
 // failure thrown from a step.
 class LeftoversRemoved {
  public:
-  LeftoversRemoved(Program& program, Preparation& preparation)
-      : program_(program), preparation_(preparation) {}
+  explicit LeftoversRemoved(Preparation& preparation) : preparation_(preparation) {}
   ~LeftoversRemoved() {
     if (!armed_) return;
     preparation_.log.Close();
-    RemoveWorkFiles(program_);
+    RemoveWorkFiles(preparation_.program.paths);
   }
   LeftoversRemoved(const LeftoversRemoved&) = delete;
   LeftoversRemoved& operator=(const LeftoversRemoved&) = delete;
   void Disarm() { armed_ = false; }
 
  private:
-  Program& program_;
   Preparation& preparation_;
   bool armed_ = true;
 };
@@ -35,33 +33,30 @@ class LeftoversRemoved {
 }  // namespace
 
 PreparationOutcome RunPrepareProject(Program& program) {
-  const std::optional<std::string> chosen = ChooseScene(program);
-  if (!chosen) {
-    PreparationOutcome cancelled;
-    cancelled.ending = Outcome::Ending::kCancelled;
-    return cancelled;
+  Preparation preparation(program);
+  if (!ChooseScene(preparation)) {
+    preparation.outcome.ending = Outcome::Ending::kCancelled;
+    return preparation.outcome;
   }
 
   ButtonsDisabled greyed(program.desktop, kPrepareProject);
   program.desktop.ClearLog();
   program.state.LogLine = 0;
-  program.state.LastDir = FolderOf(*chosen);
+  program.state.LastDir = FolderOf(preparation.scene_path);
 
-  Preparation preparation;
-  preparation.scene_path = *chosen;
-  if (!MakeSceneNameSafe(program, preparation)) return preparation.outcome;
+  if (!MakeSceneNameSafe(preparation)) return preparation.outcome;
   preparation.outcome.scene = preparation.scene_path;
 
-  LeftoversRemoved leftovers(program, preparation);
-  const Next gathered = GatherDependencies(program, preparation);
+  LeftoversRemoved leftovers(preparation);
+  const Next gathered = GatherDependencies(preparation);
   if (gathered.kind == Next::kEndProgram) EndProgramAfter(program.desktop, gathered);
   // The packing cleans up itself, and leaves the project folder to be packed
   // by hand when the archiver is missing.
-  if (gathered.kind != Next::kGiveUp && CheckSameNames(program, preparation) &&
-      ChooseCameras(program, preparation) && PackProject(program, preparation)) {
+  if (gathered.kind != Next::kGiveUp && CheckSameNames(preparation) && ChooseCameras(preparation) &&
+      PackProject(preparation)) {
     leftovers.Disarm();
   } else {
-    GiveUpPreparation(program, preparation);
+    GiveUpPreparation(preparation);
     // What was not a failure was the user's choice: a question declined, a
     // window cancelled, or the program quit.
     if (preparation.outcome.Finished())
@@ -72,16 +67,16 @@ PreparationOutcome RunPrepareProject(Program& program) {
   return preparation.outcome;
 }
 
-void RemoveWorkFiles(Program& program) {
+void RemoveWorkFiles(const AppPaths& paths) {
   std::error_code ec;
-  std::filesystem::remove(program.paths.AppDir + "/TORVAmeter_Maxwell.log", ec);
-  RemoveOwnFolder(ProjectFolder(program.paths));
+  std::filesystem::remove(paths.project_log, ec);
+  RemoveOwnFolder(ProjectFolder(paths));
 }
 
-void GiveUpPreparation(Program& program, Preparation& preparation) {
+void GiveUpPreparation(Preparation& preparation) {
   preparation.log.Close();
-  RemoveWorkFiles(program);
-  ReportLine(program, "The preparation has been cancelled, nothing has been packed.");
+  RemoveWorkFiles(preparation.program.paths);
+  preparation.Report("The preparation has been cancelled, nothing has been packed.");
 }
 
 }  // namespace torva

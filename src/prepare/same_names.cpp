@@ -2,7 +2,7 @@
 
 #include "prepare/dependency_sources.h"
 #include "prepare/gather_script.h"
-#include "prepare/preparation.h"
+#include "prepare/preparation_steps.h"
 #include "prepare/scene_name.h"
 #include "renderer/command_lines.h"
 #include "renderer/process.h"
@@ -10,8 +10,9 @@
 
 namespace torva {
 
-bool CheckSameNames(Program& program, Preparation& preparation) {
+bool CheckSameNames(Preparation& preparation) {
   if (!preparation.Gathered()) return true;  // nothing to pack
+  Program& program = preparation.program;
   namespace fs = std::filesystem;
   const std::string script_path = program.paths.AppDir + "/TORVASources.ms";
   const bool written = WriteWholeFile(script_path, SourcesScript(preparation.scene_path));

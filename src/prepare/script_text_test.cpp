@@ -32,7 +32,7 @@ TEST(ScriptTextTest, OrdinaryPathsAreWrittenAsTheyAre) {
 }
 
 TEST(GatherScriptTest, ThirtyLinesWithTheTwoPathsQuoted) {
-  const std::string script = gather_script("/Users/me/Kitchen/Kitchen.mxs", "/App/temp");
+  const std::string script = GatherScript("/Users/me/Kitchen/Kitchen.mxs", "/App/temp");
   std::vector<std::string> lines;
   for (std::size_t from = 0, end; (end = script.find('\n', from)) != std::string::npos;
        from = end + 1)
@@ -65,16 +65,17 @@ TEST(GatherScriptTest, NotFoundLinesGiveTheNameAndTheFolderAsPrinted) {
 }
 
 TEST(CameraScriptTest, GenerationDigitsFromTheVersionText) {
-  EXPECT_EQ(CameraGeneration("2.7.0"), '2');
-  EXPECT_EQ(CameraGeneration("3.9.9"), '3');
-  EXPECT_EQ(CameraGeneration("4.2.1"), '4');
-  EXPECT_EQ(CameraGeneration("5.0.1"), '5');
-  EXPECT_EQ(CameraGeneration(""), '2');
+  EXPECT_EQ(PymaxwellGenerationFor("2.7.0"), PymaxwellGeneration::k2);
+  EXPECT_EQ(PymaxwellGenerationFor("3.9.9"), PymaxwellGeneration::k3);
+  EXPECT_EQ(PymaxwellGenerationFor("4.2.1"), PymaxwellGeneration::k4);
+  EXPECT_EQ(PymaxwellGenerationFor("5.0.1"), PymaxwellGeneration::k5);
+  EXPECT_EQ(PymaxwellGenerationFor(""), PymaxwellGeneration::k2);
 }
 
 TEST(CameraScriptTest, HeaderTemplateAndTheCallOfEachGeneration) {
-  CameraScriptInput input{'4', "/Max/", std::string("def getCameras(a, b):\r\n  pass\n"),
-                          "/s/K.mxs", "/App/temp/cameras.txt"};
+  CameraScriptInput input{PymaxwellGeneration::k4, "/Max/",
+                          std::string("def getCameras(a, b):\r\n  pass\n"), "/s/K.mxs",
+                          "/App/temp/cameras.txt"};
   EXPECT_EQ(
       CameraScript(input),
       "import sys\n\n"
@@ -84,14 +85,15 @@ TEST(CameraScriptTest, HeaderTemplateAndTheCallOfEachGeneration) {
       "def getCameras(a, b):\n  pass\n"
       "\n"
       "getCameras(sys.argv[1],sys.argv[2])\n");
-  input.generation = '2';
+  input.generation = PymaxwellGeneration::k2;
   input.template_text.reset();
   const std::string two = CameraScript(input);
   EXPECT_NE(
       two.find(
           "\nfrom pymaxwell import *\n\n\ngetCameras(\"/s/K.mxs\",\"/App/temp/cameras.txt\")\n"),
       std::string::npos);
-  EXPECT_EQ(PymaxwellArguments('2', "/App/benchmark/GetCameras_tmp.py", "/s/K.mxs", "/c.txt"),
+  EXPECT_EQ(PymaxwellArguments(PymaxwellGeneration::k2, "/App/benchmark/GetCameras_tmp.py",
+                               "/s/K.mxs", "/c.txt"),
             (std::vector<std::string>{"-nogui", "/App/benchmark/GetCameras_tmp.py"}));
 }
 

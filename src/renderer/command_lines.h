@@ -3,10 +3,9 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "renderer/render_mode.h"
+#include "renderer/benchmark_case.h"
 
 namespace torva {
 
@@ -14,17 +13,17 @@ namespace torva {
 std::string RendererExecutable(const std::string& maxwell_dir);
 std::string PymaxwellExecutable(const std::string& maxwell_dir);
 
-// Which benchmark rows a renderer version uses: '2', '5', or '3' for every
-// other version (renderers 3 and 4 share their rows).
-char RendererGeneration(std::string_view renderer_version);
+// "1920x1080", as "-res:" takes a size.
+std::string ResolutionText(int width, int height);
 
-// The arguments of benchmark `phase` (1: time to SL 20, 2: the one minute
-// render) for a generation of RendererGeneration; `bench_mode` GPU
-// matters for generation '5' only. `bench_dir` has no trailing "/"; each path
-// is one argument, blanks and all.
-std::vector<std::string> BenchmarkArguments(int phase, char generation, RenderMode bench_mode,
+enum class BenchmarkPhase {
+  kPhase1,  // the time to SL 20
+  kPhase2,  // the one-minute render
+};
+
+// The arguments of a benchmark phase for its case. `bench_dir` has no
+// trailing "/"; each path is one argument, blanks and all.
+std::vector<std::string> BenchmarkArguments(BenchmarkPhase phase, const BenchmarkCase& bench,
                                             const std::string& bench_dir);
-// The MXI file both benchmark phases have the renderer write ("-mxi:").
-std::string BenchmarkMxiPath(char generation, const std::string& bench_dir);
 
 }  // namespace torva

@@ -9,13 +9,13 @@
 namespace torva {
 namespace {
 
-TEST(RendererGeneration, FirstCharacterOfTheVersion) {
-  EXPECT_EQ(RendererGeneration("2.7.0"), '2');
-  EXPECT_EQ(RendererGeneration("5.2.1.49"), '5');
-  EXPECT_EQ(RendererGeneration("3.1.0"), '3');
-  EXPECT_EQ(RendererGeneration("4.2.0.3"), '3');
-  EXPECT_EQ(RendererGeneration("10.0.1"), '3');
-  EXPECT_EQ(RendererGeneration(""), '3');
+TEST(BenchmarkRowFor, FirstCharacterOfTheVersion) {
+  EXPECT_EQ(BenchmarkRowFor("2.7.0"), BenchmarkRow::kRenderer2);
+  EXPECT_EQ(BenchmarkRowFor("5.2.1.49"), BenchmarkRow::kRenderer5);
+  EXPECT_EQ(BenchmarkRowFor("3.1.0"), BenchmarkRow::kRenderers3And4);
+  EXPECT_EQ(BenchmarkRowFor("4.2.0.3"), BenchmarkRow::kRenderers3And4);
+  EXPECT_EQ(BenchmarkRowFor("10.0.1"), BenchmarkRow::kRenderers3And4);
+  EXPECT_EQ(BenchmarkRowFor(""), BenchmarkRow::kRenderers3And4);
 }
 
 TEST(RendererPrograms, InsideTheInstallationFolder) {
@@ -26,56 +26,64 @@ TEST(RendererPrograms, InsideTheInstallationFolder) {
 
 const std::string B = "/Applications/TORVAmeter_Maxwell/benchmark";
 
+using enum BenchmarkPhase;
+using enum BenchmarkRow;
+
+std::vector<std::string> Arguments(BenchmarkPhase phase, BenchmarkRow row, RenderMode mode,
+                                   const std::string& bench_dir = B) {
+  return BenchmarkArguments(phase, BenchmarkCaseFor(row, mode), bench_dir);
+}
+
 TEST(BenchmarkArguments, PhaseOne) {
-  EXPECT_EQ(BenchmarkArguments(1, '2', RenderMode::kCpu, B),
+  EXPECT_EQ(Arguments(kPhase1, kRenderer2, RenderMode::kCpu),
             Words(" -mxs:" + B + "/Absolute.mxs -res:2304x3072 -t:9999999 -s:20 -th:0 -mxi:" + B +
                   "/Absolute.mxi -o:" + B + "/Absolute_yoursystem_1mn.jpg -nogui -nowait"));
-  EXPECT_EQ(BenchmarkArguments(1, '5', RenderMode::kCpu, B),
+  EXPECT_EQ(Arguments(kPhase1, kRenderer5, RenderMode::kCpu),
             Words(" -mxs:" + B +
                   "/Bottles_on_a_window.mxs -res:1536x2048 -t:9999999 -s:20 -th:0 -nomxi:off "
                   "-noimage:off -rs:1 -mxi:" +
                   B + "/Bottles.mxi -o:" + B + "/Bottles_yoursystem_1mn.jpg -nogui -nowait"));
-  EXPECT_EQ(BenchmarkArguments(1, '5', RenderMode::kGpu, B),
+  EXPECT_EQ(Arguments(kPhase1, kRenderer5, RenderMode::kGpu),
             Words(" -mxs:" + B +
                   "/Bottles_on_a_window.mxs -res:1536x2048 -t:9999999 -s:20 -th:0 -nomxi:off "
                   "-noimage:off -rs:2 -gpuall -multigpu:coop -mxi:" +
                   B + "/Bottles.mxi -o:" + B + "/Bottles_yoursystem_1mn.jpg -nogui -nowait"));
-  EXPECT_EQ(BenchmarkArguments(1, '3', RenderMode::kCpu, B),
+  EXPECT_EQ(Arguments(kPhase1, kRenderers3And4, RenderMode::kCpu),
             Words(" -mxs:" + B + "/TrainSSS.mxs -res:768x1024 -t:9999999 -s:20 -th:0 -mxi:" + B +
                   "/TrainSSS.mxi -o:" + B + "/TrainSSS_yoursystem_1mn.jpg -nogui -nowait"));
 }
 
 TEST(BenchmarkArguments, PhaseTwo) {
-  EXPECT_EQ(BenchmarkArguments(2, '2', RenderMode::kCpu, B),
+  EXPECT_EQ(Arguments(kPhase2, kRenderer2, RenderMode::kCpu),
             Words(" -mxs:" + B + "/Absolute.mxs -res:768x1024 -t:1 -th:0 -mxi:" + B +
                   "/Absolute.mxi -o:" + B + "/Absolute_yoursystem_1mn.jpg -nogui -nowait"));
-  EXPECT_EQ(BenchmarkArguments(2, '5', RenderMode::kCpu, B),
+  EXPECT_EQ(Arguments(kPhase2, kRenderer5, RenderMode::kCpu),
             Words(" -mxs:" + B +
                   "/Bottles_on_a_window.mxs -res:1536x2048 -t:1 -th:0 -nomxi:off -noimage:off "
                   "-rs:1 -mxi:" +
                   B + "/Bottles.mxi -o:" + B + "/Bottles_yoursystem_1mn.jpg -nogui -nowait"));
-  EXPECT_EQ(BenchmarkArguments(2, '5', RenderMode::kGpu, B),
+  EXPECT_EQ(Arguments(kPhase2, kRenderer5, RenderMode::kGpu),
             Words(" -mxs:" + B +
                   "/Bottles_on_a_window.mxs -res:1536x2048 -t:1 -th:0 -nomxi:off -noimage:off "
                   "-rs:2 -gpuall -multigpu:coop -mxi:" +
                   B + "/Bottles.mxi -o:" + B + "/Bottles_yoursystem_1mn_gpu.jpg -nogui -nowait"));
-  EXPECT_EQ(BenchmarkArguments(2, '3', RenderMode::kCpu, B),
+  EXPECT_EQ(Arguments(kPhase2, kRenderers3And4, RenderMode::kCpu),
             Words(" -mxs:" + B + "/TrainSSS.mxs -res:768x1024 -t:1 -th:0 -mxi:" + B +
                   "/TrainSSS.mxi -o:" + B + "/TrainSSS_yoursystem_1mn.jpg -nogui -nowait"));
 }
 
 TEST(BenchmarkArguments, APathWithBlanksIsOneArgument) {
   const std::vector<std::string> arguments =
-      BenchmarkArguments(1, '5', RenderMode::kCpu, "/My Apps/benchmark");
+      Arguments(kPhase1, kRenderer5, RenderMode::kCpu, "/My Apps/benchmark");
   EXPECT_EQ(arguments.front(), "-mxs:/My Apps/benchmark/Bottles_on_a_window.mxs");
   EXPECT_EQ(arguments[arguments.size() - 3], "-o:/My Apps/benchmark/Bottles_yoursystem_1mn.jpg");
 }
 
 TEST(BenchmarkArguments, GpuModeOnlyChangesRendererFive) {
-  EXPECT_EQ(BenchmarkArguments(1, '3', RenderMode::kGpu, B),
-            BenchmarkArguments(1, '3', RenderMode::kCpu, B));
-  EXPECT_EQ(BenchmarkArguments(2, '2', RenderMode::kGpu, B),
-            BenchmarkArguments(2, '2', RenderMode::kCpu, B));
+  EXPECT_EQ(Arguments(kPhase1, kRenderers3And4, RenderMode::kGpu),
+            Arguments(kPhase1, kRenderers3And4, RenderMode::kCpu));
+  EXPECT_EQ(Arguments(kPhase2, kRenderer2, RenderMode::kGpu),
+            Arguments(kPhase2, kRenderer2, RenderMode::kCpu));
 }
 
 }  // namespace

@@ -57,10 +57,10 @@ class ExternalProcess {
   // that ended it); -1 when it never started or still ran when closed.
   int ExitCode() const { return exit_code_; }
 
-  // Blocks until a line can be read, or the output has ended and the program
-  // has ended, or `timeout_ms` passes (negative: no limit).
   // The pipe the output comes through; -1 when there is none (any more).
   int OutputFd() const;
+  // Blocks until a line can be read, or the output has ended and the program
+  // has ended, or `timeout_ms` passes (negative: no limit).
   void WaitForOutput(int timeout_ms = -1);
   // Sleeps `ms` while taking in what the program writes meanwhile (up to a
   // bounded amount of unread output; beyond it the program waits).

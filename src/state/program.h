@@ -35,6 +35,10 @@ struct Constants {
   float FarmSLV5Gpu = 17.96f;
 };
 
+// The log a preparation writes and packs with the project, by this name in
+// the application folder and in the unpacked project.
+inline constexpr const char* kProjectLogName = "TORVAmeter_Maxwell.log";
+
 // Folders and files under the application folder: the established names,
 // then the program's own.
 struct AppPaths {
@@ -43,7 +47,7 @@ struct AppPaths {
   std::string BenchDir;
   std::string WorkDir;
   std::string EstimateDir;
-  std::string TempDir;
+  std::string TempDir;  // the project folder, with a final "/"
   std::string ConfigFile;
   std::string BenchmarkLog;
   std::string GpuBenchmarkLog;
@@ -53,6 +57,8 @@ struct AppPaths {
   std::string gpu_log_backup;
   std::string help_document;
   std::string gather_script;
+  std::string project_log;
+  std::string archiver;  // 7za
 
   static AppPaths For(const std::string& app_dir) {
     AppPaths p;
@@ -70,9 +76,22 @@ struct AppPaths {
     p.gpu_log_backup = p.BenchDir + "/TORVAmeter_BenchmarkGPU.bak";
     p.help_document = app_dir + "/TORVAmeter_Maxwell_Mac.pdf";
     p.gather_script = app_dir + "/TORVAGather.ms";
+    p.project_log = app_dir + "/" + kProjectLogName;
+    p.archiver = app_dir + "/7za";
     p.UpdateZipPath = app_dir + "/TORVAmeter_Maxwell_Mac.zip";
     return p;
   }
+};
+
+// The benchmark log of BenchMode `mode`.
+inline const std::string& BenchmarkLogFor(const AppPaths& paths, RenderMode mode) {
+  return mode == RenderMode::kGpu ? paths.GpuBenchmarkLog : paths.BenchmarkLog;
+}
+
+// What a benchmark measured; 0 stands for "not run".
+struct BenchmarkResults {
+  float speed_ratio = 0;
+  float delta_sl = 0;
 };
 
 // What changes while the program runs.
@@ -101,10 +120,25 @@ struct State {
   int LogLine = 0;
 };
 
+// The results of BenchMode `mode` the program holds.
+inline BenchmarkResults ResultsFor(const State& state, RenderMode mode) {
+  return mode == RenderMode::kGpu ? BenchmarkResults{state.GpuFarmSpeedRatio, state.GpuDeltaSL}
+                                  : BenchmarkResults{state.FarmSpeedRatio, state.DeltaSL};
+}
+inline void SetResults(State& state, RenderMode mode, BenchmarkResults results) {
+  if (mode == RenderMode::kGpu) {
+    state.GpuFarmSpeedRatio = results.speed_ratio;
+    state.GpuDeltaSL = results.delta_sl;
+  } else {
+    state.FarmSpeedRatio = results.speed_ratio;
+    state.DeltaSL = results.delta_sl;
+  }
+}
+
 // A benchmark in `mode` has given both of its figures (0 means not run).
 inline bool BenchmarkDone(const State& state, RenderMode mode) {
-  return mode == RenderMode::kGpu ? state.GpuFarmSpeedRatio != 0 && state.GpuDeltaSL != 0
-                                  : state.FarmSpeedRatio != 0 && state.DeltaSL != 0;
+  const BenchmarkResults results = ResultsFor(state, mode);
+  return results.speed_ratio != 0 && results.delta_sl != 0;
 }
 
 // Where the update check connects: the public server, or the local

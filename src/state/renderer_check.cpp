@@ -18,6 +18,17 @@ RendererCheck CheckRenderer(Program& program) {
              : RendererCheck::kUsable;
 }
 
+std::string RendererTooOldMessage(const Program& program, const std::string& version) {
+  return "Your Maxwell Render version is " + version +
+         ".\nThis version of TORVAmeter needs Maxwell Render " +
+         program.constants.MinRendererVersion + " (or newer) to run.";
+}
+
+std::string TooOldToRunMessage(const Program& program, const std::string& command) {
+  return "Your Maxwell Render version is " + program.state.RendererVersion +
+         ".\nTORVAmeter needs at least Maxwell Render 2.0.2.0 to run " + command + ".";
+}
+
 Next GiveUpOnInstallation(Program& program) {
   namespace fs = std::filesystem;
   std::error_code error;

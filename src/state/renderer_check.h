@@ -2,6 +2,8 @@
 // the estimation.
 #pragma once
 
+#include <string>
+
 #include "state/next.h"
 #include "state/program.h"
 
@@ -16,6 +18,13 @@ enum class RendererCheck { kUsable, kTooOld, kInstallationGone };
 // MinRendererVersion; the caller says what "too old" means for it. The probe
 // is ended after `renderer_probe_limit_ms`.
 RendererCheck CheckRenderer(Program& program);
+
+// Why the program cannot run with renderer `version`, older than
+// MinRendererVersion.
+std::string RendererTooOldMessage(const Program& program, const std::string& version);
+// Why the benchmark or the estimator (`command`: "the benchmark") cannot run
+// with RendererVersion after kTooOld: they name an older minimum of their own.
+std::string TooOldToRunMessage(const Program& program, const std::string& command);
 
 // After kInstallationGone: moves ConfigFile aside, so that the next start
 // asks the first-run questions again, and returns the end with its message.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "desktop/owned_window.h"
 #include "platform/tcp_client.h"
 #include "update/receive_update.h"
 #include "update/update_reply.h"
@@ -18,27 +19,15 @@ namespace {
 
 constexpr const char* kUpdateTitle = "TORVAmeter for Maxwell update";
 
-// A title-only window, closed on every way out.
-class StatusWindow {
- public:
-  StatusWindow(Desktop& desktop, const std::string& title) : desktop_(desktop) {
-    WindowLayout layout;
-    layout.kind = WindowKind::kStatus;
-    layout.title = title;
-    layout.width = 340;
-    layout.height = 50;
-    id_ = desktop_.OpenWindow(layout);
-  }
-  ~StatusWindow() { Close(); }
-  void Close() {
-    if (id_) desktop_.CloseWindow(*id_);
-    id_.reset();
-  }
-
- private:
-  Desktop& desktop_;
-  std::optional<WindowId> id_;
-};
+// A title-only window.
+WindowLayout StatusLayout(const std::string& title) {
+  WindowLayout layout;
+  layout.kind = WindowKind::kStatus;
+  layout.title = title;
+  layout.width = 340;
+  layout.height = 50;
+  return layout;
+}
 
 std::string ChosenHost(const Program& program) {
   std::error_code ec;
@@ -78,7 +67,7 @@ void ShowNotAvailable(Program& program) {
 
 // A failed transfer leaves no partial zip and keeps an earlier download.
 bool Download(Program& program, TcpConnection& connection, const UpdateTimeLimits& limits) {
-  StatusWindow downloading(program.desktop, "Downloading update...");
+  OwnedWindow downloading(program.desktop, StatusLayout("Downloading update..."));
   return ReceiveUpdateFile(connection, program.paths.UpdateZipPath, program.desktop,
                            limits.download);
 }
@@ -113,7 +102,7 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
     state.NetworkReady = true;
   }
 
-  StatusWindow connecting(program.desktop, "Connecting to TORVAUpdateServer...");
+  OwnedWindow connecting(program.desktop, StatusLayout("Connecting to TORVAUpdateServer..."));
   std::unique_ptr<TcpConnection> connection =
       TcpConnection::Connect(ChosenHost(program), program.update_servers.port, limits.reply_ms);
   std::optional<std::string> reply;

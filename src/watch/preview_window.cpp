@@ -94,19 +94,11 @@ PreviewWindow::PreviewWindow(Desktop& desktop, const PreviewLayout& layout,
 
 PreviewWindow::PreviewWindow(Desktop& desktop, const Placed& placed, std::string picture_path,
                              RereadPace pace)
-    : desktop_(desktop),
-      layout_(placed.preview),
+    : layout_(placed.preview),
       picture_path_(std::move(picture_path)),
       pace_(pace),
       reader_(layout_.picture_width, layout_.picture_height),
-      window_(desktop.OpenWindow(placed.window)) {}
-
-void PreviewWindow::Close() {
-  if (!window_) return;
-  desktop_.RemovePictures(*window_);
-  desktop_.CloseWindow(*window_);
-  window_.reset();
-}
+      window_(desktop, placed.window) {}
 
 // The renderer rewrites its picture every few seconds while Refresh comes
 // with every line it prints: decoding and scaling only when the file changed
@@ -125,12 +117,12 @@ void PreviewWindow::RereadIfChanged() {
 }
 
 void PreviewWindow::Refresh(const std::string& caption) {
-  if (!window_) return;
+  if (!window_.id()) return;
   RereadIfChanged();
   if (!shown_stamp_) return;
   shown_.caption = caption;
   shown_.overlay = CaptionOverlay{layout_.caption_x, layout_.caption_y};
-  desktop_.ShowPicture(*window_, 0, 0, shown_);
+  window_.Show(0, 0, shown_);
 }
 
 }  // namespace torva

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "desktop/desktop.h"
+#include "desktop/owned_window.h"
 #include "picture/picture.h"
 #include "picture/scaled_jpeg_reader.h"
 #include "platform/file_stamp.h"
@@ -51,7 +52,6 @@ class PreviewWindow {
  public:
   PreviewWindow(Desktop& desktop, const PreviewLayout& layout, std::string picture_path,
                 RereadPace pace = {});
-  ~PreviewWindow() { Close(); }
   PreviewWindow(const PreviewWindow&) = delete;
   PreviewWindow& operator=(const PreviewWindow&) = delete;
 
@@ -59,8 +59,8 @@ class PreviewWindow {
   // read again only when it changed, and no sooner than its pace allows; a
   // picture that cannot be read leaves the previous one (none at first).
   void Refresh(const std::string& caption);
-  std::optional<WindowId> id() const { return window_; }
-  void Close();
+  std::optional<WindowId> id() const { return window_.id(); }
+  void Close() { window_.Close(); }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -73,12 +73,11 @@ class PreviewWindow {
   PreviewWindow(Desktop& desktop, const Placed& placed, std::string picture_path, RereadPace pace);
   void RereadIfChanged();
 
-  Desktop& desktop_;
   PreviewLayout layout_;
   std::string picture_path_;
   RereadPace pace_;
   ScaledJpegReader reader_;
-  std::optional<WindowId> window_;
+  OwnedWindow window_;
   std::optional<FileStamp> shown_stamp_;  // of the file behind `shown_`
   Clock::time_point next_read_{};
   Picture shown_;  // scaled; kept across refreshes

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "desktop/fltk/fltk_desktop.h"
-#include "prepare/preparation.h"
+#include "prepare/preparation_steps.h"
 
 int main(int argc, char** argv) {
   if (argc != 4 || !torva::ConnectToDisplay()) return 2;
@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
   program.state.RendererVersion = "5.2.1.49";
   std::filesystem::create_directories(program.paths.TempDir);
 
-  torva::Preparation preparation;
+  torva::Preparation preparation(program);
   preparation.scene_path = argv[3];
-  preparation.log.Open(program.paths.AppDir + "/TORVAmeter_Maxwell.log");
-  const bool chosen = torva::ChooseCameras(program, preparation);
+  preparation.log.Open(program.paths.project_log);
+  const bool chosen = torva::ChooseCameras(preparation);
   preparation.log.Close();
   if (!chosen) std::printf("cancelled\n");
 

@@ -234,14 +234,13 @@ TEST_F(BenchmarkRunTest, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
                       "\" 525 700 \"The TORVA (1 mn render - SL = " + c.farm_sl + ")\""));
     EXPECT_TRUE(s.Has("picture \"" + bench_ + "/" + c.system +
                       "\" 525 700 \"Your system (1 mn render - SL = 12.50)\""));
-    const BenchmarkCase bench = BenchmarkCaseFor(Constants{}, c.version, RenderMode::kCpu);
-    EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / static_cast<float>(bench.farm_seconds));
+    const FarmFigures farm = FarmFiguresFor(Constants{}, c.version, RenderMode::kCpu);
+    EXPECT_EQ(s.program.state.FarmSpeedRatio, 631.0f / static_cast<float>(farm.seconds));
     EXPECT_EQ(ReadFile(cpu_log_),
               LogStart(c.version) + "The TORVA is " + c.ratio +
                   " times faster (+/- 10%) than this system (with CPU-Low priority, 32 nodes "
                   "V4).\n" +
-                  DeltaSLLine(bench.farm_sl - 12.5f) + "\n" +
-                  EquivalentSLLine(bench.farm_sl - 12.5f) + "\n");
+                  DeltaSLLine(farm.sl - 12.5f) + "\n" + EquivalentSLLine(farm.sl - 12.5f) + "\n");
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "fontconfig_leak.h"
 #include "testing/commands.h"
 #include "testing/temp_folder.h"
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fontconfig_leak.h"
 #include "icon.h"
 
 int main(int argc, char** argv) {
@@ -16,15 +17,3 @@ int main(int argc, char** argv) {
   }
   return 0;
 }
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TM_ICON_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(TM_ICON_ADDRESS_SANITIZER)
-// Fontconfig, reached through Cairo's font lookup, keeps a few hundred bytes
-// for the process's life; that is not ours to free. (The test
-// programs get the same from the pictures' code.)
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif

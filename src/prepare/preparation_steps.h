@@ -1,19 +1,22 @@
-// What the steps of "Prepare project" hand on to each other.
+// The steps of "Prepare project" over one shared struct, in the order the
+// command runs them; each step says whether to go on.
 #pragma once
 
 #include <map>
-#include <optional>
 #include <string>
 
 #include "prepare/prepare_project.h"
 #include "prepare/project_log.h"
 #include "renderer/process.h"
+#include "state/command_run.h"
 #include "state/next.h"
 #include "state/program.h"
 
 namespace torva {
 
-struct Preparation {
+struct Preparation : CommandRun<PreparationOutcome, ProjectLog> {
+  explicit Preparation(Program& program_) : CommandRun(program_) {}
+
   std::string scene_path;
   std::string scene_name;      // the file name without ".mxs"
   int dependency_count = 0;    // entries of the project folder, the scene included
@@ -25,21 +28,7 @@ struct Preparation {
   // Whether there is a whole project to pack.
   bool Gathered() const { return dependency_count > 0 && !renderer_crashed; }
   std::map<std::string, std::string> found_by_hand;  // missing name -> the file picked
-  ProjectLog log;
-  PreparationOutcome outcome;
 };
-
-// The error box, which is also why the preparation failed.
-inline void Fail(Program& program, Preparation& preparation, const std::string& text) {
-  program.desktop.Message("TORVAmeter error", text);
-  preparation.outcome.Fail(text);
-}
-
-// Reports `text` as the next LogPanel line and writes it into the project log.
-inline void ReportAndLog(Program& program, Preparation& preparation, const std::string& text) {
-  ReportLine(program, text);
-  preparation.log.Write(text);
-}
 
 // What every watched run of the preparation does with a window event: a close
 // request of the main window asks whether to stop and quit.
@@ -47,33 +36,35 @@ inline RunAction QuitRule(Program& program, const Event& event) {
   return CloseAsksToQuit(program, event, "the preparation of the project");
 }
 
-// The flat folder the scene's files are gathered in, without a final "/".
-inline std::string ProjectFolder(const AppPaths& paths) { return paths.AppDir + "/temp"; }
+// The flat folder the scene's files are gathered in: TempDir without its
+// final "/".
+inline std::string ProjectFolder(const AppPaths& paths) {
+  return paths.TempDir.substr(0, paths.TempDir.size() - 1);
+}
 // Removes what a packing that was killed left in the archive folder.
 void RemovePackingLeftovers(const AppPaths& paths);
 
-// The steps, in the order the command runs them. A step that returns false
-// (or kGiveUp) has been given up by the user (quit, cancel); GiveUpPreparation
-// then leaves nothing of it behind.
-// Shows the scene dialog until a scene is chosen; nullopt when cancelled.
-std::optional<std::string> ChooseScene(Program& program);
+// A step that returns false (or kGiveUp) has been given up by the user
+// (quit, cancel); GiveUpPreparation then leaves nothing of it behind.
+// Shows the scene dialog until a scene is chosen; false when cancelled.
+bool ChooseScene(Preparation& preparation);
 // Renames the scene so that its name holds no blank or quote and at most 24
 // characters. False when a rename could not be done (the user was told).
-bool MakeSceneNameSafe(Program& program, Preparation& preparation);
+bool MakeSceneNameSafe(Preparation& preparation);
 // Ends the program when its script cannot be written or a missing file is
 // not found by the user; gives up when a folder of the user's stands where
 // the project folder goes.
-Next GatherDependencies(Program& program, Preparation& preparation);
+Next GatherDependencies(Preparation& preparation);
 // Asks whether to go on when files of one name but different bytes met in
 // the flat project folder.
-bool CheckSameNames(Program& program, Preparation& preparation);
-bool ChooseCameras(Program& program, Preparation& preparation);
-bool PackProject(Program& program, Preparation& preparation);
+bool CheckSameNames(Preparation& preparation);
+bool ChooseCameras(Preparation& preparation);
+bool PackProject(Preparation& preparation);
 
 // Removes the project folder and the project log; nothing is packed and an
 // earlier archive stays as it was.
-void GiveUpPreparation(Program& program, Preparation& preparation);
+void GiveUpPreparation(Preparation& preparation);
 // The same without a word, for a preparation that ends otherwise.
-void RemoveWorkFiles(Program& program);
+void RemoveWorkFiles(const AppPaths& paths);
 
 }  // namespace torva

@@ -1,0 +1,107 @@
+// The steps of one benchmark run over one shared struct, in the order the
+// command runs them; each step that may end the run says whether to go on.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "benchmark/benchmark_record.h"
+#include "benchmark/benchmark_run.h"
+#include "benchmark/farm_figures.h"
+#include "picture/picture.h"
+#include "platform/line_log.h"
+#include "renderer/command_lines.h"
+#include "renderer/process.h"
+#include "state/command_run.h"
+#include "state/next.h"
+#include "state/program.h"
+
+namespace torva {
+
+inline constexpr const char* kBenchmarkErrorTitle = "TORVAmeter Benchmark Error";
+
+// One benchmark run in one BenchMode: its case, its log and what it has read
+// so far.
+struct BenchmarkRun : CommandRun<BenchmarkOutcome, ReplacingLog> {
+  BenchmarkRun(Program& program_, RenderMode mode_, const BenchmarkOptions& options_)
+      : CommandRun(program_),
+        mode(mode_),
+        options(options_),
+        log_path(BenchmarkLogFor(program.paths, mode)) {}
+
+  std::string InBenchDir(const std::string& name) const {
+    return program.paths.BenchDir + "/" + name;
+  }
+  bool Gpu() const { return mode == RenderMode::kGpu; }
+
+  const RenderMode mode;
+  const BenchmarkOptions& options;
+  const std::string log_path;
+  // Those of the renderer the checks found.
+  BenchmarkCase bench;
+  FarmFigures farm;
+  BenchmarkRecord record;
+  float delta_sl = 0;
+  bool close_requested = false;  // during the minute that cannot be interrupted
+};
+
+// How a run ended short of its results: the record's outcome, and the text
+// that says why (none when the user chose to quit).
+struct Stop {
+  std::string outcome;
+  std::string why;
+};
+
+// What may end the command before anything is changed: the renderer 5
+// scene, the renderer check, an earlier log the user wants to keep. Once
+// they pass, the case and the farm's figures of the renderer found.
+Next CheckReady(BenchmarkRun& run);
+// The log, created anew with its first two lines; false when it cannot be.
+bool CreateLog(BenchmarkRun& run);
+// The banner above PHASE 1.
+void ReportBanner(BenchmarkRun& run);
+// The renderer started on a phase of the run's case.
+ExternalProcess LaunchRenderer(const BenchmarkRun& run, BenchmarkPhase phase);
+
+// The renderer 5 scene and its light come from the renderer's own library
+// for each run, and go again at its end, whichever way it ends. A scene
+// missing from the library is not reported (the render then finds none); a
+// copy that fails (a full disk) is.
+class SceneCopy {
+ public:
+  explicit SceneCopy(const BenchmarkRun& run);
+  ~SceneCopy() { Remove(); }
+  SceneCopy(const SceneCopy&) = delete;
+  SceneCopy& operator=(const SceneCopy&) = delete;
+
+  // Why a copy failed; empty when all went well.
+  const std::error_code& failure() const { return failure_; }
+  void Remove();
+
+ private:
+  std::vector<std::string> copies_;
+  std::error_code failure_;
+};
+
+// PHASE 1 and the speed ratio from its mean whole-render prediction.
+std::optional<Stop> MeasureRatio(BenchmarkRun& run);
+// PHASE 2 and DeltaSL from the SL the minute reached, against the farm's.
+std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run);
+// The log's last lines, the new log in place of the earlier one, and the
+// results the program holds.
+std::optional<Stop> CommitLog(BenchmarkRun& run);
+// A run that ends without both results leaves the earlier log as it was, and
+// the results as that log says ("not run" without one); says why, unless the
+// user chose to quit.
+void EndWithoutResults(BenchmarkRun& run, const Stop& stop);
+// Beside the log: the record and the chart of the estimates, under names of
+// their own when the run did not finish. The chart, when there is one.
+std::optional<Picture> SaveRecordAndPlot(BenchmarkRun& run, bool finished);
+// The closing lines of a run that measured both results.
+void ReportClosingLines(BenchmarkRun& run);
+// This system's one-minute picture beside the farm's, until closed.
+void ShowResult(BenchmarkRun& run, std::optional<Picture> plot);
+
+}  // namespace torva

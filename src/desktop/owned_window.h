@@ -1,0 +1,30 @@
+// A secondary window closed on every way out of the code that opened it.
+#pragma once
+
+#include <optional>
+
+#include "desktop/desktop.h"
+
+namespace torva {
+
+class OwnedWindow {
+ public:
+  // No window at all without a layout, or when it cannot be opened.
+  OwnedWindow(Desktop& desktop, const std::optional<WindowLayout>& layout);
+  ~OwnedWindow() { Close(); }
+  OwnedWindow(const OwnedWindow&) = delete;
+  OwnedWindow& operator=(const OwnedWindow&) = delete;
+
+  std::optional<WindowId> id() const { return window_; }
+  bool Is(WindowId window) const { return window_ && *window_ == window; }
+  // Nothing happens once the window is closed, or when it never opened.
+  void Show(int x, int y, const Picture& picture);
+  // Its pictures go before it.
+  void Close();
+
+ private:
+  Desktop& desktop_;
+  std::optional<WindowId> window_;
+};
+
+}  // namespace torva

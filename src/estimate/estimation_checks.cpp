@@ -1,0 +1,28 @@
+#include "estimate/estimation_steps.h"
+#include "state/renderer_check.h"
+
+namespace torva {
+
+Next CheckReady(Estimation& run) {
+  Desktop& desktop = run.program.desktop;
+  State& state = run.program.state;
+  const RendererCheck renderer_check = CheckRenderer(run.program);
+  if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(run.program);
+  if (state.GpuCapable && desktop.Question(QuestionId::kEstimationType, "Estimation type",
+                                           "Is this scene designed for GPU rendering?")) {
+    run.project.mode = RenderMode::kGpu;
+  }
+  if (renderer_check == RendererCheck::kTooOld) {
+    run.Fail("TORVAmeter error", TooOldToRunMessage(run.program, "the estimator"));
+    return {Next::kGiveUp};
+  }
+  if (!BenchmarkDone(state, run.project.mode)) {
+    run.Fail("TORVAmeter error",
+             "Before doing an estimation, you must run the benchmark on your system!\n"
+             "Click on the 'Benchmark' button below to do so.");
+    return {Next::kGiveUp};
+  }
+  return {};
+}
+
+}  // namespace torva

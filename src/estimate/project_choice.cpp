@@ -1,0 +1,54 @@
+#include "estimate/estimation_names.h"
+#include "estimate/estimation_questions.h"
+#include "estimate/estimation_steps.h"
+#include "platform/folders.h"
+#include "renderer/command_lines.h"
+#include "text/numbers.h"
+#include "text/paths.h"
+
+namespace torva {
+
+bool ChooseProject(Estimation& run) {
+  Desktop& desktop = run.program.desktop;
+  const AppPaths& paths = run.program.paths;
+  Project& project = run.project;
+  std::optional<std::string> vum = desktop.ChooseFile(
+      QuestionId::kProjectArchive, "Choose a vum project to estimate: ", paths.ArchiveDir + "/",
+      "vum archive (*.vum)|*.vum");
+  if (!vum || vum->empty()) return false;
+  project.vum_path = *vum;
+  MakeFolderIfMissing(paths.EstimateDir);
+  desktop.ClearLog();
+
+  std::optional<int> width =
+      AskResolution(desktop, QuestionId::kProjectWidth, "Project X (width) resolution",
+                    "Enter the X resolution (400-32768 pix)");
+  if (!width) return false;
+  std::optional<int> height =
+      AskResolution(desktop, QuestionId::kProjectHeight, "Project Y (height) resolution",
+                    "Enter the Y resolution (400-32768 pix)");
+  if (!height) return false;
+  project.width = *width;
+  project.height = *height;
+  project.resolution = ResolutionText(project.width, project.height);
+  std::optional<SamplingLevelAnswer> sl = AskSamplingLevel(desktop);
+  if (!sl) return false;
+  project.target_sl = sl->level;
+  project.sl_answer = sl->typed;
+  return true;
+}
+
+void OpenLog(Estimation& run) {
+  const Project& project = run.project;
+  run.log_name = EstimateLogName(ArchiveBase(project.vum_path), project.resolution,
+                                 project.sl_answer, project.mode);
+  run.log_path = run.program.paths.EstimateDir + "/" + run.log_name;
+  run.log.Create(run.log_path);  // a log that cannot be made drops its lines; the run goes on
+  run.log.Write("Project \"" + FileNameOf(project.vum_path) + "\" " + ModeName(project.mode) +
+                " estimation.");
+  run.log.Write("");
+  run.log.Write("Project resolution: " + project.resolution);
+  run.log.Write("Desired Sampling Level: " + FormatFixed(project.target_sl, 2));
+}
+
+}  // namespace torva
