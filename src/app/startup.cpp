@@ -38,7 +38,8 @@ void CheckRendererAtStart(Program& program) {
       program.desktop.Message("TORVAmeter error",
                               "Your Maxwell Render version is " + program.state.RendererVersion +
                                   ".\nThis version of TORVAmeter needs Maxwell Render " +
-                                  program.constants.MinRendererVersion + " (or newer) to run.");
+                                  program.constants.MinRendererVersion + " (or newer) to run." +
+                                  DetailLine(RendererStartFailure(program)));
       EndProgram();
   }
 }

@@ -82,6 +82,7 @@ struct Run {
 struct Stop {
   std::string outcome;
   std::string why;
+  std::string detail = {};  // a line more, below `why`
 };
 
 // The renderer 5 scene and its light come from the renderer's own library
@@ -264,7 +265,8 @@ std::optional<Stop> MeasureRatio(Run& run, const BenchmarkOptions& options) {
   if (phase1.readings.empty()) {
     return Stop{"no estimate",
                 "Maxwell Render gave no estimation of the time left, so the speed ratio could "
-                "not be measured."};
+                "not be measured.",
+                StartFailureText("Maxwell Render", phase1.start_error)};
   }
   run.record.phase1_ended_by = EndedByText(phase1);
   // Early estimates lean one way; once they have settled, only the settled
@@ -293,6 +295,7 @@ std::optional<Stop> MeasureRatio(Run& run, const BenchmarkOptions& options) {
 struct Phase2 {
   std::optional<float> sl;  // the last SL reached, when any came
   bool timed_out = false;
+  int start_error = 0;  // why the renderer could not be started, or 0
 };
 
 // PHASE 2: the one-minute render, watched in the preview window.
@@ -334,6 +337,7 @@ Phase2 RunPhase2(Run& run, int time_limit_ms) {
   watch.time_limit_ms = time_limit_ms;
   const RunEnd end = WatchRun(renderer, desktop, on_event, on_line, watch);
   result.timed_out = end == RunEnd::kTimedOut;
+  result.start_error = renderer.StartError();
   return result;
 }
 
@@ -348,7 +352,8 @@ std::optional<Stop> MeasureDeltaSL(Run& run, const BenchmarkOptions& options) {
   if (!phase2.sl) {
     return Stop{"no SL reading",
                 "Maxwell Render gave no sampling level during the one minute render, so "
-                "DeltaSL could not be measured."};
+                "DeltaSL could not be measured.",
+                StartFailureText("Maxwell Render", phase2.start_error)};
   }
   float delta_sl = run.bench.farm_sl - *phase2.sl;
   if (!std::isfinite(delta_sl)) {
@@ -419,8 +424,10 @@ void EndWithoutResults(Run& run, const Stop& stop) {
   }
   run.Report("");
   run.Report(stop.why);
+  if (!stop.detail.empty()) run.Report(stop.detail);
   run.Report("The benchmark has been stopped: run it again to get its results.");
-  run.Fail(stop.why + "\nThe benchmark has been stopped: run it again to get its results.");
+  run.Fail(stop.why + DetailLine(stop.detail) +
+           "\nThe benchmark has been stopped: run it again to get its results.");
 }
 
 // Beside the log: the record and the chart of the estimates, under names of

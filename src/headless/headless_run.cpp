@@ -40,7 +40,8 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
     desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
                                             ".\nThis version of TORVAmeter needs Maxwell Render " +
                                             program.constants.MinRendererVersion +
-                                            " (or newer) to run.");
+                                            " (or newer) to run." +
+                                            DetailLine(RendererStartFailure(program)));
     return "Maxwell Render is too old";
   }
   for (const RenderMode mode : {RenderMode::kCpu, RenderMode::kGpu}) {
@@ -145,6 +146,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   Program program(desktop, app_dir);
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
     return usage_error("--probe-limit takes whole seconds from 1 to 86400");
+  program.reuse_renderer_probe = true;
   TerminalDesktop::CatchInterrupts();
 
   HeadlessOutcome outcome;

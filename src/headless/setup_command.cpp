@@ -78,7 +78,8 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
     program.desktop.Message("TORVAmeter error",
                             "Your Maxwell Render version is " + probe.version +
                                 ".\nThis version of TORVAmeter needs Maxwell Render " +
-                                program.constants.MinRendererVersion + " (or newer) to run.");
+                                program.constants.MinRendererVersion + " (or newer) to run." +
+                                DetailLine(StartFailureText("Maxwell Render", probe.start_error)));
     return HeadlessOutcome::Failed("Maxwell Render is too old");
   }
 
