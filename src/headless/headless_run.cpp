@@ -37,12 +37,12 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
   }
   State& state = program.state;
   if (CheckRenderer(program) == RendererCheck::kTooOld) {
+    const std::string start_failure = RendererStartFailure(program);
     desktop.Message("TORVAmeter error", "Your Maxwell Render version is " + state.RendererVersion +
                                             ".\nThis version of TORVAmeter needs Maxwell Render " +
                                             program.constants.MinRendererVersion +
-                                            " (or newer) to run." +
-                                            DetailLine(RendererStartFailure(program)));
-    return "Maxwell Render is too old";
+                                            " (or newer) to run." + DetailLine(start_failure));
+    return start_failure.empty() ? "Maxwell Render is too old" : start_failure;
   }
   for (const RenderMode mode : {RenderMode::kCpu, RenderMode::kGpu}) {
     if (mode == RenderMode::kGpu && !state.GpuCapable) continue;

@@ -75,12 +75,14 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
     return HeadlessOutcome::Failed("no Maxwell Render installation in " + maxwell_dir +
                                    " (no mximerge)");
   if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
+    const std::string start_failure = StartFailureText("Maxwell Render", probe.start_error);
     program.desktop.Message("TORVAmeter error",
                             "Your Maxwell Render version is " + probe.version +
                                 ".\nThis version of TORVAmeter needs Maxwell Render " +
                                 program.constants.MinRendererVersion + " (or newer) to run." +
-                                DetailLine(StartFailureText("Maxwell Render", probe.start_error)));
-    return HeadlessOutcome::Failed("Maxwell Render is too old");
+                                DetailLine(start_failure));
+    return HeadlessOutcome::Failed(start_failure.empty() ? "Maxwell Render is too old"
+                                                         : start_failure);
   }
 
   State& state = program.state;
