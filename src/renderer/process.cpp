@@ -178,12 +178,13 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
     if (!options.on_pass_due_ms) return Sooner(left_ms, kIdleWakeMs);
     return Sooner(left_ms, options.on_pass_due_ms());
   };
-  // One pending event, then one line: one read from the program's pipe
-  // first, unless only the lines already taken from it are wanted.
-  const auto hand_on = [&](bool taken_only) {
+  // One pending event, then one line. The pipe is read before each line: a
+  // full buffer takes in more as each line leaves it, so that the program
+  // is never kept waiting for a whole buffer's worth of lines to be handed on.
+  const auto hand_on = [&] {
     const Event event = desktop.TakeEvent();
     if (event.type != EventType::kNone) control.Apply(on_event(event));
-    if (taken_only ? process.LineTaken() : process.OutputAvailable()) {
+    if (process.OutputAvailable()) {
       last_line = Clock::now();
       control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
     }
@@ -207,12 +208,12 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
       if (since.count() < kPollPauseMs)
         process.Delay(kPollPauseMs - static_cast<int>(since.count()));
     }
-    hand_on(false);
+    hand_on();
     // Without the pause, the lines already taken from the program follow
     // at once, each after the checks and the event of a pass of its own.
     while (!pause && process.LineTaken()) {
       check();
-      hand_on(true);
+      hand_on();
     }
   }
   process.Close();
