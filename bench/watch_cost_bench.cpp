@@ -98,7 +98,9 @@ class StoppingDesktop : public ScriptedDesktop {
 
   void WaitForActivity(int fd, int timeout_ms) override {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(next_click_ - Clock::now());
-    ScriptedDesktop::WaitForActivity(fd, std::clamp(static_cast<int>(left.count()), 0, timeout_ms));
+    const int until_click = std::max(static_cast<int>(left.count()), 0);
+    ScriptedDesktop::WaitForActivity(
+        fd, timeout_ms < 0 ? until_click : std::min(until_click, timeout_ms));
   }
 
  private:

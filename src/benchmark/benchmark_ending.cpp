@@ -31,9 +31,11 @@ void EndWithoutResults(BenchmarkRun& run, const Stop& stop) {
   }
   run.Report("");
   run.Report(stop.why);
+  if (!stop.detail.empty()) run.Report(stop.detail);
   run.Report("The benchmark has been stopped: run it again to get its results.");
   run.Fail(kBenchmarkErrorTitle,
-           stop.why + "\nThe benchmark has been stopped: run it again to get its results.");
+           stop.why + DetailLine(stop.detail) +
+               "\nThe benchmark has been stopped: run it again to get its results.");
 }
 
 // Failures to write the record and the chart are not reported: nothing

@@ -52,6 +52,7 @@ struct BenchmarkRun : CommandRun<BenchmarkOutcome, ReplacingLog> {
 struct Stop {
   std::string outcome;
   std::string why;
+  std::string detail = {};  // a line more, below `why`
 };
 
 // What may end the command before anything is changed: the renderer 5

@@ -56,7 +56,8 @@ std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
   if (phase1.readings.empty()) {
     return Stop{"no estimate",
                 "Maxwell Render gave no estimation of the time left, so the speed ratio could "
-                "not be measured."};
+                "not be measured.",
+                StartFailureText("Maxwell Render", phase1.start_error)};
   }
   run.record.phase1_ended_by = EndedByText(phase1);
   // Early estimates lean one way; once they have settled, only the settled

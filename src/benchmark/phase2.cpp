@@ -11,6 +11,7 @@ namespace {
 struct Phase2 {
   std::optional<float> sl;  // the last SL reached, when any came
   bool timed_out = false;
+  int start_error = 0;  // why the renderer could not be started, or 0
 };
 
 // PHASE 2: the one-minute render, watched in the preview window.
@@ -55,6 +56,7 @@ Phase2 RunPhase2(BenchmarkRun& run) {
   watch.time_limit_ms = run.options.phase2_limit_ms;
   const RunEnd end = WatchRun(renderer, desktop, on_event, on_line, watch);
   result.timed_out = end == RunEnd::kTimedOut;
+  result.start_error = renderer.StartError();
   return result;
 }
 
@@ -70,7 +72,8 @@ std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run) {
   if (!phase2.sl) {
     return Stop{"no SL reading",
                 "Maxwell Render gave no sampling level during the one minute render, so "
-                "DeltaSL could not be measured."};
+                "DeltaSL could not be measured.",
+                StartFailureText("Maxwell Render", phase2.start_error)};
   }
   float delta_sl = run.farm.sl - *phase2.sl;
   if (!std::isfinite(delta_sl)) {

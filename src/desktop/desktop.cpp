@@ -2,9 +2,21 @@
 
 #include <poll.h>
 
+#include <algorithm>
+
 namespace torva {
 
+namespace {
+
+constexpr int kEventLookMs = 1000;
+
+}  // namespace
+
 void Desktop::WaitForActivity(int fd, int timeout_ms) {
+  WaitForFd(fd, timeout_ms < 0 ? kEventLookMs : std::min(timeout_ms, kEventLookMs));
+}
+
+void Desktop::WaitForFd(int fd, int timeout_ms) {
   pollfd watched{fd, POLLIN, 0};
   ::poll(&watched, fd >= 0 ? 1 : 0, timeout_ms);
 }

@@ -130,13 +130,22 @@ class Desktop {
   virtual Event WaitEvent() = 0;  // blocks until something happens
   virtual Event TakeEvent() = 0;  // never blocks; kNone when nothing is pending
   // Sleeps until an event is pending, `fd` (when not negative) has something
-  // to read, or `timeout_ms` has passed: a watched run's idle pass.
+  // to read, or `timeout_ms` has passed (negative: no limit): a watched run's
+  // idle pass. This one cannot see events coming: it looks each second.
   virtual void WaitForActivity(int fd, int timeout_ms);
+  // A person reads the panel as it fills: a watched run hands a burst of a
+  // program's lines on at a reading pace. Where nobody does, at once.
+  virtual bool PacedPanel() const { return true; }
 
   // The system's "open" (a web address, a document, a folder). False when it
   // could not be done: no opener, or the opener reported a failure; an opener
   // still at work after a short wait counts as done.
   virtual bool Open(const std::string& target) = 0;
+
+ protected:
+  // Sleeps until `fd` (when not negative) has something to read or
+  // `timeout_ms` has passed (negative: no limit).
+  static void WaitForFd(int fd, int timeout_ms);
 };
 
 // The largest inside a window can have on the screen's work area, and where

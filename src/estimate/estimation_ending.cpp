@@ -53,8 +53,10 @@ void PriceTheProject(Estimation& run) {
     const std::string why =
         "Maxwell Render gave no estimation of the time left, so the project could not be "
         "priced.";
+    const std::string detail = StartFailureText("Maxwell Render", run.render.start_error);
     run.ReportAndLog({why});
-    run.Fail("TORVAmeter error", why);
+    if (!detail.empty()) run.ReportAndLog({detail});
+    run.Fail("TORVAmeter error", why + DetailLine(detail));
     run.record.outcome = "not priced";
     return;
   } else {

@@ -18,15 +18,18 @@ namespace torva {
 namespace {
 
 // Lists or extracts the archive with 7za, run from the application folder;
-// its lines, or nullopt when it failed or the user chose to quit meanwhile.
+// its lines, or nullopt when it failed or the user chose to quit meanwhile. A
+// 7za that could not be started says why in `start_failure`.
 std::optional<std::vector<std::string>> ListOrExtract(Program& program,
-                                                      std::vector<std::string> arguments) {
+                                                      std::vector<std::string> arguments,
+                                                      std::string& start_failure) {
   ArchiverWatch watch;
   watch.on_event = [&](const Event& event) {
     return CloseAsksToQuit(program, event, "the estimation");
   };
   ArchiverRun run = RunArchiver(program.desktop, program.paths.archiver, std::move(arguments),
                                 program.paths.AppDir, watch);
+  start_failure = StartFailureText("7za", run.start_error);
   if (run.end == RunEnd::kCloseRequested || !ArchiverSucceeded(run.exit_code, run.lines))
     return std::nullopt;
   return std::move(run.lines);
@@ -108,10 +111,11 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
       return std::string(kCannotUncompress) + "\nThe folder " + work_dir +
              " cannot be made ready for it: " + why.message() + ".";
   }
+  std::string start_failure;
   const std::optional<std::vector<std::string>> listing =
-      ListOrExtract(program, {"l", "-slt", vum_path});
+      ListOrExtract(program, {"l", "-slt", vum_path}, start_failure);
   const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
-  if (!needed) return kCannotUncompress;
+  if (!needed) return kCannotUncompress + DetailLine(start_failure);
   std::error_code ec;
   const std::filesystem::space_info space = std::filesystem::space(work_dir, ec);
   if (!ec && *needed > space.available) {
@@ -119,9 +123,10 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
            " once uncompressed, more than the " + SpaceText(space.available, false) +
            " free on the disk of " + work_dir + ".";
   }
-  const bool unpacked = ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir}).has_value();
+  const bool unpacked =
+      ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir}, start_failure).has_value();
   RemoveUnsafeEntries(work_dir);
-  if (!unpacked) return kCannotUncompress;
+  if (!unpacked) return kCannotUncompress + DetailLine(start_failure);
   return std::nullopt;
 }
 

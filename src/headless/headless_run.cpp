@@ -34,8 +34,10 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
   const RendererCheck check = CheckRenderer(program);
   if (check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program).reason;
   if (check == RendererCheck::kTooOld) {
-    desktop.Message("TORVAmeter error", RendererTooOldMessage(program, state.RendererVersion));
-    return "Maxwell Render is too old";
+    const std::string start_failure = RendererStartFailure(program);
+    desktop.Message("TORVAmeter error", RendererTooOldMessage(program, state.RendererVersion) +
+                                            DetailLine(start_failure));
+    return start_failure.empty() ? "Maxwell Render is too old" : start_failure;
   }
   LoadResultsOfThisRenderer(program);
   return "";
@@ -125,6 +127,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   Program program(desktop, app_dir);
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
     return usage_error("--probe-limit takes whole seconds from 1 to 86400");
+  program.reuse_renderer_probe = true;
   TerminalDesktop::CatchInterrupts();
 
   HeadlessOutcome outcome;

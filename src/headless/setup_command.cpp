@@ -76,8 +76,11 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
     return HeadlessOutcome::Failed("no Maxwell Render installation in " + maxwell_dir +
                                    " (no mximerge)");
   if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
-    program.desktop.Message("TORVAmeter error", RendererTooOldMessage(program, probe.version));
-    return HeadlessOutcome::Failed("Maxwell Render is too old");
+    const std::string start_failure = StartFailureText("Maxwell Render", probe.start_error);
+    program.desktop.Message("TORVAmeter error", RendererTooOldMessage(program, probe.version) +
+                                                    DetailLine(start_failure));
+    return HeadlessOutcome::Failed(start_failure.empty() ? "Maxwell Render is too old"
+                                                         : start_failure);
   }
 
   State& state = program.state;

@@ -15,6 +15,7 @@
 #ifdef __APPLE__
 #include <sys/event.h>
 #else
+#include <sys/epoll.h>
 #include <sys/syscall.h>
 #endif
 
@@ -45,15 +46,28 @@ void Sleep(int ms) {
   if (ms > 0) poll(nullptr, 0, ms);
 }
 
-bool MakePipe(int fds[2]) {
+// Closes both ends of a pipe that could not be set up; the errno value of
+// the call that failed.
+int PipeFailed(int fds[2]) {
+  const int error = errno;
+  close(fds[0]);
+  close(fds[1]);
+  return error;
+}
+
+// The pipe for the child's output, both ends closed on exec, the reading
+// end not blocking. 0, or the errno value of the call that failed.
+int MakePipe(int fds[2]) {
 #ifdef __APPLE__
-  if (pipe(fds) != 0) return false;
-  fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-  fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-  return true;
+  if (pipe(fds) != 0) return errno;
+  if (fcntl(fds[0], F_SETFD, FD_CLOEXEC) != 0 || fcntl(fds[1], F_SETFD, FD_CLOEXEC) != 0)
+    return PipeFailed(fds);
 #else
-  return pipe2(fds, O_CLOEXEC) == 0;
+  if (pipe2(fds, O_CLOEXEC) != 0) return errno;
 #endif
+  const int flags = fcntl(fds[0], F_GETFL);
+  if (flags < 0 || fcntl(fds[0], F_SETFL, flags | O_NONBLOCK) != 0) return PipeFailed(fds);
+  return 0;
 }
 
 // A descriptor that becomes readable when `pid` ends; -1 where the system
@@ -99,60 +113,106 @@ void SleepUntilExit(pid_t pid, int pidfd, int timeout_ms) {
 
 // The child's descriptors: input from /dev/null, output into the pipe's
 // end `output_fd` (/dev/null when it is -1), errors to /dev/null; and the
-// folder it starts in, when one is given.
+// folder it starts in, when one is given. error() is the errno value of the
+// first set-up call that failed, 0 when all went well.
 class FileActions {
  public:
   FileActions(int output_fd, const std::string& working_dir) {
-    posix_spawn_file_actions_init(&actions_);
-    posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
-    if (output_fd >= 0)
-      posix_spawn_file_actions_adddup2(&actions_, output_fd, 1);
-    else
-      posix_spawn_file_actions_addopen(&actions_, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions_, 2, "/dev/null", O_WRONLY, 0);
-    if (!working_dir.empty()) posix_spawn_file_actions_addchdir_np(&actions_, working_dir.c_str());
+    error_ = posix_spawn_file_actions_init(&actions_);
+    if (error_ != 0) return;
+    initialised_ = true;
+    Keep(posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0));
+    Keep(output_fd >= 0 ? posix_spawn_file_actions_adddup2(&actions_, output_fd, 1)
+                        : posix_spawn_file_actions_addopen(&actions_, 1, "/dev/null", O_WRONLY, 0));
+    Keep(posix_spawn_file_actions_addopen(&actions_, 2, "/dev/null", O_WRONLY, 0));
+    if (!working_dir.empty())
+      Keep(posix_spawn_file_actions_addchdir_np(&actions_, working_dir.c_str()));
   }
-  ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }
+  ~FileActions() {
+    if (initialised_) posix_spawn_file_actions_destroy(&actions_);
+  }
   FileActions(const FileActions&) = delete;
   FileActions& operator=(const FileActions&) = delete;
   const posix_spawn_file_actions_t* get() const { return &actions_; }
+  int error() const { return error_; }
 
  private:
+  void Keep(int error) {
+    if (error_ == 0) error_ = error;
+  }
   posix_spawn_file_actions_t actions_;
+  bool initialised_ = false;
+  int error_ = 0;
 };
 
 // The child starts with no blocked signals and the default SIGPIPE, whatever
 // this program did with them, in a process group of its own: stopping the
-// child stops what it started as well.
+// child stops what it started as well. error() as for FileActions.
 class SpawnAttributes {
  public:
   SpawnAttributes() {
-    posix_spawnattr_init(&attributes_);
+    error_ = posix_spawnattr_init(&attributes_);
+    if (error_ != 0) return;
+    initialised_ = true;
     sigset_t signals;
     sigemptyset(&signals);
-    posix_spawnattr_setsigmask(&attributes_, &signals);
+    Keep(posix_spawnattr_setsigmask(&attributes_, &signals));
     sigaddset(&signals, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes_, &signals);
-    posix_spawnattr_setpgroup(&attributes_, 0);
-    posix_spawnattr_setflags(
-        &attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+    Keep(posix_spawnattr_setsigdefault(&attributes_, &signals));
+    Keep(posix_spawnattr_setpgroup(&attributes_, 0));
+    Keep(posix_spawnattr_setflags(
+        &attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP));
   }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+  ~SpawnAttributes() {
+    if (initialised_) posix_spawnattr_destroy(&attributes_);
+  }
   SpawnAttributes(const SpawnAttributes&) = delete;
   SpawnAttributes& operator=(const SpawnAttributes&) = delete;
   const posix_spawnattr_t* get() const { return &attributes_; }
+  int error() const { return error_; }
 
  private:
+  void Keep(int error) {
+    if (error_ == 0) error_ = error;
+  }
   posix_spawnattr_t attributes_;
+  bool initialised_ = false;
+  int error_ = 0;
 };
+
+// A descriptor that becomes readable when `output_fd` or `pidfd` is; -1
+// where the system has none (or one of the two is missing).
+int OpenWakeFd(int output_fd, int pidfd) {
+#ifndef __APPLE__
+  if (output_fd < 0 || pidfd < 0) return -1;
+  const int wake_fd = epoll_create1(EPOLL_CLOEXEC);
+  if (wake_fd < 0) return -1;
+  for (const int fd : {output_fd, pidfd}) {
+    epoll_event watched{};
+    watched.events = EPOLLIN;
+    watched.data.fd = fd;
+    if (epoll_ctl(wake_fd, EPOLL_CTL_ADD, fd, &watched) != 0) {
+      close(wake_fd);
+      return -1;
+    }
+  }
+  return wake_fd;
+#else
+  (void)output_fd;
+  (void)pidfd;
+  return -1;
+#endif
+}
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
-                                                  const std::vector<std::string>& arguments,
-                                                  const std::string& working_dir, Output output) {
+ChildProcess::Started ChildProcess::Start(const std::string& executable,
+                                          const std::vector<std::string>& arguments,
+                                          const std::string& working_dir, Output output) {
   int fds[2] = {-1, -1};
-  if (output == Output::kPipe && !MakePipe(fds)) return nullptr;
+  if (output == Output::kPipe) {
+    if (const int error = MakePipe(fds); error != 0) return {nullptr, error};
+  }
   const FileActions actions(fds[1], working_dir);
   const SpawnAttributes attributes;
   std::vector<char*> argv;
@@ -161,23 +221,33 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& executable,
   argv.push_back(nullptr);
 
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, executable.c_str(), actions.get(), attributes.get(), argv.data(),
-                             InheritedEnvironment());
-  if (fds[1] >= 0) close(fds[1]);
-  if (rc != 0) {
-    if (fds[0] >= 0) close(fds[0]);
-    return nullptr;
+  int error = actions.error() != 0 ? actions.error() : attributes.error();
+  if (error == 0) {
+    error = posix_spawn(&pid, executable.c_str(), actions.get(), attributes.get(), argv.data(),
+                        InheritedEnvironment());
   }
-  if (fds[0] >= 0) fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-  return std::unique_ptr<ChildProcess>(new ChildProcess(pid, fds[0]));
+  if (fds[1] >= 0) close(fds[1]);
+  if (error != 0) {
+    if (fds[0] >= 0) close(fds[0]);
+    return {nullptr, error};
+  }
+  return {std::unique_ptr<ChildProcess>(new ChildProcess(pid, fds[0])), 0};
 }
 
-ChildProcess::ChildProcess(pid_t pid, int fd) : pid_(pid), fd_(fd), pidfd_(OpenPidFd(pid)) {}
+ChildProcess::ChildProcess(pid_t pid, int fd)
+    : pid_(pid), fd_(fd), pidfd_(OpenPidFd(pid)), wake_fd_(OpenWakeFd(fd_, pidfd_)) {}
+
+int ChildProcess::ActivityFd() const {
+  if (ended_ || pidfd_ < 0) return fd_;
+  if (fd_ < 0) return pidfd_;
+  return wake_fd_ >= 0 ? wake_fd_ : fd_;
+}
 
 ChildProcess::~ChildProcess() {
   // An abandoned run ends with everything it started.
   if (Alive() || fd_ >= 0) Kill();
   if (fd_ >= 0) close(fd_);
+  if (wake_fd_ >= 0) close(wake_fd_);
   if (pidfd_ >= 0) close(pidfd_);
   Reap();
 }

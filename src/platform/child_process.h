@@ -30,12 +30,16 @@ class ChildProcess {
 
   enum class Output { kPipe, kDiscard };
 
-  // nullptr when the program cannot be started (missing, not executable,
-  // bad working folder). `arguments` excludes the program name.
-  static std::unique_ptr<ChildProcess> Start(const std::string& executable,
-                                             const std::vector<std::string>& arguments,
-                                             const std::string& working_dir,
-                                             Output output = Output::kPipe);
+  struct Started {
+    std::unique_ptr<ChildProcess> child;  // nullptr when the program could not be started
+    int error = 0;                        // then why, as an errno value (ENOENT, EACCES, ...)
+  };
+
+  // `arguments` excludes the program name. A missing or non-executable
+  // program, a bad working folder or a system call that fails gives no child
+  // and the error.
+  static Started Start(const std::string& executable, const std::vector<std::string>& arguments,
+                       const std::string& working_dir, Output output = Output::kPipe);
 
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -62,6 +66,13 @@ class ChildProcess {
   void WaitForLine(int timeout_ms);
   // The pipe the output comes through; -1 once it has ended.
   int OutputFd() const { return fd_; }
+  // What a wait for the child's news watches: a descriptor that becomes
+  // readable when output arrives or ends, or when the child ends. Once the
+  // child has ended, the pipe only (a helper it left may hold it open).
+  int ActivityFd() const;
+  // Whether a wait on ActivityFd() ends when the child does; false where the
+  // system gives no descriptor for a child's end, or once it has ended.
+  bool ActivityFdSeesEnd() const { return !ended_ && pidfd_ >= 0 && (fd_ < 0 || wake_fd_ >= 0); }
   // Sleeps `ms` while moving whatever the child writes into the buffer, so
   // that a fast writer never stalls on a full pipe.
   void DrainFor(int ms);
@@ -91,9 +102,10 @@ class ChildProcess {
   void EndOutput();
   void Reap();
 
-  pid_t pid_;  // also the id of its process group
-  int fd_;     // -1 once the output has ended
-  int pidfd_;  // readable once the child has ended; -1 where there is none
+  pid_t pid_;    // also the id of its process group
+  int fd_;       // -1 once the output has ended
+  int pidfd_;    // readable once the child has ended; -1 where there is none
+  int wake_fd_;  // readable when fd_ or pidfd_ is; -1 where there is none
   bool ended_ = false;
   bool reaped_ = false;
   int exit_code_ = -1;

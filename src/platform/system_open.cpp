@@ -70,14 +70,21 @@ OpenOutcome SystemOpen(const std::string& target, int wait_ms) {
   // never the opener or the viewer it may start.
   int report[2];
   if (pipe(report) != 0) return OpenOutcome::kFailed;
-  fcntl(report[0], F_SETFD, FD_CLOEXEC);
-  fcntl(report[1], F_SETFD, FD_CLOEXEC);
-
   posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (fcntl(report[0], F_SETFD, FD_CLOEXEC) != 0 || fcntl(report[1], F_SETFD, FD_CLOEXEC) != 0 ||
+      posix_spawn_file_actions_init(&actions) != 0) {
+    close(report[0]);
+    close(report[1]);
+    return OpenOutcome::kFailed;
+  }
+  if (posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) != 0 ||
+      posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0) != 0 ||
+      posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0) != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    close(report[0]);
+    close(report[1]);
+    return OpenOutcome::kFailed;
+  }
 
   // The opener is started and waited for by a watcher, a grandchild: the
   // intermediate child ends at once and is reaped here, so the watcher and

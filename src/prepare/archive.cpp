@@ -31,6 +31,7 @@ long long NowMs() {
 struct Archiving {
   bool quit = false;  // the user chose to quit meanwhile; the archiver was ended
   int exit_code = -1;
+  int start_error = 0;  // why the archiver could not be started, or 0
 };
 
 // Runs the archiver from the project folder. The bar follows the archiver's
@@ -47,7 +48,7 @@ Archiving Pack(Program& program, const std::vector<std::string>& arguments, bool
   };
   const ArchiverRun run =
       RunArchiver(program.desktop, program.paths.archiver, arguments, program.paths.TempDir, watch);
-  return {run.end == RunEnd::kCloseRequested, run.exit_code};
+  return {run.end == RunEnd::kCloseRequested, run.exit_code, run.start_error};
 }
 
 // The archive is packed in a folder of its own beside the earlier archive and
@@ -60,9 +61,10 @@ bool MakePackingFolder(const std::string& folder) {
   return fs::create_directory(folder, ec) && !ec;
 }
 
-std::string ArchiverFailed(const std::string& while_doing, int exit_code) {
-  return "7za failed while " + while_doing + " (exit status " + std::to_string(exit_code) +
-         ").\nNo archive has been written; an earlier archive of this scene is kept as it "
+std::string ArchiverFailed(const std::string& while_doing, const Archiving& run) {
+  return "7za failed while " + while_doing + " (exit status " + std::to_string(run.exit_code) +
+         ")." + DetailLine(StartFailureText("7za", run.start_error)) +
+         "\nNo archive has been written; an earlier archive of this scene is kept as it "
          "was.";
 }
 
@@ -98,10 +100,11 @@ void ReportFailure(Preparation& preparation, const std::string& detail) {
   if (!gathered) {
     preparation.Fail(
         "TORVAmeter error",
-        preparation.renderer_crashed
-            ? "Maxwell Render has crashed while gathering the scene's files: nothing has been "
-              "compressed."
-            : "Maxwell Render gathered no file of the scene: nothing has been compressed.");
+        (preparation.renderer_crashed
+             ? "Maxwell Render has crashed while gathering the scene's files: nothing has been "
+               "compressed."
+             : "Maxwell Render gathered no file of the scene: nothing has been compressed.") +
+            DetailLine(StartFailureText("Maxwell Render", preparation.renderer_start_error)));
     return;
   }
   preparation.Fail("TORVAmeter error", "An error occurred during the compression!" +
@@ -142,7 +145,7 @@ bool Compress(Preparation& preparation, Packing& packing) {
       packing.packed = packing.compression == Compression::kMaximum ? packing.packing_path
                                                                     : packing.packing_path + ".zip";
     } else {
-      packing.failure = ArchiverFailed("compressing the project", run.exit_code);
+      packing.failure = ArchiverFailed("compressing the project", run);
     }
   } else {
     packing.failure = "The archive cannot be written in " + program.paths.ArchiveDir +
@@ -179,7 +182,7 @@ std::optional<bool> AddLogsAndPlace(Program& program, Packing& packing) {
   }
   if (run.quit) return std::nullopt;
   if (run.exit_code != 0) {
-    packing.failure = ArchiverFailed("adding the logs to the archive", run.exit_code);
+    packing.failure = ArchiverFailed("adding the logs to the archive", run);
     return false;
   }
   std::error_code ec;

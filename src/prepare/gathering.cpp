@@ -155,6 +155,7 @@ Next GatherDependencies(Preparation& preparation) {
   }
   if (end == RunEnd::kCloseRequested) return {Next::kGiveUp};
   preparation.renderer_crashed = end == RunEnd::kFinished && renderer.ExitCode() >= 128;
+  preparation.renderer_start_error = renderer.StartError();
   preparation.scene_name = SceneNameOf(preparation.scene_path);
   ListProjectFolder(preparation);
   return {};

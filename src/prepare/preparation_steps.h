@@ -24,6 +24,7 @@ struct Preparation : CommandRun<PreparationOutcome, ProjectLog> {
   // The renderer died while gathering (a signal, or a status of 128 or more
   // as a shell reports one): the files it left may not be all.
   bool renderer_crashed = false;
+  int renderer_start_error = 0;  // why it could not be started (errno), or 0
 
   // Whether there is a whole project to pack.
   bool Gathered() const { return dependency_count > 0 && !renderer_crashed; }

@@ -19,6 +19,7 @@ bool CheckSameNames(Preparation& preparation) {
 
   SourcesReader reader;
   int exit_code = -1;
+  std::string start_failure;
   if (written) {
     ExternalProcess renderer =
         ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
@@ -34,12 +35,14 @@ bool CheckSameNames(Preparation& preparation) {
     fs::remove(script_path, ec);
     if (end == RunEnd::kCloseRequested) return false;
     exit_code = renderer.ExitCode();
+    start_failure = StartFailureText("Maxwell Render", renderer.StartError());
   }
   if (exit_code != 0) {
     program.desktop.Message(
         "TORVAmeter warning",
         "TORVAmeter could not check whether files of the same name come from different "
-        "folders. If they do, only one of each name will be sent to the farm.");
+        "folders. If they do, only one of each name will be sent to the farm." +
+            DetailLine(start_failure));
     return true;
   }
 

@@ -20,6 +20,7 @@ ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
       },
       WatchOptions{.pause = false});
   run.exit_code = process.ExitCode();
+  run.start_error = process.StartError();
   return run;
 }
 

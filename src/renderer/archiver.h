@@ -13,6 +13,7 @@ namespace torva {
 struct ArchiverRun {
   RunEnd end = RunEnd::kFinished;
   int exit_code = -1;
+  int start_error = 0;             // why 7za could not be started (errno), or 0
   std::vector<std::string> lines;  // standard output and errors, in order
 };
 

@@ -52,6 +52,7 @@ RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& k
       },
       time_limit_ms);
   probe.timed_out = end == RunEnd::kTimedOut;
+  probe.start_error = renderer.StartError();
   return probe;
 }
 

@@ -22,6 +22,8 @@ struct RendererProbe {
   bool gpu_capable = false;
   // The renderer was still running at the time limit and was ended.
   bool timed_out = false;
+  // Why the renderer could not be started (an errno value), or 0.
+  int start_error = 0;
 };
 
 // mximerge in either of its two places, as a file of at least one byte.

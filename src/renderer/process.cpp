@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <thread>
+#include <utility>
 
 #include "platform/child_process.h"
 #include "text/utf8.h"
@@ -15,14 +17,11 @@ constexpr int kPollPauseMs = 100;
 constexpr int kEventPassMs = 50;
 constexpr int kIdleWakeMs = 1000;
 
-// How long an idle pass sleeps when nothing arrives: at most a second (the
-// checks of a pass still run then), never past the time limit, and only
-// briefly once the program was ended or its output is over, when its exit
-// can only be polled.
-int IdleWaitMs(int time_left_ms, bool ended, bool output_over) {
-  int wait_ms = ended || output_over ? kEventPassMs : kIdleWakeMs;
-  if (time_left_ms >= 0) wait_ms = std::min(wait_ms, time_left_ms);
-  return wait_ms;
+// The sooner of two limits in milliseconds, either negative for none.
+int Sooner(int a_ms, int b_ms) {
+  if (a_ms < 0) return b_ms;
+  if (b_ms < 0) return a_ms;
+  return std::min(a_ms, b_ms);
 }
 
 }  // namespace
@@ -36,7 +35,9 @@ ExternalProcess ExternalProcess::Launch(const std::string& executable,
                                         const std::vector<std::string>& arguments,
                                         const std::string& working_dir) {
   ExternalProcess process;
-  process.child_ = ChildProcess::Start(executable, arguments, working_dir);
+  ChildProcess::Started started = ChildProcess::Start(executable, arguments, working_dir);
+  process.child_ = std::move(started.child);
+  process.start_error_ = started.error;
   return process;
 }
 
@@ -75,6 +76,12 @@ bool ExternalProcess::Ended() { return !child_ || !child_->Alive(); }
 
 int ExternalProcess::OutputFd() const { return child_ ? child_->OutputFd() : -1; }
 
+int ExternalProcess::ActivityFd() const { return child_ ? child_->ActivityFd() : -1; }
+
+bool ExternalProcess::ActivityFdSeesEnd() const { return child_ && child_->ActivityFdSeesEnd(); }
+
+bool ExternalProcess::LineTaken() const { return child_ && child_->HasLine(); }
+
 void ExternalProcess::WaitForOutput(int timeout_ms) {
   if (child_) child_->WaitForLine(timeout_ms);
 }
@@ -95,9 +102,14 @@ void ExternalProcess::Delay(int ms) {
 
 int RunAndWait(const std::string& executable, const std::vector<std::string>& arguments,
                const std::string& working_dir) {
-  const auto child =
+  const ChildProcess::Started started =
       ChildProcess::Start(executable, arguments, working_dir, ChildProcess::Output::kDiscard);
-  return child ? child->Wait() : -1;
+  return started.child ? started.child->Wait() : -1;
+}
+
+std::string StartFailureText(const std::string& name, int error) {
+  if (error == 0) return "";
+  return name + " cannot be started: " + std::strerror(error) + ".";
 }
 
 namespace {
@@ -156,25 +168,52 @@ class RunControl {
 RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
                 const LineHandler& on_line, const WatchOptions& options) {
   RunControl control(process, options.time_limit_ms);
+  const bool pause = options.pause && desktop.PacedPanel();
   Clock::time_point last_line = Clock::now() - std::chrono::milliseconds(kPollPauseMs);
-  while (process.Running()) {
+  // The limits and on_pass; the milliseconds until one of them wants a look.
+  const auto check = [&] {
     const int left_ms = control.CheckTimeLimit();
-    if (options.on_pass && !control.Ended()) control.Apply(options.on_pass());
+    if (!options.on_pass || control.Ended()) return left_ms;
+    control.Apply(options.on_pass());
+    if (!options.on_pass_due_ms) return Sooner(left_ms, kIdleWakeMs);
+    return Sooner(left_ms, options.on_pass_due_ms());
+  };
+  // One pending event, then one line. The pipe is read before each line: a
+  // full buffer takes in more as each line leaves it, so that the program
+  // is never kept waiting for a whole buffer's worth of lines to be handed on.
+  const auto hand_on = [&] {
+    const Event event = desktop.TakeEvent();
+    if (event.type != EventType::kNone) control.Apply(on_event(event));
+    if (process.OutputAvailable()) {
+      last_line = Clock::now();
+      control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
+    }
+  };
+  while (process.Running()) {
+    const int due_ms = check();
     if (!process.OutputAvailable()) {
-      desktop.WaitForActivity(process.OutputFd(),
-                              IdleWaitMs(left_ms, control.Ended(), process.OutputFd() < 0));
-    } else if (options.pause && !control.Ended() && !process.Ended()) {
+      int wait_ms = due_ms;
+      // Where the wait does not see the end coming, it is looked for: soon
+      // once the program has ended or its output is over (a helper it left
+      // may hold the output open without a word), else each second.
+      if (!process.ActivityFdSeesEnd()) {
+        const bool soon = control.Ended() || process.Ended() || process.OutputFd() < 0;
+        wait_ms = Sooner(wait_ms, soon ? kEventPassMs : kIdleWakeMs);
+      }
+      desktop.WaitForActivity(process.ActivityFd(), wait_ms);
+    } else if (pause && !control.Ended() && !process.Ended()) {
       // Lines that come in a burst are handed on at a reading pace.
       const auto since =
           std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_line);
       if (since.count() < kPollPauseMs)
         process.Delay(kPollPauseMs - static_cast<int>(since.count()));
     }
-    const Event event = desktop.TakeEvent();
-    if (event.type != EventType::kNone) control.Apply(on_event(event));
-    if (process.OutputAvailable()) {
-      last_line = Clock::now();
-      control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
+    hand_on();
+    // Without the pause, the lines already taken from the program follow
+    // at once, each after the checks and the event of a pass of its own.
+    while (!pause && process.LineTaken()) {
+      check();
+      hand_on();
     }
   }
   process.Close();

@@ -34,6 +34,9 @@ class ExternalProcess {
                                 const std::string& working_dir);
 
   bool Started() const;
+  // Why the launch failed, as an errno value (ENOENT, EACCES, ...); 0 when
+  // it did not fail. Kept after Close.
+  int StartError() const { return start_error_; }
   // True while the program runs or unread output remains; false once it has
   // ended and all of its output was read (a helper it left holding the pipe
   // is not waited for).
@@ -59,6 +62,13 @@ class ExternalProcess {
 
   // The pipe the output comes through; -1 when there is none (any more).
   int OutputFd() const;
+  // What a wait for the program's news watches: readable when output arrives
+  // or ends, or when the program ends; -1 when there is nothing to watch.
+  int ActivityFd() const;
+  // Whether a wait on ActivityFd() ends when the program does. It does not
+  // once the program has ended (a helper may hold the output), nor where the
+  // system gives no descriptor for a program's end: look again now and then.
+  bool ActivityFdSeesEnd() const;
   // Blocks until a line can be read, or the output has ended and the program
   // has ended, or `timeout_ms` passes (negative: no limit).
   void WaitForOutput(int timeout_ms = -1);
@@ -67,14 +77,24 @@ class ExternalProcess {
   void Delay(int ms);
   // Bytes of output taken from the program and not yet read as lines.
   std::size_t BufferedBytes() const;
+  // A whole line, or the last piece of the output, was already taken from
+  // the program; unlike OutputAvailable, nothing is read from it.
+  bool LineTaken() const;
   // A progress display that the program redraws with backspaces arrives
   // as lines: each run of backspaces ends one.
   void EndLinesAtBackspaces();
 
  private:
   std::unique_ptr<ChildProcess> child_;
+  int start_error_ = 0;
   int exit_code_ = -1;
 };
+
+// "NAME cannot be started: REASON." for a program whose launch failed with
+// the errno value `error`; "" when `error` is 0.
+std::string StartFailureText(const std::string& name, int error);
+// `line` as the last line of a message ("\n" + line), or "" for "".
+inline std::string DetailLine(const std::string& line) { return line.empty() ? "" : "\n" + line; }
 
 // Runs a program with its output discarded and returns once it has ended:
 // its exit code, or -1 when it could not be started.
@@ -97,15 +117,20 @@ enum class RunEnd {
 };
 
 struct WatchOptions {
-  // true: lines at least 100 ms apart, so that a burst comes at a reading
-  // pace (benchmark, estimation). false: lines as fast as they come
-  // (gathering script, Pymaxwell, 7za).
+  // true: lines at least 100 ms apart where a person reads them as they come
+  // (Desktop::PacedPanel), so that a burst comes at a reading pace
+  // (benchmark, estimation). false: lines as fast as they come (gathering
+  // script, Pymaxwell, 7za).
   bool pause = true;
   // The program is ended after this long (negative: no limit).
   int time_limit_ms = -1;
   // Asked once a pass, whatever arrived: a command may end a run that has
   // gone quiet for too long.
   std::function<RunAction()> on_pass = nullptr;
+  // In how many milliseconds on_pass must be asked again when nothing
+  // arrives meanwhile (negative: not before something arrives). Without it,
+  // a quiet run with an on_pass is looked at each second.
+  std::function<int()> on_pass_due_ms = nullptr;
   // Lines are handed on as the program wrote their bytes (file names that
   // are not UTF-8 stay comparable with the names on the disk).
   bool line_bytes = false;
@@ -116,11 +141,13 @@ using LineHandler = std::function<RunAction(const std::string&)>;
 
 // The watched run: while the program runs, each pass takes at most one
 // pending window event (handed to `on_event`) and reads at most one line
-// (handed to `on_line`). A pass with nothing to read sleeps until output, an
-// event or the time limit comes, and at most a second. Once the program has
-// ended (by itself, or by a handler or the limit), its remaining output is
-// read without the pause, and the run ends soon after, whoever else still
-// holds the output. Closes the handle.
+// (handed to `on_line`); without the pause, the lines already read from the
+// program follow at once, each after an event of its own. A pass with
+// nothing to read sleeps until output, an event, the program's end, the time
+// limit or on_pass's next question comes. Once the program has ended (by
+// itself, or by a handler or the limit), its remaining output is read
+// without the pause, and the run ends soon after, whoever else still holds
+// the output. Closes the handle.
 RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
                 const LineHandler& on_line, const WatchOptions& options = {});
 

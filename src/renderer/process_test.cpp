@@ -103,6 +103,18 @@ TEST(ExternalProcess, FailedLaunchHasNoOutputAndLeavesNoChild) {
   EXPECT_TRUE(NoChildrenLeft());
 }
 
+TEST(ExternalProcess, FailedLaunchSaysWhy) {
+  TempFolder dir;
+  const std::string not_executable = dir.path() + "/plain.txt";
+  std::ofstream(not_executable) << "#!/bin/sh\necho hi\n";
+  const ExternalProcess missing = ExternalProcess::Launch(dir.path() + "/7za", {}, dir.path());
+  const ExternalProcess refused = ExternalProcess::Launch(not_executable, {}, dir.path());
+  EXPECT_EQ(StartFailureText("7za", missing.StartError()),
+            "7za cannot be started: No such file or directory.");
+  EXPECT_EQ(StartFailureText("7za", refused.StartError()),
+            "7za cannot be started: Permission denied.");
+}
+
 TEST(ExternalProcess, LinesKeepCarriageReturnsAndBecomeValidUtf8) {
   ExternalProcess process = ExternalProcess::Launch(kChild, Words("odd"), "/");
   EXPECT_THAT(ReadAll(process), ElementsAre("bad \uFFFD\uFFFD end", "windows\r", "euro \u20AC ok",
@@ -486,7 +498,7 @@ TEST_F(WatchedRun, WithoutPauseStillTakesEventsWhileTheChildIsSilent) {
   // pass waits 50 ms for output rather than the usual second.
   struct QuickDesktop : NiceMock<MockDesktop> {
     void WaitForActivity(int fd, int timeout_ms) override {
-      Desktop::WaitForActivity(fd, std::min(timeout_ms, 50));
+      Desktop::WaitForActivity(fd, timeout_ms < 0 ? 50 : std::min(timeout_ms, 50));
     }
   } quick;
   TempFolder dir;

@@ -162,6 +162,12 @@ struct Program {
   // How long the renderer's version probe may take before it is ended; the
   // test programs lengthen it, since a starved machine starts programs slowly.
   int renderer_probe_limit_ms = kVersionProbeLimitMs;
+  // What the renderer check found last time.
+  std::optional<RendererProbe> renderer_probe;
+  // The commands without a window check the renderer and then run one
+  // command, whose own check follows at once: it takes those findings
+  // rather than start the renderer a second time.
+  bool reuse_renderer_probe = false;
   // Set when the user chose to quit during a long command: once the command
   // has stopped its child and cleaned up, the program ends as after a close
   // of the main window (the configuration is written).

@@ -7,8 +7,11 @@ namespace torva {
 
 RendererCheck CheckRenderer(Program& program) {
   State& state = program.state;
-  const RendererProbe probe =
-      ProbeRenderer(state.MaxwellDir, state.RendererVersion, program.renderer_probe_limit_ms);
+  if (!program.reuse_renderer_probe || !program.renderer_probe) {
+    program.renderer_probe =
+        ProbeRenderer(state.MaxwellDir, state.RendererVersion, program.renderer_probe_limit_ms);
+  }
+  const RendererProbe& probe = *program.renderer_probe;
   if (!probe.merge_tool_present) return RendererCheck::kInstallationGone;
 
   state.RendererVersion = probe.version;
@@ -43,6 +46,12 @@ Next GiveUpOnInstallation(Program& program) {
           "launch, you will be asked to enter some configuration information.",
           "The Maxwell Render executable cannot be found: the settings have been set aside as " +
               program.paths.config_backup + "; give the Maxwell Render folder again with setup"};
+}
+
+std::string RendererStartFailure(const Program& program) {
+  return program.renderer_probe
+             ? StartFailureText("Maxwell Render", program.renderer_probe->start_error)
+             : "";
 }
 
 }  // namespace torva

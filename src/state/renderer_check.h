@@ -16,7 +16,8 @@ enum class RendererCheck { kUsable, kTooOld, kInstallationGone };
 // GiveUpOnInstallation. Otherwise runs the renderer once to set
 // RendererVersion and GpuCapable and compares the version with
 // MinRendererVersion; the caller says what "too old" means for it. The probe
-// is ended after `renderer_probe_limit_ms`.
+// is ended after `renderer_probe_limit_ms`; what it found is kept in
+// `renderer_probe`, and taken again instead with `reuse_renderer_probe`.
 RendererCheck CheckRenderer(Program& program);
 
 // Why the program cannot run with renderer `version`, older than
@@ -29,5 +30,9 @@ std::string TooOldToRunMessage(const Program& program, const std::string& comman
 // After kInstallationGone: moves ConfigFile aside, so that the next start
 // asks the first-run questions again, and returns the end with its message.
 Next GiveUpOnInstallation(Program& program);
+
+// The line that tells why the last check could not start the renderer, for
+// a message; "" when it could.
+std::string RendererStartFailure(const Program& program);
 
 }  // namespace torva

@@ -1,8 +1,14 @@
 #include "watch/watched_render.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace torva {
+namespace {
+
+constexpr int kStopRuleLookMs = 1000;
+
+}  // namespace
 
 std::string SilenceLine(int limit_ms) {
   const int seconds = limit_ms / 1000;
@@ -64,8 +70,18 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
     result.stop_reason = std::move(*reason);
     return RunAction::kStop;
   };
+  // A quiet render is looked at when the silence limit comes, and each
+  // second once a stop rule is asked: it may turn on the time alone.
+  options.on_pass_due_ms = [&] {
+    const auto quiet = std::chrono::ceil<std::chrono::milliseconds>(Clock::now() - last_line);
+    int due_ms = std::max(0, watch.silence_limit_ms - static_cast<int>(quiet.count()));
+    if (watch.stop_rule && progress.estimations() >= watch.readings_before_stop)
+      due_ms = std::min(due_ms, kStopRuleLookMs);
+    return due_ms;
+  };
 
   result.end = WatchRun(renderer, desktop, on_event, on_line, options);
+  result.start_error = renderer.StartError();
   result.seconds = since_start();
   result.renderer_elapsed_seconds = progress.elapsed();
   if (result.end == RunEnd::kFinished) result.exit_code = renderer.ExitCode();

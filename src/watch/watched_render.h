@@ -57,6 +57,7 @@ struct WatchedRender {
   bool quit = false;            // the user chose to stop and quit
   bool silenced = false;        // stopped after silence_limit_ms without a line
   int exit_code = -1;           // the renderer's, when it ended on its own
+  int start_error = 0;          // why the renderer could not be started (errno), or 0
   // The render time the renderer last reported, when it reported one.
   std::optional<int64_t> renderer_elapsed_seconds;
   double seconds = 0;                     // how long the render ran, by the program's clock

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = end + 1;
   }
 
-  auto child = ChildProcess::Start("/bin/cat", {path}, "/");
+  auto child = ChildProcess::Start("/bin/cat", {path}, "/").child;
   FUZZ_CHECK(child);
   std::vector<std::string> lines;
   while (!child->OutputEnded()) {

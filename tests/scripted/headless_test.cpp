@@ -35,12 +35,13 @@ class Headless : public ::testing::Test {
 
   // The program with `args` after its folder and a patient renderer probe;
   // no display, so that nothing of the window system can be reached.
-  ProgramRun Torvameter(const std::string& args) {
+  ProgramRun Torvameter(const std::string& args, const std::string& environment = "") {
     const std::string err = root_.path() + "/stderr.txt";
     const CommandOutcome outcome = RunCommand(
-        "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(BuildDir() + "/src/torvameter-sandbox") +
-        " --app-dir " + ShellQuote(app_) + " --probe-limit " +
-        std::to_string(kPatientProbeLimitMs / 1000) + " " + args + " 2>" + ShellQuote(err));
+        "env -u DISPLAY -u WAYLAND_DISPLAY " + environment + " " +
+        ShellQuote(BuildDir() + "/src/torvameter-sandbox") + " --app-dir " + ShellQuote(app_) +
+        " --probe-limit " + std::to_string(kPatientProbeLimitMs / 1000) + " " + args + " 2>" +
+        ShellQuote(err));
     return {outcome.status, outcome.output, ReadFile(err)};
   }
 
@@ -68,6 +69,12 @@ class Headless : public ::testing::Test {
     std::optional<JsonValue> value = ParseJson(run.out);
     EXPECT_TRUE(value && value->type == JsonValue::Type::kObject) << run.out;
     return value.value_or(JsonValue{});
+  }
+  static int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+      ++count;
+    return count;
   }
   static std::string Text(const JsonValue& object, const std::string& key) {
     const JsonValue* value = object.Find(key);
@@ -122,8 +129,11 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
       << run.err;
   EXPECT_EQ(run.err.find("button"), std::string::npos) << run.err;
 
-  run = Torvameter("benchmark --estimates 2 --json");
+  // The substitute notes each of its runs: the version is probed once.
+  const std::string trace = root_.path() + "/renderer-runs.txt";
+  run = Torvameter("benchmark --estimates 2 --json", "SIM_MAXWELL_TRACE=" + ShellQuote(trace));
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Occurrences(ReadFile(trace), "start {\"argv\": [\"-nogui\", \"-nowait\"]"), 1);
   const JsonValue benchmark = Result(run);
   EXPECT_EQ(Text(benchmark, "outcome"), "finished");
   EXPECT_GE(benchmark.Find("phase1_estimates")->items.size(), 2u);

@@ -52,8 +52,11 @@ void FltkDesktop::WaitForActivity(int fd, int timeout_ms) {
   }
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   while (events_.empty() && !readable) {
-    const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
-    if (left <= 0) break;
+    double left = 1e20;  // FLTK's "forever" (Fl::wait() would return at once without a window)
+    if (timeout_ms >= 0) {
+      left = std::chrono::duration<double>(deadline - Clock::now()).count();
+      if (left <= 0) break;
+    }
     Fl::wait(left);  // returns once something was handled or the time is up
   }
   if (fd >= 0) Fl::remove_fd(fd, FL_READ);

@@ -248,7 +248,9 @@ void ScriptedDesktop::WaitForActivity(int fd, int timeout_ms) {
   const bool due =
       next && (!next->after || seen_after_text_) &&
       (next->kind == Answer::Kind::kPress || (next->kind == Answer::Kind::kClose && next->after));
-  if (!due) Desktop::WaitForActivity(fd, timeout_ms);
+  // Nothing else brings an answer: one becomes due only once a pass has
+  // shown its text.
+  if (!due) WaitForFd(fd, timeout_ms);
 }
 
 bool ScriptedDesktop::Open(const std::string& target) {

@@ -1,14 +1,41 @@
 #include "desktop/terminal/terminal_desktop.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 
 namespace torva {
 namespace {
 
 volatile std::sig_atomic_t stop_signal = 0;
+// The handler writes a byte into it, so that a wait that was about to begin
+// when the signal came still ends at once.
+int interrupt_pipe[2] = {-1, -1};
 
 extern "C" void NoteInterrupt(int signal) {
   if (stop_signal == 0) stop_signal = signal;
+  const int saved = errno;
+  if (interrupt_pipe[1] >= 0) (void)!write(interrupt_pipe[1], "!", 1);
+  errno = saved;
+}
+
+bool MakeInterruptPipe() {
+  if (interrupt_pipe[0] >= 0) return true;
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  for (const int fd : fds) {
+    if (fcntl(fd, F_SETFD, FD_CLOEXEC) != 0 || fcntl(fd, F_SETFL, O_NONBLOCK) != 0) {
+      close(fds[0]);
+      close(fds[1]);
+      return false;
+    }
+  }
+  interrupt_pipe[0] = fds[0];
+  interrupt_pipe[1] = fds[1];
+  return true;
 }
 
 // What a box says, on one line, for a message about it.
@@ -22,6 +49,7 @@ std::string Described(const std::string& title, const std::string& text) {
 }  // namespace
 
 void TerminalDesktop::CatchInterrupts() {
+  MakeInterruptPipe();  // failing that, an interrupt ends only a wait it comes during
   struct sigaction action {};
   action.sa_handler = NoteInterrupt;
   sigemptyset(&action.sa_mask);
@@ -127,6 +155,16 @@ Event TerminalDesktop::WaitEvent() {
     if (it->second.layout.closable) return Event{EventType::kCloseWindow, it->first};
   }
   throw HeadlessStuck{"the program waits for a click, which a run without a window never gets"};
+}
+
+void TerminalDesktop::WaitForActivity(int fd, int timeout_ms) {
+  if (interrupt_delivered_ || interrupt_pipe[0] < 0) {
+    WaitForFd(fd, timeout_ms);
+    return;
+  }
+  if (Interrupted() || output_.lost()) return;  // TakeEvent has a close request
+  pollfd watched[2] = {{interrupt_pipe[0], POLLIN, 0}, {fd, POLLIN, 0}};
+  ::poll(watched, fd >= 0 ? 2 : 1, timeout_ms);
 }
 
 Event TerminalDesktop::TakeEvent() {

@@ -92,6 +92,10 @@ class TerminalDesktop : public Desktop {
   // The newest closable window is closed at once: nobody looks at it.
   Event WaitEvent() override;
   Event TakeEvent() override;
+  // An interrupt ends the wait as output does.
+  void WaitForActivity(int fd, int timeout_ms) override;
+  // Nobody reads along: a program's lines are shown as they come.
+  bool PacedPanel() const override { return false; }
   // Nothing is opened without a person to look at it.
   bool Open(const std::string&) override { return true; }
 

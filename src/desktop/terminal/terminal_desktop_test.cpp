@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace torva {
 namespace {
@@ -149,6 +152,23 @@ TEST_F(TerminalDesktopTest, WaitingClosesTheNewestClosableWindow) {
   EXPECT_EQ(next.window, first);
   desktop_.CloseWindow(first);
   EXPECT_THROW(desktop_.WaitEvent(), HeadlessStuck);
+}
+
+// A wait has no limit once nothing but output is awaited: an interrupt,
+// even one another thread takes, ends it as the main window's close request.
+TEST_F(TerminalDesktopTest, AnInterruptEndsAWaitWithoutALimit) {
+  EXPECT_EXIT(
+      {
+        TerminalDesktop::CatchInterrupts();
+        std::thread interrupter([] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+          std::raise(SIGTERM);
+        });
+        desktop_.WaitForActivity(-1, -1);
+        interrupter.join();
+        std::_Exit(desktop_.TakeEvent().type == EventType::kCloseWindow ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

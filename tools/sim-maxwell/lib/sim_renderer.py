@@ -33,9 +33,22 @@ DEFAULT_TARGET_SL = 25.0
 NO_TIME_LIMIT = 9999999.0
 
 
+# A file that each run appends its start, each line it prints and its end
+# to, with the time (time.monotonic(), the clock of C++'s steady_clock): a
+# bench compares when a program shows a line with when the renderer printed it.
+TRACE = os.environ.get("SIM_MAXWELL_TRACE")
+
+
+def trace(kind, text):
+    if TRACE:
+        with open(TRACE, "a", encoding="utf-8") as f:
+            f.write("%.6f %s %s\n" % (time.monotonic(), kind, text))
+
+
 def say(text):
     sys.stdout.write(text + "\n")
     sys.stdout.flush()
+    trace("line", text)
 
 
 def time_text(seconds):
@@ -416,6 +429,14 @@ def render(settings, opts):
 
 
 def main(argv, here):
+    trace("start", json.dumps({"argv": argv, "cwd": os.getcwd()}))
+    try:
+        return run(argv, here)
+    finally:
+        trace("end", "")
+
+
+def run(argv, here):
     try:
         sys.stdout.reconfigure(encoding="utf-8", errors="replace")
     except AttributeError:
