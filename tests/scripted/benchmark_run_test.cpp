@@ -93,7 +93,7 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
   Install("5.2.1.49");
   WriteFile(gpu_log_, "the GPU log stays as it is\n");
   Session s(*this, "press 6 after (estimation 3)\nclose\n", "5.2.1.49");
-  RunBenchmark(s.program);
+  EXPECT_EQ(RunBenchmark(s.program).ending, Outcome::Ending::kFinished);
 
   EXPECT_EQ(s.Panel(),
             Join({{"",
@@ -329,7 +329,7 @@ TEST_F(BenchmarkRunTest, EarlyReturnsChangeNothing) {
   WriteFile(cpu_log_, old_log);
   {
     Session s(*this, "no\n", "5.2.1.49");
-    RunBenchmark(s.program);
+    EXPECT_EQ(RunBenchmark(s.program).ending, Outcome::Ending::kCancelled);
     EXPECT_EQ(s.scripted.transcript(),
               "clear\nquestion \"TORVAmeter Benchmark\" \"The benchmark has already been run. "
               "Do you want to run it again?\\nIf yes the new data will replace the old "
@@ -387,10 +387,12 @@ TEST_F(BenchmarkRunTest, NoEstimateEndsTheRunWithoutAResult) {
   fs::remove(bench_ + "/TrainSSS.mxs");  // the renderer cannot load the scene
   Session s(*this, "", "4.2.0.3");
   s.program.state.FarmSpeedRatio = 7.5f;
-  RunBenchmark(s.program);
+  const BenchmarkOutcome outcome = RunBenchmark(s.program);
   const std::string why =
       "Maxwell Render gave no estimation of the time left, so the speed ratio could not be "
       "measured.";
+  EXPECT_EQ(outcome.ending, Outcome::Ending::kFailed);
+  EXPECT_TRUE(outcome.message.starts_with(why)) << outcome.message;
   EXPECT_EQ(s.Panel(),
             Join({kBanner,
                   {"Estimating the time needed to reach SL=20 at 768 x 1024...", "", "", why,
@@ -455,7 +457,7 @@ TEST_F(BenchmarkRunTest, QuittingDuringPhase1StopsTheRendererAndKeepsTheEarlierL
   Session s(*this, "yes\nclose after (estimation 1)\nyes\n", "5.2.1.49");
   s.program.state.FarmSpeedRatio = 7.5f;
   const auto start = std::chrono::steady_clock::now();
-  RunBenchmark(s.program);
+  EXPECT_EQ(RunBenchmark(s.program).ending, Outcome::Ending::kQuit);
   // The renderer would sleep ten minutes more: it was stopped.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
   EXPECT_TRUE(s.program.quit_requested);

@@ -98,7 +98,7 @@ class EstimationTest : public ::testing::Test {
     program.state.GpuDeltaSL = ratios.gpu_delta;
     program.constants.MxiSizeLimitMB = limit_mb_;
     try {
-      RunEstimation(program, options_);
+      ending_ = RunEstimation(program, options_).ending;
     } catch (const ScriptStuck&) {
       ADD_FAILURE() << "the answers ran out:\n" << session.transcript();
     }
@@ -108,6 +108,7 @@ class EstimationTest : public ::testing::Test {
 
   EstimationOptions options_;
   bool quit_requested_ = false;
+  std::optional<Outcome::Ending> ending_;
 
   std::string Log(const std::string& name) { return ReadFile(estimate_ + "/" + name); }
   std::string RendererArguments() { return ReadFile(args_file_); }
@@ -128,6 +129,7 @@ class EstimationTest : public ::testing::Test {
     EXPECT_TRUE(Contains(transcript, question + " -> no\n")) << transcript;
     EXPECT_TRUE(Contains(transcript, question + " -> yes\n")) << transcript;
     EXPECT_TRUE(quit_requested_);
+    EXPECT_EQ(ending_, Outcome::Ending::kQuit);
     EXPECT_TRUE(transcript.ends_with("enable 7\n")) << transcript;
     EXPECT_FALSE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
     EXPECT_FALSE(fs::exists(work_));
@@ -263,6 +265,7 @@ TEST_F(EstimationTest, ClosingThePreviewIsAStopRequest) {
   EXPECT_TRUE(Contains(transcript, "\"            433.08 EUR (With CPU-Low priority)\""))
       << transcript;
   EXPECT_TRUE(Contains(Log("Kitchen_800x600_SL20_estimate_CPU.json"), "\"stopped_by_user\": true"));
+  EXPECT_EQ(ending_, Outcome::Ending::kFinished);  // a render the user stopped is still priced
 }
 
 TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
@@ -277,6 +280,7 @@ TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
   const std::string why =
       "Maxwell Render gave no estimation of the time left, so the project could not be priced.";
   EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error\" \"" + why + "\"")) << transcript;
+  EXPECT_EQ(ending_, Outcome::Ending::kFailed);
   EXPECT_FALSE(Contains(transcript, " EUR (With"));
   EXPECT_FALSE(Contains(transcript, "Est. at SL"));
   EXPECT_FALSE(Contains(transcript, "Results have been written in:"));
@@ -393,6 +397,7 @@ TEST_F(EstimationTest, CancellingAnyQuestionEndsTheRunQuietly) {
     EXPECT_TRUE(Contains(transcript, "\nclear\n")) << transcript;
     EXPECT_FALSE(Contains(transcript, "disable")) << transcript;
     EXPECT_FALSE(Contains(transcript, "\nlog ")) << transcript;
+    EXPECT_EQ(ending_, Outcome::Ending::kCancelled);
   }
   EXPECT_FALSE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log"));
 }
