@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "desktop/owned_window.h"
 #include "platform/work_file.h"
 #include "prepare/camera_list.h"
 #include "prepare/camera_script.h"
@@ -80,7 +81,8 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& l
   layout.width = 290;
   layout.height = CameraWindowHeight(count, WindowRoom(program.desktop).height);
   for (const std::string& line : lines) layout.check_labels.push_back(CameraLabel(line));
-  const std::optional<WindowId> window = program.desktop.OpenWindow(layout);
+  OwnedWindow owned(program.desktop, layout);
+  const std::optional<WindowId> window = owned.id();
   if (!window) return {};
   CameraChoice choice;
   for (;;) {
@@ -93,7 +95,6 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& l
     program.desktop.Message("TORVAmeter error", "You must select at least one camera to render");
     program.desktop.ResetCheckBoxes(*window);
   }
-  program.desktop.CloseWindow(*window);
   return choice;
 }
 
