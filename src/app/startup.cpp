@@ -28,8 +28,8 @@ void CheckRendererAtStart(Program& program) {
       EndProgramAfter(program.desktop, GiveUpOnInstallation(program));
     case RendererCheck::kTooOld:
       program.desktop.Message("TORVAmeter error",
-                              RendererTooOldMessage(program, program.state.RendererVersion) +
-                                  DetailLine(RendererStartFailure(program)));
+                              RendererTooOldMessage(program, program.state.RendererVersion,
+                                                    RendererStartFailure(program)));
       EndProgram();
   }
 }

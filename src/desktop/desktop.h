@@ -81,7 +81,6 @@ class Desktop {
   // inserted before line `position`; line feeds in `text` make several lines.
   virtual void AddLogLine(int position, const std::string& text) = 0;
   virtual void SetLogLine(int position, const std::string& text) = 0;
-  virtual std::vector<std::string> LogLines() = 0;
 
   virtual void SetProgress(int value) = 0;  // 0..60
   // Grey out / restore every button of the main window except `keep`.

@@ -35,8 +35,8 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
   if (check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program).reason;
   if (check == RendererCheck::kTooOld) {
     const std::string start_failure = RendererStartFailure(program);
-    desktop.Message("TORVAmeter error", RendererTooOldMessage(program, state.RendererVersion) +
-                                            DetailLine(start_failure));
+    desktop.Message("TORVAmeter error",
+                    RendererTooOldMessage(program, state.RendererVersion, start_failure));
     return start_failure.empty() ? "Maxwell Render is too old" : start_failure;
   }
   LoadResultsOfThisRenderer(program);
@@ -60,10 +60,6 @@ HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, Termi
   }
   return {};
 }
-
-}  // namespace
-
-namespace {
 
 std::string OnOneLine(std::string text) {
   for (char& c : text) {

@@ -77,8 +77,8 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
                                    " (no mximerge)");
   if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
     const std::string start_failure = StartFailureText("Maxwell Render", probe.start_error);
-    program.desktop.Message("TORVAmeter error", RendererTooOldMessage(program, probe.version) +
-                                                    DetailLine(start_failure));
+    program.desktop.Message("TORVAmeter error",
+                            RendererTooOldMessage(program, probe.version, start_failure));
     return HeadlessOutcome::Failed(start_failure.empty() ? "Maxwell Render is too old"
                                                          : start_failure);
   }

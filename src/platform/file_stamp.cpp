@@ -18,9 +18,4 @@ std::optional<FileStamp> StampOf(const std::string& path) {
                    static_cast<long long>(modified.tv_sec) * 1'000'000'000LL + modified.tv_nsec};
 }
 
-bool WrittenSince(const std::string& path, const std::optional<FileStamp>& before) {
-  const std::optional<FileStamp> now = StampOf(path);
-  return now && now != before;
-}
-
 }  // namespace torva

@@ -16,7 +16,5 @@ struct FileStamp {
 
 // nullopt when there is nothing at `path`.
 std::optional<FileStamp> StampOf(const std::string& path);
-// Something is at `path` now, and it is not what `before` described.
-bool WrittenSince(const std::string& path, const std::optional<FileStamp>& before);
 
 }  // namespace torva

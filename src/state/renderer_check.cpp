@@ -21,10 +21,11 @@ RendererCheck CheckRenderer(Program& program) {
              : RendererCheck::kUsable;
 }
 
-std::string RendererTooOldMessage(const Program& program, const std::string& version) {
+std::string RendererTooOldMessage(const Program& program, const std::string& version,
+                                  const std::string& start_failure) {
   return "Your Maxwell Render version is " + version +
          ".\nThis version of TORVAmeter needs Maxwell Render " +
-         program.constants.MinRendererVersion + " (or newer) to run.";
+         program.constants.MinRendererVersion + " (or newer) to run." + DetailLine(start_failure);
 }
 
 std::string TooOldToRunMessage(const Program& program, const std::string& command) {

@@ -21,8 +21,9 @@ enum class RendererCheck { kUsable, kTooOld, kInstallationGone };
 RendererCheck CheckRenderer(Program& program);
 
 // Why the program cannot run with renderer `version`, older than
-// MinRendererVersion.
-std::string RendererTooOldMessage(const Program& program, const std::string& version);
+// MinRendererVersion; `start_failure`, when not empty, is its last line.
+std::string RendererTooOldMessage(const Program& program, const std::string& version,
+                                  const std::string& start_failure);
 // Why the benchmark or the estimator (`command`: "the benchmark") cannot run
 // with RendererVersion after kTooOld: they name an older minimum of their own.
 std::string TooOldToRunMessage(const Program& program, const std::string& command);

@@ -18,7 +18,6 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(void, ClearLog, (), (override));
   MOCK_METHOD(void, AddLogLine, (int, const std::string&), (override));
   MOCK_METHOD(void, SetLogLine, (int, const std::string&), (override));
-  MOCK_METHOD(std::vector<std::string>, LogLines, (), (override));
   MOCK_METHOD(void, SetProgress, (int), (override));
   MOCK_METHOD(void, DisableButtons, (int), (override));
   MOCK_METHOD(void, EnableButtons, (int), (override));

@@ -11,6 +11,7 @@
 
 #include "desktop/scripted/scripted_desktop.h"
 #include "testing/files.h"
+#include "testing/memory_file.h"
 #include "testing/temp_folder.h"
 
 namespace torva {
@@ -20,27 +21,17 @@ class ScriptedSession {
   explicit ScriptedSession(const std::string& answers) {
     AnswerFile file = ParseAnswers(answers);
     if (!file.error.empty()) throw std::runtime_error(file.error);
-    out_ = open_memstream(&buffer_, &size_);
-    desktop_.emplace(file.answers, out_);
+    desktop_.emplace(file.answers, out_.file());
   }
-  ~ScriptedSession() {
-    desktop_.reset();
-    std::fclose(out_);
-    std::free(buffer_);
-  }
+  ~ScriptedSession() { desktop_.reset(); }
   ScriptedSession(const ScriptedSession&) = delete;
   ScriptedSession& operator=(const ScriptedSession&) = delete;
 
   ScriptedDesktop& desktop() { return *desktop_; }
-  std::string transcript() {
-    std::fflush(out_);
-    return std::string(buffer_, size_);
-  }
+  std::string transcript() { return out_.text(); }
 
  private:
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* out_ = nullptr;
+  MemoryFile out_;
   std::optional<ScriptedDesktop> desktop_;
 };
 

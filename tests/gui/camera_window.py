@@ -16,7 +16,7 @@ import shutil
 import subprocess
 import sys
 
-from gui_driver import SCREEN_H, SCREEN_W, Program, check, run_scenario
+from gui_driver import SCREEN_H, SCREEN_W, Failure, Program, check, run_scenario
 
 TITLE = r"^Check cameras to render \(3 found\)$"
 TITLE_60 = r"^Check cameras to render \(60 found\)$"
@@ -50,6 +50,23 @@ class Setup:
         return os.path.join(scene, name + ".mxs")
 
 
+def find_window(x, probe, title):
+    """The probe's camera window; when it does not come, what the probe said."""
+    try:
+        return x.find(title, timeout=20)
+    except Failure as failure:
+        status = probe.proc.poll()
+        state = "still runs" if status is None else f"ended with status {status}"
+        raise Failure(f"{failure}; the probe {state}, having printed {probe.seen + drain(probe)}")
+
+
+def drain(probe):
+    lines = []
+    while not probe.lines.empty():
+        lines.append(probe.lines.get())
+    return lines
+
+
 def dark_pixels(image, top, left=10, right=260):
     """Dark pixels in the band of 20 rows from `top`: a box and its label."""
     return sum(1 for cx in range(left, right) for cy in range(top, top + 20)
@@ -58,7 +75,7 @@ def dark_pixels(image, top, left=10, right=260):
 
 def three_cameras(x, setup):
     probe = setup.probe(setup.sample("Kitchen"))
-    window = x.find(TITLE, timeout=20)
+    window = find_window(x, probe, TITLE)
     left, top, width, height = x.geometry(window)
     check(height == 140 and width >= WIDTH, f"camera window is {width} x {height}")
     check((left, top) == ((SCREEN_W - width) // 2, (SCREEN_H - height) // 2),
@@ -91,7 +108,7 @@ def sixty_cameras(x, setup):
         for i in range(1, 61):
             scene.write(f"camera Camera number {i};1920x1080 {20 + i}mm\n")
     probe = setup.probe(os.path.join(folder, "Many.mxs"))
-    window = x.find(TITLE_60, timeout=20)
+    window = find_window(x, probe, TITLE_60)
     left, top, width, height = x.geometry(window)
     # With no window manager, the screen but the 20 rows FLTK keeps above a window.
     check(height == SCREEN_H - 20, f"sixty cameras in a window {height} high")
@@ -123,7 +140,7 @@ def sixty_cameras(x, setup):
 
 def cancelled(x, setup, how):
     probe = setup.probe(setup.sample("Loft"))
-    window = x.find(TITLE_2, timeout=20)
+    window = find_window(x, probe, TITLE_2)
     check(x.geometry(window)[2:] == (WIDTH, 100), f"two cameras: {x.geometry(window)}")
     how(window)
     probe.expect_next("cancelled", timeout=15)

@@ -3,14 +3,13 @@
 // message and box reworded, they still answer, stop and report the same.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 
 #include "headless/command_runs.h"
 #include "state/renderer_check.h"
 #include "testing/commands.h"
 #include "testing/files.h"
+#include "testing/memory_file.h"
 #include "testing/temp_folder.h"
 
 namespace torva {
@@ -54,8 +53,8 @@ TEST(RewordedWindow, TheCommandsWithoutAWindowStillBenchmarkPrepareAndEstimate) 
   fs::copy(SourceDir() + "/tools/sim-maxwell/scenes/Kitchen", root.path() + "/Kitchen",
            fs::copy_options::recursive);
 
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> err(std::tmpfile(), &std::fclose);
-  StatusOutput output(err.get(), false);
+  MemoryFile err;
+  StatusOutput output(err.file(), false);
   RewordedDesktop desktop(output);
   Program program(desktop, app);
   program.renderer_probe_limit_ms = kPatientProbeLimitMs;

@@ -35,7 +35,6 @@ class FltkDesktop : public Desktop {
   void ClearLog() override;
   void AddLogLine(int position, const std::string& text) override;
   void SetLogLine(int position, const std::string& text) override;
-  std::vector<std::string> LogLines() override;
   void SetProgress(int value) override;
   void DisableButtons(int keep) override;
   void EnableButtons(int keep) override;

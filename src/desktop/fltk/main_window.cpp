@@ -171,8 +171,6 @@ void FltkDesktop::SetLogLine(int position, const std::string& text) {
     fltk::MirrorSet(*main_->buffer, log_, position, text);
 }
 
-std::vector<std::string> FltkDesktop::LogLines() { return log_.lines(); }
-
 void FltkDesktop::SetProgress(int value) {
   if (!main_) return;
   Fl_Progress& bar = *main_->progress;

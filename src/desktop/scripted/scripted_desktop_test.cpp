@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "desktop/buttons_disabled.h"
+#include "testing/memory_file.h"
 
 namespace torva {
 namespace {
@@ -17,24 +18,14 @@ class ScriptedDesktopTest : public ::testing::Test {
   void Start(const std::string& answer_text) {
     AnswerFile file = ParseAnswers(answer_text);
     ASSERT_EQ(file.error, "");
-    out_ = open_memstream(&buffer_, &size_);
-    desktop_.emplace(file.answers, out_);
+    desktop_.emplace(file.answers, out_.file());
   }
-  std::string Transcript() {
-    std::fflush(out_);
-    return std::string(buffer_, size_);
-  }
-  void TearDown() override {
-    desktop_.reset();
-    if (out_) std::fclose(out_);
-    std::free(buffer_);
-  }
+  std::string Transcript() { return out_.text(); }
+  void TearDown() override { desktop_.reset(); }
   ScriptedDesktop& desktop() { return *desktop_; }
 
  private:
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* out_ = nullptr;
+  MemoryFile out_;
   std::optional<ScriptedDesktop> desktop_;
 };
 

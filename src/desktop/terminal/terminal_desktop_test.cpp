@@ -8,31 +8,13 @@
 #include <cstdlib>
 #include <thread>
 
+#include "testing/memory_file.h"
+
 namespace torva {
 namespace {
 
-// What a StatusOutput wrote, kept in memory.
-class Captured {
- public:
-  Captured() : file_(open_memstream(&buffer_, &size_)) {}
-  ~Captured() {
-    std::fclose(file_);
-    std::free(buffer_);
-  }
-  std::FILE* file() { return file_; }
-  std::string text() {
-    std::fflush(file_);
-    return std::string(buffer_, size_);
-  }
-
- private:
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
-
 TEST(StatusOutput, PlainLinesOneBlankForARunOfThem) {
-  Captured err;
+  MemoryFile err;
   {
     StatusOutput output(err.file(), false);
     output.Line("");
@@ -47,7 +29,7 @@ TEST(StatusOutput, PlainLinesOneBlankForARunOfThem) {
 }
 
 TEST(StatusOutput, ATerminalKeepsEveryLineAndRedrawsOnlyTheBar) {
-  Captured err;
+  MemoryFile err;
   {
     StatusOutput output(err.file(), true, 24);
     output.Line("Estimating the time needed to reach SL=20");
@@ -67,7 +49,7 @@ TEST(StatusOutput, ATerminalKeepsEveryLineAndRedrawsOnlyTheBar) {
 class TerminalDesktopTest : public ::testing::Test {
  protected:
   TerminalDesktopTest() : output_(err_.file(), false), desktop_(output_) {}
-  Captured err_;
+  MemoryFile err_;
   StatusOutput output_;
   TerminalDesktop desktop_;
 };
