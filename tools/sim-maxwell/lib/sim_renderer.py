@@ -7,7 +7,9 @@ import os
 import platform
 import random
 import re
+import resource
 import shutil
+import signal
 import sys
 import time
 
@@ -23,6 +25,7 @@ DEFAULTS = {
     "gpu_power": 4.5,
     "gpu_name": "Simulated RTX 4000 (8192 MB, 2304 CUDA cores)",
     "seed": None,
+    "behaviour": "default",
 }
 
 # Seconds one CPU of power 1.0 needs per megapixel for the first sampling
@@ -31,6 +34,33 @@ SECONDS_PER_MPIXEL = 0.368
 LEVEL_GROWTH = 1.5
 DEFAULT_TARGET_SL = 25.0
 NO_TIME_LIMIT = 9999999.0
+
+
+# How the predictions of the time left to the target sampling level err.
+# Each behaviour gives the time left that a render predicts, from the job
+# (its true `end`, its `rng` and `bias`), the prediction's index n (0 for
+# the first) and the simulated render time t so far.
+
+def _off_by(error):
+    """Predicts the true time left times 1 + error(job, n, t)."""
+    return lambda job, n, t: (job.end - t) * (1.0 + error(job, n, t))
+
+
+def _from_current_rate(job, n, t):
+    """What is left to the target over the current rate of SL growth: far
+    too short at first, since the sampling level grows logarithmically."""
+    return (job.target_sl - job.sl_at(t)) / job.sl_rate(t) * (1.0 + job.rng.gauss(0.0, 0.03))
+
+
+PREDICTIONS = {
+    "default": _off_by(lambda job, n, t: job.bias * math.exp(-(n + 1) / 4.0) + job.rng.gauss(0.0, 0.03)),
+    "slow-high": _off_by(lambda job, n, t: 0.40 * math.exp(-n / 40.0) + job.rng.gauss(0.0, 0.03)),
+    "slow-low": _off_by(lambda job, n, t: -0.20 * math.exp(-n / 40.0) + job.rng.gauss(0.0, 0.03)),
+    "noise": _off_by(lambda job, n, t: job.rng.gauss(0.0, 0.06)),
+    "rate": _from_current_rate,
+    "drift": _off_by(lambda job, n, t: -0.25 * math.exp(-t / 600.0) + job.rng.gauss(0.0, 0.03)),
+    "alternate": _off_by(lambda job, n, t: 0.10 if n % 2 == 0 else -0.10),
+}
 
 
 # A file that each run appends its start, each line it prints and its end
@@ -251,6 +281,9 @@ class RenderJob(object):
         mpixels = self.width * self.height / 1e6
         self.tau = SECONDS_PER_MPIXEL * mpixels * scene.cost / max(power, 1e-6)
         self.rng = random.Random(settings["seed"])
+        self.predict = PREDICTIONS[settings["behaviour"]]
+        self.bias = 0.0
+        self.end = 0.0
         self.picture = None
         self.grain = None
         self.mxi_written = False
@@ -276,6 +309,10 @@ class RenderJob(object):
 
     def sl_at(self, seconds):
         return math.log(1.0 + seconds / self.tau) / math.log(LEVEL_GROWTH)
+
+    def sl_rate(self, seconds):
+        """d sl_at / d seconds."""
+        return 1.0 / ((self.tau + seconds) * math.log(LEVEL_GROWTH))
 
     # Outputs -------------------------------------------------------------
 
@@ -358,9 +395,9 @@ class RenderJob(object):
         say("Voxelization done in " + time_text(prep))
         say("Rendering...")
 
-        end = min(self.time_to(self.target_sl), self.limit)
+        end = self.end = min(self.time_to(self.target_sl), self.limit)
         step = max(3.0, 0.25 * self.speed)
-        bias = self.rng.uniform(-0.2, 0.4)
+        self.bias = self.rng.uniform(-0.2, 0.4)
         t, n = step, 0
         while t < end:
             wait_until(prep + t)
@@ -371,8 +408,8 @@ class RenderJob(object):
             if n >= 1:
                 # A time limit is known exactly; the time to a sampling level
                 # is extrapolated, wrongly at first.
-                error = 0.0 if end == self.limit else bias * math.exp(-n / 4.0) + self.rng.gauss(0.0, 0.03)
-                say("Time left: " + time_text(max(1.0, (end - t) * (1.0 + error))))
+                left = end - t if end == self.limit else self.predict(self, n - 1, t)
+                say("Time left: " + time_text(max(1.0, left)))
             n += 1
             t += step
         wait_until(prep + end)
@@ -392,9 +429,7 @@ class RenderJob(object):
             lines.pop()
         self.write_mxi()
         for line in lines:
-            sleep = re.match(r"^@sleep\s+(\d+(\.\d*)?)\s*$", line)
-            if sleep:
-                time.sleep(float(sleep.group(1)) / 1000.0)
+            if replay_directive(line):
                 continue
             if "SL of " in line:
                 self.write_picture(self._number(line.split("SL of ", 1)[1], 0.0))
@@ -405,6 +440,65 @@ class RenderJob(object):
             say("MXI written: %s (%.2f MB)" % (self.mxi_path, self.mxi_bytes() / 1048576.0))
         if self.image_path and self.picture is not None:
             say("Image written: " + self.image_path)
+
+
+def _kill_self(name):
+    """Dies of the signal NAME (SEGV or SIGSEGV), as a crashing renderer does;
+    no core file is left behind."""
+    number = getattr(signal, name if name.startswith("SIG") else "SIG" + name)
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+    try:
+        signal.signal(number, signal.SIG_DFL)
+    except (OSError, ValueError):
+        pass  # KILL and STOP keep their action anyway
+    os.kill(os.getpid(), number)
+
+
+def _start_helper(seconds):
+    """Forks a helper, as a renderer that starts processes of its own: with
+    its output on /dev/null, it appends its pid as a line to the file
+    $SIM_MAXWELL_HELPER_PIDFILE names (when set), then sleeps SECONDS. The
+    render goes on once the pid is written, so a test can look for it at once."""
+    ready, written = os.pipe()
+    pid = os.fork()
+    if pid == 0:
+        try:
+            os.close(ready)
+            null = os.open(os.devnull, os.O_RDWR)
+            os.dup2(null, 1)
+            os.dup2(null, 2)
+            pidfile = os.environ.get("SIM_MAXWELL_HELPER_PIDFILE")
+            if pidfile:
+                with open(pidfile, "a") as f:
+                    f.write("%d\n" % os.getpid())
+            os.close(written)
+            time.sleep(float(seconds))
+        finally:
+            os._exit(0)
+    os.close(written)
+    while os.read(ready, 1):
+        pass
+    os.close(ready)
+
+
+# Replay lines that act instead of being printed: pause MS milliseconds,
+# die of a signal, end at once with a status, start a helper process.
+REPLAY_DIRECTIVES = [
+    (re.compile(r"^@sleep\s+(\d+(?:\.\d*)?)\s*$"), lambda ms: time.sleep(float(ms) / 1000.0)),
+    (re.compile(r"^@signal\s+(\w+)\s*$"), _kill_self),
+    (re.compile(r"^@exit\s+(\d+)\s*$"), lambda status: os._exit(int(status))),
+    (re.compile(r"^@helper\s+(\d+(?:\.\d*)?)\s*$"), _start_helper),
+]
+
+
+def replay_directive(line):
+    """Acts on a directive line; False for a line to print."""
+    for pattern, act in REPLAY_DIRECTIVES:
+        m = pattern.match(line)
+        if m:
+            act(m.group(1))
+            return True
+    return False
 
 
 def render(settings, opts):

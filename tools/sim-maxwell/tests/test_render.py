@@ -1,8 +1,12 @@
 import os
 import re
+import signal
+import subprocess
 import sys
+import tempfile
 import time
 import unittest
+from unittest import mock
 
 from PIL import Image, ImageChops, ImageStat
 
@@ -128,6 +132,29 @@ class RenderTest(unittest.TestCase):
             self.assertEqual(os.path.getsize(mxi), expected)
 
 
+class BehaviourTest(unittest.TestCase):
+    def test_first_predictions_err_as_each_behaviour_says(self):
+        # Bounds of the relative errors of the first two predictions, the first
+        # made 20 s into a 130 s render; default gives the same numbers as ever.
+        cases = {"default": (-0.064, -0.064, -0.11, -0.11), "slow-high": (0.3, 0.5, 0.3, 0.5),
+                 "slow-low": (-0.3, -0.1, -0.3, -0.1), "noise": (-0.2, 0.2, -0.2, 0.2),
+                 "rate": (-0.8, -0.5, -0.7, -0.3), "drift": (-0.33, -0.15, -0.33, -0.15),
+                 "alternate": (0.09, 0.11, -0.11, -0.09)}
+        renders = {}
+        for behaviour in cases:
+            inst = simtools.Installation("--speed", "40", "--seed", "1", "--behaviour", behaviour)
+            self.addCleanup(inst.close)
+            renders[behaviour] = subprocess.Popen([inst.renderer, "-res:800x600", "-s:18", "-mxs:" + os.path.join(
+                simtools.SCENES, "Teapot", "Teapot.mxs")], cwd=inst.dir, stdout=subprocess.PIPE, text=True)
+        outputs = {b: render.communicate(timeout=60)[0].split("\n") for b, render in renders.items()}
+        for behaviour, (low1, high1, low2, high2) in cases.items():
+            lines = outputs[behaviour]
+            total = seconds(next(l for l in lines if l.startswith("Render finished in "))[19:])
+            errors = [round(seconds(lines[i][11:]) / (total - seconds(lines[i - 1].split("Elapsed ")[1])) - 1, 3)
+                      for i in [i for i, l in enumerate(lines) if l.startswith("Time left: ")][:2]]
+            self.assertTrue(low1 <= errors[0] <= high1 and low2 <= errors[1] <= high2, (behaviour, errors))
+
+
 class ReplayTest(unittest.TestCase):
     def test_replayed_lines_and_pauses(self):
         tmp = simtools.Installation()  # only for a temporary folder
@@ -152,6 +179,33 @@ class ReplayTest(unittest.TestCase):
         finally:
             inst.close()
             tmp.close()
+
+    def replay(self, text, **env):
+        """Status and readings of a Teapot render that replays text."""
+        inst = simtools.Installation()
+        self.addCleanup(inst.close)
+        with open(inst.path("replay.txt"), "w") as f:
+            f.write(text)
+        subprocess.run([simtools.MAKE_INSTALLATION, inst.dir, "--replay", inst.path("replay.txt")], check=True)
+        with mock.patch.dict(os.environ, env):
+            status, lines, _ = inst.run("-mxs:" + os.path.join(inst.copy_scene("Teapot"), "Teapot.mxs"),
+                                        "-mxi:" + inst.path("t.mxi"), timeout=20)
+        return status, [l for l in lines if "SL of " in l or l.startswith(("MXI", "@"))]
+
+    def test_a_crash_or_an_exit_ends_the_render_at_once(self):
+        for line, status in [("@signal SEGV", -signal.SIGSEGV), ("@signal KILL", -signal.SIGKILL),
+                             ("@exit 3", 3)]:
+            self.assertEqual(self.replay("SL of 1.00. x\n%s\nSL of 2.00. y\n" % line),
+                             (status, ["SL of 1.00. x"]), line)
+
+    def test_a_helper_outlives_the_render_without_holding_its_output(self):
+        pidfile = os.path.join(self.enterContext(tempfile.TemporaryDirectory()), "helper.pid")
+        status, lines = self.replay("@helper 30\nSL of 1.00. x\n", SIM_MAXWELL_HELPER_PIDFILE=pidfile)
+        with open(pidfile) as f:
+            pid = int(f.read())
+        os.kill(pid, 0)  # still alive after the render
+        os.kill(pid, signal.SIGTERM)
+        self.assertEqual((status, lines[0]), (0, "SL of 1.00. x"))
 
 
 class PictureTest(unittest.TestCase):
