@@ -11,9 +11,11 @@ namespace torva {
 std::optional<Stop> CommitLog(BenchmarkRun& run) {
   run.log.Write(DeltaSLLine(run.delta_sl));
   run.log.Write(EquivalentSLLine(run.delta_sl));
+  if (!run.record.settled) run.log.Write(NotSettledLine(run.record.speed_ratio_range));
   if (!run.log.Commit())
     return Stop{"log not written", "The benchmark log " + run.log_path + " cannot be written."};
-  SetResults(run.program.state, run.mode, {run.record.speed_ratio.value_or(0), run.delta_sl});
+  SetResults(run.program.state, run.mode,
+             {run.record.speed_ratio.value_or(0), run.delta_sl, run.record.speed_ratio_range});
   run.outcome.log = run.log_path;
   run.record.delta_sl = run.delta_sl;
   run.record.outcome = "finished";
@@ -67,11 +69,9 @@ void ReportClosingLines(BenchmarkRun& run) {
   run.Report("");
   run.Report("Results have been written in:");
   run.Report("   \"" + FileNameOf(run.log_path) + "\" ('/benchmark/' subfolder).");
-  if (!run.record.settled_from) {
+  if (!run.record.settled) {
     run.Report("");
-    run.Report(
-        "PHASE 1 ended before its estimates had settled: a longer PHASE 1 gives a more "
-        "reliable speed ratio.");
+    run.Report(NotSettledLine(run.record.speed_ratio_range));
   }
 }
 

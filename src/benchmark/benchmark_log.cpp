@@ -66,4 +66,18 @@ std::optional<std::string> LoggedRendererVersion(const std::string& path) {
   return TextAfter(renderer, "Maxwell Render ");
 }
 
+std::string RatioRangeText(const RatioRange& range) {
+  if (range.low && range.high)
+    return "between " + FormatFixed(*range.low, 1) + " and " + FormatFixed(*range.high, 1);
+  if (range.low) return "above " + FormatFixed(*range.low, 1);
+  if (range.high) return "below " + FormatFixed(*range.high, 1);
+  return "unknown";
+}
+
+std::string NotSettledLine(const RatioRange& range) {
+  const std::string start = "PHASE 1 ended before its estimates had settled: the speed ratio ";
+  if (!range.low && !range.high) return start + "may be far off.";
+  return start + "is likely " + RatioRangeText(range) + ".";
+}
+
 }  // namespace torva

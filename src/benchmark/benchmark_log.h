@@ -23,6 +23,12 @@ std::string DeltaSLLine(float delta_sl);
 // Line 5: what SL 10 here is on the farm.
 std::string EquivalentSLLine(float delta_sl);
 
+// A line after the five of a run whose PHASE 1 ended before its estimates
+// had settled, with where the ratio likely lies.
+std::string NotSettledLine(const RatioRange& range);
+// "between 7.5 and 8.6", "above 7.5", "below 8.6" or "unknown".
+std::string RatioRangeText(const RatioRange& range);
+
 // The log exists and is not empty.
 bool BenchmarkLogPresent(const std::string& path);
 

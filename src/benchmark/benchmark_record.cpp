@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/json.h"
+#include "text/numbers.h"
 #include "text/whole_file.h"
 
 namespace torva {
@@ -38,13 +39,20 @@ std::string RecordJson(const BenchmarkRecord& r) {
   }
   json += r.estimates.empty() ? "],\n" : "\n  ],\n";
   json += "  \"phase1_ended_by\": " + JsonText(r.phase1_ended_by) + ",\n";
-  json += "  \"ratio_from\": " +
-          JsonText(r.settled_from ? "settled estimates" : "all estimates (not settled)") + ",\n";
-  json += "  \"settled_from_estimate\": " +
-          (r.settled_from ? std::to_string(*r.settled_from + 1) : std::string("null")) + ",\n";
+  json += "  \"phase1_renderer_end\": " + JsonText(r.phase1_renderer_end) + ",\n";
+  json += "  \"impossible_estimates\": " + std::to_string(r.impossible_estimates) + ",\n";
+  if (r.mean_seconds) {
+    json += "  \"ratio_from\": " +
+            JsonText(r.settled ? "settled estimates" : "latest estimates (not settled)") + ",\n";
+    json += "  \"ratio_from_estimate\": " + std::to_string(r.ratio_from + 1) + ",\n";
+  }
+  json += "  \"settled\": " + std::string(r.settled ? "true" : "false") + ",\n";
   json += "  \"spread\": " + JsonNumber(r.spread) + ",\n";
+  json += "  \"trend\": " + JsonNumber(r.trend) + ",\n";
   json += "  \"mean_seconds\": " + JsonOptional(r.mean_seconds) + ",\n";
   json += "  \"speed_ratio\": " + JsonOptional(r.speed_ratio) + ",\n";
+  json += "  \"speed_ratio_low\": " + JsonOptional(r.speed_ratio_range.low) + ",\n";
+  json += "  \"speed_ratio_high\": " + JsonOptional(r.speed_ratio_range.high) + ",\n";
   json += "  \"phase2_sl_readings\": [";
   for (std::size_t i = 0; i < r.sampling_levels.size(); ++i) {
     const SamplingLevelReading& s = r.sampling_levels[i];
@@ -53,6 +61,7 @@ std::string RecordJson(const BenchmarkRecord& r) {
             ", \"sl\": " + JsonNumber(s.sampling_level) + "}";
   }
   json += r.sampling_levels.empty() ? "],\n" : "\n  ],\n";
+  json += "  \"phase2_renderer_end\": " + JsonText(r.phase2_renderer_end) + ",\n";
   json += "  \"delta_sl\": " + JsonOptional(r.delta_sl) + ",\n";
   if (r.measured_delta_sl)
     json += "  \"measured_delta_sl\": " + JsonNumber(*r.measured_delta_sl) + ",\n";
@@ -65,6 +74,39 @@ std::string RecordPathFor(const std::string& log_path, bool finished) {
 }
 std::string PlotPathFor(const std::string& log_path, bool finished) {
   return Replace(log_path, finished ? ".png" : ".unfinished.png");
+}
+
+namespace {
+
+std::optional<float> OptionalNumber(const JsonValue* value) {
+  if (!value || value->type != JsonValue::Type::kNumber) return std::nullopt;
+  return static_cast<float>(value->Number());
+}
+
+}  // namespace
+
+BenchmarkResults ResultsWithRecord(const std::string& log_path, const BenchmarkResults& logged,
+                                   const std::string& renderer_version) {
+  BenchmarkResults claimed = logged;
+  claimed.range = {logged.speed_ratio * 0.9f, logged.speed_ratio * 1.1f};
+  const BoundedFile file = ReadBoundedFile(RecordPathFor(log_path));
+  if (file.status != BoundedFile::Status::kRead) return claimed;
+  const std::optional<JsonValue> record = ParseJson(file.content);
+  if (!record) return claimed;
+  const JsonValue* outcome = record->Find("outcome");
+  const JsonValue* version = record->Find("renderer_version");
+  const std::optional<float> ratio = OptionalNumber(record->Find("speed_ratio"));
+  const std::optional<float> delta = OptionalNumber(record->Find("delta_sl"));
+  // Whatever run the record comes from, figures that the log shows as they
+  // are cannot contradict it.
+  if (!outcome || outcome->text != "finished" || !version || version->text != renderer_version ||
+      !ratio || !delta || FormatFixed(*ratio, 1) != FormatFixed(logged.speed_ratio, 1) ||
+      FormatFixed(*delta, 2) != FormatFixed(logged.delta_sl, 2))
+    return claimed;
+  return {*ratio,
+          *delta,
+          {OptionalNumber(record->Find("speed_ratio_low")),
+           OptionalNumber(record->Find("speed_ratio_high"))}};
 }
 
 bool WriteRecord(const std::string& path, const BenchmarkRecord& record) {
@@ -84,11 +126,12 @@ TimeChart EstimatesChart(const BenchmarkRecord& record) {
     chart.mean_y = static_cast<double>(*record.mean_seconds);
     chart.mean_label = "mean " + AxisTimeLabel(*chart.mean_y);
   }
-  if (record.settled_from && *record.settled_from < record.estimates.size()) {
-    ChartBand band{record.estimates[*record.settled_from].elapsed_seconds,
-                   record.estimates.back().elapsed_seconds, 0, 0, "settled"};
+  if (record.speed_ratio && record.ratio_from < record.estimates.size()) {
+    ChartBand band{record.estimates[record.ratio_from].elapsed_seconds,
+                   record.estimates.back().elapsed_seconds, 0, 0,
+                   record.settled ? "settled" : "not settled"};
     band.y_min = band.y_max = static_cast<double>(record.estimates.back().WholeSeconds());
-    for (std::size_t i = *record.settled_from; i < record.estimates.size(); ++i) {
+    for (std::size_t i = record.ratio_from; i < record.estimates.size(); ++i) {
       const double whole = static_cast<double>(record.estimates[i].WholeSeconds());
       band.y_min = std::min(band.y_min, whole);
       band.y_max = std::max(band.y_max, whole);

@@ -8,6 +8,7 @@
 
 #include "picture/time_chart.h"
 #include "renderer/render_mode.h"
+#include "state/program.h"
 
 namespace torva {
 
@@ -36,19 +37,26 @@ struct BenchmarkRecord {
   int farm_seconds = 0;
   float farm_sl = 0;
   std::vector<Phase1Reading> estimates;
-  std::string phase1_ended_by;  // "user", a stop rule's reason, "render ended", ...
-  // The estimates the mean comes from: the settled ones from this index on,
-  // or all of them when they had not settled.
-  std::optional<std::size_t> settled_from;
-  double spread = 0;  // of the estimates the mean comes from
+  std::string phase1_ended_by;      // "user", a stop rule's reason, "render ended", ...
+  std::string phase1_renderer_end;  // how the renderer's run ended
+  int impossible_estimates = 0;     // left out: shorter than the render so far
+  // The mean comes from the estimates from this index on (the latter half of
+  // PHASE 1); whether they had settled, how far apart they are and how they
+  // still moved.
+  std::size_t ratio_from = 0;
+  bool settled = false;
+  double spread = 0;
+  double trend = 0;
   std::optional<long long> mean_seconds;
   std::optional<float> speed_ratio;
+  RatioRange speed_ratio_range;  // where the true ratio likely lies
   std::vector<SamplingLevelReading> sampling_levels;
   std::optional<float> delta_sl;
   // The SL difference as measured, when it would have read back as 0.00 and
   // the log holds the smallest difference of its sign instead.
   std::optional<float> measured_delta_sl;
   std::string outcome;  // "finished", or what ended the run early
+  std::string phase2_renderer_end;
 };
 
 std::string RecordJson(const BenchmarkRecord& record);
@@ -59,6 +67,14 @@ std::string RecordJson(const BenchmarkRecord& record);
 // plot beside the log always describe the run the log holds.
 std::string RecordPathFor(const std::string& log_path, bool finished = true);
 std::string PlotPathFor(const std::string& log_path, bool finished = true);
+
+// The results of the log at `log_path` (`logged`, as read from its text) at
+// the record's full precision, with the ratio's range, when the record beside
+// it comes from the same run: a finished run of `renderer_version` whose
+// figures the log shows. Else `logged`, whose ratio the log says is right
+// within 10 %.
+BenchmarkResults ResultsWithRecord(const std::string& log_path, const BenchmarkResults& logged,
+                                   const std::string& renderer_version);
 
 // Written whole (through a temporary file); false when it cannot be.
 bool WriteRecord(const std::string& path, const BenchmarkRecord& record);

@@ -47,11 +47,13 @@ TEST(BenchmarkRecordTest, HoldsEveryReadingAtFullPrecision) {
   none.speed_ratio = std::nanf("");
   none.outcome = "no estimate";
   const std::string empty = RecordJson(none);
+  // Without a mean nothing says where a ratio came from.
   EXPECT_NE(empty.find("\"phase1_estimates\": [],\n  \"phase1_ended_by\": \"\",\n  "
-                       "\"ratio_from\": \"all estimates (not settled)\",\n  "
-                       "\"settled_from_estimate\": null,\n  \"spread\": 0,\n  "
-                       "\"mean_seconds\": null,\n  "
-                       "\"speed_ratio\": null,\n  \"phase2_sl_readings\": [],"),
+                       "\"phase1_renderer_end\": \"\",\n  \"impossible_estimates\": 0,\n  "
+                       "\"settled\": false,\n  \"spread\": 0,\n  \"trend\": 0,\n  "
+                       "\"mean_seconds\": null,\n  \"speed_ratio\": null,\n  "
+                       "\"speed_ratio_low\": null,\n  \"speed_ratio_high\": null,\n  "
+                       "\"phase2_sl_readings\": [],"),
             std::string::npos)
       << empty;
 }

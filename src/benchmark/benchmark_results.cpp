@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "benchmark/benchmark_log.h"
+#include "benchmark/benchmark_record.h"
 #include "benchmark/farm_figures.h"
 #include "text/paths.h"
 
@@ -49,9 +50,12 @@ Next SetAsideLogOfOtherRenderer(Program& program, RenderMode bench_mode) {
 
 // The results of `bench_mode`'s log, when it is there.
 bool LoadResults(Program& program, RenderMode bench_mode) {
-  const std::optional<BenchmarkResults> results =
-      ReadBenchmarkLog(BenchmarkLogFor(program.paths, bench_mode));
-  if (results) SetResults(program.state, bench_mode, *results);
+  const std::string& log = BenchmarkLogFor(program.paths, bench_mode);
+  const std::optional<BenchmarkResults> results = ReadBenchmarkLog(log);
+  if (results) {
+    SetResults(program.state, bench_mode,
+               ResultsWithRecord(log, *results, program.state.RendererVersion));
+  }
   return results.has_value();
 }
 

@@ -1,10 +1,13 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "benchmark/benchmark_log.h"
 #include "benchmark/benchmark_steps.h"
 #include "text/numbers.h"
+#include "text/time_text.h"
 #include "watch/settling.h"
+#include "watch/stop_rules.h"
 #include "watch/watched_render.h"
 
 namespace torva {
@@ -18,7 +21,8 @@ WatchedRender RunPhase1(BenchmarkRun& run) {
   RenderWatch watch;
   watch.stop_gadget = kBenchmark;
   watch.readings_before_stop = 2;
-  watch.stop_rule = run.options.phase1_stop_rule;
+  // In the window the user may end it earlier, or wait until they settle.
+  watch.stop_rule = run.options.phase1_stop_rule ? run.options.phase1_stop_rule : SettleStop();
   watch.too_early = {"At least two estimations are needed before you can stop the simulation...",
                      "The more estimations are done, the more reliable the test.", ""};
   watch.silence_limit_ms = run.options.silence_limit_ms;
@@ -44,40 +48,71 @@ void ReportRatio(BenchmarkRun& run, float ratio) {
   run.Report("");
 }
 
+// The estimates looked at, for a message that refuses them.
+std::string ReadingsText(const std::vector<WholePrediction>& whole, std::size_t first) {
+  double low = whole[first].whole_seconds, high = low;
+  for (std::size_t i = first; i < whole.size(); ++i) {
+    low = std::min(low, whole[i].whole_seconds);
+    high = std::max(high, whole[i].whole_seconds);
+  }
+  return std::to_string(whole.size() - first) + " estimations of the whole render to SL=20 " +
+         "between " + FormatRendererTimeText(std::llround(low)) + " and " +
+         FormatRendererTimeText(std::llround(high));
+}
+
+std::optional<float> RatioOf(std::optional<double> whole_seconds, int farm_seconds) {
+  if (!whole_seconds) return std::nullopt;
+  return static_cast<float>(*whole_seconds / farm_seconds);
+}
+
 }  // namespace
 
 std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
   const WatchedRender phase1 = RunPhase1(run);
   if (phase1.quit) return Stop{"stopped to quit", ""};
+  BenchmarkRecord& record = run.record;
+  record.phase1_ended_by = EndedByText(phase1);
+  record.phase1_renderer_end = RendererEndText(phase1);
+  record.impossible_estimates = phase1.impossible_predictions;
   if (phase1.silenced) {
     run.Report(SilenceLine(run.options.silence_limit_ms));
     run.Report("");
   }
+  if (phase1.Crashed())
+    return Stop{"renderer crashed", "Maxwell Render has crashed!", CrashDetail(phase1)};
   if (phase1.readings.empty()) {
     return Stop{"no estimate",
                 "Maxwell Render gave no estimation of the time left, so the speed ratio could "
                 "not be measured.",
                 StartFailureText("Maxwell Render", phase1.start_error)};
   }
-  run.record.phase1_ended_by = EndedByText(phase1);
-  // Early estimates lean one way; once they have settled, only the settled
-  // ones count.
-  std::vector<std::int64_t> whole;
-  for (const TimeLeftReading& reading : phase1.readings) whole.push_back(reading.WholeSeconds());
-  run.record.settled_from = SettledFrom(whole);
-  const std::size_t first = run.record.settled_from.value_or(0);
-  run.record.spread = SpreadOf(whole, first, whole.size());
+  // Early estimates lean one way: the ratio comes from the latter ones.
+  const std::vector<WholePrediction> whole = WholePredictionsOf(phase1.readings);
+  const SeriesVerdict verdict = JudgeSeries(whole);
+  record.settled = verdict.settled;
+  record.ratio_from = verdict.first;
+  record.spread = verdict.spread;
+  record.trend = verdict.trend;
   long long whole_sum = 0;
-  for (std::size_t i = first; i < whole.size(); ++i) whole_sum += whole[i];
-  const long long mean_seconds = MeanSeconds(whole_sum, static_cast<int>(whole.size() - first));
+  for (std::size_t i = verdict.first; i < whole.size(); ++i)
+    whole_sum += phase1.readings[i].WholeSeconds();
+  const long long mean_seconds =
+      MeanSeconds(whole_sum, static_cast<int>(whole.size() - verdict.first));
   const float ratio = SpeedRatio(mean_seconds, run.farm.seconds);
-  if (!std::isfinite(ratio) || ratio <= 0) {
-    return Stop{"no estimate",
-                "Maxwell Render gave no usable estimation of the time left, so the speed ratio "
-                "could not be measured."};
+  if (!std::isfinite(ratio) || ratio < kMinSpeedRatio || ratio > kMaxSpeedRatio) {
+    return Stop{"impossible ratio", "Maxwell Render gave " + ReadingsText(whole, verdict.first) +
+                                        ": a speed ratio of " + FormatFixed(ratio, 2) +
+                                        ", which no real computer could give."};
   }
-  run.record.mean_seconds = mean_seconds;
-  run.record.speed_ratio = ratio;
+  record.mean_seconds = mean_seconds;
+  record.speed_ratio = ratio;
+  record.speed_ratio_range = {RatioOf(verdict.low, run.farm.seconds),
+                              RatioOf(verdict.high, run.farm.seconds)};
+  if (phase1.ended_by == RenderEndedBy::kStopRule && verdict.settled) {
+    run.Report("The estimations have settled: the last " +
+               std::to_string(whole.size() - verdict.first) + " agree within " +
+               FormatFixed(100 * verdict.spread, 1) + " %.");
+  }
   ReportRatio(run, ratio);
   return std::nullopt;
 }

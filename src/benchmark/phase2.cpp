@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "benchmark/benchmark_steps.h"
+#include "renderer/output_lines.h"
 #include "text/numbers.h"
 #include "watch/preview_window.h"
 
@@ -12,7 +13,15 @@ struct Phase2 {
   std::optional<float> sl;  // the last SL reached, when any came
   bool timed_out = false;
   int start_error = 0;  // why the renderer could not be started, or 0
+  int exit_code = 0, exit_signal = 0;
+  // The render time by the renderer's account, else by the program's clock.
+  double rendered_seconds = 0;
+  bool limit_reached = false;  // the renderer said it rendered its minute
 };
+
+// A one-minute render that ended this much short of its minute did not
+// render its minute: its SL is not the minute's.
+constexpr double kShortestMinuteSeconds = 55;
 
 // PHASE 2: the one-minute render, watched in the preview window.
 Phase2 RunPhase2(BenchmarkRun& run) {
@@ -36,7 +45,13 @@ Phase2 RunPhase2(BenchmarkRun& run) {
   layout.caption_x = 180;
   layout.caption_y = 616;
   PreviewWindow preview(desktop, layout, run.InBenchDir(run.bench.system_image));
+  std::optional<double> renderer_seconds;
   auto on_line = [&](const std::string& line) {
+    const ProgressLine progress = ClassifyProgressLine(line);
+    if (progress.elapsed_seconds) renderer_seconds = static_cast<double>(*progress.elapsed_seconds);
+    if (const std::optional<int64_t> finished = RenderFinishedSeconds(line))
+      renderer_seconds = static_cast<double>(*finished);
+    if (line.find("Time limit reached") != std::string::npos) result.limit_reached = true;
     if (std::optional<SamplingLevelLine> reading = ReadSamplingLevelLine(line)) {
       result.sl = reading->sampling_level;
       run.Report(reading->panel_text);
@@ -57,6 +72,10 @@ Phase2 RunPhase2(BenchmarkRun& run) {
   const RunEnd end = WatchRun(renderer, desktop, on_event, on_line, watch);
   result.timed_out = end == RunEnd::kTimedOut;
   result.start_error = renderer.StartError();
+  result.exit_code = renderer.ExitCode();
+  result.exit_signal = renderer.ExitSignal();
+  result.rendered_seconds =
+      renderer_seconds.value_or(std::chrono::duration<double>(Clock::now() - start).count());
   return result;
 }
 
@@ -69,6 +88,17 @@ std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run) {
                 "The one minute render did not end and has been stopped, so DeltaSL could not "
                 "be measured."};
   }
+  run.record.phase2_renderer_end =
+      phase2.start_error != 0 ? "not started" : ExitText(phase2.exit_code, phase2.exit_signal);
+  if (phase2.start_error == 0 && (phase2.exit_signal != 0 || phase2.exit_code != 0)) {
+    return Stop{"renderer crashed", "Maxwell Render has crashed!",
+                "It ended the one minute render with " + run.record.phase2_renderer_end + "."};
+  }
+  if (phase2.sl && !phase2.limit_reached && phase2.rendered_seconds < kShortestMinuteSeconds) {
+    return Stop{"one-minute render too short", "The one minute render ended after " +
+                                                   FormatFixed(phase2.rendered_seconds, 0) +
+                                                   " seconds, so DeltaSL could not be measured."};
+  }
   if (!phase2.sl) {
     return Stop{"no SL reading",
                 "Maxwell Render gave no sampling level during the one minute render, so "
@@ -76,6 +106,12 @@ std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run) {
                 StartFailureText("Maxwell Render", phase2.start_error)};
   }
   float delta_sl = run.farm.sl - *phase2.sl;
+  if (*phase2.sl <= 0 || *phase2.sl > kMaxSamplingLevel) {
+    return Stop{"impossible SL reading",
+                "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +
+                    " in the one minute render, which no real computer could give, so DeltaSL "
+                    "could not be measured."};
+  }
   if (!std::isfinite(delta_sl)) {
     return Stop{"no usable SL reading",
                 "Maxwell Render gave no usable sampling level in the one minute render, so "

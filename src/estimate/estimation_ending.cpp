@@ -1,6 +1,8 @@
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
+#include "estimate/estimation_names.h"
 #include "estimate/estimation_steps.h"
 #include "estimate/extrapolation.h"
 #include "estimate/work_folder.h"
@@ -15,60 +17,140 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A render that ended by itself this far below its target did not finish.
+constexpr double kReachedTargetWithin = 0.5;
+
 FarmPrice PriceFor(const Constants& constants, RenderMode mode) {
   return mode == RenderMode::kGpu ? FarmPrice{constants.FarmGpuUnits, constants.FarmGpuUnitPrice}
                                   : FarmPrice{constants.FarmCpuUnits, constants.FarmCpuUnitPrice};
 }
 
-// A render that reached its SL before the renderer predicted anything: its
-// whole time is known, so it is priced from that.
-bool FinishedBeforeAnyPrediction(const Estimation& run) {
+// The renderer ended by itself at its target: its whole time is known.
+bool RenderReachedTarget(const Estimation& run) {
   const WatchedRender& render = run.render;
-  return run.record.predictions.empty() && render.ended_by == RenderEndedBy::kRenderer &&
-         render.end == RunEnd::kFinished && render.exit_code == 0;
+  if (render.ended_by != RenderEndedBy::kRenderer || render.Crashed() || render.start_error != 0)
+    return false;
+  return render.target_reached ||
+         (render.last_sampling_level &&
+          *render.last_sampling_level >= run.project.target_sl - kReachedTargetWithin);
 }
 
-// The run has something to show for itself: a prediction, or a render that
-// finished on its own.
-bool MadeAnEstimate(const Estimation& run) {
-  return !run.record.predictions.empty() || FinishedBeforeAnyPrediction(run);
+// Why the render, though it ran, gives nothing to judge, as the lines to
+// show and log; none when it ended well.
+std::vector<std::string> RenderFailure(const Estimation& run) {
+  const WatchedRender& render = run.render;
+  if (render.Crashed()) return {"Maxwell Render has crashed!", CrashDetail(render)};
+  if (render.ended_by == RenderEndedBy::kRenderer && render.start_error == 0 &&
+      !RenderReachedTarget(run)) {
+    const std::string level =
+        render.last_sampling_level ? "SL " + FormatFixed(*render.last_sampling_level, 2) : "no SL";
+    return {"Maxwell Render ended by itself at " + level + ", before reaching SL " +
+            std::to_string(run.project.target_sl) +
+            ": the render did not finish, so the project could not be priced."};
+  }
+  return {};
+}
+
+// A render without a prediction has a price only when it reached its target.
+std::vector<std::string> NothingToPrice(const Estimation& run) {
+  if (!run.render.readings.empty() || RenderReachedTarget(run)) return {};
+  std::vector<std::string> lines = {
+      "Maxwell Render gave no estimation of the time left, so the project could not be "
+      "priced."};
+  const std::string detail = StartFailureText("Maxwell Render", run.render.start_error);
+  if (!detail.empty()) lines.push_back(detail);
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+// Where the farm time likely lies: the renderer's predictions' own range
+// over the speed ratio's, and never without the price shown.
+void RangeOfFarmTime(Estimation& run, double farm_seconds) {
+  EstimationRecord& record = run.record;
+  const RatioRange ratio = ResultsFor(run.program.state, run.project.mode).range;
+  std::optional<double> low, high;
+  if (run.record.predictions.empty()) {  // the render's own time, known
+    record.settled = true;
+    low = high = run.render.RenderedSeconds();
+  } else {
+    const SeriesVerdict verdict = JudgeSeries(WholePredictionsOf(run.render.readings));
+    record.settled = verdict.settled;
+    low = verdict.low;
+    high = verdict.high;
+  }
+  if (low && ratio.high && *ratio.high > 0)
+    record.farm_seconds_low = std::min(farm_seconds, *low / *ratio.high);
+  if (high && ratio.low && *ratio.low > 0)
+    record.farm_seconds_high = std::max(farm_seconds, *high / *ratio.low);
+}
+
+std::string RangeLine(const EstimationRecord& record) {
+  const auto eur = [](std::optional<float> cost) { return FormatFixed(*cost, 2) + " EUR"; };
+  if (record.cost_low && record.cost_high)
+    return "Likely between " + eur(record.cost_low) + " and " + eur(record.cost_high) + ".";
+  const std::string why = "the predictions had not settled, so it may be far ";
+  if (record.cost_low) return "Likely at least " + eur(record.cost_low) + ": " + why + "more.";
+  if (record.cost_high) return "Likely at most " + eur(record.cost_high) + ": " + why + "less.";
+  return "The predictions had not settled: the price may be far off either way.";
 }
 
 void PriceTheProject(Estimation& run) {
+  EstimationRecord& record = run.record;
+  const float ratio = ResultsFor(run.program.state, run.project.mode).speed_ratio;
   std::string farm_time_text;
-  if (FinishedBeforeAnyPrediction(run)) {
-    const std::int64_t local_seconds =
-        run.render.renderer_elapsed_seconds.value_or(std::llround(run.render.seconds));
-    farm_time_text =
-        ScaleSeconds(local_seconds, ResultsFor(run.program.state, run.project.mode).speed_ratio);
+  if (record.predictions.empty()) {
+    // A render that ended at its target before any prediction: priced from
+    // its own time, as the renderer counted it.
+    const auto local_seconds = std::llround(run.render.RenderedSeconds());
+    farm_time_text = ScaleSeconds(local_seconds, ratio);
     run.ReportAndLog(
         {"Maxwell Render finished before predicting the time left: the price comes "
          "from the finished render (" +
              FormatRendererTimeText(local_seconds) + " on your system, " + farm_time_text +
              " on the TORVA).",
          ""});
-    run.record.price_from = "finished render";
-  } else if (run.record.predictions.empty()) {
-    // Without a prediction there is no farm time to price.
-    const std::string why =
-        "Maxwell Render gave no estimation of the time left, so the project could not be "
-        "priced.";
-    const std::string detail = StartFailureText("Maxwell Render", run.render.start_error);
-    run.ReportAndLog({why});
-    if (!detail.empty()) run.ReportAndLog({detail});
-    run.Fail("TORVAmeter error", why + DetailLine(detail));
-    run.record.outcome = "not priced";
-    return;
+    record.price_from = "finished render";
   } else {
-    farm_time_text = run.record.predictions.back().farm_time_text;
-    run.record.price_from = "latest prediction";
+    farm_time_text = record.predictions.back().farm_time_text;
+    record.price_from = "latest prediction";
   }
-  const float cost = FarmCost(farm_time_text, PriceFor(run.program.constants, run.project.mode));
+  const FarmPrice price = PriceFor(run.program.constants, run.project.mode);
+  const float cost = FarmCost(farm_time_text, price);
   const std::string cost_text = CostText(cost);
   run.ReportLines(CostPanelLines(cost_text, run.project.mode));
   for (const std::string& line : CostLogLines(cost_text, run.project.mode)) run.log.Write(line);
-  run.record.outcome = "priced";
-  run.record.cost = cost;
+  record.outcome = "priced";
+  record.cost = cost;
+  RangeOfFarmTime(run, static_cast<double>(ParseTimeText(farm_time_text)));
+  if (record.farm_seconds_low) record.cost_low = FarmCostOfSeconds(*record.farm_seconds_low, price);
+  if (record.farm_seconds_high)
+    record.cost_high = FarmCostOfSeconds(*record.farm_seconds_high, price);
+  run.ReportAndLog({RangeLine(record)});
+}
+
+// Where the log goes, said where the panel says so.
+void ReportWhereTheLogGoes(Estimation& run) {
+  if (!run.log.Writing()) {
+    run.ReportLines({"The estimation log " + run.log_path + " cannot be written (" +
+                         std::strerror(run.log.error() ? run.log.error() : EIO) +
+                         "): the results are only in this window.",
+                     ""});
+    return;
+  }
+  run.keep_earlier_log = !run.has_verdict && fs::exists(run.log_path);
+  if (run.keep_earlier_log) {
+    run.ReportLines({"This run's log has been written in:",
+                     "   \"" + FailedLogName(run.log_name) + "\" ('/estimate/' subfolder).",
+                     "The earlier estimation's log, record and chart have been kept.", ""});
+    return;
+  }
+  run.ReportLines({"Results have been written in:",
+                   "   \"" + run.log_name + "\" ('/estimate/' subfolder).", ""});
 }
 
 }  // namespace
@@ -81,23 +163,35 @@ void DiscardRun(Estimation& run) {
 
 void Evaluate(Estimation& run) {
   Program& program = run.program;
-  if (run.render.silenced) run.ReportAndLog({"", SilenceLine(run.options.silence_limit_ms)});
-  run.ReportLines({"", "Simulation finished!", ""});
-  // Without an estimate the earlier log stays as it was.
-  if (MadeAnEstimate(run)) {
-    run.ReportLines({"Results have been written in:",
-                     "   \"" + run.log_name + "\" ('/estimate/' subfolder).", ""});
-  }
-  run.log.Write(std::string(ModeName(run.project.mode)) + " simulation finished!");
-  run.log.Write("");
-
   EstimationRecord& record = run.record;
+  if (run.render.silenced) run.ReportAndLog({"", SilenceLine(run.options.silence_limit_ms)});
+  if (run.render.impossible_predictions > 0) {
+    run.ReportAndLog({"", std::to_string(run.render.impossible_predictions) +
+                              " predictions shorter than the time already rendered have been "
+                              "left out."});
+  }
   const std::string mxi = program.paths.WorkDir + "/" + run.project.scene_base + ".mxi";
   const long long limit = program.constants.MxiSizeLimitMB;
   record.mxi_bytes = PlainFileBytes(mxi);
   record.mxi_size_mb = WholeMiB(record.mxi_bytes);
   record.mxi_size_limit_mb = limit;
-  switch (JudgeMxi(record.mxi_size_mb, limit)) {
+  const std::vector<std::string> failure = RenderFailure(run);
+  const MxiVerdict verdict = JudgeMxi(record.mxi_size_mb, limit);
+  const std::vector<std::string> unpriced = NothingToPrice(run);
+  run.has_verdict = failure.empty() && (verdict == MxiVerdict::kTooBig ||
+                                        (verdict == MxiVerdict::kAccepted && unpriced.empty()));
+
+  run.ReportLines({"", "Simulation finished!", ""});
+  ReportWhereTheLogGoes(run);
+  run.log.Write(std::string(ModeName(run.project.mode)) + " simulation finished!");
+  run.log.Write("");
+  if (!failure.empty()) {
+    run.ReportAndLog(failure);
+    run.Fail("TORVAmeter error", Joined(failure));
+    record.outcome = run.render.Crashed() ? "renderer crashed" : "not priced";
+    return;
+  }
+  switch (verdict) {
     case MxiVerdict::kTooBig:
       run.ReportAndLog(TooBigLines(FileSizeMB(mxi), limit));
       run.Fail("TORVAmeter warning: MXI too big!", TooBigMessage(record.mxi_size_mb, limit));
@@ -109,7 +203,15 @@ void Evaluate(Estimation& run) {
                "Make sure the scene is compatible with your Maxwell version and has no error.");
       record.outcome = "mxi not produced";
       return;
-    case MxiVerdict::kAccepted: PriceTheProject(run); return;
+    case MxiVerdict::kAccepted:
+      if (unpriced.empty()) {
+        PriceTheProject(run);
+        return;
+      }
+      run.ReportAndLog(unpriced);
+      run.Fail("TORVAmeter error", Joined(unpriced));
+      record.outcome = "not priced";
+      return;
   }
 }
 
@@ -126,26 +228,35 @@ void KeepTheRecord(Estimation& run) {
   record.height = project.height;
   record.target_sl = project.target_sl;
   record.renderer_version = program.state.RendererVersion;
-  record.speed_ratio = ResultsFor(program.state, project.mode).speed_ratio;
+  const BenchmarkResults results = ResultsFor(program.state, project.mode);
+  record.speed_ratio = results.speed_ratio;
+  record.speed_ratio_range = results.range;
   record.stopped_by_user = run.render.ended_by == RenderEndedBy::kUser;
   record.ended_by = EndedByText(run.render);
+  record.renderer_end = RendererEndText(run.render);
+  record.impossible_predictions = run.render.impossible_predictions;
   record.render_seconds = run.render.seconds;
   record.price_per_farm_hour = price.units * static_cast<double>(price.unit_price);
   EstimationOutcome& outcome = run.outcome;
   outcome.record = record;
-  if (!MadeAnEstimate(run)) {
+  const std::string failed_log = program.paths.EstimateDir + "/" + FailedLogName(run.log_name);
+  // The earlier log, record and chart describe one run, and stay together
+  // unless this run's log takes the log's place.
+  if (run.keep_earlier_log || !run.log.Writing()) {
+    if (run.log.Writing() && run.log.CommitAs(failed_log)) outcome.log = failed_log;
     run.log.Discard();
     if (WriteRecord(stem + ".unfinished.json", record))
       outcome.record_path = stem + ".unfinished.json";
     return;
   }
-  if (run.log.Commit()) {
-    outcome.log = run.log_path;
-  } else {
+  if (!run.log.Commit()) {
     run.Fail("TORVAmeter error", "The estimation log " + run.log_path + " cannot be written.");
+    return;
   }
+  outcome.log = run.log_path;
   std::error_code ec;
-  fs::remove(stem + ".unfinished.json", ec);  // an earlier failed run's, now out of date
+  for (const std::string& stale : {stem + ".unfinished.json", stem + ".png", failed_log})
+    fs::remove(stale, ec);
   if (WriteRecord(stem + ".json", record)) outcome.record_path = stem + ".json";
   if (record.predictions.empty()) return;
   Picture chart = DrawTimeChart(PredictionsChart(record));

@@ -82,4 +82,9 @@ std::vector<std::string> EstimationArguments(RenderMode mode, const std::string&
   return arguments;
 }
 
+std::string FailedLogName(std::string_view log_name) {
+  if (log_name.ends_with(".log")) log_name.remove_suffix(4);
+  return std::string(log_name) + ".failed.log";
+}
+
 }  // namespace torva

@@ -24,6 +24,10 @@ std::string RemoveIgnoringCase(std::string_view text, std::string_view piece);
 std::string EstimateLogName(std::string_view archive_base, std::string_view resolution_text,
                             std::string_view sl_answer, RenderMode mode);
 
+// Where a run without a verdict leaves its log when an earlier one is kept:
+// "X.log" becomes "X.failed.log".
+std::string FailedLogName(std::string_view log_name);
+
 // The renderer's arguments; each path is one argument, blanks and quotes and all.
 std::vector<std::string> EstimationArguments(RenderMode mode, const std::string& work_dir,
                                              const std::string& scene_file,

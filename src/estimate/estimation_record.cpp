@@ -42,8 +42,12 @@ std::string RecordJson(const EstimationRecord& r) {
       << "  \"target_sl\": " << r.target_sl << ",\n"
       << "  \"renderer_version\": " << JsonText(r.renderer_version) << ",\n"
       << "  \"speed_ratio\": " << JsonNumber(r.speed_ratio) << ",\n"
+      << "  \"speed_ratio_low\": " << JsonOptional(r.speed_ratio_range.low) << ",\n"
+      << "  \"speed_ratio_high\": " << JsonOptional(r.speed_ratio_range.high) << ",\n"
       << "  \"stopped_by_user\": " << (r.stopped_by_user ? "true" : "false") << ",\n"
       << "  \"ended_by\": " << JsonText(r.ended_by) << ",\n"
+      << "  \"renderer_end\": " << JsonText(r.renderer_end) << ",\n"
+      << "  \"impossible_predictions\": " << r.impossible_predictions << ",\n"
       << "  \"render_seconds\": " << JsonNumber(r.render_seconds) << ",\n"
       << "  \"predictions\": [";
   for (std::size_t i = 0; i < r.predictions.size(); ++i) {
@@ -74,7 +78,12 @@ std::string RecordJson(const EstimationRecord& r) {
       << ",\n"
       // Money as the log writes it: two decimals.
       << "  \"price_per_farm_hour_eur\": " << FormatFixed(r.price_per_farm_hour, 2) << ",\n"
-      << "  \"cost_eur\": " << (r.cost ? FormatFixed(*r.cost, 2) : "null") << "\n"
+      << "  \"settled\": " << (r.settled ? "true" : "false") << ",\n"
+      << "  \"farm_seconds_low\": " << JsonOptional(r.farm_seconds_low) << ",\n"
+      << "  \"farm_seconds_high\": " << JsonOptional(r.farm_seconds_high) << ",\n"
+      << "  \"cost_eur\": " << (r.cost ? FormatFixed(*r.cost, 2) : "null") << ",\n"
+      << "  \"cost_low_eur\": " << (r.cost_low ? FormatFixed(*r.cost_low, 2) : "null") << ",\n"
+      << "  \"cost_high_eur\": " << (r.cost_high ? FormatFixed(*r.cost_high, 2) : "null") << "\n"
       << "}\n";
   return out.str();
 }

@@ -8,6 +8,7 @@
 
 #include "picture/time_chart.h"
 #include "renderer/render_mode.h"
+#include "state/program.h"
 #include "watch/settling.h"
 
 namespace torva {
@@ -34,7 +35,7 @@ struct Settling {
 };
 // nullopt with fewer than two predictions.
 std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions,
-                                   std::size_t last = kSettlingPredictions);
+                                   std::size_t last = 5);
 
 struct EstimationRecord {
   std::string archive;  // file name of the archive
@@ -44,20 +45,29 @@ struct EstimationRecord {
   int target_sl = 0;
   std::string renderer_version;
   float speed_ratio = 0;
+  RatioRange speed_ratio_range;  // as the benchmark left it
   bool stopped_by_user = false;
-  std::string ended_by;  // "user", a stop rule's reason, "render ended", "silence limit"
+  // "user", a stop rule's reason, "render ended", "renderer crashed", "silence limit"
+  std::string ended_by;
+  std::string renderer_end;        // how the renderer's run ended
+  int impossible_predictions = 0;  // left out: shorter than the render so far
   double render_seconds = 0;
   std::vector<Prediction> predictions;
   std::uintmax_t mxi_bytes = 0;
   long long mxi_size_mb = 0;
   long long mxi_size_limit_mb = 0;
-  // "priced", "not priced" (no prediction came), "mxi too big", "mxi not produced"
+  // "priced", "not priced" (no prediction came, or the render did not
+  // finish), "renderer crashed", "mxi too big", "mxi not produced"
   std::string outcome;
+  bool settled = false;  // the predictions the price comes from had settled
   // What the price comes from: "latest prediction", or "finished render" for a
   // render that ended before any prediction (its whole time is known).
   std::string price_from;
   double price_per_farm_hour = 0;
   std::optional<float> cost;
+  // Where the farm time and the price likely lie; nullopt: open on that side.
+  std::optional<double> farm_seconds_low, farm_seconds_high;
+  std::optional<float> cost_low, cost_high;
 };
 
 std::string RecordJson(const EstimationRecord& record);

@@ -43,7 +43,8 @@ TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
       << json;
   EXPECT_NE(json.find("\"speed_ratio\": 12.5,"), std::string::npos);
   // Money with two decimals, as the log writes it.
-  EXPECT_NE(json.find("\"cost_eur\": 17.97\n"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"cost_eur\": 17.97,\n  \"cost_low_eur\": null,"), std::string::npos)
+      << json;
   EXPECT_NE(json.find("\"price_per_farm_hour_eur\": 107.82,"), std::string::npos);
 
   EstimationRecord unpriced = SampleRecord();
@@ -51,7 +52,7 @@ TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
   unpriced.predictions.clear();
   const std::string none = RecordJson(unpriced);
   EXPECT_NE(none.find("\"predictions\": [],\n"), std::string::npos);
-  EXPECT_NE(none.find("\"cost_eur\": null\n"), std::string::npos);
+  EXPECT_NE(none.find("\"cost_eur\": null,\n"), std::string::npos);
 }
 
 TEST(PredictionsChart, PlotsFarmTimeAgainstRenderTimeWithTheSettlingBand) {

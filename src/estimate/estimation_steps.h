@@ -38,6 +38,11 @@ struct Estimation : CommandRun<EstimationOutcome, ReplacingLog> {
   std::string log_name, log_path;
   WatchedRender render;
   EstimationRecord record;
+  // The run gave the project's verdict (a price, or an MXI too big): its log
+  // takes the earlier one's place. A run without one writes its log there
+  // only when there is no earlier log to keep, else beside it.
+  bool has_verdict = false;
+  bool keep_earlier_log = false;
 };
 
 // The renderer, the kind of render, the benchmark it needs.
@@ -54,10 +59,11 @@ bool UnpackProject(Estimation& run);
 void RenderProject(Estimation& run);
 // The user chose to quit: nothing half-written stays behind.
 void DiscardRun(Estimation& run);
-// The MXI file's verdict and, when it passes, the price; then the log, the
-// record and the chart put in place of the earlier ones when the run made an
-// estimate (else the earlier ones stay, and the record goes under a name of
-// its own), and the work folder removed.
+// Whether the render ended well, the MXI file's verdict and, when it passes,
+// the price with its range; then the log, the record and the chart put in
+// place of the earlier ones when the run gave a verdict (else the earlier
+// ones stay, and this run's go under names of their own), and the work
+// folder removed.
 void Evaluate(Estimation& run);
 void KeepTheRecord(Estimation& run);
 void CleanUp(Estimation& run);

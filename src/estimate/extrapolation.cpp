@@ -31,7 +31,11 @@ MxiVerdict JudgeMxi(long long mxi_size_mb, long long limit_mb) {
 }
 
 float FarmCost(std::string_view farm_time_text, FarmPrice price) {
-  const double farm_hours = static_cast<double>(ParseTimeText(farm_time_text)) / 3600.0;
+  return FarmCostOfSeconds(static_cast<double>(ParseTimeText(farm_time_text)), price);
+}
+
+float FarmCostOfSeconds(double farm_seconds, FarmPrice price) {
+  const double farm_hours = farm_seconds / 3600.0;
   return static_cast<float>(farm_hours * price.units * price.unit_price);
 }
 

@@ -31,6 +31,8 @@ struct FarmPrice {
 // Farm hours of `farm_time_text` × units × unit price, in that order, kept as
 // a 32-bit float.
 float FarmCost(std::string_view farm_time_text, FarmPrice price);
+// The same for a farm time in seconds.
+float FarmCostOfSeconds(double farm_seconds, FarmPrice price);
 // Two decimals, "." as the point.
 std::string CostText(float cost);
 

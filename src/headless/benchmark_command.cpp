@@ -1,8 +1,9 @@
 // benchmark: the window's "Benchmark" with the answers of the command line.
+#include "benchmark/benchmark_log.h"
 #include "benchmark/benchmark_run.h"
 #include "headless/command_runs.h"
-#include "headless/stop_rules.h"
 #include "text/numbers.h"
+#include "watch/stop_rules.h"
 
 namespace torva {
 
@@ -29,9 +30,11 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
   if (benchmark.Finished() && benchmark.record && benchmark.record->speed_ratio &&
       benchmark.record->delta_sl) {
     const BenchmarkRecord& record = *benchmark.record;
-    outcome.summary = "Speed ratio " + FormatFixed(*record.speed_ratio, 2) + " (from " +
-                      (record.settled_from ? "the settled" : "all the") + " " +
-                      std::to_string(record.estimates.size() - record.settled_from.value_or(0)) +
+    outcome.summary = "Speed ratio " + FormatFixed(*record.speed_ratio, 2) + " (" +
+                      (record.settled ? "" : "NOT SETTLED, ") + "likely " +
+                      RatioRangeText(record.speed_ratio_range) + ", from the " +
+                      (record.settled ? "settled " : "latest ") +
+                      std::to_string(record.estimates.size() - record.ratio_from) +
                       " estimates), DeltaSL " + FormatFixed(*record.delta_sl, 2) +
                       ". Log: " + benchmark.log;
   }

@@ -1,8 +1,8 @@
 // estimate: the window's "Estimate project" with the answers of the command line.
 #include "estimate/estimation_run.h"
 #include "headless/command_runs.h"
-#include "headless/stop_rules.h"
 #include "text/numbers.h"
+#include "watch/stop_rules.h"
 
 namespace torva {
 
@@ -44,8 +44,14 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
     const std::string farm_time =
         record.predictions.empty() ? ""
                                    : record.predictions.back().farm_time_text + " on the TORVA, ";
+    const auto eur = [](const std::optional<float>& cost) {
+      return cost ? FormatFixed(*cost, 2) : std::string("?");
+    };
     outcome.summary = "Estimated from the " + record.price_from + ": " + farm_time +
-                      FormatFixed(*record.cost, 2) + " EUR without merging. Log: " + estimation.log;
+                      FormatFixed(*record.cost, 2) + " EUR without merging. Likely " +
+                      eur(record.cost_low) + " to " + eur(record.cost_high) + " EUR" +
+                      (record.settled ? "" : ": the predictions had NOT SETTLED") +
+                      ". Log: " + estimation.log;
   }
   return outcome;
 }

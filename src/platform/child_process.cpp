@@ -390,6 +390,7 @@ namespace {
 int ExitCode(const siginfo_t& info) {
   return info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
 }
+int SignalOf(const siginfo_t& info) { return info.si_code == CLD_EXITED ? 0 : info.si_status; }
 
 }  // namespace
 
@@ -403,14 +404,18 @@ bool ChildProcess::Alive() {
     reaped_ = true;  // reaped elsewhere; nothing is left to wait for
     NoteEnd(-1);
   } else if (info.si_pid == pid_) {
-    NoteEnd(ExitCode(info));
+    NoteEnd(ExitCode(info), SignalOf(info));
   }
   return !ended_;
 }
 
-void ChildProcess::NoteEnd(int exit_code) {
+void ChildProcess::NoteEnd(int exit_code, int exit_signal) {
   ended_ = true;
   exit_code_ = exit_code;
+  exit_signal_ = exit_signal;
+  // A helper the child left behind (its output on /dev/null, say) would
+  // outlive it unseen; the group is still the child's until it is reaped.
+  if (!reaped_) kill(-pid_, SIGTERM);
   // Whatever the child wrote is in the pipe by now.
   int pending = 0;
   if (fd_ >= 0 && ioctl(fd_, FIONREAD, &pending) == 0 && pending > 0)
@@ -426,7 +431,7 @@ void ChildProcess::WaitForExit(int timeout_ms) {
     while ((r = waitid(P_PID, pid_, &info, WEXITED | WNOWAIT)) < 0 && errno == EINTR) {
     }
     if (r < 0) reaped_ = true;
-    NoteEnd(r < 0 ? -1 : ExitCode(info));
+    NoteEnd(r < 0 ? -1 : ExitCode(info), r < 0 ? 0 : SignalOf(info));
     return;
   }
   if (timeout_ms > 0) SleepUntilExit(pid_, pidfd_, timeout_ms);
@@ -435,6 +440,7 @@ void ChildProcess::WaitForExit(int timeout_ms) {
 
 void ChildProcess::Reap() {
   if (reaped_) return;
+  kill(-pid_, SIGKILL);  // what ignored the SIGTERM of the child's end
   while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
   }
   reaped_ = true;

@@ -79,6 +79,7 @@ class ChildProcess {
 
   // False once the child has ended. It is reaped only when this object goes,
   // so that its process group cannot be taken by another program meanwhile.
+  // Whatever the child left running in its group is ended with it.
   bool Alive();
   // Ends the child's process group: SIGTERM, up to kGraceMs for the child to
   // end, then SIGKILL for whatever is left.
@@ -86,6 +87,8 @@ class ChildProcess {
   // Blocks until the child has ended; its exit code, 128 + signal when it
   // was killed by a signal.
   int Wait();
+  // The signal that ended the child, 0 when it exited (or still runs).
+  int ExitSignal() const { return exit_signal_; }
 
  private:
   ChildProcess(pid_t pid, int fd);
@@ -98,7 +101,7 @@ class ChildProcess {
   // (negative: no limit).
   void WaitForExit(int timeout_ms);
   // The child has ended: its output ends soon after.
-  void NoteEnd(int exit_code);
+  void NoteEnd(int exit_code, int exit_signal = 0);
   void EndOutput();
   void Reap();
 
@@ -109,6 +112,7 @@ class ChildProcess {
   bool ended_ = false;
   bool reaped_ = false;
   int exit_code_ = -1;
+  int exit_signal_ = 0;
   // After the child's end: how many of the bytes its pipe held then are not
   // yet taken, and when reading stops at the latest once they are.
   std::size_t owed_ = 0;

@@ -20,9 +20,15 @@ bool LineLog::Open(const std::string& path, Start start) {
     flags |= O_APPEND;
   }
   const int fd = ::open(path.c_str(), flags, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    error_ = errno;
+    return false;
+  }
   file_ = ::fdopen(fd, start == Start::kAnew ? "wb" : "ab");
-  if (!file_) ::close(fd);
+  if (!file_) {
+    error_ = errno;
+    ::close(fd);
+  }
   return file_ != nullptr;
 }
 
@@ -50,9 +56,11 @@ bool ReplacingLog::Create(const std::string& path) {
   return log_.Open(temporary_);
 }
 
-bool ReplacingLog::Commit() {
+bool ReplacingLog::Commit() { return CommitAs(path_); }
+
+bool ReplacingLog::CommitAs(const std::string& path) {
   if (!log_.IsOpen()) return false;
-  if (log_.Close() && std::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
+  if (log_.Close() && std::rename(temporary_.c_str(), path.c_str()) == 0) return true;
   ::unlink(temporary_.c_str());
   return false;
 }

@@ -23,7 +23,8 @@ class LineLog {
   bool Open(const std::string& path, Start start = Start::kAnew);
   bool IsOpen() const { return file_ != nullptr; }
   void Write(std::string_view line);
-  // The errno of the first write that failed (a full disk), 0 while all went well.
+  // The errno of the open or the first write that failed (a full disk), 0
+  // while all went well.
   int error() const { return error_; }
   // Every line written so far reached the disk (fsync) and the file closed
   // cleanly. False for a log that was not open.
@@ -50,10 +51,14 @@ class ReplacingLog {
   bool Create(const std::string& path);
   // Ignored when the file could not be created.
   void Write(std::string_view line) { log_.Write(line); }
+  // Every line so far went to the new file.
+  bool Writing() const { return log_.IsOpen() && log_.error() == 0; }
   int error() const { return log_.error(); }
   // Replaces the file at `path` by the new one. False when that failed (and
   // then the earlier file is still there).
   bool Commit();
+  // The same, to another path beside it (the earlier file at the path stays).
+  bool CommitAs(const std::string& path);
   // Drops the new file; the earlier one stays.
   void Discard();
 

@@ -63,6 +63,20 @@ ProgressLine ClassifyProgressLine(std::string_view line) {
   return result;
 }
 
+std::optional<int64_t> RenderFinishedSeconds(std::string_view line) {
+  constexpr std::string_view kMarker = "Render finished in ";
+  if (!Holds(line, kMarker)) return std::nullopt;
+  const std::string text = TextAfter(line, std::string(kMarker));
+  if (!StartsAsTimeText(text)) return std::nullopt;
+  const int64_t seconds = ParseTimeText(text);
+  if (!BelievableSeconds(seconds)) return std::nullopt;
+  return seconds;
+}
+
+bool TargetReachedLine(std::string_view line) {
+  return Holds(line, "Target sampling level reached") || Holds(line, "target SL reached");
+}
+
 std::optional<SamplingLevelLine> ReadSamplingLevelLine(std::string_view line) {
   if (!Holds(line, kSamplingLevelMarker)) return std::nullopt;
   const std::optional<double> level =
@@ -76,6 +90,8 @@ std::optional<SamplingLevelLine> ReadSamplingLevelLine(std::string_view line) {
 
 ProgressLine RenderProgress::Take(std::string_view line, double seconds_since_start) {
   ProgressLine progress = ClassifyProgressLine(line);
+  if (TargetReachedLine(line)) target_reached_ = true;
+  if (std::optional<int64_t> finished = RenderFinishedSeconds(line)) finished_ = finished;
   if (progress.kind == ProgressLineKind::kSamplingLevel) {
     sl_text_ = progress.text;
     sampling_level_ = progress.sampling_level;

@@ -33,6 +33,12 @@ struct SamplingLevelLine {
   std::string panel_text;    // the text after ". ", shown in the LogPanel
 };
 
+// "Render finished in " + a time text: the render time the renderer reports
+// at its end, when it can be read.
+std::optional<int64_t> RenderFinishedSeconds(std::string_view line);
+// A line saying the render reached its target sampling level.
+bool TargetReachedLine(std::string_view line);
+
 // PHASE 2 of the benchmark: lines holding "SL of ", nullopt for others.
 std::optional<SamplingLevelLine> ReadSamplingLevelLine(std::string_view line);
 
@@ -61,8 +67,15 @@ class RenderProgress {
   int estimations() const { return estimations_; }
   // The render time the latest SL line reported, when it could be read.
   const std::optional<int64_t>& elapsed() const { return elapsed_; }
+  const std::optional<double>& sampling_level() const { return sampling_level_; }
+  // What the renderer said at its end: its whole render time, and whether
+  // the target sampling level was reached.
+  const std::optional<int64_t>& finished_seconds() const { return finished_; }
+  bool target_reached() const { return target_reached_; }
 
  private:
+  std::optional<int64_t> finished_;
+  bool target_reached_ = false;
   std::string sl_text_;
   std::optional<double> sampling_level_;
   std::optional<int64_t> elapsed_;

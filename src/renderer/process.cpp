@@ -68,7 +68,10 @@ void ExternalProcess::Kill() {
 }
 
 void ExternalProcess::Close() {
-  if (child_ && !child_->Alive()) exit_code_ = child_->Wait();
+  if (child_ && !child_->Alive()) {
+    exit_code_ = child_->Wait();
+    exit_signal_ = child_->ExitSignal();
+  }
   child_.reset();
 }
 
@@ -105,6 +108,12 @@ int RunAndWait(const std::string& executable, const std::vector<std::string>& ar
   const ChildProcess::Started started =
       ChildProcess::Start(executable, arguments, working_dir, ChildProcess::Output::kDiscard);
   return started.child ? started.child->Wait() : -1;
+}
+
+std::string ExitText(int exit_code, int exit_signal) {
+  if (exit_signal != 0)
+    return "signal " + std::to_string(exit_signal) + " (" + strsignal(exit_signal) + ")";
+  return "exit status " + std::to_string(exit_code);
 }
 
 std::string StartFailureText(const std::string& name, int error) {

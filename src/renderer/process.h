@@ -59,6 +59,8 @@ class ExternalProcess {
   // After Close: the exit code of a program that had ended (128 + the signal
   // that ended it); -1 when it never started or still ran when closed.
   int ExitCode() const { return exit_code_; }
+  // After Close: the signal that ended the program, 0 when it exited.
+  int ExitSignal() const { return exit_signal_; }
 
   // The pipe the output comes through; -1 when there is none (any more).
   int OutputFd() const;
@@ -88,7 +90,11 @@ class ExternalProcess {
   std::unique_ptr<ChildProcess> child_;
   int start_error_ = 0;
   int exit_code_ = -1;
+  int exit_signal_ = 0;
 };
+
+// How a program that ended by itself ended: "exit status N" or "signal N (NAME)".
+std::string ExitText(int exit_code, int exit_signal);
 
 // "NAME cannot be started: REASON." for a program whose launch failed with
 // the errno value `error`; "" when `error` is 0.

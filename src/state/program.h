@@ -88,10 +88,16 @@ inline const std::string& BenchmarkLogFor(const AppPaths& paths, RenderMode mode
   return mode == RenderMode::kGpu ? paths.GpuBenchmarkLog : paths.BenchmarkLog;
 }
 
+// Where a measured speed ratio likely lies; nullopt: open on that side.
+struct RatioRange {
+  std::optional<float> low, high;
+};
+
 // What a benchmark measured; 0 stands for "not run".
 struct BenchmarkResults {
   float speed_ratio = 0;
   float delta_sl = 0;
+  RatioRange range;
 };
 
 // What changes while the program runs.
@@ -115,6 +121,7 @@ struct State {
   float DeltaSL = 0;
   float GpuFarmSpeedRatio = 0;
   float GpuDeltaSL = 0;
+  RatioRange FarmSpeedRatioRange, GpuFarmSpeedRatioRange;
   bool NetworkReady = false;
   std::vector<std::string> CameraLines;  // the lines of "cameras.txt", however many
   int LogLine = 0;
@@ -122,16 +129,20 @@ struct State {
 
 // The results of BenchMode `mode` the program holds.
 inline BenchmarkResults ResultsFor(const State& state, RenderMode mode) {
-  return mode == RenderMode::kGpu ? BenchmarkResults{state.GpuFarmSpeedRatio, state.GpuDeltaSL}
-                                  : BenchmarkResults{state.FarmSpeedRatio, state.DeltaSL};
+  return mode == RenderMode::kGpu
+             ? BenchmarkResults{state.GpuFarmSpeedRatio, state.GpuDeltaSL,
+                                state.GpuFarmSpeedRatioRange}
+             : BenchmarkResults{state.FarmSpeedRatio, state.DeltaSL, state.FarmSpeedRatioRange};
 }
 inline void SetResults(State& state, RenderMode mode, BenchmarkResults results) {
   if (mode == RenderMode::kGpu) {
     state.GpuFarmSpeedRatio = results.speed_ratio;
     state.GpuDeltaSL = results.delta_sl;
+    state.GpuFarmSpeedRatioRange = results.range;
   } else {
     state.FarmSpeedRatio = results.speed_ratio;
     state.DeltaSL = results.delta_sl;
+    state.FarmSpeedRatioRange = results.range;
   }
 }
 

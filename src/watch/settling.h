@@ -1,9 +1,11 @@
-// When a progressive renderer's predictions of a whole render have settled.
-// Early predictions lean one way and move towards the truth as the render
-// converges; once several in a row agree and no longer drift, the rest add
-// little. The rule asks only for agreement and the absence of drift, not for
-// any model of how the predictions move, so it holds for any renderer whose
-// predictions settle.
+// What a progressive renderer's predictions of a whole render say about its
+// true length. Early predictions lean one way and move towards the truth as
+// the render converges, some quickly, some over many minutes; a few agreeing
+// in a row prove nothing while the series still moves in one direction. So
+// the judgement looks at the latter half of the render so far: the
+// predictions have settled when they agree and no longer climb or fall, and
+// the range around their mean widens with their noise and their trend, and
+// stays open on a side towards which they still move.
 #pragma once
 
 #include <cstddef>
@@ -13,20 +15,31 @@
 
 namespace torva {
 
-inline constexpr std::size_t kSettlingPredictions = 5;  // in a row ...
-inline constexpr double kSettledSpread = 0.05;          // ... within 5 % of the largest,
-inline constexpr double kSettledDrift = 0.02;  // and their mean within 2 % of the five before
+// One prediction of the whole render (render time so far + time left), with
+// the render time it came at.
+struct WholePrediction {
+  double rendered_seconds = 0;
+  double whole_seconds = 0;
+};
+
+inline constexpr std::size_t kSettlingPredictions = 10;  // at least, in the latter half
+inline constexpr double kSettledTrend = 0.03;            // moving less than this across them,
+inline constexpr double kSettledSpread = 0.05;  // and the last five within 5 % of the largest
+
+struct SeriesVerdict {
+  bool settled = false;
+  std::size_t first = 0;  // the predictions the figure comes from: [first, end)
+  double value = 0;       // their mean, in seconds
+  double spread = 0;      // (max - min) / max of them
+  double trend = 0;       // their relative change from the first to the last, by a fitted line
+  // Where the true whole render likely lies; nullopt: open on that side
+  // (too few predictions, or still moving that way).
+  std::optional<double> low, high;
+};
+
+SeriesVerdict JudgeSeries(const std::vector<WholePrediction>& predictions);
 
 // (max - min) / max of `values[first, last)`; 0 when they are all 0.
-double SpreadOf(const std::vector<std::int64_t>& values, std::size_t first, std::size_t last);
-
-// The last kSettlingPredictions values agree within kSettledSpread, and
-// their mean is within kSettledDrift of the mean of the ones before them.
-bool Settled(const std::vector<std::int64_t>& whole_seconds);
-
-// The start of the settled predictions: the longest run at the end in which
-// every kSettlingPredictions in a row agree. nullopt when the last ones do
-// not agree (or there are too few).
-std::optional<std::size_t> SettledFrom(const std::vector<std::int64_t>& whole_seconds);
+double SpreadOf(const std::vector<double>& values, std::size_t first, std::size_t last);
 
 }  // namespace torva

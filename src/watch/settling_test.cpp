@@ -2,23 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace torva {
 namespace {
 
-TEST(Settling, AnEarlyBiasedSeriesSettlesAndANoisyOrDriftingOneDoesNot) {
-  // Early predictions far too high, then agreeing within a few per cent.
-  std::vector<std::int64_t> biased = {900, 780, 700, 650, 612, 605, 600, 598, 603, 601};
-  EXPECT_FALSE(Settled(biased));  // the five before still drift
-  biased.insert(biased.end(), {599, 602, 600, 597, 601});
-  EXPECT_TRUE(Settled(biased));
-  EXPECT_EQ(SettledFrom(biased), 4u);  // 612 is within 5 % of the four after it, 650 is not
-  // Neighbours within 5 % that all slide one way have not settled.
-  EXPECT_FALSE(Settled({700, 690, 680, 670, 660, 650, 640, 630, 620, 610}));
-  const std::vector<std::int64_t> noisy = {600, 700, 560, 690, 610, 720, 580};
-  EXPECT_FALSE(Settled(noisy));
-  EXPECT_FALSE(SettledFrom(noisy));
-  EXPECT_FALSE(Settled({600, 600, 600, 600}));              // too few to say
-  EXPECT_FALSE(Settled(std::vector<std::int64_t>(10, 0)));  // nothing predicted
+// One prediction every 3 s of render, of `truth` seconds off by `error(n)`.
+template <typename Error>
+std::vector<WholePrediction> Series(int count, double truth, Error error) {
+  std::vector<WholePrediction> series;
+  for (int n = 0; n < count; ++n) series.push_back({3.0 * (n + 1), truth * (1 + error(n))});
+  return series;
+}
+
+TEST(Settling, AgreementWithoutTrendSettlesAndItsRangeHoldsTheTruth) {
+  const auto wobble = [](int n) { return n % 2 ? 0.01 : -0.01; };
+  const SeriesVerdict verdict = JudgeSeries(Series(30, 1000, wobble));
+  EXPECT_TRUE(verdict.settled);
+  EXPECT_EQ(verdict.first, 14u);  // from 45 s on, the latter half of the render
+  ASSERT_TRUE(verdict.low && verdict.high);
+  EXPECT_LT(*verdict.low, 1000);
+  EXPECT_GT(*verdict.high, 1000);
+  EXPECT_LT(*verdict.high - *verdict.low, 100);
+}
+
+TEST(Settling, ASlowDriftIsNotAgreementAndLeavesItsSideOpen) {
+  // Converging by about 1 % a prediction from 40 % high: the last five agree
+  // within 5 %, but the latter half still falls.
+  const SeriesVerdict verdict =
+      JudgeSeries(Series(40, 1000, [](int n) { return 0.4 * std::exp(-n / 40.0); }));
+  EXPECT_FALSE(verdict.settled);
+  EXPECT_LT(verdict.trend, -kSettledTrend);
+  EXPECT_FALSE(verdict.low);  // it may fall much further
+  ASSERT_TRUE(verdict.high);
+  EXPECT_GT(*verdict.high, verdict.value);
+}
+
+TEST(Settling, TooFewOrNothingPredictedSaysNothing) {
+  const SeriesVerdict few = JudgeSeries(Series(6, 1000, [](int) { return 0.0; }));
+  EXPECT_FALSE(few.settled);
+  EXPECT_FALSE(few.low || few.high);
+  EXPECT_FALSE(JudgeSeries(Series(30, 0, [](int) { return 0.0; })).settled);
+  EXPECT_FALSE(JudgeSeries({}).settled);
 }
 
 }  // namespace

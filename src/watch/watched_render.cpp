@@ -8,6 +8,12 @@ namespace {
 
 constexpr int kStopRuleLookMs = 1000;
 
+// A prediction of the whole render is impossible once the render has run
+// longer than it says, beyond what a late reading of its line explains.
+bool Impossible(const TimeLeftReading& reading, double rendering_for) {
+  return static_cast<double>(reading.WholeSeconds()) * 1.1 + 5 < rendering_for;
+}
+
 }  // namespace
 
 std::string SilenceLine(int limit_ms) {
@@ -22,6 +28,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   Clock::time_point last_line = start;
+  std::optional<Clock::time_point> rendering_since;  // the first progress line
   auto since_start = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
   RenderProgress progress;
   WatchedRender result;
@@ -36,7 +43,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
     const bool window_closed = event.type == EventType::kCloseWindow && watch.stop_window &&
                                event.window == *watch.stop_window;
     if (!stop_click && !window_closed) return RunAction::kGoOn;
-    if (progress.estimations() >= watch.readings_before_stop) {
+    if (static_cast<int>(result.readings.size()) >= watch.readings_before_stop) {
       result.stop_requested = true;
       result.ended_by = RenderEndedBy::kUser;
       return RunAction::kStop;
@@ -47,7 +54,13 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
   auto on_line = [&](const std::string& line) {
     last_line = Clock::now();
     const ProgressLine kind = progress.Take(line, since_start());
-    if (kind.kind == ProgressLineKind::kTimeLeft) {
+    if (kind.kind != ProgressLineKind::kOther && !rendering_since) rendering_since = last_line;
+    if (kind.kind == ProgressLineKind::kTimeLeft &&
+        Impossible(*progress.latest(),
+                   std::chrono::duration<double>(last_line - *rendering_since).count())) {
+      if (result.impossible_predictions++ == 0 && watch.report)
+        watch.report(kImpossiblePredictionLine);
+    } else if (kind.kind == ProgressLineKind::kTimeLeft) {
       result.readings.push_back(*progress.latest());
       if (watch.on_reading) watch.on_reading(result.readings.back(), since_start());
     } else if (kind.kind == ProgressLineKind::kSamplingLevel && watch.on_sampling_level) {
@@ -62,8 +75,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
       result.ended_by = RenderEndedBy::kSilence;
       return RunAction::kStop;
     }
-    if (!watch.stop_rule || progress.estimations() < watch.readings_before_stop)
-      return RunAction::kGoOn;
+    if (!watch.stop_rule) return RunAction::kGoOn;
     std::optional<std::string> reason = watch.stop_rule(result.readings, since_start());
     if (!reason) return RunAction::kGoOn;
     result.ended_by = RenderEndedBy::kStopRule;
@@ -75,8 +87,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
   options.on_pass_due_ms = [&] {
     const auto quiet = std::chrono::ceil<std::chrono::milliseconds>(Clock::now() - last_line);
     int due_ms = std::max(0, watch.silence_limit_ms - static_cast<int>(quiet.count()));
-    if (watch.stop_rule && progress.estimations() >= watch.readings_before_stop)
-      due_ms = std::min(due_ms, kStopRuleLookMs);
+    if (watch.stop_rule) due_ms = std::min(due_ms, kStopRuleLookMs);
     return due_ms;
   };
 
@@ -84,13 +95,50 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
   result.start_error = renderer.StartError();
   result.seconds = since_start();
   result.renderer_elapsed_seconds = progress.elapsed();
-  if (result.end == RunEnd::kFinished) result.exit_code = renderer.ExitCode();
+  result.renderer_finished_seconds = progress.finished_seconds();
+  result.target_reached = progress.target_reached();
+  result.last_sampling_level = progress.sampling_level();
+  if (result.end == RunEnd::kFinished) {
+    result.exit_code = renderer.ExitCode();
+    result.exit_signal = renderer.ExitSignal();
+  }
   return result;
+}
+
+bool WatchedRender::Crashed() const {
+  return ended_by == RenderEndedBy::kRenderer && end == RunEnd::kFinished && start_error == 0 &&
+         (exit_signal != 0 || exit_code != 0);
+}
+
+double WatchedRender::RenderedSeconds() const {
+  if (renderer_finished_seconds) return static_cast<double>(*renderer_finished_seconds);
+  if (renderer_elapsed_seconds) return static_cast<double>(*renderer_elapsed_seconds);
+  return seconds;
+}
+
+std::string RendererEndText(const WatchedRender& render) {
+  if (render.start_error != 0) return "not started";
+  if (render.ended_by != RenderEndedBy::kRenderer || render.end != RunEnd::kFinished)
+    return "stopped";
+  return ExitText(render.exit_code, render.exit_signal);
+}
+
+std::string CrashDetail(const WatchedRender& render) {
+  return std::string(render.exit_signal != 0 ? "It was ended by " : "It ended with ") +
+         RendererEndText(render) + ".";
+}
+
+std::vector<WholePrediction> WholePredictionsOf(const std::vector<TimeLeftReading>& readings) {
+  std::vector<WholePrediction> whole;
+  for (const TimeLeftReading& reading : readings)
+    whole.push_back({static_cast<double>(reading.rendered_seconds),
+                     static_cast<double>(reading.WholeSeconds())});
+  return whole;
 }
 
 std::string EndedByText(const WatchedRender& render) {
   switch (render.ended_by) {
-    case RenderEndedBy::kRenderer: return "render ended";
+    case RenderEndedBy::kRenderer: return render.Crashed() ? "renderer crashed" : "render ended";
     case RenderEndedBy::kUser: return "user";
     case RenderEndedBy::kStopRule: return render.stop_reason;
     case RenderEndedBy::kSilence: return "silence limit";

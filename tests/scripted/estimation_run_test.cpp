@@ -47,11 +47,12 @@ class EstimationTest : public ::testing::Test {
   std::string work_ = app_ + "/workdir";
   std::string estimate_ = app_ + "/estimate";
 
-  // The substitute installation; `replay` lines are what every render prints.
+  // The substitute installation; `replay` lines are what every render prints,
+  // and a render that is not stopped says at its end that it reached its SL.
   void Install(const std::string& replay = "", const std::string& options = "") {
     std::string all = options;
     if (!replay.empty()) {
-      WriteFile(temp_.path() + "/replay.txt", replay);
+      WriteFile(temp_.path() + "/replay.txt", replay + "Target sampling level reached\n");
       all += " --replay " + ShellQuote(temp_.path() + "/replay.txt");
     }
     ASSERT_TRUE(MakeSubstituteInstallation(maxwell_, all));
@@ -194,10 +195,11 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
           "log 20 \"\"\n"
           "log 21 \"The merging time will be added to the total cost\"\n"
           "log 22 \"(1 to 20 mininutes depending on MXI size).\"\n"
+          "log 23 \"The predictions had not settled: the price may be far off either way.\"\n"
           "open \"" +
           estimate_ +
           "/Kitchen_800x600_SL20_estimate_CPU.png\"\n"
-          "log 23 \"\"\n"
+          "log 24 \"\"\n"
           "enable 7\n");
   EXPECT_EQ(Log("Kitchen_800x600_SL20_estimate_CPU.log"),
             "Project \"Kitchen.vum\" CPU estimation.\n\n"
@@ -209,7 +211,8 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
             "CPU simulation finished!\n\n"
             "Estimated cost for this project (not including merging):\n"
             "            18.69 EUR (With CPU-Low priority)\n"
-            "            ...or less with volume discounts!\n");
+            "            ...or less with volume discounts!\n"
+            "The predictions had not settled: the price may be far off either way.\n");
   EXPECT_FALSE(fs::exists(work_));
   EXPECT_EQ(RendererArguments(),
             "-mxs:" + work_ +
@@ -222,7 +225,7 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
                        "\"farm_seconds\": 624}"))
       << json;
   EXPECT_TRUE(Contains(json, "\"mxi_bytes\": 3145728,")) << json;
-  EXPECT_TRUE(Contains(json, "\"cost_eur\": 18.69\n")) << json;
+  EXPECT_TRUE(Contains(json, "\"cost_eur\": 18.69,\n")) << json;
   EXPECT_TRUE(Contains(json, "\"stopped_by_user\": false,")) << json;
   EXPECT_EQ(ReadFile(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.png").substr(1, 3), "PNG");
 }
@@ -513,17 +516,23 @@ TEST_F(EstimationTest, TheMxiSizeIsJudgedInWholeMiBAgainstTheLimit) {
                "The project will be rejected by the TORVA.\n"
                "Please reduce the X/Y resolution and/or the number of emitters.\n"));
 
+  // Without a verdict, this run's log goes beside the earlier one.
   const std::string too_small = run_with_mxi(kMiB - 1);
   EXPECT_TRUE(
       Contains(too_small,
-               "log 16 \"ERROR: the MXI file could not be produced!\"\n"
-               "log 17 \"Make sure the scene is compatible with your Maxwell version and has "
+               "log 13 \"This run's log has been written in:\"\n"
+               "log 14 \"   \\\"Kitchen_800x600_SL20_estimate_CPU.failed.log\\\" ('/estimate/' "
+               "subfolder).\"\n"
+               "log 15 \"The earlier estimation's log, record and chart have been kept.\"\n"
+               "log 16 \"\"\n"
+               "log 17 \"ERROR: the MXI file could not be produced!\"\n"
+               "log 18 \"Make sure the scene is compatible with your Maxwell version and has "
                "no error.\"\n"
                "message \"TORVAmeter error: MXI file not found!\" \"Make sure the scene is "
                "compatible with your Maxwell version and has no error.\"\n"))
       << too_small;
   EXPECT_TRUE(
-      Log("Kitchen_800x600_SL20_estimate_CPU.log")
+      Log("Kitchen_800x600_SL20_estimate_CPU.failed.log")
           .ends_with("CPU simulation finished!\n\nERROR: the MXI file could not be produced!\n"
                      "Make sure the scene is compatible with your Maxwell version and has "
                      "no error.\n"));
@@ -627,8 +636,9 @@ TEST_F(EstimationTest, AnMxiThatCameWithTheArchiveIsNotTakenForTheRenderersOwn) 
   WriteFile(project_ + "/TORVAmeter_Maxwell.log", "");
   WriteFile(project_ + "/Kitchen.mxi", std::string(2 * kMiB, 'x'));
   const std::string transcript = Estimate(Answers(Pack()));
-  EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error: MXI file not found!\""))
+  EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error\" \"Maxwell Render has crashed!"))
       << transcript;
+  EXPECT_FALSE(Contains(transcript, "EUR"));
   EXPECT_TRUE(transcript.ends_with("enable 7\n"));
 }
 
@@ -729,8 +739,12 @@ TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
   EXPECT_TRUE(Contains(transcript, "log 10 \"Simulation finished!\"\n")) << transcript;
   EXPECT_TRUE(Contains(transcript, "message \"TORVAmeter error: MXI file not found!\""));
   EXPECT_FALSE(Contains(transcript, "Est. at"));
-  EXPECT_TRUE(transcript.ends_with("log 14 \"\"\nenable 7\n")) << transcript;
+  EXPECT_TRUE(transcript.ends_with("log 17 \"\"\nenable 7\n")) << transcript;
   EXPECT_FALSE(fs::exists(work_));
+  // A first estimation that failed keeps its log, where it says why.
+  EXPECT_TRUE(Log("Kitchen_800x600_SL20_estimate_CPU.log")
+                  .ends_with("ERROR: the MXI file could not be produced!\nMake sure the scene is "
+                             "compatible with your Maxwell version and has no error.\n"));
 }
 
 TEST_F(EstimationTest, AnExtremeAspectIsFittedToTheScreen) {

@@ -1,43 +1,41 @@
-#include "headless/stop_rules.h"
-
-#include <cstdint>
-#include <vector>
-
-#include "watch/settling.h"
+#include "watch/stop_rules.h"
 
 namespace torva {
 namespace {
 
 bool PredictionsSettled(const std::vector<TimeLeftReading>& readings) {
-  std::vector<std::int64_t> whole;
-  for (const TimeLeftReading& reading : readings) whole.push_back(reading.WholeSeconds());
-  return Settled(whole);
+  return JudgeSeries(WholePredictionsOf(readings)).settled;
 }
 
 }  // namespace
 
+StopRule SettleStop() {
+  return [](const std::vector<TimeLeftReading>& readings, double) -> std::optional<std::string> {
+    if (PredictionsSettled(readings)) return "settle rule";
+    return std::nullopt;
+  };
+}
+
 StopRule BenchmarkStop(std::optional<int> estimates, double limit_seconds) {
   return [=](const std::vector<TimeLeftReading>& readings,
              double seconds) -> std::optional<std::string> {
-    if (estimates) {
-      if (readings.size() < static_cast<std::size_t>(*estimates)) return std::nullopt;
+    if (estimates && readings.size() >= static_cast<std::size_t>(*estimates))
       return "estimate count";
-    }
-    if (PredictionsSettled(readings)) return "settle rule";
+    if (!estimates && PredictionsSettled(readings)) return "settle rule";
     if (seconds >= limit_seconds) return "time limit";
     return std::nullopt;
   };
 }
 
-StopRule EstimationStop(std::optional<double> seconds) {
+StopRule EstimationStop(std::optional<double> seconds, double limit_seconds) {
   return [=](const std::vector<TimeLeftReading>& readings,
              double rendered) -> std::optional<std::string> {
-    if (readings.empty()) return std::nullopt;
     if (seconds) {
       if (rendered < *seconds) return std::nullopt;
       return "time limit";
     }
     if (PredictionsSettled(readings)) return "settle rule";
+    if (rendered >= limit_seconds) return "upper limit";
     return std::nullopt;
   };
 }
