@@ -163,7 +163,9 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
     return 128 + signal;
   }
   if (output.lost() && outcome.failure.empty())
-    outcome.failure = "the progress could not be written to standard error";
+    outcome.failure =
+        "the progress could not be written to standard error, or the reader of the output went "
+        "away";
   if (outcome.failure.empty()) return 0;
   std::fprintf(stderr, "%s: %s\n", name.c_str(), outcome.failure.c_str());
   return 1;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 
 #include "app/startup.h"
 #include "benchmark/benchmark_log.h"
@@ -13,6 +14,7 @@
 #include "platform/cpu_info.h"
 #include "testing/commands.h"
 #include "testing/scripted_session.h"
+#include "watch/stop_rules.h"
 
 namespace torva {
 namespace {
@@ -592,6 +594,67 @@ TEST_F(BenchmarkRunTest, ALogThatCannotBeCreatedStopsTheRunBeforeTheRenderer) {
   EXPECT_EQ(s.scripted.transcript(),
             "clear\ndisable 6\nmessage \"TORVAmeter Benchmark Error\" \"The benchmark log " +
                 cpu_log_ + " cannot be created.\\nThe benchmark has not been run.\"\nenable 6\n");
+}
+
+// Renderers that crash, are killed, or predict what no machine could: the
+// run fails with why, the earlier log stays byte for byte, the record of the
+// unfinished run says how the renderer ended, and nothing it started lives on.
+TEST_F(BenchmarkRunTest, ARenderThatDidNotEndWellGivesNoRatio) {
+  const std::string three = std::string("@helper 600\n") +
+                            "SL of 5.00. Elapsed 0h 0m 3s\nTime left: 1h 0m 0s\n"
+                            "SL of 5.50. Elapsed 0h 0m 6s\nTime left: 1h 0m 0s\n"
+                            "SL of 6.00. Elapsed 0h 0m 9s\nTime left: 1h 0m 0s\n";
+  const std::string at_zero = "SL of 1.00. Elapsed 0h 0m 0s\nTime left: 0h 0m 10s\n";
+  const std::string huge = "SL of 1.00. Elapsed 0h 0m 3s\nTime left: 87000h 0m 0s\n";
+  struct Case {
+    std::string replay, answers, why, record;
+    StopRule rule = nullptr;
+  };
+  const std::vector<Case> cases = {
+      {three + "@signal SEGV\n", "", "Maxwell Render has crashed!\nIt was ended by signal 11",
+       "\"phase1_renderer_end\": \"signal 11 (Segmentation fault)\""},
+      {three + "@signal KILL\n", "", "Maxwell Render has crashed!\nIt was ended by signal 9",
+       "\"phase1_ended_by\": \"renderer crashed\""},
+      {"SL of 3.10. Elapsed 0h 0m 5s\nTime left: 0h 10m 0s\n"
+       "SL of 3.20. Elapsed 0h 0m 10s\nTime left: 0h 10m 0s\n@sleep 3000\n@signal SEGV\n",
+       "press 6 after (estimation 2)\n", "Maxwell Render has crashed!\nIt ended the one minute",
+       "\"phase2_renderer_end\": \"signal 11 (Segmentation fault)\""},
+      {at_zero + at_zero + at_zero + "@sleep 600000\n", "press 6 after (estimation 3)\n",
+       "Maxwell Render gave 3 estimations of the whole render to SL=20 between 0h 0m 10s and "
+       "0h 0m 10s: a speed ratio of 0.02, which no real computer could give.",
+       "\"outcome\": \"impossible ratio\""},
+      {huge + huge + "@sleep 600000\n", "press 6 after (estimation 2)\n",
+       "a speed ratio of 651143.44, which", "\"speed_ratio\": null"},
+      {"SL of 1.00. Elapsed 0h 0m 1s\n@sleep 600000\n", "",
+       "Maxwell Render gave no estimation of the time left", "\"phase1_ended_by\": \"time limit\"",
+       BenchmarkStop(std::nullopt, 2)},
+  };
+  const std::string pids = folder_.path() + "/helpers.txt";
+  setenv("SIM_MAXWELL_HELPER_PIDFILE", pids.c_str(), 1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    Install("5.2.1.49", c.replay);
+    WriteFile(cpu_log_, "the earlier log\n");
+    Session s(*this, "yes\n" + c.answers, "5.2.1.49");  // yes: run it again
+    BenchmarkOptions options;
+    options.phase1_stop_rule = c.rule;
+    const BenchmarkOutcome outcome = RunBenchmarkWithMode(s.program, RenderMode::kCpu, options);
+    EXPECT_EQ(outcome.ending, Outcome::Ending::kFailed);
+    EXPECT_NE(outcome.message.find(c.why), std::string::npos) << outcome.message;
+    EXPECT_EQ(ReadFile(cpu_log_), "the earlier log\n");
+    EXPECT_NE(ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json").find(c.record),
+              std::string::npos)
+        << ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json");
+  }
+  unsetenv("SIM_MAXWELL_HELPER_PIDFILE");
+  std::istringstream helpers(ReadFile(pids));
+  int helper_count = 0;
+  for (std::string pid; std::getline(helpers, pid); ++helper_count) {
+    const std::string stat = ReadFile("/proc/" + pid + "/stat");  // "" once it is gone
+    EXPECT_TRUE(stat.empty() || stat.find(") Z ") != std::string::npos)
+        << "helper " << pid << " outlived its renderer";
+  }
+  EXPECT_EQ(helper_count, 2);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/own_folder.h"
 #include "testing/commands.h"
 #include "testing/scripted_session.h"
+#include "watch/stop_rules.h"
 
 namespace torva {
 namespace {
@@ -66,7 +67,8 @@ class EstimationTest : public ::testing::Test {
     fs::create_directories(app_ + "/archive");
     CommandOutcome where = RunCommand("command -v 7za");
     ASSERT_EQ(where.status, 0);
-    fs::copy_file(where.output.substr(0, where.output.find('\n')), app_ + "/7za");
+    fs::copy_file(where.output.substr(0, where.output.find('\n')), app_ + "/7za",
+                  fs::copy_options::overwrite_existing);
     WriteFile(outside_ + "/victim", "keep me");
   }
 
@@ -758,6 +760,46 @@ TEST_F(EstimationTest, AnExtremeAspectIsFittedToTheScreen) {
   EXPECT_TRUE(Contains(
       transcript,
       "picture \"" + work_ + "/Kitchen.jpg\" 1279 15 \"Current SL = 11.00. Elapsed 0h 0m 0s\"\n"));
+}
+
+// Renders that did not end well are not priced, and the earlier estimation's
+// files stay together; a render stopped at its limit is priced, with a range
+// that says it had not settled; a finished render is priced from the
+// renderer's own time.
+TEST_F(EstimationTest, OnlyARenderThatEndedWellIsPriced) {
+  const std::string prediction = "SL of 11.00. Elapsed 0h 0m 3s\nTime left: 1h 0m 0s\n";
+  std::string alternating;
+  for (int i = 0; i < 20; ++i)
+    alternating += "SL of 11.00. Elapsed 0h 0m " + std::to_string(i + 1) +
+                   "s\nTime left: " + (i % 2 ? "0h 54m 0s" : "1h 6m 0s") + "\n@sleep 100\n";
+  struct Case {
+    std::string replay, expected;
+    std::optional<double> seconds = std::nullopt, limit = std::nullopt;
+  };
+  const std::vector<Case> cases = {
+      {prediction + prediction + prediction + "@signal SEGV\n",
+       "message \"TORVAmeter error\" \"Maxwell Render has crashed!\\nIt was ended by signal 11"},
+      {"SL of 2.00. Elapsed 0h 0m 3s\nERROR: out of memory\n@exit 0\n",
+       "Maxwell Render ended by itself at SL 2.00, before reaching SL 20"},
+      {"SL of 1.00. Elapsed 0h 0m 1s\n@sleep 600000\n",
+       "Maxwell Render gave no estimation of the time left", 1.5},
+      {alternating + "@sleep 600000\n", "The predictions had not settled", std::nullopt, 1.5},
+      {"SL of 20.00. Target sampling level reached\nRender finished in 0h 2m 0s\n",
+       "the price comes from the finished render (0h 2m 0s on your system"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    Install(c.replay);
+    WriteFile(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log", "the earlier log\n");
+    options_.stop_rule =
+        c.seconds || c.limit ? EstimationStop(c.seconds, c.limit.value_or(300)) : nullptr;
+    const std::string transcript = Estimate(Answers(PackPrepared()));
+    EXPECT_TRUE(Contains(transcript, c.expected)) << transcript;
+    const bool priced = Contains(transcript, " EUR (With CPU-Low priority)");
+    EXPECT_EQ(priced, !Contains(transcript, "message \"TORVAmeter error\""));
+    EXPECT_EQ(Log("Kitchen_800x600_SL20_estimate_CPU.log") == "the earlier log\n", !priced);
+    EXPECT_EQ(fs::exists(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.failed.log"), !priced);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "desktop/terminal/status_output.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -69,6 +70,14 @@ void StatusOutput::Redraw() {
   // One column stays free: a full line would wrap on some terminals.
   Write(kClearLine + line.substr(0, Utf8PrefixBytes(line, width_ - 1)));
   drawn_ = true;
+}
+
+void StatusOutput::CheckReaders() {
+  // A pipe whose reader has gone reports an error (or a hang-up) to poll.
+  for (const int fd : kWatched) {
+    pollfd watched = {fd, 0, 0};
+    if (::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLERR | POLLHUP)) != 0) lost_ = true;
+  }
 }
 
 void StatusOutput::Write(const std::string& text) {

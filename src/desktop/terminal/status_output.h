@@ -24,9 +24,14 @@ class StatusOutput {
   void Note(const std::string& text);
   // Takes the bar away, so that what comes next starts on its own line.
   void Finish();
-  // A write failed (the reader went away, the disk is full): nothing more is
-  // written, and the run should stop.
+  // A write failed (the reader went away, the disk is full), or the reader of
+  // standard output or of this output has gone: nothing more is written, and
+  // the run should stop.
   bool lost() const { return lost_; }
+  // Looks, without writing, whether a reader has gone.
+  void CheckReaders();
+  // The descriptors whose reader may go away, for a wait to watch.
+  static constexpr int kWatched[] = {1, 2};
 
  private:
   void Print(const std::string& line);

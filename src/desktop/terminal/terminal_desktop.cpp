@@ -162,12 +162,18 @@ void TerminalDesktop::WaitForActivity(int fd, int timeout_ms) {
     WaitForFd(fd, timeout_ms);
     return;
   }
+  output_.CheckReaders();
   if (Interrupted() || output_.lost()) return;  // TakeEvent has a close request
-  pollfd watched[2] = {{interrupt_pipe[0], POLLIN, 0}, {fd, POLLIN, 0}};
-  ::poll(watched, fd >= 0 ? 2 : 1, timeout_ms);
+  // A reader that goes away ends the wait too.
+  pollfd watched[4] = {{interrupt_pipe[0], POLLIN, 0},
+                       {StatusOutput::kWatched[0], 0, 0},
+                       {StatusOutput::kWatched[1], 0, 0},
+                       {fd, POLLIN, 0}};
+  ::poll(watched, fd >= 0 ? 4 : 3, timeout_ms);
 }
 
 Event TerminalDesktop::TakeEvent() {
+  output_.CheckReaders();
   if ((Interrupted() || output_.lost()) && !interrupt_delivered_) {
     interrupt_delivered_ = true;
     return Event{EventType::kCloseWindow, kMainWindow};
