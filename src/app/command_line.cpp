@@ -5,6 +5,7 @@
 
 #include "platform/folders.h"
 #include "state/program.h"
+#include "watch/stop_rules.h"
 
 namespace torva {
 namespace {
@@ -152,15 +153,21 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
       "                    the environment variable TORVAMETER_PASSWORD. --password P\n"
       "                    works too, but every user of this computer can see P (ps)\n"
       "                    and the shell's history keeps it: the other ways are safer\n"
-      "  benchmark         run the benchmark (--gpu: the GPU one); PHASE 1 ends\n"
-      "                    after N estimations (default 3, at least 2)\n"
+      "  benchmark         run the benchmark (--gpu: the GPU one); PHASE 1 ends once\n"
+      "                    its estimations have settled, at the latest after " +
+      std::to_string(static_cast<int>(kPhase1LimitSeconds / 60)) +
+      " min,\n"
+      "                    or after N with --estimates N (at least 2)\n"
       "  prepare           pack SCENE.mxs into an archive; --cameras: the cameras to\n"
       "                    render (default: the active ones); --fast: zip at maximum\n"
       "                    speed; --allow-same-names: pack even when two different\n"
       "                    files of one name meet in the project\n"
       "  estimate          estimate ARCHIVE.vum at WxH pixels up to SL N (10 to 50);\n"
-      "                    the render stops after S seconds, or when the prediction\n"
-      "                    has settled, or when the render ends\n"
+      "                    the render stops after --seconds S from its start, or else\n"
+      "                    once the predictions have settled (at the latest after " +
+      std::to_string(static_cast<int>(kEstimationLimitSeconds / 60)) +
+      "\n"
+      "                    min of rendering), or when the render ends\n"
       "  --json            print the result as one JSON object on standard output\n"
       "\n"
       "Folders:\n"
