@@ -6,6 +6,7 @@
 #include "platform/system_name.h"
 #include "text/text.h"
 #include "text/utf8.h"
+#include "text/version.h"
 
 namespace torva {
 
@@ -33,8 +34,7 @@ std::string ReplyText(const char* bytes, std::size_t count) {
 std::string AnnouncedVersion(const std::string& reply) { return TextAfter(reply, "-"); }
 
 bool IsNewerVersion(const std::string& own, const std::string& announced) {
-  // UTF-8 bytes compared unsigned keep the order of the character codes.
-  return own.compare(announced) < 0;
+  return CompareVersions(own, announced) < 0;
 }
 
 }  // namespace torva

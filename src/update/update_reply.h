@@ -19,8 +19,7 @@ std::string ReplyText(const char* bytes, std::size_t count);
 // reply when it holds none.
 std::string AnnouncedVersion(const std::string& reply);
 
-// Version texts compare as texts, character code by character code, and a
-// text that begins the other sorts first: "2.10" is not newer than "2.8".
+// By CompareVersions: "2.10" is newer than "2.8".
 bool IsNewerVersion(const std::string& own, const std::string& announced);
 
 }  // namespace torva
