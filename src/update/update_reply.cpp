@@ -1,5 +1,6 @@
 #include "update/update_reply.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -28,6 +29,31 @@ std::string ReplyText(const char* bytes, std::size_t count) {
     AppendUtf8(text, c.code);
     pos += c.bytes;
   }
+  return text;
+}
+
+bool LooksLikeVersion(const std::string& reply) {
+  const auto allowed = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
+  };
+  return !reply.empty() && reply.size() <= kLongestVersionReply &&
+         std::all_of(reply.begin(), reply.end(), allowed);
+}
+
+std::string ReplyForLog(const std::string& reply) {
+  std::string text;
+  for (const char c : std::string_view(reply).substr(0, kLongestVersionReply)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f && c != '\\') {
+      text += c;
+    } else {
+      constexpr const char* kHex = "0123456789abcdef";
+      text += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  if (reply.size() > kLongestVersionReply)
+    text += "... (" + std::to_string(reply.size()) + " bytes)";
   return text;
 }
 

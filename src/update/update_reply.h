@@ -15,6 +15,16 @@ std::string UpdateRequest(const std::string& renderer_version);
 // are not UTF-8 become U+FFFD, so the text can always be shown.
 std::string ReplyText(const char* bytes, std::size_t count);
 
+// A reply that can be offered to the user: 1 to kLongestVersionReply letters,
+// digits, ".", "-" and "_" (ASCII). Anything else (line feeds, escape
+// sequences, sentences) is an unusual reply, never shown in a question.
+constexpr std::size_t kLongestVersionReply = 64;
+bool LooksLikeVersion(const std::string& reply);
+
+// An unusual reply as it can be logged: printable ASCII as it is, other bytes
+// as \xNN, at most kLongestVersionReply bytes followed by the whole length.
+std::string ReplyForLog(const std::string& reply);
+
 // The version a reply announces: the text after its first "-", or the whole
 // reply when it holds none.
 std::string AnnouncedVersion(const std::string& reply);
