@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "headless/command_runs.h"
 #include "platform/standard_streams.h"
@@ -19,6 +20,9 @@ namespace torva {
 namespace {
 
 constexpr const char* kPasswordVariable = "TORVAMETER_PASSWORD";
+
+// The variable's value, taken out of the environment at start.
+std::optional<std::string> environment_password;
 
 // Nothing past this is read of a password's line: far beyond any password
 // the settings keep, so that a longer one is refused, not cut.
@@ -81,16 +85,23 @@ Password ReadPassword(const HeadlessCommand& command) {
       return {FirstLine(std::cin), ""};
     case From::kFile: return ReadPasswordFile(command.password_file);
     case From::kEnvironment:
-      if (const char* value = std::getenv(kPasswordVariable); !value || !*value)
+      if (!environment_password || environment_password->empty())
         return {"", std::string("--login needs a password: --password - (standard input), "
                                 "--password-file FILE or ") +
                         kPasswordVariable};
-      return {std::getenv(kPasswordVariable), ""};
+      return {*environment_password, ""};
   }
   return {};
 }
 
 }  // namespace
+
+bool TakePasswordVariable() {
+  const char* value = std::getenv(kPasswordVariable);
+  if (!value) return true;
+  environment_password = value;
+  return unsetenv(kPasswordVariable) == 0;
+}
 
 HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
   const Password password = ReadPassword(command);
