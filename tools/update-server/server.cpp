@@ -19,6 +19,7 @@
 #include <optional>
 #include <vector>
 
+#include "log.h"
 #include "request.h"
 
 namespace torva::update_server {
@@ -31,6 +32,8 @@ constexpr std::size_t kChunkBytes = 256 * 1024;
 constexpr int kChunksPerTurn = 4;    // then the next connection's turn
 constexpr int kDrainMs = 10'000;     // for the client to close after the last byte
 constexpr int kAcceptPauseMs = 100;  // when the system has no descriptors left
+constexpr int kForgetMs = 10'000;    // how often addresses quiet again leave the log's count
+constexpr int kLogCloseMs = 500;     // for the last lines to reach a log that keeps up
 
 // FNV-1a, byte by byte, so that a text hashed in pieces gives the same value
 // wherever it is cut.
@@ -143,7 +146,7 @@ int Listen(const std::string& where, std::string& bound) {
 class Server {
  public:
   Server(const Options& options, int listen_fd, int file_fd, const struct stat& file,
-         std::uint64_t file_hash, std::FILE* log)
+         std::uint64_t file_hash, LogQueue& log)
       : options_(options),
         listen_fd_(listen_fd),
         file_fd_(file_fd),
@@ -180,6 +183,7 @@ class Server {
       const auto later = Clock::now();
       for (auto& c : connections_) OnTime(*c, later);
       RemoveFinished();
+      if (later >= next_forget_) ForgetQuietAddresses(later);
       if (ready > 0 && watched[1].revents) break;
     }
     for (auto& c : connections_) Finish(*c, "stopped");
@@ -207,6 +211,7 @@ class Server {
     auto consider = [&](Clock::time_point t) {
       if (!next || t < *next) next = t;
     };
+    if (!address_lines_.empty()) consider(next_forget_);
     for (const auto& c : connections_) {
       consider(c->deadline);
       if (c->settle_at) consider(*c->settle_at);
@@ -415,11 +420,25 @@ class Server {
     if (now >= c.deadline) Finish(c, c.phase == Phase::kDraining ? "downloaded" : "timeout");
   }
 
+  // One client address gets a few lines at once and then one now and then;
+  // the lines held back are counted with its next line, or once it is quiet.
+  void LogConnection(const Connection& c, const char* outcome) {
+    long held_back = 0;
+    if (!address_lines_.Allow(c.address, Clock::now(), held_back)) return;
+    if (held_back > 0) LogHeldBack(c.address, held_back);
+    log_.Add("peer=" + c.peer + " request=\"" + Escaped(c.request) + "\" update=\"" +
+             Escaped(c.update) + "\" sent=" + std::to_string(c.bytes_sent) + " outcome=" + outcome);
+  }
+  void LogHeldBack(const std::string& address, long count) {
+    log_.Add("address=" + address + " lines-not-logged=" + std::to_string(count));
+  }
+  void ForgetQuietAddresses(Clock::time_point now) {
+    for (const auto& [address, count] : address_lines_.Forget(now)) LogHeldBack(address, count);
+    next_forget_ = now + milliseconds(kForgetMs);
+  }
+
   void Finish(Connection& c, const char* outcome) {
-    std::fprintf(log_, "peer=%s request=\"%s\" update=\"%s\" sent=%lld outcome=%s\n",
-                 c.peer.c_str(), Escaped(c.request).c_str(), Escaped(c.update).c_str(),
-                 static_cast<long long>(c.bytes_sent), outcome);
-    std::fflush(log_);
+    LogConnection(c, outcome);
     close(c.fd);
     c.fd = -1;
     if (c.phase == Phase::kAwaitUpdate) --waiting_;
@@ -436,7 +455,9 @@ class Server {
   std::int64_t file_size_;
   timespec file_mtime_;
   std::uint64_t file_hash_;  // of the file as it was at the start
-  std::FILE* log_;
+  LogQueue& log_;
+  AddressLines address_lines_{options_.log_burst};
+  Clock::time_point next_forget_ = Clock::now() + milliseconds(kForgetMs);
   char header_[8];
   std::vector<char> chunk_;  // shared by every download: one at a time is sent
   std::vector<std::unique_ptr<Connection>> connections_;
@@ -484,6 +505,13 @@ int Serve(const Options& options, int stop_fd, std::FILE* log) {
     if (file_fd >= 0) close(file_fd);
     return 1;
   }
+  // What the caller wrote to `log` goes first; from here on the queue writes.
+  LogQueue queue(std::fflush(log) == 0 ? fileno(log) : -1);
+  if (!queue.ok()) {
+    std::fprintf(stderr, "cannot write the log\n");
+    close(file_fd);
+    return 1;
+  }
   std::string bound;
   int listen_fd = Listen(options.listen, bound);
   if (listen_fd < 0) {
@@ -491,14 +519,13 @@ int Serve(const Options& options, int stop_fd, std::FILE* log) {
     close(file_fd);
     return 1;
   }
-  std::fprintf(log, "listening on %s\n", bound.c_str());
-  std::fflush(log);
+  queue.Add("listening on " + bound);
   {
-    Server server(options, listen_fd, file_fd, info, *file_hash, log);
+    Server server(options, listen_fd, file_fd, info, *file_hash, queue);
     server.Run(stop_fd);
   }
-  std::fprintf(log, "stopped\n");
-  std::fflush(log);
+  queue.Add("stopped");
+  queue.Close(kLogCloseMs);
   close(listen_fd);
   close(file_fd);
   return 0;
