@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "desktop/fltk/fltk_desktop.h"
 #include "desktop/gadgets.h"
+#include "headless/command_runs.h"
 #include "headless/headless_run.h"
 #include "install/app_folder.h"
 #include "platform/standard_streams.h"
@@ -97,6 +98,11 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything can start a program that would inherit the password.
+  if (!torva::TakePasswordVariable()) {
+    std::fprintf(stderr, "%s: the password cannot be taken out of the environment\n", kName);
+    return 1;
+  }
   const torva::CommandLine line =
       torva::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), kOptions);
   if (const std::optional<int> status = AnswerAtOnce(line)) return *status;

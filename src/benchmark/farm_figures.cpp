@@ -4,13 +4,12 @@ namespace torva {
 
 FarmFigures FarmFiguresFor(const Constants& constants, std::string_view renderer_version,
                            RenderMode bench_mode) {
-  // Text comparison, character code by character code, as for every version.
-  if (renderer_version < std::string_view("3.0.0.0"))
-    return {constants.FarmTimeV2, constants.FarmSLV2};
-  if (renderer_version < std::string_view("4.0.0.0"))
-    return {constants.FarmTimeV3, constants.FarmSLV3};
-  if (renderer_version < std::string_view("5.0.0.0"))
-    return {constants.FarmTimeV4, constants.FarmSLV4};
+  switch (RendererGeneration(renderer_version)) {
+    case 2: return {constants.FarmTimeV2, constants.FarmSLV2};
+    case 3: return {constants.FarmTimeV3, constants.FarmSLV3};
+    case 4: return {constants.FarmTimeV4, constants.FarmSLV4};
+    default: break;
+  }
   if (bench_mode == RenderMode::kGpu) return {constants.FarmTimeV5Gpu, constants.FarmSLV5Gpu};
   return {constants.FarmTimeV5, constants.FarmSLV5};
 }

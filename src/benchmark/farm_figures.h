@@ -17,9 +17,8 @@ struct FarmFigures {
   float sl = 0;     // the SL reached in one minute at the PHASE 2 size
 };
 
-// The figures follow the renderer version compared as text with "3.0.0.0",
-// "4.0.0.0" and "5.0.0.0", and BenchMode; renderers 3 and 4 share a case but
-// not its figures.
+// The figures follow the renderer generation (RendererGeneration) and
+// BenchMode; renderers 3 and 4 share a case but not its figures.
 FarmFigures FarmFiguresFor(const Constants& constants, std::string_view renderer_version,
                            RenderMode bench_mode);
 

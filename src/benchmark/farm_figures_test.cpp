@@ -19,8 +19,7 @@ TEST(FarmFiguresTest, TheVersionTextChoosesTheRow) {
   EXPECT_EQ(v2.farm_image, "Absolute_Torva_1mn.jpg");
   EXPECT_EQ(v2.system_image, "Absolute_yoursystem_1mn.jpg");
 
-  // Renderers 3 and 4 share the scene but not the figures; 3.9.9 sorts
-  // below "4.0.0.0" as text, 4.0.0.0 does not.
+  // Renderers 3 and 4 share the scene but not the figures.
   const BenchmarkCase v3 = BenchmarkCaseFor(BenchmarkRowFor("3.9.9"), RenderMode::kCpu);
   const BenchmarkCase v4 = BenchmarkCaseFor(BenchmarkRowFor("4.0.0.0"), RenderMode::kCpu);
   const FarmFigures v3_farm = FarmFiguresFor(constants, "3.9.9", RenderMode::kCpu);
@@ -33,6 +32,7 @@ TEST(FarmFiguresTest, TheVersionTextChoosesTheRow) {
   EXPECT_EQ(v3_farm.sl, 16.04f);
   EXPECT_EQ(v4_farm.seconds, 368);
   EXPECT_EQ(v4_farm.sl, 16.25f);
+  EXPECT_EQ(FarmFiguresFor(constants, "10.0", RenderMode::kCpu).seconds, 481);  // renderer 5's
 }
 
 TEST(FarmFiguresTest, Renderer5HasACpuAndAGpuRow) {

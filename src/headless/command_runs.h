@@ -24,6 +24,12 @@ struct HeadlessOutcome {
   }
 };
 
+// Takes TORVAMETER_PASSWORD, which `setup` may read, out of the environment,
+// so that no program started later (the renderer, the archiver, the system's
+// opener) inherits it. Called at start, before any program is started. False
+// when the variable could not be removed.
+bool TakePasswordVariable();
+
 HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program);
 // The other three expect the settings loaded, the renderer checked and, for
 // --gpu, a renderer that renders on the GPU.

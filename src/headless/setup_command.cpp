@@ -1,12 +1,18 @@
 // setup: the settings the first start's questions would write.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <optional>
 
 #include "headless/command_runs.h"
 #include "platform/standard_streams.h"
 #include "renderer/detect.h"
+#include "state/config/config_file.h"
 #include "state/config/settings.h"
 #include "state/renderer_check.h"
 
@@ -15,19 +21,56 @@ namespace {
 
 constexpr const char* kPasswordVariable = "TORVAMETER_PASSWORD";
 
-// The first line, without its line end; a stream that is no text file costs
-// at most kLimit bytes.
-std::string FirstLine(std::istream& in) {
-  constexpr std::size_t kLimit = 4096;
-  std::string line;
-  for (char c; line.size() < kLimit && in.get(c) && c != '\n';) line += c;
+// The variable's value, taken out of the environment at start.
+std::optional<std::string> environment_password;
+
+// Nothing past this is read of a password's line: far beyond any password
+// the settings keep, so that a longer one is refused, not cut.
+constexpr std::size_t kPasswordLineLimit = 4096;
+
+std::string WithoutCarriageReturn(std::string line) {
   if (line.ends_with('\r')) line.pop_back();
   return line;
+}
+
+// The first line, without its line end.
+std::string FirstLine(std::istream& in) {
+  std::string line;
+  for (char c; line.size() < kPasswordLineLimit && in.get(c) && c != '\n';) line += c;
+  return WithoutCarriageReturn(line);
 }
 
 struct Password {
   std::string value, failure;
 };
+
+// The first line of a regular file (a link to one is followed). Anything
+// else is refused without reading: a FIFO without a writer would be waited on
+// for ever, a folder reads as nothing, a device such as /dev/zero as zeros.
+Password ReadPasswordFile(const std::string& path) {
+  const std::string unreadable = "--password-file: " + path + " cannot be read";
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return {"", unreadable};
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return {"", "--password-file: " + path + " is not a regular file"};
+  }
+  std::string bytes(kPasswordLineLimit, '\0');
+  std::size_t have = 0;
+  bool failed = false;
+  while (have < bytes.size() && bytes.find('\n') >= have) {
+    const ssize_t n = read(fd, bytes.data() + have, bytes.size() - have);
+    if (n < 0 && errno == EINTR) continue;
+    failed = n < 0;
+    if (n <= 0) break;
+    have += static_cast<std::size_t>(n);
+  }
+  failed = close(fd) != 0 || failed;
+  if (failed) return {"", unreadable};
+  bytes.resize(have);
+  return {WithoutCarriageReturn(bytes.substr(0, bytes.find('\n'))), ""};
+}
 
 Password ReadPassword(const HeadlessCommand& command) {
   using From = HeadlessCommand::PasswordFrom;
@@ -40,30 +83,38 @@ Password ReadPassword(const HeadlessCommand& command) {
                 "--password - reads the password from standard input, which is a terminal: "
                 "pipe it in, or give --password-file FILE"};
       return {FirstLine(std::cin), ""};
-    case From::kFile: {
-      std::ifstream file(command.password_file, std::ios::binary);
-      if (!file) return {"", "--password-file: " + command.password_file + " cannot be read"};
-      return {FirstLine(file), ""};
-    }
-    case From::kEnvironment: {
-      const char* value = std::getenv(kPasswordVariable);
-      if (!value || !*value)
+    case From::kFile: return ReadPasswordFile(command.password_file);
+    case From::kEnvironment:
+      if (!environment_password || environment_password->empty())
         return {"", std::string("--login needs a password: --password - (standard input), "
                                 "--password-file FILE or ") +
                         kPasswordVariable};
-      return {value, ""};
-    }
+      return {*environment_password, ""};
   }
   return {};
 }
 
 }  // namespace
 
+bool TakePasswordVariable() {
+  const char* value = std::getenv(kPasswordVariable);
+  if (!value) return true;
+  environment_password = value;
+  return unsetenv(kPasswordVariable) == 0;
+}
+
 HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
   const Password password = ReadPassword(command);
   if (!password.failure.empty()) return HeadlessOutcome::Failed(password.failure);
   if (!command.login.empty() && password.value.empty())
     return HeadlessOutcome::Failed("the password is empty");
+  if (const std::string refusal = PasswordRefusal(password.value); !refusal.empty())
+    return HeadlessOutcome::Failed(refusal);
+  // Its line in the settings would end at a line feed, and the next start
+  // would find a folder that is not there.
+  if (!FitsOnALine(command.maxwell_dir))
+    return HeadlessOutcome::Failed(
+        "--maxwell: a folder name with a line feed cannot be kept in the settings");
   std::error_code ec;
   if (!std::filesystem::is_directory(command.maxwell_dir, ec))
     return HeadlessOutcome::Failed("--maxwell: " + command.maxwell_dir + " is not a folder");

@@ -1,14 +1,17 @@
 #include "prepare/camera_script.h"
 
 #include "prepare/script_text.h"
+#include "renderer/benchmark_case.h"
 
 namespace torva {
 
 PymaxwellGeneration PymaxwellGenerationFor(std::string_view renderer_version) {
-  if (renderer_version < "3.0") return PymaxwellGeneration::k2;
-  if (renderer_version < "4.0") return PymaxwellGeneration::k3;
-  if (renderer_version < "5.0") return PymaxwellGeneration::k4;
-  return PymaxwellGeneration::k5;
+  switch (RendererGeneration(renderer_version)) {
+    case 2: return PymaxwellGeneration::k2;
+    case 3: return PymaxwellGeneration::k3;
+    case 4: return PymaxwellGeneration::k4;
+    default: return PymaxwellGeneration::k5;
+  }
 }
 
 namespace {

@@ -13,7 +13,7 @@ namespace torva {
 // imports and how it gets the scene and the output file.
 enum class PymaxwellGeneration { k2, k3, k4, k5 };
 
-// By the version compared as text with "3.0", "4.0" and "5.0".
+// By the renderer generation (RendererGeneration).
 PymaxwellGeneration PymaxwellGenerationFor(std::string_view renderer_version);
 
 struct CameraScriptInput {

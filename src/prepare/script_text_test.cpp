@@ -70,6 +70,7 @@ TEST(CameraScriptTest, GenerationDigitsFromTheVersionText) {
   EXPECT_EQ(PymaxwellGenerationFor("4.2.1"), PymaxwellGeneration::k4);
   EXPECT_EQ(PymaxwellGenerationFor("5.0.1"), PymaxwellGeneration::k5);
   EXPECT_EQ(PymaxwellGenerationFor(""), PymaxwellGeneration::k2);
+  EXPECT_EQ(PymaxwellGenerationFor("10.0"), PymaxwellGeneration::k5);
 }
 
 TEST(CameraScriptTest, HeaderTemplateAndTheCallOfEachGeneration) {

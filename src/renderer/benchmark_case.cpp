@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "text/version.h"
+
 namespace torva {
 namespace {
 
@@ -37,10 +39,19 @@ constexpr std::array<CaseFiles, 3> kCases = {{
 
 }  // namespace
 
+int RendererGeneration(std::string_view renderer_version) {
+  int generation = 2;
+  for (const int next : {3, 4, 5})
+    if (CompareVersions(renderer_version, std::to_string(next)) >= 0) generation = next;
+  return generation;
+}
+
 BenchmarkRow BenchmarkRowFor(std::string_view renderer_version) {
-  if (renderer_version.starts_with('2')) return BenchmarkRow::kRenderer2;
-  if (renderer_version.starts_with('5')) return BenchmarkRow::kRenderer5;
-  return BenchmarkRow::kRenderers3And4;
+  switch (RendererGeneration(renderer_version)) {
+    case 2: return BenchmarkRow::kRenderer2;
+    case 5: return BenchmarkRow::kRenderer5;
+    default: return BenchmarkRow::kRenderers3And4;
+  }
 }
 
 BenchmarkCase BenchmarkCaseFor(BenchmarkRow row, RenderMode bench_mode) {

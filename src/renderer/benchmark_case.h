@@ -13,7 +13,13 @@ namespace torva {
 // The benchmark scene a renderer version runs: renderers 3 and 4 share theirs.
 enum class BenchmarkRow { kRenderer2, kRenderers3And4, kRenderer5 };
 
-// By the version's first character: "2", "5", anything else.
+// The renderer generation of a version, 2 to 5, by CompareVersions with "3",
+// "4" and "5": anything older than "3" counts as 2 and anything newer than
+// 5 as 5 ("10.0.1" is 5). It chooses the benchmark row, the farm's figures
+// and the camera script.
+int RendererGeneration(std::string_view renderer_version);
+
+// Generation 2, 3 or 4, 5.
 BenchmarkRow BenchmarkRowFor(std::string_view renderer_version);
 
 struct PictureSize {

@@ -9,13 +9,13 @@
 namespace torva {
 namespace {
 
-TEST(BenchmarkRowFor, FirstCharacterOfTheVersion) {
+TEST(BenchmarkRowFor, TheRendererGeneration) {
   EXPECT_EQ(BenchmarkRowFor("2.7.0"), BenchmarkRow::kRenderer2);
   EXPECT_EQ(BenchmarkRowFor("5.2.1.49"), BenchmarkRow::kRenderer5);
   EXPECT_EQ(BenchmarkRowFor("3.1.0"), BenchmarkRow::kRenderers3And4);
   EXPECT_EQ(BenchmarkRowFor("4.2.0.3"), BenchmarkRow::kRenderers3And4);
-  EXPECT_EQ(BenchmarkRowFor("10.0.1"), BenchmarkRow::kRenderers3And4);
-  EXPECT_EQ(BenchmarkRowFor(""), BenchmarkRow::kRenderers3And4);
+  EXPECT_EQ(BenchmarkRowFor("10.0.1"), BenchmarkRow::kRenderer5);
+  EXPECT_EQ(BenchmarkRowFor(""), BenchmarkRow::kRenderer2);
 }
 
 TEST(RendererPrograms, InsideTheInstallationFolder) {

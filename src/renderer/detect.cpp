@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "renderer/benchmark_case.h"
 #include "renderer/command_lines.h"
 #include "renderer/process.h"
 #include "text/text.h"
+#include "text/version.h"
 
 namespace torva {
 
@@ -27,7 +29,7 @@ bool MergeToolPresent(const std::string& maxwell_dir) {
 }
 
 bool VersionIsOlder(std::string_view version, std::string_view minimum) {
-  return version < minimum;
+  return CompareVersions(version, minimum) < 0;
 }
 
 RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& known_version,
@@ -45,7 +47,8 @@ RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& k
         if (line.find("Engine version ") != std::string::npos) {
           probe.version = TextAfter(line, "Engine version ");
           probe.version_found = true;
-        } else if (line.find("GPU INFO ") != std::string::npos && probe.version.starts_with('5')) {
+        } else if (line.find("GPU INFO ") != std::string::npos &&
+                   RendererGeneration(probe.version) == 5) {
           probe.gpu_capable = true;
         }
         return RunAction::kGoOn;

@@ -18,7 +18,7 @@ struct RendererProbe {
   // when no such line came.
   std::string version;
   bool version_found = false;
-  // A "GPU INFO " line came while the version (so far) began with "5".
+  // A "GPU INFO " line came while the version (so far) was of generation 5.
   bool gpu_capable = false;
   // The renderer was still running at the time limit and was ended.
   bool timed_out = false;
@@ -36,8 +36,7 @@ bool MergeToolPresent(const std::string& maxwell_dir);
 RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& known_version,
                             int time_limit_ms = kVersionProbeLimitMs);
 
-// Versions compare as texts, character code by character code: "10.0.1" is
-// older than "2.7.0", and "2.7" older than "2.7.0".
+// By CompareVersions: "10.0.1" is newer than "2.7.0", "2.7" older than "2.7.0".
 bool VersionIsOlder(std::string_view version, std::string_view minimum);
 
 }  // namespace torva

@@ -96,9 +96,9 @@ TEST_F(ProbeRendererTest, MergeToolCountsAsAFileOfAtLeastOneByteInEitherPlace) {
   EXPECT_FALSE(fs::exists(maxwell_dir + "started.txt"));
 }
 
-TEST(VersionIsOlder, ComparesAsText) {
+TEST(VersionIsOlder, ComparesPartByPartAsNumbers) {
   EXPECT_TRUE(VersionIsOlder("2.6.9.0", "2.7.0"));
-  EXPECT_TRUE(VersionIsOlder("10.0.1", "2.7.0"));
+  EXPECT_FALSE(VersionIsOlder("10.0.1", "2.7.0"));
   EXPECT_TRUE(VersionIsOlder("2.7", "2.7.0"));
   EXPECT_TRUE(VersionIsOlder("", "2.7.0"));
   EXPECT_FALSE(VersionIsOlder("2.7.0", "2.7.0"));

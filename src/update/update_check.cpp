@@ -116,6 +116,15 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
     ShowNotAvailable(program);
     return;
   }
+  // What is not a version is not shown in the question: a server could
+  // otherwise put any words there, or escape sequences and line feeds. Such
+  // a server is treated as one that gave no answer.
+  if (!LooksLikeVersion(*reply)) {
+    ReportLine(program, "Unusual reply from the update server, not a version: \"" +
+                            ReplyForLog(*reply) + "\"");
+    ShowNotAvailable(program);
+    return;
+  }
 
   if (!IsNewerVersion(version, AnnouncedVersion(*reply))) {
     if (report == UpToDateReport::kShow)

@@ -109,7 +109,7 @@ TEST_F(UpdateCheckTest, TheQuestionShowsTheWholeReplyAndNoDownloadsNothing) {
 }
 
 TEST_F(UpdateCheckTest, NotNewerReportsUpToDateOnlyFromTheButton) {
-  for (const char* reply : {"2.8", "2.10", "TORVAmeter-2.8"}) {
+  for (const char* reply : {"2.8", "2.7.9", "TORVAmeter-2.8"}) {
     {
       FakeUpdateServer server(Answering(reply));
       Check(server.port(), "", UpToDateReport::kShow);
@@ -121,12 +121,24 @@ TEST_F(UpdateCheckTest, NotNewerReportsUpToDateOnlyFromTheButton) {
   }
 }
 
-TEST_F(UpdateCheckTest, LongOddRepliesAreCutAtTheBuffer) {
+// Only a version is offered: the rest is logged, with its bytes escaped,
+// and the server counts as not available.
+TEST_F(UpdateCheckTest, RepliesThatAreNoVersionAreLoggedNotShown) {
+  const std::string kUnusual = "log 0 \"Unusual reply from the update server, not a version: ";
+  FakeUpdateServer made_up(Answering("2.9\n\x1b[2JSecurity fix signed by TORVA. Answer Yes."));
+  EXPECT_FALSE(Check(made_up.port(), "yes\n", UpToDateReport::kSilent));
+  EXPECT_EQ(transcript_, kConnecting + kUnusual +
+                             "\\\"2.9\\\\x0a\\\\x1b[2JSecurity fix signed by TORVA. Answer "
+                             "Yes.\\\"\"\n" +
+                             kNotAvailable);
+  // A long one is cut at the client's buffer, and in the log.
   std::string reply(1500, 'x');
+  reply[0] = '3';
   reply[3] = '\xff';
   FakeUpdateServer server(Answering(reply));
   Check(server.port(), "no\n", UpToDateReport::kShow);
-  EXPECT_EQ(transcript_, kConnecting + Question("vxxx\xEF\xBF\xBD" + std::string(996, 'x'), "no"));
+  EXPECT_EQ(transcript_, kConnecting + kUnusual + "\\\"3xx\\\\xef\\\\xbf\\\\xbd" +
+                             std::string(58, 'x') + "... (1002 bytes)\\\"\"\n" + kNotAvailable);
 }
 
 // The reply has no end mark of its own: it ends with a zero byte, the

@@ -1,11 +1,13 @@
 #include "update/update_reply.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 #include "platform/system_name.h"
 #include "text/text.h"
 #include "text/utf8.h"
+#include "text/version.h"
 
 namespace torva {
 
@@ -30,11 +32,35 @@ std::string ReplyText(const char* bytes, std::size_t count) {
   return text;
 }
 
+bool LooksLikeVersion(const std::string& reply) {
+  const auto allowed = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
+  };
+  return !reply.empty() && reply.size() <= kLongestVersionReply &&
+         std::all_of(reply.begin(), reply.end(), allowed);
+}
+
+std::string ReplyForLog(const std::string& reply) {
+  std::string text;
+  for (const char c : std::string_view(reply).substr(0, kLongestVersionReply)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f && c != '\\') {
+      text += c;
+    } else {
+      constexpr const char* kHex = "0123456789abcdef";
+      text += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  if (reply.size() > kLongestVersionReply)
+    text += "... (" + std::to_string(reply.size()) + " bytes)";
+  return text;
+}
+
 std::string AnnouncedVersion(const std::string& reply) { return TextAfter(reply, "-"); }
 
 bool IsNewerVersion(const std::string& own, const std::string& announced) {
-  // UTF-8 bytes compared unsigned keep the order of the character codes.
-  return own.compare(announced) < 0;
+  return CompareVersions(own, announced) < 0;
 }
 
 }  // namespace torva

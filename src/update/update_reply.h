@@ -15,12 +15,21 @@ std::string UpdateRequest(const std::string& renderer_version);
 // are not UTF-8 become U+FFFD, so the text can always be shown.
 std::string ReplyText(const char* bytes, std::size_t count);
 
+// A reply that can be offered to the user: 1 to kLongestVersionReply letters,
+// digits, ".", "-" and "_" (ASCII). Anything else (line feeds, escape
+// sequences, sentences) is an unusual reply, never shown in a question.
+constexpr std::size_t kLongestVersionReply = 64;
+bool LooksLikeVersion(const std::string& reply);
+
+// An unusual reply as it can be logged: printable ASCII as it is, other bytes
+// as \xNN, at most kLongestVersionReply bytes followed by the whole length.
+std::string ReplyForLog(const std::string& reply);
+
 // The version a reply announces: the text after its first "-", or the whole
 // reply when it holds none.
 std::string AnnouncedVersion(const std::string& reply);
 
-// Version texts compare as texts, character code by character code, and a
-// text that begins the other sorts first: "2.10" is not newer than "2.8".
+// By CompareVersions: "2.10" is newer than "2.8".
 bool IsNewerVersion(const std::string& own, const std::string& announced);
 
 }  // namespace torva

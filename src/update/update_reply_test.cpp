@@ -40,16 +40,16 @@ TEST(UpdateReplyTest, AnnouncedVersionFollowsTheFirstDash) {
   EXPECT_EQ(AnnouncedVersion(""), "");
 }
 
-TEST(UpdateReplyTest, VersionsCompareAsTexts) {
+TEST(UpdateReplyTest, VersionsComparePartByPart) {
   EXPECT_TRUE(IsNewerVersion("2.8", "2.9"));
-  EXPECT_TRUE(IsNewerVersion("2.8", "2.8.1"));  // a text that begins the other sorts first
+  EXPECT_TRUE(IsNewerVersion("2.8", "2.8.1"));  // a version that begins the other is older
   EXPECT_TRUE(IsNewerVersion("2.8", "3"));
   EXPECT_FALSE(IsNewerVersion("2.8", "2.8"));
-  EXPECT_FALSE(IsNewerVersion("2.8", "2.10"));
+  EXPECT_TRUE(IsNewerVersion("2.8", "2.10"));
+  EXPECT_TRUE(IsNewerVersion("2.8", "10.0"));
   EXPECT_FALSE(IsNewerVersion("2.8", "2."));
   EXPECT_FALSE(IsNewerVersion("2.8", ""));
-  // Character codes above 127 sort after every ASCII character.
-  EXPECT_TRUE(IsNewerVersion("2.8", "2.\xc3\xa9"));
+  EXPECT_FALSE(IsNewerVersion("2.8", "2.\xc3\xa9"));  // a part without a number
 }
 
 }  // namespace

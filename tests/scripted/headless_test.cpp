@@ -228,6 +228,24 @@ TEST_F(Headless, SetupReadsThePasswordFromStandardInput) {
   EXPECT_EQ(fs::status(settings).permissions() & fs::perms::all, fs::perms(0600));
 }
 
+// The password taken from the environment is stored, and no program started
+// inherits it: here the renderer records what it got.
+TEST_F(Headless, ThePasswordVariableIsPassedOnToNoProgram) {
+  const std::string renderer = maxwell_ + "/Maxwell.app/Contents/MacOS/Maxwell";
+  fs::rename(renderer, renderer + ".real");
+  WriteFile(renderer, "#!/bin/sh\nenv >>" + ShellQuote(root_.path() + "/env") + "\nexec " +
+                          ShellQuote(renderer + ".real") + " \"$@\"\n");
+  fs::permissions(renderer, fs::perms::owner_all);
+  const ProgramRun run = Torvameter("setup --maxwell " + ShellQuote(maxwell_) + " --login ann",
+                                    "TORVAMETER_PASSWORD=s3cret");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find("\ncwAzAGMAcgBlAHQAAAAAAAAAAAAAA"),
+            std::string::npos);
+  const std::string inherited = ReadFile(root_.path() + "/env");
+  EXPECT_NE(inherited.find("PATH="), std::string::npos);
+  EXPECT_EQ(inherited.find("TORVAMETER_PASSWORD"), std::string::npos) << inherited;
+}
+
 TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
   ASSERT_EQ(Torvameter("setup --maxwell " + ShellQuote(maxwell_)).status, 0);
   ASSERT_EQ(Torvameter("benchmark --estimates 2").status, 0);

@@ -1,6 +1,6 @@
 // torvameter-update-server --listen HOST:PORT --version TEXT --zip FILE
 //   [--max-connections N] [--max-per-address N] [--max-waiting N]
-//   [--request-ms MS] [--answer-ms MS] [--stall-ms MS]
+//   [--request-ms MS] [--answer-ms MS] [--stall-ms MS] [--log-burst N]
 // Answers TORVAmeter's update check with TEXT and sends FILE to the clients
 // that ask for it. One line per connection on standard output; ends cleanly
 // on SIGTERM or SIGINT.
@@ -28,7 +28,7 @@ void OnStopSignal(int) {
 constexpr const char* kUsage =
     "usage: torvameter-update-server --listen HOST:PORT --version TEXT --zip FILE\n"
     "       [--max-connections N] [--max-per-address N] [--max-waiting N]\n"
-    "       [--request-ms MS] [--answer-ms MS] [--stall-ms MS]\n";
+    "       [--request-ms MS] [--answer-ms MS] [--stall-ms MS] [--log-burst N]\n";
 
 int Usage(const std::string& message) {
   std::fprintf(stderr, "torvameter-update-server: %s\n", message.c_str());
@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
       ok = ParseCount(value, options.answer_ms);
     else if (arg == "--stall-ms")
       ok = ParseCount(value, options.stall_ms);
+    else if (arg == "--log-burst")
+      ok = ParseCount(value, options.log_burst);
     else
       return Usage("unknown option " + arg);
     if (!ok) return Usage("bad value for " + arg);

@@ -19,6 +19,7 @@
 #include <optional>
 #include <vector>
 
+#include "log.h"
 #include "request.h"
 
 namespace torva::update_server {
@@ -31,6 +32,19 @@ constexpr std::size_t kChunkBytes = 256 * 1024;
 constexpr int kChunksPerTurn = 4;    // then the next connection's turn
 constexpr int kDrainMs = 10'000;     // for the client to close after the last byte
 constexpr int kAcceptPauseMs = 100;  // when the system has no descriptors left
+constexpr int kForgetMs = 10'000;    // how often addresses quiet again leave the log's count
+constexpr int kLogCloseMs = 500;     // for the last lines to reach a log that keeps up
+
+// FNV-1a, byte by byte, so that a text hashed in pieces gives the same value
+// wherever it is cut.
+constexpr std::uint64_t kHashStart = 14695981039346656037ull;
+std::uint64_t ContinueHash(std::uint64_t hash, const char* bytes, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    hash ^= static_cast<unsigned char>(bytes[i]);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
 
 enum class Phase { kRequest, kAnswering, kAwaitUpdate, kSending, kDraining, kDone };
 
@@ -43,8 +57,9 @@ struct Connection {
   std::string request;
   std::string update;
   std::size_t reply_sent = 0;
-  std::int64_t stream_sent = 0;  // of the header and the file
-  std::int64_t bytes_sent = 0;   // everything, the reply included
+  std::int64_t stream_sent = 0;          // of the header and the file
+  std::int64_t bytes_sent = 0;           // everything, the reply included
+  std::uint64_t sent_hash = kHashStart;  // of the file's bytes sent
   Clock::time_point deadline;
   std::optional<Clock::time_point> settle_at;
   std::uint64_t waiting_turn = 0;  // order of arrival among the clients waiting for a decision
@@ -131,12 +146,13 @@ int Listen(const std::string& where, std::string& bound) {
 class Server {
  public:
   Server(const Options& options, int listen_fd, int file_fd, const struct stat& file,
-         std::FILE* log)
+         std::uint64_t file_hash, LogQueue& log)
       : options_(options),
         listen_fd_(listen_fd),
         file_fd_(file_fd),
         file_size_(file.st_size),
         file_mtime_(file.st_mtim),
+        file_hash_(file_hash),
         log_(log),
         chunk_(kChunkBytes) {
     for (int i = 0; i < 8; ++i)
@@ -167,6 +183,7 @@ class Server {
       const auto later = Clock::now();
       for (auto& c : connections_) OnTime(*c, later);
       RemoveFinished();
+      if (later >= next_forget_) ForgetQuietAddresses(later);
       if (ready > 0 && watched[1].revents) break;
     }
     for (auto& c : connections_) Finish(*c, "stopped");
@@ -194,6 +211,7 @@ class Server {
     auto consider = [&](Clock::time_point t) {
       if (!next || t < *next) next = t;
     };
+    if (!address_lines_.empty()) consider(next_forget_);
     for (const auto& c : connections_) {
       consider(c->deadline);
       if (c->settle_at) consider(*c->settle_at);
@@ -319,6 +337,7 @@ class Server {
       // The chunk: what is left of the header, then the file from the disk.
       std::size_t size = 0;
       for (std::int64_t at = c.stream_sent; at < 8; ++at) chunk_[size++] = header_[at];
+      const std::size_t header_part = size;
       const std::int64_t offset = std::max<std::int64_t>(c.stream_sent - 8, 0);
       const auto want = static_cast<std::size_t>(
           std::min<std::int64_t>(file_size_ - offset, chunk_.size() - size));
@@ -333,11 +352,22 @@ class Server {
           return;
         }
         size += static_cast<std::size_t>(got);
+        // The file's last bytes go out only when all that is sent with them
+        // is the file as it was at the start: a rewrite in place that
+        // FileChanged misses (the same size, its time put back) ends the
+        // download short, so the client never takes mixed bytes for the update.
+        if (offset + got == file_size_ && ContinueHash(c.sent_hash, chunk_.data() + header_part,
+                                                       size - header_part) != file_hash_) {
+          Finish(c, "file-changed");
+          return;
+        }
       }
       if (!SendSome(c, chunk_.data(), size, sent)) {
         Finish(c, "aborted");
         return;
       }
+      if (sent > header_part)
+        c.sent_hash = ContinueHash(c.sent_hash, chunk_.data() + header_part, sent - header_part);
       c.stream_sent += static_cast<std::int64_t>(sent);
       if (sent < size) break;  // the socket is full
     }
@@ -390,11 +420,25 @@ class Server {
     if (now >= c.deadline) Finish(c, c.phase == Phase::kDraining ? "downloaded" : "timeout");
   }
 
+  // One client address gets a few lines at once and then one now and then;
+  // the lines held back are counted with its next line, or once it is quiet.
+  void LogConnection(const Connection& c, const char* outcome) {
+    long held_back = 0;
+    if (!address_lines_.Allow(c.address, Clock::now(), held_back)) return;
+    if (held_back > 0) LogHeldBack(c.address, held_back);
+    log_.Add("peer=" + c.peer + " request=\"" + Escaped(c.request) + "\" update=\"" +
+             Escaped(c.update) + "\" sent=" + std::to_string(c.bytes_sent) + " outcome=" + outcome);
+  }
+  void LogHeldBack(const std::string& address, long count) {
+    log_.Add("address=" + address + " lines-not-logged=" + std::to_string(count));
+  }
+  void ForgetQuietAddresses(Clock::time_point now) {
+    for (const auto& [address, count] : address_lines_.Forget(now)) LogHeldBack(address, count);
+    next_forget_ = now + milliseconds(kForgetMs);
+  }
+
   void Finish(Connection& c, const char* outcome) {
-    std::fprintf(log_, "peer=%s request=\"%s\" update=\"%s\" sent=%lld outcome=%s\n",
-                 c.peer.c_str(), Escaped(c.request).c_str(), Escaped(c.update).c_str(),
-                 static_cast<long long>(c.bytes_sent), outcome);
-    std::fflush(log_);
+    LogConnection(c, outcome);
     close(c.fd);
     c.fd = -1;
     if (c.phase == Phase::kAwaitUpdate) --waiting_;
@@ -410,7 +454,10 @@ class Server {
   int file_fd_;
   std::int64_t file_size_;
   timespec file_mtime_;
-  std::FILE* log_;
+  std::uint64_t file_hash_;  // of the file as it was at the start
+  LogQueue& log_;
+  AddressLines address_lines_{options_.log_burst};
+  Clock::time_point next_forget_ = Clock::now() + milliseconds(kForgetMs);
   char header_[8];
   std::vector<char> chunk_;  // shared by every download: one at a time is sent
   std::vector<std::unique_ptr<Connection>> connections_;
@@ -422,6 +469,26 @@ class Server {
 
 }  // namespace
 
+namespace {
+
+// The hash of the whole file; nullopt when it cannot be read to its size.
+std::optional<std::uint64_t> HashOfFile(int fd, std::int64_t size) {
+  std::vector<char> buffer(kChunkBytes);
+  std::uint64_t hash = kHashStart;
+  for (std::int64_t at = 0; at < size;) {
+    const ssize_t got =
+        pread(fd, buffer.data(),
+              static_cast<std::size_t>(std::min<std::int64_t>(kChunkBytes, size - at)), at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return std::nullopt;
+    hash = ContinueHash(hash, buffer.data(), static_cast<std::size_t>(got));
+    at += got;
+  }
+  return hash;
+}
+
+}  // namespace
+
 int Serve(const Options& options, int stop_fd, std::FILE* log) {
   if (options.version.empty() || options.version.size() >= 1000 ||
       options.version.find('\0') != std::string::npos) {
@@ -430,9 +497,19 @@ int Serve(const Options& options, int stop_fd, std::FILE* log) {
   }
   int file_fd = open(options.zip.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat info {};
-  if (file_fd < 0 || fstat(file_fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+  std::optional<std::uint64_t> file_hash;
+  if (file_fd >= 0 && fstat(file_fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+    file_hash = HashOfFile(file_fd, info.st_size);
+  if (!file_hash) {
     std::fprintf(stderr, "cannot read a non-empty file %s\n", options.zip.c_str());
     if (file_fd >= 0) close(file_fd);
+    return 1;
+  }
+  // What the caller wrote to `log` goes first; from here on the queue writes.
+  LogQueue queue(std::fflush(log) == 0 ? fileno(log) : -1);
+  if (!queue.ok()) {
+    std::fprintf(stderr, "cannot write the log\n");
+    close(file_fd);
     return 1;
   }
   std::string bound;
@@ -442,14 +519,13 @@ int Serve(const Options& options, int stop_fd, std::FILE* log) {
     close(file_fd);
     return 1;
   }
-  std::fprintf(log, "listening on %s\n", bound.c_str());
-  std::fflush(log);
+  queue.Add("listening on " + bound);
   {
-    Server server(options, listen_fd, file_fd, info, log);
+    Server server(options, listen_fd, file_fd, info, *file_hash, queue);
     server.Run(stop_fd);
   }
-  std::fprintf(log, "stopped\n");
-  std::fflush(log);
+  queue.Add("stopped");
+  queue.Close(kLogCloseMs);
   close(listen_fd);
   close(file_fd);
   return 0;

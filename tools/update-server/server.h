@@ -22,12 +22,15 @@ struct Options {
   int answer_ms = 300'000;  // for the user to decide after the reply
   int stall_ms = 60'000;    // without progress while sending
   int settle_ms = 30;       // quiet after a version request before answering
+  // Log lines one client address gets at once; then one every 3 s.
+  int log_burst = 20;
 };
 
 // Serves until a byte arrives on `stop_fd` (the signal handler writes one).
 // Writes "listening on ADDRESS:PORT" first, then one line per connection to
-// `log`. Returns 0, or 1 with a message on standard error when it cannot
-// start.
+// `log`, through a queue of its own (log.h) that never holds up the serving;
+// a log still not read half a second after the stop is left behind. Returns
+// 0, or 1 with a message on standard error when it cannot start.
 int Serve(const Options& options, int stop_fd, std::FILE* log);
 
 }  // namespace torva::update_server

@@ -146,6 +146,10 @@ bool RewriteInPlace(const std::string& path, std::string_view text) {
 
 }  // namespace
 
+bool FitsOnALine(std::string_view value) {
+  return value.find_first_of(std::string_view("\n\0", 2)) == std::string_view::npos;
+}
+
 ConfigValues ParseConfig(std::string_view bytes) {
   LineReader lines(bytes);
   ConfigValues values;

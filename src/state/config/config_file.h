@@ -4,6 +4,7 @@
 // around it are in settings.h.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,19 @@ std::string FormatConfig(const ConfigValues& values);
 // through. A new file gets mode 0600, a private one keeps its mode, any other
 // is made private. False when neither way works; no temporary file is left.
 bool WriteConfigFile(const std::string& path, const ConfigValues& values);
+
+// Whether a value can stand on a line of the file as it is: a line feed
+// would end the line and a zero byte is no text.
+bool FitsOnALine(std::string_view value);
+
+// A credential block holds this many UTF-16 units: 20 characters, fewer when
+// some lie beyond U+FFFF (they take two units).
+inline constexpr std::size_t kCredentialUnits = 20;
+
+// Why `password` cannot be stored as given, in one sentence for a message
+// box or the command line; "" when its block keeps it whole: valid UTF-8, no
+// zero character (the block ends at the first), at most kCredentialUnits.
+std::string PasswordRefusal(const std::string& password);
 
 // Base64 (56 characters) of a 40-byte block holding up to 20 UTF-16LE units
 // of `value`, zero-filled. A surrogate pair that does not fit is dropped

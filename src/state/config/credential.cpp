@@ -11,13 +11,30 @@ namespace torva {
 
 namespace {
 
-constexpr std::size_t kBlockBytes = 40;
+constexpr std::size_t kBlockBytes = 2 * kCredentialUnits;
 constexpr std::size_t kValueUnits = 40;  // a decoded value starts as this many spaces
 
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
+
+std::string PasswordRefusal(const std::string& password) {
+  std::size_t units = 0;
+  for (std::size_t pos = 0; pos < password.size();) {
+    const Utf8Char c = DecodeUtf8At(password, pos);
+    // A genuine U+FFFD takes three bytes; an invalid byte decodes to it too.
+    if (c.code == 0 || (c.code == 0xFFFD && c.bytes != 3))
+      return "The password holds a zero character or bytes that are not UTF-8 text, which the "
+             "settings cannot keep.";
+    units += c.code < 0x10000 ? 1 : 2;
+    pos += c.bytes;
+  }
+  if (units <= kCredentialUnits) return "";
+  return "The password has " + std::to_string(units) + " characters, and the settings keep only " +
+         std::to_string(kCredentialUnits) + ": give one of at most " +
+         std::to_string(kCredentialUnits) + " characters.";
+}
 
 std::string EncodeCredential(const std::string& value) {
   std::string block(kBlockBytes, '\0');

@@ -34,10 +34,18 @@ std::string AskLogin(Program& program) {
       .value_or("");
 }
 
+// A password the settings would not keep whole is refused, and asked again:
+// a stored password other than the real one locks the user out of the farm.
 std::string AskPassword(Program& program) {
-  return program.desktop
-      .SecretInput(QuestionId::kPassword, "TORVA password", "Please enter your TORVA password:")
-      .value_or("");
+  for (;;) {
+    std::string password = program.desktop
+                               .SecretInput(QuestionId::kPassword, "TORVA password",
+                                            "Please enter your TORVA password:")
+                               .value_or("");
+    const std::string refusal = PasswordRefusal(password);
+    if (refusal.empty()) return password;
+    program.desktop.Message(kErrorTitle, refusal);
+  }
 }
 
 }  // namespace

@@ -151,6 +151,17 @@ TEST_F(SettingsTest, ConfigButtonAsksAgainUntilLoginAndPasswordAreGiven) {
             std::string::npos);
 }
 
+// A password the settings would cut is refused and asked for again.
+TEST_F(SettingsTest, ConfigButtonRefusesAPasswordLongerThanTheSettingsKeep) {
+  ScriptedSession session("no\nyes\ninput bob\ninput " + std::string(21, 'p') + "\ninput pw\n");
+  Program program(session.desktop(), app_);
+  RunConfigButton(program);
+  EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("", kBob, kPw, app_, "No"));
+  EXPECT_NE(session.transcript().find("message \"TORVAmeter error\" \"The password has 21 "
+                                      "characters, and the settings keep only 20"),
+            std::string::npos);
+}
+
 TEST_F(SettingsTest, ConfigButtonReportsAFailedWriteAndKeepsTheValues) {
   ScriptedSession session("yes\nyes\ninput bob\ninput pw\n");
   Program program(session.desktop(), folder_.path() + "/missing/app");
