@@ -85,5 +85,26 @@ TEST(EstimatesChartTest, PlotsEachWholeRenderPredictionWithTheMean) {
   EXPECT_FALSE(EstimatesChart(BenchmarkRecord{}).mean_y);
 }
 
+// The ratio read back at the record's full precision only when the record
+// holds what the log shows; else the log's figures, right within 10 %.
+TEST(BenchmarkRecordTest, TheFullRatioComesFromTheRecordOfTheSameRunOnly) {
+  TempFolder folder;
+  const std::string log = folder.path() + "/TORVAmeter_Benchmark.log";
+  BenchmarkRecord record = ThreeEstimates();
+  record.speed_ratio_range = {1.2f, 1.3f};
+  ASSERT_TRUE(WriteRecord(RecordPathFor(log), record));
+  const BenchmarkResults logged{1.2f, 2.9f, {}};
+  const BenchmarkResults same = ResultsWithRecord(log, logged, "5.2.1.49");
+  EXPECT_EQ(same.speed_ratio, 601.0f / 481.0f);
+  EXPECT_EQ(same.delta_sl, 15.4f - 12.5f);
+  EXPECT_EQ(same.range.high, 1.3f);
+  for (const auto& [other, version] :
+       {std::pair{BenchmarkResults{1.3f, 2.9f, {}}, "5.2.1.49"}, std::pair{logged, "5.2.1.50"}}) {
+    const BenchmarkResults from_log = ResultsWithRecord(log, other, version);
+    EXPECT_EQ(from_log.speed_ratio, other.speed_ratio);
+    EXPECT_EQ(from_log.range.low, other.speed_ratio * 0.9f);
+  }
+}
+
 }  // namespace
 }  // namespace torva

@@ -802,5 +802,21 @@ TEST_F(EstimationTest, OnlyARenderThatEndedWellIsPriced) {
   }
 }
 
+// A log that cannot be written is said once, where the panel says where the
+// results went, and the run goes on to its price.
+TEST_F(EstimationTest, ALogThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
+  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  fs::create_directories(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log.new");
+  const std::string transcript = Estimate(Answers(PackPrepared()));
+  EXPECT_TRUE(Contains(transcript, "log 13 \"The estimation log " + estimate_ +
+                                       "/Kitchen_800x600_SL20_estimate_CPU.log cannot be "
+                                       "written (File exists): the results are only in this "
+                                       "window.\"\n"))
+      << transcript;
+  EXPECT_FALSE(Contains(transcript, "Results have been written in:"));
+  EXPECT_FALSE(Contains(transcript, "message "));
+  EXPECT_TRUE(Contains(transcript, " EUR (With CPU-Low priority)"));
+}
+
 }  // namespace
 }  // namespace torva

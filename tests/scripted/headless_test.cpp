@@ -290,6 +290,13 @@ TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
       "bash -c " + ShellQuote(program + " 2>&1 | head -c 300 >/dev/null; s=${PIPESTATUS[0]}; " +
                               orphans + "echo $s"));
   EXPECT_EQ(outcome.output, "1\n");
+  // So does a reader of the result that went away before the result came.
+  outcome = RunCommand("bash -c " + ShellQuote("time -p (" + program +
+                                               " --json 2>/dev/null | true; echo ${PIPESTATUS[0]})"
+                                               " 2>&1; " +
+                                               orphans));
+  EXPECT_EQ(outcome.output.substr(0, 2), "1\n") << outcome.output;
+  EXPECT_NE(outcome.output.find("real 0."), std::string::npos) << outcome.output;  // at once
   const std::string err = root_.path() + "/hup.txt";
   outcome =
       RunCommand("bash -c " + ShellQuote(program + " 2>" + ShellQuote(err) +
