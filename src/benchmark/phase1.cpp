@@ -109,9 +109,8 @@ std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
   record.speed_ratio_range = {RatioOf(verdict.low, run.farm.seconds),
                               RatioOf(verdict.high, run.farm.seconds)};
   if (phase1.ended_by == RenderEndedBy::kStopRule && verdict.settled) {
-    run.Report("The estimations have settled: the last " +
-               std::to_string(whole.size() - verdict.first) + " agree within " +
-               FormatFixed(100 * verdict.spread, 1) + " %.");
+    run.Report("The estimations have settled: the speed ratio is likely " +
+               RatioRangeText(record.speed_ratio_range) + ".");
   }
   ReportRatio(run, ratio);
   return std::nullopt;
