@@ -69,10 +69,10 @@ std::optional<float> RatioOf(std::optional<double> whole_seconds, int farm_secon
 
 std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
   const WatchedRender phase1 = RunPhase1(run);
-  if (phase1.quit) return Stop{"stopped to quit", ""};
   BenchmarkRecord& record = run.record;
   record.phase1_ended_by = EndedByText(phase1);
   record.phase1_renderer_end = RendererEndText(phase1);
+  if (phase1.quit) return Stop{"stopped to quit", ""};
   record.impossible_estimates = phase1.impossible_predictions;
   if (phase1.silenced) {
     run.Report(SilenceLine(run.options.silence_limit_ms));

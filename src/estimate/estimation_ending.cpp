@@ -159,6 +159,16 @@ void DiscardRun(Estimation& run) {
   run.outcome.ending = Outcome::Ending::kQuit;
   run.log.Discard();
   RemoveOwnFolder(run.program.paths.WorkDir);
+  // What was measured so far, under the name of a run that did not finish.
+  run.record.outcome = "stopped to quit";
+  const bool rendered = run.render.seconds > 0;
+  run.render.ended_by = RenderEndedBy::kQuit;
+  FillRecord(run);
+  if (!rendered) run.record.renderer_end = "not started";
+  run.outcome.record = run.record;
+  const std::string unfinished =
+      run.log_path.substr(0, run.log_path.size() - 4) + ".unfinished.json";
+  if (WriteRecord(unfinished, run.record)) run.outcome.record_path = unfinished;
 }
 
 void Evaluate(Estimation& run) {
@@ -215,11 +225,11 @@ void Evaluate(Estimation& run) {
   }
 }
 
-void KeepTheRecord(Estimation& run) {
+// The record's description of the run, and the outcome's copy of it.
+void FillRecord(Estimation& run) {
   Program& program = run.program;
   const Project& project = run.project;
   EstimationRecord& record = run.record;
-  const std::string stem = run.log_path.substr(0, run.log_path.size() - 4);  // without ".log"
   const FarmPrice price = PriceFor(program.constants, project.mode);
   record.archive = FileNameOf(project.vum_path);
   record.scene = project.scene_file;
@@ -237,8 +247,15 @@ void KeepTheRecord(Estimation& run) {
   record.impossible_predictions = run.render.impossible_predictions;
   record.render_seconds = run.render.seconds;
   record.price_per_farm_hour = price.units * static_cast<double>(price.unit_price);
+  run.outcome.record = record;
+}
+
+void KeepTheRecord(Estimation& run) {
+  Program& program = run.program;
+  EstimationRecord& record = run.record;
+  const std::string stem = run.log_path.substr(0, run.log_path.size() - 4);  // without ".log"
+  FillRecord(run);
   EstimationOutcome& outcome = run.outcome;
-  outcome.record = record;
   const std::string failed_log = program.paths.EstimateDir + "/" + FailedLogName(run.log_name);
   // The earlier log, record and chart describe one run, and stay together
   // unless this run's log takes the log's place.

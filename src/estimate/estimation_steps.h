@@ -66,6 +66,8 @@ void DiscardRun(Estimation& run);
 // folder removed.
 void Evaluate(Estimation& run);
 void KeepTheRecord(Estimation& run);
+// The record's description of the run, also in the outcome.
+void FillRecord(Estimation& run);
 void CleanUp(Estimation& run);
 
 }  // namespace torva

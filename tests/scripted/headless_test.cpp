@@ -298,12 +298,20 @@ TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
   EXPECT_EQ(outcome.output.substr(0, 2), "1\n") << outcome.output;
   EXPECT_NE(outcome.output.find("real 0."), std::string::npos) << outcome.output;  // at once
   const std::string err = root_.path() + "/hup.txt";
-  outcome =
-      RunCommand("bash -c " + ShellQuote(program + " 2>" + ShellQuote(err) +
-                                         " & p=$!; until grep -q 'Est. at' " + ShellQuote(err) +
-                                         "; do sleep 0.1; done; kill -HUP $p; wait $p; s=$?; " +
-                                         orphans + "echo $s"));
+  const std::string out = root_.path() + "/hup.json";
+  outcome = RunCommand(
+      "bash -c " +
+      ShellQuote(program + " --json >" + ShellQuote(out) + " 2>" + ShellQuote(err) +
+                 " & p=$!; until grep -q 'Est. at' " + ShellQuote(err) +
+                 "; do sleep 0.1; done; kill -HUP $p; wait $p; s=$?; " + orphans + "echo $s"));
   EXPECT_EQ(outcome.output, "129\n") << ReadFile(err);
+  // What was measured so far, saying how it ended, and nothing that contradicts it.
+  const JsonValue stopped = Result({0, ReadFile(out), ""});
+  EXPECT_EQ(Text(stopped, "outcome"), "stopped to quit");
+  EXPECT_EQ(Text(stopped, "ended_by"), "quit");
+  EXPECT_EQ(Text(stopped, "renderer_end"), "stopped");
+  EXPECT_EQ(stopped.Find("cost_eur")->type, JsonValue::Type::kNull);
+  EXPECT_TRUE(Text(stopped, "record").ends_with(".unfinished.json"));
   EXPECT_EQ(ReadFile(log), earlier);
   EXPECT_FALSE(fs::exists(app_ + "/workdir"));
 }
