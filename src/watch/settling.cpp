@@ -11,8 +11,10 @@ namespace {
 constexpr double kModelError = 0.02;
 // How many standard errors of the mean the noise adds on each side.
 constexpr double kNoiseErrors = 3;
-// A trend counts once it is this many standard errors from none.
+// A trend counts once it is this many standard errors from none ...
 constexpr double kTrendErrors = 2;
+// ... and then goes on at least this many times as far as over the render so far.
+constexpr double kOnwardRenders = 2;
 
 struct Line {
   double mean_t = 0, mean_x = 0;
@@ -75,19 +77,22 @@ SeriesVerdict JudgeSeries(const std::vector<WholePrediction>& p) {
 
   const double span = last_t - p[first].rendered_seconds;
   verdict.trend = line.slope * span / value;
-  const bool moving = std::fabs(verdict.trend) > kSettledTrend;
-  verdict.settled = !moving && SpreadOf(whole, n - 5, n) <= kSettledSpread;
+  verdict.trend_error = line.slope_error * span / value;
+  const bool moving = std::fabs(verdict.trend) > kMovingTrend;
+  // A few noisy predictions may look flat by chance: the trend they allow
+  // must be small too.
+  verdict.settled = std::fabs(verdict.trend) + verdict.trend_error <= kSettledTrend &&
+                    SpreadOf(whole, n - 5, n) <= kSettledSpread;
 
   const double m = static_cast<double>(n - first);
   double noise =
       value * std::max(kModelError, kNoiseErrors * line.residual_sd / value / std::sqrt(m));
   if (!verdict.settled) noise *= 2;
   double low = value - noise, high = value + noise;
-  // A trend the noise cannot explain goes on: at least as far again as it
-  // went over the whole render so far, from where the line ends now.
+  // A trend the noise cannot explain goes on, from where the line ends now.
   if (std::fabs(line.slope) > kTrendErrors * line.slope_error) {
     const double end = value + line.slope * (last_t - line.mean_t);
-    const double onward = end + line.slope * last_t;
+    const double onward = end + line.slope * last_t * kOnwardRenders;
     low = std::min(low, onward - noise);
     high = std::max(high, onward + noise);
   }

@@ -23,8 +23,12 @@ struct WholePrediction {
 };
 
 inline constexpr std::size_t kSettlingPredictions = 10;  // at least, in the latter half
-inline constexpr double kSettledTrend = 0.03;            // moving less than this across them,
-inline constexpr double kSettledSpread = 0.05;  // and the last five within 5 % of the largest
+// They settle when a line fitted through them, give or take its standard
+// error, climbs or falls by less than this across them ...
+inline constexpr double kSettledTrend = 0.04;
+inline constexpr double kSettledSpread = 0.05;  // ... and the last five agree within 5 %
+// They still move when the line alone climbs or falls by more than this.
+inline constexpr double kMovingTrend = 0.03;
 
 struct SeriesVerdict {
   bool settled = false;
@@ -32,6 +36,7 @@ struct SeriesVerdict {
   double value = 0;       // their mean, in seconds
   double spread = 0;      // (max - min) / max of them
   double trend = 0;       // their relative change from the first to the last, by a fitted line
+  double trend_error = 0;  // its standard error
   // Where the true whole render likely lies; nullopt: open on that side
   // (too few predictions, or still moving that way).
   std::optional<double> low, high;

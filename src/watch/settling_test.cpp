@@ -32,7 +32,7 @@ TEST(Settling, ASlowDriftIsNotAgreementAndLeavesItsSideOpen) {
   const SeriesVerdict verdict =
       JudgeSeries(Series(40, 1000, [](int n) { return 0.4 * std::exp(-n / 40.0); }));
   EXPECT_FALSE(verdict.settled);
-  EXPECT_LT(verdict.trend, -kSettledTrend);
+  EXPECT_LT(verdict.trend, -kMovingTrend);
   EXPECT_FALSE(verdict.low);  // it may fall much further
   ASSERT_TRUE(verdict.high);
   EXPECT_GT(*verdict.high, verdict.value);
