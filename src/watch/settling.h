@@ -32,10 +32,10 @@ inline constexpr double kMovingTrend = 0.03;
 
 struct SeriesVerdict {
   bool settled = false;
-  std::size_t first = 0;  // the predictions the figure comes from: [first, end)
-  double value = 0;       // their mean, in seconds
-  double spread = 0;      // (max - min) / max of them
-  double trend = 0;       // their relative change from the first to the last, by a fitted line
+  std::size_t first = 0;   // the predictions the figure comes from: [first, end)
+  double value = 0;        // their mean, in seconds
+  double spread = 0;       // (max - min) / max of them
+  double trend = 0;        // their relative change from the first to the last, by a fitted line
   double trend_error = 0;  // its standard error
   // Where the true whole render likely lies; nullopt: open on that side
   // (too few predictions, or still moving that way).

@@ -122,5 +122,26 @@ TEST(WatchedRender, ClosingTheStopWindowIsAStopRequest) {
   EXPECT_EQ(render.readings.size(), 1u);
 }
 
+// A whole render shorter than the render so far is left out, counted and
+// said once; the renderer's own end is told apart from a crash.
+TEST(WatchedRender, ImpossiblePredictionsAreLeftOutAndACrashIsSeen) {
+  TempFolder folder;
+  const std::string script = folder.path() + "/renderer";
+  WriteExecutable(script,
+                  "#!/bin/sh\necho 'SL of 1.00. Elapsed 0h 0m 0s'\necho 'Time left: 0h 0m 9s'\n"
+                  "sleep 7\necho 'Time left: 0h 0m 1s'\necho 'Time left: 0h 0m 1s'\n"
+                  "kill -SEGV $$\n");
+  ExternalProcess renderer = ExternalProcess::Launch(script, {}, folder.path());
+  NiceMock<MockDesktop> desktop;
+  Watching w;
+  const WatchedRender render = WatchRender(renderer, desktop, w.watch);
+  EXPECT_EQ(render.readings.size(), 1u);
+  EXPECT_EQ(render.impossible_predictions, 2);
+  EXPECT_EQ(w.panel, std::vector<std::string>{kImpossiblePredictionLine});
+  EXPECT_TRUE(render.Crashed());
+  EXPECT_EQ(EndedByText(render), "renderer crashed");
+  EXPECT_EQ(CrashDetail(render), "It was ended by signal 11 (Segmentation fault).");
+}
+
 }  // namespace
 }  // namespace torva
