@@ -44,7 +44,7 @@ PreparationOutcome RunPrepareProject(Program& program) {
   program.state.LogLine = 0;
   program.state.LastDir = FolderOf(preparation.scene_path);
 
-  if (!MakeSceneNameSafe(preparation)) return preparation.outcome;
+  NameSceneInProject(preparation);
   preparation.outcome.scene = preparation.scene_path;
 
   LeftoversRemoved leftovers(preparation);

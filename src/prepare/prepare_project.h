@@ -13,7 +13,7 @@ namespace torva {
 
 // How a preparation ended and what it made.
 struct PreparationOutcome : Outcome {
-  std::string scene;                 // the scene, under its safe name
+  std::string scene;                 // the user's scene
   std::vector<std::string> files;    // gathered into the project, the scene first
   std::vector<std::string> cameras;  // the camera lines with their render marks (";1", ";0")
   std::string archive;               // "" unless one was packed
