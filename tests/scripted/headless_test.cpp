@@ -256,6 +256,7 @@ TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
   EXPECT_NE(run.err.find("The folder " + app_ + "/temp holds files that TORVAmeter did not make"),
             std::string::npos)
       << run.err;
+  EXPECT_EQ(run.err.find("cancelled"), std::string::npos) << run.err;  // refused, not cancelled
   EXPECT_EQ(ReadFile(app_ + "/temp/notes.txt"), "mine");
   fs::remove_all(app_ + "/temp");
 
