@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "renderer/cameras_file.h"
 #include "text/whole_file.h"
 
 namespace torva {
@@ -79,7 +80,7 @@ std::optional<int> CountActiveCameras(const std::string& cameras_file) {
   std::istringstream in(file.content);
   int count = 0;
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '1') ++count;
+    if (ReadCameraLine(line).chosen.value_or(false)) ++count;
   }
   return count;
 }

@@ -23,7 +23,7 @@ std::optional<std::uintmax_t> ListedBytes(const std::vector<std::string>& listin
 // that the choice does not depend on the file system.
 std::optional<std::string> FindScene(const std::string& folder, const std::string& archive_base);
 
-// Lines of the camera list whose last character is "1"; 0 without the file,
+// Cameras of the camera list marked to render; 0 without the file,
 // nullopt when it is too large to be read (over kMaxTextFileBytes).
 std::optional<int> CountActiveCameras(const std::string& cameras_file);
 
