@@ -13,6 +13,7 @@
 #include "headless/command_runs.h"
 #include "headless/headless_run.h"
 #include "install/app_folder.h"
+#include "platform/interrupts.h"
 #include "platform/standard_streams.h"
 #include "state/program.h"
 #include "update/update_check.h"
@@ -86,13 +87,21 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
     return 1;
   }
   torva::ReserveStandardStreams();
+  // SIGINT, SIGTERM and SIGHUP end the program as a close of the main window
+  // does, without the question: a run stops its renderer and cleans up first.
+  torva::CatchInterrupts();
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
   if (!line.update_host.empty() && !torva::PointUpdatesAt(line.update_host, program.update_servers))
     return UsageError("bad port in --update-host");
   if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))
     return UsageError("--probe-limit takes whole seconds from 1 to 86400");
-  return torva::RunProgram(program, lay_out);
+  const int status = torva::RunProgram(program, lay_out);
+  if (const int signal = torva::InterruptSignal()) {
+    std::fprintf(stderr, "%s: stopped by %s\n", kName, torva::InterruptName(signal));
+    return 128 + signal;  // what a shell expects of a program the signal ended
+  }
+  return status;
 }
 
 }  // namespace

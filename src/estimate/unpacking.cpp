@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -17,22 +18,21 @@
 namespace torva {
 namespace {
 
-// Lists or extracts the archive with 7za, run from the application folder;
-// its lines, or nullopt when it failed or the user chose to quit meanwhile. A
-// 7za that could not be started says why in `start_failure`.
-std::optional<std::vector<std::string>> ListOrExtract(Program& program,
-                                                      std::vector<std::string> arguments,
-                                                      std::string& start_failure) {
+// Lists or extracts the archive with 7za, run from the application folder,
+// its lines to `on_line` as they come; false when it failed or the user chose
+// to quit meanwhile. A 7za that could not be started says why in
+// `start_failure`.
+bool ListOrExtract(Program& program, std::vector<std::string> arguments, std::string& start_failure,
+                   std::function<void(const std::string&)> on_line = nullptr) {
   ArchiverWatch watch;
   watch.on_event = [&](const Event& event) {
     return CloseAsksToQuit(program, event, "the estimation");
   };
-  ArchiverRun run = RunArchiver(program.desktop, program.paths.archiver, std::move(arguments),
-                                program.paths.AppDir, watch);
+  watch.on_line = std::move(on_line);
+  const ArchiverRun run = RunArchiver(program.desktop, program.paths.archiver, std::move(arguments),
+                                      program.paths.AppDir, watch);
   start_failure = StartFailureText("7za", run.start_error);
-  if (run.end == RunEnd::kCloseRequested || !ArchiverSucceeded(run.exit_code, run.lines))
-    return std::nullopt;
-  return std::move(run.lines);
+  return run.end != RunEnd::kCloseRequested && ArchiverSucceeded(run.exit_code, run.errors);
 }
 
 // A size for a message that compares two: in KB below 10 MB, so that a
@@ -112,9 +112,10 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
              " cannot be made ready for it: " + why.message() + ".";
   }
   std::string start_failure;
-  const std::optional<std::vector<std::string>> listing =
-      ListOrExtract(program, {"l", "-slt", vum_path}, start_failure);
-  const std::optional<std::uintmax_t> needed = listing ? ListedBytes(*listing) : std::nullopt;
+  ListedSize listed;
+  const bool listing = ListOrExtract(program, {"l", "-slt", vum_path}, start_failure,
+                                     [&](const std::string& line) { listed.Add(line); });
+  const std::optional<std::uintmax_t> needed = listing ? listed.Bytes() : std::nullopt;
   if (!needed) return kCannotUncompress + DetailLine(start_failure);
   std::error_code ec;
   const std::filesystem::space_info space = std::filesystem::space(work_dir, ec);
@@ -124,7 +125,7 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
            " free on the disk of " + work_dir + ".";
   }
   const bool unpacked =
-      ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir}, start_failure).has_value();
+      ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir}, start_failure);
   RemoveUnsafeEntries(work_dir);
   if (!unpacked) return kCannotUncompress + DetailLine(start_failure);
   return std::nullopt;

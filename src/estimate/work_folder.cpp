@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "renderer/cameras_file.h"
 #include "text/whole_file.h"
 
 namespace torva {
@@ -33,18 +34,15 @@ std::vector<std::string> RemoveUnsafeEntries(const std::string& folder) {
   return removed;
 }
 
-std::optional<std::uintmax_t> ListedBytes(const std::vector<std::string>& listing) {
-  std::uintmax_t total = 0;
-  for (const std::string& line : listing) {
-    if (!line.starts_with("Size = ")) continue;
-    const std::string digits = line.substr(7);
-    std::uintmax_t size = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
-    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-    if (size > UINTMAX_MAX - total) return std::nullopt;
-    total += size;
-  }
-  return total;
+void ListedSize::Add(const std::string& line) {
+  if (!total_ || !line.starts_with("Size = ")) return;
+  const std::string digits = line.substr(7);
+  std::uintmax_t size = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+  if (error != std::errc() || end != digits.data() + digits.size() || size > UINTMAX_MAX - *total_)
+    total_ = std::nullopt;
+  else
+    *total_ += size;
 }
 
 namespace {
@@ -79,7 +77,7 @@ std::optional<int> CountActiveCameras(const std::string& cameras_file) {
   std::istringstream in(file.content);
   int count = 0;
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '1') ++count;
+    if (ReadCameraLine(line).chosen.value_or(false)) ++count;
   }
   return count;
 }

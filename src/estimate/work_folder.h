@@ -14,16 +14,23 @@ namespace torva {
 std::vector<std::string> RemoveUnsafeEntries(const std::string& folder);
 
 // The bytes an archive's files take once unpacked: the sum of the "Size = "
-// lines of 7za's technical listing (`l -slt`); nullopt when a size cannot be
-// read or the sum does not fit.
-std::optional<std::uintmax_t> ListedBytes(const std::vector<std::string>& listing);
+// lines of 7za's technical listing (`l -slt`), given one by one as they come.
+class ListedSize {
+ public:
+  void Add(const std::string& line);
+  // nullopt when a size could not be read or the sum does not fit.
+  std::optional<std::uintmax_t> Bytes() const { return total_; }
+
+ private:
+  std::optional<std::uintmax_t> total_ = 0;
+};
 
 // The scene: a name ending in ".mxs" in any case (the preparation accepts
 // "Scene.MXS"). Among several, the one named after the archive, else the first in name order, so
 // that the choice does not depend on the file system.
 std::optional<std::string> FindScene(const std::string& folder, const std::string& archive_base);
 
-// Lines of the camera list whose last character is "1"; 0 without the file,
+// Cameras of the camera list marked to render; 0 without the file,
 // nullopt when it is too large to be read (over kMaxTextFileBytes).
 std::optional<int> CountActiveCameras(const std::string& cameras_file);
 

@@ -59,6 +59,12 @@ TEST_F(WorkFolderTest, TheSceneIsTheOneNamedAfterTheArchiveElseTheFirstByName) {
   EXPECT_EQ(FindScene(temp_.path() + "/missing", "Kitchen"), std::nullopt);
 }
 
+std::optional<std::uintmax_t> ListedBytes(const std::vector<std::string>& listing) {
+  ListedSize listed;
+  for (const std::string& line : listing) listed.Add(line);
+  return listed.Bytes();
+}
+
 TEST(ListedBytes, SumsTheSizesOfTheTechnicalListing) {
   EXPECT_EQ(ListedBytes({"Path = t.vum", "Type = 7z", "Physical Size = 207", "Path = a.txt",
                          "Size = 6", "Packed Size = 18", "Path = b.bin", "Size = 5000"}),

@@ -1,7 +1,6 @@
 #include "headless/headless_run.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +9,7 @@
 #include "headless/command_runs.h"
 #include "platform/folder_lock.h"
 #include "platform/folders.h"
+#include "platform/interrupts.h"
 #include "platform/standard_streams.h"
 #include "state/config/settings.h"
 #include "state/renderer_check.h"
@@ -124,7 +124,10 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
     return usage_error("--probe-limit takes whole seconds from 1 to 86400");
   program.reuse_renderer_probe = true;
-  TerminalDesktop::CatchInterrupts();
+  // A closed terminal stops the run as Ctrl-C does; a reader that went away
+  // is a failed write, which the output notices, not a sudden death that
+  // would leave the renderer and the work files behind.
+  CatchInterrupts();
 
   HeadlessOutcome outcome;
   // One program per application folder, as for the window.
@@ -144,7 +147,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
                         : ended.message.empty()     ? "TORVAmeter ended"
                                                     : OnOneLine(ended.message);
     }
-    if (outcome.failure.empty() && TerminalDesktop::Interrupted()) outcome.failure = "interrupted";
+    if (outcome.failure.empty() && InterruptSignal() != 0) outcome.failure = "interrupted";
   }
   if (!outcome.summary.empty()) output.Note(outcome.summary);
   output.Finish();
@@ -157,9 +160,8 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
     }
   }
   // After a clean stop, the status a shell expects of a program the signal ended.
-  if (const int signal = TerminalDesktop::InterruptSignal()) {
-    const char* signal_name = signal == SIGINT ? "SIGINT" : signal == SIGHUP ? "SIGHUP" : "SIGTERM";
-    std::fprintf(stderr, "%s: stopped by %s\n", name.c_str(), signal_name);
+  if (const int signal = InterruptSignal()) {
+    std::fprintf(stderr, "%s: stopped by %s\n", name.c_str(), InterruptName(signal));
     return 128 + signal;
   }
   if (output.lost() && outcome.failure.empty())

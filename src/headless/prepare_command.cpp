@@ -1,33 +1,32 @@
 // prepare: the window's "Prepare project" with the answers of the command line.
+#include <algorithm>
 #include <filesystem>
 
 #include "headless/command_runs.h"
-#include "prepare/camera_list.h"
 #include "prepare/prepare_project.h"
 #include "prepare/scene_name.h"
 #include "text/json.h"
-#include "text/text.h"
 
 namespace torva {
 namespace {
 
-TickAnswer TickCameras(const CameraPick& pick, const std::vector<std::string>& labels) {
-  std::vector<bool> ticks(labels.size(), pick.kind == CameraPick::Kind::kAll);
+// The window lists the cameras the program holds, in their order.
+TickAnswer TickCameras(const CameraPick& pick, const std::vector<Camera>& cameras) {
+  std::vector<bool> ticks(cameras.size(), pick.kind == CameraPick::Kind::kAll);
   switch (pick.kind) {
     case CameraPick::Kind::kAll: break;
     case CameraPick::Kind::kActive:
-      // The camera script marks the scene's active cameras in their details.
-      for (std::size_t i = 0; i < labels.size(); ++i) ticks[i] = labels[i].ends_with(", active)");
+      for (std::size_t i = 0; i < cameras.size(); ++i) ticks[i] = cameras[i].active;
       if (std::find(ticks.begin(), ticks.end(), true) == ticks.end())
         return {std::nullopt,
                 "the scene has no active camera: give --cameras all or their "
                 "numbers (1 to " +
-                    std::to_string(labels.size()) + ")"};
+                    std::to_string(cameras.size()) + ")"};
       break;
     case CameraPick::Kind::kListed:
       for (const int number : pick.numbers) {
-        if (number > static_cast<int>(labels.size())) {
-          return {std::nullopt, "--cameras: the scene has " + std::to_string(labels.size()) +
+        if (number > static_cast<int>(cameras.size())) {
+          return {std::nullopt, "--cameras: the scene has " + std::to_string(cameras.size()) +
                                     " cameras, not " + std::to_string(number)};
         }
         ticks[number - 1] = true;
@@ -44,8 +43,30 @@ JsonValue Text(const std::string& text) {
   return value;
 }
 
-JsonValue Member(JsonValue object, const std::string& key, JsonValue value) {
-  object.members.emplace_back(key, std::move(value));
+JsonValue Number(double number) {
+  JsonValue value;
+  value.type = JsonValue::Type::kNumber;
+  value.text = JsonNumber(number);
+  return value;
+}
+
+JsonValue Flag(bool flag) {
+  JsonValue value;
+  value.type = JsonValue::Type::kBool;
+  value.boolean = flag;
+  return value;
+}
+
+// A camera's fields; null for a size or lens the camera script did not give.
+JsonValue CameraJson(const Camera& camera) {
+  JsonValue object;
+  object.type = JsonValue::Type::kObject;
+  object.members.emplace_back("name", Text(camera.name));
+  object.members.emplace_back("width", camera.width > 0 ? Number(camera.width) : JsonValue{});
+  object.members.emplace_back("height", camera.height > 0 ? Number(camera.height) : JsonValue{});
+  object.members.emplace_back("lens_mm", camera.lens ? Number(*camera.lens) : JsonValue{});
+  object.members.emplace_back("active", Flag(camera.active));
+  object.members.emplace_back("render", Flag(camera.chosen.value_or(false)));
   return object;
 }
 
@@ -61,17 +82,7 @@ std::string PreparationJson(const PreparationOutcome& prepared) {
   result.members.emplace_back("files", files);
   JsonValue cameras;
   cameras.type = JsonValue::Type::kArray;
-  for (const std::string& line : prepared.cameras) {
-    JsonValue render;
-    render.type = JsonValue::Type::kBool;
-    render.boolean = line.ends_with(";1");
-    const std::string unmarked = line.substr(0, line.rfind(';'));
-    JsonValue camera;
-    camera.type = JsonValue::Type::kObject;
-    camera =
-        Member(Member(std::move(camera), "camera", Text(CameraLabel(unmarked))), "render", render);
-    cameras.items.push_back(std::move(camera));
-  }
+  for (const Camera& camera : prepared.cameras) cameras.items.push_back(CameraJson(camera));
   result.members.emplace_back("cameras", cameras);
   result.members.emplace_back("compression", Text(prepared.fastest ? "fastest" : "maximum"));
   JsonValue bytes;
@@ -105,8 +116,8 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
                     .answer = command.fast ? "no" : "yes",
                     .argument = command.fast ? "--fast" : ""});
   desktop.AddReply(QuitOnInterrupt());
-  desktop.SetTickRule([&command](const std::vector<std::string>& labels) {
-    return TickCameras(command.cameras, labels);
+  desktop.SetTickRule([&command, &program](const std::vector<std::string>&) {
+    return TickCameras(command.cameras, program.state.CameraLines);
   });
 
   const PreparationOutcome prepared = RunPrepareProject(program);

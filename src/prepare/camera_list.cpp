@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <sstream>
 
-#include "text/text.h"
 #include "text/whole_file.h"
 
 namespace torva {
@@ -23,26 +22,14 @@ CameraFile ReadCameraLines(const std::string& path) {
   return {.lines = std::move(lines), .too_large = false};
 }
 
-bool WriteCameraLines(const std::string& path, const std::vector<std::string>& lines) {
+bool WriteCameras(const std::string& path, const std::vector<Camera>& cameras) {
   std::string text;
-  for (const std::string& line : lines) text += line + "\n";
+  for (const Camera& camera : cameras) text += CameraLine(camera) + "\n";
   return WriteWholeFile(path, text);
-}
-
-std::string CameraLabel(const std::string& line) {
-  return TextBefore(line, ";") + " (" + TextAfter(line, ";") + ")";
 }
 
 int CameraWindowHeight(int count, int room_height) {
   return std::min(count * 40 + 20, room_height);
-}
-
-std::vector<std::string> MarkedCameraLines(const std::vector<std::string>& lines,
-                                           const std::vector<bool>& ticked) {
-  std::vector<std::string> marked;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    marked.push_back(lines[i] + (i < ticked.size() && ticked[i] ? ";1" : ";0"));
-  return marked;
 }
 
 }  // namespace torva

@@ -73,14 +73,14 @@ struct CameraChoice {
 };
 
 // The ticks of the check-box window, asked again until one box is ticked.
-CameraChoice AskWhichCameras(Program& program, const std::vector<std::string>& lines) {
-  const int count = static_cast<int>(lines.size());
+CameraChoice AskWhichCameras(Program& program, const std::vector<Camera>& cameras) {
+  const int count = static_cast<int>(cameras.size());
   WindowLayout layout;
   layout.kind = WindowKind::kCheckBoxes;
   layout.title = "Check cameras to render (" + std::to_string(count) + " found)";
   layout.width = 290;
   layout.height = CameraWindowHeight(count, WindowRoom(program.desktop).height);
-  for (const std::string& line : lines) layout.check_labels.push_back(CameraLabel(line));
+  for (const Camera& camera : cameras) layout.check_labels.push_back(CameraLabel(camera));
   OwnedWindow owned(program.desktop, layout);
   const std::optional<WindowId> window = owned.id();
   if (!window) return {};
@@ -116,24 +116,24 @@ bool ChooseCameras(Preparation& preparation) {
     preparation.log.Write(failure);
     program.desktop.Message("TORVAmeter warning", failure);
   }
-  const std::optional<std::vector<std::string>>& lines = file.lines;
-  if (!lines) return true;
-  program.state.CameraLines = *lines;
+  if (!file.lines) return true;
+  std::vector<Camera> cameras;
+  for (const std::string& line : *file.lines) cameras.push_back(ReadCameraLine(line));
+  program.state.CameraLines = cameras;
 
-  std::vector<std::string> marked;
-  if (lines->size() == 1) {
-    marked = {lines->front() + ";1"};
-  } else if (const CameraChoice choice = AskWhichCameras(program, *lines); choice.cancelled) {
+  // Without the window (it could not be opened) the cameras stay unmarked.
+  if (cameras.size() == 1) {
+    cameras.front().chosen = true;
+  } else if (const CameraChoice choice = AskWhichCameras(program, cameras); choice.cancelled) {
     return false;
   } else if (choice.ticks) {
-    marked = MarkedCameraLines(*lines, *choice.ticks);
-  } else {
-    marked = *lines;
+    for (std::size_t i = 0; i < cameras.size(); ++i)
+      cameras[i].chosen = i < choice.ticks->size() && (*choice.ticks)[i];
   }
-  if (!WriteCameraLines(cameras_file, marked)) return true;
-  program.state.CameraLines = marked;
-  for (const std::string& line : marked)
-    preparation.log.Write("Camera: " + CameraLabel(line) + " detected");
+  if (!WriteCameras(cameras_file, cameras)) return true;
+  program.state.CameraLines = cameras;
+  for (const Camera& camera : cameras)
+    preparation.log.Write("Camera: " + CameraLabel(camera) + " detected");
   return true;
 }
 

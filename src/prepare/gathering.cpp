@@ -76,6 +76,27 @@ bool SearchMissingFile(Preparation& preparation, const MissingFile& missing) {
   return true;
 }
 
+// The gathering copies the scene under its own name; the project has it
+// under the name it was given there. False when a file the scene uses
+// already bears that name (the user is told).
+bool NameTheSceneCopy(Preparation& preparation) {
+  const std::string& folder = preparation.program.paths.TempDir;
+  const std::string copy = folder + FileNameOf(preparation.scene_path);
+  std::error_code ec;
+  if (preparation.project_scene_file == FileNameOf(copy) ||
+      !fs::exists(fs::symlink_status(copy, ec)))
+    return true;
+  const RenameResult renamed =
+      RenameWithoutReplacing(copy, folder + preparation.project_scene_file);
+  if (renamed == RenameResult::kDone) return true;
+  preparation.Fail(
+      "TORVAmeter error",
+      "The scene cannot be named " + ValidUtf8(preparation.project_scene_file) + " in the project" +
+          (renamed == RenameResult::kTargetExists ? ": the scene uses a file of that name." : ".") +
+          "\nPlease rename the scene and prepare it again.");
+  return false;
+}
+
 void ListProjectFolder(Preparation& preparation) {
   Program& program = preparation.program;
   preparation.dependency_count = 0;
@@ -156,7 +177,7 @@ Next GatherDependencies(Preparation& preparation) {
   if (end == RunEnd::kCloseRequested) return {Next::kGiveUp};
   preparation.renderer_crashed = end == RunEnd::kFinished && renderer.ExitCode() >= 128;
   preparation.renderer_start_error = renderer.StartError();
-  preparation.scene_name = SceneNameOf(preparation.scene_path);
+  if (!NameTheSceneCopy(preparation)) return {Next::kGiveUp};
   ListProjectFolder(preparation);
   return {};
 }

@@ -17,10 +17,11 @@ namespace torva {
 struct Preparation : CommandRun<PreparationOutcome, ProjectLog> {
   explicit Preparation(Program& program_) : CommandRun(program_) {}
 
-  std::string scene_path;
-  std::string scene_name;      // the file name without ".mxs"
-  int dependency_count = 0;    // entries of the project folder, the scene included
-  long long project_size = 0;  // their bytes
+  std::string scene_path;          // the user's scene, which keeps its name
+  std::string project_scene_file;  // the scene's name in the project, safe for the farm
+  std::string scene_name;          // project_scene_file without ".mxs": the archive's name
+  int dependency_count = 0;        // entries of the project folder, the scene included
+  long long project_size = 0;      // their bytes
   // The renderer died while gathering (a signal, or a status of 128 or more
   // as a shell reports one): the files it left may not be all.
   bool renderer_crashed = false;
@@ -49,9 +50,9 @@ void RemovePackingLeftovers(const AppPaths& paths);
 // (quit, cancel); GiveUpPreparation then leaves nothing of it behind.
 // Shows the scene dialog until a scene is chosen; false when cancelled.
 bool ChooseScene(Preparation& preparation);
-// Renames the scene so that its name holds no blank or quote and at most 24
-// characters. False when a rename could not be done (the user was told).
-bool MakeSceneNameSafe(Preparation& preparation);
+// Names the scene in the project: no blank and at most 24 characters, for
+// the farm's command lines. The user's file is left as it is.
+void NameSceneInProject(Preparation& preparation);
 // Ends the program when its script cannot be written or a missing file is
 // not found by the user; gives up when a folder of the user's stands where
 // the project folder goes.

@@ -44,7 +44,7 @@ PreparationOutcome RunPrepareProject(Program& program) {
   program.state.LogLine = 0;
   program.state.LastDir = FolderOf(preparation.scene_path);
 
-  if (!MakeSceneNameSafe(preparation)) return preparation.outcome;
+  NameSceneInProject(preparation);
   preparation.outcome.scene = preparation.scene_path;
 
   LeftoversRemoved leftovers(preparation);
@@ -76,7 +76,10 @@ void RemoveWorkFiles(const AppPaths& paths) {
 void GiveUpPreparation(Preparation& preparation) {
   preparation.log.Close();
   RemoveWorkFiles(preparation.program.paths);
-  preparation.Report("The preparation has been cancelled, nothing has been packed.");
+  // A refusal has said why already; only a choice of the user's is a cancel.
+  preparation.Report(preparation.outcome.ending == Outcome::Ending::kFailed
+                         ? "Nothing has been packed."
+                         : "The preparation has been cancelled, nothing has been packed.");
 }
 
 }  // namespace torva

@@ -13,10 +13,10 @@ namespace torva {
 
 // How a preparation ended and what it made.
 struct PreparationOutcome : Outcome {
-  std::string scene;                 // the scene, under its safe name
-  std::vector<std::string> files;    // gathered into the project, the scene first
-  std::vector<std::string> cameras;  // the camera lines with their render marks (";1", ";0")
-  std::string archive;               // "" unless one was packed
+  std::string scene;               // the user's scene
+  std::vector<std::string> files;  // gathered into the project, the scene first
+  std::vector<Camera> cameras;     // with their render marks
+  std::string archive;             // "" unless one was packed
   std::uintmax_t archive_bytes = 0;
   bool fastest = false;  // a zip packed at maximum speed, else 7z at maximum compression
 };

@@ -47,9 +47,10 @@ bool CheckSameNames(Preparation& preparation) {
   }
 
   const std::string scene_folder = FolderOf(preparation.scene_path);
-  // The scene is copied first, under its own name, which a dependency may share.
+  // The scene is copied first, under its name in the project, which a
+  // dependency may share.
   std::vector<std::pair<std::string, std::string>> copies = {
-      {FileNameOf(preparation.scene_path), preparation.scene_path}};
+      {preparation.project_scene_file, preparation.scene_path}};
   for (const RecordedDependency& dependency : reader.dependencies())
     copies.emplace_back(ProjectName(dependency.recorded),
                         CopiedFrom(dependency, scene_folder, preparation.found_by_hand));

@@ -17,54 +17,26 @@ bool ChooseScene(Preparation& preparation) {
   }
 }
 
-namespace {
-
-// The user's scene keeps its new name after the command; a file already
-// standing under that name is never replaced.
-bool RenameScene(Preparation& preparation, const std::string& new_path) {
-  std::string& scene_path = preparation.scene_path;
-  switch (RenameWithoutReplacing(scene_path, new_path)) {
-    case RenameResult::kDone: scene_path = new_path; return true;
-    case RenameResult::kTargetExists:
-      preparation.Fail(
-          "TORVAmeter error",
-          "The scene \"" + FileNameOf(scene_path) + "\" has to be renamed to \"" +
-              FileNameOf(new_path) +
-              "\", but a file of that name already exists in "
-              "its folder:\n" +
-              FolderOf(scene_path) +
-              "\nNothing has been renamed. Please rename the scene yourself and prepare it "
-              "again.");
-      return false;
-    case RenameResult::kFailed: break;
-  }
-  preparation.Fail("TORVAmeter error",
-                   "The scene \"" + FileNameOf(scene_path) + "\" cannot be renamed to \"" +
-                       FileNameOf(new_path) + "\" in its folder:\n" + FolderOf(scene_path) +
-                       "\nPlease rename the scene yourself and prepare it again.");
-  return false;
-}
-
-}  // namespace
-
-bool MakeSceneNameSafe(Preparation& preparation) {
+void NameSceneInProject(Preparation& preparation) {
   Program& program = preparation.program;
   const std::string& scene_path = preparation.scene_path;
   const std::string blank_free = BlankFreePath(scene_path);
+  const std::string project_path = ShortenedPath(blank_free);
+  preparation.project_scene_file = FileNameOf(project_path);
+  preparation.scene_name = SceneNameOf(project_path);
+  const std::string named = ": the scene is named " + preparation.project_scene_file +
+                            " in the project (your scene file keeps its name)";
   if (blank_free != scene_path) {
-    if (!RenameScene(preparation, blank_free)) return false;
-    program.desktop.Message("TORVAmeter warning",
-                            "Spaces are not allowed in the scene name, they have been "
-                            "replaced by '_'");
+    program.desktop.Message(
+        "TORVAmeter warning",
+        "Spaces are not allowed in the scene name, they are replaced by '_'" + named);
   }
-  const std::string shortened = ShortenedPath(scene_path);
-  if (shortened != scene_path) {
-    if (!RenameScene(preparation, shortened)) return false;
+  if (project_path != blank_free) {
     program.desktop.Message("TORVAmeter warning",
                             "For compatibility reasons (command-line length), the\rscene "
-                            "name has been truncated to 24 characters");
+                            "name is truncated to 24 characters" +
+                                named);
   }
-  return true;
 }
 
 }  // namespace torva

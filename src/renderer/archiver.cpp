@@ -1,8 +1,26 @@
 #include "renderer/archiver.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace torva {
+namespace {
+
+bool IsRefusedLink(const std::string& error) {
+  return error.find("Dangerous link path was ignored") != std::string::npos;
+}
+
+// One refused link stands for them all; one other error fails the run.
+void KeepError(std::vector<std::string>& errors, const std::string& line) {
+  if (!line.starts_with("ERROR: ")) return;
+  const bool refused = IsRefusedLink(line);
+  const auto kept = std::count_if(errors.begin(), errors.end(), [&](const std::string& error) {
+    return IsRefusedLink(error) == refused;
+  });
+  if (kept < (refused ? 1 : static_cast<long>(kKeptArchiverErrors))) errors.push_back(line);
+}
+
+}  // namespace
 
 ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
                         std::vector<std::string> arguments, const std::string& working_dir,
@@ -14,7 +32,7 @@ ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
   run.end = WatchRun(
       process, desktop, watch.on_event,
       [&](const std::string& line) {
-        run.lines.push_back(line);
+        KeepError(run.errors, line);
         if (watch.on_line) watch.on_line(line);
         return RunAction::kGoOn;
       },
@@ -30,7 +48,7 @@ bool ArchiverSucceeded(int status, const std::vector<std::string>& lines) {
   int refused_links = 0;
   for (const std::string& line : lines) {
     if (!line.starts_with("ERROR: ")) continue;
-    if (line.find("Dangerous link path was ignored") == std::string::npos) return false;
+    if (!IsRefusedLink(line)) return false;
     ++refused_links;
   }
   return refused_links > 0;

@@ -1,5 +1,6 @@
 // 7za, run and watched like the renderer: the window stays alive while it
-// works, and its lines (its errors among them) are kept to judge the run.
+// works, and its errors are kept to judge the run. Its other lines go to the
+// caller as they come and are not kept: a listing may run to millions.
 #pragma once
 
 #include <functional>
@@ -13,14 +14,17 @@ namespace torva {
 struct ArchiverRun {
   RunEnd end = RunEnd::kFinished;
   int exit_code = -1;
-  int start_error = 0;             // why 7za could not be started (errno), or 0
-  std::vector<std::string> lines;  // standard output and errors, in order
+  int start_error = 0;  // why 7za could not be started (errno), or 0
+  // Its "ERROR: " lines that judge the run, bounded: the first link it
+  // refused to restore, and the first kKeptArchiverErrors others.
+  std::vector<std::string> errors;
 };
+inline constexpr std::size_t kKeptArchiverErrors = 10;
 
 struct ArchiverWatch {
   // Window events while it runs; by default they are dropped.
   EventHandler on_event = [](const Event&) { return RunAction::kGoOn; };
-  // Each line as it comes, besides being kept.
+  // Each line as it comes.
   std::function<void(const std::string&)> on_line;
   // 7za redraws its progress with backspaces: each redraw is then a line.
   bool progress_lines = false;
@@ -30,9 +34,10 @@ ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
                         std::vector<std::string> arguments, const std::string& working_dir,
                         const ArchiverWatch& watch = {});
 
-// Whether 7za's run went well: exit status 0, a warning (1), or errors that
-// are all links it refused to restore (links are removed anyway). Anything
-// else, a full disk or a wrong password among them, is a failure.
+// Whether 7za's run went well, from its status and its errors (any other
+// lines are ignored): exit status 0, a warning (1), or errors that are all
+// links it refused to restore (links are removed anyway). Anything else, a
+// full disk or a wrong password among them, is a failure.
 bool ArchiverSucceeded(int status, const std::vector<std::string>& lines);
 
 }  // namespace torva

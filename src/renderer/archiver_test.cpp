@@ -43,16 +43,34 @@ TEST(RunArchiver, WorksInItsFolderAndKeepsItsErrorsToJudgeTheRun) {
       RunArchiver(desktop, archiver, {"a", "project.vum", "scene.mxs"}, folder.path(), watch);
   EXPECT_EQ(packed.end, RunEnd::kFinished);
   EXPECT_EQ(packed.exit_code, 0);
-  EXPECT_TRUE(ArchiverSucceeded(packed.exit_code, packed.lines));
+  EXPECT_TRUE(ArchiverSucceeded(packed.exit_code, packed.errors));
   EXPECT_TRUE(std::filesystem::is_regular_file(folder.path() + "/project.vum"));
-  EXPECT_EQ(seen, packed.lines);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "Everything is Ok"), seen.end());
 
   const ArchiverRun missing =
       RunArchiver(desktop, archiver, {"l", "-slt", "missing.vum"}, folder.path());
   EXPECT_EQ(missing.exit_code, 2);
-  EXPECT_TRUE(std::any_of(missing.lines.begin(), missing.lines.end(),
-                          [](const std::string& line) { return line.starts_with("ERROR: "); }));
-  EXPECT_FALSE(ArchiverSucceeded(missing.exit_code, missing.lines));
+  EXPECT_FALSE(missing.errors.empty());
+  EXPECT_FALSE(ArchiverSucceeded(missing.exit_code, missing.errors));
+}
+
+// A listing of many entries costs no memory for its lines: of its errors, one
+// refused link and a few others are enough to judge the run.
+TEST(RunArchiver, KeepsOnlyTheErrorsThatJudgeTheRun) {
+  TempFolder folder;
+  const std::string archiver = folder.path() + "/7za";
+  WriteFile(archiver,
+            "#!/bin/sh\nfor i in $(seq 20000); do echo 'ERROR: Dangerous link path was ignored : "
+            "l'; echo 'ERROR: Cannot open file'; echo 'Size = 1'; done\nexit 2\n");
+  std::filesystem::permissions(archiver, std::filesystem::perms::owner_all);
+  ::testing::NiceMock<MockDesktop> desktop;
+  int seen = 0;
+  ArchiverWatch watch;
+  watch.on_line = [&](const std::string&) { ++seen; };
+  const ArchiverRun run = RunArchiver(desktop, archiver, {"l"}, folder.path(), watch);
+  EXPECT_EQ(seen, 60000);
+  EXPECT_EQ(run.errors.size(), 1 + kKeptArchiverErrors);
+  EXPECT_FALSE(ArchiverSucceeded(run.exit_code, run.errors));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desktop/desktop.h"
+#include "renderer/cameras_file.h"
 #include "renderer/detect.h"
 #include "renderer/process.h"
 #include "renderer/render_mode.h"
@@ -123,7 +124,7 @@ struct State {
   float GpuDeltaSL = 0;
   RatioRange FarmSpeedRatioRange, GpuFarmSpeedRatioRange;
   bool NetworkReady = false;
-  std::vector<std::string> CameraLines;  // the lines of "cameras.txt", however many
+  std::vector<Camera> CameraLines;  // the cameras of "cameras.txt", however many
   int LogLine = 0;
 };
 

@@ -2,14 +2,16 @@
 """GUI tests of an estimation in the real window: the sandbox program, the
 substitute renderer replaying fixed lines, a packed project chosen in the file
 chooser, the preview window checked for its place, size and picture; or a
-close request while the project is unpacked.
+close request while the project is unpacked; or an interrupt (SIGTERM, SIGINT).
 
-estimate_gui.py [estimation | quit-while-unpacking] --program P --wm-close P
+estimate_gui.py [estimation | quit-while-unpacking | quit-over-preview | interrupted]
+                --program P --wm-close P
                 --source-dir D --artifacts D
 """
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -129,12 +131,15 @@ def estimation(x, opts, root):
     gd.check(program.wait(10) == 0, "exit status")
 
 
-def process_runs(command_line):
-    """Whether a process runs whose arguments, joined by blanks, begin so."""
+def process_runs(command_line, anywhere=False):
+    """Whether a process runs whose arguments, joined by blanks, begin so
+    (or hold it `anywhere`)."""
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as f:
-                if f.read().replace(b"\0", b" ").startswith(command_line.encode()):
+                words = f.read().replace(b"\0", b" ")
+                if words.startswith(command_line.encode()) or (
+                        anywhere and command_line.encode() in words):
                     return True
         except OSError:
             pass
@@ -216,8 +221,39 @@ def quit_over_preview(x, opts, root):
     gd.check(program.wait(10) == 0, "exit status")
 
 
+def interrupted(x, opts, root):
+    """SIGTERM during an estimation ends it as a close of the main window
+    answered Yes does, without the question: the renderer ended, the work
+    folder gone, the earlier log kept, status 143. At rest, SIGINT ends the
+    program as a close of the main window does: status 130."""
+    app = prepare(root, opts.source_dir)
+    log = os.path.join(app, "estimate", LOG)
+    os.makedirs(os.path.dirname(log))
+    with open(log, "w") as f:
+        f.write("an earlier estimation\n")
+    renderer = lambda: process_runs(os.path.join(root, "maxwell"), anywhere=True)
+    program, main = start_estimation(x, opts, app)
+    x.find(PREVIEW, timeout=20)
+    wait_for(lambda: "Est. at SL=10.00" in read(log + ".new"), "estimate line in the log")
+    gd.check(renderer(), "no renderer seen at work")
+    x.screenshot("root", os.path.join(opts.artifacts, "estimate-before-sigterm.png"))
+    program.proc.send_signal(signal.SIGTERM)
+    gd.check(program.wait(15) == 128 + signal.SIGTERM, "exit status after SIGTERM")
+    wait_for(lambda: not renderer(), "the end of the renderer")
+    for left in ("workdir", ".workdir.torvameter", os.path.join("estimate", LOG + ".new")):
+        gd.check(not os.path.exists(os.path.join(app, left)), f"{left} left behind")
+    gd.check(read(log) == "an earlier estimation\n", "the earlier log was changed")
+
+    program = gd.Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
+    main = x.find(gd.MAIN_TITLE, timeout=15)
+    gd.answer_startup_questions(x, main)
+    x.screenshot(main, os.path.join(opts.artifacts, "estimate-before-sigint.png"))
+    program.proc.send_signal(signal.SIGINT)
+    gd.check(program.wait(15) == 128 + signal.SIGINT, "exit status after SIGINT")
+
+
 SCENARIOS = {"estimation": estimation, "quit-while-unpacking": quit_while_unpacking,
-             "quit-over-preview": quit_over_preview}
+             "quit-over-preview": quit_over_preview, "interrupted": interrupted}
 
 
 def main():

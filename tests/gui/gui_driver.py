@@ -638,6 +638,9 @@ def run_scenario(name, scenario, opts):
     root = tempfile.mkdtemp(prefix="tm-gui-")
     screen = getattr(scenario, "screen", None)
     x = Xserver(*screen, wm=True) if screen else Xserver()
+    # A home of its own: GTK's file chooser keeps its settings there, and one
+    # another run left (a location field filled in) mangles what is typed.
+    x.env["HOME"] = root
     try:
         if getattr(opts, "program", None):
             load_gadgets(opts.program)

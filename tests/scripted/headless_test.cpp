@@ -178,6 +178,9 @@ TEST_F(Headless, SetupBenchmarkPrepareEstimate) {
   ASSERT_EQ(prepared.Find("cameras")->items.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i)
     EXPECT_EQ(prepared.Find("cameras")->items[i].Find("render")->boolean, i != 1) << i;
+  EXPECT_EQ(JsonLine(prepared.Find("cameras")->items[0]),
+            "{\"name\": \"Overview\", \"width\": 1920, \"height\": 1080, \"lens_mm\": 24, "
+            "\"active\": true, \"render\": true}");
   EXPECT_EQ(JsonLine(*prepared.Find("files")),
             "[\"Kitchen.mxs\", \"sky.hdr\", \"diffuse.jpg\", \"chrome.png\"]");
 
@@ -256,6 +259,7 @@ TEST_F(Headless, TheUsersFilesStayAndAStoppedRunCleansUp) {
   EXPECT_NE(run.err.find("The folder " + app_ + "/temp holds files that TORVAmeter did not make"),
             std::string::npos)
       << run.err;
+  EXPECT_EQ(run.err.find("cancelled"), std::string::npos) << run.err;  // refused, not cancelled
   EXPECT_EQ(ReadFile(app_ + "/temp/notes.txt"), "mine");
   fs::remove_all(app_ + "/temp");
 

@@ -501,28 +501,36 @@ TEST_F(PrepareProjectTest, CancellingTheMissingFileDialogStopsTheRendererAndQuit
   EXPECT_EQ(ReadFile(app_ + "/TORVAmeter_Maxwell.ini").find(teapot), std::string::npos);
 }
 
-// Blanks and length together: the blank message first; the folder keeps
-// its blanks; the application folder's path holds blanks too.
-TEST_F(PrepareProjectTest, BlankAndLengthRenamesTogetherInFoldersWithBlanks) {
+// Blanks and length together: the blank message first, both naming the
+// scene as the project has it; the user's file keeps its name; the folder
+// and the application folder's path hold blanks too.
+TEST_F(PrepareProjectTest, BlankAndLengthRulesNameTheSceneInTheProjectOnly) {
   app_ = folder_.path() + "/My Apps/TORVAmeter Maxwell";
   ASSERT_NO_FATAL_FAILURE(Install());
   const std::string studio = CopyScene("Studio shots");
-  CommandOutcome run = Prepare("file " + studio + "/studio shot with a long name.mxs\nyes\n");
+  const std::string scene = studio + "/studio shot with a long name.mxs";
+  const std::string original = ReadFile(scene);
+  CommandOutcome run = Prepare("file " + scene + "\nyes\n");
   ASSERT_EQ(run.status, 0) << run.output;
+  const std::string named =
+      ": the scene is named studio_shot_with_a_l.mxs in the project (your scene file keeps its "
+      "name)\"";
   const std::size_t blanks = run.output.find(
-      "message \"TORVAmeter warning\" \"Spaces are not allowed in the scene name, they have "
-      "been replaced by '_'\"");
+      "message \"TORVAmeter warning\" \"Spaces are not allowed in the scene name, they are "
+      "replaced by '_'" +
+      named);
   const std::size_t length = run.output.find(
       "message \"TORVAmeter warning\" \"For compatibility reasons (command-line length), "
-      "the\\rscene name has been truncated to 24 characters\"");
-  ASSERT_NE(blanks, std::string::npos);
-  ASSERT_NE(length, std::string::npos);
+      "the\\rscene name is truncated to 24 characters" +
+      named);
+  ASSERT_NE(blanks, std::string::npos) << run.output;
+  ASSERT_NE(length, std::string::npos) << run.output;
   EXPECT_LT(blanks, length);
-  EXPECT_TRUE(fs::exists(studio + "/studio_shot_with_a_l.mxs"));
-  EXPECT_FALSE(fs::exists(studio + "/studio shot with a long name.mxs"));
+  EXPECT_EQ(ReadFile(scene), original);
+  EXPECT_EQ(std::distance(fs::directory_iterator(studio), {}), 3);
   EXPECT_TRUE(
       run.Has("log 1 \"TORVAmeter is gathering all files needed by "
-              "\\\"studio_shot_with_a_l.mxs\\\"...\""));
+              "\\\"studio shot with a long name.mxs\\\"...\""));
 
   const ArchiveListing listing = ListArchive(Archive("studio_shot_with_a_l"));
   EXPECT_EQ(listing.type, "7z");
@@ -532,7 +540,7 @@ TEST_F(PrepareProjectTest, BlankAndLengthRenamesTogetherInFoldersWithBlanks) {
   ExpectCleanedUp();
 }
 
-TEST_F(PrepareProjectTest, BlankAndLengthRenamesApart) {
+TEST_F(PrepareProjectTest, BlankAndLengthRulesApart) {
   const std::string teapot = CopyScene("Teapot");
   fs::copy_file(teapot + "/Teapot.mxs", teapot + "/my tea.mxs");
   fs::copy_file(teapot + "/Teapot.mxs", teapot + "/abcdefghijklmnopqrstu.MXS");  // 25
@@ -542,24 +550,26 @@ TEST_F(PrepareProjectTest, BlankAndLengthRenamesApart) {
   ASSERT_EQ(blank.status, 0) << blank.output;
   EXPECT_NE(blank.output.find("Spaces are not allowed"), std::string::npos);
   EXPECT_EQ(blank.output.find("truncated"), std::string::npos);
-  EXPECT_TRUE(fs::exists(teapot + "/my_tea.mxs"));
   EXPECT_EQ(ListArchive(Archive("my_tea")).type, "zip");
 
   CommandOutcome longer = Prepare("file " + teapot + "/abcdefghijklmnopqrstu.MXS\nno\n");
   ASSERT_EQ(longer.status, 0) << longer.output;
   EXPECT_EQ(longer.output.find("Spaces are not allowed"), std::string::npos);
   EXPECT_NE(longer.output.find("truncated to 24 characters"), std::string::npos);
-  EXPECT_TRUE(fs::exists(teapot + "/abcdefghijklmnopqrst.MXS"));
   EXPECT_TRUE(fs::exists(Archive("abcdefghijklmnopqrst")));
 
   CommandOutcome exact = Prepare("file " + teapot + "/abcdefghijklmnopqrsX.mxs\nno\n");
   ASSERT_EQ(exact.status, 0) << exact.output;
   EXPECT_EQ(exact.output.find("message \"TORVAmeter warning\""), std::string::npos);
-  EXPECT_TRUE(fs::exists(teapot + "/abcdefghijklmnopqrsX.mxs"));
   EXPECT_TRUE(fs::exists(Archive("abcdefghijklmnopqrsX")));
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(teapot)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (Names{"Teapot.mxs", "abcdefghijklmnopqrsX.mxs", "abcdefghijklmnopqrstu.MXS",
+                         "my tea.mxs"}));
 }
 
-// Only blanks are renamed: a double quote travels in the argument vectors
+// Only blanks are replaced: a double quote travels in the argument vectors
 // and the escaped scripts, and the archive keeps it.
 TEST_F(PrepareProjectTest, QuotesInTheSceneNameStayAndOnlyBlanksAreReplaced) {
   const std::string teapot = CopyScene("Teapot");
@@ -567,45 +577,28 @@ TEST_F(PrepareProjectTest, QuotesInTheSceneNameStayAndOnlyBlanksAreReplaced) {
 
   CommandOutcome both = Prepare("file " + teapot + "/say \"cheese\".mxs\nno\n");
   ASSERT_EQ(both.status, 0) << both.output;
-  EXPECT_TRUE(
-      both.Has("message \"TORVAmeter warning\" \"Spaces are not allowed in the scene "
-               "name, they have been replaced by '_'\""));
-  EXPECT_TRUE(fs::exists(teapot + "/say_\"cheese\".mxs"));
+  EXPECT_NE(both.output.find("message \"TORVAmeter warning\" \"Spaces are not allowed in the "
+                             "scene name, they are replaced by '_'"),
+            std::string::npos);
+  EXPECT_TRUE(fs::exists(teapot + "/say \"cheese\".mxs"));
   EXPECT_EQ(ListArchive(Archive("say_\"cheese\"")).paths,
             (Names{"TORVAmeter_Benchmark.log", "TORVAmeter_Maxwell.log", "cameras.txt",
                    "say_\"cheese\".mxs"}));
   ExpectCleanedUp();
 }
 
-// The renamed scene would land on another file: nothing is renamed, the
-// user is told, and the command ends with the buttons back.
-TEST_F(PrepareProjectTest, ARenameNeverReplacesAnotherScene) {
+// A file of the user's under the scene's name in the project is left alone:
+// the project takes the chosen scene under that name.
+TEST_F(PrepareProjectTest, TheProjectNameNeverTouchesAFileOfThatName) {
   const std::string teapot = CopyScene("Teapot");
   fs::copy_file(teapot + "/Teapot.mxs", teapot + "/my tea.mxs");
   WriteFile(teapot + "/my_tea.mxs", "SIM-MXS 1\n# another scene\n");
-  CommandOutcome run = Prepare("file " + teapot + "/my tea.mxs\n");
+  CommandOutcome run = Prepare("file " + teapot + "/my tea.mxs\nno\n");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(
-      run.Has("message \"TORVAmeter error\" \"The scene \\\"my tea.mxs\\\" has to be "
-              "renamed to \\\"my_tea.mxs\\\", but a file of that name already exists "
-              "in its folder:\\n" +
-              teapot +
-              "/\\nNothing has been renamed. Please "
-              "rename the scene yourself and prepare it again.\""));
-  EXPECT_NE(run.output.find("disable 5\nclear\nmessage \"TORVAmeter error\""), std::string::npos);
-  EXPECT_TRUE(run.Has("enable 5"));
   EXPECT_EQ(ReadFile(teapot + "/my_tea.mxs"), "SIM-MXS 1\n# another scene\n");
   EXPECT_EQ(ReadFile(teapot + "/my tea.mxs"), ReadFile(teapot + "/Teapot.mxs"));
-  EXPECT_EQ(run.output.find("Spaces are not allowed"), std::string::npos);
-  EXPECT_FALSE(fs::exists(app_ + "/temp"));
-
-  // The truncation refuses the same way.
-  fs::copy_file(teapot + "/Teapot.mxs", teapot + "/abcdefghijklmnopqrstu.mxs");
-  WriteFile(teapot + "/abcdefghijklmnopqrst.mxs", "taken");
-  CommandOutcome longer = Prepare("file " + teapot + "/abcdefghijklmnopqrstu.mxs\n");
-  EXPECT_NE(longer.output.find("has to be renamed to \\\"abcdefghijklmnopqrst.mxs\\\""),
-            std::string::npos);
-  EXPECT_EQ(ReadFile(teapot + "/abcdefghijklmnopqrst.mxs"), "taken");
+  EXPECT_EQ(ExtractFromArchive(Archive("my_tea"), "my_tea.mxs"), ReadFile(teapot + "/Teapot.mxs"));
+  ExpectCleanedUp();
 }
 
 // A scene the renderer cannot read: nothing is gathered, nothing is asked,

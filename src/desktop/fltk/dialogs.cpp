@@ -14,6 +14,7 @@
 
 #include "desktop/fltk/fltk_desktop.h"
 #include "desktop/fltk/widgets.h"
+#include "platform/interrupts.h"
 #include "platform/system_open.h"
 
 namespace torva {
@@ -40,6 +41,7 @@ void PlaceOn(Fl_Window& dialog, const Fl_Window* owner) {
 // modal window a transient of its first window, which the window manager
 // then keeps above that one: the owner is made the first window.
 void RunDialog(Fl_Window& dialog, Fl_Window* owner, Fl_Widget* focus) {
+  if (InterruptSignal() != 0) return;  // nobody waits for an answer
   PlaceOn(dialog, owner);
   if (owner && owner->shown()) Fl::first_window(owner);
   dialog.set_modal();
@@ -48,7 +50,8 @@ void RunDialog(Fl_Window& dialog, Fl_Window* owner, Fl_Widget* focus) {
   // preview beside the owner): it goes to the top.
   XRaiseWindow(fl_display, fl_xid(&dialog));
   Fl::focus(focus);
-  while (dialog.shown()) Fl::wait();
+  while (dialog.shown() && InterruptSignal() == 0) Fl::wait();
+  dialog.hide();
 }
 
 // The text of a message: a click gives it the focus, so that it can be
@@ -208,7 +211,9 @@ bool FltkDesktop::Question(QuestionId, const std::string& title, const std::stri
   return box.Ask(owner) == 1;
 }
 
-bool FltkDesktop::QuestionDefaultNo(QuestionId, const std::string& title, const std::string& text) {
+bool FltkDesktop::QuestionDefaultNo(QuestionId id, const std::string& title,
+                                    const std::string& text) {
+  if (id == QuestionId::kStopAndQuit && InterruptSignal() != 0) return true;
   if (!fltk::EnsureDisplay()) return false;
   Fl_Window* owner = DialogOwner();
   ChoiceBox box(owner, title, text, {"No", "Yes"}, 0, 0);
@@ -232,7 +237,7 @@ std::optional<std::string> FltkDesktop::SecretInput(QuestionId, const std::strin
 std::optional<std::string> FltkDesktop::ChooseFile(QuestionId, const std::string& title,
                                                    const std::string& start_dir,
                                                    const std::string& filter) {
-  if (!fltk::EnsureDisplay()) return std::nullopt;
+  if (!fltk::EnsureDisplay() || InterruptSignal() != 0) return std::nullopt;
   Fl_Native_File_Chooser chooser;
   chooser.type(Fl_Native_File_Chooser::BROWSE_FILE);
   chooser.title(title.c_str());

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "desktop/fltk/widgets.h"
+#include "platform/interrupts.h"
 
 namespace torva {
 
@@ -18,6 +19,10 @@ FltkDesktop::FltkDesktop() {
   // WM_CLASS, which the desktop entry names (StartupWMClass) so that the
   // windows are matched with the menu's entry and its icon.
   Fl_Window::default_xclass("TORVAmeter");
+  // Once the program catches interrupts, the first one wakes the event loop;
+  // the pipe stays readable, so it is watched no longer.
+  if (InterruptFd() >= 0)
+    Fl::add_fd(InterruptFd(), FL_READ, [](int fd, void*) { Fl::remove_fd(fd, FL_READ); });
 }
 
 FltkDesktop::~FltkDesktop() {
@@ -35,8 +40,15 @@ void FltkDesktop::Push(const Event& event) {
   events_.push_back(event);
 }
 
+bool FltkDesktop::InterruptPending() const {
+  return InterruptSignal() != 0 && !interrupt_delivered_;
+}
+
 Event FltkDesktop::WaitEvent() {
-  while (events_.empty()) Fl::wait();
+  while (events_.empty() && InterruptSignal() == 0) Fl::wait();
+  // Those who wait for a click (the main loop, a result window) are told
+  // each time: the program is to end.
+  if (InterruptSignal() != 0) return Event{EventType::kCloseWindow, kMainWindow};
   Event event = events_.front();
   events_.pop_front();
   return event;
@@ -44,14 +56,14 @@ Event FltkDesktop::WaitEvent() {
 
 void FltkDesktop::WaitForActivity(int fd, int timeout_ms) {
   using Clock = std::chrono::steady_clock;
-  if (!events_.empty()) return;
+  if (!events_.empty() || InterruptPending()) return;
   bool readable = false;
   if (fd >= 0) {
     Fl::add_fd(
         fd, FL_READ, [](int, void* flag) { *static_cast<bool*>(flag) = true; }, &readable);
   }
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (events_.empty() && !readable) {
+  while (events_.empty() && !readable && !InterruptPending()) {
     double left = 1e20;  // FLTK's "forever" (Fl::wait() would return at once without a window)
     if (timeout_ms >= 0) {
       left = std::chrono::duration<double>(deadline - Clock::now()).count();
@@ -64,6 +76,10 @@ void FltkDesktop::WaitForActivity(int fd, int timeout_ms) {
 
 Event FltkDesktop::TakeEvent() {
   Fl::check();
+  if (InterruptPending()) {
+    interrupt_delivered_ = true;
+    return Event{EventType::kCloseWindow, kMainWindow};
+  }
   if (events_.empty()) return {};
   Event event = events_.front();
   events_.pop_front();

@@ -1,6 +1,9 @@
 // The desktop on a real window system, through FLTK. A thin layer: it shows
 // what it is told and queues what the person does; the program decides what
-// any of it means.
+// any of it means. Once the program catches interrupts (platform/interrupts.h)
+// an interrupt is the close request of the main window, whose question
+// whether to stop and quit it answers Yes without asking; the dialog open
+// then gets its cancel answer, and none is shown after.
 #pragma once
 
 #include <deque>
@@ -57,6 +60,7 @@ class FltkDesktop : public Desktop {
   std::optional<std::vector<bool>> WaitForCheckBoxes(WindowId window) override;
   void ResetCheckBoxes(WindowId window) override;
 
+  // An interrupt comes once from TakeEvent, from WaitEvent each time.
   Event WaitEvent() override;
   Event TakeEvent() override;
   void WaitForActivity(int fd, int timeout_ms) override;
@@ -66,6 +70,7 @@ class FltkDesktop : public Desktop {
   void Push(const Event& event);
 
  private:
+  bool InterruptPending() const;
   void SetButtons(bool active, int keep);
   void DrawMainWindowNow();
   fltk::SecondaryWindow* Find(WindowId window);
@@ -75,6 +80,7 @@ class FltkDesktop : public Desktop {
   std::map<WindowId, std::unique_ptr<fltk::SecondaryWindow>> windows_;
   WindowId next_window_ = 1;
   std::deque<Event> events_;
+  bool interrupt_delivered_ = false;
   LogPanelLines log_;
 };
 

@@ -9,6 +9,7 @@
 
 #include "desktop/fltk/fltk_desktop.h"
 #include "desktop/fltk/widgets.h"
+#include "platform/interrupts.h"
 
 namespace torva {
 namespace fltk {
@@ -238,7 +239,7 @@ std::optional<std::vector<bool>> FltkDesktop::WaitForCheckBoxes(WindowId window)
   if (!w) return std::nullopt;
   w->ClearOk();
   const std::size_t queued = events_.size();
-  while (!w->ok_pressed() && !w->cancelled() && w->shown()) Fl::wait();
+  while (!w->ok_pressed() && !w->cancelled() && w->shown() && InterruptSignal() == 0) Fl::wait();
   // Everything but OK and Cancel is ignored while the boxes are being ticked.
   events_.resize(queued);
   if (!w->ok_pressed()) return std::nullopt;

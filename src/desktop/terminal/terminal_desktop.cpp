@@ -1,42 +1,11 @@
 #include "desktop/terminal/terminal_desktop.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <csignal>
+#include "platform/interrupts.h"
 
 namespace torva {
 namespace {
-
-volatile std::sig_atomic_t stop_signal = 0;
-// The handler writes a byte into it, so that a wait that was about to begin
-// when the signal came still ends at once.
-int interrupt_pipe[2] = {-1, -1};
-
-extern "C" void NoteInterrupt(int signal) {
-  if (stop_signal == 0) stop_signal = signal;
-  const int saved = errno;
-  if (interrupt_pipe[1] >= 0) (void)!write(interrupt_pipe[1], "!", 1);
-  errno = saved;
-}
-
-bool MakeInterruptPipe() {
-  if (interrupt_pipe[0] >= 0) return true;
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  for (const int fd : fds) {
-    if (fcntl(fd, F_SETFD, FD_CLOEXEC) != 0 || fcntl(fd, F_SETFL, O_NONBLOCK) != 0) {
-      close(fds[0]);
-      close(fds[1]);
-      return false;
-    }
-  }
-  interrupt_pipe[0] = fds[0];
-  interrupt_pipe[1] = fds[1];
-  return true;
-}
 
 // What a box says, on one line, for a message about it.
 std::string Described(const std::string& title, const std::string& text) {
@@ -47,22 +16,6 @@ std::string Described(const std::string& title, const std::string& text) {
 }
 
 }  // namespace
-
-void TerminalDesktop::CatchInterrupts() {
-  MakeInterruptPipe();  // failing that, an interrupt ends only a wait it comes during
-  struct sigaction action {};
-  action.sa_handler = NoteInterrupt;
-  sigemptyset(&action.sa_mask);
-  // A closed terminal stops the run as Ctrl-C does; a reader that went away
-  // is a failed write, which the output notices, not a sudden death that
-  // would leave the renderer and the work files behind.
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-  signal(SIGPIPE, SIG_IGN);
-}
-
-bool TerminalDesktop::Interrupted() { return stop_signal != 0; }
-
-int TerminalDesktop::InterruptSignal() { return stop_signal; }
 
 const Reply& TerminalDesktop::Use(const std::string& kind, QuestionId question,
                                   const std::string& title, const std::string& text,
@@ -158,14 +111,14 @@ Event TerminalDesktop::WaitEvent() {
 }
 
 void TerminalDesktop::WaitForActivity(int fd, int timeout_ms) {
-  if (interrupt_delivered_ || interrupt_pipe[0] < 0) {
+  if (interrupt_delivered_ || InterruptFd() < 0) {
     WaitForFd(fd, timeout_ms);
     return;
   }
   output_.CheckReaders();
-  if (Interrupted() || output_.lost()) return;  // TakeEvent has a close request
+  if (InterruptSignal() != 0 || output_.lost()) return;  // TakeEvent has a close request
   // A reader that goes away ends the wait too.
-  pollfd watched[4] = {{interrupt_pipe[0], POLLIN, 0},
+  pollfd watched[4] = {{InterruptFd(), POLLIN, 0},
                        {StatusOutput::kWatched[0], 0, 0},
                        {StatusOutput::kWatched[1], 0, 0},
                        {fd, POLLIN, 0}};
@@ -174,7 +127,7 @@ void TerminalDesktop::WaitForActivity(int fd, int timeout_ms) {
 
 Event TerminalDesktop::TakeEvent() {
   output_.CheckReaders();
-  if ((Interrupted() || output_.lost()) && !interrupt_delivered_) {
+  if ((InterruptSignal() != 0 || output_.lost()) && !interrupt_delivered_) {
     interrupt_delivered_ = true;
     return Event{EventType::kCloseWindow, kMainWindow};
   }

@@ -50,13 +50,9 @@ class TerminalDesktop : public Desktop {
   void AddReply(Reply reply) { replies_.push_back(std::move(reply)); }
   void SetTickRule(TickRule rule) { tick_rule_ = std::move(rule); }
 
-  // An interrupt (SIGINT, SIGTERM, SIGHUP), or output that can no longer be
-  // written, becomes a close request of the main window at the next event
-  // the program looks for. SIGPIPE is ignored.
-  static void CatchInterrupts();
-  static bool Interrupted();
-  // The first interrupt's signal number, 0 before any.
-  static int InterruptSignal();
+  // An interrupt (platform/interrupts.h, once caught), or output that can
+  // no longer be written, becomes a close request of the main window at the
+  // next event the program looks for.
 
   // Why the run failed, in the order the replies that say so were used.
   const std::vector<std::string>& failures() const { return failures_; }

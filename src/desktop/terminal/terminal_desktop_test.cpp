@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/interrupts.h"
 #include "testing/memory_file.h"
 
 namespace torva {
@@ -141,7 +142,7 @@ TEST_F(TerminalDesktopTest, WaitingClosesTheNewestClosableWindow) {
 TEST_F(TerminalDesktopTest, AnInterruptEndsAWaitWithoutALimit) {
   EXPECT_EXIT(
       {
-        TerminalDesktop::CatchInterrupts();
+        CatchInterrupts();
         std::thread interrupter([] {
           std::this_thread::sleep_for(std::chrono::milliseconds(200));
           std::raise(SIGTERM);
