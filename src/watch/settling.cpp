@@ -64,7 +64,7 @@ SeriesVerdict JudgeSeries(const std::vector<WholePrediction>& p) {
   const double last_t = p.back().rendered_seconds;
   std::size_t first = n;
   while (first > 0 && p[first - 1].rendered_seconds >= last_t / 2) --first;
-  first = std::min(first, n - std::min(n, kSettlingPredictions));
+  first = std::min(first, n - std::min(n, kRangePredictions));
   verdict.first = first;
 
   std::vector<double> whole;
@@ -73,7 +73,7 @@ SeriesVerdict JudgeSeries(const std::vector<WholePrediction>& p) {
   const double value = line.mean_x;
   verdict.value = value;
   verdict.spread = SpreadOf(whole, first, n);
-  if (value <= 0 || n - first < kSettlingPredictions) return verdict;
+  if (value <= 0 || n - first < kRangePredictions) return verdict;
 
   const double span = last_t - p[first].rendered_seconds;
   verdict.trend = line.slope * span / value;
@@ -81,7 +81,8 @@ SeriesVerdict JudgeSeries(const std::vector<WholePrediction>& p) {
   const bool moving = std::fabs(verdict.trend) > kMovingTrend;
   // A few noisy predictions may look flat by chance: the trend they allow
   // must be small too.
-  verdict.settled = std::fabs(verdict.trend) + verdict.trend_error <= kSettledTrend &&
+  verdict.settled = n - first >= kSettlingPredictions &&
+                    std::fabs(verdict.trend) + verdict.trend_error <= kSettledTrend &&
                     SpreadOf(whole, n - 5, n) <= kSettledSpread;
 
   const double m = static_cast<double>(n - first);

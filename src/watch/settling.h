@@ -22,7 +22,10 @@ struct WholePrediction {
   double whole_seconds = 0;
 };
 
-inline constexpr std::size_t kSettlingPredictions = 10;  // at least, in the latter half
+// A range needs at least this many predictions in the latter half; settling
+// needs twice as many, so that a few that agree by chance settle nothing.
+inline constexpr std::size_t kRangePredictions = 10;
+inline constexpr std::size_t kSettlingPredictions = 2 * kRangePredictions;
 // They settle when a line fitted through them, give or take its standard
 // error, climbs or falls by less than this across them ...
 inline constexpr double kSettledTrend = 0.04;

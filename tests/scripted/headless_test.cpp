@@ -330,8 +330,9 @@ TEST_F(Headless, AFasterMachineFinishesItsBenchmarkAndAShortRenderIsPriced) {
   ASSERT_EQ(run.status, 0) << run.err;
   const JsonValue benchmark = Result(run);
   EXPECT_LT(benchmark.Find("delta_sl")->Number(), 0);
-  EXPECT_EQ(Text(benchmark, "phase1_ended_by"), "settle rule");
-  EXPECT_EQ(Text(benchmark, "ratio_from"), "settled estimates");
+  // Its PHASE 1 reaches SL 20 before its few estimates can settle.
+  EXPECT_EQ(Text(benchmark, "phase1_ended_by"), "render ended");
+  EXPECT_EQ(Text(benchmark, "ratio_from"), "latest estimates (not settled)");
   EXPECT_NE(ReadFile(Text(benchmark, "log")).find("DeltaSL = -"), std::string::npos);
 
   // A quote in the scene's name goes through every script and command line.
