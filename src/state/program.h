@@ -125,6 +125,7 @@ struct State {
   bool NetworkReady = false;
   std::vector<std::string> CameraLines;  // the lines of "cameras.txt", however many
   int LogLine = 0;
+  std::string LastSamplingLevel;  // the SL of the latest estimation, as typed
 };
 
 // The results of BenchMode `mode` the program holds.
@@ -183,6 +184,9 @@ struct Program {
   // has stopped its child and cleaned up, the program ends as after a close
   // of the main window (the configuration is written).
   bool quit_requested = false;
+  // The file of what the window remembers between runs (state/remembered.h);
+  // empty for the programs without one, which remember nothing.
+  std::string remembered_file;
   Desktop& desktop;
 };
 

@@ -40,7 +40,8 @@ void OnWindowClose(Fl_Widget*, void* data) {
 
 }  // namespace
 
-MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent on_event)
+MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent on_event,
+                       const std::optional<Rect>& frame)
     : push(std::move(on_event)), buffer(std::make_unique<Fl_Text_Buffer>()) {
   int x = 0, y = 0;
   CentredOrigin(kMainWindowWidth, kMainWindowHeight, x, y);
@@ -75,7 +76,6 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
     auto* button = new Fl_Button(place.x, place.y, place.width, place.height, place.label);
     button->labelsize(12);
     button->callback(OnButton, this);
-    button->clear_visible_focus();
     buttons[place.gadget] = button;
   }
 
@@ -86,6 +86,8 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
   auto* room = new Fl_Box(right - 1, panel_place.y + 3, 1, 1);
   window->resizable(room);
   window->end();
+  // Made at its least size, so that the gadgets stretch from there.
+  if (frame) window->resize(frame->x, frame->y, frame->width, frame->height);
 }
 
 MainWindow::~MainWindow() = default;
@@ -94,7 +96,8 @@ MainWindow::~MainWindow() = default;
 
 bool FltkDesktop::OpenMainWindow(const std::string& title, const Picture& logo) {
   if (!fltk::EnsureDisplay()) return false;
-  main_ = std::make_unique<fltk::MainWindow>(title, logo, [this](const Event& e) { Push(e); });
+  main_ = std::make_unique<fltk::MainWindow>(
+      title, logo, [this](const Event& e) { Push(e); }, main_place_);
   if (!log_.lines().empty()) main_->buffer->text(log_.Text().c_str());
   fltk::ShowNow(*main_->window);
   return main_->window->shown();
@@ -105,6 +108,20 @@ void FltkDesktop::CloseMainWindow() {
   main_->window->hide();
   main_.reset();
   Fl::flush();
+}
+
+// Window managers such as openbox put a new window's frame where the window
+// asks to be: the frame's corner is what is asked for.
+void FltkDesktop::PlaceMainWindow(const Rect& frame) {
+  if (!fltk::EnsureDisplay()) return;
+  int sx = 0, sy = 0, sw = 0, sh = 0;
+  Fl::screen_work_area(sx, sy, sw, sh, frame.x, frame.y);
+  Rect place = frame;
+  place.width = std::clamp(frame.width, kMainWindowWidth, std::max(kMainWindowWidth, sw));
+  place.height = std::clamp(frame.height, kMainWindowHeight, std::max(kMainWindowHeight, sh));
+  place.x = std::clamp(frame.x, sx, std::max(sx, sx + sw - place.width));
+  place.y = std::clamp(frame.y, sy, std::max(sy, sy + sh - place.height));
+  main_place_ = place;
 }
 
 Rect FltkDesktop::MainWindowFrame() {
