@@ -130,6 +130,29 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
   return std::nullopt;
 }
 
+std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::string& vum_path) {
+  const std::string& work_dir = program.paths.WorkDir;
+  if (NotAnArchive(vum_path)) return std::nullopt;
+  // Only a list the size of a text file is unpacked.
+  const ArchiverRun listing =
+      RunArchiver(program.desktop, program.paths.archiver, {"l", "-slt", vum_path, "cameras.txt"},
+                  program.paths.AppDir);
+  const std::optional<std::uintmax_t> bytes = ArchiverSucceeded(listing.exit_code, listing.lines)
+                                                  ? ListedBytes(listing.lines)
+                                                  : std::nullopt;
+  if (!bytes || *bytes == 0 || *bytes > kMaxTextFileBytes ||
+      MakeOwnFolder(work_dir) != OwnFolder::kReady)
+    return std::nullopt;
+  const ArchiverRun run =
+      RunArchiver(program.desktop, program.paths.archiver,
+                  {"e", "-y", vum_path, "-o" + work_dir, "cameras.txt"}, program.paths.AppDir);
+  std::optional<CameraSize> size;
+  if (ArchiverSucceeded(run.exit_code, run.lines))
+    size = ActiveCameraSize(work_dir + "/cameras.txt");
+  RemoveOwnFolder(work_dir);
+  return size;
+}
+
 bool UnpackProject(Estimation& run) {
   Program& program = run.program;
   program.state.LogLine = 0;
