@@ -21,6 +21,7 @@ bool ChooseProject(Estimation& run) {
   MakeFolderIfMissing(paths.EstimateDir);
   // The camera's size is the likely answer: the boxes start with it.
   const std::optional<CameraSize> camera = CameraSizeInArchive(run.program, project.vum_path);
+  if (run.program.quit_requested) return false;
   desktop.ClearLog();
   auto cancelled = [&] {
     desktop.AddLogLine(0, "The estimation was cancelled.");

@@ -134,20 +134,15 @@ std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::strin
   const std::string& work_dir = program.paths.WorkDir;
   if (NotAnArchive(vum_path)) return std::nullopt;
   // Only a list the size of a text file is unpacked.
-  const ArchiverRun listing =
-      RunArchiver(program.desktop, program.paths.archiver, {"l", "-slt", vum_path, "cameras.txt"},
-                  program.paths.AppDir);
-  const std::optional<std::uintmax_t> bytes = ArchiverSucceeded(listing.exit_code, listing.lines)
-                                                  ? ListedBytes(listing.lines)
-                                                  : std::nullopt;
+  std::string start_failure;
+  const std::optional<std::vector<std::string>> listing =
+      ListOrExtract(program, {"l", "-slt", vum_path, "cameras.txt"}, start_failure);
+  const std::optional<std::uintmax_t> bytes = listing ? ListedBytes(*listing) : std::nullopt;
   if (!bytes || *bytes == 0 || *bytes > kMaxTextFileBytes ||
       MakeOwnFolder(work_dir) != OwnFolder::kReady)
     return std::nullopt;
-  const ArchiverRun run =
-      RunArchiver(program.desktop, program.paths.archiver,
-                  {"e", "-y", vum_path, "-o" + work_dir, "cameras.txt"}, program.paths.AppDir);
   std::optional<CameraSize> size;
-  if (ArchiverSucceeded(run.exit_code, run.lines))
+  if (ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir, "cameras.txt"}, start_failure))
     size = ActiveCameraSize(work_dir + "/cameras.txt");
   RemoveOwnFolder(work_dir);
   return size;

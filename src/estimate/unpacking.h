@@ -19,7 +19,7 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
 
 // The size of the camera to render, from the archive's "cameras.txt" alone
 // (unpacked into the work folder, which is then removed); nullopt when the
-// archive does not say. Window events meanwhile are dropped.
+// archive does not say. A close request meanwhile asks, as Unpack's does.
 std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::string& vum_path);
 
 }  // namespace torva

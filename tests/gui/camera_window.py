@@ -142,7 +142,8 @@ def cancelled(x, setup, how):
     probe = setup.probe(setup.sample("Loft"))
     window = find_window(x, probe, TITLE_2)
     # 2 x 40 + 20 rows would put the buttons beside the second box: 10 more.
-    check(x.geometry(window)[2:] == (WIDTH, 110), f"two cameras: {x.geometry(window)}")
+    _, _, width, height = x.geometry(window)
+    check(width >= WIDTH and height == 110, f"two cameras: {x.geometry(window)}")
     how(window)
     probe.expect_next("cancelled", timeout=15)
     probe.expect_next("camera Main;2400x1600, 28mm, active")

@@ -75,6 +75,7 @@ class FltkDesktop : public Desktop {
  private:
   void SetButtons(bool active, int keep);
   void DrawMainWindowNow();
+  void KeepPlace();
   fltk::SecondaryWindow* Find(WindowId window);
   Fl_Window* DialogOwner();
 

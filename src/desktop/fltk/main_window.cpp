@@ -45,6 +45,11 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
     : push(std::move(on_event)), buffer(std::make_unique<Fl_Text_Buffer>()) {
   int x = 0, y = 0;
   CentredOrigin(kMainWindowWidth, kMainWindowHeight, x, y);
+  // A window made at a place asks the window manager for it.
+  if (frame) {
+    x = frame->x;
+    y = frame->y;
+  }
   window = std::make_unique<Fl_Window>(x, y, kMainWindowWidth, kMainWindowHeight);
   window->copy_label(title.c_str());
   // Larger on demand: the log panel takes the room, so long lines (a path,
@@ -87,7 +92,7 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
   window->resizable(room);
   window->end();
   // Made at its least size, so that the gadgets stretch from there.
-  if (frame) window->resize(frame->x, frame->y, frame->width, frame->height);
+  if (frame) window->size(frame->width, frame->height);
 }
 
 MainWindow::~MainWindow() = default;
@@ -100,6 +105,7 @@ bool FltkDesktop::OpenMainWindow(const std::string& title, const Picture& logo) 
       title, logo, [this](const Event& e) { Push(e); }, main_place_);
   if (!log_.lines().empty()) main_->buffer->text(log_.Text().c_str());
   fltk::ShowNow(*main_->window);
+  if (main_place_ && main_->window->shown()) KeepPlace();
   return main_->window->shown();
 }
 
@@ -107,6 +113,19 @@ void FltkDesktop::CloseMainWindow() {
   if (!main_) return;
   main_->window->hide();
   main_.reset();
+  Fl::flush();
+}
+
+// A window manager may put the frame elsewhere than asked (its own rules, a
+// gravity): once it is shown, the window moves by what is missing.
+void FltkDesktop::KeepPlace() {
+  const Margins m = WindowMargins();
+  const Rect now = MainWindowFrame();
+  const int dx = main_place_->x + m.left - now.x, dy = main_place_->y + m.top - now.y;
+  if (dx == 0 && dy == 0) return;
+  Fl_Window& w = *main_->window;
+  w.position(w.x() + dx, w.y() + dy);
+  XSync(fl_display, False);
   Fl::flush();
 }
 
@@ -124,10 +143,17 @@ void FltkDesktop::PlaceMainWindow(const Rect& frame) {
   main_place_ = place;
 }
 
+// Where the X server has the inside, not FLTK's record of it, which a move
+// by the window manager can leave behind.
 Rect FltkDesktop::MainWindowFrame() {
   if (!main_) return {};
-  const Fl_Window& w = *main_->window;
-  return {w.x(), w.y(), w.w(), w.h()};
+  Fl_Window& w = *main_->window;
+  Rect inside{w.x(), w.y(), w.w(), w.h()};
+  Window child = 0;
+  if (w.shown())
+    XTranslateCoordinates(fl_display, fl_xid(&w), RootWindow(fl_display, fl_screen), 0, 0,
+                          &inside.x, &inside.y, &child);
+  return inside;
 }
 
 // The window manager says what it draws around a window in
