@@ -92,6 +92,9 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
   torva::CatchInterrupts();
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
+  const std::string state_folder =
+      torva::StateFolderFor(std::getenv("XDG_STATE_HOME"), torva::HomeFolder());
+  if (!state_folder.empty()) program.remembered_file = state_folder + "/window";
   if (!line.update_host.empty() && !torva::PointUpdatesAt(line.update_host, program.update_servers))
     return UsageError("bad port in --update-host");
   if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))

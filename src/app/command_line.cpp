@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/folders.h"
 #include "state/program.h"
@@ -179,19 +181,45 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
   return text;
 }
 
+namespace {
+
+constexpr std::size_t kColumns = 80;
+
+// One usage line of `parts` (each kept whole) after `start`, its continuations
+// indented under the command, none over 80 columns.
+std::string UsageLine(const std::string& start, const std::vector<std::string>& parts) {
+  const std::string indent(11, ' ');
+  std::string text, line = start;
+  for (const std::string& part : parts) {
+    if (line.size() + 1 + part.size() > kColumns && line.size() > indent.size()) {
+      text += line + "\n";
+      line = indent;
+    } else if (!line.empty() && line.back() != ' ') {
+      line += ' ';
+    }
+    line += part;
+  }
+  return text + line + "\n";
+}
+
+}  // namespace
+
 std::string UsageLines(OptionSet options) {
-  const std::string name = options == OptionSet::kTesting ? "torvameter-sandbox" : "torvameter";
-  const std::string extra =
-      options == OptionSet::kTesting ? " [--update-host HOST[:PORT]] [--probe-limit SECONDS]" : "";
-  const std::string indent = "       " + name + " [--app-dir DIR] ";
-  return "usage: " + name + " [--app-dir DIR]" + extra + "\n" + indent +
-         "setup --maxwell DIR [--updates yes|no]\n" + std::string(indent.size() + 6, ' ') +
-         "[--login L [--password -|--password-file FILE|--password P]]\n" + indent +
-         "benchmark [--gpu] [--estimates N] [--json]\n" + indent +
-         "prepare SCENE.mxs [--cameras all|active|1,3,...] [--fast]\n" +
-         std::string(indent.size() + 18, ' ') + "[--allow-same-names] [--json]\n" + indent +
-         "estimate ARCHIVE.vum --size WxH --sl N [--gpu] [--seconds S] [--json]\n" + "       " +
-         name + " --help | --version\n";
+  const bool testing = options == OptionSet::kTesting;
+  const std::string name = testing ? "torvameter-sandbox" : "torvameter";
+  const std::string with = "       " + name + " [--app-dir DIR] ";
+  std::vector<std::string> window = {"[--app-dir DIR]"};
+  if (testing)
+    window.insert(window.end(), {"[--update-host HOST[:PORT]]", "[--probe-limit SECONDS]"});
+  return UsageLine("usage: " + name, window) +
+         UsageLine(with, {"setup --maxwell DIR", "[--updates yes|no]",
+                          "[--login L [--password -|--password-file FILE|--password P]]"}) +
+         UsageLine(with, {"benchmark", "[--gpu]", "[--estimates N]", "[--json]"}) +
+         UsageLine(with, {"prepare SCENE.mxs", "[--cameras all|active|1,3,...]", "[--fast]",
+                          "[--allow-same-names]", "[--json]"}) +
+         UsageLine(with, {"estimate ARCHIVE.vum", "--size WxH", "--sl N", "[--gpu]",
+                          "[--seconds S]", "[--json]"}) +
+         "       " + name + " --help | --version\n";
 }
 
 }  // namespace torva

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,11 @@ TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
   EXPECT_NE(testing.find("--gadget-table"), std::string::npos);
   EXPECT_NE(testing.find("(unknown: give --app-dir)"), std::string::npos);
   EXPECT_NE(testing.find("(none found)"), std::string::npos);
+  // A terminal of 80 columns shows every line whole.
+  for (const std::string& text : {shipped, testing}) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  }
 }
 
 // The installed data and the program agree on the help document's name.

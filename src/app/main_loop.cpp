@@ -5,6 +5,7 @@
 #include "estimate/estimation_run.h"
 #include "prepare/prepare_project.h"
 #include "state/config/settings.h"
+#include "state/remembered.h"
 #include "update/update_check.h"
 
 namespace torva {
@@ -29,9 +30,23 @@ void RunCommand(Program& program, const Event& event) {
   }
 }
 
+// Where the window stood (its frame's corner) and its size, for the next run;
+// a failure loses only that.
+void Remember(Program& program) {
+  if (program.remembered_file.empty()) return;
+  const Rect inside = program.desktop.MainWindowFrame();
+  const Margins m = program.desktop.WindowMargins();
+  Remembered remembered;
+  if (inside.width > 0 && inside.height > 0)
+    remembered.main_window = Rect{inside.x - m.left, inside.y - m.top, inside.width, inside.height};
+  remembered.sampling_level = program.state.LastSamplingLevel;
+  WriteRemembered(program.remembered_file, remembered);
+}
+
 }  // namespace
 
 void EndNormally(Program& program) {
+  Remember(program);
   program.desktop.CloseMainWindow();
   if (!SaveConfiguration(program)) {
     program.desktop.Message("TORVAmeter error",
@@ -49,6 +64,8 @@ void RunMainLoop(Program& program) {
       if (program.quit_requested) EndNormally(program);
     } else if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
       EndNormally(program);
+    } else if (event.type == EventType::kCloseWindow) {
+      program.desktop.CloseWindow(event.window);  // one a command left open (a chart)
     }
   }
 }

@@ -11,6 +11,7 @@
 #include "platform/folders.h"
 #include "state/config/settings.h"
 #include "state/next.h"
+#include "state/remembered.h"
 #include "state/renderer_check.h"
 #include "update/update_check.h"
 
@@ -60,6 +61,11 @@ void CheckRendererAtStart(Program& program) {
   if (program.state.CheckUpdates)
     CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kSilent);
 
+  if (!program.remembered_file.empty()) {
+    const Remembered remembered = ReadRemembered(program.remembered_file);
+    if (remembered.main_window) program.desktop.PlaceMainWindow(*remembered.main_window);
+    program.state.LastSamplingLevel = remembered.sampling_level;
+  }
   if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) EndProgram();
 
   EndIfAsked(program, SetAsideLogsOfOtherRenderer(program));

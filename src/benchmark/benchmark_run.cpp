@@ -63,11 +63,17 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options,
 }  // namespace
 
 BenchmarkOutcome RunBenchmark(Program& program, const BenchmarkOptions& options) {
-  const bool cpu = !program.state.GpuCapable ||
-                   program.desktop.Question(QuestionId::kBenchmarkMode, "TORVAmeter Benchmark",
-                                            "Do you want to run the CPU benchmark?\nIf you "
-                                            "answer 'No', the GPU benchmark will be run.");
-  return RunBenchmarkWithMode(program, cpu ? RenderMode::kCpu : RenderMode::kGpu, options);
+  if (!program.state.GpuCapable) return RunBenchmarkWithMode(program, RenderMode::kCpu, options);
+  // No starts the GPU benchmark: a dismissed box starts nothing.
+  const std::optional<bool> cpu = program.desktop.QuestionOrCancel(
+      QuestionId::kBenchmarkMode, "TORVAmeter Benchmark",
+      "Do you want to run the CPU benchmark?\nIf you answer 'No', the GPU benchmark will be run.");
+  if (!cpu) {
+    BenchmarkOutcome cancelled;
+    cancelled.ending = Outcome::Ending::kCancelled;
+    return cancelled;
+  }
+  return RunBenchmarkWithMode(program, *cpu ? RenderMode::kCpu : RenderMode::kGpu, options);
 }
 
 // The outcome is the first run's: the one asked for.

@@ -62,17 +62,20 @@ ResultPlace PlaceResult(Rect room) {
   return place;
 }
 
-// The chart of the estimates opens first, beside where the result goes, so
-// that the result window is the newest: closing the chart only closes the
-// chart; closing the result (or the main window) ends the wait.
+// The chart of the estimates opens first, so that the result window is the
+// newest: closing the chart only closes the chart; closing the result (or the
+// main window) ends the wait. They stand side by side when the screen has
+// room; else the chart, under the result window, comes up when that closes
+// and stays open until it is closed itself.
 void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
   const Rect room = WindowRoom(desktop);
+  const Margins m = desktop.WindowMargins();
   const ResultPlace place = PlaceResult(room);
   const std::optional<Picture>& plot = result.estimate_plot;
   std::optional<WindowLayout> chart_layout;
+  const int beside = place.x + place.width + m.right + kGap + m.left;
+  const bool side_by_side = plot && beside + plot->width <= room.x + room.width;
   if (plot) {
-    // Beside the result when the screen has room, else at its right edge.
-    const int beside = place.x + place.width + kGap;
     chart_layout = ClosableLayout(
         "TORVAmeter benchmark - estimates of PHASE 1", plot->width, plot->height,
         std::max(room.x, std::min(beside, room.x + room.width - plot->width)), place.y);
@@ -93,17 +96,23 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
   };
   draw();
 
+  bool main_closed = false;
   for (;;) {
     const Event event = desktop.WaitEvent();
     const bool close = event.type == EventType::kCloseWindow;
     const bool repaint = event.type == EventType::kRepaint;
-    if (close && (window.Is(event.window) || event.window == kMainWindow)) break;
+    main_closed = close && event.window == kMainWindow;
+    if (close && (window.Is(event.window) || main_closed)) break;
     if (close && chart.Is(event.window)) chart.Close();
     if (repaint && window.Is(event.window)) draw();
     if (repaint && chart.Is(event.window)) chart.Show(0, 0, *plot);
   }
-  chart.Close();  // the chart goes first, as it came first
+  const bool keep_chart = !side_by_side && !main_closed && chart.id();
+  if (!keep_chart) chart.Close();  // the chart goes first, as it came first
   window.Close();
+  if (!keep_chart) return;
+  desktop.RaiseWindow(*chart.id());
+  chart.Release();
 }
 
 }  // namespace torva

@@ -68,6 +68,10 @@ class Desktop {
   // Main window. Returns false when it cannot be opened.
   virtual bool OpenMainWindow(const std::string& title, const Picture& logo) = 0;
   virtual void CloseMainWindow() = 0;
+  // Where the main window opens next, as a run before left it: its frame's
+  // corner and its inside's size, kept on the screen and no smaller than
+  // its least size. Centred at its least size without it.
+  virtual void PlaceMainWindow(const Rect& /*frame*/) {}
   virtual Rect MainWindowFrame() = 0;
   // The part of the screen that windows may use.
   virtual Rect ScreenArea() { return {0, 0, 1280, 1024}; }
@@ -99,9 +103,22 @@ class Desktop {
   virtual bool QuestionDefaultNo(QuestionId id, const std::string& title, const std::string& text) {
     return Question(id, title, text);
   }
+  // Yes, No, or nullopt when the box is dismissed (Escape, its close box): for
+  // a question whose No starts work too, or changes a setting.
+  virtual std::optional<bool> QuestionOrCancel(QuestionId id, const std::string& title,
+                                               const std::string& text) {
+    return Question(id, title, text);
+  }
   // nullopt when cancelled.
   virtual std::optional<std::string> Input(QuestionId id, const std::string& title,
                                            const std::string& prompt) = 0;
+  // The same with `initial` in the field to start with, for the person to
+  // keep or change.
+  virtual std::optional<std::string> InputFrom(QuestionId id, const std::string& title,
+                                               const std::string& prompt,
+                                               const std::string& /*initial*/) {
+    return Input(id, title, prompt);
+  }
   // The same for a secret such as a password, which the window system masks
   // while it is typed.
   virtual std::optional<std::string> SecretInput(QuestionId id, const std::string& title,
@@ -116,6 +133,8 @@ class Desktop {
   // Secondary windows.
   virtual std::optional<WindowId> OpenWindow(const WindowLayout& layout) = 0;
   virtual void CloseWindow(WindowId window) = 0;
+  // Puts the window above the others.
+  virtual void RaiseWindow(WindowId /*window*/) {}
   // Shows `picture` at (x, y) inside `window`, replacing what stood there.
   virtual void ShowPicture(WindowId window, int x, int y, const Picture& picture) = 0;
   virtual void RemovePictures(WindowId window) = 0;

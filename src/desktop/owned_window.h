@@ -21,6 +21,8 @@ class OwnedWindow {
   void Show(int x, int y, const Picture& picture);
   // Its pictures go before it.
   void Close();
+  // Leaves the window open for good: whoever gets its close request closes it.
+  void Release() { window_.reset(); }
 
  private:
   Desktop& desktop_;

@@ -8,9 +8,16 @@ Next CheckReady(Estimation& run) {
   State& state = run.program.state;
   const RendererCheck renderer_check = CheckRenderer(run.program);
   if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(run.program);
-  if (state.GpuCapable && desktop.Question(QuestionId::kEstimationType, "Estimation type",
-                                           "Is this scene designed for GPU rendering?")) {
-    run.project.mode = RenderMode::kGpu;
+  if (state.GpuCapable) {
+    // Either answer starts an estimation: a dismissed box starts none.
+    const std::optional<bool> gpu =
+        desktop.QuestionOrCancel(QuestionId::kEstimationType, "Estimation type",
+                                 "Is this scene designed for GPU rendering?");
+    if (!gpu) {
+      run.outcome.ending = Outcome::Ending::kCancelled;
+      return {Next::kGiveUp};
+    }
+    if (*gpu) run.project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
     run.Fail("TORVAmeter error", TooOldToRunMessage(run.program, "the estimator"));

@@ -29,18 +29,18 @@ std::optional<int> SamplingLevelFromAnswer(std::string_view answer) {
 }
 
 std::optional<int> AskResolution(Desktop& desktop, QuestionId id, const std::string& title,
-                                 const std::string& prompt) {
+                                 const std::string& prompt, const std::string& initial) {
   for (;;) {
-    const std::optional<std::string> answer = desktop.Input(id, title, prompt);
+    const std::optional<std::string> answer = desktop.InputFrom(id, title, prompt, initial);
     if (!answer || answer->empty()) return std::nullopt;
     if (auto value = ResolutionFromAnswer(*answer)) return value;
   }
 }
 
-std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop) {
+std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop, const std::string& initial) {
   for (;;) {
-    const std::optional<std::string> answer = desktop.Input(
-        QuestionId::kSamplingLevel, "Sampling Level", "Enter the SL to reach (SL >= 10)");
+    const std::optional<std::string> answer = desktop.InputFrom(
+        QuestionId::kSamplingLevel, "Sampling Level", "Enter the SL to reach (SL >= 10)", initial);
     if (!answer || answer->empty()) return std::nullopt;
     if (auto level = SamplingLevelFromAnswer(*answer)) return SamplingLevelAnswer{*level, *answer};
   }

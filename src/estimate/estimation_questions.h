@@ -20,12 +20,13 @@ std::optional<int> SamplingLevelFromAnswer(std::string_view answer);
 // Asks until the answer is in range; nullopt when the user cancels or
 // answers nothing.
 std::optional<int> AskResolution(Desktop& desktop, QuestionId id, const std::string& title,
-                                 const std::string& prompt);
+                                 const std::string& prompt, const std::string& initial = "");
 
 struct SamplingLevelAnswer {
   int level = 0;
   std::string typed;  // the accepted answer exactly as typed
 };
-std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop);
+std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop,
+                                                    const std::string& initial = "");
 
 }  // namespace torva

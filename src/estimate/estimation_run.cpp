@@ -11,7 +11,8 @@ EstimationOutcome RunEstimation(Program& program, const EstimationOptions& optio
   if (ready.kind == Next::kEndProgram) EndProgramAfter(program.desktop, ready);
   if (ready.kind == Next::kGiveUp) return run.outcome;
   if (!ChooseProject(run)) {
-    run.outcome.ending = Outcome::Ending::kCancelled;
+    run.outcome.ending =
+        program.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
     return run.outcome;
   }
   ButtonsDisabled greyed(program.desktop, kEstimateProject);

@@ -1,6 +1,7 @@
 #include "estimate/estimation_names.h"
 #include "estimate/estimation_questions.h"
 #include "estimate/estimation_steps.h"
+#include "estimate/unpacking.h"
 #include "platform/folders.h"
 #include "renderer/command_lines.h"
 #include "text/numbers.h"
@@ -18,23 +19,32 @@ bool ChooseProject(Estimation& run) {
   if (!vum || vum->empty()) return false;
   project.vum_path = *vum;
   MakeFolderIfMissing(paths.EstimateDir);
+  // The camera's size is the likely answer: the boxes start with it.
+  const std::optional<CameraSize> camera = CameraSizeInArchive(run.program, project.vum_path);
+  if (run.program.quit_requested) return false;
   desktop.ClearLog();
+  auto cancelled = [&] {
+    desktop.AddLogLine(0, "The estimation was cancelled.");
+    return false;
+  };
 
-  std::optional<int> width =
-      AskResolution(desktop, QuestionId::kProjectWidth, "Project X (width) resolution",
-                    "Enter the X resolution (400-32768 pix)");
-  if (!width) return false;
-  std::optional<int> height =
-      AskResolution(desktop, QuestionId::kProjectHeight, "Project Y (height) resolution",
-                    "Enter the Y resolution (400-32768 pix)");
-  if (!height) return false;
+  std::optional<int> width = AskResolution(
+      desktop, QuestionId::kProjectWidth, "Project X (width) resolution",
+      "Enter the X resolution (400-32768 pix)", camera ? std::to_string(camera->width) : "");
+  if (!width) return cancelled();
+  std::optional<int> height = AskResolution(
+      desktop, QuestionId::kProjectHeight, "Project Y (height) resolution",
+      "Enter the Y resolution (400-32768 pix)", camera ? std::to_string(camera->height) : "");
+  if (!height) return cancelled();
   project.width = *width;
   project.height = *height;
   project.resolution = ResolutionText(project.width, project.height);
-  std::optional<SamplingLevelAnswer> sl = AskSamplingLevel(desktop);
-  if (!sl) return false;
+  std::string& last_sl = run.program.state.LastSamplingLevel;
+  std::optional<SamplingLevelAnswer> sl = AskSamplingLevel(desktop, last_sl);
+  if (!sl) return cancelled();
   project.target_sl = sl->level;
   project.sl_answer = sl->typed;
+  last_sl = sl->typed;
   return true;
 }
 

@@ -131,6 +131,24 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
   return std::nullopt;
 }
 
+std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::string& vum_path) {
+  const std::string& work_dir = program.paths.WorkDir;
+  if (NotAnArchive(vum_path)) return std::nullopt;
+  // Only a list the size of a text file is unpacked.
+  std::string start_failure;
+  const std::optional<std::vector<std::string>> listing =
+      ListOrExtract(program, {"l", "-slt", vum_path, "cameras.txt"}, start_failure);
+  const std::optional<std::uintmax_t> bytes = listing ? ListedBytes(*listing) : std::nullopt;
+  if (!bytes || *bytes == 0 || *bytes > kMaxTextFileBytes ||
+      MakeOwnFolder(work_dir) != OwnFolder::kReady)
+    return std::nullopt;
+  std::optional<CameraSize> size;
+  if (ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir, "cameras.txt"}, start_failure))
+    size = ActiveCameraSize(work_dir + "/cameras.txt");
+  RemoveOwnFolder(work_dir);
+  return size;
+}
+
 bool UnpackProject(Estimation& run) {
   Program& program = run.program;
   program.state.LogLine = 0;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "estimate/work_folder.h"
 #include "state/program.h"
 
 namespace torva {
@@ -15,5 +16,10 @@ inline constexpr const char* kCannotUncompress = "The project archive cannot be 
 // window meanwhile asks whether to stop and quit; when the user chose to, 7za
 // was ended and `program.quit_requested` is set (the message is not for them).
 std::optional<std::string> Unpack(Program& program, const std::string& vum_path);
+
+// The size of the camera to render, from the archive's "cameras.txt" alone
+// (unpacked into the work folder, which is then removed); nullopt when the
+// archive does not say. A close request meanwhile asks, as Unpack's does.
+std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::string& vum_path);
 
 }  // namespace torva

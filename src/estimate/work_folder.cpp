@@ -82,6 +82,34 @@ std::optional<int> CountActiveCameras(const std::string& cameras_file) {
   return count;
 }
 
+namespace {
+
+std::optional<CameraSize> SizeOnLine(const std::string& line) {
+  const std::size_t semicolon = line.find(';');
+  if (semicolon == std::string::npos) return std::nullopt;
+  const char* at = line.data() + semicolon + 1;
+  const char* end = line.data() + line.size();
+  CameraSize size;
+  auto [after_width, width_error] = std::from_chars(at, end, size.width);
+  if (width_error != std::errc() || after_width == end || *after_width != 'x') return std::nullopt;
+  if (std::from_chars(after_width + 1, end, size.height).ec != std::errc()) return std::nullopt;
+  return size;
+}
+
+}  // namespace
+
+std::optional<CameraSize> ActiveCameraSize(const std::string& cameras_file) {
+  const BoundedFile file = ReadBoundedFile(cameras_file);
+  std::istringstream in(file.content);
+  std::optional<std::string> marked, active;
+  for (std::string line; std::getline(in, line);) {
+    if (!marked && line.ends_with(";1")) marked = line;
+    if (!active && line.find(", active") != std::string::npos) active = line;
+  }
+  if (marked) return SizeOnLine(*marked);
+  return active ? SizeOnLine(*active) : std::nullopt;
+}
+
 std::uintmax_t PlainFileBytes(const std::string& path) {
   long long bytes = 0;
   const int fd = OpenRegularFile(path, &bytes);

@@ -34,6 +34,13 @@ std::optional<std::string> FindScene(const std::string& folder, const std::strin
 // nullopt when it is too large to be read (over kMaxTextFileBytes).
 std::optional<int> CountActiveCameras(const std::string& cameras_file);
 
+// The "WIDTHxHEIGHT" after the ";" of the camera to render: the first line
+// marked ";1", else the one the scene calls active. nullopt without one.
+struct CameraSize {
+  int width = 0, height = 0;
+};
+std::optional<CameraSize> ActiveCameraSize(const std::string& cameras_file);
+
 // Size in bytes of a plain file; 0 for anything else or nothing.
 std::uintmax_t PlainFileBytes(const std::string& path);
 

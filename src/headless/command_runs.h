@@ -30,7 +30,9 @@ struct HeadlessOutcome {
 // when the variable could not be removed.
 bool TakePasswordVariable();
 
-HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program);
+// `program_name` names the program in the line that says what to do next.
+HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program,
+                         const std::string& program_name);
 // The other three expect the settings loaded, the renderer checked and, for
 // --gpu, a renderer that renders on the GPU.
 HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& program,

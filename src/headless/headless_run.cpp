@@ -45,7 +45,7 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
 
 HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, TerminalDesktop& desktop,
                          const std::string& name) {
-  if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program);
+  if (command.kind == HeadlessKind::kSetup) return RunSetup(command, program, name);
   if (const std::string failure = LoadState(program, desktop, name); !failure.empty())
     return HeadlessOutcome::Failed(failure);
   if (command.gpu && !program.state.GpuCapable) {
@@ -59,6 +59,23 @@ HeadlessOutcome Dispatch(const HeadlessCommand& command, Program& program, Termi
     case HeadlessKind::kSetup: break;
   }
   return {};
+}
+
+// What a command stopped by a signal left: the earlier files, and where
+// this run's unfinished record went.
+std::string WhatAStopLeft(HeadlessKind kind, const HeadlessOutcome& outcome) {
+  switch (kind) {
+    case HeadlessKind::kSetup: return "The settings are as they were.";
+    case HeadlessKind::kPrepare: return "The earlier archive was kept.";
+    case HeadlessKind::kBenchmark:
+    case HeadlessKind::kEstimate: break;
+  }
+  std::string left = "The earlier log, record and chart were kept";
+  const std::optional<JsonValue> json = outcome.json ? ParseJson(*outcome.json) : std::nullopt;
+  const JsonValue* record = json ? json->Find("record") : nullptr;
+  if (record && record->type == JsonValue::Type::kString && !record->text.empty())
+    left += "; this run's record is " + record->text;
+  return left + ".";
 }
 
 std::string OnOneLine(std::string text) {
@@ -150,6 +167,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
     if (outcome.failure.empty() && InterruptSignal() != 0) outcome.failure = "interrupted";
   }
   if (!outcome.summary.empty()) output.Note(outcome.summary);
+  if (TerminalDesktop::InterruptSignal()) output.Note(WhatAStopLeft(command.kind, outcome));
   output.Finish();
   if (command.json && outcome.json) {
     errno = 0;

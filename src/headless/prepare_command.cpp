@@ -111,7 +111,8 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
                     .failure = command.allow_same_names
                                    ? ""
                                    : "different files of one name would meet in the project: "
-                                     "give --allow-same-names to pack it anyway"});
+                                     "give --allow-same-names to pack it anyway",
+                    .shown = true});
   desktop.AddReply({.question = QuestionId::kCompression,
                     .answer = command.fast ? "no" : "yes",
                     .argument = command.fast ? "--fast" : ""});

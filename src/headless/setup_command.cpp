@@ -78,10 +78,12 @@ Password ReadPassword(const HeadlessCommand& command) {
     case From::kNone: return {};
     case From::kArgument: return {command.password, ""};
     case From::kStandardInput:
-      if (StandardInputIsTerminal())
-        return {"",
-                "--password - reads the password from standard input, which is a terminal: "
-                "pipe it in, or give --password-file FILE"};
+      if (StandardInputIsTerminal()) {
+        const std::optional<std::string> typed =
+            ReadSecretLine("TORVA password for " + command.login + ": ", kPasswordLineLimit);
+        if (!typed) return {"", "the password could not be read from the terminal"};
+        return {WithoutCarriageReturn(*typed), ""};
+      }
       return {FirstLine(std::cin), ""};
     case From::kFile: return ReadPasswordFile(command.password_file);
     case From::kEnvironment:
@@ -103,7 +105,8 @@ bool TakePasswordVariable() {
   return unsetenv(kPasswordVariable) == 0;
 }
 
-HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
+HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program,
+                         const std::string& program_name) {
   const Password password = ReadPassword(command);
   if (!password.failure.empty()) return HeadlessOutcome::Failed(password.failure);
   if (!command.login.empty() && password.value.empty())
@@ -145,6 +148,11 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program) {
   program.desktop.AddLogLine(0, "Settings written to " + program.paths.ConfigFile +
                                     " (Maxwell Render " + probe.version +
                                     (probe.gpu_capable ? ", with a GPU" : "") + ").");
+  const std::string benchmark = "\"" + program_name + " benchmark";
+  program.desktop.AddLogLine(
+      1, "Next: run " + benchmark + "\"" +
+             (probe.gpu_capable ? " (and " + benchmark + " --gpu\")" : std::string()) +
+             " to measure this computer against the farm; estimations need it.");
   return {};
 }
 

@@ -21,7 +21,7 @@ class SetupRefusals : public ::testing::Test {
     args.insert(args.begin(), {"--maxwell", maxwell});
     const HeadlessCommand command = ParseHeadlessCommand("setup", args);
     EXPECT_EQ(command.error, "");
-    return RunSetup(command, program_).failure;
+    return RunSetup(command, program_, "torvameter").failure;
   }
 };
 

@@ -120,19 +120,27 @@ std::string AppFolderFor(const char* xdg_data_home, const char* home) {
 #endif
 }
 
-std::string DefaultAppFolder() {
+std::string HomeFolder() {
   const char* home = std::getenv("HOME");
-  std::string account_home;
-  if (!home || !*home) {
-    struct passwd entry;
-    struct passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir)
-      account_home = found->pw_dir;
-    home = account_home.c_str();
-  }
-  return AppFolderFor(std::getenv("XDG_DATA_HOME"), home);
+  if (home && *home) return home;
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+      found->pw_dir)
+    return found->pw_dir;
+  return "";
+}
+
+std::string DefaultAppFolder() {
+  const std::string home = HomeFolder();
+  return AppFolderFor(std::getenv("XDG_DATA_HOME"), home.c_str());
+}
+
+std::string StateFolderFor(const char* xdg_state_home, const std::string& home) {
+  if (IsAbsolute(xdg_state_home)) return WithoutTrailingSlashes(xdg_state_home) + "/torvameter";
+  if (!IsAbsolute(home.c_str())) return "";
+  return WithoutTrailingSlashes(home) + "/.local/state/torvameter";
 }
 
 std::string FindDataFolder(const std::string& executable, const std::string& system_data_dir) {

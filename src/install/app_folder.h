@@ -22,9 +22,18 @@ inline constexpr const char* kHelpDocumentName = "TORVAmeter_Maxwell_Mac.pdf";
 // neither gives an absolute folder.
 std::string AppFolderFor(const char* xdg_data_home, const char* home);
 
-// The same for this process: its environment, and the account's home folder
-// from the password database when HOME is unset.
+// This process's home folder: HOME, or the account's from the password
+// database when HOME is unset or empty.
+std::string HomeFolder();
+
+// The same for this process: its environment and HomeFolder().
 std::string DefaultAppFolder();
+
+// Where the program keeps what it remembers between runs that is no setting
+// (the window's place): XDG_STATE_HOME + "/torvameter", XDG_STATE_HOME taken
+// as HOME + "/.local/state" when it is unset or not an absolute path. Empty
+// when neither gives an absolute folder.
+std::string StateFolderFor(const char* xdg_state_home, const std::string& home);
 
 // The folder of the data installed with the program: `executable`'s folder +
 // "/../share/torvameter" when that holds a "benchmark" folder, else

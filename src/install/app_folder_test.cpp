@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "testing/environment.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 
@@ -16,27 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for one scope, then puts back what was there.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+TEST(AppFolder, StateFolderFollowsXdgStateHomeElseHome) {
+  EXPECT_EQ(StateFolderFor("/s/", "/home/ann"), "/s/torvameter");
+  EXPECT_EQ(StateFolderFor("relative", "/home/ann"), "/home/ann/.local/state/torvameter");
+  EXPECT_EQ(StateFolderFor(nullptr, ""), "");
+}
 
 #ifdef __APPLE__
 TEST(AppFolder, FixedUnderApplicationsOnMacOs) {

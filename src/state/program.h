@@ -126,6 +126,7 @@ struct State {
   bool NetworkReady = false;
   std::vector<Camera> CameraLines;  // the cameras of "cameras.txt", however many
   int LogLine = 0;
+  std::string LastSamplingLevel;  // the SL of the latest estimation, as typed
 };
 
 // The results of BenchMode `mode` the program holds.
@@ -184,6 +185,9 @@ struct Program {
   // has stopped its child and cleaned up, the program ends as after a close
   // of the main window (the configuration is written).
   bool quit_requested = false;
+  // The file of what the window remembers between runs (state/remembered.h);
+  // empty for the programs without one, which remember nothing.
+  std::string remembered_file;
   Desktop& desktop;
 };
 

@@ -85,7 +85,7 @@ def three_cameras(x, setup):
     for y in (20, 50, 80):
         check(dark_pixels(shot, y) > 100, f"no check box drawn at y {y}")
 
-    ok = (width - 60 + 22, 100 + 17)  # OK at the right, y 140 - 40
+    ok = (width - 50, 117)  # OK 80 x 25 in the lower right corner, 10 from the edges
     x.click(window, *ok)  # nothing ticked
     box = x.find("^TORVAmeter error$", timeout=10)
     x.key(box, "Return")
@@ -123,8 +123,8 @@ def sixty_cameras(x, setup):
     for _ in range(4):  # down to the end of the list with the wheel
         x.click(window, 100, height // 2, button=5, repeat=20)
     # At the end the last box stands just above the list's lower edge (the
-    # list ends 45 rows above the window's).
-    last = height - 45 - 20
+    # list ends 50 rows above the window's).
+    last = height - 50 - 20
     shot = x.screenshot_when(window, os.path.join(setup.opts.artifacts,
                                                   "camera-window-60-scrolled.png"),
                              lambda image: dark_pixels(image, last) > 100)
@@ -141,7 +141,9 @@ def sixty_cameras(x, setup):
 def cancelled(x, setup, how):
     probe = setup.probe(setup.sample("Loft"))
     window = find_window(x, probe, TITLE_2)
-    check(x.geometry(window)[2:] == (WIDTH, 100), f"two cameras: {x.geometry(window)}")
+    # 2 x 40 + 20 rows would put the buttons beside the second box: 10 more.
+    _, _, width, height = x.geometry(window)
+    check(width >= WIDTH and height == 110, f"two cameras: {x.geometry(window)}")
     how(window)
     probe.expect_next("cancelled", timeout=15)
     probe.expect_next("camera Main;2400x1600, 28mm, active")
@@ -149,6 +151,40 @@ def cancelled(x, setup, how):
     probe.expect_next("done")
     check(probe.wait(10) == 0, "probe failed")
     x.gone(TITLE_2)
+
+
+def ink_right(image, top, bottom, left, right):
+    """The rightmost column from `left` to `right` with dark pixels in rows
+    `top` to `bottom`, or `left`."""
+    for px in range(right - 1, left, -1):
+        if any(max(image.pixel(px, py)) < 80 for py in range(top, bottom)):
+            return px
+    return left
+
+
+def three_cameras_managed(x, setup, size):
+    """Under a window manager: every label whole inside the window, OK and
+    Cancel at their usual size in the lower right corner."""
+    probe = setup.probe(setup.sample("Kitchen"))
+    window = find_window(x, probe, TITLE)
+    _, _, width, height = x.geometry(window)
+    check(height == 140 and width >= WIDTH, f"camera window is {width} x {height}")
+    shot = x.screenshot_when(window, os.path.join(setup.opts.artifacts,
+                                                  f"camera-window-{size}.png"),
+                             lambda image: all(dark_pixels(image, y) > 100 for y in (20, 50, 80)))
+    x.screenshot("root", os.path.join(setup.opts.artifacts, f"camera-window-{size}-screen.png"))
+    for y in (20, 50, 80):
+        right = ink_right(shot, y, y + 20, 10, width)
+        check(right < width - 10, f"the label at y {y} reaches x {right} of {width}")
+    # The buttons' rows hold nothing but the buttons: 80 x 25, 10 from the edges.
+    check(ink_right(shot, 105, 130, 10, width) < width - 10, "OK flush with the edge")
+    x.click(window, 20, 50 + 10)
+    x.click(window, width - 50, 117)
+    probe.expect_next("camera Overview;1920x1080, 24mm, active;0", timeout=15)
+    probe.expect_next("camera Sink close-up;1920x1080, 85mm;1")
+    probe.expect_next("camera Window;1080x1920, 35mm;0")
+    probe.expect_next("done")
+    check(probe.wait(10) == 0, "probe failed")
 
 
 def run(x, opts, root):
@@ -166,7 +202,13 @@ def main():
     ap.add_argument("--wm-close")
     ap.add_argument("--source-dir")
     ap.add_argument("--artifacts")
+    ap.add_argument("--screen", help="WxH: under openbox on a screen of that size")
     opts = ap.parse_args()
+    if opts.screen:
+        def managed(x, opts, root):
+            three_cameras_managed(x, Setup(opts, root, x.env), opts.screen)
+        managed.screen = tuple(map(int, opts.screen.split("x")))
+        return run_scenario("camera-window-" + opts.screen, managed, opts)
     return run_scenario("camera-window", run, opts)
 
 

@@ -6,8 +6,10 @@
 //                  (10) is clicked (or a minute has passed);
 //   Estimate (7)   opens a closable picture window beside the main window;
 //   Prepare (5)    opens a check-box window and prints the ticks after OK;
-//   Config (11), Price info (8), Updates (12): an input, message, question box;
-//   CPU detect (13) a secret input box.
+//   Config (11), Price info (8), Updates (12): an input (its field starting
+//                  with "old@farm"), message, question box;
+//   CPU detect (13) a secret input box;
+//   Help (10)      a question that Escape and the close box dismiss.
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -94,7 +96,8 @@ int main() {
         } else if (event.gadget == kPrepareProject) {
           CheckBoxes(desktop);
         } else if (event.gadget == kConfig) {
-          auto text = desktop.Input(QuestionId::kLogin, "Probe input", "Your login (name@domain):");
+          auto text = desktop.InputFrom(QuestionId::kLogin, "Probe input",
+                                        "Your login (name@domain):", "old@farm");
           Say("input %s", text ? text->c_str() : "cancelled");
         } else if (event.gadget == kCpuDetect) {
           auto text = desktop.SecretInput(QuestionId::kPassword, "Probe secret", "Your password:");
@@ -108,6 +111,10 @@ int main() {
               desktop.Question(QuestionId::kUpdateOffer, "Probe question", "Download v2.9?")
                   ? "yes"
                   : "no");
+        } else if (event.gadget == kHelp) {
+          const std::optional<bool> choice = desktop.QuestionOrCancel(
+              QuestionId::kBenchmarkMode, "Probe choice", "CPU? If No, the GPU.");
+          Say("choice %s", !choice ? "dismissed" : *choice ? "yes" : "no");
         } else if (event.gadget == kEstimateProject && !pictures) {
           Rect main = desktop.MainWindowFrame();
           WindowLayout layout;

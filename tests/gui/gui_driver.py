@@ -90,7 +90,10 @@ class Xserver:
                 raise Failure("Xvfb ended at start")
             number += chunk
         os.close(read_end)
-        self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
+        # What the window remembers between runs stays with this server.
+        self.state_home = tempfile.mkdtemp(prefix="tm-state-")
+        self.env = dict(os.environ, DISPLAY=":" + number.decode().strip(),
+                        XDG_STATE_HOME=self.state_home)
         if wm:
             self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
@@ -124,6 +127,7 @@ class Xserver:
             self.proc.wait(5)
         except subprocess.TimeoutExpired:
             self.proc.kill()
+        shutil.rmtree(self.state_home, ignore_errors=True)
 
     def xdo(self, *args, timeout=10, ok_codes=(0,)):
         try:
@@ -615,6 +619,95 @@ def result_window(x, opts, root):
     check(probe.wait() == 0, "probe failed")
 
 
+@with_window_manager(1024, 768)
+def probe_choice(x, opts, root):
+    """A question whose No starts work as well: Escape and the close box give
+    neither answer. An input box starts with the current value, kept by Return."""
+    probe, main = start_probe(x, opts)
+    x.click(main, *BUTTONS[10])
+    box = x.find("^Probe choice$")
+    x.screenshot(box, os.path.join(opts.artifacts, "probe-choice-1024.png"))
+    x.key(box, "Escape")
+    probe.expect("choice dismissed")
+    x.click(main, *BUTTONS[10])
+    box = x.find("^Probe choice$")
+    subprocess.run([opts.wm_close, str(box)], env=x.env, check=True, timeout=10)
+    probe.expect("choice dismissed")
+    x.click(main, *BUTTONS[11])
+    box = x.find("^Probe input$")
+    x.screenshot(box, os.path.join(opts.artifacts, "probe-input-start-1024.png"))
+    x.key(box, "Return")
+    probe.expect("input old@farm")
+    probe.stop()
+
+
+def result_with_chart(x, opts, side_by_side):
+    probe = Program([opts.result_probe, "--chart"], x.env)
+    probe.expect("ready", timeout=15)
+    window = x.find("^Probe result$")
+    chart = x.find("^TORVAmeter benchmark - estimates of PHASE 1$")
+    (rx, ry, rw, rh), (rl, rr, rt, rb) = x.frame(window)
+    (cx, cy, cw, ch), (cl, cr, ct, cb) = x.frame(chart)
+    size = "1920" if side_by_side else "1024"
+    x.screenshot(window, os.path.join(opts.artifacts, f"result-over-chart-{size}.png"))
+    if side_by_side:
+        check(cx - cl >= rx + rw + rr, f"chart at x {cx} over the result, which ends at {rx + rw}")
+    x.key(window, "Escape")
+    probe.expect("closed")
+    if side_by_side:
+        x.gone("^TORVAmeter benchmark - estimates of PHASE 1$")
+        subprocess.run([opts.wm_close, str(x.find("^Result probe$"))], env=x.env, check=True,
+                       timeout=10)
+    else:
+        # The chart, covered until now, comes up and stays until it is closed.
+        time.sleep(0.5)
+        check(x.visible("^TORVAmeter benchmark - estimates of PHASE 1$"), "chart closed too")
+        check(x.stacking()[-1] == int(chart), f"chart not on top: {x.stacking()}")
+        x.screenshot(chart, os.path.join(opts.artifacts, "chart-after-result-1024.png"))
+        subprocess.run([opts.wm_close, str(chart)], env=x.env, check=True, timeout=10)
+        probe.expect("chart closed")
+    check(probe.wait() == 0, "probe failed")
+
+
+@with_window_manager(1024, 768)
+def result_chart_small(x, opts, root):
+    result_with_chart(x, opts, False)
+
+
+@with_window_manager(1920, 1080)
+def result_chart_large(x, opts, root):
+    result_with_chart(x, opts, True)
+
+
+@with_window_manager(1024, 768)
+def window_memory(x, opts, root):
+    """The main window opens at the place and size it was closed at; Tab shows
+    which button has the focus."""
+    program, main, app, _ = start_real_program(x, opts, root)
+    before = x.screenshot(main, os.path.join(opts.artifacts, "main-window-focus-0.png"))
+    x.key(main, "Tab")
+    time.sleep(0.5)
+    after = x.screenshot(main, os.path.join(opts.artifacts, "main-window-focus-1.png"))
+    rows = range(PLACES[5][1], PLACES[8][1] + PLACES[8][3])
+    changed = sum(1 for px in range(0, 440) for py in rows
+                  if before.pixel(px, py) != after.pixel(px, py))
+    check(changed > 20, f"Tab changed {changed} pixels of the buttons")
+    x.xdo("windowsize", main, 760, 700)
+    x.xdo("windowmove", main, 40, 30)
+    time.sleep(1)
+    left = x.frame(main)
+    subprocess.run([opts.wm_close, str(main)], env=x.env, check=True, timeout=10)
+    check(program.wait(10) == 0, "program failed")
+    again = Program([opts.program, "--app-dir", app, "--probe-limit", "600"], x.env)
+    main = x.find(MAIN_TITLE, timeout=15)
+    answer_startup_questions(x, main)
+    x.screenshot(main, os.path.join(opts.artifacts, "main-window-remembered-1024.png"))
+    with open(os.path.join(x.state_home, "torvameter", "window")) as remembered:
+        kept = remembered.read()
+    check(x.frame(main) == left, f"opened at {x.frame(main)}, closed at {left}, kept {kept!r}")
+    again.stop()
+
+
 SCENARIOS = {
     "main-window": main_window,
     "about-box": lambda x, o, r: message_box(x, o, r, 9, "^About TORVAmeter for Maxwell$",
@@ -629,6 +722,10 @@ SCENARIOS = {
     "probe-dialogs": probe_dialogs,
     "probe-resize": probe_resize,
     "result-window": result_window,
+    "probe-choice": probe_choice,
+    "result-chart-1024": result_chart_small,
+    "result-chart-1920": result_chart_large,
+    "window-memory": window_memory,
 }
 
 

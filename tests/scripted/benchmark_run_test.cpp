@@ -259,6 +259,20 @@ const char kGpuReplay[] =
     "SL of 7.00. Elapsed 0h 0m 9s\nTime left: 0h 7m 7s\n@sleep 1500\n"
     "SL of 12.34. Time limit reached\n";
 
+// No to "run the CPU benchmark?" runs the GPU one: Escape or the close box
+// runs neither.
+TEST_F(BenchmarkRunTest, ADismissedCpuOrGpuQuestionStartsNothing) {
+  Install("5.2.1.49", kGpuReplay, "--gpu");
+  for (const char* dismiss : {"cancel\n", "close\n"}) {
+    Session s(*this, dismiss, "5.2.1.49", true);
+    EXPECT_EQ(RunBenchmark(s.program).ending, Outcome::Ending::kCancelled);
+    EXPECT_EQ(s.scripted.transcript(),
+              "question \"TORVAmeter Benchmark\" \"Do you want to run the CPU benchmark?\\nIf you "
+              "answer 'No', the GPU benchmark will be run.\" -> cancel\n");
+  }
+  EXPECT_FALSE(fs::exists(bench_ + "/TORVAmeter_BenchmarkGPU.log"));
+}
+
 TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
   Install("5.2.1.49", kGpuReplay, "--gpu");
   WriteFile(cpu_log_, "the CPU log stays as it is\n");
@@ -376,7 +390,8 @@ TEST_F(BenchmarkRunTest, ARendererChangeAtStartUpSetsTheLogAsideAndOffersTheBenc
                               "The TORVA is 9.9 times faster (+/- 10%) than this system\n"
                               "DeltaSL = 1.00\n(SL=10 ...\n";
   WriteFile(cpu_log_, old_log);
-  Session s(*this, "yes\nyes\npress 6 after (estimation 3)\nclose\nclose\n", "");
+  // The result window, the chart it covered, then the main window.
+  Session s(*this, "yes\nyes\npress 6 after (estimation 3)\nclose\nclose\nclose\n", "");
   RunProgram(s.program);
   const std::string transcript = s.scripted.transcript();
   EXPECT_NE(transcript.find(

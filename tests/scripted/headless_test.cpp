@@ -59,8 +59,7 @@ class Headless : public ::testing::Test {
   static void ExpectLastOnScreen(const std::string& screen, const std::string& start) {
     const std::size_t last = screen.rfind(start);
     ASSERT_NE(last, std::string::npos) << screen;
-    EXPECT_EQ(screen.find_first_of("\r\033", screen.find('\n', last) + 1), std::string::npos)
-        << screen;
+    EXPECT_EQ(screen.find("\r\033[K", last), std::string::npos) << screen;
   }
 
   // The one JSON object a --json run printed on its one line.

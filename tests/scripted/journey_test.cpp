@@ -39,8 +39,8 @@ TEST(Journey, BenchmarkThenPrepareThenEstimate) {
   ASSERT_TRUE(MakeSubstituteInstallation(maxwell, "--speed 60 --seed 7"));
 
   const CommandOutcome first = RunScriptedProgram(
-      app,
-      "file " + maxwell + "/mximerge\nno\nno\nyes\npress 6 after (estimation 3)\nclose\nclose\n");
+      app, "file " + maxwell +
+               "/mximerge\nno\nno\nyes\npress 6 after (estimation 3)\nclose\nclose\nclose\n");
   ASSERT_EQ(first.status, 0) << first.output;
   const std::string benchmark_log = ReadFile(app + "/benchmark/TORVAmeter_Benchmark.log");
   ASSERT_NE(benchmark_log, "") << first.output;

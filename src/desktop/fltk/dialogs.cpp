@@ -135,7 +135,8 @@ class ChoiceBox : public Fl_Window {
 // close request cancel it. A secret's field shows a mark for each character.
 class InputBox : public Fl_Window {
  public:
-  InputBox(const std::string& title, const std::string& prompt, bool secret)
+  InputBox(const std::string& title, const std::string& prompt, bool secret,
+           const std::string& initial = "")
       : Fl_Window(0, 0, 360, 120), prompt_(fltk::LabelText(prompt)) {
     fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
     int text_w = 0, text_h = 0;
@@ -148,6 +149,9 @@ class InputBox : public Fl_Window {
     text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
     input_ = secret ? new Fl_Secret_Input(15, text_h + 22, width - 30, 25)
                     : new Fl_Input(15, text_h + 22, width - 30, 25);
+    // Selected whole: typing replaces it, an arrow key keeps it to edit.
+    input_->value(initial.c_str());
+    input_->position(input_->size(), 0);
     auto* ok = new Fl_Return_Button(width - 95, text_h + 57, 80, 25, "OK");
     ok->callback(
         [](Fl_Widget*, void* self) {
@@ -211,6 +215,17 @@ bool FltkDesktop::Question(QuestionId, const std::string& title, const std::stri
   return box.Ask(owner) == 1;
 }
 
+// Escape and the close box give -1: neither answer.
+std::optional<bool> FltkDesktop::QuestionOrCancel(QuestionId, const std::string& title,
+                                                  const std::string& text) {
+  if (!fltk::EnsureDisplay()) return std::nullopt;
+  Fl_Window* owner = DialogOwner();
+  ChoiceBox box(owner, title, text, {"No", "Yes"}, 1, -1);
+  const int answer = box.Ask(owner);
+  if (answer < 0) return std::nullopt;
+  return answer == 1;
+}
+
 bool FltkDesktop::QuestionDefaultNo(QuestionId id, const std::string& title,
                                     const std::string& text) {
   if (id == QuestionId::kStopAndQuit && InterruptSignal() != 0) return true;
@@ -224,6 +239,14 @@ std::optional<std::string> FltkDesktop::Input(QuestionId, const std::string& tit
                                               const std::string& prompt) {
   if (!fltk::EnsureDisplay()) return std::nullopt;
   InputBox box(title, prompt, false);
+  return box.Ask(DialogOwner());
+}
+
+std::optional<std::string> FltkDesktop::InputFrom(QuestionId, const std::string& title,
+                                                  const std::string& prompt,
+                                                  const std::string& initial) {
+  if (!fltk::EnsureDisplay()) return std::nullopt;
+  InputBox box(title, prompt, false, initial);
   return box.Ask(DialogOwner());
 }
 

@@ -31,6 +31,7 @@ class FltkDesktop : public Desktop {
 
   bool OpenMainWindow(const std::string& title, const Picture& logo) override;
   void CloseMainWindow() override;
+  void PlaceMainWindow(const Rect& frame) override;
   Rect MainWindowFrame() override;
   Rect ScreenArea() override;
   Margins WindowMargins() override;
@@ -45,8 +46,13 @@ class FltkDesktop : public Desktop {
   void Message(const std::string& title, const std::string& text) override;
   bool Question(QuestionId id, const std::string& title, const std::string& text) override;
   bool QuestionDefaultNo(QuestionId id, const std::string& title, const std::string& text) override;
+  std::optional<bool> QuestionOrCancel(QuestionId id, const std::string& title,
+                                       const std::string& text) override;
   std::optional<std::string> Input(QuestionId id, const std::string& title,
                                    const std::string& prompt) override;
+  std::optional<std::string> InputFrom(QuestionId id, const std::string& title,
+                                       const std::string& prompt,
+                                       const std::string& initial) override;
   std::optional<std::string> SecretInput(QuestionId id, const std::string& title,
                                          const std::string& prompt) override;
   std::optional<std::string> ChooseFile(QuestionId id, const std::string& title,
@@ -55,6 +61,7 @@ class FltkDesktop : public Desktop {
 
   std::optional<WindowId> OpenWindow(const WindowLayout& layout) override;
   void CloseWindow(WindowId window) override;
+  void RaiseWindow(WindowId window) override;
   void ShowPicture(WindowId window, int x, int y, const Picture& picture) override;
   void RemovePictures(WindowId window) override;
   std::optional<std::vector<bool>> WaitForCheckBoxes(WindowId window) override;
@@ -73,10 +80,12 @@ class FltkDesktop : public Desktop {
   bool InterruptPending() const;
   void SetButtons(bool active, int keep);
   void DrawMainWindowNow();
+  void KeepPlace();
   fltk::SecondaryWindow* Find(WindowId window);
   Fl_Window* DialogOwner();
 
   std::unique_ptr<fltk::MainWindow> main_;
+  std::optional<Rect> main_place_;
   std::map<WindowId, std::unique_ptr<fltk::SecondaryWindow>> windows_;
   WindowId next_window_ = 1;
   std::deque<Event> events_;

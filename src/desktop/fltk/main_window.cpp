@@ -40,10 +40,16 @@ void OnWindowClose(Fl_Widget*, void* data) {
 
 }  // namespace
 
-MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent on_event)
+MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent on_event,
+                       const std::optional<Rect>& frame)
     : push(std::move(on_event)), buffer(std::make_unique<Fl_Text_Buffer>()) {
   int x = 0, y = 0;
   CentredOrigin(kMainWindowWidth, kMainWindowHeight, x, y);
+  // A window made at a place asks the window manager for it.
+  if (frame) {
+    x = frame->x;
+    y = frame->y;
+  }
   window = std::make_unique<Fl_Window>(x, y, kMainWindowWidth, kMainWindowHeight);
   window->copy_label(title.c_str());
   // Larger on demand: the log panel takes the room, so long lines (a path,
@@ -75,7 +81,6 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
     auto* button = new Fl_Button(place.x, place.y, place.width, place.height, place.label);
     button->labelsize(12);
     button->callback(OnButton, this);
-    button->clear_visible_focus();
     buttons[place.gadget] = button;
   }
 
@@ -86,6 +91,8 @@ MainWindow::MainWindow(const std::string& title, const Picture& logo, PushEvent 
   auto* room = new Fl_Box(right - 1, panel_place.y + 3, 1, 1);
   window->resizable(room);
   window->end();
+  // Made at its least size, so that the gadgets stretch from there.
+  if (frame) window->size(frame->width, frame->height);
 }
 
 MainWindow::~MainWindow() = default;
@@ -94,9 +101,11 @@ MainWindow::~MainWindow() = default;
 
 bool FltkDesktop::OpenMainWindow(const std::string& title, const Picture& logo) {
   if (!fltk::EnsureDisplay()) return false;
-  main_ = std::make_unique<fltk::MainWindow>(title, logo, [this](const Event& e) { Push(e); });
+  main_ = std::make_unique<fltk::MainWindow>(
+      title, logo, [this](const Event& e) { Push(e); }, main_place_);
   if (!log_.lines().empty()) main_->buffer->text(log_.Text().c_str());
   fltk::ShowNow(*main_->window);
+  if (main_place_ && main_->window->shown()) KeepPlace();
   return main_->window->shown();
 }
 
@@ -107,10 +116,44 @@ void FltkDesktop::CloseMainWindow() {
   Fl::flush();
 }
 
+// A window manager may put the frame elsewhere than asked (its own rules, a
+// gravity): once it is shown, the window moves by what is missing.
+void FltkDesktop::KeepPlace() {
+  const Margins m = WindowMargins();
+  const Rect now = MainWindowFrame();
+  const int dx = main_place_->x + m.left - now.x, dy = main_place_->y + m.top - now.y;
+  if (dx == 0 && dy == 0) return;
+  Fl_Window& w = *main_->window;
+  w.position(w.x() + dx, w.y() + dy);
+  XSync(fl_display, False);
+  Fl::flush();
+}
+
+// Window managers such as openbox put a new window's frame where the window
+// asks to be: the frame's corner is what is asked for.
+void FltkDesktop::PlaceMainWindow(const Rect& frame) {
+  if (!fltk::EnsureDisplay()) return;
+  int sx = 0, sy = 0, sw = 0, sh = 0;
+  Fl::screen_work_area(sx, sy, sw, sh, frame.x, frame.y);
+  Rect place = frame;
+  place.width = std::clamp(frame.width, kMainWindowWidth, std::max(kMainWindowWidth, sw));
+  place.height = std::clamp(frame.height, kMainWindowHeight, std::max(kMainWindowHeight, sh));
+  place.x = std::clamp(frame.x, sx, std::max(sx, sx + sw - place.width));
+  place.y = std::clamp(frame.y, sy, std::max(sy, sy + sh - place.height));
+  main_place_ = place;
+}
+
+// Where the X server has the inside, not FLTK's record of it, which a move
+// by the window manager can leave behind.
 Rect FltkDesktop::MainWindowFrame() {
   if (!main_) return {};
-  const Fl_Window& w = *main_->window;
-  return {w.x(), w.y(), w.w(), w.h()};
+  Fl_Window& w = *main_->window;
+  Rect inside{w.x(), w.y(), w.w(), w.h()};
+  Window child = 0;
+  if (w.shown())
+    XTranslateCoordinates(fl_display, fl_xid(&w), RootWindow(fl_display, fl_screen), 0, 0,
+                          &inside.x, &inside.y, &child);
+  return inside;
 }
 
 // The window manager says what it draws around a window in

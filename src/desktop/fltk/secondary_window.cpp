@@ -4,6 +4,7 @@
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Scroll.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <algorithm>
 
@@ -27,30 +28,49 @@ int Top(const WindowLayout& layout) {
   return layout.y.value_or(y);
 }
 
-// The check-box window: box i (from 0) at y 30 i + 20, OK in the last 40
-// pixels at the right, Cancel beside it below the last box's row.
+// The check-box window: box i (from 0) at y 30 i + 20, OK and Cancel of one
+// size in its lower right corner, a margin from its edges.
 constexpr int kRowPitch = 30;
-constexpr int kButtonRow = 40;
-// What the window manager puts beside a title (icon, buttons), at most; the
-// title's own font is the window manager's, a little smaller than ours.
-constexpr int kTitleBarSides = 70;
-constexpr int kTitleFontSize = 11;
+constexpr int kButtonWidth = 80, kButtonHeight = 25, kButtonMargin = 10;
+constexpr int kButtonRow = kButtonHeight + 2 * kButtonMargin;
+// What the window manager puts beside a title (icon, buttons), at most, and
+// its title font at the largest a window manager commonly takes.
+constexpr int kTitleBarSides = 100;
+constexpr int kTitleFontSize = 13;
+// A check box's label starts this far right of the window's left edge.
+constexpr int kLabelLeft = 10 + 25;
 
 // The height the boxes and buttons are given: beyond it, the boxes scroll.
 int ListedHeight(std::size_t rows) { return 40 * static_cast<int>(rows) + 20; }
 
+// The height that holds the boxes and, below the last one, the buttons.
+int HeightHoldingAll(std::size_t rows) {
+  return kRowPitch * static_cast<int>(rows) + 10 + kButtonRow - kButtonMargin / 2;
+}
+
 }  // namespace
 
-// The window is as asked unless its title would not show, or its boxes do not
-// fit in its height and scroll, which takes a scroll bar's width more.
+// The window is as asked unless its title or the longest label (measured
+// with the fonts they are drawn in) would not show, the buttons would stand
+// beside the last boxes, or its boxes do not fit in its height and scroll,
+// which takes a scroll bar's width more.
 WindowLayout SecondaryWindow::CheckBoxLayout(WindowLayout layout) {
   int sx = 0, sy = 0, sw = 0, sh = 0;
   Fl::screen_work_area(sx, sy, sw, sh, 0);
-  fl_font(FL_HELVETICA, kTitleFontSize);
+  fl_font(FL_HELVETICA_BOLD, kTitleFontSize);
   const int title = static_cast<int>(fl_width(layout.title.c_str())) + kTitleBarSides;
-  layout.width = std::max(layout.width, title);
-  if (layout.height < ListedHeight(layout.check_labels.size()))
-    layout.width += Fl::scrollbar_size();
+  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  int longest = 0;
+  for (const std::string& label : layout.check_labels) {
+    int w = 0, h = 0;
+    fl_measure(LabelText(label).c_str(), w, h, 0);
+    longest = std::max(longest, w);
+  }
+  layout.width = std::max({layout.width, title, kLabelLeft + longest + 2 * kButtonMargin});
+  const std::size_t rows = layout.check_labels.size();
+  if (layout.height >= ListedHeight(rows))
+    layout.height = std::min(std::max(layout.height, HeightHoldingAll(rows)), sh);
+  if (layout.height < ListedHeight(rows)) layout.width += Fl::scrollbar_size();
   layout.width = std::min(layout.width, sw);
   return layout;
 }
@@ -63,7 +83,7 @@ void SecondaryWindow::AddCheckBoxes() {
     scroll = new Fl_Scroll(0, 0, w(), h() - kButtonRow - 5);
     scroll->type(Fl_Scroll::VERTICAL);
   }
-  const int box_width = w() - 40 - (scrolls ? Fl::scrollbar_size() : 0);
+  const int box_width = w() - 10 - kButtonMargin - (scrolls ? Fl::scrollbar_size() : 0);
   for (std::size_t row = 0; row < rows; ++row) {
     auto* check =
         new Fl_Check_Button(10, kRowPitch * static_cast<int>(row + 1) - 10, box_width, 20);
@@ -72,9 +92,12 @@ void SecondaryWindow::AddCheckBoxes() {
   }
   if (scroll) scroll->end();
   // Return presses the button that has the focus, OK while none has it.
-  auto* cancel = new DialogButton(w() - 135, h() - 30, 70, 25, "Cancel", false);
+  const int top = h() - kButtonMargin - kButtonHeight;
+  const int ok_left = w() - kButtonMargin - kButtonWidth;
+  auto* cancel = new DialogButton(ok_left - kButtonMargin - kButtonWidth, top, kButtonWidth,
+                                  kButtonHeight, "Cancel", false);
   cancel->callback(OnCancel, this);
-  auto* ok = new DialogButton(w() - 60, h() - kButtonRow, 45, 35, "OK", true);
+  auto* ok = new DialogButton(ok_left, top, kButtonWidth, kButtonHeight, "OK", true);
   ok->callback(OnOk, this);
 }
 
@@ -214,6 +237,13 @@ void FltkDesktop::CloseWindow(WindowId window) {
   });
   // What the window covered is drawn at once, not when events are next taken.
   DrawMainWindowNow();
+}
+
+void FltkDesktop::RaiseWindow(WindowId window) {
+  fltk::SecondaryWindow* w = Find(window);
+  if (!w || !w->shown()) return;
+  XRaiseWindow(fl_display, fl_xid(w));
+  Fl::flush();
 }
 
 void FltkDesktop::DrawMainWindowNow() {

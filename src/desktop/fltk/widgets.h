@@ -96,7 +96,9 @@ struct MainWindow {
   Fl_Progress* progress = nullptr;
   std::map<int, Fl_Button*> buttons;
 
-  MainWindow(const std::string& title, const Picture& logo, PushEvent on_event);
+  // At `frame` (a frame's corner and an inside's size), else centred.
+  MainWindow(const std::string& title, const Picture& logo, PushEvent on_event,
+             const std::optional<Rect>& frame);
   ~MainWindow();
 };
 

@@ -96,35 +96,58 @@ void ScriptedDesktop::Message(const std::string& title, const std::string& text)
 }
 
 bool ScriptedDesktop::Question(QuestionId, const std::string& title, const std::string& text) {
-  return Ask(title, text, true);
+  return *Ask(title, text, true, false);
 }
 
 bool ScriptedDesktop::QuestionDefaultNo(QuestionId, const std::string& title,
                                         const std::string& text) {
-  return Ask(title, text, false);
+  return *Ask(title, text, false, false);
 }
 
-bool ScriptedDesktop::Ask(const std::string& title, const std::string& text, bool default_yes) {
+std::optional<bool> ScriptedDesktop::QuestionOrCancel(QuestionId, const std::string& title,
+                                                      const std::string& text) {
+  return Ask(title, text, true, true);
+}
+
+std::optional<bool> ScriptedDesktop::Ask(const std::string& title, const std::string& text,
+                                         bool default_yes, bool dismissable) {
   const Answer* next = Next();
   using Kind = Answer::Kind;
-  if (!next || (next->kind != Kind::kYes && next->kind != Kind::kNo && next->kind != Kind::kReturn))
+  const bool dismissed =
+      dismissable && next && (next->kind == Kind::kCancel || next->kind == Kind::kClose);
+  if (!next || (next->kind != Kind::kYes && next->kind != Kind::kNo &&
+                next->kind != Kind::kReturn && !dismissed))
     Stuck("question \"" + title + "\" \"" + text + "\"");
   const bool yes = next->kind == Kind::kReturn ? default_yes : next->kind == Kind::kYes;
   Consume();
-  Write("question " + Quote(title) + " " + Quote(text) + " -> " + (yes ? "yes" : "no"));
+  Write("question " + Quote(title) + " " + Quote(text) + " -> " +
+        (dismissed ? "cancel"
+         : yes     ? "yes"
+                   : "no"));
+  if (dismissed) return std::nullopt;
   return yes;
 }
 
-std::optional<std::string> ScriptedDesktop::Input(QuestionId, const std::string& title,
+std::optional<std::string> ScriptedDesktop::Input(QuestionId id, const std::string& title,
                                                   const std::string& prompt) {
+  return InputFrom(id, title, prompt, "");
+}
+
+std::optional<std::string> ScriptedDesktop::InputFrom(QuestionId, const std::string& title,
+                                                      const std::string& prompt,
+                                                      const std::string& initial) {
   const Answer* next = Next();
-  if (!next || (next->kind != Answer::Kind::kInput && next->kind != Answer::Kind::kCancel))
+  using Kind = Answer::Kind;
+  if (!next ||
+      (next->kind != Kind::kInput && next->kind != Kind::kCancel && next->kind != Kind::kReturn))
     Stuck("input \"" + title + "\" \"" + prompt + "\"");
-  std::string line = "input " + Quote(title) + " " + Quote(prompt) + " -> ";
+  std::string line = "input " + Quote(title) + " " + Quote(prompt) + " ";
+  if (!initial.empty()) line += Quote(initial) + " ";
   std::optional<std::string> answer;
-  if (next->kind == Answer::Kind::kInput) answer = next->text;
+  if (next->kind == Kind::kInput) answer = next->text;
+  if (next->kind == Kind::kReturn) answer = initial;
   Consume();
-  Write(line + (answer ? Quote(*answer) : "cancel"));
+  Write(line + "-> " + (answer ? Quote(*answer) : "cancel"));
   return answer;
 }
 

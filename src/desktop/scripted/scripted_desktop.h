@@ -42,8 +42,15 @@ class ScriptedDesktop : public Desktop {
   void Message(const std::string& title, const std::string& text) override;
   bool Question(QuestionId id, const std::string& title, const std::string& text) override;
   bool QuestionDefaultNo(QuestionId id, const std::string& title, const std::string& text) override;
+  // "cancel" and "close" dismiss it.
+  std::optional<bool> QuestionOrCancel(QuestionId id, const std::string& title,
+                                       const std::string& text) override;
   std::optional<std::string> Input(QuestionId id, const std::string& title,
                                    const std::string& prompt) override;
+  // "return" keeps the starting text, which the transcript shows after the prompt.
+  std::optional<std::string> InputFrom(QuestionId id, const std::string& title,
+                                       const std::string& prompt,
+                                       const std::string& initial) override;
   std::optional<std::string> ChooseFile(QuestionId id, const std::string& title,
                                         const std::string& start_dir,
                                         const std::string& filter) override;
@@ -62,7 +69,8 @@ class ScriptedDesktop : public Desktop {
 
  private:
   const Answer* Next() const;
-  bool Ask(const std::string& title, const std::string& text, bool default_yes);
+  std::optional<bool> Ask(const std::string& title, const std::string& text, bool default_yes,
+                          bool dismissable);
   void Consume();
   [[noreturn]] void Stuck(const std::string& what);
   // Writes a transcript line; an awaited "after" text in it is noted.

@@ -11,6 +11,33 @@ namespace {
 
 constexpr const char* kClearLine = "\r\033[K";
 
+// Rows of at most `columns` characters, broken where a space stands (the
+// space is dropped); the rows after the first are indented by two. A word
+// longer than a row (a path) stays whole.
+std::string FoldedLine(std::string_view rest, std::size_t columns) {
+  std::string folded;
+  const std::string indent = "  ";
+  bool first = true;
+  while (Utf8Length(rest) + (first ? 0 : indent.size()) > columns) {
+    const std::size_t room = columns - (first ? 0 : indent.size());
+    const std::size_t space = rest.rfind(' ', Utf8PrefixBytes(rest, room));
+    if (space == std::string_view::npos || space == 0) break;
+    folded += (first ? "" : indent) + std::string(rest.substr(0, space)) + "\n";
+    rest.remove_prefix(space + 1);
+    first = false;
+  }
+  return folded + (first ? "" : indent) + std::string(rest);
+}
+
+// Each line of `text` folded.
+std::string Folded(const std::string& text, std::size_t columns) {
+  std::string folded;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    folded += FoldedLine(std::string_view(text).substr(start, end - start), columns) + "\n";
+  return folded + FoldedLine(std::string_view(text).substr(start), columns);
+}
+
 }  // namespace
 
 StatusOutput::StatusOutput(std::FILE* out, bool terminal, int width)
@@ -59,7 +86,9 @@ void StatusOutput::Finish() {
 void StatusOutput::Print(const std::string& line) {
   if (drawn_) Write(kClearLine);
   drawn_ = false;
-  Write(line + "\n");
+  // On a terminal the rows fit, its last column free (a full row wraps on some
+  // terminals); elsewhere (a log, a pipe) each line stays whole for grep.
+  Write((terminal_ ? Folded(line, static_cast<std::size_t>(width_ - 1)) : line) + "\n");
   last_empty_ = line.empty();
   // The bar stays below what was printed while its step runs.
   if (terminal_ && percent_ >= 0) Redraw();

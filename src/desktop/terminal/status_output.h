@@ -16,7 +16,8 @@ class StatusOutput {
   StatusOutput(const StatusOutput&) = delete;
   StatusOutput& operator=(const StatusOutput&) = delete;
 
-  // A panel line, printed as it is; runs of empty lines print as one.
+  // A panel line; runs of empty lines print as one. On a terminal, lines and
+  // notes wider than it are folded where spaces stand.
   void Line(const std::string& text);
   // Progress of a step that has a bar (0..`end`); only the terminal shows it.
   void Progress(int value, int end);

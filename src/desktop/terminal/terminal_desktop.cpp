@@ -60,8 +60,10 @@ bool TerminalDesktop::Question(QuestionId id, const std::string& title, const st
   }
   // Only a choice made on the command line is worth a line: the answers a
   // command gives by itself would show the window's words (its buttons).
-  if (!reply.argument.empty())
-    output_.Note(title + ": " + text + " -> " + reply.answer + " (" + reply.argument + ")");
+  if (!reply.argument.empty() || reply.shown) {
+    output_.Note(title + ": " + text + " -> " + reply.answer +
+                 (reply.argument.empty() ? "" : " (" + reply.argument + ")"));
+  }
   return reply.answer == "yes";
 }
 

@@ -27,6 +27,9 @@ struct Reply {
   std::string argument = {};
   // Not empty: the run counts as failed, for this reason, once the reply is used.
   std::string failure = {};
+  // The question is printed with its answer even when no argument gave it:
+  // its text names what the failure is about (files, paths).
+  bool shown = false;
 };
 
 // What the check-box window gets: the ticks, or nullopt to cancel it.

@@ -41,8 +41,8 @@ TEST(StatusOutput, ATerminalKeepsEveryLineAndRedrawsOnlyTheBar) {
   }
   const std::string clear = "\r\033[K";
   // The bar takes 23 columns (the last one stays free) and comes back below
-  // a message; the lines themselves stay whole.
-  EXPECT_EQ(err.text(), "Estimating the time needed to reach SL=20\n" + clear +
+  // a message; the lines are folded to those columns, never cut.
+  EXPECT_EQ(err.text(), "Estimating the time\n  needed to reach SL=20\n" + clear +
                             "[50%] Estimating the ti" + clear + "A message\n" + clear +
                             "[50%] Estimating the ti" + clear + "The result\n");
 }

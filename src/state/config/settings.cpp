@@ -1,7 +1,9 @@
 #include "state/config/settings.h"
 
 #include <filesystem>
+#include <optional>
 
+#include "install/app_folder.h"
 #include "state/config/config_file.h"
 #include "text/paths.h"
 
@@ -22,10 +24,13 @@ ConfigValues ValuesOf(const Program& program) {
       UpdateLineOf(s), std::nullopt, s.unreadable_login_line, s.unreadable_password_line};
 }
 
+constexpr const char* kUpdateTitle = "Check for updates";
+constexpr const char* kUpdateQuestion =
+    "Do you want TORVAmeter to check for updates automatically (highly recommended)?";
+
 void AskUpdateQuestion(Program& program) {
-  program.state.CheckUpdates = program.desktop.Question(
-      QuestionId::kCheckUpdates, "Check for updates",
-      "Do you want TORVAmeter to check for updates automatically (highly recommended)?");
+  program.state.CheckUpdates =
+      program.desktop.Question(QuestionId::kCheckUpdates, kUpdateTitle, kUpdateQuestion);
   program.state.unusual_update_line.clear();
 }
 
@@ -36,16 +41,49 @@ std::string AskLogin(Program& program) {
 
 // A password the settings would not keep whole is refused, and asked again:
 // a stored password other than the real one locks the user out of the farm.
-std::string AskPassword(Program& program) {
+// nullopt when the box is cancelled.
+std::optional<std::string> AskPasswordOrCancel(Program& program) {
   for (;;) {
-    std::string password = program.desktop
-                               .SecretInput(QuestionId::kPassword, "TORVA password",
-                                            "Please enter your TORVA password:")
-                               .value_or("");
-    const std::string refusal = PasswordRefusal(password);
+    std::optional<std::string> password = program.desktop.SecretInput(
+        QuestionId::kPassword, "TORVA password", "Please enter your TORVA password:");
+    if (!password) return std::nullopt;
+    const std::string refusal = PasswordRefusal(*password);
     if (refusal.empty()) return password;
     program.desktop.Message(kErrorTitle, refusal);
   }
+}
+
+std::string AskPassword(Program& program) { return AskPasswordOrCancel(program).value_or(""); }
+
+// A stored login of 20 characters reads back padded with spaces, which the
+// next write drops: the box shows it without them.
+std::string LoginShown(std::string login) {
+  while (login.ends_with(' ')) login.pop_back();
+  return login;
+}
+
+// The Config button's boxes: each shows the current value, and Escape or the
+// close box on any of them ends the button, its setting left as it was.
+// Empty answers are asked again. True once login and password are new.
+bool AskNewUserInfo(Program& program, std::string& login, std::string& password) {
+  Desktop& desktop = program.desktop;
+  const std::optional<bool> modify = desktop.QuestionOrCancel(
+      QuestionId::kModifyUserInfo, "Modify user info",
+      "Do you want to modify the login/password TORVAmeter is using to access the TORVA web site?");
+  if (!modify || !*modify) return false;
+  const std::string shown = LoginShown(program.state.FarmLogin);
+  while (login.empty()) {
+    const std::optional<std::string> typed = desktop.InputFrom(
+        QuestionId::kLogin, "TORVA login", "Please enter your TORVA login:", shown);
+    if (!typed) return false;
+    login = *typed;
+  }
+  while (password.empty()) {
+    const std::optional<std::string> typed = AskPasswordOrCancel(program);
+    if (!typed) return false;
+    password = *typed;
+  }
+  return true;
 }
 
 }  // namespace
@@ -91,7 +129,9 @@ Next AskFirstRunQuestions(Program& program) {
                       "program.\n"
                       "Please follow the instructions given in each requester title bar.");
 
-  s.FirstRunDir = s.LastDir;
+  // Where the user's own folders start, rather than the program's.
+  s.FirstRunDir = HomeFolder();
+  if (s.FirstRunDir.empty()) s.FirstRunDir = s.LastDir;
   for (const char* version : {"4", "3", "2"}) {
     std::string folder = std::string("/Applications/Maxwell ") + version + "/";
     std::error_code ec;
@@ -128,17 +168,19 @@ Next AskFirstRunQuestions(Program& program) {
 
 void RunConfigButton(Program& program) {
   Desktop& desktop = program.desktop;
-  AskUpdateQuestion(program);
+  State& s = program.state;
+  const std::string now = s.unusual_update_line.empty() ? (s.CheckUpdates ? "Yes" : "No")
+                                                        : "\"" + s.unusual_update_line + "\"";
+  const std::optional<bool> updates = desktop.QuestionOrCancel(
+      QuestionId::kCheckUpdates, kUpdateTitle,
+      std::string(kUpdateQuestion) + "\n(Your answer so far: " + now + ".)");
+  if (!updates) return;
+  s.CheckUpdates = *updates;
+  s.unusual_update_line.clear();
   SaveConfiguration(program);  // a failure here is not reported
 
-  if (!desktop.Question(QuestionId::kModifyUserInfo, "Modify user info",
-                        "Do you want to modify the login/password TORVAmeter is using "
-                        "to access the TORVA web site?"))
-    return;
-
   std::string login, password;
-  while (login.empty()) login = AskLogin(program);
-  while (password.empty()) password = AskPassword(program);
+  if (!AskNewUserInfo(program, login, password)) return;
   program.state.FarmLogin = login;
   program.state.FarmPassword = password;
   program.state.unreadable_login_line.clear();

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "testing/environment.h"
 #include "testing/mock_desktop.h"
 #include "testing/scripted_session.h"
 
@@ -36,6 +37,8 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, FirstRunStoresFolderAccountAndUpdateAnswer) {
   ScriptedSession session("file /opt/Maxwell 5/mximerge\nyes\ninput bob\ninput pw\nno\n");
   Program program(session.desktop(), app_);
+  const std::string home = folder_.path() + "/home";
+  ScopedEnv home_variable("HOME", home.c_str());
   WriteFile(program.paths.config_backup, "set aside by a failed start");
   EXPECT_EQ(AskFirstRunQuestions(program).kind, Next::kGoOn);
   EXPECT_FALSE(std::filesystem::exists(program.paths.config_backup));
@@ -46,8 +49,8 @@ TEST_F(SettingsTest, FirstRunStoresFolderAccountAndUpdateAnswer) {
             ConfigText("/opt/Maxwell 5/", kBob, kPw, "/opt/Maxwell 5/", "No"));
   std::string t = session.transcript();
   EXPECT_EQ(t.rfind("message \"Welcome to TORVAmeter - First run\" \"               This", 0), 0u);
-  // No Maxwell in /Applications here: the requester opens in the application folder.
-  EXPECT_NE(t.find("file \"Please select any file in your Maxwell Render directory\" \"" + app_ +
+  // No Maxwell in /Applications here: the requester opens in the home folder.
+  EXPECT_NE(t.find("file \"Please select any file in your Maxwell Render directory\" \"" + home +
                    "\" \"*.*|*.*\""),
             std::string::npos);
   EXPECT_EQ(
@@ -141,7 +144,7 @@ TEST_F(SettingsTest, NoFileMeansFirstRun) {
 }
 
 TEST_F(SettingsTest, ConfigButtonAsksAgainUntilLoginAndPasswordAreGiven) {
-  ScriptedSession session("no\nyes\ninput\ncancel\ninput bob\ninput\ninput pw\n");
+  ScriptedSession session("no\nyes\ninput\ninput bob\ninput\ninput pw\n");
   Program program(session.desktop(), app_);
   RunConfigButton(program);
   EXPECT_EQ(ReadFile(program.paths.ConfigFile), ConfigText("", kBob, kPw, app_, "No"));
@@ -149,6 +152,33 @@ TEST_F(SettingsTest, ConfigButtonAsksAgainUntilLoginAndPasswordAreGiven) {
   EXPECT_NE(t.find("message \"User info updated\" \"Your TORVA login and password have been "
                    "updated successfully.\""),
             std::string::npos);
+}
+
+// The boxes show the current answer and login; Escape or the close box on any
+// of them leaves what it asks about as it was, and asks nothing more.
+TEST_F(SettingsTest, ConfigShowsTheCurrentValuesAndADismissedBoxChangesNothing) {
+  for (const char* answers :
+       {"cancel\n", "no\nclose\n", "no\nyes\ncancel\n", "no\nyes\nreturn\ncancel\n"}) {
+    ScriptedSession session(answers);
+    Program program(session.desktop(), app_);
+    program.state.CheckUpdates = true;
+    program.state.FarmLogin = "bob" + std::string(20, ' ');
+    program.state.FarmPassword = "pw";
+    RunConfigButton(program);
+    const std::string t = session.transcript();
+    EXPECT_NE(t.find("highly recommended)?\\n(Your answer so far: Yes.)\""), std::string::npos)
+        << t;
+    EXPECT_EQ(program.state.CheckUpdates, std::string(answers) == "cancel\n") << answers;
+    EXPECT_EQ(program.state.FarmLogin, "bob" + std::string(20, ' ')) << answers;
+    EXPECT_EQ(program.state.FarmPassword, "pw");
+    EXPECT_EQ(t.find("User info updated"), std::string::npos) << t;
+    if (std::string(answers).ends_with("yes\ncancel\n")) {
+      EXPECT_NE(
+          t.find("input \"TORVA login\" \"Please enter your TORVA login:\" \"bob\" -> cancel"),
+          std::string::npos)
+          << t;
+    }
+  }
 }
 
 // A password the settings would cut is refused and asked for again.
