@@ -167,7 +167,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
     if (outcome.failure.empty() && InterruptSignal() != 0) outcome.failure = "interrupted";
   }
   if (!outcome.summary.empty()) output.Note(outcome.summary);
-  if (TerminalDesktop::InterruptSignal()) output.Note(WhatAStopLeft(command.kind, outcome));
+  if (InterruptSignal() != 0) output.Note(WhatAStopLeft(command.kind, outcome));
   output.Finish();
   if (command.json && outcome.json) {
     errno = 0;
