@@ -150,12 +150,14 @@ def quit_while_unpacking(x, opts, root):
     """Closing the main window while 7za unpacks asks whether to quit; Yes ends
     7za and the program, and leaves neither a log nor a work folder."""
     app = prepare(root, opts.source_dir)
-    # 7za takes its time over the extraction, in a sleep nothing else runs.
+    # 7za takes its time over the whole extraction (not the camera list's),
+    # in a sleep nothing else runs.
     marker = "sleep 120.75"
     archiver = os.path.join(app, "7za")
     os.rename(archiver, archiver + ".real")
     with open(archiver, "w") as f:
-        f.write(f'#!/bin/sh\n[ "$1" = e ] && {marker}\nexec "$0.real" "$@"\n')
+        f.write(f'#!/bin/sh\ncase "$*" in *cameras.txt*) ;; e\\ *) {marker};; esac\n'
+                'exec "$0.real" "$@"\n')
     os.chmod(archiver, 0o755)
     unpacking = lambda: process_runs(marker)
     program, main = start_estimation(x, opts, app)

@@ -424,7 +424,7 @@ def start_probe(x, opts):
 def probe_clicks(x, opts, root):
     probe, main = start_probe(x, opts)
     for gadget, (bx, by) in BUTTONS.items():
-        if gadget in (4, 5, 6, 7, 8, 11, 12, 13):  # these start probe actions
+        if gadget in (4, 5, 6, 7, 8, 10, 11, 12, 13):  # these start probe actions
             continue
         x.click(main, bx, by)
         probe.expect(f"gadget {gadget} left=1 repeated=0 control=0")
