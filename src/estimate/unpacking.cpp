@@ -137,8 +137,8 @@ std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::strin
   // Only a list the size of a text file is unpacked.
   std::string start_failure;
   ListedSize listed;
-  const bool listing = ListOrExtract(program, {"l", "-slt", vum_path, "cameras.txt"},
-                                     start_failure, [&](const std::string& line) { listed.Add(line); });
+  const bool listing = ListOrExtract(program, {"l", "-slt", vum_path, "cameras.txt"}, start_failure,
+                                     [&](const std::string& line) { listed.Add(line); });
   const std::optional<std::uintmax_t> bytes = listing ? listed.Bytes() : std::nullopt;
   if (!bytes || *bytes == 0 || *bytes > kMaxTextFileBytes ||
       MakeOwnFolder(work_dir) != OwnFolder::kReady)
