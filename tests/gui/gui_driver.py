@@ -97,7 +97,8 @@ class Xserver:
         if wm:
             self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
-            deadline = time.monotonic() + 15 * PATIENCE
+            # A busy machine may take a long while to start it.
+            deadline = time.monotonic() + 60 * PATIENCE
             while "window id" not in self.prop("-root", "_NET_SUPPORTING_WM_CHECK"):
                 check(time.monotonic() < deadline, "openbox did not start")
                 time.sleep(0.1)
