@@ -56,7 +56,21 @@ PreviewPlace PlacePreview(Rect main, Rect screen, Margins m, int width, int heig
     if (scale >= 1) break;
   }
   PreviewPlace place;
-  place.scale = std::max(best_scale, 0.05);
+  // Smaller than half its size, or than a width that still shows the
+  // picture, a preview is a stamp: it goes over the main window's lower
+  // right part instead, where the user can move it, at half its size.
+  const double least =
+      std::min(kLeastPreviewScale, static_cast<double>(kLeastPreviewWidth) / width);
+  if (best_scale < least) {
+    place.scale = std::min({kLeastPreviewScale, static_cast<double>(right - left) / width,
+                            static_cast<double>(bottom - top) / height});
+    const int w = Scaled(width, place.scale), h = Scaled(height, place.scale);
+    // On the right, off the stop buttons ("Estimate project", "Benchmark").
+    place.x = Between(main.x + main.width - w, left, right - w);
+    place.y = Between(main.y + main.height / 2, top, bottom - h);
+    return place;
+  }
+  place.scale = best_scale;
   const int w = Scaled(width, std::min(1.0, place.scale));
   const int h = Scaled(height, std::min(1.0, place.scale));
   const Rect& area = best->area;

@@ -41,7 +41,12 @@ std::chrono::milliseconds PauseAfterRead(const RereadPace& pace,
 // `main`: beside it (7 pixels right of it, the tops level), else below it,
 // else left of it, inside the screen's work area and never over the main
 // window. Where it fits whole nowhere, it is scaled down to the largest size
-// one of those places holds. Positions are of the inside, `m` the frame.
+// one of those places holds, but not below half its size or kLeastPreviewWidth
+// pixels wide, whichever is less: then it goes at half its size over the main
+// window's lower right part instead.
+// Positions are of the inside, `m` the frame.
+inline constexpr double kLeastPreviewScale = 0.5;
+inline constexpr int kLeastPreviewWidth = 320;
 struct PreviewPlace {
   int x = 0, y = 0;
   double scale = 1;  // below 1 when scaled down

@@ -109,6 +109,13 @@ TEST(PlacePreview, NeverCoversTheMainWindow) {
   const PreviewPlace scaled = PlacePreview({292, 84, 440, 640}, {0, 0, 1024, 768}, m, 480, 640);
   EXPECT_DOUBLE_EQ(scaled.scale, 284.0 / 480);
   EXPECT_EQ(scaled.x, 292 + 440 + 7);
+  // A widened main window leaves 116 pixels: rather than a stamp, half the
+  // preview over the main window's lower part.
+  const PreviewPlace over = PlacePreview({60, 84, 840, 640}, {0, 0, 1024, 768}, m, 480, 640);
+  EXPECT_DOUBLE_EQ(over.scale, 0.5);
+  EXPECT_EQ(std::tie(over.x, over.y), std::make_tuple(60 + 840 - 240, 84 + 320));
+  // A wide estimation preview that would be 284 x 160 beside it, likewise.
+  EXPECT_DOUBLE_EQ(PlacePreview({292, 84, 440, 640}, {0, 0, 1024, 768}, m, 1138, 640).scale, 0.5);
 }
 
 TEST(PauseAfterRead, KeepsReadingToItsShareOfAProcessor) {

@@ -114,9 +114,12 @@ void PictureBox::SetPicture(const Picture& picture) {
 // The same box and text as the picture module's DrawCaption, drawn by FLTK.
 void PictureBox::DrawOverlay(const std::string& text, const CaptionOverlay& overlay) {
   fl_font(FL_HELVETICA, 14);
-  const int left = x() + overlay.x, top = y() + overlay.y;
+  const int width = static_cast<int>(fl_width(text.c_str())) + 1;
+  // A preview scaled down keeps its caption whole, inside the picture.
+  const int left = std::max(x(), std::min(x() + overlay.x, x() + w() - width));
+  const int top = std::max(y(), std::min(y() + overlay.y, y() + h() - fl_height()));
   fl_color(overlay.background.r, overlay.background.g, overlay.background.b);
-  fl_rectf(left, top, static_cast<int>(fl_width(text.c_str())) + 1, fl_height());
+  fl_rectf(left, top, width, fl_height());
   fl_color(overlay.foreground.r, overlay.foreground.g, overlay.foreground.b);
   fl_draw(text.c_str(), left, top + fl_height() - fl_descent());
 }
