@@ -126,13 +126,15 @@ struct Packing {
   std::string packed_in, decreased;  // the report's lines
 };
 
-// Packs the gathered files; false when the user chose to quit meanwhile.
+// Packs the gathered files; false when the user dismissed the compression
+// question or chose to quit meanwhile.
 bool Compress(Preparation& preparation, Packing& packing) {
   Program& program = preparation.program;
-  packing.compression = program.desktop.Question(QuestionId::kCompression, "Compression level",
-                                                 "Maximum compression? (if No, maximum speed)")
-                            ? Compression::kMaximum
-                            : Compression::kFastest;
+  // Its No packs too: dismissed, the box packs nothing.
+  const std::optional<bool> maximum = program.desktop.QuestionOrCancel(
+      QuestionId::kCompression, "Compression level", "Maximum compression? (if No, maximum speed)");
+  if (!maximum) return false;
+  packing.compression = *maximum ? Compression::kMaximum : Compression::kFastest;
   preparation.Report("All files gathered, TORVAmeter is compressing the project...");
   preparation.log.Write("All files have been gathered, TORVAmeter is compressing the project...");
   const long long start_ms = NowMs();

@@ -915,6 +915,13 @@ TEST_F(PrepareProjectTest, CancellingTheCameraWindowGivesUpThePreparation) {
     EXPECT_FALSE(fs::exists(app_ + "/ERROR_TORVAmeter.log"));
     EXPECT_TRUE(run.Has("exit 0"));
     ExpectCleanedUp();
+    // Dismissing the compression question, whose No packs too, packs nothing.
+    run = Prepare("file " + loft + "/Loft.mxs\n" + found + "tick\n" + answer + "\n");
+    EXPECT_NE(run.output.find("The preparation has been cancelled, nothing has been packed."),
+              std::string::npos)
+        << run.output;
+    EXPECT_FALSE(fs::exists(Archive("Loft")));
+    ExpectCleanedUp();
   }
 }
 
