@@ -51,7 +51,7 @@ Phase2 RunPhase2(BenchmarkRun& run) {
     if (progress.elapsed_seconds) renderer_seconds = static_cast<double>(*progress.elapsed_seconds);
     if (const std::optional<int64_t> finished = RenderFinishedSeconds(line))
       renderer_seconds = static_cast<double>(*finished);
-    if (line.find("Time limit reached") != std::string::npos) result.limit_reached = true;
+    if (TimeLimitReachedLine(line)) result.limit_reached = true;
     if (std::optional<SamplingLevelLine> reading = ReadSamplingLevelLine(line)) {
       result.sl = reading->sampling_level;
       run.Report(reading->panel_text);

@@ -77,6 +77,8 @@ bool TargetReachedLine(std::string_view line) {
   return Holds(line, "Target sampling level reached") || Holds(line, "target SL reached");
 }
 
+bool TimeLimitReachedLine(std::string_view line) { return Holds(line, "Time limit reached"); }
+
 std::optional<SamplingLevelLine> ReadSamplingLevelLine(std::string_view line) {
   if (!Holds(line, kSamplingLevelMarker)) return std::nullopt;
   const std::optional<double> level =

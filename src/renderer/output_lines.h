@@ -36,8 +36,10 @@ struct SamplingLevelLine {
 // "Render finished in " + a time text: the render time the renderer reports
 // at its end, when it can be read.
 std::optional<int64_t> RenderFinishedSeconds(std::string_view line);
-// A line saying the render reached its target sampling level.
+// A line saying the render reached its target sampling level, or its time
+// limit.
 bool TargetReachedLine(std::string_view line);
+bool TimeLimitReachedLine(std::string_view line);
 
 // PHASE 2 of the benchmark: lines holding "SL of ", nullopt for others.
 std::optional<SamplingLevelLine> ReadSamplingLevelLine(std::string_view line);
