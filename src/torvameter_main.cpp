@@ -1,4 +1,5 @@
 // TORVAmeter for Maxwell Render, in its window, or one command without it.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -89,7 +90,8 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
   torva::ReserveStandardStreams();
   // SIGINT, SIGTERM and SIGHUP end the program as a close of the main window
   // does, without the question: a run stops its renderer and cleans up first.
-  torva::CatchInterrupts();
+  if (!torva::CatchInterrupts())
+    std::fprintf(stderr, "%s\n", torva::UncaughtInterruptsWarning(errno).c_str());
   torva::FltkDesktop desktop;
   torva::Program program(desktop, app_dir);
   const std::string state_folder =

@@ -144,7 +144,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   // A closed terminal stops the run as Ctrl-C does; a reader that went away
   // is a failed write, which the output notices, not a sudden death that
   // would leave the renderer and the work files behind.
-  CatchInterrupts();
+  if (!CatchInterrupts()) output.Note(UncaughtInterruptsWarning(errno));
 
   HeadlessOutcome outcome;
   // One program per application folder, as for the window.

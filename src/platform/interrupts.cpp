@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 namespace torva {
 namespace {
@@ -37,13 +38,20 @@ bool MakeInterruptPipe() {
 
 }  // namespace
 
-void CatchInterrupts() {
+bool CatchInterrupts() {
   MakeInterruptPipe();
   struct sigaction action {};
   action.sa_handler = NoteInterrupt;
   sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-  signal(SIGPIPE, SIG_IGN);
+  bool caught = true;
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    caught = sigaction(signal, &action, nullptr) == 0 && caught;
+  return signal(SIGPIPE, SIG_IGN) != SIG_ERR && caught;
+}
+
+std::string UncaughtInterruptsWarning(int error) {
+  return std::string("Ctrl-C, SIGTERM and SIGHUP cannot be caught (") + std::strerror(error) +
+         "): they would end TORVAmeter at once, leaving a render's work files behind.";
 }
 
 int InterruptSignal() { return stop_signal; }

@@ -24,11 +24,16 @@ constexpr int kSendFlags = 0;  // SO_NOSIGPIPE is set on the socket instead
 int OpenSocket(const addrinfo& address) {
   int fd = socket(address.ai_family, address.ai_socktype, address.ai_protocol);
   if (fd < 0) return -1;
-  fcntl(fd, F_SETFD, FD_CLOEXEC);  // not inherited by the programs the check starts
+  // Not inherited by the programs the check starts.
+  bool ready = fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
 #ifdef SO_NOSIGPIPE
   int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
+  ready = ready && setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one) == 0;
 #endif
+  if (!ready) {
+    close(fd);
+    return -1;
+  }
   return fd;
 }
 
@@ -44,7 +49,8 @@ int MsUntil(Clock::time_point deadline) {
 // server that drops connection requests must not hold the caller for the
 // system's own time-out of minutes.
 int ConnectOnce(int fd, const addrinfo& address, Clock::time_point deadline) {
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return -1;
   int result;
   do {
     result = connect(fd, address.ai_addr, address.ai_addrlen);
