@@ -17,6 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The log's path without ".log": the record and the chart go beside it.
+std::string LogStem(const Estimation& run) {
+  return run.log_path.substr(0, run.log_path.size() - 4);
+}
+
 // A render that ended by itself this far below its target did not finish.
 constexpr double kReachedTargetWithin = 0.5;
 
@@ -166,8 +171,7 @@ void DiscardRun(Estimation& run) {
   FillRecord(run);
   if (!rendered) run.record.renderer_end = "not started";
   run.outcome.record = run.record;
-  const std::string unfinished =
-      run.log_path.substr(0, run.log_path.size() - 4) + ".unfinished.json";
+  const std::string unfinished = LogStem(run) + ".unfinished.json";
   if (WriteRecord(unfinished, run.record)) run.outcome.record_path = unfinished;
 }
 
@@ -253,7 +257,7 @@ void FillRecord(Estimation& run) {
 void KeepTheRecord(Estimation& run) {
   Program& program = run.program;
   EstimationRecord& record = run.record;
-  const std::string stem = run.log_path.substr(0, run.log_path.size() - 4);  // without ".log"
+  const std::string stem = LogStem(run);
   FillRecord(run);
   EstimationOutcome& outcome = run.outcome;
   const std::string failed_log = program.paths.EstimateDir + "/" + FailedLogName(run.log_name);
