@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "desktop/scripted/scripted_desktop.h"
-#include "renderer/process.h"
+#include "watch/window_events.h"
 #include "testing/commands.h"
 
 namespace torva {

@@ -5,6 +5,7 @@
 #include "renderer/output_lines.h"
 #include "text/numbers.h"
 #include "watch/preview_window.h"
+#include "watch/window_events.h"
 
 namespace torva {
 namespace {

@@ -67,7 +67,7 @@ void RenderProject(Estimation& run) {
   std::error_code ec;
   std::filesystem::remove(work_dir + "/" + project.scene_base + ".mxi", ec);
   std::filesystem::remove(work_dir + "/" + project.scene_base + ".jpg", ec);
-  ExternalProcess renderer = ExternalProcess::Launch(
+  ExternalProcess renderer = program.runner.Launch(
       RendererExecutable(program.state.MaxwellDir),
       EstimationArguments(project.mode, work_dir, project.scene_file, project.scene_base,
                           project.resolution, project.target_sl),

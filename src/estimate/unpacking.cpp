@@ -13,6 +13,7 @@
 #include "estimate/work_folder.h"
 #include "platform/own_folder.h"
 #include "renderer/archiver.h"
+#include "watch/window_events.h"
 #include "text/whole_file.h"
 
 namespace torva {
@@ -25,12 +26,12 @@ namespace {
 bool ListOrExtract(Program& program, std::vector<std::string> arguments, std::string& start_failure,
                    std::function<void(const std::string&)> on_line = nullptr) {
   ArchiverWatch watch;
-  watch.on_event = [&](const Event& event) {
-    return CloseAsksToQuit(program, event, "the estimation");
-  };
   watch.on_line = std::move(on_line);
-  const ArchiverRun run = RunArchiver(program.desktop, program.paths.archiver, std::move(arguments),
-                                      program.paths.AppDir, watch);
+  WindowEvents events(program.desktop, [&](const Event& event) {
+    return CloseAsksToQuit(program, event, "the estimation");
+  });
+  const ArchiverRun run = RunArchiver(program.runner, events, program.paths.archiver,
+                                      std::move(arguments), program.paths.AppDir, watch);
   start_failure = StartFailureText("7za", run.start_error);
   return run.end != RunEnd::kCloseRequested && ArchiverSucceeded(run.exit_code, run.errors);
 }

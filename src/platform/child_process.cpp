@@ -237,7 +237,7 @@ ChildProcess::Started ChildProcess::Start(const std::string& executable,
 ChildProcess::ChildProcess(pid_t pid, int fd)
     : pid_(pid), fd_(fd), pidfd_(OpenPidFd(pid)), wake_fd_(OpenWakeFd(fd_, pidfd_)) {}
 
-int ChildProcess::ActivityFd() const {
+int ChildProcess::ActivityFd() {
   if (ended_ || pidfd_ < 0) return fd_;
   if (fd_ < 0) return pidfd_;
   return wake_fd_ >= 0 ? wake_fd_ : fd_;

@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/started_program.h"
+
 namespace torva {
 
-class ChildProcess {
+class ChildProcess final : public StartedProgram {
  public:
   // Longer lines are cut there; the rest of such a line is dropped.
   static constexpr std::size_t kMaxLineBytes = std::size_t{64} << 10;
@@ -44,51 +46,51 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
   // A child that still runs is killed and reaped.
-  ~ChildProcess();
+  ~ChildProcess() override;
 
   // Moves what the pipe holds right now into the buffer (up to
   // kMaxUnreadBytes unread); never blocks.
-  void Drain();
+  void Drain() override;
   // A whole line is buffered, or the output has ended with a last piece.
-  bool HasLine() const;
+  bool HasLine() const override;
   // The output has ended and every byte of it was taken.
-  bool OutputEnded() const;
+  bool OutputEnded() const override;
   // Bytes taken from the pipe and not yet taken as lines.
-  std::size_t BufferedBytes() const { return buffer_.size() - head_; }
+  std::size_t BufferedBytes() const override { return buffer_.size() - head_; }
   // The next line without its line feed; empty when !HasLine().
-  std::string TakeLine();
+  std::string TakeLine() override;
   // From now on a run of backspaces also ends a line, so that a progress
   // display redrawn in place arrives as it changes.
-  void EndLinesAtBackspaces() { backspace_ends_line_ = true; }
+  void EndLinesAtBackspaces() override { backspace_ends_line_ = true; }
 
   // Blocks until HasLine(), or the output ended and the child ended, or
   // `timeout_ms` passed (negative: no limit); the child's end wakes it.
-  void WaitForLine(int timeout_ms);
+  void WaitForLine(int timeout_ms) override;
   // The pipe the output comes through; -1 once it has ended.
-  int OutputFd() const { return fd_; }
+  int OutputFd() const override { return fd_; }
   // What a wait for the child's news watches: a descriptor that becomes
   // readable when output arrives or ends, or when the child ends. Once the
   // child has ended, the pipe only (a helper it left may hold it open).
-  int ActivityFd() const;
+  int ActivityFd() override;
   // Whether a wait on ActivityFd() ends when the child does; false where the
   // system gives no descriptor for a child's end, or once it has ended.
-  bool ActivityFdSeesEnd() const { return !ended_ && pidfd_ >= 0 && (fd_ < 0 || wake_fd_ >= 0); }
+  bool ActivityFdSeesEnd() const override { return !ended_ && pidfd_ >= 0 && (fd_ < 0 || wake_fd_ >= 0); }
   // Sleeps `ms` while moving whatever the child writes into the buffer, so
   // that a fast writer never stalls on a full pipe.
-  void DrainFor(int ms);
+  void DrainFor(int ms) override;
 
   // False once the child has ended. It is reaped only when this object goes,
   // so that its process group cannot be taken by another program meanwhile.
   // Whatever the child left running in its group is ended with it.
-  bool Alive();
+  bool Alive() override;
   // Ends the child's process group: SIGTERM, up to kGraceMs for the child to
   // end, then SIGKILL for whatever is left.
-  void Kill();
+  void Kill() override;
   // Blocks until the child has ended; its exit code, 128 + signal when it
   // was killed by a signal.
-  int Wait();
+  int Wait() override;
   // The signal that ended the child, 0 when it exited (or still runs).
-  int ExitSignal() const { return exit_signal_; }
+  int ExitSignal() const override { return exit_signal_; }
 
  private:
   ChildProcess(pid_t pid, int fd);

@@ -39,15 +39,15 @@ struct Archiving {
 Archiving Pack(Program& program, const std::vector<std::string>& arguments, bool show_progress) {
   int shown = -1;
   ArchiverWatch watch;
-  watch.on_event = [&](const Event& event) { return QuitRule(program, event); };
   watch.progress_lines = show_progress;
   watch.on_line = [&](const std::string& text) {
     const int percent = show_progress ? ArchiverPercent(text) : -1;
     const int value = percent < 0 ? shown : percent * (kProgressEnd - 1) / 100;
     if (value > shown) program.desktop.SetProgress(shown = value);
   };
-  const ArchiverRun run =
-      RunArchiver(program.desktop, program.paths.archiver, arguments, program.paths.TempDir, watch);
+  WindowEvents events(program.desktop, [&](const Event& event) { return QuitRule(program, event); });
+  const ArchiverRun run = RunArchiver(program.runner, events, program.paths.archiver, arguments,
+                                      program.paths.TempDir, watch);
   return {run.end == RunEnd::kCloseRequested, run.exit_code, run.start_error};
 }
 

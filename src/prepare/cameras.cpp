@@ -50,7 +50,7 @@ bool ListCameras(Preparation& preparation, const std::string& cameras_file) {
                                            preparation.scene_path, cameras_file});
   WriteWholeFile(script_path, script);  // a failure shows as Pymaxwell finding no script
 
-  ExternalProcess pymaxwell = ExternalProcess::Launch(
+  ExternalProcess pymaxwell = program.runner.Launch(
       PymaxwellExecutable(program.state.MaxwellDir),
       PymaxwellArguments(generation, script_path, preparation.scene_path, cameras_file),
       program.state.MaxwellDir);

@@ -153,7 +153,7 @@ Next GatherDependencies(Preparation& preparation) {
 
   const std::string scene_folder = FolderOf(preparation.scene_path);
   ExternalProcess renderer =
-      ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
+      program.runner.Launch(RendererExecutable(program.state.MaxwellDir),
                               GatherArguments(paths.gather_script), program.state.MaxwellDir);
   std::optional<std::string> given_up;  // the missing file the user did not find
   const RunEnd end = WatchRun(

@@ -22,7 +22,7 @@ bool CheckSameNames(Preparation& preparation) {
   std::string start_failure;
   if (written) {
     ExternalProcess renderer =
-        ExternalProcess::Launch(RendererExecutable(program.state.MaxwellDir),
+        program.runner.Launch(RendererExecutable(program.state.MaxwellDir),
                                 GatherArguments(script_path), program.state.MaxwellDir);
     const RunEnd end = WatchRun(
         renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },

@@ -22,15 +22,15 @@ void KeepError(std::vector<std::string>& errors, const std::string& line) {
 
 }  // namespace
 
-ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
+ArchiverRun RunArchiver(Runner& runner, RunEvents& events, const std::string& archiver,
                         std::vector<std::string> arguments, const std::string& working_dir,
                         const ArchiverWatch& watch) {
   arguments.push_back("-bse1");  // errors on standard output, where they are read
-  ExternalProcess process = ExternalProcess::Launch(archiver, arguments, working_dir);
+  ExternalProcess process = runner.Launch(archiver, arguments, working_dir);
   if (watch.progress_lines) process.EndLinesAtBackspaces();
   ArchiverRun run;
   run.end = WatchRun(
-      process, desktop, watch.on_event,
+      process, events,
       [&](const std::string& line) {
         KeepError(run.errors, line);
         if (watch.on_line) watch.on_line(line);

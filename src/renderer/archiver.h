@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "renderer/process.h"
+#include "renderer/runner.h"
 
 namespace torva {
 
@@ -22,15 +23,15 @@ struct ArchiverRun {
 inline constexpr std::size_t kKeptArchiverErrors = 10;
 
 struct ArchiverWatch {
-  // Window events while it runs; by default they are dropped.
-  EventHandler on_event = [](const Event&) { return RunAction::kGoOn; };
   // Each line as it comes.
   std::function<void(const std::string&)> on_line;
   // 7za redraws its progress with backspaces: each redraw is then a line.
   bool progress_lines = false;
 };
 
-ArchiverRun RunArchiver(Desktop& desktop, const std::string& archiver,
+// Runs `archiver` through `runner` in `working_dir`, attending to `events`
+// meanwhile.
+ArchiverRun RunArchiver(Runner& runner, RunEvents& events, const std::string& archiver,
                         std::vector<std::string> arguments, const std::string& working_dir,
                         const ArchiverWatch& watch = {});
 

@@ -9,7 +9,7 @@
 
 #include "install/app_folder.h"
 #include "testing/files.h"
-#include "testing/mock_desktop.h"
+#include "testing/quiet_events.h"
 #include "testing/temp_folder.h"
 
 namespace torva {
@@ -34,13 +34,13 @@ TEST(RunArchiver, WorksInItsFolderAndKeepsItsErrorsToJudgeTheRun) {
   ASSERT_FALSE(archiver.empty()) << "7za is needed";
   TempFolder folder;
   WriteFile(folder.path() + "/scene.mxs", "SIM-MXS 1\n");
-  ::testing::NiceMock<MockDesktop> desktop;
+  QuietEvents events;
   std::vector<std::string> seen;
   ArchiverWatch watch;
   watch.on_line = [&](const std::string& line) { seen.push_back(line); };
 
   const ArchiverRun packed =
-      RunArchiver(desktop, archiver, {"a", "project.vum", "scene.mxs"}, folder.path(), watch);
+      RunArchiver(RealRunner(), events, archiver, {"a", "project.vum", "scene.mxs"}, folder.path(), watch);
   EXPECT_EQ(packed.end, RunEnd::kFinished);
   EXPECT_EQ(packed.exit_code, 0);
   EXPECT_TRUE(ArchiverSucceeded(packed.exit_code, packed.errors));
@@ -48,7 +48,7 @@ TEST(RunArchiver, WorksInItsFolderAndKeepsItsErrorsToJudgeTheRun) {
   EXPECT_NE(std::find(seen.begin(), seen.end(), "Everything is Ok"), seen.end());
 
   const ArchiverRun missing =
-      RunArchiver(desktop, archiver, {"l", "-slt", "missing.vum"}, folder.path());
+      RunArchiver(RealRunner(), events, archiver, {"l", "-slt", "missing.vum"}, folder.path());
   EXPECT_EQ(missing.exit_code, 2);
   EXPECT_FALSE(missing.errors.empty());
   EXPECT_FALSE(ArchiverSucceeded(missing.exit_code, missing.errors));
@@ -63,11 +63,11 @@ TEST(RunArchiver, KeepsOnlyTheErrorsThatJudgeTheRun) {
             "#!/bin/sh\nfor i in $(seq 20000); do echo 'ERROR: Dangerous link path was ignored : "
             "l'; echo 'ERROR: Cannot open file'; echo 'Size = 1'; done\nexit 2\n");
   std::filesystem::permissions(archiver, std::filesystem::perms::owner_all);
-  ::testing::NiceMock<MockDesktop> desktop;
+  QuietEvents events;
   int seen = 0;
   ArchiverWatch watch;
   watch.on_line = [&](const std::string&) { ++seen; };
-  const ArchiverRun run = RunArchiver(desktop, archiver, {"l"}, folder.path(), watch);
+  const ArchiverRun run = RunArchiver(RealRunner(), events, archiver, {"l"}, folder.path(), watch);
   EXPECT_EQ(seen, 60000);
   EXPECT_EQ(run.errors.size(), 1 + kKeptArchiverErrors);
   EXPECT_FALSE(ArchiverSucceeded(run.exit_code, run.errors));

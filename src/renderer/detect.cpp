@@ -32,15 +32,15 @@ bool VersionIsOlder(std::string_view version, std::string_view minimum) {
   return CompareVersions(version, minimum) < 0;
 }
 
-RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& known_version,
-                            int time_limit_ms) {
+RendererProbe ProbeRenderer(Runner& runner, const std::string& maxwell_dir,
+                            const std::string& known_version, int time_limit_ms) {
   RendererProbe probe;
   probe.version = known_version;
   probe.merge_tool_present = MergeToolPresent(maxwell_dir);
   if (!probe.merge_tool_present) return probe;
 
   ExternalProcess renderer =
-      ExternalProcess::Launch(RendererExecutable(maxwell_dir), {"-nogui", "-nowait"}, maxwell_dir);
+      runner.Launch(RendererExecutable(maxwell_dir), {"-nogui", "-nowait"}, maxwell_dir);
   const RunEnd end = ReadRun(
       renderer,
       [&probe](const std::string& line) {

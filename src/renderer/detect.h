@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "renderer/runner.h"
+
 namespace torva {
 
 // The renderer prints its banner at once; one that is still running after
@@ -33,7 +35,8 @@ bool MergeToolPresent(const std::string& maxwell_dir);
 // renderer once (" -nogui -nowait") to read its version and GPU support.
 // `known_version` is the version known before (it decides whether GPU lines
 // that come before any version line count).
-RendererProbe ProbeRenderer(const std::string& maxwell_dir, const std::string& known_version,
+RendererProbe ProbeRenderer(Runner& runner, const std::string& maxwell_dir,
+                            const std::string& known_version,
                             int time_limit_ms = kVersionProbeLimitMs);
 
 // By CompareVersions: "10.0.1" is newer than "2.7.0", "2.7" older than "2.7.0".

@@ -28,7 +28,7 @@ class ProbeRendererTest : public ::testing::Test {
 
 TEST_F(ProbeRendererTest, ReadsVersionAndGpuSupportOfRendererFive) {
   InstallRenderer("Maxwell Render console\nEngine version 5.2.1.49\nGPU INFO : device 0\nbye\n");
-  const RendererProbe probe = ProbeRenderer(maxwell_dir, "");
+  const RendererProbe probe = ProbeRenderer(RealRunner(), maxwell_dir, "");
   EXPECT_TRUE(probe.merge_tool_present);
   EXPECT_TRUE(probe.version_found);
   EXPECT_EQ(probe.version, "5.2.1.49");
@@ -39,29 +39,29 @@ TEST_F(ProbeRendererTest, ReadsVersionAndGpuSupportOfRendererFive) {
 
 TEST_F(ProbeRendererTest, GpuLinesCountOnlyWhileTheVersionBeginsWithFive) {
   InstallRenderer("Engine version 4.2.0.3\nGPU INFO : device 0\n");
-  RendererProbe probe = ProbeRenderer(maxwell_dir, "5.2.1.49");
+  RendererProbe probe = ProbeRenderer(RealRunner(), maxwell_dir, "5.2.1.49");
   EXPECT_EQ(probe.version, "4.2.0.3");
   EXPECT_FALSE(probe.gpu_capable);
 
   InstallRenderer("GPU INFO : device 0\nEngine version 5.0.0\n");
-  probe = ProbeRenderer(maxwell_dir, "");
+  probe = ProbeRenderer(RealRunner(), maxwell_dir, "");
   EXPECT_EQ(probe.version, "5.0.0");
   EXPECT_FALSE(probe.gpu_capable);
   // Before the version line the version known so far decides.
-  probe = ProbeRenderer(maxwell_dir, "5.0.0");
+  probe = ProbeRenderer(RealRunner(), maxwell_dir, "5.0.0");
   EXPECT_TRUE(probe.gpu_capable);
 }
 
 TEST_F(ProbeRendererTest, WithoutVersionLineTheKnownVersionStays) {
   InstallRenderer("Maxwell Render console\nERROR: no license\n");
-  const RendererProbe probe = ProbeRenderer(maxwell_dir, "3.1.0");
+  const RendererProbe probe = ProbeRenderer(RealRunner(), maxwell_dir, "3.1.0");
   EXPECT_FALSE(probe.version_found);
   EXPECT_EQ(probe.version, "3.1.0");
 }
 
 TEST_F(ProbeRendererTest, RendererThatCannotStartReadsNothing) {
   WriteFile(maxwell_dir + "mximerge", "merge tool");
-  const RendererProbe probe = ProbeRenderer(maxwell_dir, "5.2.1.49");
+  const RendererProbe probe = ProbeRenderer(RealRunner(), maxwell_dir, "5.2.1.49");
   EXPECT_TRUE(probe.merge_tool_present);
   EXPECT_FALSE(probe.version_found);
   EXPECT_EQ(probe.version, "5.2.1.49");
@@ -72,7 +72,7 @@ TEST_F(ProbeRendererTest, RendererThatDoesNotEndIsEndedAtTheLimitWithWhatItPrint
   // The shell waits in a child of its own, which holds the output open too.
   InstallFakeRenderer(maxwell_dir,
                       PrintingBanner("Engine version 5.1.0\nGPU INFO 0\n") + "\nsleep 600");
-  const RendererProbe probe = ProbeRenderer(maxwell_dir, "", 2000);
+  const RendererProbe probe = ProbeRenderer(RealRunner(), maxwell_dir, "", 2000);
   EXPECT_TRUE(probe.timed_out);
   EXPECT_EQ(probe.version, "5.1.0");
   EXPECT_TRUE(probe.gpu_capable);
@@ -90,7 +90,7 @@ TEST_F(ProbeRendererTest, MergeToolCountsAsAFileOfAtLeastOneByteInEitherPlace) {
   fs::remove(second);
   fs::create_directories(second);
   EXPECT_FALSE(MergeToolPresent(maxwell_dir));
-  const RendererProbe probe = ProbeRenderer(maxwell_dir, "");
+  const RendererProbe probe = ProbeRenderer(RealRunner(), maxwell_dir, "");
   EXPECT_FALSE(probe.merge_tool_present);
   EXPECT_EQ(probe.version, "");
   EXPECT_FALSE(fs::exists(maxwell_dir + "started.txt"));

@@ -31,14 +31,14 @@ ExternalProcess::ExternalProcess(ExternalProcess&&) noexcept = default;
 ExternalProcess& ExternalProcess::operator=(ExternalProcess&&) noexcept = default;
 ExternalProcess::~ExternalProcess() = default;
 
+ExternalProcess::ExternalProcess(std::unique_ptr<StartedProgram> program, int start_error)
+    : child_(std::move(program)), start_error_(start_error) {}
+
 ExternalProcess ExternalProcess::Launch(const std::string& executable,
                                         const std::vector<std::string>& arguments,
                                         const std::string& working_dir) {
-  ExternalProcess process;
   ChildProcess::Started started = ChildProcess::Start(executable, arguments, working_dir);
-  process.child_ = std::move(started.child);
-  process.start_error_ = started.error;
-  return process;
+  return ExternalProcess(std::move(started.child), started.error);
 }
 
 bool ExternalProcess::Started() const { return child_ != nullptr; }
@@ -79,7 +79,7 @@ bool ExternalProcess::Ended() { return !child_ || !child_->Alive(); }
 
 int ExternalProcess::OutputFd() const { return child_ ? child_->OutputFd() : -1; }
 
-int ExternalProcess::ActivityFd() const { return child_ ? child_->ActivityFd() : -1; }
+int ExternalProcess::ActivityFd() { return child_ ? child_->ActivityFd() : -1; }
 
 bool ExternalProcess::ActivityFdSeesEnd() const { return child_ && child_->ActivityFdSeesEnd(); }
 
@@ -174,10 +174,10 @@ class RunControl {
 
 }  // namespace
 
-RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
-                const LineHandler& on_line, const WatchOptions& options) {
+RunEnd WatchRun(ExternalProcess& process, RunEvents& events, const LineHandler& on_line,
+                const WatchOptions& options) {
   RunControl control(process, options.time_limit_ms);
-  const bool pause = options.pause && desktop.PacedPanel();
+  const bool pause = options.pause && events.Paced();
   Clock::time_point last_line = Clock::now() - std::chrono::milliseconds(kPollPauseMs);
   // The limits and on_pass; the milliseconds until one of them wants a look.
   const auto check = [&] {
@@ -191,8 +191,7 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
   // full buffer takes in more as each line leaves it, so that the program
   // is never kept waiting for a whole buffer's worth of lines to be handed on.
   const auto hand_on = [&] {
-    const Event event = desktop.TakeEvent();
-    if (event.type != EventType::kNone) control.Apply(on_event(event));
+    control.Apply(events.HandleOne());
     if (process.OutputAvailable()) {
       last_line = Clock::now();
       control.Apply(on_line(options.line_bytes ? process.ReadLineBytes() : process.ReadLine()));
@@ -209,7 +208,7 @@ RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& 
         const bool soon = control.Ended() || process.Ended() || process.OutputFd() < 0;
         wait_ms = Sooner(wait_ms, soon ? kEventPassMs : kIdleWakeMs);
       }
-      desktop.WaitForActivity(process.ActivityFd(), wait_ms);
+      events.Wait(process.ActivityFd(), wait_ms);
     } else if (pause && !control.Ended() && !process.Ended()) {
       // Lines that come in a burst are handed on at a reading pace.
       const auto since =

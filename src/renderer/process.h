@@ -10,11 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "desktop/desktop.h"
+#include "platform/started_program.h"
 
 namespace torva {
-
-class ChildProcess;
 
 // The handle of one launched program. A launch that failed gives a handle
 // that is not running and has no output, so callers need no special case.
@@ -26,9 +24,13 @@ class ExternalProcess {
   // Ends a program that still runs, with everything it started.
   ~ExternalProcess();
 
+  // The handle of `program`, or of a launch that failed with errno value
+  // `start_error` when it is null.
+  explicit ExternalProcess(std::unique_ptr<StartedProgram> program, int start_error = 0);
+
   // Starts `executable` directly (no shell) in `working_dir`; returns at once.
   // Each argument reaches the program exactly as given, whatever blanks or
-  // quotes it holds.
+  // quotes it holds. Steps start programs through a Runner instead.
   static ExternalProcess Launch(const std::string& executable,
                                 const std::vector<std::string>& arguments,
                                 const std::string& working_dir);
@@ -66,7 +68,7 @@ class ExternalProcess {
   int OutputFd() const;
   // What a wait for the program's news watches: readable when output arrives
   // or ends, or when the program ends; -1 when there is nothing to watch.
-  int ActivityFd() const;
+  int ActivityFd();
   // Whether a wait on ActivityFd() ends when the program does. It does not
   // once the program has ended (a helper may hold the output), nor where the
   // system gives no descriptor for a program's end: look again now and then.
@@ -87,7 +89,7 @@ class ExternalProcess {
   void EndLinesAtBackspaces();
 
  private:
-  std::unique_ptr<ChildProcess> child_;
+  std::unique_ptr<StartedProgram> child_;
   int start_error_ = 0;
   int exit_code_ = -1;
   int exit_signal_ = 0;
@@ -124,9 +126,9 @@ enum class RunEnd {
 
 struct WatchOptions {
   // true: lines at least 100 ms apart where a person reads them as they come
-  // (Desktop::PacedPanel), so that a burst comes at a reading pace
-  // (benchmark, estimation). false: lines as fast as they come (gathering
-  // script, Pymaxwell, 7za).
+  // (RunEvents::Paced), so that a burst comes at a reading pace (benchmark,
+  // estimation). false: lines as fast as they come (gathering script,
+  // Pymaxwell, 7za).
   bool pause = true;
   // The program is ended after this long (negative: no limit).
   int time_limit_ms = -1;
@@ -142,20 +144,34 @@ struct WatchOptions {
   bool line_bytes = false;
 };
 
-using EventHandler = std::function<RunAction(const Event&)>;
 using LineHandler = std::function<RunAction(const std::string&)>;
 
-// The watched run: while the program runs, each pass takes at most one
-// pending window event (handed to `on_event`) and reads at most one line
-// (handed to `on_line`); without the pause, the lines already read from the
-// program follow at once, each after an event of its own. A pass with
-// nothing to read sleeps until output, an event, the program's end, the time
-// limit or on_pass's next question comes. Once the program has ended (by
+// What else a watched run attends to while the program runs: in the
+// program, the window's events.
+class RunEvents {
+ public:
+  virtual ~RunEvents() = default;
+  // Hands on one pending event, if there is one; what it asks of the run.
+  virtual RunAction HandleOne() = 0;
+  // Sleeps until `fd` is readable (-1: none), an event is pending, or
+  // `timeout_ms` passes (negative: no limit).
+  virtual void Wait(int fd, int timeout_ms) = 0;
+  // Whether a person reads the lines as they come (then they come at a
+  // reading pace, at least 100 ms apart, when WatchOptions::pause asks it).
+  virtual bool Paced() const = 0;
+};
+
+// The watched run: while the program runs, each pass hands on at most one
+// pending event and reads at most one line (handed to `on_line`); without
+// the pause, the lines already read from the program follow at once, each
+// after an event of its own. A pass with nothing to read sleeps until
+// output, an event, the program's end, the time limit or on_pass's next
+// question comes. Once the program has ended (by
 // itself, or by a handler or the limit), its remaining output is read
 // without the pause, and the run ends soon after, whoever else still holds
 // the output. Closes the handle.
-RunEnd WatchRun(ExternalProcess& process, Desktop& desktop, const EventHandler& on_event,
-                const LineHandler& on_line, const WatchOptions& options = {});
+RunEnd WatchRun(ExternalProcess& process, RunEvents& events, const LineHandler& on_line,
+                const WatchOptions& options = {});
 
 // The detection loop: no pause and no window events; every line is handed
 // on as soon as it arrives. Closes the handle.

@@ -10,6 +10,7 @@
 #include "renderer/cameras_file.h"
 #include "renderer/detect.h"
 #include "renderer/process.h"
+#include "renderer/runner.h"
 #include "renderer/render_mode.h"
 
 namespace torva {
@@ -163,8 +164,8 @@ struct UpdateServers {
 };
 
 struct Program {
-  Program(Desktop& desktop_, const std::string& app_dir)
-      : paths(AppPaths::For(app_dir)), desktop(desktop_) {
+  Program(Desktop& desktop_, const std::string& app_dir, Runner& runner_ = RealRunner())
+      : paths(AppPaths::For(app_dir)), desktop(desktop_), runner(runner_) {
     state.LastDir = paths.AppDir;
   }
 
@@ -189,6 +190,8 @@ struct Program {
   // empty for the programs without one, which remember nothing.
   std::string remembered_file;
   Desktop& desktop;
+  // Starts the programs the commands run.
+  Runner& runner;
 };
 
 // A close request of the main window during a long command. True when the

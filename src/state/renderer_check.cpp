@@ -9,7 +9,7 @@ RendererCheck CheckRenderer(Program& program) {
   State& state = program.state;
   if (!program.reuse_renderer_probe || !program.renderer_probe) {
     program.renderer_probe =
-        ProbeRenderer(state.MaxwellDir, state.RendererVersion, program.renderer_probe_limit_ms);
+        ProbeRenderer(program.runner, state.MaxwellDir, state.RendererVersion, program.renderer_probe_limit_ms);
   }
   const RendererProbe& probe = *program.renderer_probe;
   if (!probe.merge_tool_present) return RendererCheck::kInstallationGone;

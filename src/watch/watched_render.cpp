@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "watch/window_events.h"
+
 namespace torva {
 namespace {
 
