@@ -37,9 +37,9 @@ bool CreateLog(BenchmarkRun& run) {
 
 ExternalProcess LaunchRenderer(const BenchmarkRun& run, BenchmarkPhase phase) {
   const std::string& maxwell_dir = run.program.state.MaxwellDir;
-  return run.program.runner.Launch(
-      RendererExecutable(maxwell_dir),
-      BenchmarkArguments(phase, run.bench, run.program.paths.BenchDir), maxwell_dir);
+  return run.program.runner.Launch(RendererExecutable(maxwell_dir),
+                                   BenchmarkArguments(phase, run.bench, run.program.paths.BenchDir),
+                                   maxwell_dir);
 }
 
 void ReportBanner(BenchmarkRun& run) {

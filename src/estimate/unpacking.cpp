@@ -13,8 +13,8 @@
 #include "estimate/work_folder.h"
 #include "platform/own_folder.h"
 #include "renderer/archiver.h"
-#include "watch/window_events.h"
 #include "text/whole_file.h"
+#include "watch/window_events.h"
 
 namespace torva {
 namespace {

@@ -74,7 +74,9 @@ class ChildProcess final : public StartedProgram {
   int ActivityFd() override;
   // Whether a wait on ActivityFd() ends when the child does; false where the
   // system gives no descriptor for a child's end, or once it has ended.
-  bool ActivityFdSeesEnd() const override { return !ended_ && pidfd_ >= 0 && (fd_ < 0 || wake_fd_ >= 0); }
+  bool ActivityFdSeesEnd() const override {
+    return !ended_ && pidfd_ >= 0 && (fd_ < 0 || wake_fd_ >= 0);
+  }
   // Sleeps `ms` while moving whatever the child writes into the buffer, so
   // that a fast writer never stalls on a full pipe.
   void DrainFor(int ms) override;

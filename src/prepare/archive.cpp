@@ -45,7 +45,8 @@ Archiving Pack(Program& program, const std::vector<std::string>& arguments, bool
     const int value = percent < 0 ? shown : percent * (kProgressEnd - 1) / 100;
     if (value > shown) program.desktop.SetProgress(shown = value);
   };
-  WindowEvents events(program.desktop, [&](const Event& event) { return QuitRule(program, event); });
+  WindowEvents events(program.desktop,
+                      [&](const Event& event) { return QuitRule(program, event); });
   const ArchiverRun run = RunArchiver(program.runner, events, program.paths.archiver, arguments,
                                       program.paths.TempDir, watch);
   return {run.end == RunEnd::kCloseRequested, run.exit_code, run.start_error};

@@ -154,7 +154,7 @@ Next GatherDependencies(Preparation& preparation) {
   const std::string scene_folder = FolderOf(preparation.scene_path);
   ExternalProcess renderer =
       program.runner.Launch(RendererExecutable(program.state.MaxwellDir),
-                              GatherArguments(paths.gather_script), program.state.MaxwellDir);
+                            GatherArguments(paths.gather_script), program.state.MaxwellDir);
   std::optional<std::string> given_up;  // the missing file the user did not find
   const RunEnd end = WatchRun(
       renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },

@@ -23,7 +23,7 @@ bool CheckSameNames(Preparation& preparation) {
   if (written) {
     ExternalProcess renderer =
         program.runner.Launch(RendererExecutable(program.state.MaxwellDir),
-                                GatherArguments(script_path), program.state.MaxwellDir);
+                              GatherArguments(script_path), program.state.MaxwellDir);
     const RunEnd end = WatchRun(
         renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
         [&](const std::string& line) {

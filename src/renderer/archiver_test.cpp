@@ -39,8 +39,8 @@ TEST(RunArchiver, WorksInItsFolderAndKeepsItsErrorsToJudgeTheRun) {
   ArchiverWatch watch;
   watch.on_line = [&](const std::string& line) { seen.push_back(line); };
 
-  const ArchiverRun packed =
-      RunArchiver(RealRunner(), events, archiver, {"a", "project.vum", "scene.mxs"}, folder.path(), watch);
+  const ArchiverRun packed = RunArchiver(RealRunner(), events, archiver,
+                                         {"a", "project.vum", "scene.mxs"}, folder.path(), watch);
   EXPECT_EQ(packed.end, RunEnd::kFinished);
   EXPECT_EQ(packed.exit_code, 0);
   EXPECT_TRUE(ArchiverSucceeded(packed.exit_code, packed.errors));

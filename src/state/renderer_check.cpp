@@ -8,8 +8,8 @@ namespace torva {
 RendererCheck CheckRenderer(Program& program) {
   State& state = program.state;
   if (!program.reuse_renderer_probe || !program.renderer_probe) {
-    program.renderer_probe =
-        ProbeRenderer(program.runner, state.MaxwellDir, state.RendererVersion, program.renderer_probe_limit_ms);
+    program.renderer_probe = ProbeRenderer(program.runner, state.MaxwellDir, state.RendererVersion,
+                                           program.renderer_probe_limit_ms);
   }
   const RendererProbe& probe = *program.renderer_probe;
   if (!probe.merge_tool_present) return RendererCheck::kInstallationGone;
