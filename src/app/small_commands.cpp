@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "desktop/titles.h"
 #include "platform/cpu_info.h"
 
 namespace torva {
@@ -12,8 +13,6 @@ std::string MainWindowTitle(const Program& program) {
 }
 
 namespace {
-
-constexpr const char* kErrorTitle = "TORVAmeter error";
 
 // When the system cannot show the page, the person is given its address.
 void OpenFarmPage(Program& program, const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include "app/startup.h"
 #include "benchmark/benchmark_results.h"
+#include "desktop/titles.h"
 #include "headless/command_runs.h"
 #include "platform/folder_lock.h"
 #include "platform/folders.h"
@@ -35,7 +36,7 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
   if (check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program).reason;
   if (check == RendererCheck::kTooOld) {
     const std::string start_failure = RendererStartFailure(program);
-    desktop.Message("TORVAmeter error",
+    desktop.Message(kErrorTitle,
                     RendererTooOldMessage(program, state.RendererVersion, start_failure));
     return start_failure.empty() ? "Maxwell Render is too old" : start_failure;
   }

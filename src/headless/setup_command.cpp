@@ -9,6 +9,7 @@
 #include <iostream>
 #include <optional>
 
+#include "desktop/titles.h"
 #include "headless/command_runs.h"
 #include "platform/standard_streams.h"
 #include "renderer/detect.h"
@@ -131,7 +132,7 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program,
                                    " (no mximerge)");
   if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
     const std::string start_failure = StartFailureText("Maxwell Render", probe.start_error);
-    program.desktop.Message("TORVAmeter error",
+    program.desktop.Message(kErrorTitle,
                             RendererTooOldMessage(program, probe.version, start_failure));
     return HeadlessOutcome::Failed(start_failure.empty() ? "Maxwell Render is too old"
                                                          : start_failure);
