@@ -33,7 +33,7 @@ long long MeanSeconds(long long time_left_sum, int estimations);
 float SpeedRatio(long long mean_seconds, int farm_seconds);
 
 // What a real computer can measure. The farm's pools render the benchmark
-// scene to SL 20 in minutes (481 s on 32 CPU nodes, 218 s on 14 GPU nodes).
+// scene to SL 20 in minutes (481 s on the CPU pool, 218 s on the GPU pool).
 // A ratio of 0.05 would be a computer twenty times faster than a whole pool,
 // hundreds of nodes in one box; 5000 one that needs weeks for the scene, a
 // few hundredths of one node: a small laptop is some hundreds. Beyond them a

@@ -14,6 +14,15 @@
 
 namespace torva {
 
+// The farm's pools: CPU-Low priority on V4 nodes, GPU-Low priority on RTX nodes.
+inline constexpr int kFarmCpuNodes = 32;
+inline constexpr int kFarmGpuNodes = 14;
+
+// How many nodes the farm's pool for `mode` has.
+inline int FarmNodes(RenderMode mode) {
+  return mode == RenderMode::kGpu ? kFarmGpuNodes : kFarmCpuNodes;
+}
+
 // Fixed at start-up; only MxiSizeLimitMB may be overridden by the configuration.
 struct Constants {
   std::string ProgramVersion = "2.8";
@@ -21,8 +30,8 @@ struct Constants {
   int MxiSizeLimitMB = 20480;
   int FarmCpuUnits = 7188;
   float FarmCpuUnitPrice = 0.015f;
-  // GPU-Low priority, 14 RTX nodes: one unit per node, 6 EUR per node and hour.
-  int FarmGpuUnits = 14;
+  // GPU-Low priority: one unit per node, 6 EUR per node and hour.
+  int FarmGpuUnits = kFarmGpuNodes;
   float FarmGpuUnitPrice = 6.0f;
   int FarmTimeV2 = 873;
   float FarmSLV2 = 19.26f;
