@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/folders.h"
+#include "renderer/render_limits.h"
 #include "state/program.h"
 #include "watch/stop_rules.h"
 
@@ -164,7 +165,9 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
       "                    render (default: the active ones); --fast: zip at maximum\n"
       "                    speed; --allow-same-names: pack even when two different\n"
       "                    files of one name meet in the project\n"
-      "  estimate          estimate ARCHIVE.vum at WxH pixels up to SL N (10 to 50);\n"
+      "  estimate          estimate ARCHIVE.vum at WxH pixels up to SL N (" +
+      std::to_string(kMinSamplingLevel) + " to " + std::to_string(kMaxSamplingLevel) +
+      ");\n"
       "                    the render stops after --seconds S from its start, or else\n"
       "                    once the predictions have settled (at the latest after " +
       std::to_string(static_cast<int>(kEstimationLimitSeconds / 60)) +

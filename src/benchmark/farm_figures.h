@@ -40,9 +40,6 @@ float SpeedRatio(long long mean_seconds, int farm_seconds);
 // ratio comes from predictions no renderer meant.
 inline constexpr float kMinSpeedRatio = 0.05f;
 inline constexpr float kMaxSpeedRatio = 5000;
-// The SL reached in one minute lies on the renderer's scale, above 0 and not
-// beyond the highest level one can ask for.
-inline constexpr float kMaxSamplingLevel = 50;
 
 // How the farm pool is described to the user.
 std::string FarmPoolText(RenderMode bench_mode);

@@ -6,6 +6,7 @@
 #include "estimate/estimation_questions.h"
 #include "platform/folders.h"
 #include "prepare/scene_name.h"
+#include "renderer/render_limits.h"
 
 namespace torva {
 namespace {
@@ -110,12 +111,14 @@ std::string TakeOption(HeadlessCommand& command, const std::string& name,
                       height = x == std::string::npos ? "" : value.substr(x + 1);
     if (!AllDigits(width) || !AllDigits(height) || !ResolutionFromAnswer(width) ||
         !ResolutionFromAnswer(height))
-      return "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)";
+      return "--size takes WxH, each from " + std::to_string(kMinPictureSide) + " to " +
+             std::to_string(kMaxPictureSide) + " pixels (for example 1920x1080)";
     command.width = width;
     command.height = height;
   } else if (name == "--sl") {
     if (!PlainDecimal(value) || !SamplingLevelFromAnswer(value))
-      return "--sl takes a sampling level from 10 to 50";
+      return "--sl takes a sampling level from " + std::to_string(kMinSamplingLevel) + " to " +
+             std::to_string(kMaxSamplingLevel);
     command.sl = value;
   } else if (name == "--seconds") {
     if (!PlainDecimal(value) || std::stod(value) <= 0)
