@@ -45,8 +45,8 @@ void LayOutFromInstalledData(const std::string& app_dir) {
   const std::string data = torva::InstalledDataFolder();
   if (data.empty()) return;
   const char* path = std::getenv("PATH");
-  const torva::LayoutReport report =
-      torva::LayOutAppFolder(app_dir, data, torva::FindOnPath("7za", path ? path : ""));
+  const torva::LayoutReport report = torva::LayOutAppFolder(
+      app_dir, data, torva::FindOnPath(torva::kArchiverName, path ? path : ""));
   for (const std::string& failed : report.failed)
     std::fprintf(stderr, "%s: cannot make %s from %s\n", kName, failed.c_str(), data.c_str());
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "install/app_folder.h"
 #include "state/program.h"
 
 namespace torva {
@@ -142,12 +141,6 @@ TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
   }
-}
-
-// The installed data and the program agree on the help document's name.
-TEST(InstalledData, NamesMatchTheApplicationFolder) {
-  EXPECT_EQ(AppPaths::For("/x").help_document, std::string("/x/") + kHelpDocumentName);
-  EXPECT_EQ(AppPaths::For("/x").BenchDir, "/x/benchmark");
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ void OpenHelp(Program& program) {
   std::error_code ec;
   auto size = std::filesystem::file_size(pdf, ec);
   if (ec || size == 0) {
-    program.desktop.Message(kErrorTitle, "The TORVAmeter_Maxwell_Mac.pdf file cannot be found!");
+    program.desktop.Message(kErrorTitle,
+                            std::string("The ") + kHelpDocumentName + " file cannot be found!");
     return;
   }
   if (!program.desktop.Open(pdf))

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desktop/desktop.h"
+#include "install/app_paths.h"
 #include "renderer/cameras_file.h"
 #include "renderer/detect.h"
 #include "renderer/process.h"
@@ -43,54 +44,6 @@ struct Constants {
   float FarmSLV5 = 15.4f;
   int FarmTimeV5Gpu = 218;
   float FarmSLV5Gpu = 17.96f;
-};
-
-// The log a preparation writes and packs with the project, by this name in
-// the application folder and in the unpacked project.
-inline constexpr const char* kProjectLogName = "TORVAmeter_Maxwell.log";
-
-// Folders and files under the application folder: the established names,
-// then the program's own.
-struct AppPaths {
-  std::string AppDir;
-  std::string ArchiveDir;
-  std::string BenchDir;
-  std::string WorkDir;
-  std::string EstimateDir;
-  std::string TempDir;  // the project folder, with a final "/"
-  std::string ConfigFile;
-  std::string BenchmarkLog;
-  std::string GpuBenchmarkLog;
-  std::string UpdateZipPath;
-  std::string config_backup;
-  std::string cpu_log_backup;
-  std::string gpu_log_backup;
-  std::string help_document;
-  std::string gather_script;
-  std::string project_log;
-  std::string archiver;  // 7za
-
-  static AppPaths For(const std::string& app_dir) {
-    AppPaths p;
-    p.AppDir = app_dir;
-    p.ArchiveDir = app_dir + "/archive";
-    p.BenchDir = app_dir + "/benchmark";
-    p.WorkDir = app_dir + "/workdir";
-    p.EstimateDir = app_dir + "/estimate";
-    p.TempDir = app_dir + "/temp/";
-    p.ConfigFile = app_dir + "/TORVAmeter_Maxwell.ini";
-    p.config_backup = app_dir + "/TORVAmeter_Maxwell.ini.bak";
-    p.BenchmarkLog = p.BenchDir + "/TORVAmeter_Benchmark.log";
-    p.GpuBenchmarkLog = p.BenchDir + "/TORVAmeter_BenchmarkGPU.log";
-    p.cpu_log_backup = p.BenchDir + "/TORVAmeter_Benchmark.bak";
-    p.gpu_log_backup = p.BenchDir + "/TORVAmeter_BenchmarkGPU.bak";
-    p.help_document = app_dir + "/TORVAmeter_Maxwell_Mac.pdf";
-    p.gather_script = app_dir + "/TORVAGather.ms";
-    p.project_log = app_dir + "/" + kProjectLogName;
-    p.archiver = app_dir + "/7za";
-    p.UpdateZipPath = app_dir + "/TORVAmeter_Maxwell_Mac.zip";
-    return p;
-  }
 };
 
 // The benchmark log of BenchMode `mode`.
