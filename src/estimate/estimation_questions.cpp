@@ -9,7 +9,7 @@ namespace torva {
 
 std::optional<int> ResolutionFromAnswer(std::string_view answer) {
   const long long value = ReadWholeNumber(answer);
-  if (value < kMinPictureSide || value > kMaxPictureSide) return std::nullopt;
+  if (value < kMinRenderSide || value > kMaxRenderSide) return std::nullopt;
   return static_cast<int>(value);
 }
 

@@ -10,7 +10,7 @@
 namespace torva {
 
 // The whole number at the start of a width or height answer, when it lies in
-// kMinPictureSide..kMaxPictureSide; nullopt means "ask again".
+// kMinRenderSide..kMaxRenderSide; nullopt means "ask again".
 std::optional<int> ResolutionFromAnswer(std::string_view answer);
 
 // The decimal number at the start of an SL answer rounded half to even, when

@@ -29,8 +29,8 @@ bool ChooseProject(Estimation& run) {
     return false;
   };
 
-  const std::string range = " resolution (" + std::to_string(kMinPictureSide) + "-" +
-                            std::to_string(kMaxPictureSide) + " pix)";
+  const std::string range = " resolution (" + std::to_string(kMinRenderSide) + "-" +
+                            std::to_string(kMaxRenderSide) + " pix)";
   std::optional<int> width =
       AskResolution(desktop, QuestionId::kProjectWidth, "Project X (width) resolution",
                     "Enter the X" + range, camera ? std::to_string(camera->width) : "");

@@ -111,8 +111,8 @@ std::string TakeOption(HeadlessCommand& command, const std::string& name,
                       height = x == std::string::npos ? "" : value.substr(x + 1);
     if (!AllDigits(width) || !AllDigits(height) || !ResolutionFromAnswer(width) ||
         !ResolutionFromAnswer(height))
-      return "--size takes WxH, each from " + std::to_string(kMinPictureSide) + " to " +
-             std::to_string(kMaxPictureSide) + " pixels (for example 1920x1080)";
+      return "--size takes WxH, each from " + std::to_string(kMinRenderSide) + " to " +
+             std::to_string(kMaxRenderSide) + " pixels (for example 1920x1080)";
     command.width = width;
     command.height = height;
   } else if (name == "--sl") {
