@@ -29,9 +29,7 @@ void CheckRendererAtStart(Program& program) {
     case RendererCheck::kInstallationGone:
       EndProgramAfter(program.desktop, GiveUpOnInstallation(program));
     case RendererCheck::kTooOld:
-      program.desktop.Message(kErrorTitle,
-                              RendererTooOldMessage(program, program.state.RendererVersion,
-                                                    RendererStartFailure(program)));
+      ReportRendererTooOld(program, *program.renderer_probe);
       EndProgram();
   }
 }

@@ -6,7 +6,6 @@
 
 #include "app/startup.h"
 #include "benchmark/benchmark_results.h"
-#include "desktop/titles.h"
 #include "headless/command_runs.h"
 #include "platform/folder_lock.h"
 #include "platform/folders.h"
@@ -31,15 +30,10 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
     return "no settings in " + program.paths.AppDir + ": run \"" + name +
            " setup --maxwell DIR\" first";
   }
-  State& state = program.state;
   const RendererCheck check = CheckRenderer(program);
   if (check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program).reason;
-  if (check == RendererCheck::kTooOld) {
-    const std::string start_failure = RendererStartFailure(program);
-    desktop.Message(kErrorTitle,
-                    RendererTooOldMessage(program, state.RendererVersion, start_failure));
-    return start_failure.empty() ? "Maxwell Render is too old" : start_failure;
-  }
+  if (check == RendererCheck::kTooOld)
+    return ReportRendererTooOld(program, *program.renderer_probe);
   LoadResultsOfThisRenderer(program);
   return "";
 }
