@@ -87,7 +87,7 @@ TEST(CommandLine, ACommandTakesTheWordsAfterIt) {
   const CommandLine line = Shipped({"--app-dir", "/tmp/a", "estimate", "x.vum", "--size", "800x600",
                                     "--app-dir=/tmp/b", "--json"});
   EXPECT_EQ(line.action, CommandLineAction::kCommand);
-  EXPECT_EQ(line.command, "estimate");
+  EXPECT_EQ(line.command, HeadlessKind::kEstimate);
   EXPECT_EQ(line.command_args, (Args{"x.vum", "--size", "800x600", "--json"}));
   // The program's own options stand anywhere; the last one counts.
   EXPECT_EQ(line.app_dir, "/tmp/b");

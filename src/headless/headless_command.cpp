@@ -157,48 +157,40 @@ std::string CheckComplete(const HeadlessCommand& command, const std::vector<std:
 
 }  // namespace
 
-HeadlessCommand ParseHeadlessCommand(const std::string& name,
-                                     const std::vector<std::string>& args) {
+HeadlessCommand ParseHeadlessCommand(HeadlessKind kind, const std::vector<std::string>& args) {
   HeadlessCommand command;
-  command.kind = name == "setup"      ? HeadlessKind::kSetup
-                 : name == "prepare"  ? HeadlessKind::kPrepare
-                 : name == "estimate" ? HeadlessKind::kEstimate
-                                      : HeadlessKind::kBenchmark;
-  const std::map<std::string, bool>& options = OptionsOf(command.kind);
+  command.kind = kind;
+  const std::map<std::string, bool>& options = OptionsOf(kind);
   std::vector<std::string> words;
   auto fail = [&command](const std::string& error) {
     if (command.error.empty()) command.error = error;
   };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
+  std::size_t next = 0;
+  while (next < args.size()) {
+    const std::string& arg = args[next++];
     if (arg.size() < 2 || arg[0] != '-') {
       words.push_back(arg);
       continue;
     }
-    const std::size_t equals = arg.find('=');
-    const bool inline_value = arg.starts_with("--") && equals != std::string::npos;
-    const std::string option = inline_value ? arg.substr(0, equals) : arg;
-    const auto known = options.find(option);
+    const OptionArgument option = SplitOption(arg);
+    const auto known = options.find(option.name);
     if (known == options.end()) {
-      fail("unknown option " + option + " for " + name);
+      fail("unknown option " + option.name + " for " + CommandWord(kind));
       continue;
     }
     std::string value;
     if (!known->second) {
-      if (inline_value) fail(option + " takes no value");
-    } else if (inline_value) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
+      if (option.value) fail(option.name + " takes no value");
     } else {
-      fail("missing value after " + option);
-      continue;
+      const OptionValue given = ValueOfOption(option, args, next);
+      if (!given.error.empty()) {
+        fail(given.error);
+        continue;
+      }
+      value = given.value;
     }
-    if (known->second && value.empty()) {
-      fail("empty value for " + option);
-      continue;
-    }
-    if (const std::string error = TakeOption(command, option, value); !error.empty()) fail(error);
+    if (const std::string error = TakeOption(command, option.name, value); !error.empty())
+      fail(error);
   }
   if (command.error.empty()) fail(CheckComplete(command, words));
   // A login without a password on the command line takes it from the environment.

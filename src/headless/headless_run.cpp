@@ -113,8 +113,8 @@ Reply QuitOnInterrupt() {
 int RunHeadless(const CommandLine& line, const std::string& app_dir,
                 const std::string& program_name, OptionSet options,
                 const std::function<void(const std::string&)>& lay_out) {
-  const std::string name = program_name + " " + line.command;
-  const HeadlessCommand command = ParseHeadlessCommand(line.command, line.command_args);
+  const std::string name = program_name + " " + CommandWord(*line.command);
+  const HeadlessCommand command = ParseHeadlessCommand(*line.command, line.command_args);
   auto usage_error = [&](const std::string& error) {
     std::fprintf(stderr, "%s: %s\n%sTry '%s --help' for more.\n", name.c_str(), error.c_str(),
                  UsageLines(options).c_str(), program_name.c_str());

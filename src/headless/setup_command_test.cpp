@@ -19,7 +19,7 @@ class SetupRefusals : public ::testing::Test {
 
   std::string Failure(const std::string& maxwell, std::vector<std::string> args) {
     args.insert(args.begin(), {"--maxwell", maxwell});
-    const HeadlessCommand command = ParseHeadlessCommand("setup", args);
+    const HeadlessCommand command = ParseHeadlessCommand(HeadlessKind::kSetup, args);
     EXPECT_EQ(command.error, "");
     return RunSetup(command, program_, "torvameter").failure;
   }
