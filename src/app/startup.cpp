@@ -110,9 +110,13 @@ bool SetProbeLimit(const std::string& seconds, Program& program) {
     return false;
   }
   const int value = std::stoi(seconds);
-  if (value < 1 || value > 86400) return false;
+  if (value < 1 || value > kMaxProbeLimitSeconds) return false;
   program.renderer_probe_limit_ms = value * 1000;
   return true;
+}
+
+std::string ProbeLimitError() {
+  return "--probe-limit takes whole seconds from 1 to " + std::to_string(kMaxProbeLimitSeconds);
 }
 
 }  // namespace torva

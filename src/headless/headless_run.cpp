@@ -134,7 +134,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   TerminalDesktop desktop(output);
   Program program(desktop, app_dir);
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
-    return usage_error("--probe-limit takes whole seconds from 1 to 86400");
+    return usage_error(ProbeLimitError());
   program.reuse_renderer_probe = true;
   // A closed terminal stops the run as Ctrl-C does; a reader that went away
   // is a failed write, which the output notices, not a sudden death that
