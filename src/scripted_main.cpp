@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   if (!update_host.empty() && !torva::PointUpdatesAt(update_host, program.update_servers))
     return Usage("bad port in --update-host");
   if (!probe_limit.empty() && !torva::SetProbeLimit(probe_limit, program))
-    return Usage("--probe-limit takes whole seconds from 1 to 86400");
+    return Usage(torva::ProbeLimitError().c_str());
 
   int status;
   try {

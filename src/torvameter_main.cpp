@@ -45,8 +45,8 @@ void LayOutFromInstalledData(const std::string& app_dir) {
   const std::string data = torva::InstalledDataFolder();
   if (data.empty()) return;
   const char* path = std::getenv("PATH");
-  const torva::LayoutReport report =
-      torva::LayOutAppFolder(app_dir, data, torva::FindOnPath("7za", path ? path : ""));
+  const torva::LayoutReport report = torva::LayOutAppFolder(
+      app_dir, data, torva::FindOnPath(torva::kArchiverName, path ? path : ""));
   for (const std::string& failed : report.failed)
     std::fprintf(stderr, "%s: cannot make %s from %s\n", kName, failed.c_str(), data.c_str());
 }
@@ -100,7 +100,7 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
   if (!line.update_host.empty() && !torva::PointUpdatesAt(line.update_host, program.update_servers))
     return UsageError("bad port in --update-host");
   if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))
-    return UsageError("--probe-limit takes whole seconds from 1 to 86400");
+    return UsageError(torva::ProbeLimitError());
   const int status = torva::RunProgram(program, lay_out);
   if (const int signal = torva::InterruptSignal()) {
     std::fprintf(stderr, "%s: stopped by %s\n", kName, torva::InterruptName(signal));

@@ -1,11 +1,11 @@
 #include "app/command_line.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/folders.h"
+#include "renderer/render_limits.h"
 #include "state/program.h"
 #include "watch/stop_rules.h"
 
@@ -19,7 +19,17 @@ struct ValueOption {
   bool testing_only;
 };
 
-constexpr const char* kCommands[] = {"setup", "benchmark", "prepare", "estimate"};
+struct CommandName {
+  HeadlessKind kind;
+  const char* word;
+};
+
+constexpr CommandName kCommands[] = {
+    {HeadlessKind::kSetup, "setup"},
+    {HeadlessKind::kBenchmark, "benchmark"},
+    {HeadlessKind::kPrepare, "prepare"},
+    {HeadlessKind::kEstimate, "estimate"},
+};
 
 constexpr ValueOption kValueOptions[] = {
     {"--app-dir", &CommandLine::app_dir, false},
@@ -53,23 +63,20 @@ class Parser {
  private:
   void Take(const std::string& arg) {
     if (TakeFlag(arg)) return;
-    const bool in_command = !line_.command.empty();
+    const bool in_command = line_.command.has_value();
     if (!in_command && (arg.size() < 2 || arg[0] != '-')) return TakeCommand(arg);
-    const std::size_t equals = arg.find('=');
-    const bool inline_value = arg.starts_with("--") && equals != std::string::npos;
-    const std::string name = inline_value ? arg.substr(0, equals) : arg;
-    if (name == "--help" || name == "--version") return Fail(name + " takes no value");
-    const ValueOption* option = ValueOptionNamed(name, options_);
-    if (!option && in_command) {
+    const OptionArgument option = SplitOption(arg);
+    if (option.name == "--help" || option.name == "--version")
+      return Fail(option.name + " takes no value");
+    const ValueOption* known = ValueOptionNamed(option.name, options_);
+    if (!known && in_command) {
       line_.command_args.push_back(arg);  // the command reads its own options
       return;
     }
-    if (!option) return Fail("unknown option " + name);
-    const std::optional<std::string> value =
-        inline_value ? std::optional(arg.substr(equals + 1)) : NextArgument();
-    if (!value) return Fail("missing value after " + name);
-    if (value->empty()) return Fail("empty value for " + name);
-    line_.*(option->field) = *value;
+    if (!known) return Fail("unknown option " + option.name);
+    const OptionValue value = ValueOfOption(option, args_, next_);
+    if (!value.error.empty()) return Fail(value.error);
+    line_.*(known->field) = value.value;
   }
 
   bool TakeFlag(const std::string& arg) {
@@ -80,15 +87,8 @@ class Parser {
   }
 
   void TakeCommand(const std::string& arg) {
-    if (std::find(std::begin(kCommands), std::end(kCommands), arg) == std::end(kCommands))
-      Fail("unknown command \"" + arg + "\"");
-    else
-      line_.command = arg;
-  }
-
-  std::optional<std::string> NextArgument() {
-    if (next_ >= args_.size()) return std::nullopt;
-    return args_[next_++];
+    line_.command = CommandNamed(arg);
+    if (!line_.command) Fail("unknown command \"" + arg + "\"");
   }
 
   void Fail(const std::string& error) {
@@ -100,7 +100,7 @@ class Parser {
     if (help_) return CommandLineAction::kHelp;
     if (version_) return CommandLineAction::kVersion;
     if (gadgets_) return CommandLineAction::kGadgetTable;
-    if (!line_.command.empty()) return CommandLineAction::kCommand;
+    if (line_.command) return CommandLineAction::kCommand;
     return CommandLineAction::kRun;
   }
 
@@ -112,6 +112,34 @@ class Parser {
 };
 
 }  // namespace
+
+const char* CommandWord(HeadlessKind kind) {
+  for (const CommandName& command : kCommands) {
+    if (command.kind == kind) return command.word;
+  }
+  return "";
+}
+
+std::optional<HeadlessKind> CommandNamed(std::string_view word) {
+  for (const CommandName& command : kCommands) {
+    if (word == command.word) return command.kind;
+  }
+  return std::nullopt;
+}
+
+OptionArgument SplitOption(const std::string& arg) {
+  const std::size_t equals = arg.find('=');
+  if (!arg.starts_with("--") || equals == std::string::npos) return {arg, std::nullopt};
+  return {arg.substr(0, equals), arg.substr(equals + 1)};
+}
+
+OptionValue ValueOfOption(const OptionArgument& option, const std::vector<std::string>& args,
+                          std::size_t& next) {
+  if (!option.value && next >= args.size()) return {"", "missing value after " + option.name};
+  const std::string value = option.value ? *option.value : args[next++];
+  if (value.empty()) return {"", "empty value for " + option.name};
+  return {value, ""};
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args, OptionSet options) {
   return Parser(args, options).Parse();
@@ -164,7 +192,9 @@ std::string UsageText(OptionSet options, const std::string& default_app_dir,
       "                    render (default: the active ones); --fast: zip at maximum\n"
       "                    speed; --allow-same-names: pack even when two different\n"
       "                    files of one name meet in the project\n"
-      "  estimate          estimate ARCHIVE.vum at WxH pixels up to SL N (10 to 50);\n"
+      "  estimate          estimate ARCHIVE.vum at WxH pixels up to SL N (" +
+      std::to_string(kMinSamplingLevel) + " to " + std::to_string(kMaxSamplingLevel) +
+      ");\n"
       "                    the render stops after --seconds S from its start, or else\n"
       "                    once the predictions have settled (at the latest after " +
       std::to_string(static_cast<int>(kEstimationLimitSeconds / 60)) +

@@ -2,7 +2,10 @@
 // is needed for --help, --version and the commands that run without a window).
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace torva {
@@ -16,6 +19,16 @@ enum class CommandLineAction {
   kError,        // print `error` and the usage text on standard error, exit 2
 };
 
+// The commands that run without a window.
+enum class HeadlessKind { kSetup, kBenchmark, kPrepare, kEstimate };
+
+// The word that names `kind` on the command line: "setup", "benchmark",
+// "prepare" or "estimate".
+const char* CommandWord(HeadlessKind kind);
+
+// The command `word` names; nullopt when it names none.
+std::optional<HeadlessKind> CommandNamed(std::string_view word);
+
 // Which options a build accepts beyond the shipped ones.
 enum class OptionSet {
   kShipped,  // --app-dir, --help, --version
@@ -24,10 +37,10 @@ enum class OptionSet {
 
 struct CommandLine {
   CommandLineAction action = CommandLineAction::kRun;
-  std::string app_dir;      // absolute, without a final "/"; empty: the default
-  std::string update_host;  // as given; empty when not given
-  std::string probe_limit;  // as given; empty when not given
-  std::string command;      // with kCommand: "setup", "benchmark", "prepare" or "estimate"
+  std::string app_dir;                    // absolute, without a final "/"; empty: the default
+  std::string update_host;                // as given; empty when not given
+  std::string probe_limit;                // as given; empty when not given
+  std::optional<HeadlessKind> command;    // with kCommand: the command to run
   std::vector<std::string> command_args;  // what follows it, but the options above
   std::string error;                      // with kError: what was wrong, for one line
 };
@@ -50,6 +63,24 @@ std::string UsageLines(OptionSet options);
 // use (`default_app_dir`, `data_dir`; either may be empty when not known).
 std::string UsageText(OptionSet options, const std::string& default_app_dir,
                       const std::string& data_dir);
+
+// An argument that starts with "-": the option's name, and the value written
+// with it when a long option is given as "--name=value".
+struct OptionArgument {
+  std::string name;
+  std::optional<std::string> value;
+};
+OptionArgument SplitOption(const std::string& arg);
+
+// The value of an option that takes one: the value written with it, or else
+// `args[next]`, which `next` then moves past. `error` tells when there is
+// none or it is empty.
+struct OptionValue {
+  std::string value;
+  std::string error;
+};
+OptionValue ValueOfOption(const OptionArgument& option, const std::vector<std::string>& args,
+                          std::size_t& next);
 
 // The exit status of a wrong command line.
 inline constexpr int kUsageExitStatus = 2;

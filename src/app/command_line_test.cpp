@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "install/app_folder.h"
 #include "state/program.h"
 
 namespace torva {
@@ -88,7 +87,7 @@ TEST(CommandLine, ACommandTakesTheWordsAfterIt) {
   const CommandLine line = Shipped({"--app-dir", "/tmp/a", "estimate", "x.vum", "--size", "800x600",
                                     "--app-dir=/tmp/b", "--json"});
   EXPECT_EQ(line.action, CommandLineAction::kCommand);
-  EXPECT_EQ(line.command, "estimate");
+  EXPECT_EQ(line.command, HeadlessKind::kEstimate);
   EXPECT_EQ(line.command_args, (Args{"x.vum", "--size", "800x600", "--json"}));
   // The program's own options stand anywhere; the last one counts.
   EXPECT_EQ(line.app_dir, "/tmp/b");
@@ -142,12 +141,6 @@ TEST(CommandLine, UsageTellsTheOptionsAndTheFolders) {
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
   }
-}
-
-// The installed data and the program agree on the help document's name.
-TEST(InstalledData, NamesMatchTheApplicationFolder) {
-  EXPECT_EQ(AppPaths::For("/x").help_document, std::string("/x/") + kHelpDocumentName);
-  EXPECT_EQ(AppPaths::For("/x").BenchDir, "/x/benchmark");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "app/small_commands.h"
 #include "benchmark/benchmark_run.h"
+#include "desktop/titles.h"
 #include "estimate/estimation_run.h"
 #include "prepare/prepare_project.h"
 #include "state/config/settings.h"
@@ -49,7 +50,7 @@ void EndNormally(Program& program) {
   Remember(program);
   program.desktop.CloseMainWindow();
   if (!SaveConfiguration(program)) {
-    program.desktop.Message("TORVAmeter error",
+    program.desktop.Message(kErrorTitle,
                             "The initialisation file cannot be created! TORVAmeter will "
                             "now quit");
   }

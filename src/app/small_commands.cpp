@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "desktop/titles.h"
 #include "platform/cpu_info.h"
 
 namespace torva {
@@ -12,8 +13,6 @@ std::string MainWindowTitle(const Program& program) {
 }
 
 namespace {
-
-constexpr const char* kErrorTitle = "TORVAmeter error";
 
 // When the system cannot show the page, the person is given its address.
 void OpenFarmPage(Program& program, const std::string& path) {
@@ -49,7 +48,8 @@ void OpenHelp(Program& program) {
   std::error_code ec;
   auto size = std::filesystem::file_size(pdf, ec);
   if (ec || size == 0) {
-    program.desktop.Message(kErrorTitle, "The TORVAmeter_Maxwell_Mac.pdf file cannot be found!");
+    program.desktop.Message(kErrorTitle,
+                            std::string("The ") + kHelpDocumentName + " file cannot be found!");
     return;
   }
   if (!program.desktop.Open(pdf))

@@ -7,6 +7,7 @@
 #include "app/small_commands.h"
 #include "benchmark/benchmark_results.h"
 #include "benchmark/benchmark_run.h"
+#include "desktop/titles.h"
 #include "platform/folder_lock.h"
 #include "platform/folders.h"
 #include "state/config/settings.h"
@@ -28,9 +29,7 @@ void CheckRendererAtStart(Program& program) {
     case RendererCheck::kInstallationGone:
       EndProgramAfter(program.desktop, GiveUpOnInstallation(program));
     case RendererCheck::kTooOld:
-      program.desktop.Message("TORVAmeter error",
-                              RendererTooOldMessage(program, program.state.RendererVersion,
-                                                    RendererStartFailure(program)));
+      ReportRendererTooOld(program, *program.renderer_probe);
       EndProgram();
   }
 }
@@ -43,11 +42,11 @@ void CheckRendererAtStart(Program& program) {
   // configuration: the second one leaves at once, writing nothing.
   const AppFolderLock lock = LockAppFolder(program.paths.AppDir);
   if (lock.held_by_another) {
-    program.desktop.Message("TORVAmeter warning", lock.refusal + ".\nThis copy will now quit.");
+    program.desktop.Message(kWarningTitle, lock.refusal + ".\nThis copy will now quit.");
     EndProgram();
   }
   if (!lock.refusal.empty()) {
-    program.desktop.Message("TORVAmeter error", lock.refusal + ".\nTORVAmeter will now quit.");
+    program.desktop.Message(kErrorTitle, lock.refusal + ".\nTORVAmeter will now quit.");
     EndProgram();
   }
   if (lay_out) lay_out(program.paths.AppDir);
@@ -111,9 +110,13 @@ bool SetProbeLimit(const std::string& seconds, Program& program) {
     return false;
   }
   const int value = std::stoi(seconds);
-  if (value < 1 || value > 86400) return false;
+  if (value < 1 || value > kMaxProbeLimitSeconds) return false;
   program.renderer_probe_limit_ms = value * 1000;
   return true;
+}
+
+std::string ProbeLimitError() {
+  return "--probe-limit takes whole seconds from 1 to " + std::to_string(kMaxProbeLimitSeconds);
 }
 
 }  // namespace torva

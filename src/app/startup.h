@@ -28,7 +28,10 @@ struct AppFolderLock {
 AppFolderLock LockAppFolder(const std::string& app_dir);
 
 // For the test programs: the renderer probe's limit from a count of whole
-// seconds (1 to 86400). False, and nothing changed, for any other text.
+// seconds (1 to kMaxProbeLimitSeconds). False, and nothing changed, for any
+// other text, which ProbeLimitError() then tells.
+inline constexpr int kMaxProbeLimitSeconds = 86400;
 bool SetProbeLimit(const std::string& seconds, Program& program);
+std::string ProbeLimitError();
 
 }  // namespace torva

@@ -2,6 +2,7 @@
 
 #include "benchmark/benchmark_log.h"
 #include "benchmark/benchmark_steps.h"
+#include "desktop/titles.h"
 #include "state/renderer_check.h"
 
 namespace torva {
@@ -30,7 +31,7 @@ Next CheckReady(BenchmarkRun& run) {
   const RendererCheck renderer_check = CheckRenderer(program);
   if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program);
   if (renderer_check == RendererCheck::kTooOld)
-    return fail("TORVAmeter error", TooOldToRunMessage(program, "the benchmark"));
+    return fail(kErrorTitle, TooOldToRunMessage(program, "the benchmark"));
 
   const bool yes = !BenchmarkLogPresent(BenchmarkLogFor(program.paths, mode)) ||
                    desktop.Question(QuestionId::kBenchmarkAgain, BenchmarkTitle(mode),

@@ -5,6 +5,7 @@
 #include "benchmark/benchmark_log.h"
 #include "benchmark/benchmark_record.h"
 #include "benchmark/farm_figures.h"
+#include "desktop/titles.h"
 #include "text/paths.h"
 
 namespace torva {
@@ -86,8 +87,8 @@ void LoadResultsOfThisRenderer(Program& program) {
     const std::string& log = BenchmarkLogFor(program.paths, mode);
     const std::optional<std::string> version = LoggedRendererVersion(log);
     if (version && *version != program.state.RendererVersion) {
-      program.desktop.Message("TORVAmeter warning", "The benchmark log " + log + " was made with " +
-                                                        *version + "; run the benchmark again.");
+      program.desktop.Message(kWarningTitle, "The benchmark log " + log + " was made with " +
+                                                 *version + "; run the benchmark again.");
     } else if (version) {
       LoadResults(program, mode);
     }

@@ -10,7 +10,6 @@ constexpr Colour kWhite{255, 255, 255}, kBlack{0, 0, 0};
 constexpr int kResultWidth = 1050, kResultHeight = 700;
 constexpr int kHalfWidth = kResultWidth / 2;
 constexpr int kNoteHeight = 24;  // the line under the pictures
-constexpr int kGap = 7;
 
 Picture LoadOr(const std::string& path, Picture fallback) {
   std::optional<Picture> loaded = LoadJpeg(path);
@@ -73,7 +72,7 @@ void ShowResultWindow(Desktop& desktop, const ResultPictures& result) {
   const ResultPlace place = PlaceResult(room);
   const std::optional<Picture>& plot = result.estimate_plot;
   std::optional<WindowLayout> chart_layout;
-  const int beside = place.x + place.width + m.right + kGap + m.left;
+  const int beside = place.x + place.width + m.right + kWindowGap + m.left;
   const bool side_by_side = plot && beside + plot->width <= room.x + room.width;
   if (plot) {
     chart_layout = ClosableLayout(

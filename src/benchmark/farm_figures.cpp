@@ -27,8 +27,9 @@ float SpeedRatio(long long mean_seconds, int farm_seconds) {
 }
 
 std::string FarmPoolText(RenderMode bench_mode) {
-  return bench_mode == RenderMode::kGpu ? "GPU-Low priority, 14 nodes RTX"
-                                        : "CPU-Low priority, 32 nodes V4";
+  const std::string nodes = std::to_string(FarmNodes(bench_mode)) + " nodes ";
+  return bench_mode == RenderMode::kGpu ? "GPU-Low priority, " + nodes + "RTX"
+                                        : "CPU-Low priority, " + nodes + "V4";
 }
 
 std::string BenchmarkTitle(RenderMode bench_mode) {

@@ -33,16 +33,13 @@ long long MeanSeconds(long long time_left_sum, int estimations);
 float SpeedRatio(long long mean_seconds, int farm_seconds);
 
 // What a real computer can measure. The farm's pools render the benchmark
-// scene to SL 20 in minutes (481 s on 32 CPU nodes, 218 s on 14 GPU nodes).
+// scene to SL 20 in minutes (481 s on the CPU pool, 218 s on the GPU pool).
 // A ratio of 0.05 would be a computer twenty times faster than a whole pool,
 // hundreds of nodes in one box; 5000 one that needs weeks for the scene, a
 // few hundredths of one node: a small laptop is some hundreds. Beyond them a
 // ratio comes from predictions no renderer meant.
 inline constexpr float kMinSpeedRatio = 0.05f;
 inline constexpr float kMaxSpeedRatio = 5000;
-// The SL reached in one minute lies on the renderer's scale, above 0 and not
-// beyond the highest level one can ask for.
-inline constexpr float kMaxSamplingLevel = 50;
 
 // How the farm pool is described to the user.
 std::string FarmPoolText(RenderMode bench_mode);

@@ -3,6 +3,7 @@
 
 #include "benchmark/benchmark_steps.h"
 #include "renderer/output_lines.h"
+#include "renderer/render_limits.h"
 #include "text/numbers.h"
 #include "watch/preview_window.h"
 #include "watch/window_events.h"
@@ -107,6 +108,8 @@ std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run) {
                 StartFailureText("Maxwell Render", phase2.start_error)};
   }
   float delta_sl = run.farm.sl - *phase2.sl;
+  // The SL reached in one minute lies on the renderer's scale, above 0 and not
+  // beyond the highest level one can ask for.
   if (*phase2.sl <= 0 || *phase2.sl > kMaxSamplingLevel) {
     return Stop{"impossible SL reading",
                 "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +

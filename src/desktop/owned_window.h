@@ -7,6 +7,10 @@
 
 namespace torva {
 
+// The room left between the frames of a secondary window and the window it is
+// placed beside.
+inline constexpr int kWindowGap = 7;
+
 class OwnedWindow {
  public:
   // No window at all without a layout, or when it cannot be opened.

@@ -1,3 +1,4 @@
+#include "desktop/titles.h"
 #include "estimate/estimation_steps.h"
 #include "state/renderer_check.h"
 
@@ -20,11 +21,11 @@ Next CheckReady(Estimation& run) {
     if (*gpu) run.project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
-    run.Fail("TORVAmeter error", TooOldToRunMessage(run.program, "the estimator"));
+    run.Fail(kErrorTitle, TooOldToRunMessage(run.program, "the estimator"));
     return {Next::kGiveUp};
   }
   if (!BenchmarkDone(state, run.project.mode)) {
-    run.Fail("TORVAmeter error",
+    run.Fail(kErrorTitle,
              "Before doing an estimation, you must run the benchmark on your system!\n"
              "Click on the 'Benchmark' button below to do so.");
     return {Next::kGiveUp};

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "desktop/titles.h"
 #include "estimate/estimation_names.h"
 #include "estimate/estimation_steps.h"
 #include "estimate/extrapolation.h"
@@ -201,7 +202,7 @@ void Evaluate(Estimation& run) {
   run.log.Write("");
   if (!failure.empty()) {
     run.ReportAndLog(failure);
-    run.Fail("TORVAmeter error", Joined(failure));
+    run.Fail(kErrorTitle, Joined(failure));
     record.outcome = run.render.Crashed() ? "renderer crashed" : "not priced";
     return;
   }
@@ -223,7 +224,7 @@ void Evaluate(Estimation& run) {
         return;
       }
       run.ReportAndLog(unpriced);
-      run.Fail("TORVAmeter error", Joined(unpriced));
+      run.Fail(kErrorTitle, Joined(unpriced));
       record.outcome = "not priced";
       return;
   }
@@ -271,7 +272,7 @@ void KeepTheRecord(Estimation& run) {
     return;
   }
   if (!run.log.Commit()) {
-    run.Fail("TORVAmeter error", "The estimation log " + run.log_path + " cannot be written.");
+    run.Fail(kErrorTitle, "The estimation log " + run.log_path + " cannot be written.");
     return;
   }
   outcome.log = run.log_path;

@@ -2,22 +2,14 @@
 
 #include <cmath>
 
+#include "renderer/render_limits.h"
 #include "text/numbers.h"
 
 namespace torva {
 
-namespace {
-
-constexpr int kMinResolution = 400;
-constexpr int kMaxResolution = 32768;
-constexpr int kMinSamplingLevel = 10;
-constexpr int kMaxSamplingLevel = 50;  // the prompt does not say so
-
-}  // namespace
-
 std::optional<int> ResolutionFromAnswer(std::string_view answer) {
   const long long value = ReadWholeNumber(answer);
-  if (value < kMinResolution || value > kMaxResolution) return std::nullopt;
+  if (value < kMinRenderSide || value > kMaxRenderSide) return std::nullopt;
   return static_cast<int>(value);
 }
 
@@ -40,7 +32,8 @@ std::optional<int> AskResolution(Desktop& desktop, QuestionId id, const std::str
 std::optional<SamplingLevelAnswer> AskSamplingLevel(Desktop& desktop, const std::string& initial) {
   for (;;) {
     const std::optional<std::string> answer = desktop.InputFrom(
-        QuestionId::kSamplingLevel, "Sampling Level", "Enter the SL to reach (SL >= 10)", initial);
+        QuestionId::kSamplingLevel, "Sampling Level",
+        "Enter the SL to reach (SL >= " + std::to_string(kMinSamplingLevel) + ")", initial);
     if (!answer || answer->empty()) return std::nullopt;
     if (auto level = SamplingLevelFromAnswer(*answer)) return SamplingLevelAnswer{*level, *answer};
   }

@@ -10,11 +10,12 @@
 namespace torva {
 
 // The whole number at the start of a width or height answer, when it lies in
-// 400..32768; nullopt means "ask again".
+// kMinRenderSide..kMaxRenderSide; nullopt means "ask again".
 std::optional<int> ResolutionFromAnswer(std::string_view answer);
 
 // The decimal number at the start of an SL answer rounded half to even, when
-// it lies in 10..50; nullopt means "ask again".
+// it lies in kMinSamplingLevel..kMaxSamplingLevel (the prompt names only the
+// least); nullopt means "ask again".
 std::optional<int> SamplingLevelFromAnswer(std::string_view answer);
 
 // Asks until the answer is in range; nullopt when the user cancels or

@@ -4,6 +4,7 @@
 #include "estimate/unpacking.h"
 #include "platform/folders.h"
 #include "renderer/command_lines.h"
+#include "renderer/render_limits.h"
 #include "text/numbers.h"
 #include "text/paths.h"
 
@@ -28,13 +29,15 @@ bool ChooseProject(Estimation& run) {
     return false;
   };
 
-  std::optional<int> width = AskResolution(
-      desktop, QuestionId::kProjectWidth, "Project X (width) resolution",
-      "Enter the X resolution (400-32768 pix)", camera ? std::to_string(camera->width) : "");
+  const std::string range = " resolution (" + std::to_string(kMinRenderSide) + "-" +
+                            std::to_string(kMaxRenderSide) + " pix)";
+  std::optional<int> width =
+      AskResolution(desktop, QuestionId::kProjectWidth, "Project X (width) resolution",
+                    "Enter the X" + range, camera ? std::to_string(camera->width) : "");
   if (!width) return cancelled();
-  std::optional<int> height = AskResolution(
-      desktop, QuestionId::kProjectHeight, "Project Y (height) resolution",
-      "Enter the Y resolution (400-32768 pix)", camera ? std::to_string(camera->height) : "");
+  std::optional<int> height =
+      AskResolution(desktop, QuestionId::kProjectHeight, "Project Y (height) resolution",
+                    "Enter the Y" + range, camera ? std::to_string(camera->height) : "");
   if (!height) return cancelled();
   project.width = *width;
   project.height = *height;

@@ -16,9 +16,9 @@ void Announce(Estimation& run) {
   const Project& project = run.project;
   const std::string running =
       "Simulation is running for project \"" + project.scene_file + "\", please wait...";
-  const std::string target = "Time to reach SL = " + FormatFixed(project.target_sl, 2) +
-                             (project.mode == RenderMode::kGpu ? " (with 14 GPU nodes) below:"
-                                                               : " (with 32 CPU nodes) below:");
+  const std::string target = "Time to reach SL = " + FormatFixed(project.target_sl, 2) + " (with " +
+                             std::to_string(FarmNodes(project.mode)) + " " +
+                             ModeName(project.mode) + " nodes) below:";
   // Without a window nobody clicks: the stop rule ends the render.
   if (run.options.stop_rule)
     run.ReportLines({"", "The render stops by itself once it has run long enough.", ""});

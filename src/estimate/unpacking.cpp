@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "desktop/titles.h"
 #include "estimate/estimation_names.h"
 #include "estimate/estimation_steps.h"
 #include "estimate/work_folder.h"
@@ -64,7 +65,7 @@ std::optional<std::string> NotAnArchive(const std::string& path) {
 }
 
 void AbandonUnpacked(Estimation& run, const std::string& text) {
-  run.Fail("TORVAmeter error", text);
+  run.Fail(kErrorTitle, text);
   run.program.desktop.ClearLog();
   RemoveOwnFolder(run.program.paths.WorkDir);
   run.log.Discard();
@@ -74,19 +75,19 @@ void WarnAboutTheProject(Program& program) {
   const std::string& work_dir = program.paths.WorkDir;
   const std::optional<int> active_cameras = CountActiveCameras(work_dir + "/cameras.txt");
   if (!active_cameras) {
-    program.desktop.Message("TORVAmeter warning",
+    program.desktop.Message(kWarningTitle,
                             "cameras.txt is too large (more than " +
                                 std::to_string(kMaxTextFileBytes >> 20) +
                                 " MB). The estimation goes on without counting its cameras.");
   } else if (*active_cameras > 1) {
-    program.desktop.Message("TORVAmeter warning",
+    program.desktop.Message(kWarningTitle,
                             "This is a multi-camera project.\nThe estimation will process THE "
                             "ACTIVE CAMERA ONLY!\nTo estimate the whole project, multiply by the "
                             "number of cameras.");
   }
   std::error_code ec;
   if (!std::filesystem::exists(work_dir + "/" + kProjectLogName, ec)) {
-    program.desktop.Message("TORVAmeter warning",
+    program.desktop.Message(kWarningTitle,
                             "This project has not been prepared by TORVAmeter. The estimation "
                             "may or may not work.");
   }

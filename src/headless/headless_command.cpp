@@ -6,6 +6,7 @@
 #include "estimate/estimation_questions.h"
 #include "platform/folders.h"
 #include "prepare/scene_name.h"
+#include "renderer/render_limits.h"
 
 namespace torva {
 namespace {
@@ -110,12 +111,14 @@ std::string TakeOption(HeadlessCommand& command, const std::string& name,
                       height = x == std::string::npos ? "" : value.substr(x + 1);
     if (!AllDigits(width) || !AllDigits(height) || !ResolutionFromAnswer(width) ||
         !ResolutionFromAnswer(height))
-      return "--size takes WxH, each from 400 to 32768 pixels (for example 1920x1080)";
+      return "--size takes WxH, each from " + std::to_string(kMinRenderSide) + " to " +
+             std::to_string(kMaxRenderSide) + " pixels (for example 1920x1080)";
     command.width = width;
     command.height = height;
   } else if (name == "--sl") {
     if (!PlainDecimal(value) || !SamplingLevelFromAnswer(value))
-      return "--sl takes a sampling level from 10 to 50";
+      return "--sl takes a sampling level from " + std::to_string(kMinSamplingLevel) + " to " +
+             std::to_string(kMaxSamplingLevel);
     command.sl = value;
   } else if (name == "--seconds") {
     if (!PlainDecimal(value) || std::stod(value) <= 0)
@@ -154,48 +157,40 @@ std::string CheckComplete(const HeadlessCommand& command, const std::vector<std:
 
 }  // namespace
 
-HeadlessCommand ParseHeadlessCommand(const std::string& name,
-                                     const std::vector<std::string>& args) {
+HeadlessCommand ParseHeadlessCommand(HeadlessKind kind, const std::vector<std::string>& args) {
   HeadlessCommand command;
-  command.kind = name == "setup"      ? HeadlessKind::kSetup
-                 : name == "prepare"  ? HeadlessKind::kPrepare
-                 : name == "estimate" ? HeadlessKind::kEstimate
-                                      : HeadlessKind::kBenchmark;
-  const std::map<std::string, bool>& options = OptionsOf(command.kind);
+  command.kind = kind;
+  const std::map<std::string, bool>& options = OptionsOf(kind);
   std::vector<std::string> words;
   auto fail = [&command](const std::string& error) {
     if (command.error.empty()) command.error = error;
   };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
+  std::size_t next = 0;
+  while (next < args.size()) {
+    const std::string& arg = args[next++];
     if (arg.size() < 2 || arg[0] != '-') {
       words.push_back(arg);
       continue;
     }
-    const std::size_t equals = arg.find('=');
-    const bool inline_value = arg.starts_with("--") && equals != std::string::npos;
-    const std::string option = inline_value ? arg.substr(0, equals) : arg;
-    const auto known = options.find(option);
+    const OptionArgument option = SplitOption(arg);
+    const auto known = options.find(option.name);
     if (known == options.end()) {
-      fail("unknown option " + option + " for " + name);
+      fail("unknown option " + option.name + " for " + CommandWord(kind));
       continue;
     }
     std::string value;
     if (!known->second) {
-      if (inline_value) fail(option + " takes no value");
-    } else if (inline_value) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
+      if (option.value) fail(option.name + " takes no value");
     } else {
-      fail("missing value after " + option);
-      continue;
+      const OptionValue given = ValueOfOption(option, args, next);
+      if (!given.error.empty()) {
+        fail(given.error);
+        continue;
+      }
+      value = given.value;
     }
-    if (known->second && value.empty()) {
-      fail("empty value for " + option);
-      continue;
-    }
-    if (const std::string error = TakeOption(command, option, value); !error.empty()) fail(error);
+    if (const std::string error = TakeOption(command, option.name, value); !error.empty())
+      fail(error);
   }
   if (command.error.empty()) fail(CheckComplete(command, words));
   // A login without a password on the command line takes it from the environment.

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace torva {
+#include "app/command_line.h"
 
-enum class HeadlessKind { kSetup, kBenchmark, kPrepare, kEstimate };
+namespace torva {
 
 // Which cameras `prepare` renders.
 struct CameraPick {
@@ -47,7 +47,7 @@ struct HeadlessCommand {
   std::string error;  // not empty: the arguments are wrong, for this reason
 };
 
-// `name` is one of the command words the program's command line knows.
-HeadlessCommand ParseHeadlessCommand(const std::string& name, const std::vector<std::string>& args);
+// Reads the arguments that follow the word of command `kind`.
+HeadlessCommand ParseHeadlessCommand(HeadlessKind kind, const std::vector<std::string>& args);
 
 }  // namespace torva

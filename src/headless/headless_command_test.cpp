@@ -9,8 +9,12 @@ namespace {
 
 using Args = std::vector<std::string>;
 
+HeadlessCommand Parse(const std::string& word, const Args& args) {
+  return ParseHeadlessCommand(*CommandNamed(word), args);
+}
+
 TEST(HeadlessCommand, EachCommandTakesItsArgumentsInBothForms) {
-  const HeadlessCommand setup = ParseHeadlessCommand(
+  const HeadlessCommand setup = Parse(
       "setup", {"--maxwell", "/opt/Maxwell/", "--login=ann", "--password", "p w", "--updates=yes"});
   EXPECT_EQ(setup.error, "");
   EXPECT_EQ(setup.kind, HeadlessKind::kSetup);
@@ -18,30 +22,28 @@ TEST(HeadlessCommand, EachCommandTakesItsArgumentsInBothForms) {
   EXPECT_EQ(setup.login, "ann");
   EXPECT_EQ(setup.password, "p w");
   EXPECT_TRUE(setup.check_updates);
-  EXPECT_FALSE(ParseHeadlessCommand("setup", {"--maxwell", "/m"}).check_updates);
-  EXPECT_EQ(ParseHeadlessCommand("setup", {"--maxwell=/m", "--login=a"}).password_from,
+  EXPECT_FALSE(Parse("setup", {"--maxwell", "/m"}).check_updates);
+  EXPECT_EQ(Parse("setup", {"--maxwell=/m", "--login=a"}).password_from,
             HeadlessCommand::PasswordFrom::kEnvironment);
 
-  const HeadlessCommand benchmark =
-      ParseHeadlessCommand("benchmark", {"--gpu", "--estimates=5", "--json"});
+  const HeadlessCommand benchmark = Parse("benchmark", {"--gpu", "--estimates=5", "--json"});
   EXPECT_EQ(benchmark.error, "");
   EXPECT_EQ(benchmark.kind, HeadlessKind::kBenchmark);
   EXPECT_TRUE(benchmark.gpu && benchmark.json);
   EXPECT_EQ(benchmark.estimates, 5);
-  EXPECT_EQ(ParseHeadlessCommand("benchmark", {}).estimates, std::nullopt);  // once settled
+  EXPECT_EQ(Parse("benchmark", {}).estimates, std::nullopt);  // once settled
 
-  const HeadlessCommand prepare = ParseHeadlessCommand(
-      "prepare", {"my scene.MXS", "--cameras", "3,1,3", "--fast", "--allow-same-names"});
+  const HeadlessCommand prepare =
+      Parse("prepare", {"my scene.MXS", "--cameras", "3,1,3", "--fast", "--allow-same-names"});
   EXPECT_EQ(prepare.error, "");
   EXPECT_EQ(prepare.scene, std::filesystem::current_path().string() + "/my scene.MXS");
   EXPECT_EQ(prepare.cameras.kind, CameraPick::Kind::kListed);
   EXPECT_EQ(prepare.cameras.numbers, (std::vector<int>{3, 1}));
   EXPECT_TRUE(prepare.fast && prepare.allow_same_names && !prepare.json);
-  EXPECT_EQ(ParseHeadlessCommand("prepare", {"/s.mxs"}).cameras.kind, CameraPick::Kind::kActive);
-  EXPECT_EQ(ParseHeadlessCommand("prepare", {"/s.mxs", "--cameras=all"}).cameras.kind,
-            CameraPick::Kind::kAll);
+  EXPECT_EQ(Parse("prepare", {"/s.mxs"}).cameras.kind, CameraPick::Kind::kActive);
+  EXPECT_EQ(Parse("prepare", {"/s.mxs", "--cameras=all"}).cameras.kind, CameraPick::Kind::kAll);
 
-  const HeadlessCommand estimate = ParseHeadlessCommand(
+  const HeadlessCommand estimate = Parse(
       "estimate", {"--size", "1920X1080", "/a/Kitchen.vum", "--sl", "9.6", "--seconds", "2.5"});
   EXPECT_EQ(estimate.error, "");
   EXPECT_EQ(estimate.archive, "/a/Kitchen.vum");
@@ -49,8 +51,7 @@ TEST(HeadlessCommand, EachCommandTakesItsArgumentsInBothForms) {
   EXPECT_EQ(estimate.height, "1080");
   EXPECT_EQ(estimate.sl, "9.6");  // as typed: the log's name holds it
   EXPECT_EQ(estimate.seconds, 2.5);
-  EXPECT_EQ(ParseHeadlessCommand("estimate", {"/a.vum", "--size", "400x32768", "--sl", "50"}).error,
-            "");
+  EXPECT_EQ(Parse("estimate", {"/a.vum", "--size", "400x32768", "--sl", "50"}).error, "");
 }
 
 TEST(HeadlessCommand, WrongArgumentsAreTold) {
@@ -111,7 +112,7 @@ TEST(HeadlessCommand, WrongArgumentsAreTold) {
       {"estimate", {"--bogus", "--size", "1x1"}, "unknown option --bogus for estimate"},
   };
   for (const auto& [name, args, error] : cases) {
-    EXPECT_EQ(ParseHeadlessCommand(name, args).error, error) << name << " " << args.size();
+    EXPECT_EQ(Parse(name, args).error, error) << name << " " << args.size();
   }
 }
 

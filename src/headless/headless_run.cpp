@@ -30,15 +30,10 @@ std::string LoadState(Program& program, TerminalDesktop& desktop, const std::str
     return "no settings in " + program.paths.AppDir + ": run \"" + name +
            " setup --maxwell DIR\" first";
   }
-  State& state = program.state;
   const RendererCheck check = CheckRenderer(program);
   if (check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program).reason;
-  if (check == RendererCheck::kTooOld) {
-    const std::string start_failure = RendererStartFailure(program);
-    desktop.Message("TORVAmeter error",
-                    RendererTooOldMessage(program, state.RendererVersion, start_failure));
-    return start_failure.empty() ? "Maxwell Render is too old" : start_failure;
-  }
+  if (check == RendererCheck::kTooOld)
+    return ReportRendererTooOld(program, *program.renderer_probe);
   LoadResultsOfThisRenderer(program);
   return "";
 }
@@ -118,8 +113,8 @@ Reply QuitOnInterrupt() {
 int RunHeadless(const CommandLine& line, const std::string& app_dir,
                 const std::string& program_name, OptionSet options,
                 const std::function<void(const std::string&)>& lay_out) {
-  const std::string name = program_name + " " + line.command;
-  const HeadlessCommand command = ParseHeadlessCommand(line.command, line.command_args);
+  const std::string name = program_name + " " + CommandWord(*line.command);
+  const HeadlessCommand command = ParseHeadlessCommand(*line.command, line.command_args);
   auto usage_error = [&](const std::string& error) {
     std::fprintf(stderr, "%s: %s\n%sTry '%s --help' for more.\n", name.c_str(), error.c_str(),
                  UsageLines(options).c_str(), program_name.c_str());
@@ -139,7 +134,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   TerminalDesktop desktop(output);
   Program program(desktop, app_dir);
   if (!line.probe_limit.empty() && !SetProbeLimit(line.probe_limit, program))
-    return usage_error("--probe-limit takes whole seconds from 1 to 86400");
+    return usage_error(ProbeLimitError());
   program.reuse_renderer_probe = true;
   // A closed terminal stops the run as Ctrl-C does; a reader that went away
   // is a failed write, which the output notices, not a sudden death that

@@ -129,13 +129,8 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program,
   if (!probe.merge_tool_present)
     return HeadlessOutcome::Failed("no Maxwell Render installation in " + maxwell_dir +
                                    " (no mximerge)");
-  if (VersionIsOlder(probe.version, program.constants.MinRendererVersion)) {
-    const std::string start_failure = StartFailureText("Maxwell Render", probe.start_error);
-    program.desktop.Message("TORVAmeter error",
-                            RendererTooOldMessage(program, probe.version, start_failure));
-    return HeadlessOutcome::Failed(start_failure.empty() ? "Maxwell Render is too old"
-                                                         : start_failure);
-  }
+  if (RendererTooOld(program, probe.version))
+    return HeadlessOutcome::Failed(ReportRendererTooOld(program, probe));
 
   State& state = program.state;
   state.MaxwellDir = maxwell_dir;

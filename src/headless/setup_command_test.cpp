@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "headless/command_runs.h"
+#include "testing/fake_renderer.h"
 #include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
 
@@ -19,7 +20,7 @@ class SetupRefusals : public ::testing::Test {
 
   std::string Failure(const std::string& maxwell, std::vector<std::string> args) {
     args.insert(args.begin(), {"--maxwell", maxwell});
-    const HeadlessCommand command = ParseHeadlessCommand("setup", args);
+    const HeadlessCommand command = ParseHeadlessCommand(HeadlessKind::kSetup, args);
     EXPECT_EQ(command.error, "");
     return RunSetup(command, program_, "torvameter").failure;
   }
@@ -48,6 +49,17 @@ TEST_F(SetupRefusals, AFolderNameWithALineFeed) {
   ASSERT_TRUE(std::filesystem::create_directory(folder));
   EXPECT_EQ(Failure(folder, {}),
             "--maxwell: a folder name with a line feed cannot be kept in the settings");
+}
+
+// The renderer is run, found too old, and its message told; nothing is written.
+TEST_F(SetupRefusals, ARendererOlderThanTheProgramNeeds) {
+  const std::string maxwell = folder_.path() + "/Maxwell";
+  InstallFakeRenderer(maxwell + "/", PrintingBanner("Engine version 2.6.9.0\n"));
+  EXPECT_CALL(desktop_, Message("TORVAmeter error",
+                                "Your Maxwell Render version is 2.6.9.0.\nThis version of "
+                                "TORVAmeter needs Maxwell Render 2.7.0 (or newer) to run."));
+  EXPECT_EQ(Failure(maxwell, {}), "Maxwell Render is too old");
+  EXPECT_FALSE(std::filesystem::exists(program_.paths.ConfigFile));
 }
 
 }  // namespace

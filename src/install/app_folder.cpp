@@ -152,7 +152,7 @@ std::string FindDataFolder(const std::string& executable, const std::string& sys
   if (!system_data_dir.empty()) candidates.push_back(system_data_dir);
   for (std::string& folder : candidates) {
     folder = WithoutTrailingSlashes(folder);
-    if (!folder.empty() && IsFolder(folder + "/benchmark")) return folder;
+    if (!folder.empty() && IsFolder(folder + "/" + kBenchmarkFolderName)) return folder;
   }
   return "";
 }
@@ -198,9 +198,10 @@ LayoutReport LayOutAppFolder(const std::string& app_dir, const std::string& data
     return layout.report;
   }
 
-  layout.Link(archiver, app + "/7za");
-  layout.File(data + "/" + kHelpDocumentName, app + "/" + kHelpDocumentName);
-  layout.Tree(data + "/benchmark", app + "/benchmark");
+  const AppPaths paths = AppPaths::For(app);
+  layout.Link(archiver, paths.archiver);
+  layout.File(data + "/" + kHelpDocumentName, paths.help_document);
+  layout.Tree(data + "/" + kBenchmarkFolderName, paths.BenchDir);
   return layout.report;
 }
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "install/app_paths.h"
+
 namespace torva {
 
 // The folder's own name, wherever it lies.
 inline constexpr const char* kAppFolderName = "TORVAmeter_Maxwell";
 // The installed data's folder name under a "share" folder.
 inline constexpr const char* kDataFolderName = "torvameter";
-// The help document, in the installed data and in the application folder.
-inline constexpr const char* kHelpDocumentName = "TORVAmeter_Maxwell_Mac.pdf";
 
 // The application folder for the given environment values (null or empty
 // when unset): "/Applications/TORVAmeter_Maxwell" on macOS; elsewhere
@@ -55,9 +55,10 @@ struct LayoutReport {
 };
 
 // Lays out `app_dir` from `data_dir` as an installer would: the folder
-// itself, "7za" (a link to `archiver`, when that is not empty), the help
-// document, and the "benchmark" folder with every file of `data_dir` +
-// "/benchmark" (scenes, the farm's pictures, the camera script template).
+// itself and, where AppPaths puts them, the archiver (a link to `archiver`,
+// when that is not empty), the help document, and the benchmark folder with
+// every file of the data's (scenes, the farm's pictures, the camera script
+// template).
 // Only what is missing is made: a file, link or folder already there under
 // the same name, even a broken link, is left as it is. A copy appears whole
 // or not at all.

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "desktop/titles.h"
 #include "platform/own_folder.h"
 #include "prepare/archive_lines.h"
 #include "prepare/preparation_steps.h"
@@ -100,7 +101,7 @@ void ReportFailure(Preparation& preparation, const std::string& detail) {
   fs::rename(paths.project_log, error_log, ec);
   if (!gathered) {
     preparation.Fail(
-        "TORVAmeter error",
+        kErrorTitle,
         (preparation.renderer_crashed
              ? "Maxwell Render has crashed while gathering the scene's files: nothing has been "
                "compressed."
@@ -108,8 +109,8 @@ void ReportFailure(Preparation& preparation, const std::string& detail) {
             DetailLine(StartFailureText("Maxwell Render", preparation.renderer_start_error)));
     return;
   }
-  preparation.Fail("TORVAmeter error", "An error occurred during the compression!" +
-                                           (detail.empty() ? "" : "\n" + detail));
+  preparation.Fail(kErrorTitle, "An error occurred during the compression!" +
+                                    (detail.empty() ? "" : "\n" + detail));
 }
 
 // One packing: where the archive goes, how it went.
@@ -223,7 +224,7 @@ bool PackProject(Preparation& preparation) {
   Packing packing(program.paths, preparation.scene_name);
   const bool archiver_missing = FileBytes(program.paths.archiver) <= 0;
   if (archiver_missing) {
-    program.desktop.Message("TORVAmeter error",
+    program.desktop.Message(kErrorTitle,
                             "7za has not been found in the TORVAmeter directory!\nYou will "
                             "have to compress the files in " +
                                 ProjectFolder(program.paths) + " manually.");

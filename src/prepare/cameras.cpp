@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "desktop/owned_window.h"
+#include "desktop/titles.h"
 #include "platform/work_file.h"
 #include "prepare/camera_list.h"
 #include "prepare/camera_script.h"
@@ -62,7 +63,7 @@ bool ListCameras(Preparation& preparation, const std::string& cameras_file) {
     fs::remove(cameras_file, ec);
     const std::string failure = ListingFailure(pymaxwell.ExitCode());
     preparation.log.Write(failure);
-    program.desktop.Message("TORVAmeter warning", failure);
+    program.desktop.Message(kWarningTitle, failure);
   }
   return true;
 }
@@ -92,7 +93,7 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<Camera>& camera
       break;
     }
     if (std::find(choice.ticks->begin(), choice.ticks->end(), true) != choice.ticks->end()) break;
-    program.desktop.Message("TORVAmeter error", "You must select at least one camera to render");
+    program.desktop.Message(kErrorTitle, "You must select at least one camera to render");
     program.desktop.ResetCheckBoxes(*window);
   }
   return choice;
@@ -114,7 +115,7 @@ bool ChooseCameras(Preparation& preparation) {
                                 std::to_string(kMaxTextFileBytes >> 20) +
                                 " MB). The project will be prepared without its list of cameras.";
     preparation.log.Write(failure);
-    program.desktop.Message("TORVAmeter warning", failure);
+    program.desktop.Message(kWarningTitle, failure);
   }
   if (!file.lines) return true;
   std::vector<Camera> cameras;

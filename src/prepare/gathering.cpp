@@ -2,6 +2,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "desktop/titles.h"
 #include "platform/cpu_info.h"
 #include "platform/own_folder.h"
 #include "prepare/file_copy.h"
@@ -64,7 +65,7 @@ bool SearchMissingFile(Preparation& preparation, const MissingFile& missing) {
     chosen = *path;
     if (FileNameOf(chosen) != missing.name) continue;
     if (CopyPlainFile(chosen, program.paths.TempDir + missing.name)) break;
-    program.desktop.Message("TORVAmeter error",
+    program.desktop.Message(kErrorTitle,
                             "The file \"" + ValidUtf8(chosen) +
                                 "\" cannot be copied into the project: "
                                 "only a plain file that can be read can be sent. Please choose "
@@ -90,7 +91,7 @@ bool NameTheSceneCopy(Preparation& preparation) {
       RenameWithoutReplacing(copy, folder + preparation.project_scene_file);
   if (renamed == RenameResult::kDone) return true;
   preparation.Fail(
-      "TORVAmeter error",
+      kErrorTitle,
       "The scene cannot be named " + ValidUtf8(preparation.project_scene_file) + " in the project" +
           (renamed == RenameResult::kTargetExists ? ": the scene uses a file of that name." : ".") +
           "\nPlease rename the scene and prepare it again.");
@@ -137,12 +138,12 @@ Next GatherDependencies(Preparation& preparation) {
   switch (MakeOwnFolder(project_folder, &why)) {
     case OwnFolder::kReady: break;
     case OwnFolder::kForeign:
-      preparation.Fail("TORVAmeter error", ForeignFolderMessage(project_folder));
+      preparation.Fail(kErrorTitle, ForeignFolderMessage(project_folder));
       return {Next::kGiveUp};
     case OwnFolder::kFailed:
-      preparation.Fail("TORVAmeter error",
-                       "The folder " + project_folder +
-                           " cannot be made ready for the project: " + why.message() + ".");
+      preparation.Fail(kErrorTitle, "The folder " + project_folder +
+                                        " cannot be made ready for the project: " + why.message() +
+                                        ".");
       return {Next::kGiveUp};
   }
   if (!WriteWholeFile(paths.gather_script, GatherScript(preparation.scene_path, project_folder)))

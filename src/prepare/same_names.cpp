@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "desktop/titles.h"
 #include "prepare/dependency_sources.h"
 #include "prepare/gather_script.h"
 #include "prepare/preparation_steps.h"
@@ -39,7 +40,7 @@ bool CheckSameNames(Preparation& preparation) {
   }
   if (exit_code != 0) {
     program.desktop.Message(
-        "TORVAmeter warning",
+        kWarningTitle,
         "TORVAmeter could not check whether files of the same name come from different "
         "folders. If they do, only one of each name will be sent to the farm." +
             DetailLine(start_failure));
@@ -55,9 +56,8 @@ bool CheckSameNames(Preparation& preparation) {
     copies.emplace_back(ProjectName(dependency.recorded),
                         CopiedFrom(dependency, scene_folder, preparation.found_by_hand));
   const std::vector<SameNameFiles> clashes = DifferingSameNameFiles(copies, program.paths.TempDir);
-  return clashes.empty() ||
-         program.desktop.QuestionDefaultNo(QuestionId::kSameNames, "TORVAmeter warning",
-                                           SameNameQuestion(clashes));
+  return clashes.empty() || program.desktop.QuestionDefaultNo(QuestionId::kSameNames, kWarningTitle,
+                                                              SameNameQuestion(clashes));
 }
 
 }  // namespace torva

@@ -1,3 +1,4 @@
+#include "desktop/titles.h"
 #include "prepare/preparation_steps.h"
 #include "prepare/scene_name.h"
 
@@ -28,11 +29,11 @@ void NameSceneInProject(Preparation& preparation) {
                             " in the project (your scene file keeps its name)";
   if (blank_free != scene_path) {
     program.desktop.Message(
-        "TORVAmeter warning",
+        kWarningTitle,
         "Spaces are not allowed in the scene name, they are replaced by '_'" + named);
   }
   if (project_path != blank_free) {
-    program.desktop.Message("TORVAmeter warning",
+    program.desktop.Message(kWarningTitle,
                             "For compatibility reasons (command-line length), the\rscene "
                             "name is truncated to 24 characters" +
                                 named);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desktop/desktop.h"
+#include "install/app_paths.h"
 #include "renderer/cameras_file.h"
 #include "renderer/detect.h"
 #include "renderer/process.h"
@@ -15,6 +16,15 @@
 
 namespace torva {
 
+// The farm's pools: CPU-Low priority on V4 nodes, GPU-Low priority on RTX nodes.
+inline constexpr int kFarmCpuNodes = 32;
+inline constexpr int kFarmGpuNodes = 14;
+
+// How many nodes the farm's pool for `mode` has.
+inline int FarmNodes(RenderMode mode) {
+  return mode == RenderMode::kGpu ? kFarmGpuNodes : kFarmCpuNodes;
+}
+
 // Fixed at start-up; only MxiSizeLimitMB may be overridden by the configuration.
 struct Constants {
   std::string ProgramVersion = "2.8";
@@ -22,8 +32,8 @@ struct Constants {
   int MxiSizeLimitMB = 20480;
   int FarmCpuUnits = 7188;
   float FarmCpuUnitPrice = 0.015f;
-  // GPU-Low priority, 14 RTX nodes: one unit per node, 6 EUR per node and hour.
-  int FarmGpuUnits = 14;
+  // GPU-Low priority: one unit per node, 6 EUR per node and hour.
+  int FarmGpuUnits = kFarmGpuNodes;
   float FarmGpuUnitPrice = 6.0f;
   int FarmTimeV2 = 873;
   float FarmSLV2 = 19.26f;
@@ -35,54 +45,6 @@ struct Constants {
   float FarmSLV5 = 15.4f;
   int FarmTimeV5Gpu = 218;
   float FarmSLV5Gpu = 17.96f;
-};
-
-// The log a preparation writes and packs with the project, by this name in
-// the application folder and in the unpacked project.
-inline constexpr const char* kProjectLogName = "TORVAmeter_Maxwell.log";
-
-// Folders and files under the application folder: the established names,
-// then the program's own.
-struct AppPaths {
-  std::string AppDir;
-  std::string ArchiveDir;
-  std::string BenchDir;
-  std::string WorkDir;
-  std::string EstimateDir;
-  std::string TempDir;  // the project folder, with a final "/"
-  std::string ConfigFile;
-  std::string BenchmarkLog;
-  std::string GpuBenchmarkLog;
-  std::string UpdateZipPath;
-  std::string config_backup;
-  std::string cpu_log_backup;
-  std::string gpu_log_backup;
-  std::string help_document;
-  std::string gather_script;
-  std::string project_log;
-  std::string archiver;  // 7za
-
-  static AppPaths For(const std::string& app_dir) {
-    AppPaths p;
-    p.AppDir = app_dir;
-    p.ArchiveDir = app_dir + "/archive";
-    p.BenchDir = app_dir + "/benchmark";
-    p.WorkDir = app_dir + "/workdir";
-    p.EstimateDir = app_dir + "/estimate";
-    p.TempDir = app_dir + "/temp/";
-    p.ConfigFile = app_dir + "/TORVAmeter_Maxwell.ini";
-    p.config_backup = app_dir + "/TORVAmeter_Maxwell.ini.bak";
-    p.BenchmarkLog = p.BenchDir + "/TORVAmeter_Benchmark.log";
-    p.GpuBenchmarkLog = p.BenchDir + "/TORVAmeter_BenchmarkGPU.log";
-    p.cpu_log_backup = p.BenchDir + "/TORVAmeter_Benchmark.bak";
-    p.gpu_log_backup = p.BenchDir + "/TORVAmeter_BenchmarkGPU.bak";
-    p.help_document = app_dir + "/TORVAmeter_Maxwell_Mac.pdf";
-    p.gather_script = app_dir + "/TORVAGather.ms";
-    p.project_log = app_dir + "/" + kProjectLogName;
-    p.archiver = app_dir + "/7za";
-    p.UpdateZipPath = app_dir + "/TORVAmeter_Maxwell_Mac.zip";
-    return p;
-  }
 };
 
 // The benchmark log of BenchMode `mode`.

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "desktop/titles.h"
+
 namespace torva {
 
 RendererCheck CheckRenderer(Program& program) {
@@ -16,16 +18,21 @@ RendererCheck CheckRenderer(Program& program) {
 
   state.RendererVersion = probe.version;
   state.GpuCapable = probe.gpu_capable;
-  return VersionIsOlder(state.RendererVersion, program.constants.MinRendererVersion)
-             ? RendererCheck::kTooOld
-             : RendererCheck::kUsable;
+  return RendererTooOld(program, state.RendererVersion) ? RendererCheck::kTooOld
+                                                        : RendererCheck::kUsable;
 }
 
-std::string RendererTooOldMessage(const Program& program, const std::string& version,
-                                  const std::string& start_failure) {
-  return "Your Maxwell Render version is " + version +
-         ".\nThis version of TORVAmeter needs Maxwell Render " +
-         program.constants.MinRendererVersion + " (or newer) to run." + DetailLine(start_failure);
+bool RendererTooOld(const Program& program, const std::string& version) {
+  return VersionIsOlder(version, program.constants.MinRendererVersion);
+}
+
+std::string ReportRendererTooOld(Program& program, const RendererProbe& probe) {
+  const std::string start_failure = StartFailureText("Maxwell Render", probe.start_error);
+  program.desktop.Message(kErrorTitle, "Your Maxwell Render version is " + probe.version +
+                                           ".\nThis version of TORVAmeter needs Maxwell Render " +
+                                           program.constants.MinRendererVersion +
+                                           " (or newer) to run." + DetailLine(start_failure));
+  return start_failure.empty() ? "Maxwell Render is too old" : start_failure;
 }
 
 std::string TooOldToRunMessage(const Program& program, const std::string& command) {
@@ -47,12 +54,6 @@ Next GiveUpOnInstallation(Program& program) {
           "launch, you will be asked to enter some configuration information.",
           "The Maxwell Render executable cannot be found: the settings have been set aside as " +
               program.paths.config_backup + "; give the Maxwell Render folder again with setup"};
-}
-
-std::string RendererStartFailure(const Program& program) {
-  return program.renderer_probe
-             ? StartFailureText("Maxwell Render", program.renderer_probe->start_error)
-             : "";
 }
 
 }  // namespace torva

@@ -20,10 +20,14 @@ enum class RendererCheck { kUsable, kTooOld, kInstallationGone };
 // `renderer_probe`, and taken again instead with `reuse_renderer_probe`.
 RendererCheck CheckRenderer(Program& program);
 
-// Why the program cannot run with renderer `version`, older than
-// MinRendererVersion; `start_failure`, when not empty, is its last line.
-std::string RendererTooOldMessage(const Program& program, const std::string& version,
-                                  const std::string& start_failure);
+// The renderer of `version` is older than MinRendererVersion: the program
+// does not run with it.
+bool RendererTooOld(const Program& program, const std::string& version);
+
+// Says in an error message why the program cannot run with the renderer
+// `probe` found, older than MinRendererVersion, and returns the reason on one
+// line for the commands without a window.
+std::string ReportRendererTooOld(Program& program, const RendererProbe& probe);
 // Why the benchmark or the estimator (`command`: "the benchmark") cannot run
 // with RendererVersion after kTooOld: they name an older minimum of their own.
 std::string TooOldToRunMessage(const Program& program, const std::string& command);
@@ -31,9 +35,5 @@ std::string TooOldToRunMessage(const Program& program, const std::string& comman
 // After kInstallationGone: moves ConfigFile aside, so that the next start
 // asks the first-run questions again, and returns the end with its message.
 Next GiveUpOnInstallation(Program& program);
-
-// The line that tells why the last check could not start the renderer, for
-// a message; "" when it could.
-std::string RendererStartFailure(const Program& program);
 
 }  // namespace torva

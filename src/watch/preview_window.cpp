@@ -8,8 +8,6 @@
 namespace torva {
 namespace {
 
-constexpr int kGap = 7;
-
 int Between(int value, int low, int high) { return std::max(low, std::min(value, high)); }
 
 int Scaled(int pixels, double scale) { return static_cast<int>(std::lround(pixels * scale)); }
@@ -32,9 +30,9 @@ PreviewPlace PlacePreview(Rect main, Rect screen, Margins m, int width, int heig
   // its frame kept off the main window's and on the screen.
   const int top = screen.y + m.top, bottom = screen.y + screen.height - m.bottom;
   const int left = screen.x + m.left, right = screen.x + screen.width - m.right;
-  const int beside = main.x + main.width + kGap;
-  const int below = main.y + main.height + m.bottom + kGap + m.top;
-  const int left_end = main.x - m.left - kGap - m.right;
+  const int beside = main.x + main.width + kWindowGap;
+  const int below = main.y + main.height + m.bottom + kWindowGap + m.top;
+  const int left_end = main.x - m.left - kWindowGap - m.right;
   struct Room {
     Rect area;
     int x, y;  // where the preview would go in it, before it is kept inside

@@ -62,20 +62,20 @@ TEST(RewordedWindow, TheCommandsWithoutAWindowStillBenchmarkPrepareAndEstimate) 
   ASSERT_EQ(CheckRenderer(program), RendererCheck::kUsable);
 
   const HeadlessOutcome benchmark =
-      RunHeadlessBenchmark(ParseHeadlessCommand("benchmark", {}), program, desktop);
+      RunHeadlessBenchmark(ParseHeadlessCommand(HeadlessKind::kBenchmark, {}), program, desktop);
   EXPECT_EQ(benchmark.failure, "");
   EXPECT_TRUE(benchmark.summary.starts_with("Speed ratio ")) << benchmark.summary;
 
   const HeadlessOutcome prepared = RunHeadlessPrepare(
-      ParseHeadlessCommand("prepare",
+      ParseHeadlessCommand(HeadlessKind::kPrepare,
                            {root.path() + "/Kitchen/Kitchen.mxs", "--fast", "--allow-same-names"}),
       program, desktop);
   EXPECT_EQ(prepared.failure, "");
   EXPECT_TRUE(prepared.json && prepared.json->find("\"Kitchen.mxs\"") != std::string::npos);
 
   const HeadlessOutcome estimated = RunHeadlessEstimate(
-      ParseHeadlessCommand("estimate", {app + "/archive/Kitchen.vum", "--size", "400x400", "--sl",
-                                        "12", "--seconds", "20"}),
+      ParseHeadlessCommand(HeadlessKind::kEstimate, {app + "/archive/Kitchen.vum", "--size",
+                                                     "400x400", "--sl", "12", "--seconds", "20"}),
       program, desktop);
   EXPECT_EQ(estimated.failure, "");
   EXPECT_NE(estimated.summary.find(" EUR without merging."), std::string::npos)

@@ -3,14 +3,13 @@
 #include <filesystem>
 #include <optional>
 
+#include "desktop/titles.h"
 #include "install/app_folder.h"
 #include "state/config/config_file.h"
 #include "text/paths.h"
 
 namespace torva {
 namespace {
-
-const char* const kErrorTitle = "TORVAmeter error";
 
 std::string UpdateLineOf(const State& s) {
   if (!s.unusual_update_line.empty()) return s.unusual_update_line;
