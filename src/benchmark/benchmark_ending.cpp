@@ -27,7 +27,7 @@ void EndWithoutResults(BenchmarkRun& run, const Stop& stop) {
   const std::optional<BenchmarkResults> earlier = ReadBenchmarkLog(run.log_path);
   SetResults(run.program.state, run.mode, earlier.value_or(BenchmarkResults{}));
   run.record.outcome = stop.outcome;
-  if (stop.why.empty()) {
+  if (stop.quit) {
     run.outcome.ending = Outcome::Ending::kQuit;
     return;
   }

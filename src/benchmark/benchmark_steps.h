@@ -49,10 +49,15 @@ struct BenchmarkRun : CommandRun<BenchmarkOutcome, ReplacingLog> {
 
 // How a run ended short of its results: the record's outcome, and the text
 // that says why (none when the user chose to quit).
+// Why the run ends without results: for the record (`outcome`), and for the
+// user unless they chose to quit.
 struct Stop {
   std::string outcome;
   std::string why;
   std::string detail = {};  // a line more, below `why`
+  bool quit = false;        // the user chose to quit: nothing is said
+
+  static Stop Quit() { return {"stopped to quit", "", "", true}; }
 };
 
 // What may end the command before anything is changed: the renderer 5

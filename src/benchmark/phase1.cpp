@@ -72,7 +72,7 @@ std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
   BenchmarkRecord& record = run.record;
   record.phase1_ended_by = EndedByText(phase1);
   record.phase1_renderer_end = RendererEndText(phase1);
-  if (phase1.quit) return Stop{"stopped to quit", ""};
+  if (phase1.quit) return Stop::Quit();
   record.impossible_estimates = phase1.impossible_predictions;
   if (phase1.silenced) {
     run.Report(SilenceLine(run.options.silence_limit_ms));

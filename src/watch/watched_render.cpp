@@ -16,6 +16,35 @@ bool Impossible(const TimeLeftReading& reading, double rendering_for) {
   return static_cast<double>(reading.WholeSeconds()) * 1.1 + 5 < rendering_for;
 }
 
+// A close request asks whether to quit; a stop request is granted once
+// enough predictions came, and refused with the watch's lines before.
+RunAction TakeEvent(const RenderWatch& watch, const Event& event, WatchedRender& result) {
+  if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
+    result.quit = watch.confirm_quit && watch.confirm_quit();
+    if (result.quit) result.ended_by = RenderEndedBy::kQuit;
+    return result.quit ? RunAction::kClose : RunAction::kGoOn;
+  }
+  const bool stop_click = event.type == EventType::kGadget && event.gadget == watch.stop_gadget;
+  const bool window_closed = event.type == EventType::kCloseWindow && watch.stop_window &&
+                             event.window == *watch.stop_window;
+  if (!stop_click && !window_closed) return RunAction::kGoOn;
+  if (static_cast<int>(result.readings.size()) >= watch.readings_before_stop) {
+    result.stop_requested = true;
+    result.ended_by = RenderEndedBy::kUser;
+    return RunAction::kStop;
+  }
+  for (const std::string& line : watch.too_early) watch.report(line);
+  return RunAction::kGoOn;
+}
+
+// What the renderer said of its render, as it stood at the end.
+void KeepWhatItSaid(const RenderProgress& progress, WatchedRender& result) {
+  result.renderer_elapsed_seconds = progress.elapsed();
+  result.renderer_finished_seconds = progress.finished_seconds();
+  result.target_reached = progress.target_reached();
+  result.last_sampling_level = progress.sampling_level();
+}
+
 }  // namespace
 
 std::string SilenceLine(int limit_ms) {
@@ -35,24 +64,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
   RenderProgress progress;
   WatchedRender result;
 
-  auto on_event = [&](const Event& event) {
-    if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
-      result.quit = watch.confirm_quit && watch.confirm_quit();
-      if (result.quit) result.ended_by = RenderEndedBy::kQuit;
-      return result.quit ? RunAction::kClose : RunAction::kGoOn;
-    }
-    const bool stop_click = event.type == EventType::kGadget && event.gadget == watch.stop_gadget;
-    const bool window_closed = event.type == EventType::kCloseWindow && watch.stop_window &&
-                               event.window == *watch.stop_window;
-    if (!stop_click && !window_closed) return RunAction::kGoOn;
-    if (static_cast<int>(result.readings.size()) >= watch.readings_before_stop) {
-      result.stop_requested = true;
-      result.ended_by = RenderEndedBy::kUser;
-      return RunAction::kStop;
-    }
-    for (const std::string& line : watch.too_early) watch.report(line);
-    return RunAction::kGoOn;
-  };
+  auto on_event = [&](const Event& event) { return TakeEvent(watch, event, result); };
   auto on_line = [&](const std::string& line) {
     last_line = Clock::now();
     const ProgressLine kind = progress.Take(line, since_start());
@@ -96,10 +108,7 @@ WatchedRender WatchRender(ExternalProcess& renderer, Desktop& desktop, const Ren
   result.end = WatchRun(renderer, desktop, on_event, on_line, options);
   result.start_error = renderer.StartError();
   result.seconds = since_start();
-  result.renderer_elapsed_seconds = progress.elapsed();
-  result.renderer_finished_seconds = progress.finished_seconds();
-  result.target_reached = progress.target_reached();
-  result.last_sampling_level = progress.sampling_level();
+  KeepWhatItSaid(progress, result);
   if (result.end == RunEnd::kFinished) {
     result.exit_code = renderer.ExitCode();
     result.exit_signal = renderer.ExitSignal();
