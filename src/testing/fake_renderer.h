@@ -3,7 +3,6 @@
 // installations).
 #pragma once
 
-#include <cerrno>
 #include <string>
 
 #include "testing/fake_runner.h"
@@ -25,21 +24,27 @@ inline std::string PrintingBanner(const std::string& banner) {
   return "cat <<'END'\n" + banner + "END";
 }
 
+// The size of the MXI a played render writes: 3 MiB, as a small scene's.
+inline constexpr std::size_t kPlayedMxiBytes = std::size_t{3} << 20;
+
 // The renderer of version `version` played by a FakeRunner: run without a
 // scene it prints its version (and a GPU line with `gpu`); a render first
-// writes a picture where "-o:" says, then plays `replay`. A launch of
-// anything else cannot start.
+// writes a picture where "-o:" says and an MXI where "-mxi:" says, then
+// plays `replay`. Other programs
+// (7za) are started for real.
 inline FakeRunner::Player PlayedRenderer(const std::string& version, const std::string& replay,
                                          bool gpu = false) {
-  return [version, replay, gpu](const FakeRunner::Launched& launch) {
-    if (!launch.executable.ends_with("/Maxwell"))
-      return FakeProgram{.replay = "", .start_error = ENOENT};
+  return [version, replay, gpu](const FakeRunner::Launched& launch) -> std::optional<FakeProgram> {
+    if (!launch.executable.ends_with("/Maxwell")) return std::nullopt;
     if (ArgumentAfter(launch.arguments, "-mxs:").empty())
       return FakeProgram{.replay = "Engine version " + version + "\n" +
-                                   (gpu ? "GPU INFO Device 0: a played GPU\n" : "")};
+                                   (gpu ? "GPU INFO Device 0: a played GPU\n" : ""),
+                         .start_error = 0};
     const std::string picture = ArgumentAfter(launch.arguments, "-o:");
     if (!picture.empty()) WriteJpeg(picture, 48, 64, 90, 90, 90);
-    return FakeProgram{.replay = replay};
+    const std::string mxi = ArgumentAfter(launch.arguments, "-mxi:");
+    if (!mxi.empty()) WriteFile(mxi, std::string(kPlayedMxiBytes, 'M'));
+    return FakeProgram{.replay = replay, .start_error = 0};
   };
 }
 

@@ -20,6 +20,9 @@ int SignalNamed(std::string name) {
   return found == kSignals.end() ? SIGSEGV : found->second;
 }
 
+// A pause no test waits out.
+constexpr long kEndlessPauseMs = 60000;
+
 // The replay cut at its pauses, and how it ends.
 struct Script {
   std::vector<std::vector<std::string>> parts{{}};
@@ -31,12 +34,13 @@ struct Script {
 Script Parse(const std::string& replay) {
   Script script;
   std::istringstream in(replay);
-  bool pause_last = false;
   for (std::string line; std::getline(in, line);) {
-    pause_last = false;
-    if (line.starts_with("@sleep")) {
+    if (line.starts_with("@sleep ")) {
+      if (std::stol(line.substr(7)) >= kEndlessPauseMs) {
+        script.runs_on = true;
+        return script;
+      }
       script.parts.emplace_back();
-      pause_last = true;
     } else if (line.starts_with("@signal ")) {
       script.exit_signal = SignalNamed(line.substr(8));
       script.exit_code = 128 + script.exit_signal;
@@ -48,7 +52,6 @@ Script Parse(const std::string& replay) {
       script.parts.back().push_back(line);
     }
   }
-  script.runs_on = pause_last;
   return script;
 }
 
@@ -139,9 +142,10 @@ ExternalProcess FakeRunner::Launch(const std::string& executable,
                                    const std::vector<std::string>& arguments,
                                    const std::string& working_dir) {
   launches_.push_back({executable, arguments, working_dir});
-  const FakeProgram program = player_(launches_.back());
-  if (program.start_error != 0) return ExternalProcess(nullptr, program.start_error);
-  return ExternalProcess(std::make_unique<PlayedProgram>(Parse(program.replay)));
+  const std::optional<FakeProgram> program = player_(launches_.back());
+  if (!program) return ExternalProcess::Launch(executable, arguments, working_dir);
+  if (program->start_error != 0) return ExternalProcess(nullptr, program->start_error);
+  return ExternalProcess(std::make_unique<PlayedProgram>(Parse(program->replay)));
 }
 
 std::string ArgumentAfter(const std::vector<std::string>& arguments, const std::string& prefix) {

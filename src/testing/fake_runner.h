@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,8 @@ namespace torva {
 // A program's part, in the substitute renderer's replay language: each line
 // is printed, except
 //   "@sleep MS"    a pause: the lines after it come once the reader has
-//                  waited (at once, whatever MS says); a script that ends
-//                  with a pause runs on silently until it is stopped;
+//                  waited, at once; a pause of a minute or more (longer than
+//                  any test waits) runs on silently until it is stopped;
 //   "@signal NAME" the program dies of signal NAME (SEGV, KILL, ...);
 //   "@exit N"      it ends with exit status N;
 //   "@helper S"    ignored (a helper process is the real runner's business).
@@ -32,8 +33,9 @@ class FakeRunner final : public Runner {
     std::vector<std::string> arguments;
     std::string working_dir;
   };
-  // What a launch plays; it may first write the files the program would make.
-  using Player = std::function<FakeProgram(const Launched&)>;
+  // What a launch plays; it may first write the files the program would
+  // make. Nothing: the real program is started.
+  using Player = std::function<std::optional<FakeProgram>(const Launched&)>;
 
   explicit FakeRunner(Player player) : player_(std::move(player)) {}
 
