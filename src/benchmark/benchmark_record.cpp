@@ -17,55 +17,51 @@ std::string Replace(const std::string& log_path, const std::string& extension) {
 
 }  // namespace
 
-std::string RecordJson(const BenchmarkRecord& r) {
-  std::string json = "{\n";
-  json += "  \"benchmark\": " + JsonText(ModeName(r.bench_mode)) + ",\n";
-  json += "  \"processor\": " + JsonText(r.processor_brand) + ",\n";
-  json += "  \"logical_processors\": " + std::to_string(r.logical_processors) + ",\n";
-  json += "  \"renderer_version\": " + JsonText(r.renderer_version) + ",\n";
-  json += "  \"scene\": " + JsonText(r.scene) + ",\n";
-  json += "  \"farm_seconds_to_sl20\": " + std::to_string(r.farm_seconds) + ",\n";
-  json += "  \"farm_sl_after_1_minute\": " + JsonNumber(r.farm_sl) + ",\n";
-  json += "  \"phase1_estimates\": [";
-  for (std::size_t i = 0; i < r.estimates.size(); ++i) {
-    const Phase1Reading& e = r.estimates[i];
-    json += std::string(i ? "," : "") +
-            "\n    {\"elapsed_seconds\": " + JsonNumber(e.elapsed_seconds) +
-            ", \"estimate_seconds\": " + std::to_string(e.seconds) +
-            ", \"time_left\": " + JsonText(e.time_text) + ", \"sl\": " + JsonOptional(e.sl) +
-            ", \"sl_text\": " + JsonText(e.sl_text) +
-            ", \"rendered_seconds\": " + std::to_string(e.rendered_seconds) +
-            ", \"whole_render_seconds\": " + std::to_string(e.WholeSeconds()) + "}";
+JsonValue RecordJson(const BenchmarkRecord& r) {
+  JsonValue estimates = JsonValue::Array();
+  for (const Phase1Reading& e : r.estimates) {
+    estimates.items.push_back(JsonValue::Object()
+                                  .Add("elapsed_seconds", e.elapsed_seconds)
+                                  .Add("estimate_seconds", e.seconds)
+                                  .Add("time_left", e.time_text)
+                                  .Add("sl", e.sl)
+                                  .Add("sl_text", e.sl_text)
+                                  .Add("rendered_seconds", e.rendered_seconds)
+                                  .Add("whole_render_seconds", e.WholeSeconds()));
   }
-  json += r.estimates.empty() ? "],\n" : "\n  ],\n";
-  json += "  \"phase1_ended_by\": " + JsonText(r.phase1_ended_by) + ",\n";
-  json += "  \"phase1_renderer_end\": " + JsonText(r.phase1_renderer_end) + ",\n";
-  json += "  \"impossible_estimates\": " + std::to_string(r.impossible_estimates) + ",\n";
+  JsonValue levels = JsonValue::Array();
+  for (const SamplingLevelReading& s : r.sampling_levels) {
+    levels.items.push_back(
+        JsonValue::Object().Add("elapsed_seconds", s.elapsed_seconds).Add("sl", s.sampling_level));
+  }
+  JsonValue json = JsonValue::Object();
+  json.Add("benchmark", ModeName(r.bench_mode))
+      .Add("processor", r.processor_brand)
+      .Add("logical_processors", r.logical_processors)
+      .Add("renderer_version", r.renderer_version)
+      .Add("scene", r.scene)
+      .Add("farm_seconds_to_sl20", r.farm_seconds)
+      .Add("farm_sl_after_1_minute", r.farm_sl)
+      .Add("phase1_estimates", std::move(estimates))
+      .Add("phase1_ended_by", r.phase1_ended_by)
+      .Add("phase1_renderer_end", r.phase1_renderer_end)
+      .Add("impossible_estimates", r.impossible_estimates);
   if (r.mean_seconds) {
-    json += "  \"ratio_from\": " +
-            JsonText(r.settled ? "settled estimates" : "latest estimates (not settled)") + ",\n";
-    json += "  \"ratio_from_estimate\": " + std::to_string(r.ratio_from + 1) + ",\n";
+    json.Add("ratio_from", r.settled ? "settled estimates" : "latest estimates (not settled)")
+        .Add("ratio_from_estimate", r.ratio_from + 1);
   }
-  json += "  \"settled\": " + std::string(r.settled ? "true" : "false") + ",\n";
-  json += "  \"spread\": " + JsonNumber(r.spread) + ",\n";
-  json += "  \"trend\": " + JsonNumber(r.trend) + ",\n";
-  json += "  \"mean_seconds\": " + JsonOptional(r.mean_seconds) + ",\n";
-  json += "  \"speed_ratio\": " + JsonOptional(r.speed_ratio) + ",\n";
-  json += "  \"speed_ratio_low\": " + JsonOptional(r.speed_ratio_range.low) + ",\n";
-  json += "  \"speed_ratio_high\": " + JsonOptional(r.speed_ratio_range.high) + ",\n";
-  json += "  \"phase2_sl_readings\": [";
-  for (std::size_t i = 0; i < r.sampling_levels.size(); ++i) {
-    const SamplingLevelReading& s = r.sampling_levels[i];
-    json += std::string(i ? "," : "") +
-            "\n    {\"elapsed_seconds\": " + JsonNumber(s.elapsed_seconds) +
-            ", \"sl\": " + JsonNumber(s.sampling_level) + "}";
-  }
-  json += r.sampling_levels.empty() ? "],\n" : "\n  ],\n";
-  json += "  \"phase2_renderer_end\": " + JsonText(r.phase2_renderer_end) + ",\n";
-  json += "  \"delta_sl\": " + JsonOptional(r.delta_sl) + ",\n";
-  if (r.measured_delta_sl)
-    json += "  \"measured_delta_sl\": " + JsonNumber(*r.measured_delta_sl) + ",\n";
-  json += "  \"outcome\": " + JsonText(r.outcome) + "\n}\n";
+  json.Add("settled", r.settled)
+      .Add("spread", r.spread)
+      .Add("trend", r.trend)
+      .Add("mean_seconds", r.mean_seconds)
+      .Add("speed_ratio", r.speed_ratio)
+      .Add("speed_ratio_low", r.speed_ratio_range.low)
+      .Add("speed_ratio_high", r.speed_ratio_range.high)
+      .Add("phase2_sl_readings", std::move(levels))
+      .Add("phase2_renderer_end", r.phase2_renderer_end)
+      .Add("delta_sl", r.delta_sl);
+  if (r.measured_delta_sl) json.Add("measured_delta_sl", *r.measured_delta_sl);
+  json.Add("outcome", r.outcome);
   return json;
 }
 
@@ -110,7 +106,7 @@ BenchmarkResults ResultsWithRecord(const std::string& log_path, const BenchmarkR
 }
 
 bool WriteRecord(const std::string& path, const BenchmarkRecord& record) {
-  return WriteWholeFile(path, RecordJson(record));
+  return WriteWholeFile(path, JsonBlock(RecordJson(record)));
 }
 
 TimeChart EstimatesChart(const BenchmarkRecord& record) {

@@ -9,6 +9,7 @@
 #include "picture/time_chart.h"
 #include "renderer/render_mode.h"
 #include "state/program.h"
+#include "text/json.h"
 
 namespace torva {
 
@@ -59,7 +60,8 @@ struct BenchmarkRecord {
   std::string phase2_renderer_end;
 };
 
-std::string RecordJson(const BenchmarkRecord& record);
+// The record's fields in their order; its file holds JsonBlock of it.
+JsonValue RecordJson(const BenchmarkRecord& record);
 
 // The record's file and the plot's beside `log_path`: ".log" becomes ".json"
 // and ".png". A run that did not finish keeps its own under names of their

@@ -29,7 +29,7 @@ BenchmarkRecord ThreeEstimates() {
 }
 
 TEST(BenchmarkRecordTest, HoldsEveryReadingAtFullPrecision) {
-  const std::string json = RecordJson(ThreeEstimates());
+  const std::string json = JsonBlock(RecordJson(ThreeEstimates()));
   EXPECT_NE(json.find("\"processor\": \"CPU \\\"quoted\\\" \\\\ name\""), std::string::npos);
   EXPECT_NE(
       json.find("{\"elapsed_seconds\": 2.5, \"estimate_seconds\": 601, \"time_left\": "
@@ -46,7 +46,7 @@ TEST(BenchmarkRecordTest, HoldsEveryReadingAtFullPrecision) {
   BenchmarkRecord none;
   none.speed_ratio = std::nanf("");
   none.outcome = "no estimate";
-  const std::string empty = RecordJson(none);
+  const std::string empty = JsonBlock(RecordJson(none));
   // Without a mean nothing says where a ratio came from.
   EXPECT_NE(empty.find("\"phase1_estimates\": [],\n  \"phase1_ended_by\": \"\",\n  "
                        "\"phase1_renderer_end\": \"\",\n  \"impossible_estimates\": 0,\n  "
@@ -66,7 +66,7 @@ TEST(BenchmarkRecordTest, FilesLieBesideTheLogAndAreWrittenWhole) {
   TempFolder folder;
   const std::string path = folder.path() + "/r.json";
   ASSERT_TRUE(WriteRecord(path, ThreeEstimates()));
-  EXPECT_EQ(ReadFile(path), RecordJson(ThreeEstimates()));
+  EXPECT_EQ(ReadFile(path), JsonBlock(RecordJson(ThreeEstimates())));
   EXPECT_FALSE(std::filesystem::exists(path + ".part"));
   EXPECT_FALSE(WriteRecord(folder.path() + "/missing/r.json", ThreeEstimates()));
 }

@@ -154,6 +154,9 @@ class Desktop {
   // A person reads the panel as it fills: a watched run hands a burst of a
   // program's lines on at a reading pace. Where nobody does, at once.
   virtual bool PacedPanel() const { return true; }
+  // Whether a picture shown is seen: where nobody can see one, a watched run
+  // does not even read its renderer's picture.
+  virtual bool ShowsPictures() const { return true; }
 
   // The system's "open" (a web address, a document, a folder). False when it
   // could not be done: no opener, or the opener reported a failure; an opener

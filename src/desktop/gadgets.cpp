@@ -15,13 +15,6 @@ constexpr auto kAllPlaces = [] {
 
 }  // namespace
 
-std::span<const GadgetPlace> AllGadgetPlaces() { return kAllPlaces; }
-
-bool IsButton(int gadget) {
-  return std::any_of(std::begin(kButtonPlaces), std::end(kButtonPlaces),
-                     [gadget](const GadgetPlace& place) { return place.gadget == gadget; });
-}
-
 std::string GadgetTableText() {
   std::string text;
   for (const GadgetPlace& place : kAllPlaces) {

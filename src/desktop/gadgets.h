@@ -4,7 +4,6 @@
 // is described here and nowhere else.
 #pragma once
 
-#include <span>
 #include <string>
 
 namespace torva {
@@ -54,13 +53,9 @@ inline constexpr GadgetPlace kButtonPlaces[] = {
 #undef TM_BUTTON_PLACE
 };
 
-// Every gadget: the three that are not buttons, then the buttons.
-std::span<const GadgetPlace> AllGadgetPlaces();
-
-bool IsButton(int gadget);
-
-// One line per gadget, in AllGadgetPlaces' order: "NUMBER X Y WIDTH HEIGHT LABEL"
-// (the label may be empty or hold blanks; it runs to the end of the line).
+// One line per gadget, the three that are not buttons first, then the
+// buttons: "NUMBER X Y WIDTH HEIGHT LABEL" (the label may be empty or hold
+// blanks; it runs to the end of the line).
 std::string GadgetTableText();
 
 }  // namespace torva

@@ -11,6 +11,13 @@
 namespace torva {
 namespace {
 
+// Every gadget, in the printed table's order.
+std::vector<GadgetPlace> AllPlaces() {
+  std::vector<GadgetPlace> all{kLogoPlace, kLogPanelPlace, kProgressBarPlace};
+  all.insert(all.end(), std::begin(kButtonPlaces), std::end(kButtonPlaces));
+  return all;
+}
+
 bool Overlap(const GadgetPlace& a, const GadgetPlace& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
@@ -18,19 +25,16 @@ bool Overlap(const GadgetPlace& a, const GadgetPlace& b) {
 TEST(Gadgets, NumbersAndLabelsAreUniqueAndTheButtonsAreFourToThirteen) {
   std::set<int> numbers, buttons;
   std::set<std::string> labels;
-  for (const GadgetPlace& place : AllGadgetPlaces())
+  for (const GadgetPlace& place : AllPlaces())
     EXPECT_TRUE(numbers.insert(place.gadget).second) << "gadget " << place.gadget;
   for (const GadgetPlace& place : kButtonPlaces) {
     buttons.insert(place.gadget);
-    EXPECT_TRUE(IsButton(place.gadget));
     EXPECT_NE(std::string(place.label), "") << "gadget " << place.gadget;
     EXPECT_TRUE(labels.insert(place.label).second) << place.label;
   }
   // Answer files and the button helpers count on these numbers.
   EXPECT_EQ(buttons, (std::set<int>{4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
   EXPECT_EQ(numbers.count(2), 0u);
-  for (int gadget : {int{kLogo}, int{kLogPanel}, int{kProgressBar}, 2, 14, -1})
-    EXPECT_FALSE(IsButton(gadget));
 }
 
 // The second row of buttons covers the progress bar's top two pixels, as it
@@ -71,7 +75,7 @@ TEST(Gadgets, PrintedTableReadsBackAsTheTable) {
     labels.push_back(label);
     read.push_back(place);
   }
-  const auto all = AllGadgetPlaces();
+  const std::vector<GadgetPlace> all = AllPlaces();
   ASSERT_EQ(read.size(), all.size());
   for (std::size_t i = 0; i < all.size(); ++i) {
     EXPECT_EQ(read[i].gadget, all[i].gadget);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 #include "text/json.h"
 #include "text/numbers.h"
@@ -31,65 +30,66 @@ std::optional<Settling> SettlingOf(const std::vector<Prediction>& predictions, s
   return settling;
 }
 
-std::string RecordJson(const EstimationRecord& r) {
-  std::ostringstream out;
-  out << "{\n"
-      << "  \"archive\": " << JsonText(r.archive) << ",\n"
-      << "  \"scene\": " << JsonText(r.scene) << ",\n"
-      << "  \"mode\": " << JsonText(ModeName(r.mode)) << ",\n"
-      << "  \"width\": " << r.width << ",\n"
-      << "  \"height\": " << r.height << ",\n"
-      << "  \"target_sl\": " << r.target_sl << ",\n"
-      << "  \"renderer_version\": " << JsonText(r.renderer_version) << ",\n"
-      << "  \"speed_ratio\": " << JsonNumber(r.speed_ratio) << ",\n"
-      << "  \"speed_ratio_low\": " << JsonOptional(r.speed_ratio_range.low) << ",\n"
-      << "  \"speed_ratio_high\": " << JsonOptional(r.speed_ratio_range.high) << ",\n"
-      << "  \"stopped_by_user\": " << (r.stopped_by_user ? "true" : "false") << ",\n"
-      << "  \"ended_by\": " << JsonText(r.ended_by) << ",\n"
-      << "  \"renderer_end\": " << JsonText(r.renderer_end) << ",\n"
-      << "  \"impossible_predictions\": " << r.impossible_predictions << ",\n"
-      << "  \"render_seconds\": " << JsonNumber(r.render_seconds) << ",\n"
-      << "  \"predictions\": [";
-  for (std::size_t i = 0; i < r.predictions.size(); ++i) {
-    const Prediction& p = r.predictions[i];
-    out << (i ? ",\n" : "\n") << "    {\"elapsed_seconds\": " << JsonNumber(p.elapsed_seconds)
-        << ", \"sl\": " << JsonOptional(p.sl) << ", \"sl_text\": " << JsonText(p.sl_text)
-        << ", \"time_left\": " << JsonText(p.time_left_text)
-        << ", \"time_left_seconds\": " << p.time_left_seconds
-        << ", \"rendered_seconds\": " << p.rendered_seconds
-        << ", \"farm_time\": " << JsonText(p.farm_time_text)
-        << ", \"farm_seconds\": " << p.farm_seconds << "}";
+JsonValue RecordJson(const EstimationRecord& r) {
+  JsonValue predictions = JsonValue::Array();
+  for (const Prediction& p : r.predictions) {
+    predictions.items.push_back(JsonValue::Object()
+                                    .Add("elapsed_seconds", p.elapsed_seconds)
+                                    .Add("sl", p.sl)
+                                    .Add("sl_text", p.sl_text)
+                                    .Add("time_left", p.time_left_text)
+                                    .Add("time_left_seconds", p.time_left_seconds)
+                                    .Add("rendered_seconds", p.rendered_seconds)
+                                    .Add("farm_time", p.farm_time_text)
+                                    .Add("farm_seconds", p.farm_seconds));
   }
-  out << (r.predictions.empty() ? "],\n" : "\n  ],\n");
-  out << "  \"settling\": ";
-  if (const std::optional<Settling> settling = SettlingOf(r.predictions)) {
-    out << "{\"last_predictions\": " << settling->count
-        << ", \"min_farm_seconds\": " << settling->min_farm_seconds
-        << ", \"max_farm_seconds\": " << settling->max_farm_seconds
-        << ", \"spread\": " << JsonNumber(settling->Spread()) << "},\n";
-  } else {
-    out << "null,\n";
+  JsonValue settling;
+  if (const std::optional<Settling> s = SettlingOf(r.predictions)) {
+    settling = JsonValue::Object()
+                   .Add("last_predictions", s->count)
+                   .Add("min_farm_seconds", s->min_farm_seconds)
+                   .Add("max_farm_seconds", s->max_farm_seconds)
+                   .Add("spread", s->Spread());
   }
-  out << "  \"mxi_bytes\": " << r.mxi_bytes << ",\n"
-      << "  \"mxi_size_mb\": " << r.mxi_size_mb << ",\n"
-      << "  \"mxi_size_limit_mb\": " << r.mxi_size_limit_mb << ",\n"
-      << "  \"outcome\": " << JsonText(r.outcome) << ",\n"
-      << "  \"price_from\": " << (r.price_from.empty() ? "null" : JsonText(r.price_from))
-      << ",\n"
-      // Money as the log writes it: two decimals.
-      << "  \"price_per_farm_hour_eur\": " << FormatFixed(r.price_per_farm_hour, 2) << ",\n"
-      << "  \"settled\": " << (r.settled ? "true" : "false") << ",\n"
-      << "  \"farm_seconds_low\": " << JsonOptional(r.farm_seconds_low) << ",\n"
-      << "  \"farm_seconds_high\": " << JsonOptional(r.farm_seconds_high) << ",\n"
-      << "  \"cost_eur\": " << (r.cost ? FormatFixed(*r.cost, 2) : "null") << ",\n"
-      << "  \"cost_low_eur\": " << (r.cost_low ? FormatFixed(*r.cost_low, 2) : "null") << ",\n"
-      << "  \"cost_high_eur\": " << (r.cost_high ? FormatFixed(*r.cost_high, 2) : "null") << "\n"
-      << "}\n";
-  return out.str();
+  // Money as the log writes it: two decimals.
+  const auto money = [](std::optional<double> amount) {
+    return amount ? JsonValue::Numeral(FormatFixed(*amount, 2)) : JsonValue();
+  };
+  JsonValue json = JsonValue::Object();
+  json.Add("archive", r.archive)
+      .Add("scene", r.scene)
+      .Add("mode", ModeName(r.mode))
+      .Add("width", r.width)
+      .Add("height", r.height)
+      .Add("target_sl", r.target_sl)
+      .Add("renderer_version", r.renderer_version)
+      .Add("speed_ratio", r.speed_ratio)
+      .Add("speed_ratio_low", r.speed_ratio_range.low)
+      .Add("speed_ratio_high", r.speed_ratio_range.high)
+      .Add("stopped_by_user", r.stopped_by_user)
+      .Add("ended_by", r.ended_by)
+      .Add("renderer_end", r.renderer_end)
+      .Add("impossible_predictions", r.impossible_predictions)
+      .Add("render_seconds", r.render_seconds)
+      .Add("predictions", std::move(predictions))
+      .Add("settling", std::move(settling))
+      .Add("mxi_bytes", r.mxi_bytes)
+      .Add("mxi_size_mb", r.mxi_size_mb)
+      .Add("mxi_size_limit_mb", r.mxi_size_limit_mb)
+      .Add("outcome", r.outcome)
+      .Add("price_from", r.price_from.empty() ? JsonValue() : JsonValue(r.price_from))
+      .Add("price_per_farm_hour_eur", money(r.price_per_farm_hour))
+      .Add("settled", r.settled)
+      .Add("farm_seconds_low", r.farm_seconds_low)
+      .Add("farm_seconds_high", r.farm_seconds_high)
+      .Add("cost_eur", money(r.cost))
+      .Add("cost_low_eur", money(r.cost_low))
+      .Add("cost_high_eur", money(r.cost_high));
+  return json;
 }
 
 bool WriteRecord(const std::string& path, const EstimationRecord& record) {
-  return WriteWholeFile(path, RecordJson(record));
+  return WriteWholeFile(path, JsonBlock(RecordJson(record)));
 }
 
 TimeChart PredictionsChart(const EstimationRecord& record) {

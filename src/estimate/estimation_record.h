@@ -9,6 +9,7 @@
 #include "picture/time_chart.h"
 #include "renderer/render_mode.h"
 #include "state/program.h"
+#include "text/json.h"
 #include "watch/settling.h"
 
 namespace torva {
@@ -70,7 +71,8 @@ struct EstimationRecord {
   std::optional<float> cost_low, cost_high;
 };
 
-std::string RecordJson(const EstimationRecord& record);
+// The record's fields in their order; its file holds JsonBlock of it.
+JsonValue RecordJson(const EstimationRecord& record);
 // Written to a temporary file and renamed into place; false on failure.
 bool WriteRecord(const std::string& path, const EstimationRecord& record);
 

@@ -28,7 +28,7 @@ EstimationRecord SampleRecord() {
 }
 
 TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
-  const std::string json = RecordJson(SampleRecord());
+  const std::string json = JsonBlock(RecordJson(SampleRecord()));
   EXPECT_NE(json.find("\"archive\": \"Kit\\\"chen\\n.vum\""), std::string::npos) << json;
   EXPECT_NE(json.find("{\"elapsed_seconds\": 2.5, \"sl\": 12, \"sl_text\": \"12.00\", "
                       "\"time_left\": \"2h 10m 0s\", "
@@ -50,7 +50,7 @@ TEST(EstimationRecord, JsonHoldsEveryPredictionAndFullPrecision) {
   EstimationRecord unpriced = SampleRecord();
   unpriced.cost.reset();
   unpriced.predictions.clear();
-  const std::string none = RecordJson(unpriced);
+  const std::string none = JsonBlock(RecordJson(unpriced));
   EXPECT_NE(none.find("\"predictions\": [],\n"), std::string::npos);
   EXPECT_NE(none.find("\"cost_eur\": null,\n"), std::string::npos);
 }

@@ -10,7 +10,7 @@ namespace {
 const FarmPrice kCpu{7188, 0.015f};
 
 TEST(Extrapolation, WorkedExampleGivesTenFarmMinutesAnd1797Euros) {
-  const std::string farm = ScaleTimeText("2h 5m 0s", 12.5f);
+  const std::string farm = ScaleSeconds(7500, 12.5f);
   EXPECT_EQ(EstimateLine("14.21", farm, "2h 5m 0s"),
             "Est. at SL=14.21 -->  0h10m0s (TORVA) - 2h 5m 0s (your system)");
   EXPECT_EQ(CostText(FarmCost(farm, kCpu)), "17.97");

@@ -23,7 +23,7 @@ HeadlessOutcome RunHeadlessBenchmark(const HeadlessCommand& command, Program& pr
   HeadlessOutcome outcome;
   outcome.failure = FailureOf(benchmark, desktop);
   if (benchmark.record) {
-    outcome.json = RecordLine(
+    outcome.json = RecordWithPaths(
         RecordJson(*benchmark.record),
         {{"log", benchmark.log}, {"record", benchmark.record_path}, {"chart", benchmark.chart}});
   }

@@ -9,13 +9,14 @@
 #include "headless/headless_command.h"
 #include "state/outcome.h"
 #include "state/program.h"
+#include "text/json.h"
 
 namespace torva {
 
 struct HeadlessOutcome {
-  std::string failure;              // empty: the command did its work
-  std::optional<std::string> json;  // the result, for --json (also after a failure)
-  std::string summary;              // what it made, for the last line on standard error
+  std::string failure;            // empty: the command did its work
+  std::optional<JsonValue> json;  // the result, for --json (also after a failure)
+  std::string summary;            // what it made, for the last line on standard error
 
   static HeadlessOutcome Failed(std::string why) {
     HeadlessOutcome outcome;
@@ -46,10 +47,9 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
 // on one line, or the reason the reply that declined or cancelled gave.
 std::string FailureOf(const Outcome& outcome, const TerminalDesktop& desktop);
 
-// The record's JSON on one line, with the paths that are not empty added as
-// string members.
-std::string RecordLine(const std::string& record_json,
-                       const std::vector<std::pair<std::string, std::string>>& paths);
+// The record with the paths that are not empty added as string members.
+JsonValue RecordWithPaths(JsonValue record,
+                          const std::vector<std::pair<std::string, std::string>>& paths);
 
 // The reply that answers the question asked when the user closes the main
 // window during a command: only an interrupt sends that close.

@@ -35,7 +35,7 @@ HeadlessOutcome RunHeadlessEstimate(const HeadlessCommand& command, Program& pro
   HeadlessOutcome outcome;
   outcome.failure = FailureOf(estimation, desktop);
   if (estimation.record) {
-    outcome.json = RecordLine(
+    outcome.json = RecordWithPaths(
         RecordJson(*estimation.record),
         {{"log", estimation.log}, {"record", estimation.record_path}, {"chart", estimation.chart}});
   }

@@ -66,8 +66,7 @@ std::string WhatAStopLeft(HeadlessKind kind, const HeadlessOutcome& outcome) {
     case HeadlessKind::kEstimate: break;
   }
   std::string left = "The earlier log, record and chart were kept";
-  const std::optional<JsonValue> json = outcome.json ? ParseJson(*outcome.json) : std::nullopt;
-  const JsonValue* record = json ? json->Find("record") : nullptr;
+  const JsonValue* record = outcome.json ? outcome.json->Find("record") : nullptr;
   if (record && record->type == JsonValue::Type::kString && !record->text.empty())
     left += "; this run's record is " + record->text;
   return left + ".";
@@ -92,18 +91,12 @@ std::string FailureOf(const Outcome& outcome, const TerminalDesktop& desktop) {
   return desktop.failures().empty() ? "cancelled" : desktop.failures().front();
 }
 
-std::string RecordLine(const std::string& record_json,
-                       const std::vector<std::pair<std::string, std::string>>& paths) {
-  std::optional<JsonValue> record = ParseJson(record_json);
-  if (!record) return "{}";  // the records are the program's own, always JSON
+JsonValue RecordWithPaths(JsonValue record,
+                          const std::vector<std::pair<std::string, std::string>>& paths) {
   for (const auto& [key, path] : paths) {
-    if (path.empty()) continue;
-    JsonValue value;
-    value.type = JsonValue::Type::kString;
-    value.text = path;
-    record->members.emplace_back(key, std::move(value));
+    if (!path.empty()) record.Add(key, path);
   }
-  return JsonLine(*record);
+  return record;
 }
 
 Reply QuitOnInterrupt() {
@@ -166,7 +159,8 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   output.Finish();
   if (command.json && outcome.json) {
     errno = 0;
-    if (std::fprintf(stdout, "%s\n", outcome.json->c_str()) < 0 || std::fflush(stdout) != 0) {
+    if (std::fprintf(stdout, "%s\n", JsonLine(*outcome.json).c_str()) < 0 ||
+        std::fflush(stdout) != 0) {
       const std::string reason = errno ? std::strerror(errno) : "write error";
       if (outcome.failure.empty())
         outcome.failure = "the --json result could not be written (" + reason + ")";

@@ -36,61 +36,35 @@ TickAnswer TickCameras(const CameraPick& pick, const std::vector<Camera>& camera
   return {ticks, ""};
 }
 
-JsonValue Text(const std::string& text) {
-  JsonValue value;
-  value.type = JsonValue::Type::kString;
-  value.text = text;
-  return value;
-}
-
-JsonValue Number(double number) {
-  JsonValue value;
-  value.type = JsonValue::Type::kNumber;
-  value.text = JsonNumber(number);
-  return value;
-}
-
-JsonValue Flag(bool flag) {
-  JsonValue value;
-  value.type = JsonValue::Type::kBool;
-  value.boolean = flag;
-  return value;
-}
-
 // A camera's fields; null for a size or lens the camera script did not give.
 JsonValue CameraJson(const Camera& camera) {
-  JsonValue object;
-  object.type = JsonValue::Type::kObject;
-  object.members.emplace_back("name", Text(camera.name));
-  object.members.emplace_back("width", camera.width > 0 ? Number(camera.width) : JsonValue{});
-  object.members.emplace_back("height", camera.height > 0 ? Number(camera.height) : JsonValue{});
-  object.members.emplace_back("lens_mm", camera.lens ? Number(*camera.lens) : JsonValue{});
-  object.members.emplace_back("active", Flag(camera.active));
-  object.members.emplace_back("render", Flag(camera.chosen.value_or(false)));
-  return object;
+  // Sizes have always gone out as doubles: a million pixels reads 1e+06.
+  const auto pixels = [](int size) {
+    return size > 0 ? JsonValue(static_cast<double>(size)) : JsonValue();
+  };
+  return JsonValue::Object()
+      .Add("name", camera.name)
+      .Add("width", pixels(camera.width))
+      .Add("height", pixels(camera.height))
+      .Add("lens_mm", camera.lens)
+      .Add("active", camera.active)
+      .Add("render", camera.chosen.value_or(false));
 }
 
 // What the preparation made: the files it gathered, the cameras and their
 // marks, the archive.
-std::string PreparationJson(const PreparationOutcome& prepared) {
-  JsonValue result;
-  result.type = JsonValue::Type::kObject;
-  result.members.emplace_back("scene", Text(prepared.scene));
-  JsonValue files;
-  files.type = JsonValue::Type::kArray;
-  for (const std::string& file : prepared.files) files.items.push_back(Text(file));
-  result.members.emplace_back("files", files);
-  JsonValue cameras;
-  cameras.type = JsonValue::Type::kArray;
+JsonValue PreparationJson(const PreparationOutcome& prepared) {
+  JsonValue files = JsonValue::Array();
+  for (const std::string& file : prepared.files) files.items.emplace_back(file);
+  JsonValue cameras = JsonValue::Array();
   for (const Camera& camera : prepared.cameras) cameras.items.push_back(CameraJson(camera));
-  result.members.emplace_back("cameras", cameras);
-  result.members.emplace_back("compression", Text(prepared.fastest ? "fastest" : "maximum"));
-  JsonValue bytes;
-  bytes.type = JsonValue::Type::kNumber;
-  bytes.text = std::to_string(prepared.archive_bytes);
-  result.members.emplace_back("archive_bytes", bytes);
-  result.members.emplace_back("archive", Text(prepared.archive));
-  return JsonLine(result);
+  return JsonValue::Object()
+      .Add("scene", prepared.scene)
+      .Add("files", std::move(files))
+      .Add("cameras", std::move(cameras))
+      .Add("compression", prepared.fastest ? "fastest" : "maximum")
+      .Add("archive_bytes", prepared.archive_bytes)
+      .Add("archive", prepared.archive);
 }
 
 }  // namespace

@@ -38,6 +38,9 @@ class MockDesktop : public Desktop {
   MOCK_METHOD(Event, WaitEvent, (), (override));
   MOCK_METHOD(Event, TakeEvent, (), (override));
   MOCK_METHOD(bool, Open, (const std::string&), (override));
+
+  bool ShowsPictures() const override { return shows_pictures; }
+  bool shows_pictures = true;
 };
 
 }  // namespace torva

@@ -213,6 +213,35 @@ class JsonReader {
 
 }  // namespace
 
+JsonValue::JsonValue() = default;
+JsonValue::JsonValue(bool value) : type(Type::kBool), boolean(value) {}
+JsonValue::JsonValue(const char* value) : JsonValue(std::string(value)) {}
+JsonValue::JsonValue(std::string value) : type(Type::kString), text(std::move(value)) {}
+
+JsonValue JsonValue::Numeral(std::string text) {
+  JsonValue value;
+  value.type = Type::kNumber;
+  value.text = std::move(text);
+  return value;
+}
+
+JsonValue JsonValue::Array() {
+  JsonValue value;
+  value.type = Type::kArray;
+  return value;
+}
+
+JsonValue JsonValue::Object() {
+  JsonValue value;
+  value.type = Type::kObject;
+  return value;
+}
+
+JsonValue& JsonValue::Add(std::string name, JsonValue value) {
+  members.emplace_back(std::move(name), std::move(value));
+  return *this;
+}
+
 const JsonValue* JsonValue::Find(std::string_view key) const {
   for (const auto& [name, value] : members) {
     if (name == key) return &value;
@@ -248,6 +277,22 @@ std::string JsonLine(const JsonValue& value) {
     }
   }
   return "null";
+}
+
+std::string JsonBlock(const JsonValue& object) {
+  std::string block = "{";
+  for (std::size_t i = 0; i < object.members.size(); ++i) {
+    const auto& [name, value] = object.members[i];
+    block += (i ? ",\n  " : "\n  ") + JsonText(name) + ": ";
+    if (value.type != JsonValue::Type::kArray || value.items.empty()) {
+      block += JsonLine(value);
+      continue;
+    }
+    for (std::size_t j = 0; j < value.items.size(); ++j)
+      block += (j ? ",\n    " : "[\n    ") + JsonLine(value.items[j]);
+    block += "\n  ]";
+  }
+  return block + "\n}\n";
 }
 
 }  // namespace torva

@@ -23,7 +23,7 @@ TEST(Json, TextsAreEscapedAndNumbersReadBackExactly) {
   // JSON has no NaN or infinity: both writers once disagreed on them.
   EXPECT_EQ(JsonNumber(std::nan("")), "null");
   EXPECT_EQ(JsonNumber(std::numeric_limits<float>::infinity()), "null");
-  EXPECT_EQ(JsonOptional(std::optional<float>()), "null");
+  EXPECT_EQ(JsonLine(std::optional<float>()), "null");
 }
 
 TEST(Json, ReadsWhatItWritesAndPrintsItOnOneLine) {
@@ -51,6 +51,21 @@ TEST(Json, ReadsWhatItWritesAndPrintsItOnOneLine) {
     EXPECT_FALSE(ParseJson(bad)) << bad;
   EXPECT_FALSE(ParseJson(std::string(65, '[') + std::string(65, ']')));
   EXPECT_TRUE(ParseJson(std::string(64, '[') + std::string(64, ']')));
+}
+
+// The records' files are read by other programs (and people) in this layout.
+TEST(Json, BlocksKeepAMemberALineAndAListOfObjectsAnItemALine) {
+  JsonValue list = JsonValue::Array();
+  list.items = {JsonValue::Object().Add("sl", 6.5f).Add("n", 2LL), JsonValue::Object()};
+  const JsonValue block = JsonValue::Object()
+                              .Add("name", "x")
+                              .Add("list", list)
+                              .Add("none", JsonValue::Array())
+                              .Add("inner", JsonValue::Object().Add("a", std::optional<int>()))
+                              .Add("money", JsonValue::Numeral("17.50"));
+  EXPECT_EQ(JsonBlock(block),
+            "{\n  \"name\": \"x\",\n  \"list\": [\n    {\"sl\": 6.5, \"n\": 2},\n    {}\n  ],\n"
+            "  \"none\": [],\n  \"inner\": {\"a\": null},\n  \"money\": 17.50\n}\n");
 }
 
 TEST(WholeFile, ReplacesOnlyWithACompleteFileAndNeverThroughALink) {

@@ -69,8 +69,4 @@ std::string ScaleSeconds(int64_t seconds, float ratio) {
   return FormatTimeText(RoundToInt64(static_cast<double>(seconds) / static_cast<double>(ratio)));
 }
 
-std::string ScaleTimeText(std::string_view text, float ratio) {
-  return ScaleSeconds(ParseTimeText(text), ratio);
-}
-
 }  // namespace torva

@@ -32,7 +32,4 @@ std::string FormatRendererTimeText(int64_t seconds);
 // quotient outside the 64-bit range saturates; a NaN quotient counts as 0.
 std::string ScaleSeconds(int64_t seconds, float ratio);
 
-// The time of `text` divided by `ratio`: ScaleSeconds(ParseTimeText(text), ratio).
-std::string ScaleTimeText(std::string_view text, float ratio);
-
 }  // namespace torva

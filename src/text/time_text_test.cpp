@@ -53,39 +53,39 @@ TEST(BelievableSeconds, TenYearsAtMostAndNeverNegative) {
   EXPECT_FALSE(BelievableSeconds(-1));
 }
 
-TEST(ScaleTimeText, DividesAndFormats) {
-  EXPECT_EQ(ScaleTimeText("2h 5m 0s", 12.5f), "0h10m0s");
-  EXPECT_EQ(ScaleTimeText("1h 0m 0s", 1.0f), "1h0m0s");
-  EXPECT_EQ(ScaleTimeText("100000s", 1.0f), "27h46m40s");
-  EXPECT_EQ(ScaleTimeText("", 3.0f), "0h0m0s");
-  EXPECT_EQ(ScaleTimeText("1h", 0.5f), "2h0m0s");
+TEST(ScaleSeconds, DividesAndFormats) {
+  EXPECT_EQ(ScaleSeconds(7500, 12.5f), "0h10m0s");
+  EXPECT_EQ(ScaleSeconds(3600, 1.0f), "1h0m0s");
+  EXPECT_EQ(ScaleSeconds(100000, 1.0f), "27h46m40s");
+  EXPECT_EQ(ScaleSeconds(0, 3.0f), "0h0m0s");
+  EXPECT_EQ(ScaleSeconds(3600, 0.5f), "2h0m0s");
 }
 
-TEST(ScaleTimeText, RoundsHalfToEven) {
-  EXPECT_EQ(ScaleTimeText("0h 0m 10s", 4.0f), "0h0m2s");    // 2.5
-  EXPECT_EQ(ScaleTimeText("0h 0m 14s", 4.0f), "0h0m4s");    // 3.5
-  EXPECT_EQ(ScaleTimeText("0h 0m 11s", 4.0f), "0h0m3s");    // 2.75
-  EXPECT_EQ(ScaleTimeText("0h 0m -10s", 4.0f), "0h0m-2s");  // -2.5
-  EXPECT_EQ(ScaleTimeText("0h 0m 5s", -2.0f), "0h0m-2s");   // -2.5
+TEST(ScaleSeconds, RoundsHalfToEven) {
+  EXPECT_EQ(ScaleSeconds(10, 4.0f), "0h0m2s");    // 2.5
+  EXPECT_EQ(ScaleSeconds(14, 4.0f), "0h0m4s");    // 3.5
+  EXPECT_EQ(ScaleSeconds(11, 4.0f), "0h0m3s");    // 2.75
+  EXPECT_EQ(ScaleSeconds(-10, 4.0f), "0h0m-2s");  // -2.5
+  EXPECT_EQ(ScaleSeconds(5, -2.0f), "0h0m-2s");   // -2.5
 }
 
-TEST(ScaleTimeText, DegenerateRatiosDoNotFail) {
+TEST(ScaleSeconds, DegenerateRatiosDoNotFail) {
   const float tiny = std::numeric_limits<float>::denorm_min();
-  EXPECT_EQ(ScaleTimeText("10s", tiny), "2562047788015215h30m7s");  // INT64_MAX seconds
-  EXPECT_EQ(ScaleTimeText("-10s", tiny), "-2562047788015215h-30m-8s");
-  EXPECT_EQ(ScaleTimeText("10s", 0.0f), "2562047788015215h30m7s");
-  EXPECT_EQ(ScaleTimeText("0s", 0.0f), "0h0m0s");
-  EXPECT_EQ(ScaleTimeText("10s", std::nanf("")), "0h0m0s");
-  EXPECT_EQ(ScaleTimeText("10s", std::numeric_limits<float>::infinity()), "0h0m0s");
+  EXPECT_EQ(ScaleSeconds(10, tiny), "2562047788015215h30m7s");  // INT64_MAX seconds
+  EXPECT_EQ(ScaleSeconds(-10, tiny), "-2562047788015215h-30m-8s");
+  EXPECT_EQ(ScaleSeconds(10, 0.0f), "2562047788015215h30m7s");
+  EXPECT_EQ(ScaleSeconds(0, 0.0f), "0h0m0s");
+  EXPECT_EQ(ScaleSeconds(10, std::nanf("")), "0h0m0s");
+  EXPECT_EQ(ScaleSeconds(10, std::numeric_limits<float>::infinity()), "0h0m0s");
 }
 
-TEST(ScaleTimeText, ReadsBackAsTheScaledSeconds) {
+TEST(ScaleSeconds, ReadsBackAsTheScaledSeconds) {
   const char* texts[] = {"0h 0m 0s",  "59s",          "1h 0m 1s",   "3h 59m 59s",
                          "27h46m40s", "596523h14m7s", "-5h -3m -1s"};
   const float ratios[] = {1.0f, 0.37f, 2.5f, 12.5f, 1000.0f, -3.0f};
   for (const char* text : texts) {
     for (const float ratio : ratios) {
-      const std::string scaled = ScaleTimeText(text, ratio);
+      const std::string scaled = ScaleSeconds(ParseTimeText(text), ratio);
       const double expected =
           std::nearbyint(static_cast<double>(ParseTimeText(text)) / static_cast<double>(ratio));
       EXPECT_EQ(ParseTimeText(scaled), static_cast<int64_t>(expected)) << text << " / " << ratio;

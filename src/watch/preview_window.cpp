@@ -109,6 +109,7 @@ PreviewWindow::PreviewWindow(Desktop& desktop, const Placed& placed, std::string
     : layout_(placed.preview),
       picture_path_(std::move(picture_path)),
       pace_(pace),
+      seen_(desktop.ShowsPictures()),
       reader_(layout_.picture_width, layout_.picture_height),
       window_(desktop, placed.window) {}
 
@@ -129,7 +130,7 @@ void PreviewWindow::RereadIfChanged() {
 }
 
 void PreviewWindow::Refresh(const std::string& caption) {
-  if (!window_.id()) return;
+  if (!window_.id() || !seen_) return;
   RereadIfChanged();
   if (!shown_stamp_) return;
   shown_.caption = caption;

@@ -63,6 +63,7 @@ class PreviewWindow {
   // Shows the renderer's latest picture with `caption` over it. The file is
   // read again only when it changed, and no sooner than its pace allows; a
   // picture that cannot be read leaves the previous one (none at first).
+  // Nothing is read on a desktop that shows no pictures.
   void Refresh(const std::string& caption);
   std::optional<WindowId> id() const { return window_.id(); }
   void Close() { window_.Close(); }
@@ -81,6 +82,7 @@ class PreviewWindow {
   PreviewLayout layout_;
   std::string picture_path_;
   RereadPace pace_;
+  bool seen_;  // the desktop shows pictures
   ScaledJpegReader reader_;
   OwnedWindow window_;
   std::optional<FileStamp> shown_stamp_;  // of the file behind `shown_`

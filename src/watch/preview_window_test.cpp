@@ -81,6 +81,17 @@ TEST_F(PreviewWindowTest, AnUnchangedPictureIsNotDecodedAgainWhileItsCaptionChan
   EXPECT_LT(shown_.back().first_red, 50);
 }
 
+// The commands without a window open it too (closing it may stop them).
+TEST_F(PreviewWindowTest, NothingIsDecodedWhereNobodySeesPictures) {
+  ASSERT_TRUE(WriteJpeg(picture_, 30, 40, 250, 0, 0));
+  desktop_.shows_pictures = false;
+  PreviewWindow preview(desktop_, Layout(), picture_, kEveryChange);
+  const long long before = DecodedJpegCount();
+  preview.Refresh("Current SL = 1.00");
+  EXPECT_EQ(DecodedJpegCount(), before);
+  EXPECT_TRUE(shown_.empty());
+}
+
 TEST_F(PreviewWindowTest, AChangedPictureWaitsForTheRereadInterval) {
   ASSERT_TRUE(WriteJpeg(picture_, 30, 40, 250, 0, 0));
   PreviewWindow preview(desktop_, Layout(), picture_, {std::chrono::hours(1), 0});

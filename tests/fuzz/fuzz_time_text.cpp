@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int64_t rest = scaled - hours * 3600 - minutes * 60;
   const std::string expected =
       std::to_string(hours) + "h" + std::to_string(minutes) + "m" + std::to_string(rest) + "s";
-  const std::string shown = ScaleTimeText(text, ratio);
+  const std::string shown = ScaleSeconds(seconds, ratio);
   FUZZ_CHECK(shown == expected);
   // Hours times 3600 may pass the 64-bit range only at saturation.
   if (scaled != INT64_MAX && scaled != INT64_MIN) FUZZ_CHECK(ParseTimeText(shown) == scaled);

@@ -71,7 +71,8 @@ TEST(RewordedWindow, TheCommandsWithoutAWindowStillBenchmarkPrepareAndEstimate) 
                            {root.path() + "/Kitchen/Kitchen.mxs", "--fast", "--allow-same-names"}),
       program, desktop);
   EXPECT_EQ(prepared.failure, "");
-  EXPECT_TRUE(prepared.json && prepared.json->find("\"Kitchen.mxs\"") != std::string::npos);
+  EXPECT_TRUE(prepared.json &&
+              JsonLine(*prepared.json).find("\"Kitchen.mxs\"") != std::string::npos);
 
   const HeadlessOutcome estimated = RunHeadlessEstimate(
       ParseHeadlessCommand(HeadlessKind::kEstimate, {app + "/archive/Kitchen.vum", "--size",

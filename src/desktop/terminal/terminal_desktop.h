@@ -96,6 +96,7 @@ class TerminalDesktop : public Desktop {
   void WaitForActivity(int fd, int timeout_ms) override;
   // Nobody reads along: a program's lines are shown as they come.
   bool PacedPanel() const override { return false; }
+  bool ShowsPictures() const override { return false; }
   // Nothing is opened without a person to look at it.
   bool Open(const std::string&) override { return true; }
 
