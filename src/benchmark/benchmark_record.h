@@ -1,5 +1,6 @@
 // A machine-readable record of one benchmark run, written beside its
-// five-line log: every reading at full precision. Only written, never read.
+// five-line log: every reading at full precision. Read back only for the full
+// precision of the ratio its own log rounds (ResultsWithRecord).
 #pragma once
 
 #include <optional>

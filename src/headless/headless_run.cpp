@@ -103,6 +103,37 @@ Reply QuitOnInterrupt() {
   return {.question = QuestionId::kStopAndQuit, .answer = "yes", .failure = "interrupted"};
 }
 
+namespace {
+
+// The command, with the application folder held for it alone (one program
+// per folder, as for the window) and laid out first.
+HeadlessOutcome RunInAppFolder(const HeadlessCommand& command, Program& program,
+                               TerminalDesktop& desktop, const std::string& program_name,
+                               const std::function<void(const std::string&)>& lay_out) {
+  HeadlessOutcome outcome;
+  const AppFolderLock lock = LockAppFolder(program.paths.AppDir);
+  if (!lock.refusal.empty()) {
+    outcome.failure = lock.refusal;
+    return outcome;
+  }
+  if (lay_out) lay_out(program.paths.AppDir);
+  MakeFolderIfMissing(program.paths.ArchiveDir);
+  try {
+    outcome = Dispatch(command, program, desktop, program_name);
+  } catch (const HeadlessStuck& stuck) {
+    outcome.failure = stuck.message;
+  } catch (const ProgramEnded& ended) {
+    outcome.failure = !desktop.failures().empty() ? desktop.failures().front()
+                      : !ended.reason.empty()     ? ended.reason
+                      : ended.message.empty()     ? "TORVAmeter ended"
+                                                  : OnOneLine(ended.message);
+  }
+  if (outcome.failure.empty() && InterruptSignal() != 0) outcome.failure = "interrupted";
+  return outcome;
+}
+
+}  // namespace
+
 int RunHeadless(const CommandLine& line, const std::string& app_dir,
                 const std::string& program_name, OptionSet options,
                 const std::function<void(const std::string&)>& lay_out) {
@@ -134,26 +165,7 @@ int RunHeadless(const CommandLine& line, const std::string& app_dir,
   // would leave the renderer and the work files behind.
   if (!CatchInterrupts()) output.Note(UncaughtInterruptsWarning(errno));
 
-  HeadlessOutcome outcome;
-  // One program per application folder, as for the window.
-  const AppFolderLock lock = LockAppFolder(program.paths.AppDir);
-  if (!lock.refusal.empty()) {
-    outcome.failure = lock.refusal;
-  } else {
-    if (lay_out) lay_out(app_dir);
-    MakeFolderIfMissing(program.paths.ArchiveDir);
-    try {
-      outcome = Dispatch(command, program, desktop, program_name);
-    } catch (const HeadlessStuck& stuck) {
-      outcome.failure = stuck.message;
-    } catch (const ProgramEnded& ended) {
-      outcome.failure = !desktop.failures().empty() ? desktop.failures().front()
-                        : !ended.reason.empty()     ? ended.reason
-                        : ended.message.empty()     ? "TORVAmeter ended"
-                                                    : OnOneLine(ended.message);
-    }
-    if (outcome.failure.empty() && InterruptSignal() != 0) outcome.failure = "interrupted";
-  }
+  HeadlessOutcome outcome = RunInAppFolder(command, program, desktop, program_name, lay_out);
   if (!outcome.summary.empty()) output.Note(outcome.summary);
   if (InterruptSignal() != 0) output.Note(WhatAStopLeft(command.kind, outcome));
   output.Finish();
