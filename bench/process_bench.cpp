@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "desktop/scripted/scripted_desktop.h"
-#include "watch/window_events.h"
 #include "testing/commands.h"
+#include "watch/window_events.h"
 
 namespace torva {
 namespace {

@@ -12,23 +12,24 @@
 namespace torva {
 namespace {
 
-void RunCommand(Program& program, const Event& event) {
+// Runs the command of a button; false when it ends the program at once.
+bool RunCommand(Program& program, const Event& event) {
   switch (event.gadget) {
     case kLogo: LogoClicked(program, event); break;
     case kUploadProject: OpenUploadPage(program); break;
-    case kPrepareProject: RunPrepareProject(program); break;
+    case kPrepareProject: return !RunPrepareProject(program).EndsProgram();
     case kPriceInfo: OpenPricePage(program); break;
     case kAbout: ShowAbout(program); break;
-    case kBenchmark: RunBenchmark(program); break;
+    case kBenchmark: return !RunBenchmark(program).EndsProgram();
     case kHelp: OpenHelp(program); break;
     case kConfig: RunConfigButton(program); break;
-    case kEstimateProject: RunEstimation(program); break;
+    case kEstimateProject: return !RunEstimation(program).EndsProgram();
     case kCpuDetect: ShowCpuInfo(program); break;
     case kUpdates:
-      CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kShow);
-      break;
+      return !CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kShow);
     default: break;  // gadgets without a command
   }
+  return true;
 }
 
 // Where the window stood (its frame's corner) and its size, for the next run;
@@ -54,17 +55,16 @@ void EndNormally(Program& program) {
                             "The initialisation file cannot be created! TORVAmeter will "
                             "now quit");
   }
-  EndProgram();
 }
 
 void RunMainLoop(Program& program) {
   for (;;) {
     Event event = program.desktop.WaitEvent();
     if (event.type == EventType::kGadget) {
-      RunCommand(program, event);
-      if (program.quit_requested) EndNormally(program);
+      if (!RunCommand(program, event)) return;
+      if (program.quit_requested) return EndNormally(program);
     } else if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
-      EndNormally(program);
+      return EndNormally(program);
     } else if (event.type == EventType::kCloseWindow) {
       program.desktop.CloseWindow(event.window);  // one a command left open (a chart)
     }

@@ -6,12 +6,13 @@
 namespace torva {
 
 // Waits for events and runs one command per button press, until the close
-// request of the main window. Then ends the program normally.
-[[noreturn]] void RunMainLoop(Program& program);
+// request of the main window (then it ends the program normally) or a
+// command that ends the program at once.
+void RunMainLoop(Program& program);
 
 // The normal end, after the main window's close request (also from inside a
-// command): closes the window, writes ConfigFile (saying so when it cannot)
-// and ends the program.
-[[noreturn]] void EndNormally(Program& program);
+// command): closes the window and writes ConfigFile (saying so when it
+// cannot). The program ends when its caller returns.
+void EndNormally(Program& program);
 
 }  // namespace torva

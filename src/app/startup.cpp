@@ -19,23 +19,30 @@
 namespace torva {
 namespace {
 
-void EndIfAsked(Program& program, const Next& next) {
-  if (next.kind == Next::kEndProgram) EndProgramAfter(program.desktop, next);
+// True when `next` ends the program, after its last message.
+bool EndsProgram(Program& program, const Next& next) {
+  if (next.kind != Next::kEndProgram) return false;
+  Outcome ended;
+  EndProgramAfter(program.desktop, next, ended);
+  return true;
 }
 
-void CheckRendererAtStart(Program& program) {
+// False when the program cannot go on with the renderer it found.
+bool CheckRendererAtStart(Program& program) {
   switch (CheckRenderer(program)) {
-    case RendererCheck::kUsable: return;
+    case RendererCheck::kUsable: return true;
     case RendererCheck::kInstallationGone:
-      EndProgramAfter(program.desktop, GiveUpOnInstallation(program));
+      EndsProgram(program, GiveUpOnInstallation(program));
+      return false;
     case RendererCheck::kTooOld:
       ReportRendererTooOld(program, *program.renderer_probe);
-      EndProgram();
+      return false;
   }
+  return false;
 }
 
-[[noreturn]] void StartUp(Program& program,
-                          const std::function<void(const std::string&)>& lay_out) {
+// Each return ends the program.
+void StartUp(Program& program, const std::function<void(const std::string&)>& lay_out) {
   Picture logo = DecodePng(EmbeddedLogoPng()).value_or(BlankPicture(405, 89));
 
   // Two programs on one folder would mix their scripts, work folders and
@@ -43,34 +50,34 @@ void CheckRendererAtStart(Program& program) {
   const AppFolderLock lock = LockAppFolder(program.paths.AppDir);
   if (lock.held_by_another) {
     program.desktop.Message(kWarningTitle, lock.refusal + ".\nThis copy will now quit.");
-    EndProgram();
+    return;
   }
   if (!lock.refusal.empty()) {
     program.desktop.Message(kErrorTitle, lock.refusal + ".\nTORVAmeter will now quit.");
-    EndProgram();
+    return;
   }
   if (lay_out) lay_out(program.paths.AppDir);
   MakeFolderIfMissing(program.paths.ArchiveDir);
   program.state.LastDir = program.paths.AppDir;
 
-  if (!LoadConfiguration(program)) EndIfAsked(program, AskFirstRunQuestions(program));
-
-  CheckRendererAtStart(program);
-
-  if (program.state.CheckUpdates)
-    CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kSilent);
+  if (!LoadConfiguration(program) && EndsProgram(program, AskFirstRunQuestions(program))) return;
+  if (!CheckRendererAtStart(program)) return;
+  if (program.state.CheckUpdates &&
+      CheckForUpdate(program, program.constants.ProgramVersion, UpToDateReport::kSilent))
+    return;
 
   if (!program.remembered_file.empty()) {
     const Remembered remembered = ReadRemembered(program.remembered_file);
     if (remembered.main_window) program.desktop.PlaceMainWindow(*remembered.main_window);
     program.state.LastSamplingLevel = remembered.sampling_level;
   }
-  if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) EndProgram();
+  if (!program.desktop.OpenMainWindow(MainWindowTitle(program), logo)) return;
 
-  EndIfAsked(program, SetAsideLogsOfOtherRenderer(program));
-  if (std::optional<RenderMode> mode = LoadBenchmarksAtStart(program))
-    RunBenchmarkWithMode(program, *mode);
-  if (program.quit_requested) EndNormally(program);
+  if (EndsProgram(program, SetAsideLogsOfOtherRenderer(program))) return;
+  if (std::optional<RenderMode> mode = LoadBenchmarksAtStart(program)) {
+    if (RunBenchmarkWithMode(program, *mode).EndsProgram()) return;
+  }
+  if (program.quit_requested) return EndNormally(program);
 
   RunMainLoop(program);
 }
@@ -97,10 +104,7 @@ AppFolderLock LockAppFolder(const std::string& app_dir) {
 }
 
 int RunProgram(Program& program, const std::function<void(const std::string&)>& lay_out) {
-  try {
-    StartUp(program, lay_out);
-  } catch (const ProgramEnded&) {
-  }
+  StartUp(program, lay_out);
   return 0;
 }
 

@@ -85,7 +85,10 @@ BenchmarkOutcome RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
     BenchmarkOutcome outcome;
     const Next run = RunOnce(program, mode, options, outcome);
     if (mode == bench_mode) first = std::move(outcome);
-    if (run.kind == Next::kEndProgram) EndProgramAfter(program.desktop, run);
+    if (run.kind == Next::kEndProgram) {
+      EndProgramAfter(program.desktop, run, first);
+      return first;
+    }
     // At the end the GPU log is read back (so the GPU results are what it
     // shows), or, when it is missing, the GPU benchmark is offered.
     if (run.kind == Next::kGiveUp || !program.state.GpuCapable ||

@@ -8,8 +8,8 @@ namespace torva {
 EstimationOutcome RunEstimation(Program& program, const EstimationOptions& options) {
   Estimation run(program, options);
   const Next ready = CheckReady(run);
-  if (ready.kind == Next::kEndProgram) EndProgramAfter(program.desktop, ready);
-  if (ready.kind == Next::kGiveUp) return run.outcome;
+  if (ready.kind == Next::kEndProgram) EndProgramAfter(program.desktop, ready, run.outcome);
+  if (ready.kind != Next::kGoOn) return run.outcome;
   if (!ChooseProject(run)) {
     run.outcome.ending =
         program.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;

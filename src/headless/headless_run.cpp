@@ -86,6 +86,11 @@ std::string FailureOf(const Outcome& outcome, const TerminalDesktop& desktop) {
     case Outcome::Ending::kFinished: return "";
     case Outcome::Ending::kFailed: return OnOneLine(outcome.message);
     case Outcome::Ending::kQuit: return "interrupted";
+    case Outcome::Ending::kEndProgram:
+      return !desktop.failures().empty() ? desktop.failures().front()
+             : !outcome.reason.empty()   ? outcome.reason
+             : outcome.message.empty()   ? "TORVAmeter ended"
+                                         : OnOneLine(outcome.message);
     case Outcome::Ending::kCancelled: break;
   }
   return desktop.failures().empty() ? "cancelled" : desktop.failures().front();
@@ -122,11 +127,6 @@ HeadlessOutcome RunInAppFolder(const HeadlessCommand& command, Program& program,
     outcome = Dispatch(command, program, desktop, program_name);
   } catch (const HeadlessStuck& stuck) {
     outcome.failure = stuck.message;
-  } catch (const ProgramEnded& ended) {
-    outcome.failure = !desktop.failures().empty() ? desktop.failures().front()
-                      : !ended.reason.empty()     ? ended.reason
-                      : ended.message.empty()     ? "TORVAmeter ended"
-                                                  : OnOneLine(ended.message);
   }
   if (outcome.failure.empty() && InterruptSignal() != 0) outcome.failure = "interrupted";
   return outcome;

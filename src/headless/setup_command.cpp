@@ -125,7 +125,8 @@ HeadlessOutcome RunSetup(const HeadlessCommand& command, Program& program,
   // The renderer is checked before anything is written, so that a wrong
   // folder leaves the earlier settings as they were.
   const std::string maxwell_dir = command.maxwell_dir == "/" ? "/" : command.maxwell_dir + "/";
-  const RendererProbe probe = ProbeRenderer(program.runner, maxwell_dir, "", program.renderer_probe_limit_ms);
+  const RendererProbe probe =
+      ProbeRenderer(program.runner, maxwell_dir, "", program.renderer_probe_limit_ms);
   if (!probe.merge_tool_present)
     return HeadlessOutcome::Failed("no Maxwell Render installation in " + maxwell_dir +
                                    " (no mximerge)");

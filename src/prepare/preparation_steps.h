@@ -7,10 +7,10 @@
 
 #include "prepare/prepare_project.h"
 #include "prepare/project_log.h"
-#include "watch/window_events.h"
 #include "state/command_run.h"
 #include "state/next.h"
 #include "state/program.h"
+#include "watch/window_events.h"
 
 namespace torva {
 

@@ -49,7 +49,10 @@ PreparationOutcome RunPrepareProject(Program& program) {
 
   LeftoversRemoved leftovers(preparation);
   const Next gathered = GatherDependencies(preparation);
-  if (gathered.kind == Next::kEndProgram) EndProgramAfter(program.desktop, gathered);
+  if (gathered.kind == Next::kEndProgram) {
+    EndProgramAfter(program.desktop, gathered, preparation.outcome);
+    return preparation.outcome;
+  }
   // The packing cleans up itself, and leaves the project folder to be packed
   // by hand when the archiver is missing.
   if (gathered.kind != Next::kGiveUp && CheckSameNames(preparation) && ChooseCameras(preparation) &&

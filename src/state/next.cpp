@@ -4,9 +4,11 @@
 
 namespace torva {
 
-void EndProgramAfter(Desktop& desktop, const Next& next) {
+void EndProgramAfter(Desktop& desktop, const Next& next, Outcome& outcome) {
   if (!next.last_message.empty()) desktop.Farewell(kErrorTitle, next.last_message);
-  EndProgram(next.last_message, next.reason);
+  outcome.ending = Outcome::Ending::kEndProgram;
+  outcome.message = next.last_message;
+  outcome.reason = next.reason;
 }
 
 }  // namespace torva

@@ -4,13 +4,15 @@
 #include <string>
 
 #include "desktop/desktop.h"
+#include "state/outcome.h"
 
 namespace torva {
 
 // What a step leaves its caller to do: go on, give up the command (the
 // program goes back to the main loop), or end the program. Steps never end
-// the program themselves; the top does (start-up, the main loop, or the
-// driver of a command), after showing `last_message`.
+// the program themselves: the driver of a command shows `last_message` and
+// returns an outcome that says so, and the top (start-up, the main loop)
+// ends it.
 struct Next {
   enum Kind { kGoOn, kGiveUp, kEndProgram };
   Kind kind = kGoOn;
@@ -21,21 +23,9 @@ struct Next {
   std::string reason = {};
 };
 
-// Thrown by EndProgram; the program's entry point catches it and exits with
-// status 0, so everything held open is released on the way out. `message`:
-// the last message shown, when there was one; `reason` as in Next.
-struct ProgramEnded {
-  std::string message;
-  std::string reason = {};
-};
-
-// The immediate end after a fatal message: writes nothing. For the top only.
-[[noreturn]] inline void EndProgram(std::string message = "", std::string reason = "") {
-  throw ProgramEnded{std::move(message), std::move(reason)};
-}
-
 // Shows the last message of a step that ends the program ("TORVAmeter
-// error"), then ends it.
-[[noreturn]] void EndProgramAfter(Desktop& desktop, const Next& next);
+// error"), when it has one, and marks `outcome` so that its caller ends the
+// program.
+void EndProgramAfter(Desktop& desktop, const Next& next, Outcome& outcome);
 
 }  // namespace torva

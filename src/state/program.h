@@ -11,8 +11,8 @@
 #include "renderer/cameras_file.h"
 #include "renderer/detect.h"
 #include "renderer/process.h"
-#include "renderer/runner.h"
 #include "renderer/render_mode.h"
+#include "renderer/runner.h"
 
 namespace torva {
 

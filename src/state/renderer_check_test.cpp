@@ -90,8 +90,11 @@ TEST_F(CheckRendererTest, MissingMergeToolMovesTheConfigurationAsideAndEnds) {
   EXPECT_FALSE(fs::exists(program.paths.config_backup));
   EXPECT_EQ(session.transcript(), "");
 
-  // The top shows the message, then the program ends.
-  EXPECT_THROW(EndProgramAfter(session.desktop(), end), ProgramEnded);
+  // The driver shows the message, and its outcome ends the program.
+  Outcome outcome;
+  EndProgramAfter(session.desktop(), end, outcome);
+  EXPECT_TRUE(outcome.EndsProgram());
+  EXPECT_EQ(outcome.reason, end.reason);
   EXPECT_EQ(session.transcript(),
             "message \"TORVAmeter error\" \"The Maxwell Render executable cannot be found, "
             "TORVAmeter will now quit.\\nAt next launch, you will be asked to enter some "

@@ -91,13 +91,13 @@ std::string DownloadedMessage(const std::string& zip_path, HostSystem system) {
          "again.\nTORVAmeter will now quit.";
 }
 
-void CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
+bool CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
                     const UpdateTimeLimits& limits) {
   State& state = program.state;
   if (!state.NetworkReady) {
     if (!InitialiseNetwork()) {
       program.desktop.Message("Error", "Can't initialize the network !");
-      return;
+      return false;
     }
     state.NetworkReady = true;
   }
@@ -114,7 +114,7 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
   // none.
   if (!reply) {
     ShowNotAvailable(program);
-    return;
+    return false;
   }
   // What is not a version is not shown in the question: a server could
   // otherwise put any words there, or escape sequences and line feeds. Such
@@ -123,28 +123,28 @@ void CheckForUpdate(Program& program, const std::string& version, UpToDateReport
     ReportLine(program, "Unusual reply from the update server, not a version: \"" +
                             ReplyForLog(*reply) + "\"");
     ShowNotAvailable(program);
-    return;
+    return false;
   }
 
   if (!IsNewerVersion(version, AnnouncedVersion(*reply))) {
     if (report == UpToDateReport::kShow)
       program.desktop.Message(kUpdateTitle, "Your TORVAmeter version is up to date.");
-    return;
+    return false;
   }
   if (!program.desktop.Question(QuestionId::kUpdateOffer, kUpdateTitle,
                                 "New TORVAmeter version detected: " + ShownVersion(*reply) +
                                     "\nDo you want to download the new "
                                     "version?"))
-    return;
+    return false;
   if (!connection->Send(UpdateRequest(state.RendererVersion), limits.reply_ms) ||
       !Download(program, *connection, limits)) {
     program.desktop.Message(kUpdateTitle, "An error has occurred during the transfer!");
-    return;
+    return false;
   }
   program.desktop.Message(kUpdateTitle,
                           DownloadedMessage(program.paths.UpdateZipPath, ThisSystem()));
   program.desktop.Open(program.paths.AppDir);
-  EndProgram();  // the connection closes on the way out
+  return true;
 }
 
 bool PointUpdatesAt(const std::string& host_port, UpdateServers& servers) {

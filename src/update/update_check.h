@@ -21,10 +21,10 @@ struct UpdateTimeLimits {
   DownloadLimits download;  // at least 480 KiB in each 30 s
 };
 
-// At start-up the report is silent; the "Updates" button shows it. After a
-// successful download and its message the program ends: this does not return.
-void CheckForUpdate(Program& program, const std::string& version, UpToDateReport report,
-                    const UpdateTimeLimits& limits = {});
+// At start-up the report is silent; the "Updates" button shows it. True
+// after a successful download and its message: the program then ends.
+[[nodiscard]] bool CheckForUpdate(Program& program, const std::string& version,
+                                  UpToDateReport report, const UpdateTimeLimits& limits = {});
 
 // The new version as the question shows it: "v2.9" for the reply "2.9", and
 // a reply that names the program ("TORVAmeter-2.9") as it stands.

@@ -57,12 +57,7 @@ class UpdateCheckTest : public ::testing::Test {
     Program program(session.desktop(), folder_.path());
     program.state.RendererVersion = "5.2.1.49";
     PointUpdatesAt("127.0.0.1:" + std::to_string(port), program.update_servers);
-    bool ended = false;
-    try {
-      CheckForUpdate(program, "2.8", report, limits);
-    } catch (const ProgramEnded&) {
-      ended = true;
-    }
+    const bool ended = CheckForUpdate(program, "2.8", report, limits);
     network_ready_ = program.state.NetworkReady;
     transcript_ = session.transcript();
     return ended;
@@ -270,13 +265,13 @@ TEST_F(UpdateCheckTest, TheMarkerFileChoosesTheMiniFarmServer) {
   program.update_servers.public_host = "127.0.0.1";
   program.update_servers.mini_farm_host = "127.0.0.2";
   program.update_servers.port = public_server.port();
-  CheckForUpdate(program, "2.8", UpToDateReport::kShow);
+  EXPECT_FALSE(CheckForUpdate(program, "2.8", UpToDateReport::kShow));
   EXPECT_EQ(session.transcript(), kConnecting + Question("v2.9", "no"));
   EXPECT_TRUE(mini_farm.connected());
   EXPECT_FALSE(public_server.connected());
 
   fs::remove(folder_.path() + "/TorvaMinifarm.txt");
-  CheckForUpdate(program, "2.8", UpToDateReport::kShow);
+  EXPECT_FALSE(CheckForUpdate(program, "2.8", UpToDateReport::kShow));
   EXPECT_TRUE(public_server.connected());
 }
 
