@@ -91,11 +91,13 @@ HeadlessOutcome RunHeadlessPrepare(const HeadlessCommand& command, Program& prog
                     .answer = command.fast ? "no" : "yes",
                     .argument = command.fast ? "--fast" : ""});
   desktop.AddReply(QuitOnInterrupt());
-  desktop.SetTickRule([&command, &program](const std::vector<std::string>&) {
-    return TickCameras(command.cameras, program.state.CameraLines);
-  });
+  std::vector<Camera> found;
+  desktop.SetTickRule(
+      [&](const std::vector<std::string>&) { return TickCameras(command.cameras, found); });
+  PreparationOptions options;
+  options.on_cameras = [&found](const std::vector<Camera>& cameras) { found = cameras; };
 
-  const PreparationOutcome prepared = RunPrepareProject(program);
+  const PreparationOutcome prepared = RunPrepareProject(program, options);
   HeadlessOutcome outcome;
   outcome.failure = FailureOf(prepared, desktop);
   if (!outcome.failure.empty()) return outcome;

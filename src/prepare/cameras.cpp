@@ -120,7 +120,8 @@ bool ChooseCameras(Preparation& preparation) {
   if (!file.lines) return true;
   std::vector<Camera> cameras;
   for (const std::string& line : *file.lines) cameras.push_back(ReadCameraLine(line));
-  program.state.CameraLines = cameras;
+  preparation.outcome.cameras = cameras;
+  if (preparation.options.on_cameras) preparation.options.on_cameras(cameras);
 
   // Without the window (it could not be opened) the cameras stay unmarked.
   if (cameras.size() == 1) {
@@ -132,7 +133,7 @@ bool ChooseCameras(Preparation& preparation) {
       cameras[i].chosen = i < choice.ticks->size() && (*choice.ticks)[i];
   }
   if (!WriteCameras(cameras_file, cameras)) return true;
-  program.state.CameraLines = cameras;
+  preparation.outcome.cameras = cameras;
   for (const Camera& camera : cameras)
     preparation.log.Write("Camera: " + CameraLabel(camera) + " detected");
   return true;

@@ -15,8 +15,10 @@
 namespace torva {
 
 struct Preparation : CommandRun<PreparationOutcome, ProjectLog> {
-  explicit Preparation(Program& program_) : CommandRun(program_) {}
+  explicit Preparation(Program& program_, PreparationOptions options_ = {})
+      : CommandRun(program_), options(std::move(options_)) {}
 
+  PreparationOptions options;
   std::string scene_path;          // the user's scene, which keeps its name
   std::string project_scene_file;  // the scene's name in the project, safe for the farm
   std::string scene_name;          // project_scene_file without ".mxs": the archive's name

@@ -32,8 +32,8 @@ class LeftoversRemoved {
 
 }  // namespace
 
-PreparationOutcome RunPrepareProject(Program& program) {
-  Preparation preparation(program);
+PreparationOutcome RunPrepareProject(Program& program, const PreparationOptions& options) {
+  Preparation preparation(program, options);
   if (!ChooseScene(preparation)) {
     preparation.outcome.ending = Outcome::Ending::kCancelled;
     return preparation.outcome;
@@ -66,7 +66,6 @@ PreparationOutcome RunPrepareProject(Program& program) {
       preparation.outcome.ending =
           program.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
   }
-  preparation.outcome.cameras = program.state.CameraLines;
   return preparation.outcome;
 }
 

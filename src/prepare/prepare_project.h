@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "renderer/cameras_file.h"
 #include "state/outcome.h"
 #include "state/program.h"
 
@@ -21,6 +23,11 @@ struct PreparationOutcome : Outcome {
   bool fastest = false;  // a zip packed at maximum speed, else 7z at maximum compression
 };
 
-PreparationOutcome RunPrepareProject(Program& program);
+struct PreparationOptions {
+  // Told the scene's cameras once they are listed, before they are chosen.
+  std::function<void(const std::vector<Camera>&)> on_cameras = nullptr;
+};
+
+PreparationOutcome RunPrepareProject(Program& program, const PreparationOptions& options = {});
 
 }  // namespace torva

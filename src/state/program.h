@@ -8,7 +8,6 @@
 
 #include "desktop/desktop.h"
 #include "install/app_paths.h"
-#include "renderer/cameras_file.h"
 #include "renderer/detect.h"
 #include "renderer/process.h"
 #include "renderer/render_mode.h"
@@ -87,7 +86,6 @@ struct State {
   float GpuDeltaSL = 0;
   RatioRange FarmSpeedRatioRange, GpuFarmSpeedRatioRange;
   bool NetworkReady = false;
-  std::vector<Camera> CameraLines;  // the cameras of "cameras.txt", however many
   int LogLine = 0;
   std::string LastSamplingLevel;  // the SL of the latest estimation, as typed
 };
