@@ -20,7 +20,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class BenchmarkSteps : public ::testing::Test {
+class BenchmarkSteps : public BenchmarkTest {
  protected:
   void SetUp() override { ASSERT_TRUE(MakeBenchmarkFiles(bench_)); }
 
@@ -48,12 +48,7 @@ class BenchmarkSteps : public ::testing::Test {
     Program program;
   };
 
-  TempFolder folder_;
-  const std::string app_ = folder_.path() + "/TORVAmeter_Maxwell";
-  const std::string bench_ = app_ + "/benchmark";
   const std::string maxwell_ = folder_.path() + "/Maxwell/";
-  const std::string cpu_log_ = bench_ + "/TORVAmeter_Benchmark.log";
-  const std::string gpu_log_ = bench_ + "/TORVAmeter_BenchmarkGPU.log";
 };
 
 TEST_F(BenchmarkSteps, Renderers2To4UseTheirOwnScenesSizesAndFigures) {
@@ -148,13 +143,8 @@ TEST_F(BenchmarkSteps, ARenderThatDidNotEndWellGivesNoRatio) {
     SCOPED_TRACE(c.why);
     WriteFile(cpu_log_, "the earlier log\n");
     Session s(*this, "yes\n" + c.answers, "5.2.1.49", c.replay);  // yes: run it again
-    const BenchmarkOutcome outcome = RunBenchmarkWithMode(s.program, RenderMode::kCpu);
-    EXPECT_EQ(outcome.ending, Outcome::Ending::kFailed);
-    EXPECT_NE(outcome.message.find(c.why), std::string::npos) << outcome.message;
-    EXPECT_EQ(ReadFile(cpu_log_), "the earlier log\n");
-    EXPECT_NE(ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json").find(c.record),
-              std::string::npos)
-        << ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json");
+    ExpectFailedKeeping(RunBenchmarkWithMode(s.program, RenderMode::kCpu), c.why,
+                        "the earlier log\n", c.record);
   }
 }
 

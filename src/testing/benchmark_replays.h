@@ -4,8 +4,13 @@
 
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "benchmark/benchmark_log.h"
 #include "platform/cpu_info.h"
+#include "state/outcome.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace torva {
 
@@ -30,6 +35,27 @@ inline constexpr char kGpuBenchmarkReplay[] =
 // The sixth log line of a PHASE 1 stopped after too few estimates to judge.
 inline constexpr char kNotSettledLine[] =
     "PHASE 1 ended before its estimates had settled: the speed ratio may be far off.\n";
+
+// A benchmark test's application folder and the benchmark's logs in it.
+class BenchmarkTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  const std::string app_ = folder_.path() + "/TORVAmeter_Maxwell";
+  const std::string bench_ = app_ + "/benchmark";
+  const std::string cpu_log_ = bench_ + "/TORVAmeter_Benchmark.log";
+  const std::string gpu_log_ = bench_ + "/TORVAmeter_BenchmarkGPU.log";
+
+  // A run that failed saying `why`: the earlier log `earlier` stays as it
+  // was, and the record of the unfinished run holds `record`.
+  void ExpectFailedKeeping(const Outcome& outcome, const std::string& why,
+                           const std::string& earlier, const std::string& record) {
+    EXPECT_EQ(outcome.ending, Outcome::Ending::kFailed);
+    EXPECT_NE(outcome.message.find(why), std::string::npos) << outcome.message;
+    EXPECT_EQ(ReadFile(cpu_log_), earlier);
+    const std::string unfinished = ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json");
+    EXPECT_NE(unfinished.find(record), std::string::npos) << unfinished;
+  }
+};
 
 // The log's first two lines on this machine.
 inline std::string BenchmarkLogStart(const std::string& version) {

@@ -35,14 +35,9 @@ Lines Join(std::initializer_list<Lines> parts) {
   return all;
 }
 
-class BenchmarkRunTest : public ::testing::Test {
+class BenchmarkRunTest : public BenchmarkTest {
  protected:
-  TempFolder folder_;
-  const std::string app_ = folder_.path() + "/TORVAmeter_Maxwell";
-  const std::string bench_ = app_ + "/benchmark";
   const std::string maxwell_ = folder_.path() + "/Maxwell";
-  const std::string cpu_log_ = bench_ + "/TORVAmeter_Benchmark.log";
-  const std::string gpu_log_ = bench_ + "/TORVAmeter_BenchmarkGPU.log";
 
   // A renderer of `version` that replays `replay` (the model when empty),
   // and an installed benchmark folder.
@@ -553,13 +548,8 @@ TEST_F(BenchmarkRunTest, ARenderThatDidNotEndWellGivesNoRatio) {
     Session s(*this, "yes\n" + c.answers, "5.2.1.49");  // yes: run it again
     BenchmarkOptions options;
     options.phase1_stop_rule = c.rule;
-    const BenchmarkOutcome outcome = RunBenchmarkWithMode(s.program, RenderMode::kCpu, options);
-    EXPECT_EQ(outcome.ending, Outcome::Ending::kFailed);
-    EXPECT_NE(outcome.message.find(c.why), std::string::npos) << outcome.message;
-    EXPECT_EQ(ReadFile(cpu_log_), "the earlier log\n");
-    EXPECT_NE(ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json").find(c.record),
-              std::string::npos)
-        << ReadFile(bench_ + "/TORVAmeter_Benchmark.unfinished.json");
+    ExpectFailedKeeping(RunBenchmarkWithMode(s.program, RenderMode::kCpu, options), c.why,
+                        "the earlier log\n", c.record);
   }
   unsetenv("SIM_MAXWELL_HELPER_PIDFILE");
   std::istringstream helpers(ReadFile(pids));
