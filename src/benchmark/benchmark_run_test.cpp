@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "benchmark/farm_figures.h"
-#include "renderer/benchmark_case.h"
 #include "testing/benchmark_replays.h"
 #include "testing/commands.h"
 #include "testing/fake_renderer.h"
@@ -31,11 +30,7 @@ class BenchmarkSteps : public BenchmarkTest {
         : runner(PlayedRenderer(version, replay, gpu)),
           scripted(answers),
           program(scripted.desktop(), test.app_, runner) {
-      WriteFile(test.maxwell_ + "mximerge", "merge tool");
-      // The scene that renderer 5 takes from its library.
-      const BenchmarkCase bench = BenchmarkCaseFor(BenchmarkRowFor(version), RenderMode::kCpu);
-      for (const std::string& name : bench.library_files)
-        WriteFile(test.maxwell_ + bench.library_folder + name, "from the library");
+      InstallPlayedRenderer(test.maxwell_, version);
       program.state.MaxwellDir = test.maxwell_;
       program.state.RendererVersion = version;
       program.state.GpuCapable = gpu;

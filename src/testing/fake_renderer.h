@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "renderer/benchmark_case.h"
 #include "testing/fake_runner.h"
 #include "testing/files.h"
 #include "testing/jpeg.h"
@@ -22,6 +23,15 @@ inline void InstallFakeRenderer(const std::string& maxwell_dir, const std::strin
 // Shell commands printing `banner` (whole lines).
 inline std::string PrintingBanner(const std::string& banner) {
   return "cat <<'END'\n" + banner + "END";
+}
+
+// What a played renderer of `version` needs on the disk in `maxwell_dir`
+// (ending in "/"): mximerge, and the benchmark scene of its library.
+inline void InstallPlayedRenderer(const std::string& maxwell_dir, const std::string& version) {
+  WriteFile(maxwell_dir + "mximerge", "merge tool");
+  const BenchmarkCase bench = BenchmarkCaseFor(BenchmarkRowFor(version), RenderMode::kCpu);
+  for (const std::string& name : bench.library_files)
+    WriteFile(maxwell_dir + bench.library_folder + name, "from the library");
 }
 
 // The size of the MXI a played render writes: 3 MiB, as a small scene's.

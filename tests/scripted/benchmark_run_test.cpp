@@ -14,6 +14,7 @@
 #include "platform/cpu_info.h"
 #include "testing/benchmark_replays.h"
 #include "testing/commands.h"
+#include "testing/fake_renderer.h"
 #include "testing/scripted_session.h"
 #include "watch/stop_rules.h"
 
@@ -52,11 +53,23 @@ class BenchmarkRunTest : public BenchmarkTest {
     ASSERT_TRUE(MakeBenchmarkFiles(bench_));
   }
 
+  // The same renderer played in process, for what the steps make of its
+  // lines; a renderer that can render on the GPU with `gpu`.
+  void Play(const std::string& version, const std::string& replay = kBenchmarkReplay,
+            bool gpu = false) {
+    played_.emplace(PlayedRenderer(version, replay, gpu));
+    InstallPlayedRenderer(maxwell_ + "/", version);
+    ASSERT_TRUE(MakeBenchmarkFiles(bench_));
+  }
+  std::optional<FakeRunner> played_;
+
   // The program as start-up leaves it for this installation.
   struct Session {
-    Session(const BenchmarkRunTest& test, const std::string& answers, const std::string& version,
+    Session(BenchmarkRunTest& test, const std::string& answers, const std::string& version,
             bool gpu = false)
-        : scripted(answers), program(scripted.desktop(), test.app_) {
+        : scripted(answers),
+          program(scripted.desktop(), test.app_,
+                  test.played_ ? static_cast<Runner&>(*test.played_) : RealRunner()) {
       program.renderer_probe_limit_ms = kPatientProbeLimitMs;
       program.state.MaxwellDir = test.maxwell_ + "/";
       program.state.RendererVersion = version;
@@ -157,11 +170,11 @@ TEST_F(BenchmarkRunTest, Renderer5CpuRunStoppedAfterThreeEstimations) {
 
 TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndACloseRequestAnsweredNoGoesOn) {
   // Time enough between the estimates for each answer to be taken in turn.
-  Install("5.2.1.49",
-          "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 700\n"
-          "SL of 8.12. Elapsed 0h 0m 30s\nTime left: 0h 10m 1s\n@sleep 1500\n"
-          "SL of 9.00. Elapsed 0h 0m 45s\nTime left: 0h 10m 2s\n"
-          "SL of 12.50. Time limit reached\n");
+  Play("5.2.1.49",
+       "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\n@sleep 700\n"
+       "SL of 8.12. Elapsed 0h 0m 30s\nTime left: 0h 10m 1s\n@sleep 1500\n"
+       "SL of 9.00. Elapsed 0h 0m 45s\nTime left: 0h 10m 2s\n"
+       "SL of 12.50. Time limit reached\n");
   Session s(*this,
             "press 6 after (estimation 1)\nclose after The more estimations\nno\n"
             "press 6 after (estimation 2)\nclose after Elapsed 0h 0m 30s\nno\nclose\n",
@@ -195,7 +208,7 @@ TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndACloseRequestAnswere
 // No to "run the CPU benchmark?" runs the GPU one: Escape or the close box
 // runs neither.
 TEST_F(BenchmarkRunTest, ADismissedCpuOrGpuQuestionStartsNothing) {
-  Install("5.2.1.49", kGpuBenchmarkReplay, "--gpu");
+  Play("5.2.1.49", kGpuBenchmarkReplay, true);
   for (const char* dismiss : {"cancel\n", "close\n"}) {
     Session s(*this, dismiss, "5.2.1.49", true);
     EXPECT_EQ(RunBenchmark(s.program).ending, Outcome::Ending::kCancelled);
@@ -207,7 +220,7 @@ TEST_F(BenchmarkRunTest, ADismissedCpuOrGpuQuestionStartsNothing) {
 }
 
 TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
-  Install("5.2.1.49", kGpuBenchmarkReplay, "--gpu");
+  Play("5.2.1.49", kGpuBenchmarkReplay, true);
   WriteFile(cpu_log_, "the CPU log stays as it is\n");
   Session s(*this, "no\npress 6 after (estimation 3)\nclose\n", "5.2.1.49", true);
   s.program.state.FarmSpeedRatio = 3.25f;
@@ -256,7 +269,7 @@ TEST_F(BenchmarkRunTest, TheGpuRunFromTheButtonLeavesTheCpuResultsAlone) {
 }
 
 TEST_F(BenchmarkRunTest, EarlyReturnsChangeNothing) {
-  Install("5.2.1.49");
+  Play("5.2.1.49");
   const std::string old_log = BenchmarkLogStart("5.2.1.49") + "The TORVA is 9.9 times faster\n";
   WriteFile(cpu_log_, old_log);
   {
@@ -277,7 +290,7 @@ TEST_F(BenchmarkRunTest, EarlyReturnsChangeNothing) {
               "scene!\\nPlease install Maxwell Studio on this system.\"\n");
   }
   {
-    Install("2.6.9.0");
+    Play("2.6.9.0");
     Session s(*this, "", "2.7.0");  // the renderer was replaced since start-up
     RunBenchmark(s.program);
     EXPECT_EQ(s.scripted.transcript(),
@@ -318,7 +331,7 @@ TEST_F(BenchmarkRunTest, ARendererChangeAtStartUpSetsTheLogAsideAndOffersTheBenc
 
 // A renderer that cannot load the scene ends with an error status.
 TEST_F(BenchmarkRunTest, NoEstimateEndsTheRunWithoutAResult) {
-  Install("4.2.0.3", "");
+  Play("4.2.0.3", "ERROR: Unable to load the scene: TrainSSS.mxs is missing\n@exit 1\n");
   fs::remove(bench_ + "/TrainSSS.mxs");
   Session s(*this, "", "4.2.0.3");
   s.program.state.FarmSpeedRatio = 7.5f;
@@ -345,9 +358,9 @@ TEST_F(BenchmarkRunTest, NoEstimateEndsTheRunWithoutAResult) {
 }
 
 TEST_F(BenchmarkRunTest, NoSamplingLevelInTheOneMinuteRenderLeavesTheResultsNotRun) {
-  Install("5.2.1.49",
-          "Time left: 0h 10m 0s\n@sleep 150\nTime left: 0h 10m 2s\n@sleep 150\n"
-          "Time left: 0h 10m 4s\n");
+  Play("5.2.1.49",
+       "Time left: 0h 10m 0s\n@sleep 150\nTime left: 0h 10m 2s\n@sleep 150\n"
+       "Time left: 0h 10m 4s\n");
   Session s(*this, "", "5.2.1.49");
   RunBenchmark(s.program);
   const Lines panel = s.Panel();
@@ -368,7 +381,7 @@ TEST_F(BenchmarkRunTest, NoSamplingLevelInTheOneMinuteRenderLeavesTheResultsNotR
 }
 
 TEST_F(BenchmarkRunTest, AFailedReRunKeepsTheEarlierLogAndItsResults) {
-  Install("4.2.0.3", "Rendering...\nERROR: the scene cannot be loaded\n");
+  Play("4.2.0.3", "Rendering...\nERROR: the scene cannot be loaded\n");
   const std::string earlier = BenchmarkLogStart("4.2.0.3") + RatioLine(7.5f, RenderMode::kCpu) +
                               "\n" + DeltaSLLine(1.25f) + "\n" + EquivalentSLLine(1.25f) + "\n";
   WriteFile(cpu_log_, earlier);
@@ -426,9 +439,9 @@ TEST_F(BenchmarkRunTest, ASilentRendererIsGivenUpLikeOneWithoutEstimates) {
 }
 
 TEST_F(BenchmarkRunTest, UnbelievableEstimatesAreNotCounted) {
-  Install("5.2.1.49",
-          "Time left: 700000h 0m 0s\nTime left: -5s\nSL of nan. Elapsed 0h 0m 1s\n"
-          "SL of 1e308. Elapsed 0h 0m 2s\n");
+  Play("5.2.1.49",
+       "Time left: 700000h 0m 0s\nTime left: -5s\nSL of nan. Elapsed 0h 0m 1s\n"
+       "SL of 1e308. Elapsed 0h 0m 2s\n");
   Session s(*this, "", "5.2.1.49");
   s.program.state.FarmSpeedRatio = 7.5f;
   RunBenchmark(s.program);
@@ -444,9 +457,9 @@ TEST_F(BenchmarkRunTest, UnbelievableEstimatesAreNotCounted) {
 // 0 reads back as "not run": a minute that reaches the farm's SL exactly is
 // kept as the smallest difference, and the record says what was measured.
 TEST_F(BenchmarkRunTest, ADeltaSlOfZeroIsWrittenAsTheSmallestDifference) {
-  Install("5.2.1.49",
-          "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\nSL of 7.00. Elapsed 0h 0m 30s\n"
-          "Time left: 0h 10m 0s\n@sleep 1500\nSL of 15.40. Time limit reached\n");
+  Play("5.2.1.49",
+       "SL of 6.50. Elapsed 0h 0m 15s\nTime left: 0h 10m 0s\nSL of 7.00. Elapsed 0h 0m 30s\n"
+       "Time left: 0h 10m 0s\n@sleep 1500\nSL of 15.40. Time limit reached\n");
   Session s(*this, "press 6 after (estimation 2)\nclose\n", "5.2.1.49");
   RunBenchmark(s.program);
   EXPECT_TRUE(ReadFile(cpu_log_).ends_with(std::string("DeltaSL = 0.01\n(SL=10 on this system <=> "
@@ -500,7 +513,7 @@ TEST_F(BenchmarkRunTest, AOneMinuteRenderThatNeverEndsIsStopped) {
 }
 
 TEST_F(BenchmarkRunTest, WithoutABenchmarkFolderRenderer5StillRunsAndShowsWhatItHas) {
-  Install("5.2.1.49");
+  Play("5.2.1.49");
   fs::remove_all(bench_);  // made again for the log; no farm picture in it
   Session s(*this, "press 6 after (estimation 3)\nclose\n", "5.2.1.49");
   RunBenchmark(s.program);
@@ -510,7 +523,7 @@ TEST_F(BenchmarkRunTest, WithoutABenchmarkFolderRenderer5StillRunsAndShowsWhatIt
 }
 
 TEST_F(BenchmarkRunTest, ALogThatCannotBeCreatedStopsTheRunBeforeTheRenderer) {
-  Install("5.2.1.49");
+  Play("5.2.1.49");
   fs::remove_all(bench_);
   WriteFile(bench_, "a file where the folder should be");
   Session s(*this, "", "5.2.1.49");
