@@ -70,12 +70,12 @@ class EstimationTest : public ::testing::Test {
 
   // The renderer played in process instead, from the same replay; 7za
   // still runs for real.
-  void Play(const std::string& replay) {
-    played_ = replay + "Target sampling level reached\n";
+  void Play(const std::string& replay, bool gpu = false) {
+    played_.emplace(PlayedRenderer("5.2.1.49", replay + "Target sampling level reached\n", gpu));
     WriteFile(maxwell_ + "/mximerge", "merge tool");
     LayOutTheRest();
   }
-  std::optional<std::string> played_;
+  std::optional<FakeRunner> played_;
 
   void LayOutTheRest() {
     fs::create_directories(app_ + "/archive");
@@ -105,8 +105,8 @@ class EstimationTest : public ::testing::Test {
 
   std::string Estimate(const std::string& answers, Ratios ratios = {}) {
     ScriptedSession session(answers);
-    FakeRunner played(PlayedRenderer("5.2.1.49", played_.value_or("")));
-    Program program(session.desktop(), app_, played_ ? played : RealRunner());
+    Program program(session.desktop(), app_,
+                    played_ ? static_cast<Runner&>(*played_) : RealRunner());
     program.renderer_probe_limit_ms = kPatientProbeLimitMs;
     program.state.MaxwellDir = maxwell_ + "/";
     program.state.RendererVersion = renderer_version_before_;
@@ -132,7 +132,17 @@ class EstimationTest : public ::testing::Test {
   std::optional<Outcome::Ending> ending_;
 
   std::string Log(const std::string& name) { return ReadFile(estimate_ + "/" + name); }
-  std::string RendererArguments() { return ReadFile(args_file_); }
+  // The arguments of the last render, a line each.
+  std::string RendererArguments() {
+    if (!played_) return ReadFile(args_file_);
+    std::string lines;
+    for (const FakeRunner::Launched& launch : played_->launches()) {
+      if (ArgumentAfter(launch.arguments, "-mxs:").empty()) continue;
+      lines.clear();
+      for (const std::string& argument : launch.arguments) lines += argument + "\n";
+    }
+    return lines;
+  }
 
   // An estimation whose main window is closed after `after` is answered with
   // Return (No), then Yes at the next close. Its transcript; the run must end in minutes
@@ -253,7 +263,7 @@ TEST_F(EstimationTest, TheWorkedExampleFromArchiveToPrice) {
 }
 
 TEST_F(EstimationTest, ThePriceComesFromTheLatestPredictionOnly) {
-  Install(
+  Play(
       "SL of 12.00. Elapsed 0h 30m 0s\nTime left: 4h 0m 0s\n"
       "SL of 13.50. Elapsed 1h 0m 0s\nTime left: 1h 0m 0s\n");
   const std::string transcript = Estimate(Answers(PackPrepared()), Ratios{.cpu = 1});
@@ -295,7 +305,7 @@ TEST_F(EstimationTest, ClosingThePreviewIsAStopRequest) {
 
 TEST_F(EstimationTest, AnEstimationWithoutAPredictionIsNotPriced) {
   // A renderer that prints nothing believable, then stays silent.
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 99999999h 0m 0s\n@sleep 600000\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 99999999h 0m 0s\n@sleep 600000\n");
   options_.silence_limit_ms = 1500;
   // A re-run that fails leaves the earlier run's log, record and chart.
   const std::string stem = "Kitchen_800x600_SL20_estimate_CPU";
@@ -342,7 +352,7 @@ TEST_F(EstimationTest, ThePriceDoesNotFallWhenTheRenderEndsByItself) {
 }
 
 TEST_F(EstimationTest, AGpuEstimationUsesTheGpuFiguresAndCommandLine) {
-  Install("SL of 15.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n", "--gpu");
+  Play("SL of 15.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n", true);
   const std::string vum = PackPrepared();
   const std::string transcript =
       Estimate("yes\n" + Answers(vum), Ratios{.cpu = 0, .delta = 0, .gpu = 2, .gpu_delta = 1.5f});
@@ -362,7 +372,7 @@ TEST_F(EstimationTest, AGpuEstimationUsesTheGpuFiguresAndCommandLine) {
 }
 
 TEST_F(EstimationTest, AGpuRendererAnsweredNoEstimatesOnTheCpu) {
-  Install("SL of 15.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n", "--gpu");
+  Play("SL of 15.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\n", true);
   const std::string transcript = Estimate("no\n" + Answers(PackPrepared()), Ratios{.gpu = 0});
   EXPECT_TRUE(Contains(
       transcript,
@@ -392,7 +402,7 @@ TEST_F(EstimationTest, RefusedWithoutABenchmarkOrWithATooOldRenderer) {
 }
 
 TEST_F(EstimationTest, SizesAndLevelAreAskedAgainUntilValid) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 0m 25s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 0m 25s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared(),
                        "input 399\ninput 32769\ninput  1920px\ninput abc\n"
@@ -431,7 +441,7 @@ TEST_F(EstimationTest, CancellingAnyQuestionEndsTheRunAndSaysSo) {
 }
 
 TEST_F(EstimationTest, MultiCameraAndUnpreparedProjectsAreWarnedAbout) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   WriteFile(project_ + "/Loft.mxs", kScene);
   WriteFile(project_ + "/cameras.txt", "A;1\nB;0\nC;1\nD;0\nE;1\n");
   const std::string transcript = Estimate(Answers(Pack("Loft.vum")));
@@ -464,7 +474,7 @@ TEST_F(EstimationTest, MultiCameraAndUnpreparedProjectsAreWarnedAbout) {
 }
 
 TEST_F(EstimationTest, AnArchiveWithoutALowerCaseSceneCannotBeUncompressed) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   const std::string failure =
       "log 0 \"TORVAmeter is uncompressing the project, please wait...\"\n"
       "message \"TORVAmeter error\" \"The project archive cannot be uncompressed!\"\n"
@@ -572,9 +582,9 @@ TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsThe
   // line after it (with its picture) before the stop comes.
   std::string filler;
   for (int i = 0; i < 30; ++i) filler += "Rendering...\n";
-  Install(filler +
-          "SL of 12.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime "
-          "left: 0h 1m 0s\n");
+  Play(filler +
+       "SL of 12.00. Elapsed 0h 0m 0s\nTime left: 1h 0m 0s\nSL of 12.50\n@sleep 60000\nTime "
+       "left: 0h 1m 0s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared()) + "press 7 after CLICK ON THE\npress 7 after Est. at SL=\n");
   EXPECT_TRUE(
@@ -595,7 +605,7 @@ TEST_F(EstimationTest, AStopBeforeTheFirstEstimateIsRefusedAndOneAfterItStopsThe
 }
 
 TEST_F(EstimationTest, TheLogNameCannotLeaveTheEstimateFolder) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   fs::create_directories(app_ + "/x");
   Estimate(Answers(PackPrepared(), "input 800\ninput 600\ninput 20/../../x\n"));
   EXPECT_TRUE(fs::exists(estimate_ + "/Kitchen_800x600_SL20_.._.._x_estimate_CPU.log"));
@@ -608,7 +618,7 @@ TEST_F(EstimationTest, TheLogNameCannotLeaveTheEstimateFolder) {
 }
 
 TEST_F(EstimationTest, LinksInAnArchiveCannotReachOutsideTheWorkFolder) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   // A renderer that opens its output files in place, following links...
   const std::string bin = maxwell_ + "/Maxwell.app/Contents/MacOS/";
   WriteExecutable(
@@ -668,7 +678,7 @@ TEST_F(EstimationTest, AnMxiThatCameWithTheArchiveIsNotTakenForTheRenderersOwn) 
 }
 
 TEST_F(EstimationTest, LeftoversOfAnUnfinishedRunAreNotTakenForTheScene) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   ASSERT_EQ(MakeOwnFolder(work_), OwnFolder::kReady);
   WriteFile(work_ + "/Aaa.mxs", kScene);  // sorts before this project's scene
   WriteFile(work_ + "/TORVAmeter_Maxwell.log", "");
@@ -682,7 +692,7 @@ TEST_F(EstimationTest, LeftoversOfAnUnfinishedRunAreNotTakenForTheScene) {
 }
 
 TEST_F(EstimationTest, SceneNamesWithBlanksAndQuotesAreRendered) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   WriteFile(project_ + "/studio shot.mxs", kScene);
   const std::string transcript = Estimate(Answers(Pack("Studio.vum")));
   EXPECT_TRUE(Contains(transcript, "picture \"" + work_ + "/studio shot.jpg\" 413 309"))
@@ -702,7 +712,7 @@ TEST_F(EstimationTest, SceneNamesWithBlanksAndQuotesAreRendered) {
 }
 
 TEST_F(EstimationTest, AnArchiveNameCannotAddSwitchesTo7za) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   PackPrepared();
   // The path reaches 7za as one argument, quotes and all: it is simply unpacked.
   const std::string trick = app_ + "/archive/x\" -ounpacked \"y.vum";
@@ -713,7 +723,7 @@ TEST_F(EstimationTest, AnArchiveNameCannotAddSwitchesTo7za) {
 }
 
 TEST_F(EstimationTest, TheArchiversFailuresAndAnArchiveTooBigForTheDiskStopTheRun) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   const std::string vum = PackPrepared();
   const std::string real = app_ + "/7za.real";
   fs::rename(app_ + "/7za", real);
@@ -745,7 +755,7 @@ TEST_F(EstimationTest, TheArchiversFailuresAndAnArchiveTooBigForTheDiskStopTheRu
 }
 
 TEST_F(EstimationTest, QuittingWhileUnpackingEndsTheArchiverAndLeavesNothing) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   const std::string vum = PackPrepared();
   const std::string real = app_ + "/7za.real";
   fs::rename(app_ + "/7za", real);
@@ -774,7 +784,7 @@ TEST_F(EstimationTest, ARendererThatCannotBeLaunchedEndsWithTheMxiReport) {
 }
 
 TEST_F(EstimationTest, AnExtremeAspectIsFittedToTheScreen) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   const std::string transcript =
       Estimate(Answers(PackPrepared(), "input 32768\ninput 400\ninput 10\n"));
   // The scripted screen is 1280 x 1024: 52429 x 640 shrinks to 1280 x 16.
@@ -829,7 +839,7 @@ TEST_F(EstimationTest, OnlyARenderThatEndedWellIsPriced) {
 // A log that cannot be written is said once, where the panel says where the
 // results went, and the run goes on to its price.
 TEST_F(EstimationTest, ALogThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
-  Install("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
+  Play("SL of 11.00. Elapsed 0h 0m 0s\nTime left: 0h 1m 0s\n");
   fs::create_directories(estimate_ + "/Kitchen_800x600_SL20_estimate_CPU.log.new");
   const std::string transcript = Estimate(Answers(PackPrepared()));
   EXPECT_TRUE(Contains(transcript, "log 13 \"The estimation log " + estimate_ +
