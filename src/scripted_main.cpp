@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   torva::ScriptedDesktop desktop(std::move(answers.answers), stdout);
   torva::Program program(desktop, app_dir);
   if (!update_host.empty() && !torva::PointUpdatesAt(update_host, program.update_servers))
-    return Usage("bad port in --update-host");
+    return Usage(torva::kBadUpdateHost);
   if (!probe_limit.empty() && !torva::SetProbeLimit(probe_limit, program))
     return Usage(torva::ProbeLimitError().c_str());
 

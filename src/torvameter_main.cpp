@@ -98,7 +98,7 @@ int RunWindow(const torva::CommandLine& line, const std::string& app_dir, const 
       torva::StateFolderFor(std::getenv("XDG_STATE_HOME"), torva::HomeFolder());
   if (!state_folder.empty()) program.remembered_file = state_folder + "/window";
   if (!line.update_host.empty() && !torva::PointUpdatesAt(line.update_host, program.update_servers))
-    return UsageError("bad port in --update-host");
+    return UsageError(torva::kBadUpdateHost);
   if (!line.probe_limit.empty() && !torva::SetProbeLimit(line.probe_limit, program))
     return UsageError(torva::ProbeLimitError());
   const int status = torva::RunProgram(program, lay_out);

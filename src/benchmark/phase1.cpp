@@ -78,8 +78,7 @@ std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
     run.Report(SilenceLine(run.options.silence_limit_ms));
     run.Report("");
   }
-  if (phase1.Crashed())
-    return Stop{"renderer crashed", "Maxwell Render has crashed!", CrashDetail(phase1)};
+  if (phase1.Crashed()) return Stop{"renderer crashed", kRendererCrashed, CrashDetail(phase1)};
   if (phase1.readings.empty()) {
     return Stop{"no estimate",
                 "Maxwell Render gave no estimation of the time left, so the speed ratio could "

@@ -93,7 +93,7 @@ std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run) {
   run.record.phase2_renderer_end =
       phase2.start_error != 0 ? "not started" : ExitText(phase2.exit_code, phase2.exit_signal);
   if (phase2.start_error == 0 && (phase2.exit_signal != 0 || phase2.exit_code != 0)) {
-    return Stop{"renderer crashed", "Maxwell Render has crashed!",
+    return Stop{"renderer crashed", kRendererCrashed,
                 "It ended the one minute render with " + run.record.phase2_renderer_end + "."};
   }
   if (phase2.sl && !phase2.limit_reached && phase2.rendered_seconds < kShortestMinuteSeconds) {

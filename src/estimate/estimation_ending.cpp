@@ -45,7 +45,7 @@ bool RenderReachedTarget(const Estimation& run) {
 // show and log; none when it ended well.
 std::vector<std::string> RenderFailure(const Estimation& run) {
   const WatchedRender& render = run.render;
-  if (render.Crashed()) return {"Maxwell Render has crashed!", CrashDetail(render)};
+  if (render.Crashed()) return {kRendererCrashed, CrashDetail(render)};
   if (render.ended_by == RenderEndedBy::kRenderer && render.start_error == 0 &&
       !RenderReachedTarget(run)) {
     const std::string level =

@@ -36,7 +36,8 @@ std::string ShownVersion(const std::string& reply);
 std::string DownloadedMessage(const std::string& zip_path, HostSystem system);
 
 // Points both update hosts at HOST[:PORT] (tests, the sandbox). False when
-// the port is not a number from 1 to 65535.
+// the port is not a number from 1 to 65535, which kBadUpdateHost says.
+inline constexpr const char* kBadUpdateHost = "bad port in --update-host";
 bool PointUpdatesAt(const std::string& host_port, UpdateServers& servers);
 
 }  // namespace torva

@@ -84,6 +84,9 @@ struct WatchedRender {
 // "silence limit" or "quit".
 std::string EndedByText(const WatchedRender& render);
 
+// What the panel and the message say first of a renderer that crashed.
+inline constexpr const char* kRendererCrashed = "Maxwell Render has crashed!";
+
 // How a crashed renderer ended: "It was ended by signal 11 (Segmentation
 // fault)." or "It ended with exit status 3.".
 std::string CrashDetail(const WatchedRender& render);
