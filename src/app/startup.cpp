@@ -22,8 +22,7 @@ namespace {
 // True when `next` ends the program, after its last message.
 bool EndsProgram(Program& program, const Next& next) {
   if (next.kind != Next::kEndProgram) return false;
-  Outcome ended;
-  EndProgramAfter(program.desktop, next, ended);
+  ShowLastMessage(program.desktop, next);
   return true;
 }
 

@@ -4,8 +4,12 @@
 
 namespace torva {
 
-void EndProgramAfter(Desktop& desktop, const Next& next, Outcome& outcome) {
+void ShowLastMessage(Desktop& desktop, const Next& next) {
   if (!next.last_message.empty()) desktop.Farewell(kErrorTitle, next.last_message);
+}
+
+void EndProgramAfter(Desktop& desktop, const Next& next, Outcome& outcome) {
+  ShowLastMessage(desktop, next);
   outcome.ending = Outcome::Ending::kEndProgram;
   outcome.message = next.last_message;
   outcome.reason = next.reason;

@@ -24,8 +24,10 @@ struct Next {
 };
 
 // Shows the last message of a step that ends the program ("TORVAmeter
-// error"), when it has one, and marks `outcome` so that its caller ends the
-// program.
+// error"), when it has one.
+void ShowLastMessage(Desktop& desktop, const Next& next);
+
+// The same, and marks `outcome` so that the command's caller ends the program.
 void EndProgramAfter(Desktop& desktop, const Next& next, Outcome& outcome);
 
 }  // namespace torva
