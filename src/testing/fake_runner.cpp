@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <deque>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
+#include <thread>
 
 namespace torva {
 namespace {
@@ -61,10 +64,9 @@ Script Parse(const std::string& replay) {
 class PlayedProgram final : public StartedProgram {
  public:
   explicit PlayedProgram(Script script) : script_(std::move(script)) {
-    if (pipe(ready_) == 0) {
-      const char byte = 1;
-      if (write(ready_[1], &byte, 1) != 1) ready_[0] = -1;
-    }
+    const char byte = 1;
+    if (pipe(ready_) != 0 || write(ready_[1], &byte, 1) != 1)
+      throw std::runtime_error("a played program's pipe cannot be made");
     Release();
   }
   ~PlayedProgram() override {
@@ -85,7 +87,12 @@ class PlayedProgram final : public StartedProgram {
     lines_.pop_front();
     return line;
   }
-  void WaitForLine(int) override {
+  void WaitForLine(int timeout_ms) override {
+    // Running on silently, nothing comes: the wait lasts its time.
+    if (RunsOnSilently() && lines_.empty()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms < 0 ? 1000 : timeout_ms));
+      return;
+    }
     waited_ = true;
     Drain();
   }
@@ -98,7 +105,7 @@ class PlayedProgram final : public StartedProgram {
   int OutputFd() const override { return ended_ ? -1 : ready_[0]; }
   int ActivityFd() override {
     // Running on silently: a wait lasts as long as the reader asks.
-    if (!ended_ && next_ >= script_.parts.size()) return -1;
+    if (RunsOnSilently()) return -1;
     waited_ = true;
     return ready_[0];
   }
@@ -114,6 +121,8 @@ class PlayedProgram final : public StartedProgram {
   int ExitSignal() const override { return exit_signal_; }
 
  private:
+  bool RunsOnSilently() const { return !ended_ && next_ >= script_.parts.size(); }
+
   void Release() {
     if (next_ < script_.parts.size()) {
       for (const std::string& line : script_.parts[next_]) lines_.push_back(line);
