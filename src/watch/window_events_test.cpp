@@ -13,6 +13,7 @@
 
 #include "platform/child_process.h"
 #include "testing/commands.h"
+#include "testing/fake_runner.h"
 #include "testing/files.h"
 #include "testing/mock_desktop.h"
 #include "testing/temp_folder.h"
@@ -290,6 +291,30 @@ TEST_F(WatchedRun, WithoutPauseStillTakesEventsWhileTheChildIsSilent) {
   EXPECT_EQ(WatchRun(process, quick, Ignore, Collect(), {.pause = false}), RunEnd::kFinished);
   EXPECT_THAT(lines, ElementsAre("waiting", "done"));
   EXPECT_GE(events, 10);
+}
+
+// What the step tests rely on when they play a program: a click taken at a
+// pause stops it before its later lines, which never come; a program left
+// alone plays to its end and ends as its script says.
+TEST_F(WatchedRun, APlayedProgramStopsAtAPauseOrEndsAsItsScriptSays) {
+  FakeRunner runner([](const FakeRunner::Launched&) {
+    return FakeProgram{.replay = "one\ntwo\n@sleep 100\nthree\n@signal SEGV\n", .start_error = 0};
+  });
+  EXPECT_CALL(desktop, TakeEvent()).WillRepeatedly([&] {
+    return lines.size() == 2 ? Click(kBenchmark) : Event{};
+  });
+  ExternalProcess stopped = runner.Launch("/played", {"-x"}, "/");
+  EXPECT_EQ(WatchRun(
+                stopped, desktop, [](const Event&) { return RunAction::kStop; }, Collect()),
+            RunEnd::kStopped);
+  EXPECT_THAT(lines, ElementsAre("one", "two"));
+
+  lines.clear();
+  ExternalProcess alone = runner.Launch("/played", {}, "/");
+  EXPECT_EQ(WatchRun(alone, desktop, Ignore, Collect(), {.pause = false}), RunEnd::kFinished);
+  EXPECT_THAT(lines, ElementsAre("one", "two", "three"));
+  EXPECT_EQ(alone.ExitSignal(), SIGSEGV);
+  EXPECT_EQ(runner.launches().front().arguments, std::vector<std::string>{"-x"});
 }
 
 }  // namespace
