@@ -14,7 +14,7 @@ Next CheckReady(BenchmarkRun& run) {
   const RenderMode mode = run.mode;
   const auto fail = [&](const std::string& title, const std::string& text) {
     run.Fail(title, text);
-    return Next{Next::kGiveUp};
+    return Next::GiveUp();
   };
   const BenchmarkCase known = BenchmarkCaseFor(BenchmarkRowFor(state.RendererVersion), mode);
   std::error_code error;
@@ -40,7 +40,7 @@ Next CheckReady(BenchmarkRun& run) {
                                     "values.");
   if (!yes) {
     run.outcome.ending = Outcome::Ending::kCancelled;
-    return {Next::kGiveUp};
+    return Next::GiveUp();
   }
   run.bench = BenchmarkCaseFor(BenchmarkRowFor(state.RendererVersion), mode);
   run.farm = FarmFiguresFor(program.constants, state.RendererVersion, mode);

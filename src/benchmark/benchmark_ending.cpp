@@ -8,21 +8,23 @@
 
 namespace torva {
 
-std::optional<Stop> CommitLog(BenchmarkRun& run) {
+Next CommitLog(BenchmarkRun& run) {
   run.log.Write(DeltaSLLine(run.delta_sl));
   run.log.Write(EquivalentSLLine(run.delta_sl));
   if (!run.record.settled) run.log.Write(NotSettledLine(run.record.speed_ratio_range));
   if (!run.log.Commit())
-    return Stop{"log not written", "The benchmark log " + run.log_path + " cannot be written."};
+    return run.StopFor(
+        {"log not written", "The benchmark log " + run.log_path + " cannot be written."});
   SetResults(run.program.state, run.mode,
              {run.record.speed_ratio.value_or(0), run.delta_sl, run.record.speed_ratio_range});
   run.outcome.log = run.log_path;
   run.record.delta_sl = run.delta_sl;
   run.record.outcome = "finished";
-  return std::nullopt;
+  return Next::GoOn();
 }
 
-void EndWithoutResults(BenchmarkRun& run, const Stop& stop) {
+void EndWithoutResults(BenchmarkRun& run) {
+  const Stop& stop = run.stop;
   run.log.Discard();
   const std::optional<BenchmarkResults> earlier = ReadBenchmarkLog(run.log_path);
   SetResults(run.program.state, run.mode, earlier.value_or(BenchmarkResults{}));

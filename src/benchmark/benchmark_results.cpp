@@ -39,7 +39,7 @@ Next SetAsideLogOfOtherRenderer(Program& program, RenderMode bench_mode) {
   if (!logged_version || *logged_version == program.state.RendererVersion) return {};
 
   const Next moved = AskWhetherRendererFolderMoved(program);
-  if (moved.kind != Next::kGoOn) return moved;
+  if (!moved.GoesOn()) return moved;
   std::error_code error;
   std::filesystem::remove(BackupOf(program, bench_mode), error);
   std::filesystem::rename(log, BackupOf(program, bench_mode), error);
@@ -64,7 +64,7 @@ bool LoadResults(Program& program, RenderMode bench_mode) {
 
 Next SetAsideLogsOfOtherRenderer(Program& program) {
   const Next cpu = SetAsideLogOfOtherRenderer(program, RenderMode::kCpu);
-  if (cpu.kind != Next::kGoOn || !program.state.GpuCapable) return cpu;
+  if (!cpu.GoesOn() || !program.state.GpuCapable) return cpu;
   return SetAsideLogOfOtherRenderer(program, RenderMode::kGpu);
 }
 

@@ -12,7 +12,7 @@ namespace {
 // was shown, kGiveUp when it ended before.
 Next RunSteps(BenchmarkRun& run) {
   Program& program = run.program;
-  if (!CreateLog(run)) return {Next::kGiveUp};
+  if (!CreateLog(run).GoesOn()) return Next::GiveUp();
   ReportBanner(run);
   // The renderer's MXI (some 200 MB) serves no purpose once the run is over.
   const WorkFile mxi(run.InBenchDir(run.bench.mxi));
@@ -21,25 +21,25 @@ Next RunSteps(BenchmarkRun& run) {
     run.Fail(kBenchmarkErrorTitle, "The benchmark scene cannot be copied into " +
                                        program.paths.BenchDir + ": " + scene.failure().message() +
                                        ".\nThe benchmark has not been run.");
-    return {Next::kGiveUp};
+    return Next::GiveUp();
   }
   run.Report("Estimating the time needed to reach SL=20 at " + SizeText(run.bench.phase1_size) +
              "...");
   run.Report("");
 
-  std::optional<Stop> stop = MeasureRatio(run);
-  if (!stop) stop = MeasureDeltaSL(run);
-  if (!stop) stop = CommitLog(run);
-  if (stop) {
-    EndWithoutResults(run, *stop);
+  Next next = MeasureRatio(run);
+  if (next.GoesOn()) next = MeasureDeltaSL(run);
+  if (next.GoesOn()) next = CommitLog(run);
+  if (!next.GoesOn()) {
+    EndWithoutResults(run);
     SaveRecordAndPlot(run, false);
-    return {Next::kGiveUp};
+    return Next::GiveUp();
   }
   // The run is complete: a close request kept during the minute may now end it.
   if (run.close_requested && ConfirmQuit(program, "the benchmark")) {
     SaveRecordAndPlot(run, true);
     run.outcome.ending = Outcome::Ending::kQuit;
-    return {Next::kGiveUp};
+    return Next::GiveUp();
   }
   ReportClosingLines(run);
   scene.Remove();
@@ -52,7 +52,7 @@ Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options,
              BenchmarkOutcome& outcome) {
   BenchmarkRun run(program, mode, options);
   Next next = CheckReady(run);
-  if (next.kind == Next::kGoOn) {
+  if (next.GoesOn()) {
     ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
     next = RunSteps(run);
   }
@@ -91,7 +91,7 @@ BenchmarkOutcome RunBenchmarkWithMode(Program& program, RenderMode bench_mode,
     }
     // At the end the GPU log is read back (so the GPU results are what it
     // shows), or, when it is missing, the GPU benchmark is offered.
-    if (run.kind == Next::kGiveUp || !program.state.GpuCapable ||
+    if (!run.GoesOn() || !program.state.GpuCapable ||
         !LoadResultsOrOfferBenchmark(program, RenderMode::kGpu))
       return first;
   }

@@ -9,12 +9,12 @@ namespace torva {
 
 // The benchmark folder comes with the installation; it is made here when
 // missing so that the renderer 5 run, which brings its own scene, works.
-bool CreateLog(BenchmarkRun& run) {
+Next CreateLog(BenchmarkRun& run) {
   MakeFolderIfMissing(run.program.paths.BenchDir);
   if (!run.log.Create(run.log_path)) {
     run.Fail(kBenchmarkErrorTitle, "The benchmark log " + run.log_path +
                                        " cannot be created.\nThe benchmark has not been run.");
-    return false;
+    return Next::GiveUp();
   }
   BenchmarkRecord& record = run.record;
   record.bench_mode = run.mode;
@@ -30,9 +30,9 @@ bool CreateLog(BenchmarkRun& run) {
     run.Fail(kBenchmarkErrorTitle, "The benchmark log " + run.log_path +
                                        " cannot be written: " + std::strerror(run.log.error()) +
                                        ".\nThe benchmark has not been run.");
-    return false;
+    return Next::GiveUp();
   }
-  return true;
+  return Next::GoOn();
 }
 
 ExternalProcess LaunchRenderer(const BenchmarkRun& run, BenchmarkPhase phase) {

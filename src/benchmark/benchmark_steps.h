@@ -22,6 +22,17 @@ namespace torva {
 
 inline constexpr const char* kBenchmarkErrorTitle = "TORVAmeter Benchmark Error";
 
+// Why a run ends without results: for the record (`outcome`), and for the
+// user unless they chose to quit.
+struct Stop {
+  std::string outcome;
+  std::string why;
+  std::string detail = {};  // a line more, below `why`
+  bool quit = false;        // the user chose to quit: nothing is said
+
+  static Stop Quit() { return {"stopped to quit", "", "", true}; }
+};
+
 // One benchmark run in one BenchMode: its case, its log and what it has read
 // so far.
 struct BenchmarkRun : CommandRun<BenchmarkOutcome, ReplacingLog> {
@@ -45,27 +56,21 @@ struct BenchmarkRun : CommandRun<BenchmarkOutcome, ReplacingLog> {
   BenchmarkRecord record;
   float delta_sl = 0;
   bool close_requested = false;  // during the minute that cannot be interrupted
-};
+  Stop stop;                     // why a step gave the run up
 
-// How a run ended short of its results: the record's outcome, and the text
-// that says why (none when the user chose to quit).
-// Why the run ends without results: for the record (`outcome`), and for the
-// user unless they chose to quit.
-struct Stop {
-  std::string outcome;
-  std::string why;
-  std::string detail = {};  // a line more, below `why`
-  bool quit = false;        // the user chose to quit: nothing is said
-
-  static Stop Quit() { return {"stopped to quit", "", "", true}; }
+  // Gives the run up for `why`.
+  Next StopFor(Stop why) {
+    stop = std::move(why);
+    return Next::GiveUp();
+  }
 };
 
 // What may end the command before anything is changed: the renderer 5
 // scene, the renderer check, an earlier log the user wants to keep. Once
 // they pass, the case and the farm's figures of the renderer found.
 Next CheckReady(BenchmarkRun& run);
-// The log, created anew with its first two lines; false when it cannot be.
-bool CreateLog(BenchmarkRun& run);
+// The log, created anew with its first two lines; gives up when it cannot be.
+Next CreateLog(BenchmarkRun& run);
 // The banner above PHASE 1.
 void ReportBanner(BenchmarkRun& run);
 // The renderer started on a phase of the run's case.
@@ -92,16 +97,16 @@ class SceneCopy {
 };
 
 // PHASE 1 and the speed ratio from its mean whole-render prediction.
-std::optional<Stop> MeasureRatio(BenchmarkRun& run);
+Next MeasureRatio(BenchmarkRun& run);
 // PHASE 2 and DeltaSL from the SL the minute reached, against the farm's.
-std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run);
+Next MeasureDeltaSL(BenchmarkRun& run);
 // The log's last lines, the new log in place of the earlier one, and the
 // results the program holds.
-std::optional<Stop> CommitLog(BenchmarkRun& run);
+Next CommitLog(BenchmarkRun& run);
 // A run that ends without both results leaves the earlier log as it was, and
-// the results as that log says ("not run" without one); says why, unless the
-// user chose to quit.
-void EndWithoutResults(BenchmarkRun& run, const Stop& stop);
+// the results as that log says ("not run" without one); says why (the run's
+// stop), unless the user chose to quit.
+void EndWithoutResults(BenchmarkRun& run);
 // Beside the log: the record and the chart of the estimates, under names of
 // their own when the run did not finish. The chart, when there is one.
 std::optional<Picture> SaveRecordAndPlot(BenchmarkRun& run, bool finished);

@@ -67,23 +67,25 @@ std::optional<float> RatioOf(std::optional<double> whole_seconds, int farm_secon
 
 }  // namespace
 
-std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
+Next MeasureRatio(BenchmarkRun& run) {
   const WatchedRender phase1 = RunPhase1(run);
   BenchmarkRecord& record = run.record;
   record.phase1_ended_by = EndedByText(phase1);
   record.phase1_renderer_end = RendererEndText(phase1);
-  if (phase1.quit) return Stop::Quit();
+  if (phase1.quit) return run.StopFor(Stop::Quit());
   record.impossible_estimates = phase1.impossible_predictions;
   if (phase1.silenced) {
     run.Report(SilenceLine(run.options.silence_limit_ms));
     run.Report("");
   }
-  if (phase1.Crashed()) return Stop{"renderer crashed", kRendererCrashed, CrashDetail(phase1)};
+  if (phase1.Crashed())
+    return run.StopFor({"renderer crashed", kRendererCrashed, CrashDetail(phase1)});
   if (phase1.readings.empty()) {
-    return Stop{"no estimate",
-                "Maxwell Render gave no estimation of the time left, so the speed ratio could "
-                "not be measured.",
-                StartFailureText("Maxwell Render", phase1.start_error)};
+    return run.StopFor(
+        {"no estimate",
+         "Maxwell Render gave no estimation of the time left, so the speed ratio could "
+         "not be measured.",
+         StartFailureText("Maxwell Render", phase1.start_error)});
   }
   // Early estimates lean one way: the ratio comes from the latter ones.
   const std::vector<WholePrediction> whole = WholePredictionsOf(phase1.readings);
@@ -99,9 +101,10 @@ std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
       MeanSeconds(whole_sum, static_cast<int>(whole.size() - verdict.first));
   const float ratio = SpeedRatio(mean_seconds, run.farm.seconds);
   if (!std::isfinite(ratio) || ratio < kMinSpeedRatio || ratio > kMaxSpeedRatio) {
-    return Stop{"impossible ratio", "Maxwell Render gave " + ReadingsText(whole, verdict.first) +
-                                        ": a speed ratio of " + FormatFixed(ratio, 2) +
-                                        ", which no real computer could give."};
+    return run.StopFor({"impossible ratio", "Maxwell Render gave " +
+                                                ReadingsText(whole, verdict.first) +
+                                                ": a speed ratio of " + FormatFixed(ratio, 2) +
+                                                ", which no real computer could give."});
   }
   record.mean_seconds = mean_seconds;
   record.speed_ratio = ratio;
@@ -112,7 +115,7 @@ std::optional<Stop> MeasureRatio(BenchmarkRun& run) {
                RatioRangeText(record.speed_ratio_range) + ".");
   }
   ReportRatio(run, ratio);
-  return std::nullopt;
+  return Next::GoOn();
 }
 
 }  // namespace torva

@@ -83,43 +83,47 @@ Phase2 RunPhase2(BenchmarkRun& run) {
 
 }  // namespace
 
-std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run) {
+Next MeasureDeltaSL(BenchmarkRun& run) {
   const Phase2 phase2 = RunPhase2(run);
   if (phase2.timed_out) {
-    return Stop{"one-minute render timed out",
-                "The one minute render did not end and has been stopped, so DeltaSL could not "
-                "be measured."};
+    return run.StopFor(
+        {"one-minute render timed out",
+         "The one minute render did not end and has been stopped, so DeltaSL could not "
+         "be measured."});
   }
   run.record.phase2_renderer_end =
       phase2.start_error != 0 ? "not started" : ExitText(phase2.exit_code, phase2.exit_signal);
   if (phase2.start_error == 0 && (phase2.exit_signal != 0 || phase2.exit_code != 0)) {
-    return Stop{"renderer crashed", kRendererCrashed,
-                "It ended the one minute render with " + run.record.phase2_renderer_end + "."};
+    return run.StopFor(
+        {"renderer crashed", kRendererCrashed,
+         "It ended the one minute render with " + run.record.phase2_renderer_end + "."});
   }
   if (phase2.sl && !phase2.limit_reached && phase2.rendered_seconds < kShortestMinuteSeconds) {
-    return Stop{"one-minute render too short", "The one minute render ended after " +
-                                                   FormatFixed(phase2.rendered_seconds, 0) +
-                                                   " seconds, so DeltaSL could not be measured."};
+    return run.StopFor(
+        {"one-minute render too short", "The one minute render ended after " +
+                                            FormatFixed(phase2.rendered_seconds, 0) +
+                                            " seconds, so DeltaSL could not be measured."});
   }
   if (!phase2.sl) {
-    return Stop{"no SL reading",
-                "Maxwell Render gave no sampling level during the one minute render, so "
-                "DeltaSL could not be measured.",
-                StartFailureText("Maxwell Render", phase2.start_error)};
+    return run.StopFor({"no SL reading",
+                        "Maxwell Render gave no sampling level during the one minute render, so "
+                        "DeltaSL could not be measured.",
+                        StartFailureText("Maxwell Render", phase2.start_error)});
   }
   float delta_sl = run.farm.sl - *phase2.sl;
   // The SL reached in one minute lies on the renderer's scale, above 0 and not
   // beyond the highest level one can ask for.
   if (*phase2.sl <= 0 || *phase2.sl > kMaxSamplingLevel) {
-    return Stop{"impossible SL reading",
-                "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +
-                    " in the one minute render, which no real computer could give, so DeltaSL "
-                    "could not be measured."};
+    return run.StopFor(
+        {"impossible SL reading",
+         "Maxwell Render reached SL " + FormatFixed(*phase2.sl, 2) +
+             " in the one minute render, which no real computer could give, so DeltaSL "
+             "could not be measured."});
   }
   if (!std::isfinite(delta_sl)) {
-    return Stop{"no usable SL reading",
-                "Maxwell Render gave no usable sampling level in the one minute render, so "
-                "DeltaSL could not be measured."};
+    return run.StopFor({"no usable SL reading",
+                        "Maxwell Render gave no usable sampling level in the one minute render, so "
+                        "DeltaSL could not be measured."});
   }
   // A machine faster than the farm's pool gives a negative difference, a
   // result like any other. Only one the log would show as 0.00 cannot be
@@ -130,7 +134,7 @@ std::optional<Stop> MeasureDeltaSL(BenchmarkRun& run) {
     delta_sl = std::signbit(delta_sl) ? -0.01f : 0.01f;
   }
   run.delta_sl = delta_sl;
-  return std::nullopt;
+  return Next::GoOn();
 }
 
 }  // namespace torva

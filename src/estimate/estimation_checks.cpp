@@ -16,19 +16,19 @@ Next CheckReady(Estimation& run) {
                                  "Is this scene designed for GPU rendering?");
     if (!gpu) {
       run.outcome.ending = Outcome::Ending::kCancelled;
-      return {Next::kGiveUp};
+      return Next::GiveUp();
     }
     if (*gpu) run.project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
     run.Fail(kErrorTitle, TooOldToRunMessage(run.program, "the estimator"));
-    return {Next::kGiveUp};
+    return Next::GiveUp();
   }
   if (!BenchmarkDone(state, run.project.mode)) {
     run.Fail(kErrorTitle,
              "Before doing an estimation, you must run the benchmark on your system!\n"
              "Click on the 'Benchmark' button below to do so.");
-    return {Next::kGiveUp};
+    return Next::GiveUp();
   }
   return {};
 }

@@ -9,17 +9,16 @@ EstimationOutcome RunEstimation(Program& program, const EstimationOptions& optio
   Estimation run(program, options);
   const Next ready = CheckReady(run);
   if (ready.kind == Next::kEndProgram) EndProgramAfter(program.desktop, ready, run.outcome);
-  if (ready.kind != Next::kGoOn) return run.outcome;
-  if (!ChooseProject(run)) {
+  if (!ready.GoesOn()) return run.outcome;
+  if (!ChooseProject(run).GoesOn()) {
     run.outcome.ending =
         program.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
     return run.outcome;
   }
   ButtonsDisabled greyed(program.desktop, kEstimateProject);
   OpenLog(run);
-  if (!UnpackProject(run)) return run.outcome;
-  RenderProject(run);
-  if (run.render.quit) {
+  if (!UnpackProject(run).GoesOn()) return run.outcome;
+  if (!RenderProject(run).GoesOn()) {
     DiscardRun(run);
     return run.outcome;
   }

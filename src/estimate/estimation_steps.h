@@ -47,16 +47,17 @@ struct Estimation : CommandRun<EstimationOutcome, ReplacingLog> {
 
 // The renderer, the kind of render, the benchmark it needs.
 Next CheckReady(Estimation& run);
-// The archive, the resolution and the sampling level; false when cancelled.
-bool ChooseProject(Estimation& run);
+// The archive, the resolution and the sampling level; gives up when cancelled.
+Next ChooseProject(Estimation& run);
 // The log named after the project, with its opening lines.
 void OpenLog(Estimation& run);
 // The archive unpacked into the work folder and its scene found; on failure
 // the user is told and the work folder is gone. When the user chose to quit
 // meanwhile, the run is discarded.
-bool UnpackProject(Estimation& run);
-// The render, watched in the preview until it ends or the user stops it.
-void RenderProject(Estimation& run);
+Next UnpackProject(Estimation& run);
+// The render, watched in the preview until it ends or the user stops it;
+// gives up when the user chose to quit meanwhile.
+Next RenderProject(Estimation& run);
 // The user chose to quit: nothing half-written stays behind.
 void DiscardRun(Estimation& run);
 // Whether the render ended well, the MXI file's verdict and, when it passes,

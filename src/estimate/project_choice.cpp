@@ -10,23 +10,23 @@
 
 namespace torva {
 
-bool ChooseProject(Estimation& run) {
+Next ChooseProject(Estimation& run) {
   Desktop& desktop = run.program.desktop;
   const AppPaths& paths = run.program.paths;
   Project& project = run.project;
   std::optional<std::string> vum = desktop.ChooseFile(
       QuestionId::kProjectArchive, "Choose a vum project to estimate: ", paths.ArchiveDir + "/",
       "vum archive (*.vum)|*.vum");
-  if (!vum || vum->empty()) return false;
+  if (!vum || vum->empty()) return Next::GiveUp();
   project.vum_path = *vum;
   MakeFolderIfMissing(paths.EstimateDir);
   // The camera's size is the likely answer: the boxes start with it.
   const std::optional<CameraSize> camera = CameraSizeInArchive(run.program, project.vum_path);
-  if (run.program.quit_requested) return false;
+  if (run.program.quit_requested) return Next::GiveUp();
   desktop.ClearLog();
   auto cancelled = [&] {
     desktop.AddLogLine(0, "The estimation was cancelled.");
-    return false;
+    return Next::GiveUp();
   };
 
   const std::string range = " resolution (" + std::to_string(kMinRenderSide) + "-" +
@@ -48,7 +48,7 @@ bool ChooseProject(Estimation& run) {
   project.target_sl = sl->level;
   project.sl_answer = sl->typed;
   last_sl = sl->typed;
-  return true;
+  return Next::GoOn();
 }
 
 void OpenLog(Estimation& run) {

@@ -59,7 +59,7 @@ void TakePrediction(Estimation& run, const TimeLeftReading& reading, double seco
 
 // An MXI or picture that came with the archive must not be taken for the
 // renderer's own.
-void RenderProject(Estimation& run) {
+Next RenderProject(Estimation& run) {
   Program& program = run.program;
   const Project& project = run.project;
   const std::string work_dir = program.paths.WorkDir;
@@ -94,6 +94,7 @@ void RenderProject(Estimation& run) {
     preview.Refresh("Current SL = " + sl_text);
   };
   run.render = WatchRender(renderer, program.desktop, watch);
+  return Next::GoOnIf(!run.render.quit);
 }
 
 }  // namespace torva

@@ -152,7 +152,7 @@ std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::strin
   return size;
 }
 
-bool UnpackProject(Estimation& run) {
+Next UnpackProject(Estimation& run) {
   Program& program = run.program;
   program.state.LogLine = 0;
   program.desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
@@ -161,18 +161,18 @@ bool UnpackProject(Estimation& run) {
       DiscardRun(run);
     else
       AbandonUnpacked(run, *failure);
-    return false;
+    return Next::GiveUp();
   }
   const std::optional<std::string> scene =
       FindScene(program.paths.WorkDir, ArchiveBase(run.project.vum_path));
   if (!scene) {
     AbandonUnpacked(run, kCannotUncompress);
-    return false;
+    return Next::GiveUp();
   }
   run.project.scene_file = *scene;
   run.project.scene_base = SceneBase(*scene);
   WarnAboutTheProject(program);
-  return true;
+  return Next::GoOn();
 }
 
 }  // namespace torva

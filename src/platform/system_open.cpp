@@ -42,10 +42,12 @@ constexpr char kVerdictFailed = 'f';
 // Waits up to `wait_ms` for the watcher's verdict. An opener still at work
 // has not failed so far: it counts as opened.
 char AwaitVerdict(int report, int wait_ms) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(wait_ms);
+  using std::chrono::steady_clock;
+  const steady_clock::time_point deadline =
+      steady_clock::now() + std::chrono::milliseconds(wait_ms);
   for (;;) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - steady_clock::now()).count();
     pollfd watch{report, POLLIN, 0};
     const int ready = poll(&watch, 1, left > 0 ? static_cast<int>(left) : 0);
     if (ready < 0 && errno == EINTR) continue;

@@ -80,10 +80,10 @@ std::vector<std::string> ExistingLogs(const std::vector<std::string>& logs) {
 }
 
 // The half-packed archive goes with its folder; the caller gives up the rest.
-bool GiveUpPacking(const std::string& packing_folder) {
+Next GiveUpPacking(const std::string& packing_folder) {
   std::error_code ec;
   fs::remove_all(packing_folder, ec);
-  return false;
+  return Next::GiveUp();
 }
 
 // `detail` says what failed. Nothing gathered means nothing was compressed:
@@ -219,7 +219,7 @@ void RemovePackingLeftovers(const AppPaths& paths) {
   }
 }
 
-bool PackProject(Preparation& preparation) {
+Next PackProject(Preparation& preparation) {
   Program& program = preparation.program;
   Packing packing(program.paths, preparation.scene_name);
   const bool archiver_missing = FileBytes(program.paths.archiver) <= 0;
@@ -255,7 +255,7 @@ bool PackProject(Preparation& preparation) {
   std::error_code ec;
   fs::remove_all(packing.packing_folder, ec);
   if (!archiver_missing) RemoveOwnFolder(ProjectFolder(program.paths));
-  return true;
+  return Next::GoOn();
 }
 
 }  // namespace torva

@@ -101,10 +101,10 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<Camera>& camera
 
 }  // namespace
 
-bool ChooseCameras(Preparation& preparation) {
+Next ChooseCameras(Preparation& preparation) {
   Program& program = preparation.program;
   const std::string cameras_file = program.paths.TempDir + "cameras.txt";
-  if (!ListCameras(preparation, cameras_file)) return false;
+  if (!ListCameras(preparation, cameras_file)) return Next::GiveUp();
 
   // Every camera is kept, however many the scene has.
   const CameraFile file = ReadCameraLines(cameras_file);
@@ -117,7 +117,7 @@ bool ChooseCameras(Preparation& preparation) {
     preparation.log.Write(failure);
     program.desktop.Message(kWarningTitle, failure);
   }
-  if (!file.lines) return true;
+  if (!file.lines) return Next::GoOn();
   std::vector<Camera> cameras;
   for (const std::string& line : *file.lines) cameras.push_back(ReadCameraLine(line));
   preparation.outcome.cameras = cameras;
@@ -127,16 +127,16 @@ bool ChooseCameras(Preparation& preparation) {
   if (cameras.size() == 1) {
     cameras.front().chosen = true;
   } else if (const CameraChoice choice = AskWhichCameras(program, cameras); choice.cancelled) {
-    return false;
+    return Next::GiveUp();
   } else if (choice.ticks) {
     for (std::size_t i = 0; i < cameras.size(); ++i)
       cameras[i].chosen = i < choice.ticks->size() && (*choice.ticks)[i];
   }
-  if (!WriteCameras(cameras_file, cameras)) return true;
+  if (!WriteCameras(cameras_file, cameras)) return Next::GoOn();
   preparation.outcome.cameras = cameras;
   for (const Camera& camera : cameras)
     preparation.log.Write("Camera: " + CameraLabel(camera) + " detected");
-  return true;
+  return Next::GoOn();
 }
 
 }  // namespace torva

@@ -139,12 +139,12 @@ Next GatherDependencies(Preparation& preparation) {
     case OwnFolder::kReady: break;
     case OwnFolder::kForeign:
       preparation.Fail(kErrorTitle, ForeignFolderMessage(project_folder));
-      return {Next::kGiveUp};
+      return Next::GiveUp();
     case OwnFolder::kFailed:
       preparation.Fail(kErrorTitle, "The folder " + project_folder +
                                         " cannot be made ready for the project: " + why.message() +
                                         ".");
-      return {Next::kGiveUp};
+      return Next::GiveUp();
   }
   if (!WriteWholeFile(paths.gather_script, GatherScript(preparation.scene_path, project_folder)))
     return {Next::kEndProgram, "Maxwell script file cannot be created! TORVAmeter will now quit",
@@ -175,10 +175,10 @@ Next GatherDependencies(Preparation& preparation) {
             "Missing file: \"" + *given_up + "\" was not found, TORVAmeter will now quit",
             "missing file: \"" + *given_up + "\" was not found"};
   }
-  if (end == RunEnd::kCloseRequested) return {Next::kGiveUp};
+  if (end == RunEnd::kCloseRequested) return Next::GiveUp();
   preparation.renderer_crashed = end == RunEnd::kFinished && renderer.ExitCode() >= 128;
   preparation.renderer_start_error = renderer.StartError();
-  if (!NameTheSceneCopy(preparation)) return {Next::kGiveUp};
+  if (!NameTheSceneCopy(preparation)) return Next::GiveUp();
   ListProjectFolder(preparation);
   return {};
 }

@@ -48,10 +48,11 @@ inline std::string ProjectFolder(const AppPaths& paths) {
 // Removes what a packing that was killed left in the archive folder.
 void RemovePackingLeftovers(const AppPaths& paths);
 
-// A step that returns false (or kGiveUp) has been given up by the user
-// (quit, cancel); GiveUpPreparation then leaves nothing of it behind.
-// Shows the scene dialog until a scene is chosen; false when cancelled.
-bool ChooseScene(Preparation& preparation);
+// A step that gives up was given up by the user (quit, cancel) or refused
+// with its reason in the outcome; GiveUpPreparation then leaves nothing of
+// it behind.
+// Shows the scene dialog until a scene is chosen.
+Next ChooseScene(Preparation& preparation);
 // Names the scene in the project: no blank and at most 24 characters, for
 // the farm's command lines. The user's file is left as it is.
 void NameSceneInProject(Preparation& preparation);
@@ -61,9 +62,9 @@ void NameSceneInProject(Preparation& preparation);
 Next GatherDependencies(Preparation& preparation);
 // Asks whether to go on when files of one name but different bytes met in
 // the flat project folder.
-bool CheckSameNames(Preparation& preparation);
-bool ChooseCameras(Preparation& preparation);
-bool PackProject(Preparation& preparation);
+Next CheckSameNames(Preparation& preparation);
+Next ChooseCameras(Preparation& preparation);
+Next PackProject(Preparation& preparation);
 
 // Removes the project folder and the project log; nothing is packed and an
 // earlier archive stays as it was.

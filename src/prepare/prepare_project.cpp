@@ -34,7 +34,7 @@ class LeftoversRemoved {
 
 PreparationOutcome RunPrepareProject(Program& program, const PreparationOptions& options) {
   Preparation preparation(program, options);
-  if (!ChooseScene(preparation)) {
+  if (!ChooseScene(preparation).GoesOn()) {
     preparation.outcome.ending = Outcome::Ending::kCancelled;
     return preparation.outcome;
   }
@@ -48,15 +48,17 @@ PreparationOutcome RunPrepareProject(Program& program, const PreparationOptions&
   preparation.outcome.scene = preparation.scene_path;
 
   LeftoversRemoved leftovers(preparation);
-  const Next gathered = GatherDependencies(preparation);
-  if (gathered.kind == Next::kEndProgram) {
-    EndProgramAfter(program.desktop, gathered, preparation.outcome);
+  Next next = GatherDependencies(preparation);
+  if (next.GoesOn()) next = CheckSameNames(preparation);
+  if (next.GoesOn()) next = ChooseCameras(preparation);
+  if (next.GoesOn()) next = PackProject(preparation);
+  if (next.kind == Next::kEndProgram) {
+    EndProgramAfter(program.desktop, next, preparation.outcome);
     return preparation.outcome;
   }
   // The packing cleans up itself, and leaves the project folder to be packed
   // by hand when the archiver is missing.
-  if (gathered.kind != Next::kGiveUp && CheckSameNames(preparation) && ChooseCameras(preparation) &&
-      PackProject(preparation)) {
+  if (next.GoesOn()) {
     leftovers.Disarm();
   } else {
     GiveUpPreparation(preparation);

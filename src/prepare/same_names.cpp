@@ -11,8 +11,8 @@
 
 namespace torva {
 
-bool CheckSameNames(Preparation& preparation) {
-  if (!preparation.Gathered()) return true;  // nothing to pack
+Next CheckSameNames(Preparation& preparation) {
+  if (!preparation.Gathered()) return Next::GoOn();  // nothing to pack
   Program& program = preparation.program;
   namespace fs = std::filesystem;
   const std::string script_path = program.paths.AppDir + "/TORVASources.ms";
@@ -34,7 +34,7 @@ bool CheckSameNames(Preparation& preparation) {
         WatchOptions{.pause = false, .line_bytes = true});
     std::error_code ec;
     fs::remove(script_path, ec);
-    if (end == RunEnd::kCloseRequested) return false;
+    if (end == RunEnd::kCloseRequested) return Next::GiveUp();
     exit_code = renderer.ExitCode();
     start_failure = StartFailureText("Maxwell Render", renderer.StartError());
   }
@@ -44,7 +44,7 @@ bool CheckSameNames(Preparation& preparation) {
         "TORVAmeter could not check whether files of the same name come from different "
         "folders. If they do, only one of each name will be sent to the farm." +
             DetailLine(start_failure));
-    return true;
+    return Next::GoOn();
   }
 
   const std::string scene_folder = FolderOf(preparation.scene_path);
@@ -56,8 +56,9 @@ bool CheckSameNames(Preparation& preparation) {
     copies.emplace_back(ProjectName(dependency.recorded),
                         CopiedFrom(dependency, scene_folder, preparation.found_by_hand));
   const std::vector<SameNameFiles> clashes = DifferingSameNameFiles(copies, program.paths.TempDir);
-  return clashes.empty() || program.desktop.QuestionDefaultNo(QuestionId::kSameNames, kWarningTitle,
-                                                              SameNameQuestion(clashes));
+  return Next::GoOnIf(clashes.empty() ||
+                      program.desktop.QuestionDefaultNo(QuestionId::kSameNames, kWarningTitle,
+                                                        SameNameQuestion(clashes)));
 }
 
 }  // namespace torva

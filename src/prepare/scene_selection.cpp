@@ -4,16 +4,16 @@
 
 namespace torva {
 
-bool ChooseScene(Preparation& preparation) {
+Next ChooseScene(Preparation& preparation) {
   Program& program = preparation.program;
   for (;;) {
     std::optional<std::string> path =
         program.desktop.ChooseFile(QuestionId::kScene, "Choose the MXS scene to process",
                                    program.state.LastDir, "Maxwell Render scene (*.mxs)|*.mxs");
-    if (!path || path->empty()) return false;
+    if (!path || path->empty()) return Next::GiveUp();
     if (IsSceneFile(*path)) {
       preparation.scene_path = *path;
-      return true;
+      return Next::GoOn();
     }
   }
 }

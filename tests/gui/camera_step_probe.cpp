@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   torva::Preparation preparation(program);
   preparation.scene_path = argv[3];
   preparation.log.Open(program.paths.project_log);
-  const bool chosen = torva::ChooseCameras(preparation);
+  const bool chosen = torva::ChooseCameras(preparation).GoesOn();
   preparation.log.Close();
   if (!chosen) std::printf("cancelled\n");
 
