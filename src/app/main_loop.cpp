@@ -62,7 +62,7 @@ void RunMainLoop(Program& program) {
     Event event = program.desktop.WaitEvent();
     if (event.type == EventType::kGadget) {
       if (!RunCommand(program, event)) return;
-      if (program.quit_requested) return EndNormally(program);
+      if (program.state.quit_requested) return EndNormally(program);
     } else if (event.type == EventType::kCloseWindow && event.window == kMainWindow) {
       return EndNormally(program);
     } else if (event.type == EventType::kCloseWindow) {

@@ -76,7 +76,7 @@ void StartUp(Program& program, const std::function<void(const std::string&)>& la
   if (std::optional<RenderMode> mode = LoadBenchmarksAtStart(program)) {
     if (RunBenchmarkWithMode(program, *mode).EndsProgram()) return;
   }
-  if (program.quit_requested) return EndNormally(program);
+  if (program.state.quit_requested) return EndNormally(program);
 
   RunMainLoop(program);
 }

@@ -7,10 +7,9 @@
 
 namespace torva {
 
-Next CheckReady(BenchmarkRun& run) {
-  Program& program = run.program;
-  Desktop& desktop = program.desktop;
-  State& state = program.state;
+Next CheckReady(Program& program, BenchmarkRun& run) {
+  Desktop& desktop = run.desktop;
+  State& state = run.state;
   const RenderMode mode = run.mode;
   const auto fail = [&](const std::string& title, const std::string& text) {
     run.Fail(title, text);
@@ -33,7 +32,7 @@ Next CheckReady(BenchmarkRun& run) {
   if (renderer_check == RendererCheck::kTooOld)
     return fail(kErrorTitle, TooOldToRunMessage(program, "the benchmark"));
 
-  const bool yes = !BenchmarkLogPresent(BenchmarkLogFor(program.paths, mode)) ||
+  const bool yes = !BenchmarkLogPresent(BenchmarkLogFor(run.paths, mode)) ||
                    desktop.Question(QuestionId::kBenchmarkAgain, BenchmarkTitle(mode),
                                     "The benchmark has already been run. Do you want to "
                                     "run it again?\nIf yes the new data will replace the old "
@@ -43,7 +42,7 @@ Next CheckReady(BenchmarkRun& run) {
     return Next::GiveUp();
   }
   run.bench = BenchmarkCaseFor(BenchmarkRowFor(state.RendererVersion), mode);
-  run.farm = FarmFiguresFor(program.constants, state.RendererVersion, mode);
+  run.farm = FarmFiguresFor(run.constants, state.RendererVersion, mode);
   return {};
 }
 

@@ -15,7 +15,7 @@ Next CommitLog(BenchmarkRun& run) {
   if (!run.log.Commit())
     return run.StopFor(
         {"log not written", "The benchmark log " + run.log_path + " cannot be written."});
-  SetResults(run.program.state, run.mode,
+  SetResults(run.state, run.mode,
              {run.record.speed_ratio.value_or(0), run.delta_sl, run.record.speed_ratio_range});
   run.outcome.log = run.log_path;
   run.record.delta_sl = run.delta_sl;
@@ -27,7 +27,7 @@ void EndWithoutResults(BenchmarkRun& run) {
   const Stop& stop = run.stop;
   run.log.Discard();
   const std::optional<BenchmarkResults> earlier = ReadBenchmarkLog(run.log_path);
-  SetResults(run.program.state, run.mode, earlier.value_or(BenchmarkResults{}));
+  SetResults(run.state, run.mode, earlier.value_or(BenchmarkResults{}));
   run.record.outcome = stop.outcome;
   if (stop.quit) {
     run.outcome.ending = Outcome::Ending::kQuit;
@@ -89,7 +89,7 @@ void ShowResult(BenchmarkRun& run, std::optional<Picture> plot) {
       "Your system (1 mn render - SL = " + FormatFixed(run.farm.sl - run.delta_sl, 2) + ")";
   result.farm_caption = "The TORVA (1 mn render - SL = " + FormatFixed(run.farm.sl, 2) + ")";
   result.estimate_plot = std::move(plot);
-  ShowResultWindow(run.program.desktop, result);
+  ShowResultWindow(run.desktop, result);
 }
 
 }  // namespace torva

@@ -11,7 +11,6 @@ namespace {
 // The steps of one run once its checks have passed: kGoOn once the result
 // was shown, kGiveUp when it ended before.
 Next RunSteps(BenchmarkRun& run) {
-  Program& program = run.program;
   if (!CreateLog(run).GoesOn()) return Next::GiveUp();
   ReportBanner(run);
   // The renderer's MXI (some 200 MB) serves no purpose once the run is over.
@@ -19,7 +18,7 @@ Next RunSteps(BenchmarkRun& run) {
   SceneCopy scene(run);
   if (scene.failure()) {
     run.Fail(kBenchmarkErrorTitle, "The benchmark scene cannot be copied into " +
-                                       program.paths.BenchDir + ": " + scene.failure().message() +
+                                       run.paths.BenchDir + ": " + scene.failure().message() +
                                        ".\nThe benchmark has not been run.");
     return Next::GiveUp();
   }
@@ -36,7 +35,7 @@ Next RunSteps(BenchmarkRun& run) {
     return Next::GiveUp();
   }
   // The run is complete: a close request kept during the minute may now end it.
-  if (run.close_requested && ConfirmQuit(program, "the benchmark")) {
+  if (run.close_requested && run.ConfirmQuit("the benchmark")) {
     SaveRecordAndPlot(run, true);
     run.outcome.ending = Outcome::Ending::kQuit;
     return Next::GiveUp();
@@ -51,7 +50,7 @@ Next RunSteps(BenchmarkRun& run) {
 Next RunOnce(Program& program, RenderMode mode, const BenchmarkOptions& options,
              BenchmarkOutcome& outcome) {
   BenchmarkRun run(program, mode, options);
-  Next next = CheckReady(run);
+  Next next = CheckReady(program, run);
   if (next.GoesOn()) {
     ButtonsDisabled greyed(program.desktop, kBenchmark);  // the stop button stays usable
     next = RunSteps(run);

@@ -10,7 +10,7 @@ namespace torva {
 // The benchmark folder comes with the installation; it is made here when
 // missing so that the renderer 5 run, which brings its own scene, works.
 Next CreateLog(BenchmarkRun& run) {
-  MakeFolderIfMissing(run.program.paths.BenchDir);
+  MakeFolderIfMissing(run.paths.BenchDir);
   if (!run.log.Create(run.log_path)) {
     run.Fail(kBenchmarkErrorTitle, "The benchmark log " + run.log_path +
                                        " cannot be created.\nThe benchmark has not been run.");
@@ -20,7 +20,7 @@ Next CreateLog(BenchmarkRun& run) {
   record.bench_mode = run.mode;
   record.processor_brand = ProcessorBrand();
   record.logical_processors = LogicalProcessors();
-  record.renderer_version = run.program.state.RendererVersion;
+  record.renderer_version = run.state.RendererVersion;
   record.scene = run.bench.scene;
   record.farm_seconds = run.farm.seconds;
   record.farm_sl = run.farm.sl;
@@ -36,10 +36,9 @@ Next CreateLog(BenchmarkRun& run) {
 }
 
 ExternalProcess LaunchRenderer(const BenchmarkRun& run, BenchmarkPhase phase) {
-  const std::string& maxwell_dir = run.program.state.MaxwellDir;
-  return run.program.runner.Launch(RendererExecutable(maxwell_dir),
-                                   BenchmarkArguments(phase, run.bench, run.program.paths.BenchDir),
-                                   maxwell_dir);
+  const std::string& maxwell_dir = run.state.MaxwellDir;
+  return run.runner.Launch(RendererExecutable(maxwell_dir),
+                           BenchmarkArguments(phase, run.bench, run.paths.BenchDir), maxwell_dir);
 }
 
 void ReportBanner(BenchmarkRun& run) {

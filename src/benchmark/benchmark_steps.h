@@ -40,11 +40,9 @@ struct BenchmarkRun : CommandRun<BenchmarkOutcome, ReplacingLog> {
       : CommandRun(program_),
         mode(mode_),
         options(options_),
-        log_path(BenchmarkLogFor(program.paths, mode)) {}
+        log_path(BenchmarkLogFor(paths, mode)) {}
 
-  std::string InBenchDir(const std::string& name) const {
-    return program.paths.BenchDir + "/" + name;
-  }
+  std::string InBenchDir(const std::string& name) const { return paths.BenchDir + "/" + name; }
   bool Gpu() const { return mode == RenderMode::kGpu; }
 
   const RenderMode mode;
@@ -68,7 +66,9 @@ struct BenchmarkRun : CommandRun<BenchmarkOutcome, ReplacingLog> {
 // What may end the command before anything is changed: the renderer 5
 // scene, the renderer check, an earlier log the user wants to keep. Once
 // they pass, the case and the farm's figures of the renderer found.
-Next CheckReady(BenchmarkRun& run);
+// It probes the renderer, whose findings the program keeps: it is handed the
+// program.
+Next CheckReady(Program& program, BenchmarkRun& run);
 // The log, created anew with its first two lines; gives up when it cannot be.
 Next CreateLog(BenchmarkRun& run);
 // The banner above PHASE 1.

@@ -26,7 +26,7 @@ WatchedRender RunPhase1(BenchmarkRun& run) {
   watch.too_early = {"At least two estimations are needed before you can stop the simulation...",
                      "The more estimations are done, the more reliable the test.", ""};
   watch.silence_limit_ms = run.options.silence_limit_ms;
-  watch.confirm_quit = [&] { return ConfirmQuit(run.program, "the benchmark"); };
+  watch.confirm_quit = [&] { return run.ConfirmQuit("the benchmark"); };
   watch.report = [&](const std::string& text) { run.Report(text); };
   watch.on_reading = [&](const TimeLeftReading& reading, double seconds) {
     run.Report("Time left to reach SL=20 ->  " + reading.time_left_text + " (estimation " +
@@ -36,7 +36,7 @@ WatchedRender RunPhase1(BenchmarkRun& run) {
                                     reading.rendered_seconds});
   };
   ExternalProcess renderer = LaunchRenderer(run, BenchmarkPhase::kPhase1);
-  return WatchRender(renderer, run.program.desktop, watch);
+  return WatchRender(renderer, run.desktop, watch);
 }
 
 // The speed ratio, into the log and the panel.

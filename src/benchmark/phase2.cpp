@@ -28,7 +28,7 @@ constexpr double kShortestMinuteSeconds = 55;
 // PHASE 2: the one-minute render, watched in the preview window.
 Phase2 RunPhase2(BenchmarkRun& run) {
   using Clock = std::chrono::steady_clock;
-  Desktop& desktop = run.program.desktop;
+  Desktop& desktop = run.desktop;
   desktop.SetLogLine(0, "");
   desktop.SetLogLine(1, "");
   run.Report(run.Gpu() ? "The TORVAmeter GPU benchmark is running... (PHASE 2)"

@@ -6,7 +6,7 @@ namespace torva {
 
 SceneCopy::SceneCopy(const BenchmarkRun& run) {
   namespace fs = std::filesystem;
-  const std::string source = run.program.state.MaxwellDir + run.bench.library_folder;
+  const std::string source = run.state.MaxwellDir + run.bench.library_folder;
   for (const std::string& name : run.bench.library_files) {
     copies_.push_back(run.InBenchDir(name));
     std::error_code error;

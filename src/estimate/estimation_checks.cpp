@@ -4,11 +4,11 @@
 
 namespace torva {
 
-Next CheckReady(Estimation& run) {
-  Desktop& desktop = run.program.desktop;
-  State& state = run.program.state;
-  const RendererCheck renderer_check = CheckRenderer(run.program);
-  if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(run.program);
+Next CheckReady(Program& program, Estimation& run) {
+  Desktop& desktop = run.desktop;
+  State& state = run.state;
+  const RendererCheck renderer_check = CheckRenderer(program);
+  if (renderer_check == RendererCheck::kInstallationGone) return GiveUpOnInstallation(program);
   if (state.GpuCapable) {
     // Either answer starts an estimation: a dismissed box starts none.
     const std::optional<bool> gpu =
@@ -21,7 +21,7 @@ Next CheckReady(Estimation& run) {
     if (*gpu) run.project.mode = RenderMode::kGpu;
   }
   if (renderer_check == RendererCheck::kTooOld) {
-    run.Fail(kErrorTitle, TooOldToRunMessage(run.program, "the estimator"));
+    run.Fail(kErrorTitle, TooOldToRunMessage(program, "the estimator"));
     return Next::GiveUp();
   }
   if (!BenchmarkDone(state, run.project.mode)) {

@@ -78,7 +78,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 // over the speed ratio's, and never without the price shown.
 void RangeOfFarmTime(Estimation& run, double farm_seconds) {
   EstimationRecord& record = run.record;
-  const RatioRange ratio = ResultsFor(run.program.state, run.project.mode).range;
+  const RatioRange ratio = ResultsFor(run.state, run.project.mode).range;
   std::optional<double> low, high;
   if (run.record.predictions.empty()) {  // the render's own time, known
     record.settled = true;
@@ -107,7 +107,7 @@ std::string RangeLine(const EstimationRecord& record) {
 
 void PriceTheProject(Estimation& run) {
   EstimationRecord& record = run.record;
-  const float ratio = ResultsFor(run.program.state, run.project.mode).speed_ratio;
+  const float ratio = ResultsFor(run.state, run.project.mode).speed_ratio;
   std::string farm_time_text;
   if (record.predictions.empty()) {
     // A render that ended at its target before any prediction: priced from
@@ -125,7 +125,7 @@ void PriceTheProject(Estimation& run) {
     farm_time_text = record.predictions.back().farm_time_text;
     record.price_from = "latest prediction";
   }
-  const FarmPrice price = PriceFor(run.program.constants, run.project.mode);
+  const FarmPrice price = PriceFor(run.constants, run.project.mode);
   const float cost = FarmCost(farm_time_text, price);
   const std::string cost_text = CostText(cost);
   run.ReportLines(CostPanelLines(cost_text, run.project.mode));
@@ -164,7 +164,7 @@ void ReportWhereTheLogGoes(Estimation& run) {
 void DiscardRun(Estimation& run) {
   run.outcome.ending = Outcome::Ending::kQuit;
   run.log.Discard();
-  RemoveOwnFolder(run.program.paths.WorkDir);
+  RemoveOwnFolder(run.paths.WorkDir);
   // What was measured so far, under the name of a run that did not finish.
   run.record.outcome = "stopped to quit";
   const bool rendered = run.render.seconds > 0;
@@ -177,7 +177,6 @@ void DiscardRun(Estimation& run) {
 }
 
 void Evaluate(Estimation& run) {
-  Program& program = run.program;
   EstimationRecord& record = run.record;
   if (run.render.silenced) run.ReportAndLog({"", SilenceLine(run.options.silence_limit_ms)});
   if (run.render.impossible_predictions > 0) {
@@ -185,8 +184,8 @@ void Evaluate(Estimation& run) {
                               " predictions shorter than the time already rendered have been "
                               "left out."});
   }
-  const std::string mxi = program.paths.WorkDir + "/" + run.project.scene_base + ".mxi";
-  const long long limit = program.constants.MxiSizeLimitMB;
+  const std::string mxi = run.paths.WorkDir + "/" + run.project.scene_base + ".mxi";
+  const long long limit = run.constants.MxiSizeLimitMB;
   record.mxi_bytes = PlainFileBytes(mxi);
   record.mxi_size_mb = WholeMiB(record.mxi_bytes);
   record.mxi_size_limit_mb = limit;
@@ -232,18 +231,17 @@ void Evaluate(Estimation& run) {
 
 // The record's description of the run, and the outcome's copy of it.
 void FillRecord(Estimation& run) {
-  Program& program = run.program;
   const Project& project = run.project;
   EstimationRecord& record = run.record;
-  const FarmPrice price = PriceFor(program.constants, project.mode);
+  const FarmPrice price = PriceFor(run.constants, project.mode);
   record.archive = FileNameOf(project.vum_path);
   record.scene = project.scene_file;
   record.mode = project.mode;
   record.width = project.width;
   record.height = project.height;
   record.target_sl = project.target_sl;
-  record.renderer_version = program.state.RendererVersion;
-  const BenchmarkResults results = ResultsFor(program.state, project.mode);
+  record.renderer_version = run.state.RendererVersion;
+  const BenchmarkResults results = ResultsFor(run.state, project.mode);
   record.speed_ratio = results.speed_ratio;
   record.speed_ratio_range = results.range;
   record.stopped_by_user = run.render.ended_by == RenderEndedBy::kUser;
@@ -256,12 +254,11 @@ void FillRecord(Estimation& run) {
 }
 
 void KeepTheRecord(Estimation& run) {
-  Program& program = run.program;
   EstimationRecord& record = run.record;
   const std::string stem = LogStem(run);
   FillRecord(run);
   EstimationOutcome& outcome = run.outcome;
-  const std::string failed_log = program.paths.EstimateDir + "/" + FailedLogName(run.log_name);
+  const std::string failed_log = run.paths.EstimateDir + "/" + FailedLogName(run.log_name);
   // The earlier log, record and chart describe one run, and stay together
   // unless this run's log takes the log's place.
   if (run.keep_earlier_log || !run.log.Writing()) {
@@ -284,13 +281,13 @@ void KeepTheRecord(Estimation& run) {
   Picture chart = DrawTimeChart(PredictionsChart(record));
   if (SavePng(chart, stem + ".png")) {
     outcome.chart = stem + ".png";
-    program.desktop.Open(stem + ".png");
+    run.desktop.Open(stem + ".png");
   }
 }
 
 void CleanUp(Estimation& run) {
   run.Report("");
-  RemoveOwnFolder(run.program.paths.WorkDir);
+  RemoveOwnFolder(run.paths.WorkDir);
 }
 
 }  // namespace torva

@@ -7,12 +7,12 @@ namespace torva {
 
 EstimationOutcome RunEstimation(Program& program, const EstimationOptions& options) {
   Estimation run(program, options);
-  const Next ready = CheckReady(run);
+  const Next ready = CheckReady(program, run);
   if (ready.kind == Next::kEndProgram) EndProgramAfter(program.desktop, ready, run.outcome);
   if (!ready.GoesOn()) return run.outcome;
   if (!ChooseProject(run).GoesOn()) {
     run.outcome.ending =
-        program.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
+        program.state.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
     return run.outcome;
   }
   ButtonsDisabled greyed(program.desktop, kEstimateProject);

@@ -45,8 +45,9 @@ struct Estimation : CommandRun<EstimationOutcome, ReplacingLog> {
   bool keep_earlier_log = false;
 };
 
-// The renderer, the kind of render, the benchmark it needs.
-Next CheckReady(Estimation& run);
+// The renderer, the kind of render, the benchmark it needs. It probes the
+// renderer, whose findings the program keeps: it is handed the program.
+Next CheckReady(Program& program, Estimation& run);
 // The archive, the resolution and the sampling level; gives up when cancelled.
 Next ChooseProject(Estimation& run);
 // The log named after the project, with its opening lines.

@@ -11,8 +11,8 @@
 namespace torva {
 
 Next ChooseProject(Estimation& run) {
-  Desktop& desktop = run.program.desktop;
-  const AppPaths& paths = run.program.paths;
+  Desktop& desktop = run.desktop;
+  const AppPaths& paths = run.paths;
   Project& project = run.project;
   std::optional<std::string> vum = desktop.ChooseFile(
       QuestionId::kProjectArchive, "Choose a vum project to estimate: ", paths.ArchiveDir + "/",
@@ -21,8 +21,8 @@ Next ChooseProject(Estimation& run) {
   project.vum_path = *vum;
   MakeFolderIfMissing(paths.EstimateDir);
   // The camera's size is the likely answer: the boxes start with it.
-  const std::optional<CameraSize> camera = CameraSizeInArchive(run.program, project.vum_path);
-  if (run.program.quit_requested) return Next::GiveUp();
+  const std::optional<CameraSize> camera = CameraSizeInArchive(run, project.vum_path);
+  if (run.state.quit_requested) return Next::GiveUp();
   desktop.ClearLog();
   auto cancelled = [&] {
     desktop.AddLogLine(0, "The estimation was cancelled.");
@@ -42,7 +42,7 @@ Next ChooseProject(Estimation& run) {
   project.width = *width;
   project.height = *height;
   project.resolution = ResolutionText(project.width, project.height);
-  std::string& last_sl = run.program.state.LastSamplingLevel;
+  std::string& last_sl = run.state.LastSamplingLevel;
   std::optional<SamplingLevelAnswer> sl = AskSamplingLevel(desktop, last_sl);
   if (!sl) return cancelled();
   project.target_sl = sl->level;
@@ -55,7 +55,7 @@ void OpenLog(Estimation& run) {
   const Project& project = run.project;
   run.log_name = EstimateLogName(ArchiveBase(project.vum_path), project.resolution,
                                  project.sl_answer, project.mode);
-  run.log_path = run.program.paths.EstimateDir + "/" + run.log_name;
+  run.log_path = run.paths.EstimateDir + "/" + run.log_name;
   run.log.Create(run.log_path);  // a log that cannot be made drops its lines; the run goes on
   run.log.Write("Project \"" + FileNameOf(project.vum_path) + "\" " + ModeName(project.mode) +
                 " estimation.");

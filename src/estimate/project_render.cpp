@@ -44,7 +44,7 @@ PreviewLayout PreviewLayoutFor(const Project& project, const PreviewSize& size) 
 // Each farm time is the whole render the renderer predicts (the time
 // rendered so far plus the time left) divided by the speed ratio.
 void TakePrediction(Estimation& run, const TimeLeftReading& reading, double seconds) {
-  const float ratio = ResultsFor(run.program.state, run.project.mode).speed_ratio;
+  const float ratio = ResultsFor(run.state, run.project.mode).speed_ratio;
   const std::string farm_time_text = ScaleSeconds(reading.WholeSeconds(), ratio);
   const std::string estimate =
       EstimateLine(reading.sl_text, farm_time_text, FormatRendererTimeText(reading.WholeSeconds()));
@@ -60,20 +60,19 @@ void TakePrediction(Estimation& run, const TimeLeftReading& reading, double seco
 // An MXI or picture that came with the archive must not be taken for the
 // renderer's own.
 Next RenderProject(Estimation& run) {
-  Program& program = run.program;
   const Project& project = run.project;
-  const std::string work_dir = program.paths.WorkDir;
+  const std::string work_dir = run.paths.WorkDir;
   Announce(run);
   std::error_code ec;
   std::filesystem::remove(work_dir + "/" + project.scene_base + ".mxi", ec);
   std::filesystem::remove(work_dir + "/" + project.scene_base + ".jpg", ec);
-  ExternalProcess renderer = program.runner.Launch(
-      RendererExecutable(program.state.MaxwellDir),
+  ExternalProcess renderer = run.runner.Launch(
+      RendererExecutable(run.state.MaxwellDir),
       EstimationArguments(project.mode, work_dir, project.scene_file, project.scene_base,
                           project.resolution, project.target_sl),
-      program.state.MaxwellDir);
-  const PreviewSize size = PreviewFor(project.width, project.height, program.desktop.ScreenArea());
-  PreviewWindow preview(program.desktop, PreviewLayoutFor(project, size),
+      run.state.MaxwellDir);
+  const PreviewSize size = PreviewFor(project.width, project.height, run.desktop.ScreenArea());
+  PreviewWindow preview(run.desktop, PreviewLayoutFor(project, size),
                         work_dir + "/" + project.scene_base + ".jpg");
 
   RenderWatch watch;
@@ -85,7 +84,7 @@ Next RenderProject(Estimation& run) {
                      "The more estimations are done, the more reliable the test.", ""};
   watch.silence_limit_ms = run.options.silence_limit_ms;
   watch.stop_rule = run.options.stop_rule;
-  watch.confirm_quit = [&] { return ConfirmQuit(program, "the estimation"); };
+  watch.confirm_quit = [&] { return run.ConfirmQuit("the estimation"); };
   watch.report = [&](const std::string& text) { run.Report(text); };
   watch.on_reading = [&](const TimeLeftReading& reading, double seconds) {
     TakePrediction(run, reading, seconds);
@@ -93,7 +92,7 @@ Next RenderProject(Estimation& run) {
   watch.on_sampling_level = [&](const std::string& sl_text) {
     preview.Refresh("Current SL = " + sl_text);
   };
-  run.render = WatchRender(renderer, program.desktop, watch);
+  run.render = WatchRender(renderer, run.desktop, watch);
   return Next::GoOnIf(!run.render.quit);
 }
 

@@ -24,17 +24,18 @@ namespace {
 // its lines to `on_line` as they come; false when it failed or the user chose
 // to quit meanwhile. A 7za that could not be started says why in
 // `start_failure`.
-bool ListOrExtract(Program& program, std::vector<std::string> arguments, std::string& start_failure,
+bool ListOrExtract(Estimation& run, std::vector<std::string> arguments, std::string& start_failure,
                    std::function<void(const std::string&)> on_line = nullptr) {
   ArchiverWatch watch;
   watch.on_line = std::move(on_line);
-  WindowEvents events(program.desktop, [&](const Event& event) {
-    return CloseAsksToQuit(program, event, "the estimation");
+  WindowEvents events(run.desktop, [&](const Event& event) {
+    return run.CloseAsksToQuit(event, "the estimation");
   });
-  const ArchiverRun run = RunArchiver(program.runner, events, program.paths.archiver,
-                                      std::move(arguments), program.paths.AppDir, watch);
-  start_failure = StartFailureText("7za", run.start_error);
-  return run.end != RunEnd::kCloseRequested && ArchiverSucceeded(run.exit_code, run.errors);
+  const ArchiverRun archiver = RunArchiver(run.runner, events, run.paths.archiver,
+                                           std::move(arguments), run.paths.AppDir, watch);
+  start_failure = StartFailureText("7za", archiver.start_error);
+  return archiver.end != RunEnd::kCloseRequested &&
+         ArchiverSucceeded(archiver.exit_code, archiver.errors);
 }
 
 // A size for a message that compares two: in KB below 10 MB, so that a
@@ -66,30 +67,30 @@ std::optional<std::string> NotAnArchive(const std::string& path) {
 
 void AbandonUnpacked(Estimation& run, const std::string& text) {
   run.Fail(kErrorTitle, text);
-  run.program.desktop.ClearLog();
-  RemoveOwnFolder(run.program.paths.WorkDir);
+  run.desktop.ClearLog();
+  RemoveOwnFolder(run.paths.WorkDir);
   run.log.Discard();
 }
 
-void WarnAboutTheProject(Program& program) {
-  const std::string& work_dir = program.paths.WorkDir;
+void WarnAboutTheProject(Estimation& run) {
+  const std::string& work_dir = run.paths.WorkDir;
   const std::optional<int> active_cameras = CountActiveCameras(work_dir + "/cameras.txt");
   if (!active_cameras) {
-    program.desktop.Message(kWarningTitle,
-                            "cameras.txt is too large (more than " +
-                                std::to_string(kMaxTextFileBytes >> 20) +
-                                " MB). The estimation goes on without counting its cameras.");
+    run.desktop.Message(kWarningTitle,
+                        "cameras.txt is too large (more than " +
+                            std::to_string(kMaxTextFileBytes >> 20) +
+                            " MB). The estimation goes on without counting its cameras.");
   } else if (*active_cameras > 1) {
-    program.desktop.Message(kWarningTitle,
-                            "This is a multi-camera project.\nThe estimation will process THE "
-                            "ACTIVE CAMERA ONLY!\nTo estimate the whole project, multiply by the "
-                            "number of cameras.");
+    run.desktop.Message(kWarningTitle,
+                        "This is a multi-camera project.\nThe estimation will process THE "
+                        "ACTIVE CAMERA ONLY!\nTo estimate the whole project, multiply by the "
+                        "number of cameras.");
   }
   std::error_code ec;
   if (!std::filesystem::exists(work_dir + "/" + kProjectLogName, ec)) {
-    program.desktop.Message(kWarningTitle,
-                            "This project has not been prepared by TORVAmeter. The estimation "
-                            "may or may not work.");
+    run.desktop.Message(kWarningTitle,
+                        "This project has not been prepared by TORVAmeter. The estimation "
+                        "may or may not work.");
   }
 }
 
@@ -101,8 +102,8 @@ void WarnAboutTheProject(Program& program) {
 // whose files would not fit on the disk is refused before it fills it, and
 // whatever the archive holds that is not a plain file (links above all) is
 // removed before anything reads or writes there.
-std::optional<std::string> Unpack(Program& program, const std::string& vum_path) {
-  const std::string& work_dir = program.paths.WorkDir;
+std::optional<std::string> Unpack(Estimation& run, const std::string& vum_path) {
+  const std::string& work_dir = run.paths.WorkDir;
   if (const std::optional<std::string> why = NotAnArchive(vum_path))
     return std::string(kCannotUncompress) + "\n" + *why;
   std::error_code why;
@@ -115,7 +116,7 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
   }
   std::string start_failure;
   ListedSize listed;
-  const bool listing = ListOrExtract(program, {"l", "-slt", vum_path}, start_failure,
+  const bool listing = ListOrExtract(run, {"l", "-slt", vum_path}, start_failure,
                                      [&](const std::string& line) { listed.Add(line); });
   const std::optional<std::uintmax_t> needed = listing ? listed.Bytes() : std::nullopt;
   if (!needed) return kCannotUncompress + DetailLine(start_failure);
@@ -126,52 +127,50 @@ std::optional<std::string> Unpack(Program& program, const std::string& vum_path)
            " once uncompressed, more than the " + SpaceText(space.available, false) +
            " free on the disk of " + work_dir + ".";
   }
-  const bool unpacked =
-      ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir}, start_failure);
+  const bool unpacked = ListOrExtract(run, {"e", "-y", vum_path, "-o" + work_dir}, start_failure);
   RemoveUnsafeEntries(work_dir);
   if (!unpacked) return kCannotUncompress + DetailLine(start_failure);
   return std::nullopt;
 }
 
-std::optional<CameraSize> CameraSizeInArchive(Program& program, const std::string& vum_path) {
-  const std::string& work_dir = program.paths.WorkDir;
+std::optional<CameraSize> CameraSizeInArchive(Estimation& run, const std::string& vum_path) {
+  const std::string& work_dir = run.paths.WorkDir;
   if (NotAnArchive(vum_path)) return std::nullopt;
   // Only a list the size of a text file is unpacked.
   std::string start_failure;
   ListedSize listed;
-  const bool listing = ListOrExtract(program, {"l", "-slt", vum_path, "cameras.txt"}, start_failure,
+  const bool listing = ListOrExtract(run, {"l", "-slt", vum_path, "cameras.txt"}, start_failure,
                                      [&](const std::string& line) { listed.Add(line); });
   const std::optional<std::uintmax_t> bytes = listing ? listed.Bytes() : std::nullopt;
   if (!bytes || *bytes == 0 || *bytes > kMaxTextFileBytes ||
       MakeOwnFolder(work_dir) != OwnFolder::kReady)
     return std::nullopt;
   std::optional<CameraSize> size;
-  if (ListOrExtract(program, {"e", "-y", vum_path, "-o" + work_dir, "cameras.txt"}, start_failure))
+  if (ListOrExtract(run, {"e", "-y", vum_path, "-o" + work_dir, "cameras.txt"}, start_failure))
     size = ActiveCameraSize(work_dir + "/cameras.txt");
   RemoveOwnFolder(work_dir);
   return size;
 }
 
 Next UnpackProject(Estimation& run) {
-  Program& program = run.program;
-  program.state.LogLine = 0;
-  program.desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
-  if (const std::optional<std::string> failure = Unpack(program, run.project.vum_path)) {
-    if (program.quit_requested)
+  run.state.LogLine = 0;
+  run.desktop.AddLogLine(0, "TORVAmeter is uncompressing the project, please wait...");
+  if (const std::optional<std::string> failure = Unpack(run, run.project.vum_path)) {
+    if (run.state.quit_requested)
       DiscardRun(run);
     else
       AbandonUnpacked(run, *failure);
     return Next::GiveUp();
   }
   const std::optional<std::string> scene =
-      FindScene(program.paths.WorkDir, ArchiveBase(run.project.vum_path));
+      FindScene(run.paths.WorkDir, ArchiveBase(run.project.vum_path));
   if (!scene) {
     AbandonUnpacked(run, kCannotUncompress);
     return Next::GiveUp();
   }
   run.project.scene_file = *scene;
   run.project.scene_base = SceneBase(*scene);
-  WarnAboutTheProject(program);
+  WarnAboutTheProject(run);
   return Next::GoOn();
 }
 

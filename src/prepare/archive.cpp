@@ -37,19 +37,20 @@ struct Archiving {
 
 // Runs the archiver from the project folder. The bar follows the archiver's
 // own percentage, so a long packing visibly moves.
-Archiving Pack(Program& program, const std::vector<std::string>& arguments, bool show_progress) {
+Archiving Pack(Preparation& preparation, const std::vector<std::string>& arguments,
+               bool show_progress) {
   int shown = -1;
   ArchiverWatch watch;
   watch.progress_lines = show_progress;
   watch.on_line = [&](const std::string& text) {
     const int percent = show_progress ? ArchiverPercent(text) : -1;
     const int value = percent < 0 ? shown : percent * (kProgressEnd - 1) / 100;
-    if (value > shown) program.desktop.SetProgress(shown = value);
+    if (value > shown) preparation.desktop.SetProgress(shown = value);
   };
-  WindowEvents events(program.desktop,
-                      [&](const Event& event) { return QuitRule(program, event); });
-  const ArchiverRun run = RunArchiver(program.runner, events, program.paths.archiver, arguments,
-                                      program.paths.TempDir, watch);
+  WindowEvents events(preparation.desktop,
+                      [&](const Event& event) { return QuitRule(preparation, event); });
+  const ArchiverRun run = RunArchiver(preparation.runner, events, preparation.paths.archiver,
+                                      arguments, preparation.paths.TempDir, watch);
   return {run.end == RunEnd::kCloseRequested, run.exit_code, run.start_error};
 }
 
@@ -89,7 +90,7 @@ Next GiveUpPacking(const std::string& packing_folder) {
 // `detail` says what failed. Nothing gathered means nothing was compressed:
 // the message then says so rather than blame the compression.
 void ReportFailure(Preparation& preparation, const std::string& detail) {
-  const AppPaths& paths = preparation.program.paths;
+  const AppPaths& paths = preparation.paths;
   const bool gathered = preparation.Gathered();
   preparation.ReportAndLog({gathered ? "An error occurred during the compression:"
                                      : "The scene's files could not be gathered:",
@@ -131,9 +132,8 @@ struct Packing {
 // Packs the gathered files; false when the user dismissed the compression
 // question or chose to quit meanwhile.
 bool Compress(Preparation& preparation, Packing& packing) {
-  Program& program = preparation.program;
   // Its No packs too: dismissed, the box packs nothing.
-  const std::optional<bool> maximum = program.desktop.QuestionOrCancel(
+  const std::optional<bool> maximum = preparation.desktop.QuestionOrCancel(
       QuestionId::kCompression, "Compression level", "Maximum compression? (if No, maximum speed)");
   if (!maximum) return false;
   packing.compression = *maximum ? Compression::kMaximum : Compression::kFastest;
@@ -142,7 +142,7 @@ bool Compress(Preparation& preparation, Packing& packing) {
   const long long start_ms = NowMs();
   if (MakePackingFolder(packing.packing_folder)) {
     const Archiving run =
-        Pack(program, PackArguments(packing.compression, packing.packing_path), true);
+        Pack(preparation, PackArguments(packing.compression, packing.packing_path), true);
     if (run.quit) return false;
     // The fastest packing went through the ".zip" name, which selects the format.
     if (run.exit_code == 0) {
@@ -152,11 +152,11 @@ bool Compress(Preparation& preparation, Packing& packing) {
       packing.failure = ArchiverFailed("compressing the project", run);
     }
   } else {
-    packing.failure = "The archive cannot be written in " + program.paths.ArchiveDir +
+    packing.failure = "The archive cannot be written in " + preparation.paths.ArchiveDir +
                       ".\nAn earlier archive of this scene is kept as it was.";
   }
   packing.elapsed_ms = NowMs() - start_ms;
-  program.desktop.SetProgress(kProgressEnd);
+  preparation.desktop.SetProgress(kProgressEnd);
   return true;
 }
 
@@ -169,20 +169,21 @@ void LogTheReport(Preparation& preparation, Packing& packing) {
                       "% (" + FileSizeMB(packing.packed) + ").";
   for (const std::string& line :
        {packing.packed_in, packing.decreased, std::string(),
-        "The project has been prepared in " + preparation.program.paths.ArchiveDir + ".",
-        std::string(), std::string("Your project is now ready to render!")})
+        "The project has been prepared in " + preparation.paths.ArchiveDir + ".", std::string(),
+        std::string("Your project is now ready to render!")})
     preparation.log.Write(line);
   preparation.log.Close();
 }
 
 // The logs go in under their bare names, then the archive replaces the
 // earlier one. nullopt when the user chose to quit meanwhile.
-std::optional<bool> AddLogsAndPlace(Program& program, Packing& packing) {
+std::optional<bool> AddLogsAndPlace(Preparation& preparation, Packing& packing) {
   const std::vector<std::string> logs =
-      ExistingLogs({program.paths.project_log, program.paths.BenchmarkLog});
+      ExistingLogs({preparation.paths.project_log, preparation.paths.BenchmarkLog});
   Archiving run{.exit_code = 0};
   if (!logs.empty()) {
-    run = Pack(program, AddLogsArguments(packing.compression, packing.packing_path, logs), false);
+    run =
+        Pack(preparation, AddLogsArguments(packing.compression, packing.packing_path, logs), false);
   }
   if (run.quit) return std::nullopt;
   if (run.exit_code != 0) {
@@ -199,13 +200,12 @@ std::optional<bool> AddLogsAndPlace(Program& program, Packing& packing) {
 }
 
 void ReportPrepared(Preparation& preparation, const Packing& packing) {
-  Program& program = preparation.program;
   preparation.ReportLines({packing.packed_in, packing.decreased, "",
-                           "Project prepared in " + program.paths.ArchiveDir + "."});
-  program.desktop.Open(program.paths.ArchiveDir);
+                           "Project prepared in " + preparation.paths.ArchiveDir + "."});
+  preparation.desktop.Open(preparation.paths.ArchiveDir);
   preparation.ReportLines({"", "Your project is now ready to render!", ""});
   std::error_code ec;
-  fs::remove(program.paths.project_log, ec);
+  fs::remove(preparation.paths.project_log, ec);
 }
 
 }  // namespace
@@ -220,14 +220,13 @@ void RemovePackingLeftovers(const AppPaths& paths) {
 }
 
 Next PackProject(Preparation& preparation) {
-  Program& program = preparation.program;
-  Packing packing(program.paths, preparation.scene_name);
-  const bool archiver_missing = FileBytes(program.paths.archiver) <= 0;
+  Packing packing(preparation.paths, preparation.scene_name);
+  const bool archiver_missing = FileBytes(preparation.paths.archiver) <= 0;
   if (archiver_missing) {
-    program.desktop.Message(kErrorTitle,
-                            "7za has not been found in the TORVAmeter directory!\nYou will "
-                            "have to compress the files in " +
-                                ProjectFolder(program.paths) + " manually.");
+    preparation.desktop.Message(kErrorTitle,
+                                "7za has not been found in the TORVAmeter directory!\nYou will "
+                                "have to compress the files in " +
+                                    ProjectFolder(preparation.paths) + " manually.");
 
   } else if (preparation.Gathered() && !Compress(preparation, packing)) {
     return GiveUpPacking(packing.packing_folder);
@@ -237,7 +236,7 @@ Next PackProject(Preparation& preparation) {
   bool prepared = !packing.packed.empty() && FileBytes(packing.packed) > 0;
   if (prepared) {
     LogTheReport(preparation, packing);
-    const std::optional<bool> placed = AddLogsAndPlace(program, packing);
+    const std::optional<bool> placed = AddLogsAndPlace(preparation, packing);
     if (!placed) return GiveUpPacking(packing.packing_folder);
     prepared = *placed;
     if (prepared) {
@@ -254,7 +253,7 @@ Next PackProject(Preparation& preparation) {
 
   std::error_code ec;
   fs::remove_all(packing.packing_folder, ec);
-  if (!archiver_missing) RemoveOwnFolder(ProjectFolder(program.paths));
+  if (!archiver_missing) RemoveOwnFolder(ProjectFolder(preparation.paths));
   return Next::GoOn();
 }
 

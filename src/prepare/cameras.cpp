@@ -39,31 +39,31 @@ std::string ListingFailure(int exit_code) {
 // told. Without Pymaxwell (or a list) the step ends quietly: the project
 // goes without the list.
 bool ListCameras(Preparation& preparation, const std::string& cameras_file) {
-  Program& program = preparation.program;
-  const AppPaths& paths = program.paths;
+  const AppPaths& paths = preparation.paths;
   const WorkFile script_file(paths.BenchDir + "/GetCameras_tmp.py");
   const std::string& script_path = script_file.path();
-  const PymaxwellGeneration generation = PymaxwellGenerationFor(program.state.RendererVersion);
+  const PymaxwellGeneration generation = PymaxwellGenerationFor(preparation.state.RendererVersion);
   std::error_code ec;
   fs::remove(script_path, ec);
-  const std::string script = CameraScript({generation, program.state.MaxwellDir,
+  const std::string script = CameraScript({generation, preparation.state.MaxwellDir,
                                            ReadTemplate(paths.BenchDir + "/GetCameras.py"),
                                            preparation.scene_path, cameras_file});
   WriteWholeFile(script_path, script);  // a failure shows as Pymaxwell finding no script
 
-  ExternalProcess pymaxwell = program.runner.Launch(
-      PymaxwellExecutable(program.state.MaxwellDir),
+  ExternalProcess pymaxwell = preparation.runner.Launch(
+      PymaxwellExecutable(preparation.state.MaxwellDir),
       PymaxwellArguments(generation, script_path, preparation.scene_path, cameras_file),
-      program.state.MaxwellDir);
+      preparation.state.MaxwellDir);
   const RunEnd end = WatchRun(
-      pymaxwell, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
+      pymaxwell, preparation.desktop,
+      [&](const Event& event) { return QuitRule(preparation, event); },
       [](const std::string&) { return RunAction::kGoOn; }, WatchOptions{.pause = false});
   if (end == RunEnd::kCloseRequested) return false;
   if (pymaxwell.ExitCode() != 0 && fs::exists(fs::symlink_status(cameras_file, ec))) {
     fs::remove(cameras_file, ec);
     const std::string failure = ListingFailure(pymaxwell.ExitCode());
     preparation.log.Write(failure);
-    program.desktop.Message(kWarningTitle, failure);
+    preparation.desktop.Message(kWarningTitle, failure);
   }
   return true;
 }
@@ -74,27 +74,27 @@ struct CameraChoice {
 };
 
 // The ticks of the check-box window, asked again until one box is ticked.
-CameraChoice AskWhichCameras(Program& program, const std::vector<Camera>& cameras) {
+CameraChoice AskWhichCameras(Desktop& desktop, const std::vector<Camera>& cameras) {
   const int count = static_cast<int>(cameras.size());
   WindowLayout layout;
   layout.kind = WindowKind::kCheckBoxes;
   layout.title = "Check cameras to render (" + std::to_string(count) + " found)";
   layout.width = 290;
-  layout.height = CameraWindowHeight(count, WindowRoom(program.desktop).height);
+  layout.height = CameraWindowHeight(count, WindowRoom(desktop).height);
   for (const Camera& camera : cameras) layout.check_labels.push_back(CameraLabel(camera));
-  OwnedWindow owned(program.desktop, layout);
+  OwnedWindow owned(desktop, layout);
   const std::optional<WindowId> window = owned.id();
   if (!window) return {};
   CameraChoice choice;
   for (;;) {
-    choice.ticks = program.desktop.WaitForCheckBoxes(*window);
+    choice.ticks = desktop.WaitForCheckBoxes(*window);
     if (!choice.ticks) {
       choice.cancelled = true;
       break;
     }
     if (std::find(choice.ticks->begin(), choice.ticks->end(), true) != choice.ticks->end()) break;
-    program.desktop.Message(kErrorTitle, "You must select at least one camera to render");
-    program.desktop.ResetCheckBoxes(*window);
+    desktop.Message(kErrorTitle, "You must select at least one camera to render");
+    desktop.ResetCheckBoxes(*window);
   }
   return choice;
 }
@@ -102,8 +102,7 @@ CameraChoice AskWhichCameras(Program& program, const std::vector<Camera>& camera
 }  // namespace
 
 Next ChooseCameras(Preparation& preparation) {
-  Program& program = preparation.program;
-  const std::string cameras_file = program.paths.TempDir + "cameras.txt";
+  const std::string cameras_file = preparation.paths.TempDir + "cameras.txt";
   if (!ListCameras(preparation, cameras_file)) return Next::GiveUp();
 
   // Every camera is kept, however many the scene has.
@@ -115,7 +114,7 @@ Next ChooseCameras(Preparation& preparation) {
                                 std::to_string(kMaxTextFileBytes >> 20) +
                                 " MB). The project will be prepared without its list of cameras.";
     preparation.log.Write(failure);
-    program.desktop.Message(kWarningTitle, failure);
+    preparation.desktop.Message(kWarningTitle, failure);
   }
   if (!file.lines) return Next::GoOn();
   std::vector<Camera> cameras;
@@ -126,7 +125,8 @@ Next ChooseCameras(Preparation& preparation) {
   // Without the window (it could not be opened) the cameras stay unmarked.
   if (cameras.size() == 1) {
     cameras.front().chosen = true;
-  } else if (const CameraChoice choice = AskWhichCameras(program, cameras); choice.cancelled) {
+  } else if (const CameraChoice choice = AskWhichCameras(preparation.desktop, cameras);
+             choice.cancelled) {
     return Next::GiveUp();
   } else if (choice.ticks) {
     for (std::size_t i = 0; i < cameras.size(); ++i)

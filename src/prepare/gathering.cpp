@@ -29,22 +29,21 @@ std::string LocalDateLine() {
 }
 
 void StartProjectLog(Preparation& preparation) {
-  Program& program = preparation.program;
   const std::string scene_file = FileNameOf(preparation.scene_path);
   const std::string date_line = LocalDateLine();
-  preparation.log.Open(program.paths.project_log);
-  Desktop& desktop = program.desktop;
+  preparation.log.Open(preparation.paths.project_log);
+  Desktop& desktop = preparation.desktop;
   desktop.AddLogLine(0, date_line);
   desktop.AddLogLine(1, "TORVAmeter is gathering all files needed by \"" + scene_file + "\"...");
   desktop.AddLogLine(2, "");
   LogHeader header{ProcessorBrand(),
                    LogicalProcessors(),
-                   program.state.FarmSpeedRatio,
-                   program.state.RendererVersion,
-                   program.constants.ProgramVersion,
+                   preparation.state.FarmSpeedRatio,
+                   preparation.state.RendererVersion,
+                   preparation.constants.ProgramVersion,
                    scene_file};
   for (const std::string& line : ProjectLogHeader(header, date_line)) preparation.log.Write(line);
-  program.state.LogLine = 2;
+  preparation.state.LogLine = 2;
 }
 
 // Asks the user for a file the renderer could not find, until one of exactly
@@ -52,28 +51,27 @@ void StartProjectLog(Preparation& preparation) {
 // The name is compared and copied as the renderer wrote its bytes; only what
 // is shown is made valid UTF-8.
 bool SearchMissingFile(Preparation& preparation, const MissingFile& missing) {
-  Program& program = preparation.program;
   const std::string shown_name = ValidUtf8(missing.name);
   preparation.ReportAndLog({"Not found: " + shown_name, "  in " + ValidUtf8(missing.in_folder)});
   const std::string extension = ValidUtf8(ExtensionPart(missing.name));
   std::string chosen;
   for (;;) {
-    std::optional<std::string> path = program.desktop.ChooseFile(
+    std::optional<std::string> path = preparation.desktop.ChooseFile(
         QuestionId::kMissingFile, "Missing file: \"" + shown_name + "\" is missing, please find it",
-        program.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
+        preparation.state.LastDir, "Missing file (*." + extension + ")|*." + extension);
     if (!path || path->empty()) return false;
     chosen = *path;
     if (FileNameOf(chosen) != missing.name) continue;
-    if (CopyPlainFile(chosen, program.paths.TempDir + missing.name)) break;
-    program.desktop.Message(kErrorTitle,
-                            "The file \"" + ValidUtf8(chosen) +
-                                "\" cannot be copied into the project: "
-                                "only a plain file that can be read can be sent. Please choose "
-                                "another one.");
+    if (CopyPlainFile(chosen, preparation.paths.TempDir + missing.name)) break;
+    preparation.desktop.Message(kErrorTitle,
+                                "The file \"" + ValidUtf8(chosen) +
+                                    "\" cannot be copied into the project: "
+                                    "only a plain file that can be read can be sent. Please choose "
+                                    "another one.");
   }
   preparation.found_by_hand[missing.name] = chosen;
   preparation.ReportAndLog({"Missing item has been found manually", ""});
-  program.state.LastDir = FolderOf(chosen);
+  preparation.state.LastDir = FolderOf(chosen);
   return true;
 }
 
@@ -81,7 +79,7 @@ bool SearchMissingFile(Preparation& preparation, const MissingFile& missing) {
 // under the name it was given there. False when a file the scene uses
 // already bears that name (the user is told).
 bool NameTheSceneCopy(Preparation& preparation) {
-  const std::string& folder = preparation.program.paths.TempDir;
+  const std::string& folder = preparation.paths.TempDir;
   const std::string copy = folder + FileNameOf(preparation.scene_path);
   std::error_code ec;
   if (preparation.project_scene_file == FileNameOf(copy) ||
@@ -99,11 +97,10 @@ bool NameTheSceneCopy(Preparation& preparation) {
 }
 
 void ListProjectFolder(Preparation& preparation) {
-  Program& program = preparation.program;
   preparation.dependency_count = 0;
   preparation.project_size = 0;
   std::error_code ec;
-  for (fs::directory_iterator it(program.paths.TempDir, ec), end; !ec && it != end;
+  for (fs::directory_iterator it(preparation.paths.TempDir, ec), end; !ec && it != end;
        it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (name == kProjectLogName) continue;
@@ -114,7 +111,7 @@ void ListProjectFolder(Preparation& preparation) {
     std::error_code size_error;
     const auto bytes = it->is_regular_file(size_error) ? it->file_size(size_error) : 0;
     if (!size_error) preparation.project_size += static_cast<long long>(bytes);
-    program.desktop.TakeEvent();
+    preparation.desktop.TakeEvent();
   }
   preparation.ReportAndLog({""});
   if (preparation.Gathered()) {
@@ -130,8 +127,7 @@ void ListProjectFolder(Preparation& preparation) {
 }  // namespace
 
 Next GatherDependencies(Preparation& preparation) {
-  Program& program = preparation.program;
-  const AppPaths& paths = program.paths;
+  const AppPaths& paths = preparation.paths;
   const std::string project_folder = ProjectFolder(paths);
   RemovePackingLeftovers(paths);
   std::error_code why;
@@ -154,14 +150,15 @@ Next GatherDependencies(Preparation& preparation) {
 
   const std::string scene_folder = FolderOf(preparation.scene_path);
   ExternalProcess renderer =
-      program.runner.Launch(RendererExecutable(program.state.MaxwellDir),
-                            GatherArguments(paths.gather_script), program.state.MaxwellDir);
+      preparation.runner.Launch(RendererExecutable(preparation.state.MaxwellDir),
+                                GatherArguments(paths.gather_script), preparation.state.MaxwellDir);
   std::optional<std::string> given_up;  // the missing file the user did not find
   const RunEnd end = WatchRun(
-      renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
+      renderer, preparation.desktop,
+      [&](const Event& event) { return QuitRule(preparation, event); },
       [&](const std::string& line) {
         // Once the user has quit, nothing more is asked.
-        if (given_up || program.quit_requested) return RunAction::kGoOn;
+        if (given_up || preparation.state.quit_requested) return RunAction::kGoOn;
         const std::optional<MissingFile> missing = ReadNotFoundLine(line);
         if (!missing || fs::exists(scene_folder + missing->name, ec)) return RunAction::kGoOn;
         if (SearchMissingFile(preparation, *missing)) return RunAction::kGoOn;

@@ -36,8 +36,8 @@ struct Preparation : CommandRun<PreparationOutcome, ProjectLog> {
 
 // What every watched run of the preparation does with a window event: a close
 // request of the main window asks whether to stop and quit.
-inline RunAction QuitRule(Program& program, const Event& event) {
-  return CloseAsksToQuit(program, event, "the preparation of the project");
+inline RunAction QuitRule(Preparation& preparation, const Event& event) {
+  return preparation.CloseAsksToQuit(event, "the preparation of the project");
 }
 
 // The flat folder the scene's files are gathered in: TempDir without its

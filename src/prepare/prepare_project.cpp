@@ -19,7 +19,7 @@ class LeftoversRemoved {
   ~LeftoversRemoved() {
     if (!armed_) return;
     preparation_.log.Close();
-    RemoveWorkFiles(preparation_.program.paths);
+    RemoveWorkFiles(preparation_.paths);
   }
   LeftoversRemoved(const LeftoversRemoved&) = delete;
   LeftoversRemoved& operator=(const LeftoversRemoved&) = delete;
@@ -66,7 +66,7 @@ PreparationOutcome RunPrepareProject(Program& program, const PreparationOptions&
     // window cancelled, or the program quit.
     if (preparation.outcome.Finished())
       preparation.outcome.ending =
-          program.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
+          program.state.quit_requested ? Outcome::Ending::kQuit : Outcome::Ending::kCancelled;
   }
   return preparation.outcome;
 }
@@ -79,7 +79,7 @@ void RemoveWorkFiles(const AppPaths& paths) {
 
 void GiveUpPreparation(Preparation& preparation) {
   preparation.log.Close();
-  RemoveWorkFiles(preparation.program.paths);
+  RemoveWorkFiles(preparation.paths);
   // A refusal has said why already; only a choice of the user's is a cancel.
   preparation.Report(preparation.outcome.ending == Outcome::Ending::kFailed
                          ? "Nothing has been packed."

@@ -13,9 +13,8 @@ namespace torva {
 
 Next CheckSameNames(Preparation& preparation) {
   if (!preparation.Gathered()) return Next::GoOn();  // nothing to pack
-  Program& program = preparation.program;
   namespace fs = std::filesystem;
-  const std::string script_path = program.paths.AppDir + "/TORVASources.ms";
+  const std::string script_path = preparation.paths.AppDir + "/TORVASources.ms";
   const bool written = WriteWholeFile(script_path, SourcesScript(preparation.scene_path));
 
   SourcesReader reader;
@@ -23,10 +22,11 @@ Next CheckSameNames(Preparation& preparation) {
   std::string start_failure;
   if (written) {
     ExternalProcess renderer =
-        program.runner.Launch(RendererExecutable(program.state.MaxwellDir),
-                              GatherArguments(script_path), program.state.MaxwellDir);
+        preparation.runner.Launch(RendererExecutable(preparation.state.MaxwellDir),
+                                  GatherArguments(script_path), preparation.state.MaxwellDir);
     const RunEnd end = WatchRun(
-        renderer, program.desktop, [&](const Event& event) { return QuitRule(program, event); },
+        renderer, preparation.desktop,
+        [&](const Event& event) { return QuitRule(preparation, event); },
         [&](const std::string& line) {
           reader.Read(line);
           return RunAction::kGoOn;
@@ -39,7 +39,7 @@ Next CheckSameNames(Preparation& preparation) {
     start_failure = StartFailureText("Maxwell Render", renderer.StartError());
   }
   if (exit_code != 0) {
-    program.desktop.Message(
+    preparation.desktop.Message(
         kWarningTitle,
         "TORVAmeter could not check whether files of the same name come from different "
         "folders. If they do, only one of each name will be sent to the farm." +
@@ -55,10 +55,11 @@ Next CheckSameNames(Preparation& preparation) {
   for (const RecordedDependency& dependency : reader.dependencies())
     copies.emplace_back(ProjectName(dependency.recorded),
                         CopiedFrom(dependency, scene_folder, preparation.found_by_hand));
-  const std::vector<SameNameFiles> clashes = DifferingSameNameFiles(copies, program.paths.TempDir);
+  const std::vector<SameNameFiles> clashes =
+      DifferingSameNameFiles(copies, preparation.paths.TempDir);
   return Next::GoOnIf(clashes.empty() ||
-                      program.desktop.QuestionDefaultNo(QuestionId::kSameNames, kWarningTitle,
-                                                        SameNameQuestion(clashes)));
+                      preparation.desktop.QuestionDefaultNo(QuestionId::kSameNames, kWarningTitle,
+                                                            SameNameQuestion(clashes)));
 }
 
 }  // namespace torva

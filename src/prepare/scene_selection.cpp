@@ -5,11 +5,10 @@
 namespace torva {
 
 Next ChooseScene(Preparation& preparation) {
-  Program& program = preparation.program;
   for (;;) {
-    std::optional<std::string> path =
-        program.desktop.ChooseFile(QuestionId::kScene, "Choose the MXS scene to process",
-                                   program.state.LastDir, "Maxwell Render scene (*.mxs)|*.mxs");
+    std::optional<std::string> path = preparation.desktop.ChooseFile(
+        QuestionId::kScene, "Choose the MXS scene to process", preparation.state.LastDir,
+        "Maxwell Render scene (*.mxs)|*.mxs");
     if (!path || path->empty()) return Next::GiveUp();
     if (IsSceneFile(*path)) {
       preparation.scene_path = *path;
@@ -19,7 +18,6 @@ Next ChooseScene(Preparation& preparation) {
 }
 
 void NameSceneInProject(Preparation& preparation) {
-  Program& program = preparation.program;
   const std::string& scene_path = preparation.scene_path;
   const std::string blank_free = BlankFreePath(scene_path);
   const std::string project_path = ShortenedPath(blank_free);
@@ -28,15 +26,15 @@ void NameSceneInProject(Preparation& preparation) {
   const std::string named = ": the scene is named " + preparation.project_scene_file +
                             " in the project (your scene file keeps its name)";
   if (blank_free != scene_path) {
-    program.desktop.Message(
+    preparation.desktop.Message(
         kWarningTitle,
         "Spaces are not allowed in the scene name, they are replaced by '_'" + named);
   }
   if (project_path != blank_free) {
-    program.desktop.Message(kWarningTitle,
-                            "For compatibility reasons (command-line length), the\rscene "
-                            "name is truncated to 24 characters" +
-                                named);
+    preparation.desktop.Message(kWarningTitle,
+                                "For compatibility reasons (command-line length), the\rscene "
+                                "name is truncated to 24 characters" +
+                                    named);
   }
 }
 

@@ -88,6 +88,10 @@ struct State {
   bool NetworkReady = false;
   int LogLine = 0;
   std::string LastSamplingLevel;  // the SL of the latest estimation, as typed
+  // Set when the user chose to quit during a long command: once the command
+  // has stopped its child and cleaned up, the program ends as after a close
+  // of the main window (the configuration is written).
+  bool quit_requested = false;
 };
 
 // The results of BenchMode `mode` the program holds.
@@ -142,10 +146,6 @@ struct Program {
   // command, whose own check follows at once: it takes those findings
   // rather than start the renderer a second time.
   bool reuse_renderer_probe = false;
-  // Set when the user chose to quit during a long command: once the command
-  // has stopped its child and cleaned up, the program ends as after a close
-  // of the main window (the configuration is written).
-  bool quit_requested = false;
   // The file of what the window remembers between runs (state/remembered.h);
   // empty for the programs without one, which remember nothing.
   std::string remembered_file;
@@ -153,24 +153,6 @@ struct Program {
   // Starts the programs the commands run.
   Runner& runner;
 };
-
-// A close request of the main window during a long command. True when the
-// user wants to stop `activity` (e.g. "the benchmark") and quit; the command
-// then ends its child, leaves nothing half-written and returns.
-inline bool ConfirmQuit(Program& program, const std::string& activity) {
-  program.quit_requested = program.desktop.QuestionDefaultNo(
-      QuestionId::kStopAndQuit, "TORVAmeter",
-      "Do you want to stop " + activity + " and quit TORVAmeter?");
-  return program.quit_requested;
-}
-
-// What a watched run does with a window event: a close request of the main
-// window asks whether to stop `activity` and quit.
-inline RunAction CloseAsksToQuit(Program& program, const Event& event,
-                                 const std::string& activity) {
-  const bool close = event.type == EventType::kCloseWindow && event.window == kMainWindow;
-  return close && ConfirmQuit(program, activity) ? RunAction::kClose : RunAction::kGoOn;
-}
 
 // Why a work folder of the program (the project folder, the unpacking
 // folder) cannot be used: one of that name holds what the user keeps there.
@@ -181,9 +163,9 @@ inline std::string ForeignFolderMessage(const std::string& folder) {
 }
 
 // LogPanel: add 1 to LogLine, then add the text at position LogLine.
-inline void ReportLine(Program& program, const std::string& text) {
-  ++program.state.LogLine;
-  program.desktop.AddLogLine(program.state.LogLine, text);
+inline void ReportLine(Desktop& desktop, State& state, const std::string& text) {
+  ++state.LogLine;
+  desktop.AddLogLine(state.LogLine, text);
 }
 
 }  // namespace torva

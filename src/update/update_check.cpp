@@ -120,8 +120,9 @@ bool CheckForUpdate(Program& program, const std::string& version, UpToDateReport
   // otherwise put any words there, or escape sequences and line feeds. Such
   // a server is treated as one that gave no answer.
   if (!LooksLikeVersion(*reply)) {
-    ReportLine(program, "Unusual reply from the update server, not a version: \"" +
-                            ReplyForLog(*reply) + "\"");
+    ReportLine(
+        program.desktop, program.state,
+        "Unusual reply from the update server, not a version: \"" + ReplyForLog(*reply) + "\"");
     ShowNotAvailable(program);
     return false;
   }

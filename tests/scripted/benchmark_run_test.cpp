@@ -200,7 +200,7 @@ TEST_F(BenchmarkRunTest, AStopAfterOneEstimationIsRefusedAndACloseRequestAnswere
   const std::size_t second = transcript.find(question, first + 1);
   ASSERT_NE(second, std::string::npos) << transcript;
   EXPECT_LT(transcript.find("Time limit reached"), second);
-  EXPECT_FALSE(s.program.quit_requested);
+  EXPECT_FALSE(s.program.state.quit_requested);
   EXPECT_EQ(s.program.state.DeltaSL, 15.4f - 12.5f);
   EXPECT_EQ(panel[panel.size() - 3], "   \"TORVAmeter_Benchmark.log\" ('/benchmark/' subfolder).");
 }
@@ -408,7 +408,7 @@ TEST_F(BenchmarkRunTest, QuittingDuringPhase1StopsTheRendererAndKeepsTheEarlierL
   EXPECT_EQ(RunBenchmark(s.program).ending, Outcome::Ending::kQuit);
   // The renderer would sleep ten minutes more: it was stopped.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
-  EXPECT_TRUE(s.program.quit_requested);
+  EXPECT_TRUE(s.program.state.quit_requested);
   EXPECT_TRUE(
       s.Has("question \"TORVAmeter\" \"Do you want to stop the benchmark and quit "
             "TORVAmeter?\" -> yes"));

@@ -121,7 +121,7 @@ class EstimationTest : public ::testing::Test {
     } catch (const ScriptStuck&) {
       ADD_FAILURE() << "the answers ran out:\n" << session.transcript();
     }
-    quit_requested_ = program.quit_requested;
+    quit_requested_ = program.state.quit_requested;
     last_sl_ = program.state.LastSamplingLevel;
     return session.transcript();
   }
