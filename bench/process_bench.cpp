@@ -9,24 +9,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "desktop/scripted/scripted_desktop.h"
 #include "testing/commands.h"
+#include "testing/quiet_desktop.h"
 #include "watch/window_events.h"
 
 namespace torva {
 namespace {
-
-std::FILE* DevNull() {
-  static std::FILE* const file = std::fopen("/dev/null", "w");
-  return file;
-}
-
-// A desktop with no answers to give: no events, waits that sleep, and its
-// transcript thrown away.
-class QuietDesktop : public ScriptedDesktop {
- public:
-  QuietDesktop() : ScriptedDesktop({}, DevNull()) {}
-};
 
 double CpuSeconds() {
   rusage usage{};

@@ -17,7 +17,7 @@
 #include "platform/tcp_client.h"
 #include "server.h"
 #include "testing/files.h"
-#include "testing/mock_desktop.h"
+#include "testing/quiet_desktop.h"
 #include "testing/temp_folder.h"
 #include "update/receive_update.h"
 #include "update/update_reply.h"
@@ -93,7 +93,7 @@ void BM_ClientDownloadsFromServer(benchmark::State& state) {
   const std::string zip = folder.path() + "/served.zip";
   WriteFile(zip, Bytes(kZipBytes));
   LocalServer server(zip);
-  ::testing::NiceMock<MockDesktop> desktop;
+  QuietDesktop desktop;
   for (auto _ : state) {
     auto connection = AskForUpdate(server.port());
     if (!connection ||
