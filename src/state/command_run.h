@@ -14,8 +14,8 @@ namespace torva {
 // the fixed figures, the state it reads and changes, and the runner that
 // starts its programs. The rest of the program (the update servers, the
 // renderer probe and its limit, what the window remembers) is not the
-// steps': the one check that probes the renderer is handed the program by
-// its driver.
+// steps': a check that probes the renderer is handed the program by its
+// driver.
 template <typename CommandOutcome, typename CommandLog>
 struct CommandRun {
   explicit CommandRun(Program& program)
