@@ -63,7 +63,9 @@ def find_window(x, probe, title):
 def drain(probe):
     lines = []
     while not probe.lines.empty():
-        lines.append(probe.lines.get())
+        line = probe.lines.get()
+        if line is not None:
+            lines.append(line)
     return lines
 
 

@@ -269,6 +269,13 @@ class Program:
     def _read(self):
         for line in self.proc.stdout:
             self.lines.put(line.rstrip("\n"))
+        self.lines.put(None)  # the end of its output: it has ended
+
+    def _ended(self, text):
+        status = self.proc.wait()
+        self.lines.put(None)
+        raise Failure(f"expected output {text!r}; the program ended (exit status {status}) "
+                      f"after {self.seen[-10:]}")
 
     def expect(self, text, timeout=5):
         deadline = time.monotonic() + timeout * PATIENCE
@@ -277,6 +284,8 @@ class Program:
                 line = self.lines.get(timeout=max(0.0, deadline - time.monotonic()))
             except queue.Empty:
                 raise Failure(f"expected output {text!r}; got {self.seen[-10:]}")
+            if line is None:
+                self._ended(text)
             self.seen.append(line)
             if line == text:
                 return
@@ -288,6 +297,8 @@ class Program:
             line = self.lines.get(timeout=timeout * PATIENCE)
         except queue.Empty:
             raise Failure(f"expected output {text!r}; got nothing")
+        if line is None:
+            self._ended(text)
         self.seen.append(line)
         check(line == text, f"expected output {text!r} next; got {line!r}")
 
