@@ -157,12 +157,17 @@ class Xserver:
         return [int(w) for w in out.split()]
 
     def find(self, name, timeout=10):
+        """The first visible window named `name`, asked for again until it
+        shows: a search that meets a window closing under it ends with an X
+        error, as one that finds nothing does."""
         timeout *= PATIENCE
-        try:
-            out = self.xdo("search", "--sync", "--onlyvisible", "--name", name, timeout=timeout)
-        except Failure:
-            raise Failure(f"no window named {name!r} within {timeout} s; visible: {self.titles()}")
-        return int(out.split()[0])
+        deadline = time.monotonic() + timeout
+        while not (found := self.visible(name)):
+            if time.monotonic() > deadline:
+                raise Failure(f"no window named {name!r} within {timeout} s; "
+                              f"visible: {self.titles()}")
+            time.sleep(0.05)
+        return found[0]
 
     def gone(self, name, timeout=5):
         deadline = time.monotonic() + timeout * PATIENCE
