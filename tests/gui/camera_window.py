@@ -57,16 +57,7 @@ def find_window(x, probe, title):
     except Failure as failure:
         status = probe.proc.poll()
         state = "still runs" if status is None else f"ended with status {status}"
-        raise Failure(f"{failure}; the probe {state}, having printed {probe.seen + drain(probe)}")
-
-
-def drain(probe):
-    lines = []
-    while not probe.lines.empty():
-        line = probe.lines.get()
-        if line is not None:
-            lines.append(line)
-    return lines
+        raise Failure(f"{failure}; the probe {state}, having printed {probe.seen + probe.drain()}")
 
 
 def dark_pixels(image, top, left=10, right=260):

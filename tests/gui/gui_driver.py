@@ -313,6 +313,29 @@ class Program:
         except subprocess.TimeoutExpired:
             raise Failure(f"program still runs after {timeout} s")
 
+    def drain(self):
+        """The lines read but not yet expected."""
+        lines = []
+        while not self.lines.empty():
+            line = self.lines.get()
+            if line is not None:
+                lines.append(line)
+        return lines
+
+    def report_end(self):
+        """After a failure: how a program that ended did, and its last words."""
+        status = self.proc.poll()
+        if status is None:
+            return
+        said = list(self.seen)
+        try:  # the rest of its output, up to its end
+            while (line := self.lines.get(timeout=2)) is not None:
+                said.append(line)
+        except queue.Empty:
+            pass
+        print(f"  {os.path.basename(self.proc.args[0])} ended with exit status {status}; "
+              f"its last output: {said[-10:]}")
+
     def stop(self):
         if self.proc.poll() is None:
             self.proc.kill()
@@ -773,6 +796,8 @@ def run_scenario(name, scenario, opts):
         scenario(x, opts, root)
     except Failure as failure:
         print(f"FAIL {name}: {failure}")
+        for program in RUNNING:
+            program.report_end()
         return 1
     finally:
         for program in RUNNING:
