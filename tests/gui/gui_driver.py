@@ -69,14 +69,17 @@ def load_gadgets(program):
 
 class Xserver:
     """An Xvfb of our own: -displayfd picks a free display number. With
-    `wm`, openbox manages its windows (title bars, stacking, transients)."""
+    `wm`, openbox manages its windows (title bars, stacking, transients).
+    -noreset: by default the server starts afresh each time its last client
+    leaves (an xdotool or xprop call, when no window manager is connected),
+    and a program that connects meanwhile cannot open the display."""
 
     def __init__(self, width=SCREEN_W, height=SCREEN_H, wm=False):
         read_end, write_end = os.pipe()
         self.wm = None
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{width}x{height}x24", "-nolisten", "tcp"],
+             f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
